@@ -1,0 +1,35 @@
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+#include <string_view>
+
+#include "dataset/packet.h"
+
+namespace dataset {
+
+// The JSON wire form shared by the client and the application server:
+//   {"fields": [{"name": "HORAINI", "type": "string", "size": 8, "flags": ["where"]}, …],
+//    "rows": [["08:00:00", "2026-12-08T08:00:00"], …]}
+// A change packet carries "changes" instead of "rows":
+//   [{"op": "insert", "new": […]}, {"op": "update", "old": […], "new": […]},
+//    {"op": "delete", "old": […]}]
+// Date-times travel as "YYYY-MM-DDTHH:MM:SS". Decoding validates the whole
+// packet and throws PacketError; nothing is half loaded.
+
+nlohmann::json toJson(const DataPacket& packet);
+nlohmann::json toJson(const ChangePacket& packet);
+std::string encodeDataPacket(const DataPacket& packet);
+std::string encodeChangePacket(const ChangePacket& packet);
+
+DataPacket dataPacketFromJson(const nlohmann::json& json);
+ChangePacket changePacketFromJson(const nlohmann::json& json);
+DataPacket decodeDataPacket(std::string_view text);
+ChangePacket decodeChangePacket(std::string_view text);
+
+/// One value in wire form, and back for a field of `def`.
+nlohmann::json valueToJson(const Value& value);
+Value valueFromJson(const nlohmann::json& json, const FieldDef& def);
+
+}  // namespace dataset

@@ -1,0 +1,131 @@
+#include "dataset/datetime.h"
+
+#include <fmt/format.h>
+
+#include <cstdio>
+
+namespace dataset {
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool DateTime::isValid() const {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= daysInMonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 &&
+           minute <= 59 && second >= 0 && second <= 59;
+}
+
+// Civil-from-days and days-from-civil after the well-known era-based algorithm.
+std::int64_t DateTime::dayNumber() const {
+    const std::int64_t y = month <= 2 ? year - 1 : year;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t mp = (month + 9) % 12;
+    const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+DateTime DateTime::fromDayNumber(std::int64_t days) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t doe = days - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    return DateTime::date(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
+}
+
+std::int64_t DateTime::toSeconds() const { return dayNumber() * 86400 + secondsOfDay(); }
+
+DateTime DateTime::fromSeconds(std::int64_t seconds) {
+    std::int64_t days = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    DateTime dt = fromDayNumber(days);
+    dt.hour = static_cast<int>(rest / 3600);
+    dt.minute = static_cast<int>(rest / 60 % 60);
+    dt.second = static_cast<int>(rest % 60);
+    return dt;
+}
+
+DateTime DateTime::addDays(std::int64_t days) const {
+    DateTime dt = fromDayNumber(dayNumber() + days);
+    dt.hour = hour;
+    dt.minute = minute;
+    dt.second = second;
+    return dt;
+}
+
+DateTime DateTime::addSeconds(std::int64_t seconds) const { return fromSeconds(toSeconds() + seconds); }
+
+DateTime DateTime::addMonths(int months) const {
+    int total = year * 12 + (month - 1) + months;
+    DateTime dt = *this;
+    dt.year = total / 12;
+    dt.month = total % 12 + 1;
+    dt.day = std::min(day, daysInMonth(dt.year, dt.month));
+    return dt;
+}
+
+int DateTime::dayOfWeek() const {
+    // 1970-01-01 was a Thursday (4).
+    std::int64_t w = (dayNumber() + 4) % 7;
+    return static_cast<int>(w < 0 ? w + 7 : w);
+}
+
+std::string DateTime::toIso() const {
+    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", year, month, day, hour, minute, second);
+}
+
+std::string DateTime::toIsoDate() const { return fmt::format("{:04}-{:02}-{:02}", year, month, day); }
+
+namespace {
+
+bool readDigits(std::string_view text, std::size_t pos, std::size_t count, int& out) {
+    if (pos + count > text.size()) return false;
+    int v = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        char c = text[pos + i];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    out = v;
+    return true;
+}
+
+}  // namespace
+
+std::optional<DateTime> DateTime::parseIso(std::string_view text) {
+    DateTime dt;
+    if (text.size() != 10 && text.size() != 19) return std::nullopt;
+    if (!readDigits(text, 0, 4, dt.year) || text[4] != '-' || !readDigits(text, 5, 2, dt.month) ||
+        text[7] != '-' || !readDigits(text, 8, 2, dt.day))
+        return std::nullopt;
+    if (text.size() == 19) {
+        if ((text[10] != 'T' && text[10] != ' ') || !readDigits(text, 11, 2, dt.hour) || text[13] != ':' ||
+            !readDigits(text, 14, 2, dt.minute) || text[16] != ':' || !readDigits(text, 17, 2, dt.second))
+            return std::nullopt;
+    }
+    if (!dt.isValid()) return std::nullopt;
+    return dt;
+}
+
+std::string DateTime::toDisplay() const { return toDisplayDate() + " " + toDisplayTime(); }
+
+std::string DateTime::toDisplayDate() const { return fmt::format("{:02}/{:02}/{:04}", day, month, year); }
+
+std::string DateTime::toDisplayTime() const { return fmt::format("{:02}:{:02}:{:02}", hour, minute, second); }
+
+}  // namespace dataset

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "dataset/datetime.h"
+
+using dataset::DateTime;
+
+TEST(DateTime, DayNumberRoundTripsAcrossCenturiesAndLeapDays) {
+    for (std::int64_t d = -700000; d <= 700000; d += 997) {
+        DateTime dt = DateTime::fromDayNumber(d);
+        ASSERT_TRUE(dt.isValid()) << d;
+        ASSERT_EQ(dt.dayNumber(), d);
+    }
+    EXPECT_EQ(DateTime::date(1970, 1, 1).dayNumber(), 0);
+    EXPECT_EQ(DateTime::date(2000, 3, 1).dayNumber() - DateTime::date(2000, 2, 28).dayNumber(), 2);
+    EXPECT_EQ(DateTime::date(1900, 3, 1).dayNumber() - DateTime::date(1900, 2, 28).dayNumber(), 1);
+}
+
+TEST(DateTime, ValidityRejectsImpossibleDatesAndTimes) {
+    EXPECT_TRUE(DateTime::date(2024, 2, 29).isValid());
+    EXPECT_FALSE(DateTime::date(2026, 2, 29).isValid());
+    EXPECT_FALSE(DateTime::date(2026, 4, 31).isValid());
+    EXPECT_FALSE((DateTime{2026, 1, 1, 24, 0, 0}.isValid()));
+    EXPECT_FALSE(DateTime{}.isValid());
+    EXPECT_TRUE(DateTime{}.isZero());
+}
+
+TEST(DateTime, IsoParsingIsStrict) {
+    EXPECT_EQ(DateTime::parseIso("2026-12-08T08:05:09"), (DateTime{2026, 12, 8, 8, 5, 9}));
+    EXPECT_EQ(DateTime::parseIso("2026-12-08"), DateTime::date(2026, 12, 8));
+    EXPECT_FALSE(DateTime::parseIso("2026-02-30"));
+    EXPECT_FALSE(DateTime::parseIso("2026-12-08T8:05:09"));
+    EXPECT_FALSE(DateTime::parseIso("2026-12-08X08:05:09"));
+    EXPECT_FALSE(DateTime::parseIso("26-12-08"));
+    EXPECT_FALSE(DateTime::parseIso(""));
+}
+
+TEST(DateTime, FormatsForDisplayAndWire) {
+    DateTime dt{2026, 1, 2, 3, 4, 5};
+    EXPECT_EQ(dt.toIso(), "2026-01-02T03:04:05");
+    EXPECT_EQ(dt.toDisplay(), "02/01/2026 03:04:05");
+    EXPECT_EQ(dt.toDisplayDate(), "02/01/2026");
+}
+
+TEST(DateTime, MonthStepsClampToTheLastDayAndCrossYears) {
+    EXPECT_EQ(DateTime::date(2026, 1, 31).addMonths(1), DateTime::date(2026, 2, 28));
+    EXPECT_EQ(DateTime::date(2024, 1, 31).addMonths(1), DateTime::date(2024, 2, 29));
+    EXPECT_EQ(DateTime::date(2026, 12, 15).addMonths(1), DateTime::date(2027, 1, 15));
+    EXPECT_EQ(DateTime::date(2026, 1, 15).addMonths(-1), DateTime::date(2025, 12, 15));
+    EXPECT_EQ(DateTime::date(2026, 3, 31).addMonths(-1), DateTime::date(2026, 2, 28));
+}
+
+TEST(DateTime, WeekdaysAndSecondArithmetic) {
+    EXPECT_EQ(DateTime::date(2026, 12, 8).dayOfWeek(), 2);  // a Tuesday
+    EXPECT_EQ(DateTime::date(1969, 12, 28).dayOfWeek(), 0);
+    DateTime late{2026, 12, 31, 23, 59, 59};
+    EXPECT_EQ(late.addSeconds(1), DateTime::date(2027, 1, 1));
+    EXPECT_EQ(DateTime::date(2027, 1, 1).addSeconds(-1), late);
+}
