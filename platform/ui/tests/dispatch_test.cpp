@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "dataset/errors.h"
+#include "platform/dispatch.h"
+#include "platform/scripted_dialog_service.h"
+
+using platform::dispatch;
+using Kind = platform::ScriptedDialogService::Kind;
+
+TEST(Dispatch, ShowsTheMessageOfAnErrorAndSwallowsASilentAbort) {
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed(script);
+
+    EXPECT_TRUE(dispatch([] {}));
+    EXPECT_FALSE(dispatch([] { throw dataset::Abort(); }));
+    EXPECT_TRUE(script.shown().empty());
+
+    EXPECT_FALSE(dispatch([] { throw std::runtime_error("Tarefa não cadastrada."); }));
+    EXPECT_FALSE(dispatch([] { throw dataset::Error("Campo HORAINI: texto longo demais"); }));
+    EXPECT_FALSE(dispatch([] { throw 42; }));
+    EXPECT_EQ(script.texts(Kind::Error),
+              (QStringList{QStringLiteral("Tarefa não cadastrada."), QStringLiteral("Campo HORAINI: texto longo demais"),
+                           QStringLiteral("Erro desconhecido.")}));
+}
+
+TEST(Dispatch, NothingEscapesEvenWhenTheErrorCannotBeShown) {
+    ASSERT_FALSE(platform::hasDialogService());
+    bool ran = false;
+    EXPECT_FALSE(dispatch([&] {
+        ran = true;
+        throw std::runtime_error("no one to show it to");
+    }));
+    EXPECT_TRUE(ran);
+
+    // A handler whose own question has no scripted answer: the failure is
+    // reported as an error, not thrown into the caller.
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed(script);
+    EXPECT_FALSE(dispatch([] { platform::dialogs().confirm(QStringLiteral("Confirma?")); }));
+    ASSERT_EQ(script.texts(Kind::Error).size(), 1);
+    EXPECT_TRUE(script.texts(Kind::Error)[0].contains(QStringLiteral("Confirma?")));
+}
