@@ -122,6 +122,57 @@ std::optional<DateTime> DateTime::parseIso(std::string_view text) {
     return dt;
 }
 
+namespace {
+
+// Reads 1..maxDigits digits at `pos`; advances `pos`.
+bool readNumber(std::string_view text, std::size_t& pos, std::size_t maxDigits, int& out) {
+    std::size_t start = pos;
+    int v = 0;
+    while (pos < text.size() && pos - start < maxDigits && text[pos] >= '0' && text[pos] <= '9')
+        v = v * 10 + (text[pos++] - '0');
+    if (pos == start) return false;
+    out = v;
+    return true;
+}
+
+bool expect(std::string_view text, std::size_t& pos, char c) {
+    if (pos >= text.size() || text[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+void skipBlanks(std::string_view text, std::size_t& pos) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+}
+
+}  // namespace
+
+std::optional<DateTime> DateTime::parseDisplay(std::string_view text) {
+    DateTime dt;
+    std::size_t pos = 0;
+    skipBlanks(text, pos);
+    if (!readNumber(text, pos, 2, dt.day) || !expect(text, pos, '/') || !readNumber(text, pos, 2, dt.month) ||
+        !expect(text, pos, '/'))
+        return std::nullopt;
+    const std::size_t yearPos = pos;
+    if (!readNumber(text, pos, 4, dt.year) || pos - yearPos != 4) return std::nullopt;
+    const std::size_t afterDate = pos;
+    skipBlanks(text, pos);
+    if (pos < text.size()) {
+        if (pos == afterDate) return std::nullopt;
+        if (!readNumber(text, pos, 2, dt.hour) || !expect(text, pos, ':') || !readNumber(text, pos, 2, dt.minute))
+            return std::nullopt;
+        if (pos < text.size() && text[pos] == ':') {
+            ++pos;
+            if (!readNumber(text, pos, 2, dt.second)) return std::nullopt;
+        }
+        skipBlanks(text, pos);
+        if (pos != text.size()) return std::nullopt;
+    }
+    if (!dt.isValid()) return std::nullopt;
+    return dt;
+}
+
 std::string DateTime::toDisplay() const { return toDisplayDate() + " " + toDisplayTime(); }
 
 std::string DateTime::toDisplayDate() const { return fmt::format("{:02}/{:02}/{:04}", day, month, year); }

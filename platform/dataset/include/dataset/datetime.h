@@ -51,6 +51,12 @@ struct DateTime {
     /// Strict: "YYYY-MM-DDTHH:MM:SS" or "YYYY-MM-DD"; nullopt when malformed or not a real date.
     static std::optional<DateTime> parseIso(std::string_view text);
 
+    /// The user's form: "d/m/yyyy", optionally followed by blanks and "h:n" or
+    /// "h:n:s" (one or two digits each; a leading blank before a one-digit
+    /// hour is fine). Blanks around the whole are ignored. nullopt when
+    /// malformed or not a real date and time.
+    static std::optional<DateTime> parseDisplay(std::string_view text);
+
     /// "dd/mm/yyyy hh:nn:ss" (a date at midnight prints its time too).
     std::string toDisplay() const;
     /// "dd/mm/yyyy".
