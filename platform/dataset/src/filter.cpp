@@ -120,11 +120,11 @@ private:
             p = e;
         } else if (c == '(') {
             tok_.kind = Token::Kind::LParen;
-            tok_.text = "(";
+            tok_.text.assign(1, c);
             ++p;
         } else if (c == ')') {
             tok_.kind = Token::Kind::RParen;
-            tok_.text = ")";
+            tok_.text.assign(1, c);
             ++p;
         } else if (c == '=' || c == '<' || c == '>' || c == '!') {
             std::string op(1, c);
