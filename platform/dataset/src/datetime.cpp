@@ -173,6 +173,57 @@ std::optional<DateTime> DateTime::parseDisplay(std::string_view text) {
     return dt;
 }
 
+std::optional<int> DateTime::parseTime(std::string_view text) {
+    std::size_t pos = 0;
+    int h = 0, m = 0, sec = 0;
+    skipBlanks(text, pos);
+    if (!readNumber(text, pos, 2, h) || !expect(text, pos, ':') || !readNumber(text, pos, 2, m)) return std::nullopt;
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        if (!readNumber(text, pos, 2, sec)) return std::nullopt;
+    }
+    skipBlanks(text, pos);
+    if (pos != text.size() || h > 23 || m > 59 || sec > 59) return std::nullopt;
+    return h * 3600 + m * 60 + sec;
+}
+
+std::string DateTime::format(std::string_view pattern) const {
+    std::string out;
+    std::size_t i = 0;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto run = [&](char c) {
+        std::size_t n = 0;
+        while (i + n < pattern.size() && lower(pattern[i + n]) == c) ++n;
+        return n;
+    };
+    while (i < pattern.size()) {
+        const char c = lower(pattern[i]);
+        if (pattern[i] == '"' || pattern[i] == '\'') {
+            const std::size_t close = pattern.find(pattern[i], i + 1);
+            const std::size_t end = close == std::string_view::npos ? pattern.size() : close;
+            out.append(pattern.substr(i + 1, end - i - 1));
+            i = end == pattern.size() ? end : end + 1;
+            continue;
+        }
+        const std::size_t n = (c == 'y' || c == 'm' || c == 'd' || c == 'h' || c == 'n' || c == 's') ? run(c) : 0;
+        if (n == 0) {
+            out += pattern[i++];
+            continue;
+        }
+        i += n;
+        switch (c) {
+            case 'y': out += n >= 3 ? fmt::format("{:04}", year) : fmt::format("{:02}", year % 100); break;
+            case 'm': out += n >= 2 ? fmt::format("{:02}", month) : std::to_string(month); break;
+            case 'd': out += n >= 2 ? fmt::format("{:02}", day) : std::to_string(day); break;
+            case 'h': out += n >= 2 ? fmt::format("{:02}", hour) : std::to_string(hour); break;
+            case 'n': out += n >= 2 ? fmt::format("{:02}", minute) : std::to_string(minute); break;
+            case 's': out += n >= 2 ? fmt::format("{:02}", second) : std::to_string(second); break;
+            default: break;
+        }
+    }
+    return out;
+}
+
 std::string DateTime::toDisplay() const { return toDisplayDate() + " " + toDisplayTime(); }
 
 std::string DateTime::toDisplayDate() const { return fmt::format("{:02}/{:02}/{:04}", day, month, year); }

@@ -435,6 +435,18 @@ Tri evaluate(const Node& n, const Row& row, bool ci) {
 
 }  // namespace
 
+std::string quoteFilterText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '\'';
+    for (char c : text) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    out += '\'';
+    return out;
+}
+
 FilterExpression FilterExpression::parse(std::string_view text) {
     FilterExpression f;
     f.text_ = std::string(text);

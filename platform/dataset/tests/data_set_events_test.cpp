@@ -234,3 +234,48 @@ TEST(DataSetEvents, EditOnAnEmptySetInserts) {
     ds.edit();
     EXPECT_EQ(ds.state(), DataSetState::Insert);
 }
+
+TEST(DataSetEvents, CloseOrderAndARefusedClose) {
+    DataSet ds;
+    ds.load(dayPacket(2));
+    EventLog log(ds);
+    ds.events.beforeClose = [](DataSet&) { throw Abort(); };
+    EXPECT_THROW(ds.close(), Abort);
+    EXPECT_THROW(ds.load(dayPacket(1)), Abort);  // a reload closes first, so it is refused too
+    EXPECT_EQ(ds.recordCount(), 2);
+    EXPECT_TRUE(log.take().empty());
+    ds.events.beforeClose = nullptr;
+    ds.close();
+    EXPECT_EQ(log.take(), (Names{"state:inactive", "afterClose"}));
+    EXPECT_EQ(ds.recNo(), 0);
+    EXPECT_TRUE(ds.fieldCount() == 0);
+}
+
+TEST(DataSetEvents, RefusedPacketRaisesNoEventAndKeepsTheRows) {
+    DataSet ds;
+    ds.load(dayPacket(2));
+    EventLog log(ds);
+    DataPacket bad = dayPacket(3);
+    bad.rows[2].pop_back();
+    EXPECT_THROW(ds.load(std::move(bad)), PacketError);
+    bad = dayPacket(1);
+    bad.rows[0][0] = Value("08:00:00 too long");
+    EXPECT_THROW(ds.load(std::move(bad)), PacketError);
+    EXPECT_TRUE(log.take().empty());
+    EXPECT_EQ(ds.recordCount(), 2);
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+}
+
+TEST(DataSetEvents, AfterDeleteThatCancelsUpdatesBringsTheRowBackBeforeAfterScroll) {
+    // The screen's save discards pending changes when the server refuses a delete.
+    DataSet ds;
+    ds.load(dayPacket(3));
+    ds.setRecNo(2);
+    std::string currentAtAfterScroll;
+    ds.events.afterDelete = [](DataSet& d) { d.cancelUpdates(); };
+    ds.events.afterScroll = [&](DataSet& d) { currentAtAfterScroll = d.fieldByName("NRTAREFA").asString(); };
+    ds.deleteRecord();
+    EXPECT_EQ(ds.recordCount(), 3);
+    EXPECT_EQ(ds.changeCount(), 0);
+    EXPECT_EQ(currentAtAfterScroll, "T3");  // the cursor stayed on the row that followed
+}

@@ -56,3 +56,35 @@ TEST(DateTime, WeekdaysAndSecondArithmetic) {
     EXPECT_EQ(late.addSeconds(1), DateTime::date(2027, 1, 1));
     EXPECT_EQ(DateTime::date(2027, 1, 1).addSeconds(-1), late);
 }
+
+TEST(DateTime, ReadsTheUsersDateAndTimeForms) {
+    EXPECT_EQ(DateTime::parseDisplay("08/12/2026 08:05:09"), (DateTime{2026, 12, 8, 8, 5, 9}));
+    EXPECT_EQ(DateTime::parseDisplay("8/12/2026  8:05"), (DateTime{2026, 12, 8, 8, 5, 0}));  // masked time: leading blank
+    EXPECT_EQ(DateTime::parseDisplay(" 08/12/2026 "), DateTime::date(2026, 12, 8));
+    EXPECT_FALSE(DateTime::parseDisplay("29/02/2026"));
+    EXPECT_FALSE(DateTime::parseDisplay("08/12/26"));
+    EXPECT_FALSE(DateTime::parseDisplay("08/12/2026 24:00:00"));
+    EXPECT_FALSE(DateTime::parseDisplay("08/12/202608:00:00"));
+    EXPECT_FALSE(DateTime::parseDisplay("08/12/2026 08:00:00x"));
+    EXPECT_FALSE(DateTime::parseDisplay(""));
+}
+
+TEST(DateTime, ReadsTimesOfDay) {
+    EXPECT_EQ(DateTime::parseTime("23:59:59"), 86399);
+    EXPECT_EQ(DateTime::parseTime(" 8:00:00"), 8 * 3600);
+    EXPECT_EQ(DateTime::parseTime("10:30"), 10 * 3600 + 30 * 60);
+    EXPECT_FALSE(DateTime::parseTime("24:00:00"));
+    EXPECT_FALSE(DateTime::parseTime("12:60:00"));
+    EXPECT_FALSE(DateTime::parseTime("12:00:60"));
+    EXPECT_FALSE(DateTime::parseTime("  :  :  "));
+    EXPECT_FALSE(DateTime::parseTime("1a:00:00"));
+}
+
+TEST(DateTime, FormatsWithAPattern) {
+    DateTime dt{2026, 3, 7, 9, 5, 4};
+    EXPECT_EQ(dt.format("yyyy"), "2026");
+    EXPECT_EQ(dt.format("dd/mm/yy hh:nn:ss"), "07/03/26 09:05:04");
+    EXPECT_EQ(dt.format("d/m/yyyy h:n:s"), "7/3/2026 9:5:4");
+    EXPECT_EQ(dt.format("\"day\" dd 'of' mm"), "day 07 of 03");
+    EXPECT_EQ(dt.format("YYYY-MM-DD"), "2026-03-07");
+}

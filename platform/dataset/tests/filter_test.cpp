@@ -147,3 +147,11 @@ TEST(Filter, PostedRowsFollowTheFilter) {
     ds.setFiltered(false);
     EXPECT_EQ(ds.changeCount(), 1);
 }
+
+TEST(Filter, QuotedConstantsCarryAnyText) {
+    const Row r = row("a", "b", Value("O'Brien ''x''"));
+    const std::string filter = "NRTAREFA = " + quoteFilterText("O'Brien ''x''");
+    EXPECT_EQ(quoteFilterText("O'Brien"), "'O''Brien'");
+    EXPECT_TRUE(holds(filter.c_str(), r));
+    EXPECT_FALSE(holds("NRTAREFA = 'O''Brien'", r));
+}

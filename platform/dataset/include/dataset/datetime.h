@@ -57,6 +57,17 @@ struct DateTime {
     /// malformed or not a real date and time.
     static std::optional<DateTime> parseDisplay(std::string_view text);
 
+    /// A time of day typed as "h:n" or "h:n:s" (one or two digits each,
+    /// blanks around ignored), as seconds since midnight; nullopt when
+    /// malformed or out of range (hours 0-23, minutes and seconds 0-59).
+    static std::optional<int> parseTime(std::string_view text);
+
+    /// Formats with a pattern: "yyyy", "yy", "mm"/"m" (month), "dd"/"d",
+    /// "hh"/"h", "nn"/"n" (minutes), "ss"/"s"; letters are matched without
+    /// regard to case, text in double or single quotes and any other
+    /// character are copied as they are. Example: format("yyyy") gives "2026".
+    std::string format(std::string_view pattern) const;
+
     /// "dd/mm/yyyy hh:nn:ss" (a date at midnight prints its time too).
     std::string toDisplay() const;
     /// "dd/mm/yyyy".

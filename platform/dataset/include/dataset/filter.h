@@ -10,6 +10,11 @@
 
 namespace dataset {
 
+/// `text` as a quoted filter constant: in single quotes, each quote inside
+/// doubled, so that any text can be compared safely ("O'Brien" gives
+/// "'O''Brien'").
+std::string quoteFilterText(std::string_view text);
+
 /// A compiled filter over the fields of a row. The syntax:
 ///
 ///   expr       := term { OR term }
