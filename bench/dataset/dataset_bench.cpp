@@ -30,13 +30,16 @@ std::vector<FieldDef> atividadesFields() {
         return FieldDef{.name = name, .type = FieldType::DateTime, .flags = flags};
     };
     const UpdateFlags where{.where = true};
-    return {text("HORAINI", 8, where), text("HORAFIN", 8, where), text("NRTAREFA", 10), text("NRPLATIVTARE", 5),
-            stamp("DTIAPATIVTAR"),     stamp("DTFAPATIVTAR"),     text("CDFILIAL", 4), text("NMPROCESSO", 100),
-            stamp("DATA", where),      text("TXAPRATIVTAR", 4000), text("CDOPERADOR", 12),
-            text("DSREFETAREFA", 100), text("CHAVE", 27, where),  text("CHAVE2", 35, where),
-            text("IDSITATIVTAR", 1),   stamp("DTHIAPATIVTA"),     stamp("DTHFAPATIVTA"),
-            text("QTHRAPRO", 8, {.where = true, .hidden = true}), text("ATIVIDADE", 121, where),
-            text("IDCHECK", 1, where)};
+    return {text("HORAINI", 8, where),     text("HORAFIN", 8, where),
+            text("NRTAREFA", 10),          text("NRPLATIVTARE", 5),
+            stamp("DTIAPATIVTAR"),         stamp("DTFAPATIVTAR"),
+            text("CDFILIAL", 4),           text("NMPROCESSO", 100),
+            stamp("DATA", where),          text("TXAPRATIVTAR", 4000),
+            text("CDOPERADOR", 12),        text("DSREFETAREFA", 100),
+            text("CHAVE", 27, where),      text("CHAVE2", 35, where),
+            text("IDSITATIVTAR", 1),       stamp("DTHIAPATIVTA"),
+            stamp("DTHFAPATIVTA"),         text("QTHRAPRO", 8, {.where = true, .hidden = true}),
+            text("ATIVIDADE", 121, where), text("IDCHECK", 1, where)};
 }
 
 const std::string& packetText() {
@@ -55,13 +58,27 @@ const std::string& packetText() {
             const std::string ini = fmt::format("{:02}:{:02}:00", h, m);
             const std::string fin = fmt::format("{:02}:{:02}:00", h + 1, m);
             const std::string task = fmt::format("T{}", 100000 + i);
-            p.rows.push_back({Value(ini), Value(fin), Value(task), Value(std::to_string(i % 99999)), Value(start),
-                              Value(end), Value("0001"), Value("Desenvolvimento de software - módulo de apropriação"),
-                              Value(day), Value("Revisão das telas e ajustes de validação das horas apropriadas"),
-                              Value("OPER" + std::to_string(i % 50)), Value("Descrição da tarefa número " + task),
-                              Value("CH" + std::to_string(i)), Value("CHAVE2-" + std::to_string(i) + "-" + ini),
-                              Value(i % 3 == 0 ? "A" : "P"), Value(start), i % 7 == 0 ? Value() : Value(end),
-                              Value("01:00:00"), Value(task + " - Programação"), Value("N")});
+            p.rows.push_back(
+                {Value(ini),
+                 Value(fin),
+                 Value(task),
+                 Value(std::to_string(i % 99999)),
+                 Value(start),
+                 Value(end),
+                 Value("0001"),
+                 Value("Desenvolvimento de software - módulo de apropriação"),
+                 Value(day),
+                 Value("Revisão das telas e ajustes de validação das horas apropriadas"),
+                 Value("OPER" + std::to_string(i % 50)),
+                 Value("Descrição da tarefa número " + task),
+                 Value("CH" + std::to_string(i)),
+                 Value("CHAVE2-" + std::to_string(i) + "-" + ini),
+                 Value(i % 3 == 0 ? "A" : "P"),
+                 Value(start),
+                 i % 7 == 0 ? Value() : Value(end),
+                 Value("01:00:00"),
+                 Value(task + " - Programação"),
+                 Value("N")});
         }
         return encodeDataPacket(p);
     }();
@@ -74,8 +91,10 @@ void BM_NlohmannParse(benchmark::State& state) {
         nlohmann::json j = nlohmann::json::parse(text);
         benchmark::DoNotOptimize(j);
     }
-    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows), benchmark::Counter::kIsIterationInvariantRate);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows),
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
 }
 
 void BM_DecodeAndLoad(benchmark::State& state) {
@@ -86,8 +105,10 @@ void BM_DecodeAndLoad(benchmark::State& state) {
         ds.load(decodeDataPacket(text));
         if (ds.recordCount() != kRows) state.SkipWithError("wrong row count");
     }
-    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows), benchmark::Counter::kIsIterationInvariantRate);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(kRows),
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
 }
 
 BENCHMARK(BM_NlohmannParse)->Unit(benchmark::kMillisecond);
@@ -102,7 +123,8 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !medians_.count(run.run_name.function_name)))
+            if (median ||
+                (run.run_type == Run::RT_Iteration && !medians_.count(run.run_name.function_name)))
                 seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
             if (median) medians_.insert(run.run_name.function_name);
         }
@@ -112,8 +134,10 @@ public:
         auto parse = seconds_.find("BM_NlohmannParse");
         auto load = seconds_.find("BM_DecodeAndLoad");
         if (parse == seconds_.end() || load == seconds_.end() || parse->second <= 0) return;
-        std::printf("\n%d rows, %zu bytes of JSON: decode+load takes %.2fx the bare parse (goal: 2x or less)\n", kRows,
-                    packetText().size(), load->second / parse->second);
+        std::printf(
+            "\n%d rows, %zu bytes of JSON: decode+load takes %.2fx the bare parse (goal: 2x or "
+            "less)\n",
+            kRows, packetText().size(), load->second / parse->second);
     }
 
 private:

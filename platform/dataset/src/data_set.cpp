@@ -42,19 +42,31 @@ void DataSet::setState(DataSetState state) {
 void DataSet::notify(Notice notice, Field* field) {
     DataSource::Event event = DataSource::Event::DataSetChanged;
     switch (notice) {
-        case Notice::StateChanged: event = DataSource::Event::StateChanged; break;
-        case Notice::DataSetChanged: event = DataSource::Event::DataSetChanged; break;
-        case Notice::Scrolled: event = DataSource::Event::Scrolled; break;
-        case Notice::RecordChanged: event = DataSource::Event::RecordChanged; break;
-        case Notice::UpdateData: event = DataSource::Event::UpdateData; break;
+        case Notice::StateChanged:
+            event = DataSource::Event::StateChanged;
+            break;
+        case Notice::DataSetChanged:
+            event = DataSource::Event::DataSetChanged;
+            break;
+        case Notice::Scrolled:
+            event = DataSource::Event::Scrolled;
+            break;
+        case Notice::RecordChanged:
+            event = DataSource::Event::RecordChanged;
+            break;
+        case Notice::UpdateData:
+            event = DataSource::Event::UpdateData;
+            break;
     }
     const std::vector<DataSource*> sources = sources_;
     for (DataSource* source : sources)
-        if (std::find(sources_.begin(), sources_.end(), source) != sources_.end()) source->notify(event, field);
+        if (std::find(sources_.begin(), sources_.end(), source) != sources_.end())
+            source->notify(event, field);
 }
 
 void DataSet::attachSource(DataSource* source) {
-    if (std::find(sources_.begin(), sources_.end(), source) == sources_.end()) sources_.push_back(source);
+    if (std::find(sources_.begin(), sources_.end(), source) == sources_.end())
+        sources_.push_back(source);
 }
 
 void DataSet::detachSource(DataSource* source) {
@@ -64,7 +76,8 @@ void DataSet::detachSource(DataSource* source) {
 bool DataSet::requestFocus(Field& field) {
     const std::vector<DataSource*> sources = sources_;
     for (DataSource* source : sources)
-        if (std::find(sources_.begin(), sources_.end(), source) != sources_.end() && source->requestFocus(field))
+        if (std::find(sources_.begin(), sources_.end(), source) != sources_.end() &&
+            source->requestFocus(field))
             return true;
     return false;
 }
@@ -74,7 +87,8 @@ bool DataSet::requestFocus(Field& field) {
 Field& DataSet::addField(FieldDef def) {
     if (active()) fail(fmt::format("Cannot add field {} to an open dataset", def.name));
     if (def.name.empty()) fail("A field needs a name");
-    if (def.type == FieldType::String && def.size <= 0) fail(fmt::format("Field {} needs a size above 0", def.name));
+    if (def.type == FieldType::String && def.size <= 0)
+        fail(fmt::format("Field {} needs a size above 0", def.name));
     if (!declared_) fields_.clear();
     if (findField(def.name)) fail(fmt::format("Field '{}' already exists", def.name));
     declared_ = true;
@@ -123,7 +137,8 @@ bool compatible(FieldType declared, FieldType carried) {
 
 }  // namespace
 
-std::vector<DataSet::Record> DataSet::buildRecords(DataPacket&& packet, std::vector<FieldDef>& defs) const {
+std::vector<DataSet::Record> DataSet::buildRecords(DataPacket&& packet,
+                                                   std::vector<FieldDef>& defs) const {
     packet.validate();
     std::vector<Row> rows;
     if (!declared_) {
@@ -139,13 +154,14 @@ std::vector<DataSet::Record> DataSet::buildRecords(DataPacket&& packet, std::vec
         for (std::size_t i = 0; i < defs.size(); ++i) {
             const int at = packet.fieldIndex(defs[i].name);
             if (at < 0)
-                throw PacketError(fmt::format("{}the packet has no field {}", name_.empty() ? "" : name_ + ": ",
-                                              defs[i].name));
+                throw PacketError(fmt::format("{}the packet has no field {}",
+                                              name_.empty() ? "" : name_ + ": ", defs[i].name));
             const FieldDef& carried = packet.fields[static_cast<std::size_t>(at)];
             if (!compatible(defs[i].type, carried.type))
-                throw PacketError(fmt::format("{}field {} arrives as {}; the data set holds it as {}",
-                                              name_.empty() ? "" : name_ + ": ", defs[i].name,
-                                              fieldTypeName(carried.type), fieldTypeName(defs[i].type)));
+                throw PacketError(
+                    fmt::format("{}field {} arrives as {}; the data set holds it as {}",
+                                name_.empty() ? "" : name_ + ": ", defs[i].name,
+                                fieldTypeName(carried.type), fieldTypeName(defs[i].type)));
             source[i] = static_cast<std::size_t>(at);
             recheck[i] = defs[i].type != carried.type ||
                          (defs[i].type == FieldType::String && defs[i].size < carried.size);
@@ -285,11 +301,16 @@ std::optional<Value> DataSet::currentOldValue(int field) const {
     } else if (state_ != DataSetState::Insert) {
         rec = currentRecord();
     }
-    if (!rec) return state_ == DataSetState::Inactive || isEmpty() ? std::optional<Value>(Value()) : std::nullopt;
+    if (!rec)
+        return state_ == DataSetState::Inactive || isEmpty() ? std::optional<Value>(Value())
+                                                             : std::nullopt;
     switch (rec->status) {
-        case UpdateStatus::Inserted: return std::nullopt;
-        case UpdateStatus::Modified: return (*rec->original)[i];
-        case UpdateStatus::Unmodified: break;
+        case UpdateStatus::Inserted:
+            return std::nullopt;
+        case UpdateStatus::Modified:
+            return (*rec->original)[i];
+        case UpdateStatus::Unmodified:
+            break;
     }
     return rec->values[i];
 }

@@ -25,9 +25,13 @@ void DataSet::edit() {
     fire(events.afterEdit);
 }
 
-void DataSet::insert() { startInsert(false); }
+void DataSet::insert() {
+    startInsert(false);
+}
 
-void DataSet::append() { startInsert(true); }
+void DataSet::append() {
+    startInsert(true);
+}
 
 void DataSet::startInsert(bool append) {
     checkActive();
@@ -127,13 +131,15 @@ void DataSet::deleteRecord() {
     const bool wasEditing = state_ == DataSetState::Edit;
     if (rec->status != UpdateStatus::Inserted) {
         DeletedRecord gone;
-        gone.original = rec->status == UpdateStatus::Modified ? std::move(*rec->original) : std::move(rec->values);
+        gone.original = rec->status == UpdateStatus::Modified ? std::move(*rec->original)
+                                                              : std::move(rec->values);
         gone.origin = rec->origin;
         gone.logSeq = nextSeq_++;
         deleted_.push_back(std::move(gone));
     }
     const int pos = cursor_;
-    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(view_[static_cast<std::size_t>(pos)]));
+    records_.erase(records_.begin() +
+                   static_cast<std::ptrdiff_t>(view_[static_cast<std::size_t>(pos)]));
     buffer_.clear();
     modified_ = false;
     rebuildView(std::nullopt, pos);
@@ -145,8 +151,10 @@ void DataSet::deleteRecord() {
 
 void DataSet::checkBrowseMode() {
     if (!editing()) return;
-    if (modified_) post();
-    else cancel();
+    if (modified_)
+        post();
+    else
+        cancel();
 }
 
 UpdateStatus DataSet::updateStatus() const {
@@ -170,11 +178,13 @@ ChangePacket DataSet::changePacket() const {
         if (rec.status == UpdateStatus::Inserted)
             changes.push_back({rec.logSeq, RowChange{RowChange::Op::Insert, {}, rec.values}});
         else if (rec.status == UpdateStatus::Modified)
-            changes.push_back({rec.logSeq, RowChange{RowChange::Op::Update, *rec.original, rec.values}});
+            changes.push_back(
+                {rec.logSeq, RowChange{RowChange::Op::Update, *rec.original, rec.values}});
     }
     for (const DeletedRecord& gone : deleted_)
         changes.push_back({gone.logSeq, RowChange{RowChange::Op::Delete, gone.original, {}}});
-    std::sort(changes.begin(), changes.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(changes.begin(), changes.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     ChangePacket packet;
     packet.fields = fieldDefs();
     packet.changes.reserve(changes.size());
@@ -186,7 +196,8 @@ void DataSet::cancelUpdates() {
     if (!active()) return;
     cancel();
     const Record* current = currentRecord();
-    const std::optional<std::uint64_t> keepId = current ? std::optional<std::uint64_t>(current->id) : std::nullopt;
+    const std::optional<std::uint64_t> keepId =
+        current ? std::optional<std::uint64_t>(current->id) : std::nullopt;
     const int pos = cursor_;
     std::vector<Record> restored;
     restored.reserve(records_.size() + deleted_.size());

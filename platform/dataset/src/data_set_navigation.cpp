@@ -10,16 +10,22 @@
 
 namespace dataset {
 
-bool DataSet::isEmpty() const { return view_.empty() && state_ != DataSetState::Insert; }
+bool DataSet::isEmpty() const {
+    return view_.empty() && state_ != DataSetState::Insert;
+}
 
-int DataSet::recordCount() const { return static_cast<int>(view_.size()); }
+int DataSet::recordCount() const {
+    return static_cast<int>(view_.size());
+}
 
 int DataSet::recNo() const {
     if (state_ == DataSetState::Insert) return insertViewPos_ + 1;
     return cursor_ + 1;
 }
 
-bool DataSet::passesFilter(const Row& row) const { return !filtered_ || !filterExpr_ || filterExpr_->matches(row); }
+bool DataSet::passesFilter(const Row& row) const {
+    return !filtered_ || !filterExpr_ || filterExpr_->matches(row);
+}
 
 void DataSet::rebuildView(std::optional<std::uint64_t> keepId, int fallbackPos) {
     view_.clear();
@@ -109,9 +115,11 @@ bool sameValue(const Value& stored, const Value& wanted, bool caseInsensitive) {
         return caseInsensitive ? equalsIgnoringCase(stored.asString(), wanted.asString())
                                : stored.asString() == wanted.asString();
     if (stored.isFloat() || wanted.isFloat()) {
-        auto num = [](const Value& v) { return v.isInteger() ? static_cast<double>(v.asInteger()) : v.asFloat(); };
-        return (stored.isFloat() || stored.isInteger()) && (wanted.isFloat() || wanted.isInteger()) &&
-               num(stored) == num(wanted);
+        auto num = [](const Value& v) {
+            return v.isInteger() ? static_cast<double>(v.asInteger()) : v.asFloat();
+        };
+        return (stored.isFloat() || stored.isInteger()) &&
+               (wanted.isFloat() || wanted.isInteger()) && num(stored) == num(wanted);
     }
     return stored == wanted;
 }
@@ -121,12 +129,14 @@ bool sameValue(const Value& stored, const Value& wanted, bool caseInsensitive) {
 bool DataSet::locate(std::string_view fieldName, const Value& value, LocateOptions options) {
     checkActive();
     const Field& f = fieldByName(fieldName);
-    const Value wanted = value.isString() && f.type() == FieldType::String ? value : convertForField(f.def(), value);
+    const Value wanted =
+        value.isString() && f.type() == FieldType::String ? value : convertForField(f.def(), value);
     checkBrowseMode();
     fire(events.beforeScroll);
     const auto column = static_cast<std::size_t>(f.index());
     for (std::size_t k = 0; k < view_.size(); ++k) {
-        if (!sameValue(records_[view_[k]].values[column], wanted, options.caseInsensitive)) continue;
+        if (!sameValue(records_[view_[k]].values[column], wanted, options.caseInsensitive))
+            continue;
         cursor_ = static_cast<int>(k);
         bof_ = eof_ = false;
         notify(Notice::Scrolled);
@@ -155,8 +165,10 @@ void DataSet::setFilter(std::string_view text) {
         // With the fields known the names are checked now; otherwise at the next load.
         if (active() || declared_) expr.bind(fieldDefs(), filterCaseInsensitive_);
         filterText_ = std::string(text);
-        if (active() || declared_) filterExpr_ = std::move(expr);
-        else filterExpr_.reset();
+        if (active() || declared_)
+            filterExpr_ = std::move(expr);
+        else
+            filterExpr_.reset();
     }
     if (filtered_ && active()) refilter();
 }
@@ -190,7 +202,9 @@ int DataSet::displayRowOfCursor() const {
     return cursor_;
 }
 
-int DataSet::insertDisplayRow() const { return state_ == DataSetState::Insert ? insertViewPos_ : -1; }
+int DataSet::insertDisplayRow() const {
+    return state_ == DataSetState::Insert ? insertViewPos_ : -1;
+}
 
 int DataSet::displayToView(int displayRow, bool& isInsertRow) const {
     isInsertRow = false;
@@ -229,14 +243,19 @@ UpdateStatus DataSet::displayRowStatus(int row) const {
     return rec ? rec->status : (isBuffer ? UpdateStatus::Inserted : UpdateStatus::Unmodified);
 }
 
-DataSet::DisplayRowScope DataSet::showDisplayRow(int row) { return DisplayRowScope(*this, row); }
+DataSet::DisplayRowScope DataSet::showDisplayRow(int row) {
+    return DisplayRowScope(*this, row);
+}
 
-DataSet::DisplayRowScope::DisplayRowScope(DataSet& dataSet, int row) : dataSet_(dataSet), previous_(dataSet.displayOverride_) {
+DataSet::DisplayRowScope::DisplayRowScope(DataSet& dataSet, int row)
+    : dataSet_(dataSet), previous_(dataSet.displayOverride_) {
     if (row < 0 || row >= dataSet.displayRowCount())
         dataSet.fail(fmt::format("Display row {} is out of range", row));
     dataSet.displayOverride_ = row;
 }
 
-DataSet::DisplayRowScope::~DisplayRowScope() { dataSet_.displayOverride_ = previous_; }
+DataSet::DisplayRowScope::~DisplayRowScope() {
+    dataSet_.displayOverride_ = previous_;
+}
 
 }  // namespace dataset

@@ -8,10 +8,14 @@ namespace dataset {
 
 std::string_view stateName(DataSetState state) {
     switch (state) {
-        case DataSetState::Inactive: return "inactive";
-        case DataSetState::Browse: return "browse";
-        case DataSetState::Edit: return "edit";
-        case DataSetState::Insert: return "insert";
+        case DataSetState::Inactive:
+            return "inactive";
+        case DataSetState::Browse:
+            return "browse";
+        case DataSetState::Edit:
+            return "edit";
+        case DataSetState::Insert:
+            return "insert";
     }
     return "inactive";
 }
@@ -31,15 +35,23 @@ void DataLink::setDataSource(DataSource* source) {
     if (wasActive != active()) activeChanged();
 }
 
-DataSet* DataLink::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+DataSet* DataLink::dataSet() const {
+    return source_ ? source_->dataSet() : nullptr;
+}
 
-bool DataLink::active() const { return source_ && source_->state() != DataSetState::Inactive; }
+bool DataLink::active() const {
+    return source_ && source_->state() != DataSetState::Inactive;
+}
 
-bool DataLink::editing() const { return source_ && isEditingState(source_->state()); }
+bool DataLink::editing() const {
+    return source_ && isEditingState(source_->state());
+}
 
 // --- DataSource ----------------------------------------------------------------
 
-DataSource::DataSource(DataSet* dataSet) { setDataSet(dataSet); }
+DataSource::DataSource(DataSet* dataSet) {
+    setDataSet(dataSet);
+}
 
 DataSource::~DataSource() {
     for (DataLink* link : links_) link->source_ = nullptr;
@@ -73,7 +85,9 @@ void DataSource::addLink(DataLink* link) {
     if (!hasLink(link)) links_.push_back(link);
 }
 
-void DataSource::removeLink(DataLink* link) { links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end()); }
+void DataSource::removeLink(DataLink* link) {
+    links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
+}
 
 void DataSource::refreshState() {
     const DataSetState now = state();
@@ -104,11 +118,20 @@ void DataSource::notify(Event event, Field* field) {
     for (DataLink* link : links) {
         if (!hasLink(link)) continue;
         switch (event) {
-            case Event::DataSetChanged: link->dataSetChanged(); break;
-            case Event::Scrolled: link->dataSetScrolled(); break;
-            case Event::RecordChanged: link->recordChanged(field); break;
-            case Event::UpdateData: link->updateData(); break;
-            case Event::StateChanged: break;
+            case Event::DataSetChanged:
+                link->dataSetChanged();
+                break;
+            case Event::Scrolled:
+                link->dataSetScrolled();
+                break;
+            case Event::RecordChanged:
+                link->recordChanged(field);
+                break;
+            case Event::UpdateData:
+                link->updateData();
+                break;
+            case Event::StateChanged:
+                break;
         }
     }
     if (event == Event::UpdateData) {

@@ -6,7 +6,9 @@
 
 namespace dataset {
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -44,7 +46,9 @@ DateTime DateTime::fromDayNumber(std::int64_t days) {
     return DateTime::date(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
 }
 
-std::int64_t DateTime::toSeconds() const { return dayNumber() * 86400 + secondsOfDay(); }
+std::int64_t DateTime::toSeconds() const {
+    return dayNumber() * 86400 + secondsOfDay();
+}
 
 DateTime DateTime::fromSeconds(std::int64_t seconds) {
     std::int64_t days = seconds / 86400;
@@ -68,7 +72,9 @@ DateTime DateTime::addDays(std::int64_t days) const {
     return dt;
 }
 
-DateTime DateTime::addSeconds(std::int64_t seconds) const { return fromSeconds(toSeconds() + seconds); }
+DateTime DateTime::addSeconds(std::int64_t seconds) const {
+    return fromSeconds(toSeconds() + seconds);
+}
 
 DateTime DateTime::addMonths(int months) const {
     int total = year * 12 + (month - 1) + months;
@@ -86,10 +92,13 @@ int DateTime::dayOfWeek() const {
 }
 
 std::string DateTime::toIso() const {
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", year, month, day, hour, minute, second);
+    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", year, month, day, hour, minute,
+                       second);
 }
 
-std::string DateTime::toIsoDate() const { return fmt::format("{:04}-{:02}-{:02}", year, month, day); }
+std::string DateTime::toIsoDate() const {
+    return fmt::format("{:04}-{:02}-{:02}", year, month, day);
+}
 
 namespace {
 
@@ -114,8 +123,9 @@ std::optional<DateTime> DateTime::parseIso(std::string_view text) {
         text[7] != '-' || !readDigits(text, 8, 2, dt.day))
         return std::nullopt;
     if (text.size() == 19) {
-        if ((text[10] != 'T' && text[10] != ' ') || !readDigits(text, 11, 2, dt.hour) || text[13] != ':' ||
-            !readDigits(text, 14, 2, dt.minute) || text[16] != ':' || !readDigits(text, 17, 2, dt.second))
+        if ((text[10] != 'T' && text[10] != ' ') || !readDigits(text, 11, 2, dt.hour) ||
+            text[13] != ':' || !readDigits(text, 14, 2, dt.minute) || text[16] != ':' ||
+            !readDigits(text, 17, 2, dt.second))
             return std::nullopt;
     }
     if (!dt.isValid()) return std::nullopt;
@@ -151,8 +161,8 @@ std::optional<DateTime> DateTime::parseDisplay(std::string_view text) {
     DateTime dt;
     std::size_t pos = 0;
     skipBlanks(text, pos);
-    if (!readNumber(text, pos, 2, dt.day) || !expect(text, pos, '/') || !readNumber(text, pos, 2, dt.month) ||
-        !expect(text, pos, '/'))
+    if (!readNumber(text, pos, 2, dt.day) || !expect(text, pos, '/') ||
+        !readNumber(text, pos, 2, dt.month) || !expect(text, pos, '/'))
         return std::nullopt;
     const std::size_t yearPos = pos;
     if (!readNumber(text, pos, 4, dt.year) || pos - yearPos != 4) return std::nullopt;
@@ -160,7 +170,8 @@ std::optional<DateTime> DateTime::parseDisplay(std::string_view text) {
     skipBlanks(text, pos);
     if (pos < text.size()) {
         if (pos == afterDate) return std::nullopt;
-        if (!readNumber(text, pos, 2, dt.hour) || !expect(text, pos, ':') || !readNumber(text, pos, 2, dt.minute))
+        if (!readNumber(text, pos, 2, dt.hour) || !expect(text, pos, ':') ||
+            !readNumber(text, pos, 2, dt.minute))
             return std::nullopt;
         if (pos < text.size() && text[pos] == ':') {
             ++pos;
@@ -177,7 +188,8 @@ std::optional<int> DateTime::parseTime(std::string_view text) {
     std::size_t pos = 0;
     int h = 0, m = 0, sec = 0;
     skipBlanks(text, pos);
-    if (!readNumber(text, pos, 2, h) || !expect(text, pos, ':') || !readNumber(text, pos, 2, m)) return std::nullopt;
+    if (!readNumber(text, pos, 2, h) || !expect(text, pos, ':') || !readNumber(text, pos, 2, m))
+        return std::nullopt;
     if (pos < text.size() && text[pos] == ':') {
         ++pos;
         if (!readNumber(text, pos, 2, sec)) return std::nullopt;
@@ -205,29 +217,49 @@ std::string DateTime::format(std::string_view pattern) const {
             i = end == pattern.size() ? end : end + 1;
             continue;
         }
-        const std::size_t n = (c == 'y' || c == 'm' || c == 'd' || c == 'h' || c == 'n' || c == 's') ? run(c) : 0;
+        const std::size_t n =
+            (c == 'y' || c == 'm' || c == 'd' || c == 'h' || c == 'n' || c == 's') ? run(c) : 0;
         if (n == 0) {
             out += pattern[i++];
             continue;
         }
         i += n;
         switch (c) {
-            case 'y': out += n >= 3 ? fmt::format("{:04}", year) : fmt::format("{:02}", year % 100); break;
-            case 'm': out += n >= 2 ? fmt::format("{:02}", month) : std::to_string(month); break;
-            case 'd': out += n >= 2 ? fmt::format("{:02}", day) : std::to_string(day); break;
-            case 'h': out += n >= 2 ? fmt::format("{:02}", hour) : std::to_string(hour); break;
-            case 'n': out += n >= 2 ? fmt::format("{:02}", minute) : std::to_string(minute); break;
-            case 's': out += n >= 2 ? fmt::format("{:02}", second) : std::to_string(second); break;
-            default: break;
+            case 'y':
+                out += n >= 3 ? fmt::format("{:04}", year) : fmt::format("{:02}", year % 100);
+                break;
+            case 'm':
+                out += n >= 2 ? fmt::format("{:02}", month) : std::to_string(month);
+                break;
+            case 'd':
+                out += n >= 2 ? fmt::format("{:02}", day) : std::to_string(day);
+                break;
+            case 'h':
+                out += n >= 2 ? fmt::format("{:02}", hour) : std::to_string(hour);
+                break;
+            case 'n':
+                out += n >= 2 ? fmt::format("{:02}", minute) : std::to_string(minute);
+                break;
+            case 's':
+                out += n >= 2 ? fmt::format("{:02}", second) : std::to_string(second);
+                break;
+            default:
+                break;
         }
     }
     return out;
 }
 
-std::string DateTime::toDisplay() const { return toDisplayDate() + " " + toDisplayTime(); }
+std::string DateTime::toDisplay() const {
+    return toDisplayDate() + " " + toDisplayTime();
+}
 
-std::string DateTime::toDisplayDate() const { return fmt::format("{:02}/{:02}/{:04}", day, month, year); }
+std::string DateTime::toDisplayDate() const {
+    return fmt::format("{:02}/{:02}/{:04}", day, month, year);
+}
 
-std::string DateTime::toDisplayTime() const { return fmt::format("{:02}:{:02}:{:02}", hour, minute, second); }
+std::string DateTime::toDisplayTime() const {
+    return fmt::format("{:02}:{:02}:{:02}", hour, minute, second);
+}
 
 }  // namespace dataset

@@ -14,9 +14,13 @@ FieldDef asType(const FieldDef& def, FieldType type) {
 }
 }  // namespace
 
-const Value& Field::value() const { return dataSet_->currentValue(index_); }
+const Value& Field::value() const {
+    return dataSet_->currentValue(index_);
+}
 
-std::string Field::asString() const { return defaultText(value()); }
+std::string Field::asString() const {
+    return defaultText(value());
+}
 
 std::int64_t Field::asInteger() const {
     const Value& v = value();
@@ -57,12 +61,20 @@ std::string Field::displayText() const {
     return t;
 }
 
-std::optional<Value> Field::oldValue() const { return dataSet_->currentOldValue(index_); }
+std::optional<Value> Field::oldValue() const {
+    return dataSet_->currentOldValue(index_);
+}
 
-void Field::setValue(const Value& value) { dataSet_->writeField(index_, value); }
+void Field::setValue(const Value& value) {
+    dataSet_->writeField(index_, value);
+}
 
-void Field::setText(std::string_view text) { dataSet_->writeField(index_, Value(std::string(text))); }
+void Field::setText(std::string_view text) {
+    dataSet_->writeField(index_, Value(std::string(text)));
+}
 
-bool Field::focusControl() { return dataSet_->requestFocus(*this); }
+bool Field::focusControl() {
+    return dataSet_->requestFocus(*this);
+}
 
 }  // namespace dataset

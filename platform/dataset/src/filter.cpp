@@ -17,9 +17,9 @@ enum class CompareOp { Eq, Ne, Lt, Gt, Le, Ge };
 
 struct Operand {
     enum class Kind { Field, Text, Number, Boolean } kind = Kind::Field;
-    std::string name;   ///< field name, or the text constant
-    Value constant;     ///< the constant as written (text, integer, float or boolean)
-    Value bound;        ///< the constant converted for the field it is compared with
+    std::string name;  ///< field name, or the text constant
+    Value constant;    ///< the constant as written (text, integer, float or boolean)
+    Value bound;       ///< the constant converted for the field it is compared with
     int fieldIndex = -1;
     FieldType fieldType = FieldType::String;
 };
@@ -31,7 +31,7 @@ struct FilterExpression::Node {
     std::unique_ptr<Node> left, right;  // And/Or: both; Not: left
     Operand a, b;                       // Compare: both; IsNull: a
     CompareOp op = CompareOp::Eq;
-    bool negated = false;               // IS NOT NULL
+    bool negated = false;  // IS NOT NULL
 };
 
 namespace {
@@ -56,7 +56,8 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& what) const {
-        throw Error(fmt::format("Invalid filter \"{}\": {} at position {}", text_, what, tok_.pos + 1));
+        throw Error(
+            fmt::format("Invalid filter \"{}\": {} at position {}", text_, what, tok_.pos + 1));
     }
 
     bool isKeyword(const char* word) const {
@@ -65,7 +66,9 @@ private:
 
     void advance() {
         std::size_t p = pos_;
-        while (p < text_.size() && (text_[p] == ' ' || text_[p] == '\t' || text_[p] == '\n' || text_[p] == '\r')) ++p;
+        while (p < text_.size() &&
+               (text_[p] == ' ' || text_[p] == '\t' || text_[p] == '\n' || text_[p] == '\r'))
+            ++p;
         tok_ = Token{};
         tok_.pos = p;
         if (p >= text_.size()) {
@@ -74,8 +77,8 @@ private:
         }
         const char c = text_[p];
         auto isNameChar = [](char ch) {
-            return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '_' ||
-                   static_cast<unsigned char>(ch) >= 0x80;
+            return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                   (ch >= '0' && ch <= '9') || ch == '_' || static_cast<unsigned char>(ch) >= 0x80;
         };
         if (c == '\'') {
             std::string s;
@@ -100,15 +103,18 @@ private:
             tok_.text = std::move(s);
         } else if (c == '[') {
             std::size_t close = text_.find(']', p + 1);
-            if (close == std::string_view::npos || close == p + 1) fail("unterminated or empty [field name]");
+            if (close == std::string_view::npos || close == p + 1)
+                fail("unterminated or empty [field name]");
             tok_.kind = Token::Kind::Name;
             tok_.text = std::string(text_.substr(p + 1, close - p - 1));
             tok_.text.insert(tok_.text.begin(), '\x01');  // marks a bracketed name: never a keyword
             p = close + 1;
-        } else if ((c >= '0' && c <= '9') || ((c == '-' || c == '+' || c == '.') && p + 1 < text_.size() &&
-                                              ((text_[p + 1] >= '0' && text_[p + 1] <= '9') || text_[p + 1] == '.'))) {
+        } else if ((c >= '0' && c <= '9') ||
+                   ((c == '-' || c == '+' || c == '.') && p + 1 < text_.size() &&
+                    ((text_[p + 1] >= '0' && text_[p + 1] <= '9') || text_[p + 1] == '.'))) {
             std::size_t e = p + 1;
-            while (e < text_.size() && ((text_[e] >= '0' && text_[e] <= '9') || text_[e] == '.')) ++e;
+            while (e < text_.size() && ((text_[e] >= '0' && text_[e] <= '9') || text_[e] == '.'))
+                ++e;
             tok_.kind = Token::Kind::Number;
             tok_.text = std::string(text_.substr(p, e - p));
             p = e;
@@ -128,7 +134,8 @@ private:
             ++p;
         } else if (c == '=' || c == '<' || c == '>' || c == '!') {
             std::string op(1, c);
-            if (p + 1 < text_.size() && (text_[p + 1] == '=' || (c == '<' && text_[p + 1] == '>'))) op += text_[p + 1];
+            if (p + 1 < text_.size() && (text_[p + 1] == '=' || (c == '<' && text_[p + 1] == '>')))
+                op += text_[p + 1];
             if (op == "!") fail("unexpected \"!\"");
             tok_.kind = Token::Kind::Op;
             tok_.text = op;
@@ -194,15 +201,23 @@ private:
             advance();
             return n;
         }
-        if (tok_.kind != Token::Kind::Op) fail("expected a comparison (=, <>, <, >, <=, >=) or IS NULL");
+        if (tok_.kind != Token::Kind::Op)
+            fail("expected a comparison (=, <>, <, >, <=, >=) or IS NULL");
         const std::string& op = tok_.text;
-        if (op == "=") n->op = CompareOp::Eq;
-        else if (op == "<>" || op == "!=") n->op = CompareOp::Ne;
-        else if (op == "<") n->op = CompareOp::Lt;
-        else if (op == ">") n->op = CompareOp::Gt;
-        else if (op == "<=") n->op = CompareOp::Le;
-        else if (op == ">=") n->op = CompareOp::Ge;
-        else fail(fmt::format("unknown operator \"{}\"", op));
+        if (op == "=")
+            n->op = CompareOp::Eq;
+        else if (op == "<>" || op == "!=")
+            n->op = CompareOp::Ne;
+        else if (op == "<")
+            n->op = CompareOp::Lt;
+        else if (op == ">")
+            n->op = CompareOp::Gt;
+        else if (op == "<=")
+            n->op = CompareOp::Le;
+        else if (op == ">=")
+            n->op = CompareOp::Ge;
+        else
+            fail(fmt::format("unknown operator \"{}\"", op));
         advance();
         n->b = parseOperand();
         return n;
@@ -255,8 +270,9 @@ private:
                 break;
             }
             default:
-                fail(tok_.kind == Token::Kind::End ? std::string("expected a field or a value at the end")
-                                                   : fmt::format("expected a field or a value, found \"{}\"", tok_.text));
+                fail(tok_.kind == Token::Kind::End
+                         ? std::string("expected a field or a value at the end")
+                         : fmt::format("expected a field or a value, found \"{}\"", tok_.text));
         }
         advance();
         return o;
@@ -272,31 +288,42 @@ enum class Cls { Text, Number, Boolean, DateTime };
 
 Cls classOf(FieldType t) {
     switch (t) {
-        case FieldType::String: return Cls::Text;
+        case FieldType::String:
+            return Cls::Text;
         case FieldType::Integer:
-        case FieldType::Float: return Cls::Number;
-        case FieldType::Boolean: return Cls::Boolean;
-        case FieldType::DateTime: return Cls::DateTime;
+        case FieldType::Float:
+            return Cls::Number;
+        case FieldType::Boolean:
+            return Cls::Boolean;
+        case FieldType::DateTime:
+            return Cls::DateTime;
     }
     return Cls::Text;
 }
 
 Cls classOf(const Operand& o) {
     switch (o.kind) {
-        case Operand::Kind::Field: return classOf(o.fieldType);
-        case Operand::Kind::Text: return Cls::Text;
-        case Operand::Kind::Number: return Cls::Number;
-        case Operand::Kind::Boolean: return Cls::Boolean;
+        case Operand::Kind::Field:
+            return classOf(o.fieldType);
+        case Operand::Kind::Text:
+            return Cls::Text;
+        case Operand::Kind::Number:
+            return Cls::Number;
+        case Operand::Kind::Boolean:
+            return Cls::Boolean;
     }
     return Cls::Text;
 }
 
 std::string describe(const Operand& o) {
     switch (o.kind) {
-        case Operand::Kind::Field: return fmt::format("field {} ({})", o.name, fieldTypeName(o.fieldType));
-        case Operand::Kind::Text: return fmt::format("'{}'", o.constant.asString());
+        case Operand::Kind::Field:
+            return fmt::format("field {} ({})", o.name, fieldTypeName(o.fieldType));
+        case Operand::Kind::Text:
+            return fmt::format("'{}'", o.constant.asString());
         case Operand::Kind::Number:
-        case Operand::Kind::Boolean: break;
+        case Operand::Kind::Boolean:
+            break;
     }
     return o.constant.isInteger() ? std::to_string(o.constant.asInteger())
            : o.constant.isFloat() ? fmt::format("{}", o.constant.asFloat())
@@ -305,7 +332,8 @@ std::string describe(const Operand& o) {
 
 class Binder {
 public:
-    Binder(const std::vector<FieldDef>& fields, const std::string& text) : fields_(fields), text_(text) {}
+    Binder(const std::vector<FieldDef>& fields, const std::string& text)
+        : fields_(fields), text_(text) {}
 
     void bind(Node& n) {
         switch (n.kind) {
@@ -314,7 +342,9 @@ public:
                 bind(*n.left);
                 bind(*n.right);
                 return;
-            case Node::Kind::Not: bind(*n.left); return;
+            case Node::Kind::Not:
+                bind(*n.left);
+                return;
             case Node::Kind::IsNull:
                 resolve(n.a);
                 n.a.bound = n.a.constant;
@@ -360,7 +390,8 @@ private:
             o.bound = Value(*dt);
             return;
         }
-        if (mine != theirs) fail(fmt::format("{} cannot be compared with {}", describe(other), describe(o)));
+        if (mine != theirs)
+            fail(fmt::format("{} cannot be compared with {}", describe(other), describe(o)));
     }
 
     const std::vector<FieldDef>& fields_;
@@ -371,7 +402,9 @@ const Value& operandValue(const Operand& o, const Row& row) {
     return o.kind == Operand::Kind::Field ? row[static_cast<std::size_t>(o.fieldIndex)] : o.bound;
 }
 
-double asNumber(const Value& v) { return v.isInteger() ? static_cast<double>(v.asInteger()) : v.asFloat(); }
+double asNumber(const Value& v) {
+    return v.isInteger() ? static_cast<double>(v.asInteger()) : v.asFloat();
+}
 
 template <typename T>
 int threeWay(const T& x, const T& y) {
@@ -383,7 +416,8 @@ int compareValues(const Value& x, const Value& y, bool caseInsensitive) {
         return caseInsensitive ? threeWay(foldCase(x.asString()), foldCase(y.asString()))
                                : threeWay(x.asString(), y.asString());
     if (x.isInteger() && y.isInteger()) return threeWay(x.asInteger(), y.asInteger());
-    if ((x.isInteger() || x.isFloat()) && (y.isInteger() || y.isFloat())) return threeWay(asNumber(x), asNumber(y));
+    if ((x.isInteger() || x.isFloat()) && (y.isInteger() || y.isFloat()))
+        return threeWay(asNumber(x), asNumber(y));
     if (x.isBoolean() && y.isBoolean()) return threeWay(x.asBoolean(), y.asBoolean());
     if (x.isDateTime() && y.isDateTime()) return threeWay(x.asDateTime(), y.asDateTime());
     return threeWay(x.storage().index(), y.storage().index());  // unreachable once bound
@@ -420,12 +454,24 @@ Tri evaluate(const Node& n, const Row& row, bool ci) {
             const int c = compareValues(x, y, ci);
             bool r = false;
             switch (n.op) {
-                case CompareOp::Eq: r = c == 0; break;
-                case CompareOp::Ne: r = c != 0; break;
-                case CompareOp::Lt: r = c < 0; break;
-                case CompareOp::Gt: r = c > 0; break;
-                case CompareOp::Le: r = c <= 0; break;
-                case CompareOp::Ge: r = c >= 0; break;
+                case CompareOp::Eq:
+                    r = c == 0;
+                    break;
+                case CompareOp::Ne:
+                    r = c != 0;
+                    break;
+                case CompareOp::Lt:
+                    r = c < 0;
+                    break;
+                case CompareOp::Gt:
+                    r = c > 0;
+                    break;
+                case CompareOp::Le:
+                    r = c <= 0;
+                    break;
+                case CompareOp::Ge:
+                    r = c >= 0;
+                    break;
             }
             return r ? Tri::True : Tri::False;
         }

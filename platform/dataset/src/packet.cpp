@@ -9,11 +9,16 @@ namespace dataset {
 
 std::string_view fieldTypeName(FieldType type) {
     switch (type) {
-        case FieldType::String: return "string";
-        case FieldType::DateTime: return "datetime";
-        case FieldType::Integer: return "integer";
-        case FieldType::Float: return "float";
-        case FieldType::Boolean: return "boolean";
+        case FieldType::String:
+            return "string";
+        case FieldType::DateTime:
+            return "datetime";
+        case FieldType::Integer:
+            return "integer";
+        case FieldType::Float:
+            return "float";
+        case FieldType::Boolean:
+            return "boolean";
     }
     return "string";
 }
@@ -48,19 +53,24 @@ int indexOf(const std::vector<FieldDef>& fields, std::string_view name) {
 
 bool typeMatches(FieldType type, const Value& v) {
     switch (type) {
-        case FieldType::String: return v.isString();
-        case FieldType::DateTime: return v.isDateTime();
-        case FieldType::Integer: return v.isInteger();
-        case FieldType::Float: return v.isFloat() || v.isInteger();
-        case FieldType::Boolean: return v.isBoolean();
+        case FieldType::String:
+            return v.isString();
+        case FieldType::DateTime:
+            return v.isDateTime();
+        case FieldType::Integer:
+            return v.isInteger();
+        case FieldType::Float:
+            return v.isFloat() || v.isInteger();
+        case FieldType::Boolean:
+            return v.isBoolean();
     }
     return false;
 }
 
 void validateRow(const std::vector<FieldDef>& fields, const Row& row, const std::string& where) {
     if (row.size() != fields.size())
-        throw PacketError(fmt::format("{} has {} values; the packet has {} fields", where, row.size(),
-                                      fields.size()));
+        throw PacketError(fmt::format("{} has {} values; the packet has {} fields", where,
+                                      row.size(), fields.size()));
     for (std::size_t i = 0; i < row.size(); ++i) {
         try {
             checkValueFits(fields[i], row[i]);
@@ -86,28 +96,38 @@ void validateFields(const std::vector<FieldDef>& fields) {
 void checkValueFits(const FieldDef& def, const Value& value) {
     if (value.isNull()) return;
     if (!typeMatches(def.type, value))
-        throw PacketError(fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
-    if (def.type == FieldType::String && utf8Length(value.asString()) > static_cast<std::size_t>(def.size))
+        throw PacketError(
+            fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
+    if (def.type == FieldType::String &&
+        utf8Length(value.asString()) > static_cast<std::size_t>(def.size))
         throw PacketError(fmt::format("Field {} holds at most {} characters", def.name, def.size));
 }
 
-int DataPacket::fieldIndex(std::string_view name) const { return indexOf(fields, name); }
+int DataPacket::fieldIndex(std::string_view name) const {
+    return indexOf(fields, name);
+}
 
 void DataPacket::validate() const {
     validateFields(fields);
-    for (std::size_t r = 0; r < rows.size(); ++r) validateRow(fields, rows[r], fmt::format("Row {}", r + 1));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        validateRow(fields, rows[r], fmt::format("Row {}", r + 1));
 }
 
 std::string_view changeOpName(RowChange::Op op) {
     switch (op) {
-        case RowChange::Op::Insert: return "insert";
-        case RowChange::Op::Update: return "update";
-        case RowChange::Op::Delete: return "delete";
+        case RowChange::Op::Insert:
+            return "insert";
+        case RowChange::Op::Update:
+            return "update";
+        case RowChange::Op::Delete:
+            return "delete";
     }
     return "insert";
 }
 
-int ChangePacket::fieldIndex(std::string_view name) const { return indexOf(fields, name); }
+int ChangePacket::fieldIndex(std::string_view name) const {
+    return indexOf(fields, name);
+}
 
 void ChangePacket::validate() const {
     validateFields(fields);
@@ -116,10 +136,14 @@ void ChangePacket::validate() const {
         const std::string where = fmt::format("Change {}", c + 1);
         const bool needOld = ch.op != RowChange::Op::Insert;
         const bool needNew = ch.op != RowChange::Op::Delete;
-        if (needOld) validateRow(fields, ch.oldValues, where + " (old)");
-        else if (!ch.oldValues.empty()) throw PacketError(where + ": an insert has no old values");
-        if (needNew) validateRow(fields, ch.newValues, where + " (new)");
-        else if (!ch.newValues.empty()) throw PacketError(where + ": a delete has no new values");
+        if (needOld)
+            validateRow(fields, ch.oldValues, where + " (old)");
+        else if (!ch.oldValues.empty())
+            throw PacketError(where + ": an insert has no old values");
+        if (needNew)
+            validateRow(fields, ch.newValues, where + " (new)");
+        else if (!ch.newValues.empty())
+            throw PacketError(where + ": a delete has no new values");
     }
 }
 

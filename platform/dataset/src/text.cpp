@@ -23,7 +23,8 @@ std::string foldCase(std::string_view text) {
         if (c >= 'A' && c <= 'Z') {
             out[i] = static_cast<char>(c - 'A' + 'a');
         } else if (c == 0xC3 && i + 1 < out.size()) {
-            // U+00C0..U+00DE are the capitals of U+00E0..U+00FE, except U+00D7 (multiplication sign).
+            // U+00C0..U+00DE are the capitals of U+00E0..U+00FE, except U+00D7 (multiplication
+            // sign).
             unsigned char n = static_cast<unsigned char>(out[i + 1]);
             if (n >= 0x80 && n <= 0x9E && n != 0x97) out[i + 1] = static_cast<char>(n + 0x20);
             ++i;

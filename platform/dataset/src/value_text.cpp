@@ -29,12 +29,18 @@ std::string defaultText(const Value& value) {
     return std::visit(
         [](const auto& v) -> std::string {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::monostate>) return {};
-            else if constexpr (std::is_same_v<T, std::string>) return v;
-            else if constexpr (std::is_same_v<T, std::int64_t>) return std::to_string(v);
-            else if constexpr (std::is_same_v<T, double>) return floatText(v);
-            else if constexpr (std::is_same_v<T, bool>) return v ? "True" : "False";
-            else return v.toDisplay();
+            if constexpr (std::is_same_v<T, std::monostate>)
+                return {};
+            else if constexpr (std::is_same_v<T, std::string>)
+                return v;
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return std::to_string(v);
+            else if constexpr (std::is_same_v<T, double>)
+                return floatText(v);
+            else if constexpr (std::is_same_v<T, bool>)
+                return v ? "True" : "False";
+            else
+                return v.toDisplay();
         },
         value.storage());
 }
@@ -44,7 +50,8 @@ Value valueFromText(const FieldDef& def, std::string_view text) {
     const std::string_view t = trimBlanks(text);
     if (t.empty()) return {};
     switch (def.type) {
-        case FieldType::String: break;
+        case FieldType::String:
+            break;
         case FieldType::Integer: {
             std::int64_t v = 0;
             const char* first = t.data();
@@ -59,7 +66,8 @@ Value valueFromText(const FieldDef& def, std::string_view text) {
                 if (c == ',') c = '.';
             double v = 0;
             auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-            if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) notA(def, text, "number");
+            if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v))
+                notA(def, text, "number");
             return Value(v);
         }
         case FieldType::Boolean: {
@@ -99,16 +107,16 @@ Value convertForField(const FieldDef& def, const Value& value) {
             break;
     }
     if (value.isString()) return valueFromText(def, value.asString());
-    throw Error(fmt::format("Field {} of type {} cannot hold the value {}", def.name, fieldTypeName(def.type),
-                            defaultText(value)));
+    throw Error(fmt::format("Field {} of type {} cannot hold the value {}", def.name,
+                            fieldTypeName(def.type), defaultText(value)));
 }
 
 void checkFieldSize(const FieldDef& def, const Value& value) {
     if (def.type != FieldType::String || !value.isString()) return;
     const std::size_t length = utf8Length(value.asString());
     if (length > static_cast<std::size_t>(def.size))
-        throw Error(fmt::format("Field {} holds at most {} characters; the text given has {}", def.name, def.size,
-                                length));
+        throw Error(fmt::format("Field {} holds at most {} characters; the text given has {}",
+                                def.name, def.size, length));
 }
 
 }  // namespace dataset

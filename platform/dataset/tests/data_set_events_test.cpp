@@ -13,7 +13,8 @@ TEST(DataSetEvents, LoadWithRowsOpensAndScrollsToTheFirstRow) {
     DataSet ds("cdsAtividades");
     EventLog log(ds);
     ds.load(dayPacket(2));
-    EXPECT_EQ(log.take(), (Names{"beforeOpen", "state:browse", "data", "afterOpen", "afterScroll"}));
+    EXPECT_EQ(log.take(),
+              (Names{"beforeOpen", "state:browse", "data", "afterOpen", "afterScroll"}));
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(ds.recNo(), 1);
     EXPECT_TRUE(ds.bof());
@@ -38,8 +39,8 @@ TEST(DataSetEvents, ReloadClosesFirstAndDropsAnEditWithoutCancelEvents) {
     ds.fieldByName("NRTAREFA").setText("X");
     log.take();
     ds.load(dayPacket(1));
-    EXPECT_EQ(log.take(), (Names{"beforeClose", "state:inactive", "afterClose", "beforeOpen", "state:browse", "data",
-                                 "afterOpen", "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforeClose", "state:inactive", "afterClose", "beforeOpen",
+                                 "state:browse", "data", "afterOpen", "afterScroll"}));
     EXPECT_EQ(ds.fieldByName("NRTAREFA").asString(), "T1");
     EXPECT_EQ(ds.changeCount(), 0);
 }
@@ -68,11 +69,11 @@ TEST(DataSetEvents, InsertAppendAndCancelledInsertScroll) {
     ds.load(dayPacket(2));
     EventLog log(ds);
     ds.insert();
-    EXPECT_EQ(log.take(), (Names{"beforeInsert", "beforeScroll", "state:insert", "newRecord", "data", "afterInsert",
-                                 "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforeInsert", "beforeScroll", "state:insert", "newRecord",
+                                 "data", "afterInsert", "afterScroll"}));
     ds.cancel();
-    EXPECT_EQ(log.take(),
-              (Names{"beforeCancel", "beforeScroll", "state:browse", "data", "afterCancel", "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforeCancel", "beforeScroll", "state:browse", "data",
+                                 "afterCancel", "afterScroll"}));
     EXPECT_EQ(ds.recordCount(), 2);
     EXPECT_EQ(ds.recNo(), 1);
 }
@@ -82,12 +83,13 @@ TEST(DataSetEvents, DeleteOrder) {
     ds.load(dayPacket(2));
     EventLog log(ds);
     ds.deleteRecord();
-    EXPECT_EQ(log.take(), (Names{"beforeDelete", "beforeScroll", "data", "afterDelete", "afterScroll"}));
+    EXPECT_EQ(log.take(),
+              (Names{"beforeDelete", "beforeScroll", "data", "afterDelete", "afterScroll"}));
     ds.edit();
     log.take();
     ds.deleteRecord();  // deleting the row being edited also leaves edit state
-    EXPECT_EQ(log.take(),
-              (Names{"beforeDelete", "beforeScroll", "state:browse", "data", "afterDelete", "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforeDelete", "beforeScroll", "state:browse", "data",
+                                 "afterDelete", "afterScroll"}));
     EXPECT_TRUE(ds.isEmpty());
     EXPECT_THROW(ds.deleteRecord(), Error);
 }
@@ -154,14 +156,14 @@ TEST(DataSetEvents, MovingOffAnEditPostsModifiedAndCancelsUnmodified) {
     ds.edit();
     log.take();
     ds.next();
-    EXPECT_EQ(log.take(), (Names{"beforeCancel", "state:browse", "data", "afterCancel", "beforeScroll", "data",
-                                 "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforeCancel", "state:browse", "data", "afterCancel",
+                                 "beforeScroll", "data", "afterScroll"}));
     ds.edit();
     ds.fieldByName("NRTAREFA").setText("T7");
     log.take();
     ds.next();
-    EXPECT_EQ(log.take(), (Names{"beforePost", "state:browse", "data", "afterPost", "beforeScroll", "data",
-                                 "afterScroll"}));
+    EXPECT_EQ(log.take(), (Names{"beforePost", "state:browse", "data", "afterPost", "beforeScroll",
+                                 "data", "afterScroll"}));
     EXPECT_EQ(ds.changeCount(), 1);
 }
 
@@ -273,7 +275,9 @@ TEST(DataSetEvents, AfterDeleteThatCancelsUpdatesBringsTheRowBackBeforeAfterScro
     ds.setRecNo(2);
     std::string currentAtAfterScroll;
     ds.events.afterDelete = [](DataSet& d) { d.cancelUpdates(); };
-    ds.events.afterScroll = [&](DataSet& d) { currentAtAfterScroll = d.fieldByName("NRTAREFA").asString(); };
+    ds.events.afterScroll = [&](DataSet& d) {
+        currentAtAfterScroll = d.fieldByName("NRTAREFA").asString();
+    };
     ds.deleteRecord();
     EXPECT_EQ(ds.recordCount(), 3);
     EXPECT_EQ(ds.changeCount(), 0);

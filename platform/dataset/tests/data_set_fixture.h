@@ -12,16 +12,19 @@ namespace dataset::testing {
 /// NRTAREFA (text 10), DTHFAPATIVTA (date-time), CHAVE2 (text 35, where).
 inline DataPacket dayPacket(int rows) {
     DataPacket p;
-    p.fields = {FieldDef{.name = "HORAINI", .type = FieldType::String, .size = 8, .flags = {.where = true}},
-                FieldDef{.name = "HORAFIN", .type = FieldType::String, .size = 8, .flags = {.where = true}},
-                FieldDef{.name = "NRTAREFA", .type = FieldType::String, .size = 10},
-                FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
-                FieldDef{.name = "CHAVE2", .type = FieldType::String, .size = 35, .flags = {.where = true}}};
+    p.fields = {
+        FieldDef{.name = "HORAINI", .type = FieldType::String, .size = 8, .flags = {.where = true}},
+        FieldDef{.name = "HORAFIN", .type = FieldType::String, .size = 8, .flags = {.where = true}},
+        FieldDef{.name = "NRTAREFA", .type = FieldType::String, .size = 10},
+        FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
+        FieldDef{
+            .name = "CHAVE2", .type = FieldType::String, .size = 35, .flags = {.where = true}}};
     for (int i = 0; i < rows; ++i) {
         const std::string h = (i + 8 < 10 ? "0" : "") + std::to_string(i + 8);
         const std::string h1 = (i + 9 < 10 ? "0" : "") + std::to_string(i + 9);
-        p.rows.push_back({Value(h + ":00:00"), Value(h1 + ":00:00"), Value("T" + std::to_string(i + 1)),
-                          Value(DateTime{2026, 12, 8, i + 9, 0, 0}), Value("K" + std::to_string(i + 1))});
+        p.rows.push_back(
+            {Value(h + ":00:00"), Value(h1 + ":00:00"), Value("T" + std::to_string(i + 1)),
+             Value(DateTime{2026, 12, 8, i + 9, 0, 0}), Value("K" + std::to_string(i + 1))});
     }
     return p;
 }
@@ -31,7 +34,9 @@ inline DataPacket dayPacket(int rows) {
 class EventLog {
 public:
     explicit EventLog(DataSet& ds) : source_(&ds) {
-        auto rec = [this](const char* name) { return [this, name](DataSet&) { names.emplace_back(name); }; };
+        auto rec = [this](const char* name) {
+            return [this, name](DataSet&) { names.emplace_back(name); };
+        };
         DataSetEvents& e = ds.events;
         e.beforeOpen = rec("beforeOpen");
         e.afterOpen = rec("afterOpen");
@@ -50,8 +55,12 @@ public:
         e.afterDelete = rec("afterDelete");
         e.beforeScroll = rec("beforeScroll");
         e.afterScroll = rec("afterScroll");
-        source_.onStateChange = [this](DataSource& s) { names.push_back("state:" + std::string(stateName(s.state()))); };
-        source_.onDataChange = [this](DataSource&, Field* f) { names.push_back(f ? "data:" + f->name() : "data"); };
+        source_.onStateChange = [this](DataSource& s) {
+            names.push_back("state:" + std::string(stateName(s.state())));
+        };
+        source_.onDataChange = [this](DataSource&, Field* f) {
+            names.push_back(f ? "data:" + f->name() : "data");
+        };
     }
 
     /// Returns the names logged so far and starts a new list.

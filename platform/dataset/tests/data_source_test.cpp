@@ -41,8 +41,8 @@ TEST(DataSource, PassesStateAndDataChangesToEveryLink) {
     ds.edit();
     ds.fieldByName("HORAINI").setText("09:30:00");
     ds.post();
-    EXPECT_EQ(grid.seen, (std::vector<std::string>{"scrolled", "editing", "record", "field:HORAINI", "update",
-                                                   "browsing", "changed"}));
+    EXPECT_EQ(grid.seen, (std::vector<std::string>{"scrolled", "editing", "record", "field:HORAINI",
+                                                   "update", "browsing", "changed"}));
     EXPECT_EQ(dts.state(), DataSetState::Browse);
 }
 
@@ -53,7 +53,9 @@ TEST(DataSource, UpdateDataWritesPendingControlEditsBeforeThePost) {
     grid.setDataSource(&dts);
     ds.load(dayPacket(1));
     std::string seenByBeforePost;
-    ds.events.beforePost = [&](DataSet& d) { seenByBeforePost = d.fieldByName("NRTAREFA").asString(); };
+    ds.events.beforePost = [&](DataSet& d) {
+        seenByBeforePost = d.fieldByName("NRTAREFA").asString();
+    };
     ds.edit();
     grid.pendingText = "T42";
     ds.post();

@@ -59,7 +59,8 @@ TEST(DateTime, WeekdaysAndSecondArithmetic) {
 
 TEST(DateTime, ReadsTheUsersDateAndTimeForms) {
     EXPECT_EQ(DateTime::parseDisplay("08/12/2026 08:05:09"), (DateTime{2026, 12, 8, 8, 5, 9}));
-    EXPECT_EQ(DateTime::parseDisplay("8/12/2026  8:05"), (DateTime{2026, 12, 8, 8, 5, 0}));  // masked time: leading blank
+    EXPECT_EQ(DateTime::parseDisplay("8/12/2026  8:05"),
+              (DateTime{2026, 12, 8, 8, 5, 0}));  // masked time: leading blank
     EXPECT_EQ(DateTime::parseDisplay(" 08/12/2026 "), DateTime::date(2026, 12, 8));
     EXPECT_FALSE(DateTime::parseDisplay("29/02/2026"));
     EXPECT_FALSE(DateTime::parseDisplay("08/12/26"));

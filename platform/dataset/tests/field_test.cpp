@@ -13,10 +13,15 @@ namespace {
 // The way the screen declares cdsAtividades: named field members, kept across loads.
 struct Atividades {
     DataSet ds{"cdsAtividades"};
-    Field& HORAINI = ds.addField({.name = "HORAINI", .size = 8, .label = "Hora Início", .displayWidth = 12,
-                                  .editMask = "!90:00:00;1; ", .flags = {.where = true}});
+    Field& HORAINI = ds.addField({.name = "HORAINI",
+                                  .size = 8,
+                                  .label = "Hora Início",
+                                  .displayWidth = 12,
+                                  .editMask = "!90:00:00;1; ",
+                                  .flags = {.where = true}});
     Field& NRTAREFA = ds.addField({.name = "NRTAREFA", .size = 10, .label = "Tarefa"});
-    Field& DTHFAPATIVTA = ds.addField({.name = "DTHFAPATIVTA", .type = FieldType::DateTime, .label = "Fim Ap."});
+    Field& DTHFAPATIVTA =
+        ds.addField({.name = "DTHFAPATIVTA", .type = FieldType::DateTime, .label = "Fim Ap."});
     Field& QT = ds.addField({.name = "QT", .type = FieldType::Float, .visible = false});
 };
 
@@ -31,13 +36,13 @@ DataPacket packetFor(std::vector<FieldDef> fields, std::vector<Row> rows) {
 
 TEST(Field, DefaultTextsAndTypedReads) {
     DataSet ds;
-    DataPacket p = packetFor({FieldDef{.name = "D", .type = FieldType::DateTime},
-                              FieldDef{.name = "N", .type = FieldType::Integer},
-                              FieldDef{.name = "F", .type = FieldType::Float},
-                              FieldDef{.name = "B", .type = FieldType::Boolean},
-                              FieldDef{.name = "S", .size = 5}},
-                             {{Value(DateTime{2026, 1, 2, 3, 4, 5}), Value(42), Value(2.5), Value(true), Value("12")},
-                              {Value(), Value(), Value(), Value(), Value()}});
+    DataPacket p = packetFor(
+        {FieldDef{.name = "D", .type = FieldType::DateTime},
+         FieldDef{.name = "N", .type = FieldType::Integer},
+         FieldDef{.name = "F", .type = FieldType::Float},
+         FieldDef{.name = "B", .type = FieldType::Boolean}, FieldDef{.name = "S", .size = 5}},
+        {{Value(DateTime{2026, 1, 2, 3, 4, 5}), Value(42), Value(2.5), Value(true), Value("12")},
+         {Value(), Value(), Value(), Value(), Value()}});
     ds.load(std::move(p));
     EXPECT_EQ(ds.fieldByName("d").asString(), "02/01/2026 03:04:05");
     EXPECT_EQ(ds.fieldByName("D").displayText(), "02/01/2026 03:04:05");
@@ -112,7 +117,8 @@ TEST(Field, GetTextHandlerSuppliesDisplayAndEditText) {
         asked.push_back(display);
         text = f.asString() == "E1" ? "1ª Entrada" : f.asString();
     };
-    DataPacket p = packetFor({FieldDef{.name = "IDEVENPONTO", .size = 2}}, {{Value("E1")}, {Value("S1")}});
+    DataPacket p =
+        packetFor({FieldDef{.name = "IDEVENPONTO", .size = 2}}, {{Value("E1")}, {Value("S1")}});
     ds.load(std::move(p));
     EXPECT_EQ(evento.displayText(), "1ª Entrada");
     EXPECT_EQ(evento.text(), "1ª Entrada");
@@ -125,11 +131,12 @@ TEST(Field, GetTextHandlerSuppliesDisplayAndEditText) {
 TEST(Field, DeclaredFieldsSurviveLoadsAndTakeTheirValuesByName) {
     Atividades a;
     const Field* kept = &a.HORAINI;
-    DataPacket p = packetFor({FieldDef{.name = "extra", .type = FieldType::Integer},
-                              FieldDef{.name = "qt", .type = FieldType::Integer},
-                              FieldDef{.name = "dthfapativta", .type = FieldType::DateTime},
-                              FieldDef{.name = "nrtarefa", .size = 10}, FieldDef{.name = "horaini", .size = 30}},
-                             {{Value(1), Value(3), Value(), Value("T1"), Value("08:00:00")}});
+    DataPacket p = packetFor(
+        {FieldDef{.name = "extra", .type = FieldType::Integer},
+         FieldDef{.name = "qt", .type = FieldType::Integer},
+         FieldDef{.name = "dthfapativta", .type = FieldType::DateTime},
+         FieldDef{.name = "nrtarefa", .size = 10}, FieldDef{.name = "horaini", .size = 30}},
+        {{Value(1), Value(3), Value(), Value("T1"), Value("08:00:00")}});
     a.ds.load(p);
     a.ds.load(p);
     EXPECT_EQ(&a.ds.fieldByName("horaini"), kept);
@@ -144,33 +151,38 @@ TEST(Field, DeclaredFieldsSurviveLoadsAndTakeTheirValuesByName) {
 
 TEST(Field, DeclaredFieldsRefuseIncompletePackets) {
     Atividades a;
-    a.ds.load(packetFor({FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
-                         FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
-                         FieldDef{.name = "QT", .type = FieldType::Float}},
-                        {{Value("08:00:00"), Value("T1"), Value(), Value(1.0)}}));
+    a.ds.load(
+        packetFor({FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
+                   FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
+                   FieldDef{.name = "QT", .type = FieldType::Float}},
+                  {{Value("08:00:00"), Value("T1"), Value(), Value(1.0)}}));
     struct Case {
         DataPacket packet;
         const char* mentions;
     } cases[] = {
-        {packetFor({FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
-                    FieldDef{.name = "QT", .type = FieldType::Float}},
-                   {}),
+        {packetFor(
+             {FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
+              FieldDef{.name = "QT", .type = FieldType::Float}},
+             {}),
          "no field DTHFAPATIVTA"},
-        {packetFor({FieldDef{.name = "HORAINI", .type = FieldType::DateTime}, FieldDef{.name = "NRTAREFA", .size = 10},
+        {packetFor({FieldDef{.name = "HORAINI", .type = FieldType::DateTime},
+                    FieldDef{.name = "NRTAREFA", .size = 10},
                     FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
                     FieldDef{.name = "QT", .type = FieldType::Float}},
                    {}),
          "HORAINI arrives as datetime"},
-        {packetFor({FieldDef{.name = "HORAINI", .size = 9}, FieldDef{.name = "NRTAREFA", .size = 10},
-                    FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
-                    FieldDef{.name = "QT", .type = FieldType::Float}},
-                   {{Value("08:00:00"), Value("T2"), Value(), Value(1.0)},
-                    {Value("08:00:00 "), Value("T3"), Value(), Value(1.0)}}),
+        {packetFor(
+             {FieldDef{.name = "HORAINI", .size = 9}, FieldDef{.name = "NRTAREFA", .size = 10},
+              FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
+              FieldDef{.name = "QT", .type = FieldType::Float}},
+             {{Value("08:00:00"), Value("T2"), Value(), Value(1.0)},
+              {Value("08:00:00 "), Value("T3"), Value(), Value(1.0)}}),
          "Row 2: Field HORAINI holds at most 8"},
-        {packetFor({FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
-                    FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
-                    FieldDef{.name = "QT", .type = FieldType::Float}},
-                   {{Value("08:00:00"), Value(5), Value(), Value(1.0)}}),
+        {packetFor(
+             {FieldDef{.name = "HORAINI", .size = 8}, FieldDef{.name = "NRTAREFA", .size = 10},
+              FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime},
+              FieldDef{.name = "QT", .type = FieldType::Float}},
+             {{Value("08:00:00"), Value(5), Value(), Value(1.0)}}),
          "NRTAREFA expects a value of type string"},
     };
     for (Case& c : cases) {

@@ -10,7 +10,9 @@ using dataset::testing::dayPacket;
 
 namespace {
 
-std::vector<FieldDef> fields() { return dayPacket(0).fields; }
+std::vector<FieldDef> fields() {
+    return dayPacket(0).fields;
+}
 
 bool holds(const char* filter, const Row& row) {
     FilterExpression f = FilterExpression::parse(filter);

@@ -52,7 +52,8 @@ TEST(Navigation, LocateMatchesWholeValuesOptionallyWithoutCase) {
     EXPECT_TRUE(ds.locate("nrtarefa", Value("AÇÃO"), {.caseInsensitive = true}));
     EXPECT_EQ(log.take(), (std::vector<std::string>{"beforeScroll", "data", "afterScroll"}));
     EXPECT_EQ(ds.recNo(), 2);
-    EXPECT_FALSE(ds.locate("NRTAREFA", Value("Aç"), {.caseInsensitive = true}));  // no partial match
+    EXPECT_FALSE(
+        ds.locate("NRTAREFA", Value("Aç"), {.caseInsensitive = true}));  // no partial match
     EXPECT_TRUE(ds.locate("HORAINI", Value("10:00:00")));
     EXPECT_EQ(ds.recNo(), 3);
     EXPECT_TRUE(ds.locate("DTHFAPATIVTA", Value(DateTime{2026, 12, 8, 9, 0, 0})));

@@ -8,7 +8,8 @@
 using namespace dataset;
 
 namespace {
-const char* kPacket = R"({"fields": [{"name": "HORAINI", "type": "string", "size": 8, "flags": ["where"]},
+const char* kPacket =
+    R"({"fields": [{"name": "HORAINI", "type": "string", "size": 8, "flags": ["where"]},
                                      {"name": "DTIAPATIVTAR", "type": "datetime"}],
                           "rows": [["08:00:00", "2026-12-08T08:00:00"], ["09:30:00", null]]})";
 }
@@ -33,8 +34,9 @@ TEST(PacketJson, DataPacketRoundTrips) {
 
 TEST(PacketJson, ChangePacketRoundTripsEveryOperation) {
     ChangePacket c;
-    c.fields = {FieldDef{.name = "CHAVE2", .type = FieldType::String, .size = 35, .flags = {.where = true}},
-                FieldDef{.name = "N", .type = FieldType::Integer}};
+    c.fields = {
+        FieldDef{.name = "CHAVE2", .type = FieldType::String, .size = 35, .flags = {.where = true}},
+        FieldDef{.name = "N", .type = FieldType::Integer}};
     c.changes.push_back({RowChange::Op::Insert, {}, {Value("a"), Value(1)}});
     c.changes.push_back({RowChange::Op::Update, {Value("b"), Value(2)}, {Value("b"), Value(3)}});
     c.changes.push_back({RowChange::Op::Delete, {Value("c"), Value()}, {}});
@@ -55,12 +57,17 @@ TEST(PacketJson, RefusesMalformedPacketsWithAClearMessage) {
         {"not json", "not valid JSON"},
         {R"({"rows": []})", "fields"},
         {R"({"fields": [{"name": "A", "type": "blob"}], "rows": []})", "blob"},
-        {R"({"fields": [{"name": "A", "type": "string", "size": 2}], "rows": [["abc"]]})", "A holds at most 2"},
-        {R"({"fields": [{"name": "A", "type": "string"}], "rows": [["a", "b"]]})", "Row 1 has 2 values"},
+        {R"({"fields": [{"name": "A", "type": "string", "size": 2}], "rows": [["abc"]]})",
+         "A holds at most 2"},
+        {R"({"fields": [{"name": "A", "type": "string"}], "rows": [["a", "b"]]})",
+         "Row 1 has 2 values"},
         {R"({"fields": [{"name": "A", "type": "integer"}], "rows": [["1"]]})", "type integer"},
-        {R"({"fields": [{"name": "A", "type": "datetime"}], "rows": [["2026-13-01T00:00:00"]]})", "not a date-time"},
-        {R"({"fields": [{"name": "A", "type": "string"}, {"name": "a", "type": "string"}], "rows": []})", "twice"},
-        {R"({"fields": [{"name": "A", "type": "string", "flags": ["bogus"]}], "rows": []})", "bogus"},
+        {R"({"fields": [{"name": "A", "type": "datetime"}], "rows": [["2026-13-01T00:00:00"]]})",
+         "not a date-time"},
+        {R"({"fields": [{"name": "A", "type": "string"}, {"name": "a", "type": "string"}], "rows": []})",
+         "twice"},
+        {R"({"fields": [{"name": "A", "type": "string", "flags": ["bogus"]}], "rows": []})",
+         "bogus"},
     };
     for (const Case& c : cases) {
         try {

@@ -239,8 +239,8 @@ private:
         Row values;
         std::optional<Row> original;  ///< kept only once the row changed
         UpdateStatus status = UpdateStatus::Unmodified;
-        std::size_t origin = 0;       ///< position as last loaded or merged
-        std::uint64_t logSeq = 0;     ///< order of its first pending change
+        std::size_t origin = 0;    ///< position as last loaded or merged
+        std::uint64_t logSeq = 0;  ///< order of its first pending change
     };
     struct DeletedRecord {
         Row original;
@@ -289,11 +289,11 @@ private:
     bool bof_ = true;
     bool eof_ = true;
 
-    Row buffer_;                     ///< values of the row being edited or inserted
+    Row buffer_;  ///< values of the row being edited or inserted
     bool modified_ = false;
     bool appending_ = false;
-    std::size_t insertAt_ = 0;       ///< index into records_ where an inserted row goes
-    int insertViewPos_ = 0;          ///< display row of the row being inserted
+    std::size_t insertAt_ = 0;  ///< index into records_ where an inserted row goes
+    int insertViewPos_ = 0;     ///< display row of the row being inserted
     int displayOverride_ = -1;
 
     std::uint64_t nextId_ = 1;

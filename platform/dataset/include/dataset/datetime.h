@@ -22,7 +22,9 @@ struct DateTime {
     static DateTime date(int y, int m, int d) { return {y, m, d, 0, 0, 0}; }
 
     bool isValid() const;
-    bool isZero() const { return year == 0 && month == 0 && day == 0 && hour == 0 && minute == 0 && second == 0; }
+    bool isZero() const {
+        return year == 0 && month == 0 && day == 0 && hour == 0 && minute == 0 && second == 0;
+    }
 
     /// The date part (time set to 00:00:00).
     DateTime datePart() const { return {year, month, day, 0, 0, 0}; }

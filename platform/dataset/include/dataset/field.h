@@ -61,9 +61,11 @@ public:
     bool asBoolean() const;
     /// The zero DateTime for null; a text converted.
     DateTime asDateTime() const;
-    /// The edit text: the get-text handler's text (asked with displayText false), else the default text.
+    /// The edit text: the get-text handler's text (asked with displayText false), else the default
+    /// text.
     std::string text() const;
-    /// The display text: the get-text handler's text (asked with displayText true), else the default text.
+    /// The display text: the get-text handler's text (asked with displayText true), else the
+    /// default text.
     std::string displayText() const;
     /// The value as last loaded or merged; nullopt on an inserted row, which has none.
     std::optional<Value> oldValue() const;
@@ -88,7 +90,8 @@ public:
 
 private:
     friend class DataSet;
-    Field(DataSet& dataSet, int index, FieldDef def) : dataSet_(&dataSet), index_(index), def_(std::move(def)) {}
+    Field(DataSet& dataSet, int index, FieldDef def)
+        : dataSet_(&dataSet), index_(index), def_(std::move(def)) {}
 
     DataSet* dataSet_;
     int index_;

@@ -32,8 +32,8 @@ struct FieldDef {
     std::string label;              ///< display label; the name when empty
     bool visible = true;
     bool readOnly = false;
-    int displayWidth = 0;           ///< in characters; 0 means the type's default
-    std::string editMask;           ///< kept for the controls
+    int displayWidth = 0;  ///< in characters; 0 means the type's default
+    std::string editMask;  ///< kept for the controls
     UpdateFlags flags;
 
     const std::string& displayLabel() const { return label.empty() ? name : label; }
