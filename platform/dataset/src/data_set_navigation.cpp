@@ -72,25 +72,25 @@ void DataSet::last() {
 }
 
 void DataSet::next() {
-    scrollTo(Notice::Scrolled, [this] {
-        if (cursor_ < 0 || cursor_ + 1 >= static_cast<int>(view_.size())) {
-            eof_ = true;
-        } else {
-            ++cursor_;
-            bof_ = eof_ = false;
-        }
-    });
+    moveBy(1);
 }
 
 void DataSet::prior() {
-    scrollTo(Notice::Scrolled, [this] {
-        if (cursor_ <= 0) {
-            bof_ = true;
-        } else {
-            --cursor_;
-            bof_ = eof_ = false;
-        }
+    moveBy(-1);
+}
+
+int DataSet::moveBy(int distance) {
+    int moved = 0;
+    scrollTo(Notice::Scrolled, [this, distance, &moved] {
+        if (view_.empty() || distance == 0) return;
+        const int last = static_cast<int>(view_.size()) - 1;
+        const int target = std::clamp(cursor_ + distance, 0, last);
+        moved = target - cursor_;
+        cursor_ = target;
+        bof_ = distance < 0 && moved != distance;
+        eof_ = distance > 0 && moved != distance;
     });
+    return moved;
 }
 
 void DataSet::setRecNo(int recNo) {
@@ -241,6 +241,26 @@ UpdateStatus DataSet::displayRowStatus(int row) const {
     bool isBuffer = false;
     displayRowValues(row, &rec, isBuffer);
     return rec ? rec->status : (isBuffer ? UpdateStatus::Inserted : UpdateStatus::Unmodified);
+}
+
+void DataSet::moveToDisplayRow(int row) {
+    checkActive();
+    bool isInsertRow = false;
+    const int k = displayToView(row, isInsertRow);
+    if (isInsertRow) return;  // the row being inserted is already current
+    if (k < 0 || k >= static_cast<int>(view_.size()))
+        fail(fmt::format("Display row {} is out of range", row));
+    const std::uint64_t id = records_[view_[static_cast<std::size_t>(k)]].id;
+    checkBrowseMode();
+    int target = -1;
+    for (std::size_t i = 0; i < view_.size(); ++i)
+        if (records_[view_[i]].id == id) target = static_cast<int>(i);
+    if (target < 0 || target == cursor_) return;
+    fire(events.beforeScroll);
+    cursor_ = target;
+    bof_ = eof_ = false;
+    notify(Notice::Scrolled);
+    fire(events.afterScroll);
 }
 
 DataSet::DisplayRowScope DataSet::showDisplayRow(int row) {

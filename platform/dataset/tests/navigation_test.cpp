@@ -106,3 +106,35 @@ TEST(Navigation, DisplayRowsShowTheEditBufferOfTheEditedRow) {
     EXPECT_EQ(ds.fieldByName("NRTAREFA").asString(), "typed");
     EXPECT_THROW((void)ds.showDisplayRow(2), Error);
 }
+
+TEST(Navigation, MoveByStopsAtTheEnds) {
+    DataSet ds;
+    ds.load(dayPacket(5));
+    EXPECT_EQ(ds.moveBy(3), 3);
+    EXPECT_EQ(ds.recNo(), 4);
+    EXPECT_FALSE(ds.eof());
+    EXPECT_EQ(ds.moveBy(3), 1);
+    EXPECT_TRUE(ds.eof());
+    EXPECT_EQ(ds.recNo(), 5);
+    EXPECT_EQ(ds.moveBy(-10), -4);
+    EXPECT_TRUE(ds.bof());
+    EXPECT_EQ(ds.recNo(), 1);
+}
+
+TEST(Navigation, ClickingAnotherRowWhileInsertingLandsOnTheClickedRow) {
+    DataSet ds;
+    ds.load(dayPacket(4));
+    ds.setRecNo(2);
+    ds.insert();             // shown at display row 1; T2..T4 at display rows 2..4
+    ds.moveToDisplayRow(3);  // T3: the unmodified insert is cancelled first
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+    EXPECT_EQ(ds.fieldByName("NRTAREFA").asString(), "T3");
+    EXPECT_EQ(ds.recNo(), 3);
+    ds.insert();
+    ds.fieldByName("NRTAREFA").setText("NEW");  // modified: posted first, above T3
+    ds.moveToDisplayRow(0);
+    EXPECT_EQ(ds.fieldByName("NRTAREFA").asString(), "T1");
+    ds.setRecNo(3);
+    EXPECT_EQ(ds.fieldByName("NRTAREFA").asString(), "NEW");
+    EXPECT_THROW(ds.moveToDisplayRow(5), Error);
+}

@@ -151,6 +151,9 @@ public:
     void prior();
     void next();
     void last();
+    /// Moves `distance` rows forward (negative: back), stopping at the ends
+    /// (which sets eof()/bof()). Returns the rows actually moved.
+    int moveBy(int distance);
     /// Moves to the first visible row whose field `fieldName` equals `value`
     /// (a text compared as a whole, optionally without regard to letter case;
     /// null matches null). Returns false and stays when there is none.
@@ -227,6 +230,12 @@ public:
     [[nodiscard]] DisplayRowScope showDisplayRow(int row);
     /// Update status of display row `row`.
     UpdateStatus displayRowStatus(int row) const;
+    /// Makes the row shown at display row `row` current (a click in the
+    /// grid). The row is picked before the browse check posts or cancels an
+    /// edit, so the right row becomes current even when a cancelled insert
+    /// row disappears; when the row is gone afterwards (a handler reloaded
+    /// the data set) the cursor stays where that left it.
+    void moveToDisplayRow(int row);
 
     DataSetEvents events;
 
