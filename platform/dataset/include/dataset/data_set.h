@@ -67,7 +67,8 @@ struct DataSetEvents {
 ///   post()        (not editing: nothing) updateData to the links, beforePost,
 ///                 the row is stored and logged, state (browse), data,
 ///                 afterPost. A failure before storing leaves the set in its
-///                 editing state with the values written so far.
+///                 editing state with the values written so far. An edited
+///                 row whose values end up as loaded is no pending change.
 ///   cancel()      (not editing: nothing) beforeCancel, [beforeScroll when
 ///                 inserting], the edit is dropped, state (browse), data,
 ///                 afterCancel, [afterScroll when it was an insert].
@@ -75,10 +76,11 @@ struct DataSetEvents {
 ///                 beforeScroll, the row is removed and logged, [state
 ///                 (browse) when it was being edited], data, afterDelete,
 ///                 afterScroll. The cursor goes to the row that followed.
-///   first(), last(), next(), prior(), setRecNo()
+///   first(), last(), next(), prior(), moveBy(), setRecNo(), moveToDisplayRow()
 ///                 browse check, beforeScroll, move, data (scrolled),
 ///                 afterScroll. Moving past an end sets eof()/bof() and still
-///                 raises both scroll events.
+///                 raises both scroll events; setRecNo() and moveToDisplayRow()
+///                 to the row already current raise none.
 ///   locate()      browse check, beforeScroll; when found: move, data,
 ///                 afterScroll.
 ///   setFilter(), setFiltered() (when open)
