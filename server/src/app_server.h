@@ -1,0 +1,38 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <memory>
+
+#include "database.h"
+#include "http_api.h"
+#include "server_clock.h"
+#include "server_settings.h"
+
+namespace appserver {
+
+/// The HTTP service over one database: binds, serves until stopped, and lets
+/// in-flight requests finish on stop.
+class AppServer {
+public:
+    AppServer(Database& db, const ServerClock& clock, const ServerSettings& settings);
+    ~AppServer();
+
+    /// Binds the listening socket; returns the port (the chosen one for port 0).
+    /// Throws with a message naming the address when it cannot bind.
+    int bind();
+    /// Serves until stop(); returns false when the server failed.
+    bool run();
+    /// Safe from any thread, also before run() started.
+    void stop();
+    bool isRunning() const { return server_->is_running(); }
+
+    SessionStore& sessions() { return api_.sessions(); }
+
+private:
+    ServerSettings settings_;
+    HttpApi api_;
+    std::unique_ptr<httplib::Server> server_;
+};
+
+}  // namespace appserver

@@ -1,0 +1,192 @@
+#include "appropriation_store.h"
+
+namespace appserver {
+
+using dataset::DateTime;
+
+namespace {
+
+// Columns of a read joined with the task and the activity, in the order Reader binds them.
+const char* kSelect =
+    "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, a.stamp_start, a.stamp_end,"
+    " a.description, t.description, v.process_name, v.situation FROM appropriations a"
+    " JOIN tasks t ON t.branch = a.branch AND t.task = a.task"
+    " JOIN activities v ON v.branch = a.branch AND v.task = a.task AND v.activity = a.activity";
+
+/// Binds the columns of kSelect and turns each fetched row into a record.
+struct Reader {
+    long long id = 0, start = 0, end = 0, stampStart = 0, stampEnd = 0;
+    soci::indicator endInd = soci::i_ok, stampEndInd = soci::i_ok;
+    AppropriationRecord r;
+
+    void bind(soci::statement& st) {
+        st.exchange(soci::into(id));
+        st.exchange(soci::into(r.operatorCode));
+        st.exchange(soci::into(r.branch));
+        st.exchange(soci::into(r.task));
+        st.exchange(soci::into(r.activity));
+        st.exchange(soci::into(start));
+        st.exchange(soci::into(end, endInd));
+        st.exchange(soci::into(stampStart));
+        st.exchange(soci::into(stampEnd, stampEndInd));
+        st.exchange(soci::into(r.description));
+        st.exchange(soci::into(r.taskDescription));
+        st.exchange(soci::into(r.processName));
+        st.exchange(soci::into(r.situation));
+    }
+
+    AppropriationRecord record() const {
+        AppropriationRecord out = r;
+        out.id = id;
+        out.start = DateTime::fromSeconds(start);
+        out.end = endInd == soci::i_null ? std::nullopt : std::optional(DateTime::fromSeconds(end));
+        out.stampStart = DateTime::fromSeconds(stampStart);
+        out.stampEnd = stampEndInd == soci::i_null ? std::nullopt : std::optional(DateTime::fromSeconds(stampEnd));
+        return out;
+    }
+};
+
+long long dayNumberOf(const DateTime& d) { return static_cast<long long>(d.dayNumber()); }
+
+}  // namespace
+
+std::vector<AppropriationRecord> appropriationsOfDay(soci::session& sql, const std::string& op,
+                                                     const std::string& branch, const DateTime& day) {
+    std::vector<AppropriationRecord> out;
+    Reader reader;
+    long long dayNo = dayNumberOf(day);
+    soci::statement st(sql);
+    reader.bind(st);
+    st.exchange(soci::use(op));
+    st.exchange(soci::use(dayNo));
+    st.exchange(soci::use(branch));
+    st.alloc();
+    st.prepare(std::string(kSelect) +
+               " WHERE a.operator = :o AND a.day = :d AND a.branch = :b ORDER BY a.start_at, a.id");
+    st.define_and_bind();
+    st.execute();
+    while (st.fetch()) out.push_back(reader.record());
+    return out;
+}
+
+std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id) {
+    Reader reader;
+    long long key = id;
+    soci::statement st(sql);
+    reader.bind(st);
+    st.exchange(soci::use(key));
+    st.alloc();
+    st.prepare(std::string(kSelect) + " WHERE a.id = :id");
+    st.define_and_bind();
+    if (!st.execute(true)) return std::nullopt;
+    return reader.record();
+}
+
+std::vector<AppropriationRecord> clashingAppropriations(soci::session& sql, const std::string& op,
+                                                        const std::string& branch, const DateTime& start,
+                                                        const DateTime& end, std::int64_t excludeId) {
+    std::vector<AppropriationRecord> out;
+    Reader reader;
+    long long dayNo = dayNumberOf(start);
+    long long from = start.toSeconds();
+    long long to = end.toSeconds();
+    long long exclude = excludeId;
+    std::string branchFilter = branch;
+    soci::statement st(sql);
+    reader.bind(st);
+    st.exchange(soci::use(op));
+    st.exchange(soci::use(dayNo));
+    st.exchange(soci::use(branchFilter));
+    st.exchange(soci::use(branchFilter));
+    st.exchange(soci::use(to));
+    st.exchange(soci::use(from));
+    st.exchange(soci::use(from));
+    st.exchange(soci::use(exclude));
+    st.alloc();
+    // Bounded to the operator's day so that the index narrows the search to a handful of rows.
+    st.prepare(std::string(kSelect) +
+               " WHERE a.operator = :o AND a.day = :d AND (:b1 = '' OR a.branch = :b2) AND a.start_at < :e"
+               " AND (a.end_at > :s1 OR (a.end_at IS NULL AND a.start_at >= :s2)) AND a.id <> :x"
+               " ORDER BY a.start_at, a.id");
+    st.define_and_bind();
+    st.execute();
+    while (st.fetch()) out.push_back(reader.record());
+    return out;
+}
+
+std::vector<DateTime> daysWithAppropriations(soci::session& sql, const std::string& op, const std::string& branch,
+                                             int year) {
+    std::vector<DateTime> out;
+    long long first = DateTime::date(year, 1, 1).dayNumber();
+    long long last = DateTime::date(year, 12, 31).dayNumber();
+    long long day = 0;
+    soci::statement st = (sql.prepare << "SELECT DISTINCT day FROM appropriations WHERE operator = :o"
+                                         " AND day BETWEEN :f AND :l AND branch = :b ORDER BY day",
+                          soci::into(day), soci::use(op), soci::use(first), soci::use(last), soci::use(branch));
+    st.execute();
+    while (st.fetch()) out.push_back(DateTime::fromDayNumber(day));
+    return out;
+}
+
+std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r) {
+    long long day = dayNumberOf(r.start);
+    long long start = r.start.toSeconds();
+    long long end = r.end ? r.end->toSeconds() : 0;
+    soci::indicator endInd = r.end ? soci::i_ok : soci::i_null;
+    long long stampStart = r.stampStart.toSeconds();
+    long long stampEnd = r.stampEnd ? r.stampEnd->toSeconds() : 0;
+    soci::indicator stampEndInd = r.stampEnd ? soci::i_ok : soci::i_null;
+    long long id = 0;
+    sql << "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
+           " stamp_end, description) VALUES (:o, :b, :t, :a, :d, :s, :e, :ss, :se, :x) RETURNING id",
+        soci::use(r.operatorCode), soci::use(r.branch), soci::use(r.task), soci::use(r.activity), soci::use(day),
+        soci::use(start), soci::use(end, endInd), soci::use(stampStart), soci::use(stampEnd, stampEndInd),
+        soci::use(r.description), soci::into(id);
+    return id;
+}
+
+void updateAppropriation(soci::session& sql, const AppropriationRecord& r) {
+    long long day = dayNumberOf(r.start);
+    long long start = r.start.toSeconds();
+    long long end = r.end ? r.end->toSeconds() : 0;
+    soci::indicator endInd = r.end ? soci::i_ok : soci::i_null;
+    long long id = r.id;
+    sql << "UPDATE appropriations SET task = :t, activity = :a, day = :d, start_at = :s, end_at = :e,"
+           " description = :x WHERE id = :id",
+        soci::use(r.task), soci::use(r.activity), soci::use(day), soci::use(start), soci::use(end, endInd),
+        soci::use(r.description), soci::use(id);
+}
+
+void deleteAppropriation(soci::session& sql, std::int64_t id) {
+    long long key = id;
+    sql << "DELETE FROM appropriations WHERE id = :id", soci::use(key);
+}
+
+std::vector<PunchRecord> punchesOfDay(soci::session& sql, const std::string& op, const DateTime& day) {
+    std::vector<PunchRecord> out;
+    PunchRecord p;
+    long long dayNo = dayNumberOf(day);
+    long long at = 0;
+    soci::statement st = (sql.prepare << "SELECT company, operator, punched_at, direction, event, origin FROM punches"
+                                         " WHERE operator = :o AND day = :d ORDER BY punched_at, id",
+                          soci::into(p.company), soci::into(p.operatorCode), soci::into(at), soci::into(p.direction),
+                          soci::into(p.event), soci::into(p.origin), soci::use(op), soci::use(dayNo));
+    st.execute();
+    while (st.fetch()) {
+        p.at = DateTime::fromSeconds(at);
+        p.day = day.datePart();
+        out.push_back(p);
+    }
+    return out;
+}
+
+void insertPunch(soci::session& sql, const PunchRecord& p) {
+    long long at = p.at.toSeconds();
+    long long day = dayNumberOf(p.day);
+    sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
+           " VALUES (:c, :o, :a, :d, :e, :y, :g)",
+        soci::use(p.company), soci::use(p.operatorCode), soci::use(at), soci::use(p.direction), soci::use(p.event),
+        soci::use(day), soci::use(p.origin);
+}
+
+}  // namespace appserver

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "soci_includes.h"
+
+#include "dataset/datetime.h"
+
+namespace appserver {
+
+/// One recorded appropriation, with what the day's answer shows of its task and activity.
+struct AppropriationRecord {
+    std::int64_t id = 0;
+    std::string operatorCode, branch, task, activity;
+    dataset::DateTime start;
+    std::optional<dataset::DateTime> end;
+    dataset::DateTime stampStart;
+    std::optional<dataset::DateTime> stampEnd;
+    std::string description;
+    // From the task and the activity (filled by reads only).
+    std::string taskDescription, processName, situation;
+};
+
+struct PunchRecord {
+    std::string company, operatorCode;
+    dataset::DateTime at;
+    std::string direction, event;
+    dataset::DateTime day;
+    std::string origin;
+};
+
+/// The operator's appropriations of one branch and day, ordered by start.
+std::vector<AppropriationRecord> appropriationsOfDay(soci::session& sql, const std::string& op,
+                                                     const std::string& branch, const dataset::DateTime& day);
+std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id);
+/// The operator's appropriations of the day (any branch when `branch` is
+/// empty) whose span clashes with [start, end): recorded start < end and
+/// recorded end > start. A row without end clashes when its start lies in
+/// [start, end). `excludeId` (0 for none) is left out.
+std::vector<AppropriationRecord> clashingAppropriations(soci::session& sql, const std::string& op,
+                                                        const std::string& branch, const dataset::DateTime& start,
+                                                        const dataset::DateTime& end, std::int64_t excludeId);
+/// The distinct days of `year` that hold appropriations of the operator at the branch.
+std::vector<dataset::DateTime> daysWithAppropriations(soci::session& sql, const std::string& op,
+                                                      const std::string& branch, int year);
+
+std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r);
+void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
+void deleteAppropriation(soci::session& sql, std::int64_t id);
+
+std::vector<PunchRecord> punchesOfDay(soci::session& sql, const std::string& op, const dataset::DateTime& day);
+void insertPunch(soci::session& sql, const PunchRecord& p);
+
+}  // namespace appserver

@@ -1,0 +1,281 @@
+#include "apropriacao_module.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <functional>
+#include <map>
+
+#include "answer_fields.h"
+#include "api_error.h"
+#include "appropriation_store.h"
+#include "atividades_rows.h"
+#include "catalog_store.h"
+#include "change_applier.h"
+#include "dataset/packet_json.h"
+#include "dataset/text.h"
+#include "directory_store.h"
+#include "time_text.h"
+
+namespace appserver {
+
+using dataset::DataPacket;
+using dataset::DateTime;
+using dataset::Value;
+using nlohmann::json;
+
+void CallContext::requireSessionUser(const std::string& user) const {
+    if (user != session.user) throw forbidden("O usuário informado não é o usuário conectado.");
+}
+
+void CallContext::requireSessionBranch(const std::string& branch) const {
+    if (branch != session.branch) throw forbidden("A filial informada não é a filial da conexão.");
+}
+
+void CallContext::requireWorkTeam(const std::string& op) const {
+    if (!inWorkTeam(sql(), session.user, op))
+        throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
+}
+
+namespace {
+
+DataPacket packet(const std::vector<dataset::FieldDef>& fields) { return DataPacket{fields, {}}; }
+
+json answer(const DataPacket& p) { return dataset::toJson(p); }
+
+int parseYear(const std::string& text) {
+    if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos || text == "0000")
+        throw badRequest(fmt::format("GetDatas: o ano \"{}\" deve ter 4 dígitos", text));
+    return std::stoi(text);
+}
+
+int parseTimeArg(const std::string& text, const char* method) {
+    auto seconds = parseTimeOfDay(text);
+    if (!seconds) throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method, text));
+    return *seconds;
+}
+
+using Handler = std::function<json(const CallContext&, const CallArgs&)>;
+
+json getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(2);
+    const std::string& branch = a.text(0, "filial");
+    const std::string& user = a.text(1, "usuário");
+    ctx.requireSessionBranch(branch);
+    ctx.requireSessionUser(user);
+    DataPacket p = packet(fields::ctrlAcesso());
+    if (operatorMayUseScreen(ctx.sql(), user, branch, ApropriacaoModule::kScreenCode)) p.rows.push_back({Value(user)});
+    return answer(p);
+}
+
+json getHoraServidor(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(0);
+    DataPacket p = packet(fields::horaServidor());
+    p.rows.push_back({Value(ctx.now)});
+    return answer(p);
+}
+
+json getOperEquip(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& user = a.text(0, "usuário");
+    const std::string& code = a.text(1, "código");
+    const std::string& kind = a.text(2, "tipo");
+    ctx.requireSessionUser(user);
+    if (kind != "T" && !kind.empty()) throw badRequest(fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
+    DataPacket p = packet(fields::operEquip());
+    auto add = [&](const std::string& c, const std::string& name) {
+        // The list shows at most 40 characters of a name.
+        p.rows.push_back({Value(c), Value(dataset::utf8Length(name) <= 40 ? name : name.substr(0, 40))});
+    };
+    if (code.empty()) {
+        if (kind == "T")
+            for (const TeamMember& m : workTeam(ctx.sql(), user)) add(m.code, m.name);
+    } else if (inWorkTeam(ctx.sql(), user, code)) {
+        if (auto op = findOperator(ctx.sql(), code)) add(op->code, op->name);
+    }
+    return answer(p);
+}
+
+json getAtividades(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& op = a.text(0, "operador");
+    const std::string& branch = a.text(1, "filial");
+    const DateTime day = a.date(2, "dia");
+    ctx.requireSessionBranch(branch);
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::atividades());
+    const auto rows = appropriationsOfDay(ctx.sql(), op, branch, day);
+    if (!rows.empty()) {
+        const Presence presence = Presence::fromPunches(punchesOfDay(ctx.sql(), op, day));
+        p.rows.reserve(rows.size());
+        for (const auto& r : rows) p.rows.push_back(atividadesRow(r, presence));
+    }
+    return answer(p);
+}
+
+json getTotApro(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& op = a.text(0, "operador");
+    const std::string& branch = a.text(1, "filial");
+    const DateTime day = a.date(2, "dia");
+    ctx.requireSessionBranch(branch);
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::totApro());
+    const auto rows = appropriationsOfDay(ctx.sql(), op, branch, day);
+    if (!rows.empty()) {
+        std::int64_t total = 0;
+        for (const auto& r : rows)
+            if (r.end) total += r.end->toSeconds() - r.start.toSeconds();
+        p.rows.push_back({Value(formatDuration(total))});
+    }
+    return answer(p);
+}
+
+json getPonto(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(2);
+    const std::string& op = a.text(0, "operador");
+    const DateTime day = a.date(1, "dia");
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::ponto());
+    for (const PunchRecord& r : punchesOfDay(ctx.sql(), op, day))
+        p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event), Value(r.day), Value(r.origin)});
+    return answer(p);
+}
+
+json getTotPontoReal(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(2);
+    const std::string& op = a.text(0, "operador");
+    const DateTime day = a.date(1, "dia");
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::totPontoReal());
+    if (auto total = Presence::fromPunches(punchesOfDay(ctx.sql(), op, day)).totalSeconds())
+        p.rows.push_back({Value(formatDuration(*total))});
+    return answer(p);
+}
+
+json getDatas(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& op = a.text(0, "operador");
+    const std::string& branch = a.text(1, "filial");
+    const int year = parseYear(a.text(2, "ano"));
+    ctx.requireSessionBranch(branch);
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::datas());
+    for (const DateTime& d : daysWithAppropriations(ctx.sql(), op, branch, year)) p.rows.push_back({Value(d)});
+    return answer(p);
+}
+
+dataset::Row taskRow(const TaskRecord& t) {
+    return {Value(t.task), Value(t.description), Value(t.project), Value(t.baseline), Value(t.processCode), Value(t.processName)};
+}
+
+json getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(1);
+    const std::string& branch = a.text(0, "filial");
+    ctx.requireSessionBranch(branch);
+    DataPacket p = packet(fields::pesqTarefa());
+    for (const TaskRecord& t : tasksOfBranch(ctx.sql(), branch)) p.rows.push_back(taskRow(t));
+    return answer(p);
+}
+
+json getVdTarefa(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(2);
+    const std::string& branch = a.text(0, "filial");
+    const std::string& task = a.text(1, "tarefa");
+    ctx.requireSessionBranch(branch);
+    DataPacket p = packet(fields::vdTarefa());
+    if (auto t = findTask(ctx.sql(), branch, task)) p.rows.push_back(taskRow(*t));
+    return answer(p);
+}
+
+json getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& branch = a.text(0, "filial");
+    const std::string& task = a.text(1, "tarefa");
+    const std::string& user = a.text(2, "usuário");
+    ctx.requireSessionBranch(branch);
+    ctx.requireSessionUser(user);
+    DataPacket p = packet(fields::pesqAtiv());
+    for (const ActivityRecord& v : activitiesOpenTo(ctx.sql(), branch, task, user))
+        p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName), Value(v.situation),
+                          Value(v.workItemCode), Value(v.workItemName)});
+    return answer(p);
+}
+
+json getVdAtiv(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(4);
+    const std::string& branch = a.text(0, "filial");
+    const std::string& task = a.text(1, "tarefa");
+    const std::string& op = a.text(2, "operador");
+    const std::string& activity = a.text(3, "atividade");
+    ctx.requireSessionBranch(branch);
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::vdAtiv());
+    if (auto v = findActivity(ctx.sql(), branch, task, activity); v && activityOpenTo(ctx.sql(), branch, task, activity, op))
+        p.rows.push_back({Value(v->responsible), Value(v->processName)});
+    return answer(p);
+}
+
+json getApropria(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(5);
+    const std::string& op = a.text(0, "operador");
+    const std::string& branch = a.text(1, "filial");
+    const DateTime day = a.date(2, "dia");
+    const int start = parseTimeArg(a.text(3, "início"), "getApropria");
+    const int end = parseTimeArg(a.text(4, "término"), "getApropria");
+    ctx.requireSessionBranch(branch);
+    ctx.requireWorkTeam(op);
+    DataPacket p = packet(fields::apropria());
+    for (const auto& r : clashingAppropriations(ctx.sql(), op, branch, day.addSeconds(start), day.addSeconds(end), 0))
+        p.rows.push_back(apropriaRow(r));
+    return answer(p);
+}
+
+json setAtividades(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(1);
+    applyAppropriationChanges(ctx, a.delta(0, "pacote de alterações"));
+    return nullptr;
+}
+
+json getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
+    a.expectCount(3);
+    const std::string& branch = a.text(0, "filial");
+    const std::string& task = a.text(1, "tarefa");
+    const std::string& activity = a.text(2, "atividade");
+    ctx.requireSessionBranch(branch);
+    if (!findActivity(ctx.sql(), branch, task, activity)) throw invalid("Atividade não cadastrada.");
+    markActivityStarted(ctx.sql(), branch, task, activity);
+    return nullptr;
+}
+
+/// Method names compare without regard to letter case, as the remote module's always did.
+struct CaseInsensitiveLess {
+    bool operator()(const std::string& x, const std::string& y) const {
+        return dataset::upperAscii(x) < dataset::upperAscii(y);
+    }
+};
+
+const std::map<std::string, Handler, CaseInsensitiveLess>& methods() {
+    static const std::map<std::string, Handler, CaseInsensitiveLess> table = {
+        {"GetCtrlAcesso", getCtrlAcesso}, {"getHoraServidor", getHoraServidor}, {"GetOperEquip", getOperEquip},
+        {"getAtividades", getAtividades}, {"getTotApro", getTotApro},           {"getPonto", getPonto},
+        {"GetTotPontoReal", getTotPontoReal}, {"GetDatas", getDatas},           {"GetPesqTarefa", getPesqTarefa},
+        {"getVdTarefa", getVdTarefa},     {"GetPesqAtiv", getPesqAtiv},         {"getVdAtiv", getVdAtiv},
+        {"getApropria", getApropria},     {"SetAtividades", setAtividades},     {"GetUpdateAtiv", getUpdateAtiv},
+    };
+    return table;
+}
+
+}  // namespace
+
+json ApropriacaoModule::call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args) {
+    auto it = methods().find(method);
+    if (it == methods().end())
+        throw ApiError(ErrorCode::NotFound, fmt::format("Método \"{}\" não existe em {}", method, kServerName));
+    CallArgs callArgs(it->first, std::move(args));
+    auto lease = db_.acquire();
+    const CallContext ctx{session, lease, clock_.now()};
+    return it->second(ctx, callArgs);
+}
+
+}  // namespace appserver

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
+#include <vector>
+
+#include "call_args.h"
+#include "call_context.h"
+#include "database.h"
+#include "server_clock.h"
+
+namespace appserver {
+
+/// The remote module "Zep00700.rdmApropriacao": its methods by name.
+class ApropriacaoModule {
+public:
+    static constexpr const char* kServerName = "Zep00700.rdmApropriacao";
+    static constexpr const char* kScreenCode = "Zep00700";
+
+    ApropriacaoModule(Database& db, const ServerClock& clock) : db_(db), clock_(clock) {}
+
+    /// Runs `method` for the session. Returns the answer packet in wire form,
+    /// or null for the methods that return no data. Throws ApiError.
+    nlohmann::json call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args);
+
+private:
+    Database& db_;
+    const ServerClock& clock_;
+};
+
+}  // namespace appserver

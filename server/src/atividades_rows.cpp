@@ -1,0 +1,112 @@
+#include "atividades_rows.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "time_text.h"
+
+namespace appserver {
+
+using dataset::DateTime;
+using dataset::Value;
+
+namespace {
+constexpr std::size_t kIdDigits = 19;
+}
+
+Presence Presence::fromPunches(const std::vector<PunchRecord>& punches) {
+    Presence p;
+    p.hasPunches = !punches.empty();
+    for (std::size_t i = 0; i + 1 < punches.size(); ++i) {
+        if (punches[i].direction == "1" && punches[i + 1].direction != "1") {
+            p.spans.emplace_back(punches[i].at.toSeconds(), punches[i + 1].at.toSeconds());
+            ++i;
+        }
+    }
+    return p;
+}
+
+std::optional<std::int64_t> Presence::totalSeconds() const {
+    if (spans.empty()) return std::nullopt;
+    std::int64_t total = 0;
+    for (const auto& [from, to] : spans) total += to - from;
+    return total;
+}
+
+bool Presence::flags(std::int64_t from, std::optional<std::int64_t> to) const {
+    if (!hasPunches) return false;
+    if (!to) {
+        return std::none_of(spans.begin(), spans.end(), [&](const auto& s) { return s.first <= from && from < s.second; });
+    }
+    auto sorted = spans;
+    std::sort(sorted.begin(), sorted.end());
+    std::int64_t covered = from;
+    for (const auto& [a, b] : sorted) {
+        if (a > covered) break;
+        covered = std::max(covered, b);
+        if (covered >= *to) return false;
+    }
+    return covered < *to;
+}
+
+std::string chaveOf(const AppropriationRecord& r) { return r.task + r.activity + r.operatorCode; }
+
+std::string chave2Of(const AppropriationRecord& r) {
+    std::string id = std::to_string(r.id);
+    return r.operatorCode + r.branch + std::string(kIdDigits - std::min(kIdDigits, id.size()), '0') + id;
+}
+
+std::optional<std::int64_t> idFromChave2(const std::string& chave2) {
+    if (chave2.size() <= kIdDigits) return std::nullopt;
+    const char* first = chave2.data() + chave2.size() - kIdDigits;
+    const char* last = chave2.data() + chave2.size();
+    std::int64_t id = 0;
+    auto [ptr, ec] = std::from_chars(first, last, id);
+    if (ec != std::errc() || ptr != last || id <= 0) return std::nullopt;
+    return id;
+}
+
+std::string timeOfDayText(const DateTime& t) { return formatDuration(t.secondsOfDay()); }
+
+dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence) {
+    const std::optional<std::int64_t> endSeconds = r.end ? std::optional(r.end->toSeconds()) : std::nullopt;
+    return {
+        Value(timeOfDayText(r.start)),
+        Value(r.end ? timeOfDayText(*r.end) : std::string()),
+        Value(r.task),
+        Value(r.activity),
+        Value(r.start),
+        r.end ? Value(*r.end) : Value(),
+        Value(r.branch),
+        Value(r.processName),
+        Value(r.start.datePart()),
+        Value(r.description),
+        Value(r.operatorCode),
+        Value(r.taskDescription),
+        Value(chaveOf(r)),
+        Value(chave2Of(r)),
+        Value(r.situation),
+        Value(r.stampStart),
+        r.stampEnd ? Value(*r.stampEnd) : Value(),
+        Value(endSeconds ? formatDuration(*endSeconds - r.start.toSeconds()) : std::string()),
+        Value(r.task + " - " + r.activity + " - " + r.processName),
+        Value(presence.flags(r.start.toSeconds(), endSeconds) ? "S" : "N"),
+    };
+}
+
+dataset::Row apropriaRow(const AppropriationRecord& r) {
+    return {
+        Value(r.start),
+        r.end ? Value(*r.end) : Value(),
+        Value(timeOfDayText(r.start)),
+        Value(r.end ? timeOfDayText(*r.end) : std::string()),
+        Value(r.start.datePart()),
+        Value(r.branch),
+        Value(r.task),
+        Value(r.activity),
+        Value(r.operatorCode),
+        Value(chave2Of(r)),
+    };
+}
+
+}  // namespace appserver

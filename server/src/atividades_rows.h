@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "appropriation_store.h"
+#include "dataset/packet.h"
+
+namespace appserver {
+
+/// The operator's punched presence on one day: each entry paired with the exit that follows it.
+struct Presence {
+    bool hasPunches = false;
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;  ///< [entry, exit) in seconds
+
+    static Presence fromPunches(const std::vector<PunchRecord>& punches);
+    /// Seconds present; nullopt when no entry is followed by an exit.
+    std::optional<std::int64_t> totalSeconds() const;
+    /// True when some of [from, to] lies outside every span. A day without
+    /// punches never flags; a row without end is checked at its start only.
+    bool flags(std::int64_t from, std::optional<std::int64_t> to) const;
+};
+
+/// Row keys: CHAVE names task, activity and operator; CHAVE2 names the one
+/// recorded appropriation (operator, branch and its number).
+std::string chaveOf(const AppropriationRecord& r);
+std::string chave2Of(const AppropriationRecord& r);
+/// The record number inside a CHAVE2, or nullopt when the text is not one.
+std::optional<std::int64_t> idFromChave2(const std::string& chave2);
+
+/// "hh:mm:ss" of a record's start or end time of day.
+std::string timeOfDayText(const dataset::DateTime& t);
+
+/// One row of the day's answer, in the field order of the appropriation data set.
+dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence);
+/// One row of the clash answer.
+dataset::Row apropriaRow(const AppropriationRecord& r);
+
+}  // namespace appserver

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "soci_includes.h"
+
+namespace appserver {
+
+/// Tasks and their activities, per branch.
+struct TaskRecord {
+    std::string branch, task, description, project, baseline, processCode, processName;
+};
+
+struct ActivityRecord {
+    std::string branch, task, activity, processCode, processName, situation, workItemCode, workItemName, responsible;
+};
+
+std::vector<TaskRecord> tasksOfBranch(soci::session& sql, const std::string& branch);
+std::optional<TaskRecord> findTask(soci::session& sql, const std::string& branch, const std::string& task);
+std::optional<ActivityRecord> findActivity(soci::session& sql, const std::string& branch, const std::string& task,
+                                           const std::string& activity);
+/// An activity with no operators listed is open to everyone.
+bool activityOpenTo(soci::session& sql, const std::string& branch, const std::string& task,
+                    const std::string& activity, const std::string& op);
+/// The task's activities open to `op`, ordered by number.
+std::vector<ActivityRecord> activitiesOpenTo(soci::session& sql, const std::string& branch, const std::string& task,
+                                             const std::string& op);
+/// Moves the activity's situation from "P" to "A"; any other situation stays.
+void markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
+                         const std::string& activity);
+
+}  // namespace appserver

@@ -1,0 +1,236 @@
+#include "change_applier.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <set>
+
+#include "answer_fields.h"
+#include "api_error.h"
+#include "appropriation_store.h"
+#include "atividades_rows.h"
+#include "catalog_store.h"
+#include "dataset/text.h"
+#include "directory_store.h"
+#include "time_text.h"
+
+namespace appserver {
+
+using dataset::ChangePacket;
+using dataset::DateTime;
+using dataset::Row;
+using dataset::RowChange;
+using dataset::Value;
+
+namespace {
+
+constexpr const char* kChangedByOther = "Registro alterado por outro usuário. Recarregue o dia.";
+constexpr std::size_t kMaxDescription = 4000;
+
+/// Reads the named columns of one side (old or new) of a change.
+class RowView {
+public:
+    RowView(const ChangePacket& p, const Row& row) : packet_(p), row_(row) {}
+
+    const Value* find(const char* name) const {
+        const int i = packet_.fieldIndex(name);
+        return i < 0 ? nullptr : &row_[static_cast<std::size_t>(i)];
+    }
+    std::string text(const char* name) const {
+        const Value* v = find(name);
+        if (!v || v->isNull()) return {};
+        if (!v->isString()) throw badRequest(fmt::format("SetAtividades: o campo {} deve ser um texto", name));
+        return v->asString();
+    }
+    std::optional<DateTime> stamp(const char* name) const {
+        const Value* v = find(name);
+        if (!v || v->isNull()) return std::nullopt;
+        if (!v->isDateTime()) throw badRequest(fmt::format("SetAtividades: o campo {} deve ser uma data e hora", name));
+        return v->asDateTime();
+    }
+
+private:
+    const ChangePacket& packet_;
+    const Row& row_;
+};
+
+class Applier {
+public:
+    Applier(const CallContext& ctx, const ChangePacket& packet) : ctx_(ctx), packet_(packet) {}
+
+    void run() {
+        checkShape();
+        // Every operator named by the packet must be within the caller's reach
+        // before anything is locked or read.
+        std::set<std::string> operators;
+        for (const RowChange& c : packet_.changes) {
+            if (c.op != RowChange::Op::Delete) operators.insert(RowView(packet_, c.newValues).text("CDOPERADOR"));
+            if (c.op != RowChange::Op::Insert) operators.insert(RowView(packet_, c.oldValues).text("CDOPERADOR"));
+        }
+        operators.erase("");
+        for (const std::string& op : operators) ctx_.requireWorkTeam(op);
+
+        WriteTransaction tx(ctx_.db);
+        tx_ = &tx;
+        for (const std::string& op : operators) lockOperator(op);
+        for (const RowChange& c : packet_.changes) {
+            switch (c.op) {
+                case RowChange::Op::Insert: insert(RowView(packet_, c.newValues)); break;
+                case RowChange::Op::Update: update(RowView(packet_, c.oldValues), RowView(packet_, c.newValues)); break;
+                case RowChange::Op::Delete: remove(RowView(packet_, c.oldValues)); break;
+            }
+        }
+        tx.commit();
+    }
+
+private:
+    void checkShape() const {
+        bool needsKey = false;
+        bool needsValues = false;
+        for (const RowChange& c : packet_.changes) {
+            needsKey |= c.op != RowChange::Op::Insert;
+            needsValues |= c.op != RowChange::Op::Delete;
+        }
+        std::vector<const char*> required;
+        if (needsKey) required.push_back("CHAVE2");
+        if (needsValues)
+            for (const char* f : {"HORAINI", "HORAFIN", "NRTAREFA", "NRPLATIVTARE", "DTIAPATIVTAR", "DTFAPATIVTAR",
+                                  "CDFILIAL", "CDOPERADOR"})
+                required.push_back(f);
+        for (const char* f : required)
+            if (packet_.fieldIndex(f) < 0)
+                throw badRequest(fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", f));
+    }
+
+    void lockOperator(const std::string& op) {
+        if (locked_.insert(op).second) tx_->lockName("apropriacao:" + op);
+    }
+
+    /// The recorded row named by the old values' CHAVE2, locked for its operator,
+    /// whose where-flagged old values still match what the day's answer shows.
+    AppropriationRecord storedRow(const RowView& old) {
+        const std::string chave2 = old.text("CHAVE2");
+        const auto id = idFromChave2(chave2);
+        if (!id) throw conflict(kChangedByOther);
+        auto stored = findAppropriation(ctx_.sql(), *id);
+        if (stored && !locked_.count(stored->operatorCode)) {
+            ctx_.requireWorkTeam(stored->operatorCode);
+            lockOperator(stored->operatorCode);
+            stored = findAppropriation(ctx_.sql(), *id);
+        }
+        if (!stored || chave2Of(*stored) != chave2) throw conflict(kChangedByOther);
+        ctx_.requireSessionBranch(stored->branch);
+        ctx_.requireWorkTeam(stored->operatorCode);
+
+        const Presence presence = Presence::fromPunches(punchesOfDay(ctx_.sql(), stored->operatorCode, stored->start));
+        const Row current = atividadesRow(*stored, presence);
+        const auto& defs = fields::atividades();
+        for (std::size_t i = 0; i < packet_.fields.size(); ++i) {
+            if (!packet_.fields[i].flags.where) continue;
+            const auto at = std::find_if(defs.begin(), defs.end(),
+                                         [&](const auto& d) { return dataset::sameName(d.name, packet_.fields[i].name); });
+            if (at == defs.end()) continue;
+            const Value* sent = old.find(packet_.fields[i].name.c_str());
+            if (!sent || !(*sent == current[static_cast<std::size_t>(at - defs.begin())])) throw conflict(kChangedByOther);
+        }
+        return *stored;
+    }
+
+    /// The appropriation described by new values, checked against every rule.
+    AppropriationRecord candidate(const RowView& row, bool inserting, std::int64_t id) {
+        AppropriationRecord r;
+        r.id = id;
+        r.operatorCode = row.text("CDOPERADOR");
+        r.branch = row.text("CDFILIAL");
+        r.task = row.text("NRTAREFA");
+        r.activity = row.text("NRPLATIVTARE");
+        r.description = row.text("TXAPRATIVTAR");
+        if (r.operatorCode.empty()) throw invalid("Operador deve ser informado.");
+        ctx_.requireSessionBranch(r.branch);
+        ctx_.requireWorkTeam(r.operatorCode);
+
+        if (r.task.empty()) throw invalid("Tarefa deve ser informada.");
+        const auto task = findTask(ctx_.sql(), r.branch, r.task);
+        if (!task) throw invalid("Tarefa não cadastrada.");
+        if (r.activity.empty()) throw invalid("Atividade deve ser informada.");
+        const auto activity = findActivity(ctx_.sql(), r.branch, r.task, r.activity);
+        if (!activity) throw invalid("Atividade não cadastrada.");
+        if (!activityOpenTo(ctx_.sql(), r.branch, r.task, r.activity, r.operatorCode))
+            throw invalid(fmt::format("A atividade {} da tarefa {} não está liberada para o operador {}.", r.activity,
+                                      r.task, r.operatorCode));
+        r.taskDescription = task->description;
+        r.processName = activity->processName;
+        r.situation = activity->situation;
+        if (dataset::utf8Length(r.description) > kMaxDescription)
+            throw invalid(fmt::format("A descrição deve ter no máximo {} caracteres.", kMaxDescription));
+
+        const std::string startText = row.text("HORAINI");
+        const std::string endText = row.text("HORAFIN");
+        if (isBlankTime(startText)) throw invalid("Hora início deve ser informada.");
+        if (isBlankTime(endText)) throw invalid("Hora término deve ser informada.");
+        const auto startSeconds = parseTimeOfDay(startText);
+        if (!startSeconds) throw invalid(startText + " não é uma hora válida.");
+        const auto endSeconds = parseTimeOfDay(endText);
+        if (!endSeconds) throw invalid(endText + " não é uma hora válida.");
+
+        const auto start = row.stamp("DTIAPATIVTAR");
+        const auto end = row.stamp("DTFAPATIVTAR");
+        if (!start) throw invalid("A data e hora de início da apropriação devem ser informadas.");
+        if (!end) throw invalid("A data e hora de término da apropriação devem ser informadas.");
+        if (start->secondsOfDay() != *startSeconds || end->secondsOfDay() != *endSeconds)
+            throw invalid("As horas de início e término não conferem com as datas da apropriação.");
+        if (inserting && *end > ctx_.now) throw invalid("Hora final deve ser menor que a hora atual.");
+        if (startText == endText || *start == *end) throw invalid("Hora início não pode ser igual a hora término.");
+        if (*end < *start) throw invalid("Hora início deve ser menor que hora término.");
+        if (start->datePart() != end->datePart()) throw invalid("A apropriação deve começar e terminar no mesmo dia.");
+        r.start = *start;
+        r.end = *end;
+
+        const auto clashes = clashingAppropriations(ctx_.sql(), r.operatorCode, "", r.start, *r.end, id);
+        if (!clashes.empty()) {
+            const AppropriationRecord& c = clashes.front();
+            const auto op = findOperator(ctx_.sql(), r.operatorCode);
+            throw invalid(fmt::format("O operador {} - {} tem a atividade {} referente à tarefa {} apropriada no horário de {} às {}.",
+                                      r.operatorCode, op ? op->name : std::string(), c.activity, c.task,
+                                      timeOfDayText(c.start), c.end ? timeOfDayText(*c.end) : std::string()));
+        }
+        return r;
+    }
+
+    void insert(const RowView& row) {
+        AppropriationRecord r = candidate(row, true, 0);
+        // The entry stamps are the server's: the client's clock is never trusted.
+        r.stampStart = ctx_.now;
+        r.stampEnd = ctx_.now;
+        insertAppropriation(ctx_.sql(), r);
+    }
+
+    void update(const RowView& old, const RowView& row) {
+        const AppropriationRecord stored = storedRow(old);
+        if (!stored.stampEnd) throw invalid("Apropriação sem término de apontamento não pode ser alterada.");
+        if (row.text("CDOPERADOR") != stored.operatorCode || row.text("CDFILIAL") != stored.branch)
+            throw invalid("O operador e a filial de uma apropriação não podem ser alterados.");
+        AppropriationRecord r = candidate(row, false, stored.id);
+        r.stampStart = stored.stampStart;
+        r.stampEnd = stored.stampEnd;
+        updateAppropriation(ctx_.sql(), r);
+    }
+
+    void remove(const RowView& old) {
+        const AppropriationRecord stored = storedRow(old);
+        if (!stored.stampEnd && stored.situation == "A")
+            throw invalid("Apropriação em andamento não pode ser excluída.");
+        deleteAppropriation(ctx_.sql(), stored.id);
+    }
+
+    const CallContext& ctx_;
+    const ChangePacket& packet_;
+    WriteTransaction* tx_ = nullptr;
+    std::set<std::string> locked_;
+};
+
+}  // namespace
+
+void applyAppropriationChanges(const CallContext& ctx, const ChangePacket& packet) { Applier(ctx, packet).run(); }
+
+}  // namespace appserver

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "call_context.h"
+#include "dataset/packet.h"
+
+namespace appserver {
+
+/// Applies a change packet of the appropriation data set in one transaction,
+/// all or nothing, after checking every rule again: the screen's checks are
+/// the first line, these are the last. Throws ApiError: forbidden for rows
+/// outside the caller's reach, conflict when a row changed since it was
+/// loaded, invalid when a rule refuses a change.
+void applyAppropriationChanges(const CallContext& ctx, const dataset::ChangePacket& packet);
+
+}  // namespace appserver

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "soci_includes.h"
+
+namespace appserver {
+
+enum class DatabaseKind { Sqlite, Postgres };
+
+/// How SQLite makes a commit durable: NORMAL (WAL, may lose the last commits
+/// on power loss) or FULL (every commit synced).
+enum class SyncMode { Normal, Full };
+
+struct DatabaseOptions {
+    std::size_t poolSize = 8;
+    SyncMode sync = SyncMode::Normal;
+    int busyTimeoutSeconds = 10;
+};
+
+/// A parsed database URL: "sqlite:PATH" or a PostgreSQL URI.
+struct DatabaseUrl {
+    DatabaseKind kind = DatabaseKind::Sqlite;
+    std::string target;  ///< the SQLite file path, or the PostgreSQL URI
+
+    /// Throws std::invalid_argument naming the accepted forms.
+    static DatabaseUrl parse(const std::string& url);
+    /// For logs: the URL with any password masked.
+    std::string redacted() const;
+};
+
+/// A fixed pool of database sessions shared by the request threads. Each
+/// session is set up the same way (SQLite: WAL, foreign keys, busy timeout).
+class Database {
+public:
+    class Lease;
+
+    /// Opens `options.poolSize` sessions; throws with the database's message when one cannot be opened.
+    Database(const DatabaseUrl& url, const DatabaseOptions& options);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    DatabaseKind kind() const { return url_.kind; }
+    const DatabaseUrl& url() const { return url_; }
+
+    /// Borrows a session; blocks while all are in use.
+    Lease acquire();
+
+private:
+    friend class Lease;
+    void giveBack(std::size_t index);
+
+    DatabaseUrl url_;
+    std::vector<std::unique_ptr<soci::session>> sessions_;
+    std::vector<std::size_t> free_;
+    std::mutex mutex_;
+    std::condition_variable available_;
+};
+
+/// A borrowed session, returned to the pool when the lease ends.
+class Database::Lease {
+public:
+    Lease(Database& db, std::size_t index) : db_(&db), index_(index) {}
+    Lease(Lease&& other) noexcept : db_(other.db_), index_(other.index_) { other.db_ = nullptr; }
+    Lease& operator=(Lease&&) = delete;
+    Lease(const Lease&) = delete;
+    ~Lease() {
+        if (db_) db_->giveBack(index_);
+    }
+
+    soci::session& sql() const { return *db_->sessions_[index_]; }
+    DatabaseKind kind() const { return db_->kind(); }
+
+private:
+    Database* db_;
+    std::size_t index_;
+};
+
+/// A write transaction. On SQLite it takes the write lock at once (BEGIN
+/// IMMEDIATE), so two writers never interleave their checks and writes; on
+/// PostgreSQL callers add advisory locks for what they must serialise.
+/// Rolls back unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(const Database::Lease& lease);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    /// Serialises this transaction against every other that locks the same
+    /// name (PostgreSQL); SQLite already serialises all writers.
+    void lockName(const std::string& name);
+    void commit();
+
+private:
+    const Database::Lease& lease_;
+    bool open_ = true;
+};
+
+}  // namespace appserver

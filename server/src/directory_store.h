@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "soci_includes.h"
+
+namespace appserver {
+
+/// Operators, their branches, screens and work teams.
+struct OperatorRecord {
+    std::string code;
+    std::string name;
+    std::string passwordHash;
+};
+
+struct TeamMember {
+    std::string code;
+    std::string name;
+};
+
+std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string& code);
+bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch);
+/// The operator works at the branch and may use the screen there.
+bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::string& branch, const std::string& screen);
+/// The work team of `user`: the user and every operator who shares a team with the user.
+bool inWorkTeam(soci::session& sql, const std::string& user, const std::string& op);
+/// The work team of `user`, ordered by name (then code).
+std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);
+
+}  // namespace appserver

@@ -1,0 +1,209 @@
+#include "http_api.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+#include <spdlog/spdlog.h>
+
+#include <chrono>
+
+#include "api_error.h"
+#include "call_args.h"
+#include "dataset/errors.h"
+#include "directory_store.h"
+
+namespace appserver {
+
+using nlohmann::json;
+
+const char* errorCodeName(ErrorCode code) {
+    switch (code) {
+        case ErrorCode::BadRequest: return "bad_request";
+        case ErrorCode::Unauthenticated: return "unauthenticated";
+        case ErrorCode::Forbidden: return "forbidden";
+        case ErrorCode::NotFound: return "not_found";
+        case ErrorCode::Conflict: return "conflict";
+        case ErrorCode::Invalid: return "invalid";
+        case ErrorCode::TooLarge: return "too_large";
+        case ErrorCode::Throttled: return "too_many_requests";
+        case ErrorCode::Internal: return "internal";
+    }
+    return "internal";
+}
+
+int errorCodeStatus(ErrorCode code) {
+    switch (code) {
+        case ErrorCode::BadRequest: return 400;
+        case ErrorCode::Unauthenticated: return 401;
+        case ErrorCode::Forbidden: return 403;
+        case ErrorCode::NotFound: return 404;
+        case ErrorCode::Conflict: return 409;
+        case ErrorCode::Invalid: return 422;
+        case ErrorCode::TooLarge: return 413;
+        case ErrorCode::Throttled: return 429;
+        case ErrorCode::Internal: return 500;
+    }
+    return 500;
+}
+
+namespace {
+
+constexpr const char* kJson = "application/json; charset=utf-8";
+
+void sendError(httplib::Response& res, ErrorCode code, const std::string& message) {
+    res.status = errorCodeStatus(code);
+    res.set_content(json{{"error", {{"code", errorCodeName(code)}, {"message", message}}}}.dump(), kJson);
+}
+
+void sendJson(httplib::Response& res, const json& body) {
+    res.status = 200;
+    res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), kJson);
+}
+
+json parseBody(const httplib::Request& req) {
+    try {
+        return json::parse(req.body);
+    } catch (const json::parse_error&) {
+        throw badRequest("O corpo da requisição não é um JSON válido.");
+    }
+}
+
+std::string requiredText(const json& body, const char* key) {
+    auto it = body.find(key);
+    if (it == body.end() || !it->is_string()) throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
+    return it->get<std::string>();
+}
+
+/// Runs a handler and turns every failure into the protocol's error form.
+template <typename F>
+httplib::Server::Handler guarded(F&& f) {
+    return [f = std::forward<F>(f)](const httplib::Request& req, httplib::Response& res) {
+        try {
+            f(req, res);
+        } catch (const ApiError& e) {
+            sendError(res, e.code(), e.what());
+        } catch (const dataset::Error& e) {
+            sendError(res, ErrorCode::BadRequest, e.what());
+        } catch (const std::exception& e) {
+            spdlog::error("{} {}: {}", req.method, req.path, e.what());
+            sendError(res, ErrorCode::Internal, "Erro interno do servidor. Tente novamente; se persistir, avise o suporte.");
+        }
+    };
+}
+
+}  // namespace
+
+HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings)
+    : db_(db),
+      module_(db, clock),
+      sessions_(settings.sessionIdle),
+      hasher_(settings.hashCost),
+      userThrottle_(settings.maxLoginFailures, settings.loginLockout),
+      addressThrottle_(settings.maxLoginFailures * 4, settings.loginLockout),
+      dummyHash_(hasher_.hash(randomToken())) {}
+
+void HttpApi::install(httplib::Server& server) {
+    server.Get("/v1/health", guarded([this](const auto& q, auto& r) { health(q, r); }));
+    server.Post("/v1/login", guarded([this](const auto& q, auto& r) { login(q, r); }));
+    server.Post("/v1/logout", guarded([this](const auto& q, auto& r) { logout(q, r); }));
+    server.Post("/v1/call", guarded([this](const auto& q, auto& r) { call(q, r); }));
+
+    // Failures the library answers by itself (unknown path, body too large)
+    // get the same error form as ours.
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        switch (res.status) {
+            case 413: sendError(res, ErrorCode::TooLarge, "O corpo da requisição passa de 1 MiB."); break;
+            case 404: sendError(res, ErrorCode::NotFound, fmt::format("O endereço {} {} não existe.", req.method, req.path)); break;
+            case 400: sendError(res, ErrorCode::BadRequest, "Requisição HTTP malformada."); break;
+            default:
+                if (res.status >= 500) sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
+                else sendError(res, ErrorCode::BadRequest, fmt::format("Requisição recusada ({}).", res.status));
+        }
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
+        try {
+            std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+            spdlog::error("{} {}: {}", req.method, req.path, e.what());
+        } catch (...) {
+            spdlog::error("{} {}: falha desconhecida", req.method, req.path);
+        }
+        sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
+    });
+    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+        if (res.status >= 500) spdlog::error("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+        else if (res.status >= 400) spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr, res.body);
+        else spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+    });
+}
+
+void HttpApi::health(const httplib::Request&, httplib::Response& res) {
+    sendJson(res, {{"status", "ok"}, {"version", APPSERVER_VERSION}});
+}
+
+void HttpApi::login(const httplib::Request& req, httplib::Response& res) {
+    const json body = parseBody(req);
+    if (!body.is_object()) throw badRequest("O corpo do login deve ser um objeto JSON.");
+    const std::string user = requiredText(body, "user");
+    const std::string password = requiredText(body, "password");
+    const std::string branch = requiredText(body, "branch");
+    const std::string userKey = "user:" + user;
+    const std::string addressKey = "address:" + req.remote_addr;
+    if (!userThrottle_.allowed(userKey) || !addressThrottle_.allowed(addressKey))
+        throw ApiError(ErrorCode::Throttled, "Muitas tentativas de acesso sem sucesso. Aguarde alguns minutos e tente de novo.");
+
+    std::optional<OperatorRecord> op;
+    bool branchOk = false;
+    {
+        auto lease = db_.acquire();
+        op = findOperator(lease.sql(), user);
+        if (op) branchOk = operatorHasBranch(lease.sql(), user, branch);
+    }
+    const bool passwordOk = hasher_.verify(op ? op->passwordHash : dummyHash_, password);
+    if (!op || !passwordOk || !branchOk) {
+        userThrottle_.recordFailure(userKey);
+        addressThrottle_.recordFailure(addressKey);
+        throw ApiError(ErrorCode::Unauthenticated, "Usuário, senha ou filial inválidos.");
+    }
+    userThrottle_.recordSuccess(userKey);
+    addressThrottle_.recordSuccess(addressKey);
+    const std::string token = sessions_.open({op->code, op->name, branch});
+    spdlog::info("Login de {} na filial {} a partir de {}", op->code, branch, req.remote_addr);
+    sendJson(res, {{"token", token}, {"user", op->code}, {"name", op->name}, {"branch", branch}});
+}
+
+std::pair<std::string, SessionInfo> HttpApi::authenticate(const httplib::Request& req) {
+    const std::string header = req.get_header_value("Authorization");
+    constexpr std::string_view prefix = "Bearer ";
+    if (header.size() > prefix.size() && header.compare(0, prefix.size(), prefix) == 0) {
+        std::string token = header.substr(prefix.size());
+        if (auto s = sessions_.touch(token)) return {std::move(token), std::move(*s)};
+    }
+    throw ApiError(ErrorCode::Unauthenticated, "Sessão inválida ou expirada. Entre novamente.");
+}
+
+void HttpApi::logout(const httplib::Request& req, httplib::Response& res) {
+    auto [token, session] = authenticate(req);
+    sessions_.close(token);
+    sendJson(res, json::object());
+}
+
+void HttpApi::call(const httplib::Request& req, httplib::Response& res) {
+    const auto started = std::chrono::steady_clock::now();
+    auto [token, session] = authenticate(req);
+    const json body = parseBody(req);
+    if (!body.is_object()) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
+    const std::string server = requiredText(body, "server");
+    const std::string method = requiredText(body, "method");
+    if (server != ApropriacaoModule::kServerName)
+        throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", server));
+    auto args = body.find("args");
+    std::vector<CallArg> callArgs = args == body.end() ? std::vector<CallArg>{} : parseCallArgs(*args);
+    json result = module_.call(session, method, std::move(callArgs));
+    sendJson(res, json{{"result", std::move(result)}});
+    spdlog::debug("{} por {}: {} µs", method, session.user,
+                  std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
+}
+
+}  // namespace appserver

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "password_hasher.h"
+
+namespace appserver {
+
+/// Limits and tunables of the HTTP service, in one place.
+struct ServerSettings {
+    std::string host = "127.0.0.1";
+    int port = 8211;  ///< 0 picks a free port
+    /// Worker threads; each keep-alive connection holds one while open, so
+    /// this bounds the connections served at once.
+    std::size_t threads = 32;
+    std::size_t maxBodyBytes = 1024 * 1024;
+    std::chrono::seconds sessionIdle = std::chrono::hours(8);
+    HashCost hashCost = HashCost::interactive();
+    int maxLoginFailures = 5;
+    std::chrono::seconds loginLockout = std::chrono::minutes(5);
+    std::string tlsCert;  ///< both set: serve HTTPS
+    std::string tlsKey;
+};
+
+}  // namespace appserver

@@ -1,0 +1,114 @@
+// The data file import and the schema: all or nothing, errors that name the item at fault.
+#include <gtest/gtest.h>
+
+#include "data_import.h"
+#include "directory_store.h"
+#include "migrations.h"
+#include "password_hasher.h"
+#include "test_support.h"
+
+namespace appserver::testing {
+namespace {
+
+using nlohmann::json;
+
+int count(Database& db, const std::string& table) {
+    auto lease = db.acquire();
+    int n = 0;
+    lease.sql() << "SELECT COUNT(*) FROM " + table, soci::into(n);
+    return n;
+}
+
+std::string importError(Database& db, const json& data) {
+    try {
+        importData(db, data, PasswordHasher(HashCost::minimum()));
+    } catch (const ImportError& e) {
+        return e.what();
+    }
+    return "(imported)";
+}
+
+TEST(DataImport, imports_everything_and_stores_only_password_hashes) {
+    TestDatabase t(false);
+    const auto s = importData(t.db(), baseData(), PasswordHasher(HashCost::minimum()));
+    EXPECT_EQ(s.operators, 4u);
+    EXPECT_EQ(s.appropriations, 7u);
+    EXPECT_EQ(s.punches, 5u);
+    EXPECT_EQ(count(t.db(), "activity_operators"), 1);
+    auto lease = t.db().acquire();
+    const auto op = findOperator(lease.sql(), "000000000101");
+    ASSERT_TRUE(op);
+    EXPECT_EQ(op->passwordHash.find("senha101"), std::string::npos);
+    EXPECT_TRUE(PasswordHasher(HashCost::minimum()).verify(op->passwordHash, "senha101"));
+    EXPECT_FALSE(PasswordHasher(HashCost::minimum()).verify(op->passwordHash, "senha102"));
+}
+
+TEST(DataImport, a_file_with_an_error_is_refused_whole_naming_the_member_and_index) {
+    TestDatabase t(false);
+    json data = baseData();
+    data["operators"][2]["name"] = std::string(41, 'n');
+    EXPECT_EQ(importError(t.db(), data), "operators[2]: \"name\" tem mais de 40 caracteres");
+    EXPECT_EQ(count(t.db(), "branches"), 0);
+
+    data = baseData();
+    data["appropriations"][1]["task"] = "0000000077";  // no such task
+    EXPECT_EQ(importError(t.db(), data).rfind("appropriations[1]: ", 0), 0u);
+    data = baseData();
+    data["appropriations"][0]["end"] = "2026-12-07T07:00:00";
+    EXPECT_EQ(importError(t.db(), data), "appropriations[0]: \"end\" deve ser depois de \"start\", no mesmo dia");
+    data = baseData();
+    data["punches"][4]["at"] = "07/12/2026";
+    EXPECT_EQ(importError(t.db(), data), "punches[4]: \"at\" deve ser uma data e hora AAAA-MM-DDTHH:MM:SS");
+    data = baseData();
+    data["tasks"] = json::object();
+    EXPECT_EQ(importError(t.db(), data), "tasks: deve ser uma lista");
+    EXPECT_EQ(count(t.db(), "operators"), 0);
+    EXPECT_EQ(count(t.db(), "appropriations"), 0);
+}
+
+TEST(DataImport, members_are_optional_and_unknown_ones_are_ignored) {
+    TestDatabase t(false);
+    const json data = {{"branches", {{{"code", "0001"}, {"name", "Matriz"}}}},
+                       {"login", {{"user", "x"}}},
+                       {"clock", "2026-12-08T10:00:00"}};
+    const auto s = importData(t.db(), data, PasswordHasher(HashCost::minimum()));
+    EXPECT_EQ(s.branches, 1u);
+    EXPECT_EQ(s.operators, 0u);
+    EXPECT_TRUE(databaseIsEmpty(t.db()));
+}
+
+TEST(Storage, migrations_apply_once_and_report_the_latest_version) {
+    TestDatabase t(true);
+    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
+    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
+    EXPECT_EQ(count(t.db(), "schema_migrations"), latestSchemaVersion());
+    EXPECT_EQ(count(t.db(), "appropriations"), 7);
+}
+
+TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
+    TestDatabase t(true);
+    if (t.isPostgres()) {
+        // The same rule on PostgreSQL: a row naming an unknown operator is refused.
+        EXPECT_NE(importError(t.db(), {{"punches", {{{"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}}}}}),
+                  "(imported)");
+        return;
+    }
+    auto lease = t.db().acquire();
+    std::string mode;
+    int fk = 0;
+    lease.sql() << "PRAGMA journal_mode", soci::into(mode);
+    lease.sql() << "PRAGMA foreign_keys", soci::into(fk);
+    EXPECT_EQ(mode, "wal");
+    EXPECT_EQ(fk, 1);
+}
+
+TEST(Storage, database_urls_are_parsed_and_passwords_kept_out_of_logs) {
+    EXPECT_EQ(DatabaseUrl::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
+    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").kind, DatabaseKind::Postgres);
+    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").redacted(), "postgresql://u:***@h:5432/db");
+    EXPECT_THROW(DatabaseUrl::parse("mysql://x"), std::invalid_argument);
+    EXPECT_THROW(DatabaseUrl::parse("sqlite:"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace appserver::testing
