@@ -42,6 +42,7 @@ struct Token {
     enum class Kind { End, Name, Text, Number, Op, LParen, RParen } kind = Kind::End;
     std::string text;
     std::size_t pos = 0;
+    bool bracketed = false;
 };
 
 class Parser {
@@ -61,7 +62,7 @@ private:
     }
 
     bool isKeyword(const char* word) const {
-        return tok_.kind == Token::Kind::Name && upperAscii(tok_.text) == word;
+        return tok_.kind == Token::Kind::Name && !tok_.bracketed && upperAscii(tok_.text) == word;
     }
 
     void advance() {
@@ -107,7 +108,7 @@ private:
                 fail("unterminated or empty [field name]");
             tok_.kind = Token::Kind::Name;
             tok_.text = std::string(text_.substr(p + 1, close - p - 1));
-            tok_.text.insert(tok_.text.begin(), '\x01');  // marks a bracketed name: never a keyword
+            tok_.bracketed = true;  // a [name] is never a keyword
             p = close + 1;
         } else if ((c >= '0' && c <= '9') ||
                    ((c == '-' || c == '+' || c == '.') && p + 1 < text_.size() &&
@@ -253,8 +254,8 @@ private:
                 break;
             }
             case Token::Kind::Name: {
-                if (tok_.text[0] == '\x01') {
-                    o.name = tok_.text.substr(1);
+                if (tok_.bracketed) {
+                    o.name = tok_.text;
                 } else {
                     const std::string u = upperAscii(tok_.text);
                     if (u == "TRUE" || u == "FALSE") {

@@ -30,7 +30,8 @@ class Field;
 ///                    when this control shows it and took the focus
 ///
 /// A link detaches itself when destroyed; a data source detaches its links
-/// when destroyed.
+/// when destroyed; a data set destroyed before its sources leaves them without
+/// one (inactive) and tells nobody, as nothing may run during its destruction.
 class DataLink {
 public:
     DataLink() = default;
