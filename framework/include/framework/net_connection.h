@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/export.h"
+#include "framework/remote_call.h"
+
+namespace httplib {
+class Client;
+}
+
+namespace framework {
+
+class TNetConnection;
+
+/// The late-bound interface to the server module: methods called by name.
+class FRAMEWORK_EXPORT AppServerProxy {
+public:
+    explicit AppServerProxy(TNetConnection& connection) : connection_(connection) {}
+    /// POST /v1/call {"server", "method", "args"} with the session's bearer
+    /// token. Never throws for a failure of the call: see RemoteResult.
+    RemoteResult call(std::string_view method, const std::vector<RemoteArg>& args = {});
+
+private:
+    TNetConnection& connection_;
+};
+
+/// The HTTP keep-alive connection to the application server.
+///
+/// Setting Connected true raises OnBeforeConnect first (where the screen
+/// sets host and port), then checks GET /v1/health. With ThrowException
+/// true a failed connection throws ServerCallError; with it false the
+/// connection stays disconnected, lastError() tells why, and the calls
+/// report the failure in their results. A call on a disconnected
+/// connection connects first. TCP_NODELAY is on: without it each small
+/// request waits for the peer's delayed acknowledgement.
+class FRAMEWORK_EXPORT TNetConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TNetConnection(QObject* parent = nullptr);
+    ~TNetConnection() override;
+
+    QString ServerName() const { return serverName_; }
+    void setServerName(const QString& name) { serverName_ = name; }
+    QString Host() const { return host_; }
+    void setHost(const QString& host);
+    int Port() const { return port_; }
+    void setPort(int port);
+    bool ThrowException() const { return throwException_; }
+    void setThrowException(bool on) { throwException_ = on; }
+
+    bool Connected() const { return connected_; }
+    void setConnected(bool on);
+    QString lastError() const { return lastError_; }
+
+    /// Raised with the connection as sender before every connection attempt.
+    std::function<void(QObject* sender)> OnBeforeConnect;
+
+    AppServerProxy& AppServer() { return proxy_; }
+
+private:
+    friend class AppServerProxy;
+    RemoteResult post(std::string_view method, const std::string& body);
+    bool connect();
+    void dropClient();
+
+    QString serverName_;
+    QString host_;
+    int port_ = 0;
+    bool throwException_ = true;
+    bool connected_ = false;
+    QString lastError_;
+    std::unique_ptr<httplib::Client> client_;
+    AppServerProxy proxy_{*this};
+};
+
+/// The answer of a successful login.
+struct LoginAnswer {
+    QString token;
+    QString user;
+    QString name;
+    QString branch;
+};
+
+/// POST /v1/login for the host. Throws ServerCallError: "Usuário ou senha
+/// inválidos." (or the server's own text) when refused, host:port when the
+/// server cannot be reached.
+FRAMEWORK_EXPORT LoginAnswer ServerLogin(const QString& host, int port, const QString& user, const QString& password,
+                                         const QString& branch);
+
+/// Hooks for scripted runs and tests, process-wide: make the next calls of
+/// a method fail as a broken connection would, and count the calls made of
+/// each method (failed ones included).
+class FRAMEWORK_EXPORT NetScript {
+public:
+    static void failNextCalls(const std::string& method, int count);
+    static int callCount(const std::string& method);
+    static void reset();
+};
+
+}  // namespace framework

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "framework/button_flat.h"
+#include "platform/focus_manager.h"
+
+TEST(TButtonFlat, PressingItLeavesTheFocusAndRunsNoExitHandler) {
+    QWidget form;
+    auto* layout = new QHBoxLayout(&form);
+    auto* edit = new QLineEdit(&form);
+    auto* button = new framework::TButtonFlat(&form);
+    layout->addWidget(edit);
+    layout->addWidget(button);
+    platform::FocusManager focus(&form);
+    int exits = 0;
+    focus.setOnExit(edit, [&] { ++exits; });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_TRUE(focus.setFocusTo(edit));
+
+    QSignalSpy clicked(button, &QToolButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(button->autoRaise());
+}

@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
+
+#include "dataset/errors.h"
+#include "dataset/packet_json.h"
+#include "framework/corvix.h"
+#include "framework/errors.h"
+#include "framework/net_connection.h"
+#include "platform/scripted_dialog_service.h"
+
+using framework::CheckResultServ;
+using framework::RemoteArg;
+using framework::RemoteResult;
+using framework::TNetConnection;
+using nlohmann::json;
+
+namespace {
+
+const char* const kPacket =
+    R"({"fields": [{"name": "SYSDATE", "type": "datetime"}], "rows": [["2026-12-08T10:15:00"]]})";
+
+/// A stand-in application server on a free loopback port, answering by
+/// method name and recording what it was sent.
+class FakeAppServer {
+public:
+    FakeAppServer() {
+        server_.set_tcp_nodelay(true);
+        server_.set_keep_alive_max_count(1000);
+        server_.Get("/v1/health", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(R"({"status": "ok"})", "application/json");
+        });
+        server_.Post("/v1/call", [this](const httplib::Request& req, httplib::Response& res) { answerCall(req, res); });
+        server_.Post("/v1/login", [](const httplib::Request& req, httplib::Response& res) {
+            const json body = json::parse(req.body);
+            if (body["user"] == "maria" && body["password"] == "certa") {
+                res.set_content(R"({"token": "T-123", "user": "maria", "name": "Maria Silva", "branch": "0001"})", "application/json");
+            } else if (body["user"] == "bloqueado") {
+                res.status = 401;
+                res.set_content(R"({"error": {"code": "LOCKED", "message": "Usuário bloqueado."}})", "application/json");
+            } else {
+                res.status = 401;
+            }
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        for (int i = 0; i < 500 && !server_.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~FakeAppServer() {
+        server_.stop();
+        thread_.join();
+    }
+
+    int port() const { return port_; }
+    json lastBody() {
+        std::lock_guard lock(mutex_);
+        return lastBody_;
+    }
+    std::string lastAuthorization() {
+        std::lock_guard lock(mutex_);
+        return lastAuthorization_;
+    }
+    int calls() {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+    std::size_t clientPorts() {
+        std::lock_guard lock(mutex_);
+        return clientPorts_.size();
+    }
+
+private:
+    void answerCall(const httplib::Request& req, httplib::Response& res) {
+        const json body = json::parse(req.body, nullptr, false);
+        {
+            std::lock_guard lock(mutex_);
+            ++calls_;
+            lastBody_ = body;
+            lastAuthorization_ = req.get_header_value("Authorization");
+            clientPorts_.insert(req.remote_port);
+        }
+        const std::string method = body.value("method", "");
+        if (method == "getHoraServidor") {
+            res.set_content(std::string(R"({"result": )") + kPacket + "}", "application/json");
+        } else if (method == "SetAtividades") {
+            res.set_content(R"({"result": null})", "application/json");
+        } else if (method == "getVdTarefa") {
+            res.status = 422;
+            res.set_content(R"({"error": {"code": "NOT_FOUND", "message": "Tarefa não cadastrada."}})", "application/json");
+        } else if (method == "quebrado") {
+            res.set_content("<html>oops</html>", "text/html");
+        } else {
+            res.status = 500;
+            res.set_content("internal", "text/plain");
+        }
+    }
+
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    json lastBody_;
+    std::string lastAuthorization_;
+    int calls_ = 0;
+    std::set<int> clientPorts_;
+};
+
+/// A loopback port where nothing listens: bound by the system, then released.
+int closedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ::close(fd);
+        return 1;  // a privileged port nobody serves here
+    }
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+struct ConnectionFixture : ::testing::Test {
+    ConnectionFixture() {
+        framework::NetScript::reset();
+        framework::SetLoginValues({QStringLiteral("maria"), QStringLiteral("Maria Silva"), QStringLiteral("0001"),
+                                   QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("T-123")});
+        net.setServerName(QStringLiteral("Zep00700.rdmApropriacao"));
+        net.setThrowException(false);
+        net.OnBeforeConnect = [this](QObject* sender) {
+            events.push_back("before-connect");
+            EXPECT_EQ(sender, &net);
+            net.setHost(framework::WebURL());
+            net.setPort(framework::WebPort());
+        };
+    }
+    ~ConnectionFixture() override {
+        framework::SetLoginValues({});
+        framework::NetScript::reset();
+    }
+
+    FakeAppServer server;
+    TNetConnection net;
+    std::vector<std::string> events;
+};
+
+}  // namespace
+
+TEST_F(ConnectionFixture, ConnectingRaisesBeforeConnectFirstThenChecksTheServer) {
+    EXPECT_FALSE(net.Connected());
+    net.setConnected(true);
+    EXPECT_EQ(events, std::vector<std::string>{"before-connect"});
+    EXPECT_TRUE(net.Connected());
+    EXPECT_EQ(net.Host(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(net.Port(), server.port());
+    net.setConnected(true);  // already connected: no second event
+    EXPECT_EQ(events.size(), 1u);
+    net.setConnected(false);
+    EXPECT_FALSE(net.Connected());
+}
+
+TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken) {
+    dataset::ChangePacket delta;
+    delta.fields.push_back({"HORAINI", dataset::FieldType::String, 8});
+    delta.changes.push_back({dataset::RowChange::Op::Insert, {}, {dataset::Value("08:00:00")}});
+
+    net.setConnected(true);
+    const RemoteResult result = net.AppServer().call(
+        "getHoraServidor", {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"), RemoteArg::date(dataset::DateTime{2026, 12, 8, 9, 0, 0}),
+                            RemoteArg::dateTime(dataset::DateTime{2026, 12, 8, 9, 30, 15}), RemoteArg::delta(delta)});
+    ASSERT_TRUE(result.ok()) << result.failureText().toStdString();
+
+    const json sent = server.lastBody();
+    EXPECT_EQ(sent["server"], "Zep00700.rdmApropriacao");
+    EXPECT_EQ(sent["method"], "getHoraServidor");
+    ASSERT_EQ(sent["args"].size(), 5u);
+    EXPECT_EQ(sent["args"][0], "0001");
+    EXPECT_EQ(sent["args"][1], "maria");
+    EXPECT_EQ(sent["args"][2], (json{{"date", "2026-12-08"}}));  // a date carries no time
+    EXPECT_EQ(sent["args"][3], (json{{"datetime", "2026-12-08T09:30:15"}}));
+    EXPECT_EQ(sent["args"][4]["delta"], dataset::toJson(delta));
+    EXPECT_EQ(server.lastAuthorization(), "Bearer T-123");
+
+    const dataset::DataPacket packet = CheckResultServ(result, true, 0);
+    ASSERT_EQ(packet.rows.size(), 1u);
+    EXPECT_EQ(packet.rows[0][0].asDateTime(), (dataset::DateTime{2026, 12, 8, 10, 15, 0}));
+}
+
+TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
+    const RemoteResult result = net.AppServer().call("SetAtividades");  // connects on its own
+    EXPECT_EQ(events, std::vector<std::string>{"before-connect"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_FALSE(result.packet.has_value());
+    EXPECT_TRUE(CheckResultServ(result).rows.empty());
+    try {
+        CheckResultServ(result, true, 1);
+        FAIL();
+    } catch (const framework::ServerCallError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("O servidor de aplicação não retornou dados para o método SetAtividades."));
+    }
+}
+
+TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
+    const RemoteResult result = net.AppServer().call("getVdTarefa", {RemoteArg("0001"), RemoteArg("0000000123")});
+    EXPECT_EQ(result.status, RemoteResult::Status::ServerError);
+    EXPECT_EQ(result.httpStatus, 422);
+    EXPECT_EQ(result.errorCode, "NOT_FOUND");
+    try {
+        CheckResultServ(result, true, 0);
+        FAIL();
+    } catch (const framework::ServerCallError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Tarefa não cadastrada."));
+    }
+
+    // Without raising: the text is shown and the operation silently abandoned.
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed(script);
+    EXPECT_THROW(CheckResultServ(result, false, 0), dataset::Abort);
+    EXPECT_EQ(script.texts(platform::ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Tarefa não cadastrada.")});
+}
+
+TEST_F(ConnectionFixture, UnreadableAnswersAreReportedAsSuch) {
+    const RemoteResult html = net.AppServer().call("quebrado");
+    EXPECT_EQ(html.status, RemoteResult::Status::BadReply);
+    const RemoteResult crash = net.AppServer().call("explode");
+    EXPECT_EQ(crash.status, RemoteResult::Status::BadReply);
+    EXPECT_EQ(crash.httpStatus, 500);
+    EXPECT_TRUE(crash.failureText().contains(QStringLiteral("explode")));
+    EXPECT_THROW(CheckResultServ(crash), framework::ServerCallError);
+}
+
+TEST_F(ConnectionFixture, AnUnreachableServerIsNamedByHostAndPort) {
+    const int port = closedPort();
+    net.OnBeforeConnect = [&](QObject*) {
+        net.setHost(QStringLiteral("127.0.0.1"));
+        net.setPort(port);
+    };
+    const QString where = QStringLiteral("127.0.0.1:%1").arg(port);
+
+    net.setConnected(true);  // ThrowException off: no exception, not connected
+    EXPECT_FALSE(net.Connected());
+    EXPECT_TRUE(net.lastError().contains(where)) << net.lastError().toStdString();
+
+    const RemoteResult result = net.AppServer().call("getHoraServidor");
+    EXPECT_EQ(result.status, RemoteResult::Status::ConnectionFailed);
+    try {
+        CheckResultServ(result);
+        FAIL();
+    } catch (const framework::ServerCallError& e) {
+        EXPECT_TRUE(e.message().contains(where)) << e.what();
+    }
+
+    net.setThrowException(true);
+    EXPECT_THROW(net.setConnected(true), framework::ServerCallError);
+}
+
+TEST_F(ConnectionFixture, KeepsOneConnectionAliveAcrossCalls) {
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(net.AppServer().call("getHoraServidor").ok());
+    EXPECT_EQ(server.calls(), 5);
+    EXPECT_EQ(server.clientPorts(), 1u);
+}
+
+TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem) {
+    framework::NetScript::failNextCalls("getHoraServidor", 2);
+    EXPECT_EQ(net.AppServer().call("getHoraServidor").status, RemoteResult::Status::ConnectionFailed);
+    EXPECT_TRUE(net.AppServer().call("SetAtividades").ok());  // other methods unaffected
+    EXPECT_EQ(net.AppServer().call("getHoraServidor").status, RemoteResult::Status::ConnectionFailed);
+    EXPECT_TRUE(net.AppServer().call("getHoraServidor").ok());
+    EXPECT_EQ(framework::NetScript::callCount("getHoraServidor"), 3);
+    EXPECT_EQ(framework::NetScript::callCount("SetAtividades"), 1);
+    EXPECT_EQ(framework::NetScript::callCount("GetDatas"), 0);
+    EXPECT_EQ(server.calls(), 2);  // the failed ones never reached the server
+}
+
+TEST_F(ConnectionFixture, LoginGivesTheSessionOrAClearRefusal) {
+    const auto answer = framework::ServerLogin(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("maria"),
+                                               QStringLiteral("certa"), QStringLiteral("0001"));
+    EXPECT_EQ(answer.token, QStringLiteral("T-123"));
+    EXPECT_EQ(answer.name, QStringLiteral("Maria Silva"));
+    EXPECT_EQ(answer.branch, QStringLiteral("0001"));
+
+    const auto refusal = [&](const QString& user, int port) -> QString {
+        try {
+            framework::ServerLogin(QStringLiteral("127.0.0.1"), port, user, QStringLiteral("errada"), QStringLiteral("0001"));
+        } catch (const framework::ServerCallError& e) {
+            return e.message();
+        }
+        return QStringLiteral("(accepted)");
+    };
+    EXPECT_EQ(refusal(QStringLiteral("maria"), server.port()), QStringLiteral("Usuário ou senha inválidos."));
+    EXPECT_EQ(refusal(QStringLiteral("bloqueado"), server.port()), QStringLiteral("Usuário bloqueado."));
+    const int port = closedPort();
+    EXPECT_TRUE(refusal(QStringLiteral("maria"), port).contains(QStringLiteral("127.0.0.1:%1").arg(port)));
+}
+
+TEST(RemoteArg, RefusesDatesThatDoNotExist) {
+    EXPECT_THROW(RemoteArg::date(dataset::DateTime{}), framework::Error);
+    EXPECT_THROW(RemoteArg::dateTime(dataset::DateTime{2026, 2, 30, 0, 0, 0}), framework::Error);
+    EXPECT_EQ(RemoteArg::date(dataset::DateTime{2026, 12, 8, 23, 0, 0}).toJson(), (json{{"date", "2026-12-08"}}));
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include "dataset/errors.h"
+#include "framework/errors.h"
+#include "framework/utils.h"
+#include "platform/scripted_dialog_service.h"
+
+using dataset::DateTime;
+using namespace framework;
+
+TEST(TextRoutines, EmptyStringAndAllTrimTreatBlanksAlike) {
+    EXPECT_TRUE(EmptyString(QString()));
+    EXPECT_TRUE(EmptyString(QStringLiteral("   ")));
+    EXPECT_TRUE(EmptyString(QStringLiteral(" \t ")));
+    EXPECT_FALSE(EmptyString(QStringLiteral("  x ")));
+    EXPECT_TRUE(EmptyString(std::string_view("  ")));
+    EXPECT_FALSE(EmptyString(std::string_view(" 0")));
+
+    EXPECT_EQ(AllTrim(QStringLiteral("  8:00  ")), QStringLiteral("8:00"));
+    EXPECT_EQ(AllTrim(QStringLiteral("   ")), QString());
+    EXPECT_EQ(AllTrim(QStringLiteral("a b")), QStringLiteral("a b"));
+    EXPECT_EQ(AllTrim(std::string_view("\tTerça ")), "Terça");
+}
+
+TEST(TextRoutines, AjustaPadsCodesOfDigitsToTheColumnWidth) {
+    struct Case {
+        const char* code;
+        int width;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"123", 10, "0000000123"},      // task
+        {"7", 5, "00007"},              // activity
+        {" 42 ", 12, "000000000042"},   // operator, blanks around it
+        {"00001", 5, "00001"},          // already at width
+        {"", 10, ""},                   // empty stays empty
+        {"    ", 10, ""},               // blanks only count as empty
+        {"123456", 5, "123456"},        // longer than the width: left for the server to refuse
+        {"AB12", 10, "AB12"},           // not digits only: trimmed, otherwise as typed
+        {" 12 3 ", 10, "12 3"},         // an inner blank is not a digit
+        {"-5", 5, "-5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_EQ(Ajusta(QString::fromUtf8(c.code), c.width), QString::fromUtf8(c.expected));
+        EXPECT_EQ(Ajusta(std::string_view(c.code), c.width), c.expected);
+    }
+}
+
+TEST(DateNames, MonthsAndWeekdaysInPortuguese) {
+    EXPECT_EQ(NomeMes(DateTime::date(2003, 1, 15)), QStringLiteral("Janeiro"));
+    EXPECT_EQ(NomeMes(DateTime::date(2003, 3, 1)), QStringLiteral("Março"));
+    EXPECT_EQ(NomeMes(DateTime{2026, 12, 31, 23, 59, 59}), QStringLiteral("Dezembro"));
+    EXPECT_EQ(NomeSemana(DateTime::date(2003, 7, 6)), QStringLiteral("Domingo"));
+    EXPECT_EQ(NomeSemana(DateTime::date(2026, 12, 8)), QStringLiteral("Terça"));
+    EXPECT_EQ(NomeSemana(DateTime::date(2024, 2, 29)), QStringLiteral("Quinta"));
+    EXPECT_EQ(NomeSemana(DateTime::date(2026, 12, 12)), QStringLiteral("Sábado"));
+    EXPECT_THROW(NomeMes(DateTime{}), framework::Error);
+    EXPECT_THROW(NomeSemana(DateTime::date(2026, 2, 30)), framework::Error);
+}
+
+TEST(SetChildEnabled, SwitchesEveryControlOfTheContainerButNotTheContainer) {
+    QWidget panel;
+    auto* edit = new QLineEdit(&panel);
+    auto* inner = new QWidget(&panel);
+    auto* nested = new QLineEdit(inner);
+    SetChildEnabled(&panel, false);
+    EXPECT_TRUE(panel.isEnabled());
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_FALSE(inner->isEnabled());
+    EXPECT_FALSE(nested->isEnabled());  // through its disabled container
+    SetChildEnabled(&panel, true);
+    EXPECT_TRUE(edit->isEnabled());
+    EXPECT_TRUE(nested->isEnabled());
+    SetChildEnabled(nullptr, true);  // harmless
+}
+
+TEST(MensErro, ShowsTheErrorThenAbandonsTheOperationSilently) {
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed(script);
+    EXPECT_THROW(MensErro(QStringLiteral("Tarefa não cadastrada.")), dataset::Abort);
+    EXPECT_NO_THROW(MensErro(QStringLiteral("Só aviso."), false));
+    EXPECT_EQ(script.texts(platform::ScriptedDialogService::Kind::Error),
+              (QStringList{QStringLiteral("Tarefa não cadastrada."), QStringLiteral("Só aviso.")}));
+}
