@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QObject>
+
 #include <stdexcept>
 
 #include "dataset/errors.h"
@@ -41,4 +43,18 @@ TEST(Dispatch, NothingEscapesEvenWhenTheErrorCannotBeShown) {
     EXPECT_FALSE(dispatch([] { platform::dialogs().confirm(QStringLiteral("Confirma?")); }));
     ASSERT_EQ(script.texts(Kind::Error).size(), 1);
     EXPECT_TRUE(script.texts(Kind::Error)[0].contains(QStringLiteral("Confirma?")));
+}
+
+TEST(Dispatch, GuardedHandlersOfQtSignalsReportTheirErrors) {
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed(script);
+    QObject sender;
+    QString seen;
+    QObject::connect(&sender, &QObject::objectNameChanged, platform::guarded([&](const QString& name) {
+                         seen = name;
+                         throw std::runtime_error("Operador deve ser informado.");
+                     }));
+    sender.setObjectName(QStringLiteral("medCdOper"));  // the exception does not reach Qt
+    EXPECT_EQ(seen, QStringLiteral("medCdOper"));
+    EXPECT_EQ(script.texts(Kind::Error), QStringList{QStringLiteral("Operador deve ser informado.")});
 }
