@@ -6,14 +6,24 @@
 
 namespace platform {
 
+namespace {
+// QLineEdit's own default maximum length.
+constexpr int kUnlimitedLength = 32767;
+}  // namespace
+
 MaskedEdit::MaskedEdit(QWidget* parent) : QLineEdit(parent) {}
 
 void MaskedEdit::setEditMask(const QString& mask) {
     EditMask parsed = EditMask::parse(mask);
     const QString stored = storedText();
+    const bool hadMask = !mask_.isEmpty();
     mask_ = std::move(parsed);
     maskText_ = mask;
-    if (!mask_.isEmpty()) setMaxLength(mask_.length());
+    if (!mask_.isEmpty()) {
+        setMaxLength(mask_.length());
+    } else if (hadMask) {
+        setMaxLength(kUnlimitedLength);  // the limit was the old mask's, not the caller's
+    }
     setStoredText(stored);
 }
 
