@@ -126,6 +126,29 @@ std::string demoDatabasePath() {
     return (dir / "demo.sqlite").string();
 }
 
+/// A folder under the system's temporary one, removed with everything in it at the end.
+class TemporaryFolder {
+public:
+    TemporaryFolder() = default;
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder() {
+        if (path_.empty()) return;
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+        if (ec) spdlog::warn("Não foi possível apagar {}: {}", path_, ec.message());
+    }
+    const std::string& create() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "appserver-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("Não foi possível criar uma pasta temporária");
+        path_ = pattern;
+        return path_;
+    }
+
+private:
+    std::string path_;
+};
+
 void addServeOptions(CLI::App* cmd, ServeOptions& o) {
     cmd->add_option("--listen", o.listen, "HOST:PORT onde escutar (porta 0: uma porta livre)")->capture_default_str();
     cmd->add_option("--port-file", o.portFile, "Grava neste arquivo a porta escolhida, quando já escutando");
@@ -148,7 +171,8 @@ int main(int argc, char** argv) {
 
     ServeOptions o;
     auto* serveCmd = app.add_subcommand("serve", "Atende o protocolo v1 sobre um banco SQLite ou PostgreSQL");
-    serveCmd->add_option("--db", o.db, "sqlite:CAMINHO ou postgresql://…")->required();
+    serveCmd->add_option("--db", o.db,
+                         "sqlite:CAMINHO ou postgresql://… (sem ele: um SQLite temporário, apagado ao encerrar)");
     serveCmd->add_option("--clock", o.clock, "Começa o relógio do servidor neste instante (AAAA-MM-DDTHH:MM:SS)");
     serveCmd->add_option("--seed", o.seed, "Importa este arquivo ao iniciar, se o banco estiver vazio");
     addServeOptions(serveCmd, o);
@@ -175,6 +199,8 @@ int main(int argc, char** argv) {
         if (*serveCmd) {
             spdlog::set_level(spdlog::level::from_str(o.logLevel));
             const ServerClock clock = makeClock(o.clock);
+            TemporaryFolder scratch;
+            if (o.db.empty()) o.db = "sqlite:" + scratch.create() + "/appserver.db";
             auto db = openDatabase(o.db, o);
             if (!o.seed.empty()) {
                 if (databaseIsEmpty(*db)) {

@@ -1,0 +1,407 @@
+// Benchmark of the application server: fills a database with N
+// appropriations, then measures over loopback with keep-alive the day query
+// (getAtividades) against a bare echo of the same bytes, with 1, 8 and 16
+// connections, SetAtividades inserts against a raw check-and-insert
+// transaction, and the same day query done in-process. On PostgreSQL it also
+// measures each read method against the same query done directly with libpq.
+#include <CLI/CLI.hpp>
+#include <httplib.h>
+#include <libpq-fe.h>
+#include <nlohmann/json.hpp>
+#include <spdlog/spdlog.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "answer_fields.h"
+#include "app_server.h"
+#include "appropriation_store.h"
+#include "data_import.h"
+#include "database.h"
+#include "dataset/packet_json.h"
+#include "migrations.h"
+#include "password_hasher.h"
+
+using namespace appserver;
+using dataset::DateTime;
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kOperators = 1000;
+constexpr int kRowsPerDay = 5;
+constexpr const char* kUser = "100000";
+constexpr const char* kPassword = "bench";
+
+struct Options {
+    long long rows = 1000000;
+    std::string db;
+    std::string sync = "normal";
+    int calls = 3000;
+    int inserts = 1000;
+};
+
+/// The first day of the filled history: far enough back that every row lies before "now".
+DateTime firstDay(long long rows) {
+    const long long days = rows / (kOperators * kRowsPerDay) + 1;
+    return ServerClock().now().datePart().addDays(-days - 30);
+}
+
+long long dayCount(long long rows) { return std::max(1LL, rows / (kOperators * kRowsPerDay)); }
+
+struct Stats {
+    double median = 0, p99 = 0, perSecond = 0;
+};
+
+Stats measure(int n, const std::function<void(int)>& once) {
+    std::vector<double> us;
+    us.reserve(static_cast<std::size_t>(n));
+    const auto start = Clock::now();
+    for (int i = 0; i < n; ++i) {
+        const auto t0 = Clock::now();
+        once(i);
+        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    const double total = std::chrono::duration<double>(Clock::now() - start).count();
+    std::sort(us.begin(), us.end());
+    return {us[us.size() / 2], us[std::min(us.size() - 1, us.size() * 99 / 100)], n / total};
+}
+
+/// Requests per second with `connections` clients, each making `perClient` calls.
+double throughput(int connections, int perClient, const std::function<void(httplib::Client&, int)>& once, int port) {
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    const auto start = Clock::now();
+    for (int c = 0; c < connections; ++c) {
+        threads.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", port);
+            client.set_keep_alive(true);
+            client.set_tcp_nodelay(true);
+            for (int i = 0; i < perClient; ++i) {
+                try {
+                    once(client, c * perClient + i);
+                } catch (const std::exception&) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    if (failures) std::fprintf(stderr, "  (%d failed requests)\n", failures.load());
+    return connections * perClient / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void fill(Database& db, long long rows) {
+    auto lease = db.acquire();
+    soci::session& sql = lease.sql();
+    long long have = 0;
+    sql << "SELECT COUNT(*) FROM appropriations", soci::into(have);
+    if (have >= rows) {
+        std::printf("database already holds %lld appropriations\n", have);
+        return;
+    }
+    if (have > 0) throw std::runtime_error("the database holds another fill; use an empty one");
+    const auto t0 = Clock::now();
+    const std::string hash = PasswordHasher(HashCost::minimum()).hash(kPassword);
+    const long long first = firstDay(rows).dayNumber();
+    WriteTransaction tx(lease);
+    sql << "INSERT INTO branches (code, name) VALUES ('0001', 'Matriz')";
+    sql << "INSERT INTO teams (code, name) VALUES ('T', 'Todos')";
+    long long ops = kOperators;
+    sql << "INSERT INTO operators (code, name, password_hash) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL"
+           " SELECT i + 1 FROM n WHERE i < :ops - 1) SELECT CAST(100000 + i AS TEXT), 'Operador ' || CAST(i AS TEXT),"
+           " :h FROM n",
+        soci::use(ops), soci::use(hash);
+    sql << "INSERT INTO operator_branches (operator, branch) SELECT code, '0001' FROM operators";
+    sql << "INSERT INTO operator_screens (operator, screen) SELECT code, 'Zep00700' FROM operators";
+    sql << "INSERT INTO team_members (team, operator) SELECT 'T', code FROM operators";
+    for (int t = 1; t <= 10; ++t) {
+        const std::string task = fmt::format("{:010}", t);
+        sql << "INSERT INTO tasks (branch, task, description, project, baseline, process_code, process_name)"
+               " VALUES ('0001', :t, 'Tarefa de carga', 'PRJ', '001', 'PR', 'Processo de carga')",
+            soci::use(task);
+        for (int a = 1; a <= 4; ++a) {
+            const std::string act = fmt::format("{:05}", a);
+            sql << "INSERT INTO activities (branch, task, activity, process_code, process_name, situation,"
+                   " work_item_code, work_item_name, responsible) VALUES ('0001', :t, :a, 'C', 'Desenvolvimento de"
+                   " sistemas', 'A', 'IT', 'Item', '100000')",
+                soci::use(task), soci::use(act);
+        }
+    }
+    // Operator i % 1000, day (i / 1000) / 5, the (i / 1000) % 5-th hour from 08:00, 50 minutes long.
+    sql << "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
+           " stamp_end, description) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < :rows - 1)"
+           " SELECT CAST(100000 + i % 1000 AS TEXT), '0001', '000000000' || CAST(1 + i % 9 AS TEXT),"
+           " '0000' || CAST(1 + i % 4 AS TEXT), :f1 + (i / 1000) / 5,"
+           " (:f2 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600,"
+           " (:f3 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3000,"
+           " (:f4 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3060,"
+           " (:f5 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3060,"
+           " 'Desenvolvimento do módulo de faturamento conforme especificação aprovada' FROM n",
+        soci::use(rows), soci::use(first), soci::use(first), soci::use(first), soci::use(first), soci::use(first);
+    sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
+           " SELECT '01', operator, MIN(start_at) - 120, '1', 'E1', day, 'CAT' FROM appropriations GROUP BY operator, day";
+    sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
+           " SELECT '01', operator, MAX(end_at) + 120, '2', 'S1', day, 'CAT' FROM appropriations GROUP BY operator, day";
+    tx.commit();
+    if (db.kind() == DatabaseKind::Postgres) sql << "ANALYZE";
+    else sql << "ANALYZE";
+    std::printf("filled %lld appropriations in %.1f s\n", rows, std::chrono::duration<double>(Clock::now() - t0).count());
+}
+
+std::string login(int port) {
+    httplib::Client c("127.0.0.1", port);
+    auto res = c.Post("/v1/login", json{{"user", kUser}, {"password", kPassword}, {"branch", "0001"}}.dump(),
+                      "application/json");
+    if (!res || res->status != 200) throw std::runtime_error("login failed");
+    return json::parse(res->body)["token"];
+}
+
+std::string callBody(const std::string& method, const json& args) {
+    return json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump();
+}
+
+struct OperatorDay {
+    std::string op;
+    DateTime day;
+};
+
+OperatorDay randomOperatorDay(std::mt19937& rng, long long rows) {
+    const int op = std::uniform_int_distribution<int>(0, kOperators - 1)(rng);
+    const long long d = std::uniform_int_distribution<long long>(0, dayCount(rows) - 1)(rng);
+    return {std::to_string(100000 + op), firstDay(rows).addDays(d)};
+}
+
+json dayArgs(const OperatorDay& od) { return {od.op, "0001", {{"date", od.day.toIsoDate()}}}; }
+
+/// One insert of 14:00–14:30 on a distinct operator-day, as the screen sends it.
+std::string insertBody(const OperatorDay& od) {
+    dataset::ChangePacket p;
+    p.fields = fields::atividades();
+    dataset::RowChange c;
+    c.op = dataset::RowChange::Op::Insert;
+    const DateTime s = od.day.addSeconds(14 * 3600), e = od.day.addSeconds(14 * 3600 + 1800);
+    c.newValues = {"14:00:00", "14:30:00", "0000000001", "00001", s, e, "0001", "Desenvolvimento de sistemas",
+                   dataset::Value(), "Carga", od.op, "Tarefa de carga", dataset::Value(), dataset::Value(),
+                   dataset::Value(), s, e, dataset::Value(), dataset::Value(), dataset::Value()};
+    p.changes.push_back(c);
+    return callBody("SetAtividades", json::array({{{"delta", dataset::toJson(p)}}}));
+}
+
+void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
+    PGconn* conn = PQconnectdb(db.url().target.c_str());
+    if (PQstatus(conn) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(conn));
+    struct Case {
+        const char* method;
+        std::function<json(const OperatorDay&)> args;
+        const char* sql;
+        std::function<std::vector<std::string>(const OperatorDay&)> params;
+    };
+    const std::vector<Case> cases = {
+        {"getAtividades", dayArgs,
+         "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, a.stamp_start, a.stamp_end,"
+         " a.description, t.description, v.process_name, v.situation FROM appropriations a JOIN tasks t ON t.branch ="
+         " a.branch AND t.task = a.task JOIN activities v ON v.branch = a.branch AND v.task = a.task AND v.activity ="
+         " a.activity WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, a.id",
+         [](const OperatorDay& od) { return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001"}; }},
+        {"getPonto", [](const OperatorDay& od) { return json{od.op, {{"date", od.day.toIsoDate()}}}; },
+         "SELECT company, operator, punched_at, direction, event, origin FROM punches WHERE operator = $1 AND day = $2"
+         " ORDER BY punched_at, id",
+         [](const OperatorDay& od) { return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber())}; }},
+        {"GetDatas", [](const OperatorDay& od) { return json{od.op, "0001", std::to_string(od.day.year)}; },
+         "SELECT DISTINCT day FROM appropriations WHERE operator = $1 AND day BETWEEN $2 AND $3 AND branch = $4 ORDER BY day",
+         [](const OperatorDay& od) {
+             return std::vector<std::string>{od.op, std::to_string(DateTime::date(od.day.year, 1, 1).dayNumber()),
+                                             std::to_string(DateTime::date(od.day.year, 12, 31).dayNumber()), "0001"};
+         }},
+    };
+    std::printf("\nPostgreSQL: each read method end to end against the same query with libpq (median µs)\n");
+    httplib::Client client("127.0.0.1", port);
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
+    const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
+    for (const Case& c : cases) {
+        std::mt19937 rng(7);
+        const Stats server = measure(o.calls / 2, [&](int) {
+            auto res = client.Post("/v1/call", auth, callBody(c.method, c.args(randomOperatorDay(rng, o.rows))), "application/json");
+            if (!res || res->status != 200) throw std::runtime_error(std::string(c.method) + " failed");
+            dataset::dataPacketFromJson(json::parse(res->body)["result"]);
+        });
+        std::mt19937 rng2(7);
+        const Stats direct = measure(o.calls / 2, [&](int) {
+            const auto params = c.params(randomOperatorDay(rng2, o.rows));
+            std::vector<const char*> values;
+            for (const auto& p : params) values.push_back(p.c_str());
+            PGresult* r = PQexecParams(conn, c.sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
+            if (PQresultStatus(r) != PGRES_TUPLES_OK) throw std::runtime_error(PQerrorMessage(conn));
+            PQclear(r);
+        });
+        std::printf("  %-16s server %8.1f   libpq %8.1f   ratio %.2f (goal <= 2)\n", c.method, server.median,
+                    direct.median, server.median / direct.median);
+    }
+    PQfinish(conn);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    CLI::App app{"Benchmark of the application server"};
+    app.add_option("--rows", o.rows, "Appropriations to fill")->capture_default_str();
+    app.add_option("--db", o.db, "sqlite:PATH or postgresql://… (default: a temporary SQLite file)");
+    app.add_option("--sync", o.sync, "SQLite durability: normal or full")->check(CLI::IsMember({"normal", "full"}))->capture_default_str();
+    app.add_option("--calls", o.calls, "Calls per measurement")->capture_default_str();
+    app.add_option("--inserts", o.inserts, "SetAtividades inserts to measure")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+    spdlog::set_level(spdlog::level::warn);
+
+    std::string tempDir;
+    if (o.db.empty()) {
+        tempDir = (std::filesystem::temp_directory_path() / ("server-bench-" + std::to_string(::getpid()))).string();
+        std::filesystem::create_directories(tempDir);
+        o.db = "sqlite:" + tempDir + "/bench.db";
+    }
+    try {
+        DatabaseOptions dbOptions;
+        dbOptions.poolSize = 40;
+        dbOptions.sync = o.sync == "full" ? SyncMode::Full : SyncMode::Normal;
+        Database db(DatabaseUrl::parse(o.db), dbOptions);
+        migrate(db);
+        std::printf("database %s, sync %s\n", db.url().redacted().c_str(), o.sync.c_str());
+        fill(db, o.rows);
+
+        ServerClock clock;
+        ServerSettings settings;
+        settings.port = 0;
+        settings.threads = 32;
+        settings.hashCost = HashCost::minimum();
+        AppServer server(db, clock, settings);
+        const int port = server.bind();
+        std::thread serving([&] { server.run(); });
+        while (!server.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const std::string token = login(port);
+        const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
+
+        // One day's answer, to size the echo.
+        std::mt19937 rng(1);
+        httplib::Client client("127.0.0.1", port);
+        client.set_keep_alive(true);
+        client.set_tcp_nodelay(true);
+        const std::string sampleRequest = callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows)));
+        auto sample = client.Post("/v1/call", auth, sampleRequest, "application/json");
+        if (!sample || sample->status != 200) throw std::runtime_error("getAtividades failed");
+        const std::string answer = sample->body;
+
+        // The bare echo: the same library, the same settings, the same bytes.
+        httplib::Server echo;
+        echo.set_tcp_nodelay(true);
+        echo.set_keep_alive_max_count(1000000);
+        echo.new_task_queue = [] { return new httplib::ThreadPool(32); };
+        echo.Post("/echo", [&](const httplib::Request&, httplib::Response& res) { res.set_content(answer, "application/json"); });
+        const int echoPort = echo.bind_to_any_port("127.0.0.1");
+        std::thread echoing([&] { echo.listen_after_bind(); });
+        while (!echo.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        httplib::Client echoClient("127.0.0.1", echoPort);
+        echoClient.set_keep_alive(true);
+        echoClient.set_tcp_nodelay(true);
+
+        std::printf("\nday answer: %zu bytes (%zu rows)\n", answer.size(), json::parse(answer)["result"]["rows"].size());
+        auto dayCall = [&](httplib::Client& c, std::mt19937& r) {
+            auto res = c.Post("/v1/call", auth, callBody("getAtividades", dayArgs(randomOperatorDay(r, o.rows))), "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
+            dataset::dataPacketFromJson(json::parse(res->body)["result"]);
+        };
+        const Stats echo1 = measure(o.calls, [&](int) {
+            auto res = echoClient.Post("/echo", sampleRequest, "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("echo failed");
+        });
+        const Stats day1 = measure(o.calls, [&](int) { dayCall(client, rng); });
+        std::printf("1 connection      getAtividades median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", day1.median,
+                    day1.p99, day1.perSecond);
+        std::printf("                  bare echo     median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", echo1.median,
+                    echo1.p99, echo1.perSecond);
+        std::printf("                  ratio (median) %.2f (goal <= 2)\n", day1.median / echo1.median);
+
+        for (int connections : {8, 16}) {
+            const int per = std::max(50, o.calls / connections);
+            const double dayRate = throughput(connections, per, [&](httplib::Client& c, int i) {
+                std::mt19937 r(static_cast<unsigned>(i));
+                dayCall(c, r);
+            }, port);
+            const double echoRate = throughput(connections, per, [&](httplib::Client& c, int) {
+                auto res = c.Post("/echo", sampleRequest, "application/json");
+                if (!res || res->status != 200) throw std::runtime_error("echo failed");
+            }, echoPort);
+            std::printf("%2d connections    getAtividades %8.0f calls/s, bare echo %8.0f calls/s, ratio %.2f%s\n",
+                        connections, dayRate, echoRate, dayRate / echoRate, connections == 16 ? " (goal >= 0.6)" : "");
+        }
+
+        // The same day query in-process, straight on the database.
+        {
+            auto lease = db.acquire();
+            std::mt19937 r(1);
+            const Stats direct = measure(o.calls, [&](int) {
+                const auto od = randomOperatorDay(r, o.rows);
+                appropriationsOfDay(lease.sql(), od.op, "0001", od.day);
+            });
+            std::printf("in-process day query median %7.1f µs; end to end / in-process %.2f\n", direct.median,
+                        day1.median / direct.median);
+        }
+
+        // Inserts: distinct operator-days, so that none clashes with another.
+        std::vector<OperatorDay> targets;
+        for (int i = 0; i < o.inserts * 2; ++i) {
+            const long long d = (i / kOperators) % dayCount(o.rows);
+            targets.push_back({std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
+        }
+        const Stats inserts = measure(o.inserts, [&](int i) {
+            auto res = client.Post("/v1/call", auth, insertBody(targets[static_cast<std::size_t>(i)]), "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("SetAtividades failed: " + (res ? res->body : std::string()));
+        });
+        const Stats raw = [&] {
+            auto lease = db.acquire();
+            soci::session& sql = lease.sql();
+            return measure(o.inserts, [&](int i) {
+                const OperatorDay& od = targets[static_cast<std::size_t>(o.inserts + i)];
+                AppropriationRecord rec;
+                rec.operatorCode = od.op;
+                rec.branch = "0001";
+                rec.task = "0000000001";
+                rec.activity = "00001";
+                rec.start = od.day.addSeconds(15 * 3600);
+                rec.end = od.day.addSeconds(15 * 3600 + 1800);
+                rec.stampStart = rec.start;
+                rec.stampEnd = rec.end;
+                WriteTransaction tx(lease);
+                tx.lockName(od.op);
+                if (!clashingAppropriations(sql, od.op, "", rec.start, *rec.end, 0).empty())
+                    throw std::runtime_error("unexpected clash");
+                insertAppropriation(sql, rec);
+                tx.commit();
+            });
+        }();
+        std::printf("SetAtividades insert %7.0f /s (median %.1f µs); raw check-and-insert %7.0f /s (median %.1f µs);"
+                    " ratio %.2f (goal >= 0.4)\n",
+                    inserts.perSecond, inserts.median, raw.perSecond, raw.median, inserts.perSecond / raw.perSecond);
+
+        if (db.kind() == DatabaseKind::Postgres) runPostgresComparison(db, port, token, o);
+
+        echo.stop();
+        echoing.join();
+        server.stop();
+        serving.join();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "server_bench: %s\n", e.what());
+        if (!tempDir.empty()) std::filesystem::remove_all(tempDir);
+        return 1;
+    }
+    if (!tempDir.empty()) std::filesystem::remove_all(tempDir);
+    return 0;
+}
