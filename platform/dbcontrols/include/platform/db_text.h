@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLabel>
+
+#include <memory>
+
+namespace dataset {
+class DataSource;
+class Field;
+}  // namespace dataset
+
+namespace platform {
+
+/// A label showing the display text of one field of the current row; empty
+/// while the data set is closed or lacks the field.
+class DBText : public QLabel {
+    Q_OBJECT
+public:
+    explicit DBText(QWidget* parent = nullptr);
+    ~DBText() override;
+
+    void setDataSource(dataset::DataSource* source);
+    dataset::DataSource* dataSource() const;
+    void setDataField(const QString& fieldName);
+    const QString& dataField() const { return fieldName_; }
+    dataset::Field* field() const;
+
+private:
+    class Link;
+    void load();
+
+    std::unique_ptr<Link> link_;
+    QString fieldName_;
+};
+
+}  // namespace platform

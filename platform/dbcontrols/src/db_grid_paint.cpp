@@ -1,0 +1,261 @@
+// Geometry and painting of DBGrid.
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+
+#include <algorithm>
+
+#include "dataset/data_set.h"
+#include "grid_editor.h"
+#include "platform/db_grid.h"
+#include "platform/dispatch.h"
+
+namespace platform {
+
+namespace {
+constexpr int kResizeMargin = 3;
+constexpr int kButtonWidth = 16;
+constexpr int kMinimumColumnWidth = 24;
+
+/// Characters a field shows by default when it declares no display width.
+int defaultDisplayChars(const dataset::Field& field) {
+    if (field.displayWidth() > 0) return field.displayWidth();
+    switch (field.type()) {
+    case dataset::FieldType::String: return field.size();
+    case dataset::FieldType::DateTime: return 19;  // dd/mm/yyyy hh:nn:ss
+    case dataset::FieldType::Boolean: return 5;
+    case dataset::FieldType::Integer:
+    case dataset::FieldType::Float: return 10;
+    }
+    return 10;
+}
+}  // namespace
+
+int DBGrid::defaultColumnWidth(const dataset::Field* field, const QString& title) const {
+    const QFontMetrics fm(font());
+    int width = kMinimumColumnWidth;
+    if (field) width = std::max(width, defaultDisplayChars(*field) * fm.horizontalAdvance(QLatin1Char('0')) + 4);
+    if (hasOption(Option::Titles)) width = std::max(width, fm.horizontalAdvance(title) + 4);
+    return width;
+}
+
+int DBGrid::rowHeight() const { return QFontMetrics(font()).height() + 4; }
+
+int DBGrid::lineWidth() const { return hasOption(Option::ColLines) ? 1 : 0; }
+
+int DBGrid::rowStride() const { return rowHeight() + (hasOption(Option::RowLines) ? 1 : 0); }
+
+int DBGrid::titleHeight() const { return hasOption(Option::Titles) ? rowStride() : 0; }
+
+int DBGrid::columnLeft(int index) const {
+    int x = -horizontalScrollBar()->value();
+    for (int i = 0; i < index && i < columnCount(); ++i) x += column(i).width() + lineWidth();
+    return x;
+}
+
+int DBGrid::totalWidth() const { return columnLeft(columnCount()) + horizontalScrollBar()->value(); }
+
+int DBGrid::visibleRowCount() const {
+    return std::max(1, (viewport()->height() - titleHeight()) / rowStride());
+}
+
+int DBGrid::topRow() const { return verticalScrollBar()->value(); }
+
+QRect DBGrid::cellRect(int row, int index) const {
+    if (row < 0 || row >= rowCount() || index < 0 || index >= columnCount()) return {};
+    if (row < topRow() || row >= topRow() + visibleRowCount()) return {};
+    const QRect rect(columnLeft(index), titleHeight() + (row - topRow()) * rowStride(), column(index).width(), rowHeight());
+    return rect.intersects(viewport()->rect()) ? rect : QRect();
+}
+
+bool DBGrid::columnShowsButton(int index) const {
+    if (index < 0 || index >= columnCount() || index != selectedIndex_ || currentRow() < 0) return false;
+    return column(index).buttonStyle() == ColumnButtonStyle::Ellipsis && hasOption(Option::Editing) &&
+           !hasOption(Option::RowSelect) && !readOnly_;
+}
+
+QRect DBGrid::editButtonRect() const {
+    if (!columnShowsButton(selectedIndex_)) return {};
+    const QRect cell = cellRect(currentRow(), selectedIndex_);
+    if (cell.isEmpty()) return {};
+    const int width = std::min(kButtonWidth, cell.width());
+    return QRect(cell.right() - width + 1, cell.top(), width, cell.height());
+}
+
+std::pair<int, int> DBGrid::cellAt(const QPoint& pos) const {
+    if (pos.y() < titleHeight()) return {-1, -1};
+    const int row = topRow() + (pos.y() - titleHeight()) / rowStride();
+    if (row >= rowCount()) return {-1, -1};
+    for (int i = 0; i < columnCount(); ++i) {
+        const int left = columnLeft(i);
+        if (pos.x() >= left && pos.x() < left + column(i).width() + lineWidth()) return {row, i};
+    }
+    return {-1, -1};
+}
+
+int DBGrid::resizeHandleAt(const QPoint& pos) const {
+    if (!hasOption(Option::ColumnResize) || !hasOption(Option::Titles) || pos.y() >= titleHeight()) return -1;
+    for (int i = 0; i < columnCount(); ++i) {
+        const int edge = columnLeft(i) + column(i).width();
+        if (std::abs(pos.x() - edge) <= kResizeMargin) return i;
+    }
+    return -1;
+}
+
+void DBGrid::ensureCurrentVisible() {
+    updateScrollBars();
+    const int row = currentRow();
+    if (row >= 0) {
+        QScrollBar* v = verticalScrollBar();
+        if (row < v->value()) v->setValue(row);
+        else if (row >= v->value() + visibleRowCount()) v->setValue(row - visibleRowCount() + 1);
+    }
+    if (selectedIndex_ >= 0 && selectedIndex_ < columnCount()) {
+        QScrollBar* h = horizontalScrollBar();
+        const int left = columnLeft(selectedIndex_) + h->value();
+        const int right = left + column(selectedIndex_).width();
+        if (left < h->value()) h->setValue(left);
+        else if (right > h->value() + viewport()->width()) h->setValue(std::min(left, right - viewport()->width()));
+    }
+}
+
+void DBGrid::updateScrollBars() {
+    verticalScrollBar()->setRange(0, std::max(0, rowCount() - visibleRowCount()));
+    verticalScrollBar()->setPageStep(visibleRowCount());
+    horizontalScrollBar()->setRange(0, std::max(0, totalWidth() - viewport()->width()));
+    horizontalScrollBar()->setPageStep(std::max(1, viewport()->width()));
+}
+
+void DBGrid::refresh() {
+    updateScrollBars();
+    placeEditor();
+    viewport()->update();
+}
+
+void DBGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    refresh();
+}
+
+void DBGrid::scrollContentsBy(int, int) {
+    placeEditor();
+    viewport()->update();
+}
+
+DBGrid::DrawState DBGrid::drawStateOf(int row, int index) const {
+    DrawState state;
+    const bool currentCell = row == currentRow() && (index == selectedIndex_ || hasOption(Option::RowSelect));
+    const bool gridHasFocus = hasFocus();
+    const bool editorHasFocus = editorOpen_ && editor_->hasFocus();
+    if (currentCell && (gridHasFocus || editorHasFocus || hasOption(Option::AlwaysShowSelection)))
+        state |= DrawFlag::Selected;
+    if (row == currentRow() && index == selectedIndex_ && gridHasFocus) state |= DrawFlag::Focused;
+    return state;
+}
+
+std::optional<CellDrawing> DBGrid::cellDrawing(int row, int index) const {
+    const auto it = drawings_.find({row, index});
+    if (it == drawings_.end()) return std::nullopt;
+    return it->second;
+}
+
+void DBGrid::defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& col, DrawState) {
+    canvas.fillRect(rect);
+    const dataset::Field* field = col.field();
+    canvas.textRect(rect, rect.left() + 2, rect.top() + 2, field ? QString::fromStdString(field->displayText()) : QString());
+}
+
+void DBGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), cellColor());
+    Canvas canvas(painter);
+    if (event->rect().contains(viewport()->rect())) drawings_.clear();
+    if (hasOption(Option::Titles)) paintTitles(painter);
+    paintRows(painter, canvas);
+}
+
+void DBGrid::paintTitles(QPainter& painter) {
+    const QColor face = palette().color(QPalette::Button);
+    const QColor text = palette().color(QPalette::ButtonText);
+    const QColor line = palette().color(QPalette::Mid);
+    for (int i = 0; i < columnCount(); ++i) {
+        const QRect rect(columnLeft(i), 0, column(i).width(), rowHeight());
+        if (!rect.intersects(viewport()->rect())) continue;
+        painter.fillRect(rect, face);
+        painter.setPen(text);
+        painter.save();
+        painter.setClipRect(rect);
+        painter.drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, column(i).title());
+        painter.restore();
+        painter.setPen(line);
+        painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
+        painter.drawLine(rect.left(), rect.bottom() + 1, rect.right() + 1, rect.bottom() + 1);
+    }
+}
+
+void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
+    dataset::DataSet* ds = dataSet();
+    if (!ds) return;
+    const QColor line = palette().color(QPalette::Mid);
+    const int last = std::min(rowCount(), topRow() + visibleRowCount() + 1);
+    bool handlerFailed = false;
+    for (int row = topRow(); row < last; ++row) {
+        const int y = titleHeight() + (row - topRow()) * rowStride();
+        auto shown = ds->showDisplayRow(row);
+        for (int i = 0; i < columnCount(); ++i) {
+            DBGridColumn& col = column(i);
+            const QRect rect(columnLeft(i), y, col.width(), rowHeight());
+            if (!rect.intersects(viewport()->rect())) continue;
+            const DrawState state = drawStateOf(row, i);
+            const bool selected = state.testFlag(DrawFlag::Selected);
+            canvas.beginCell(rect);
+            canvas.setBrushColor(selected ? palette().color(QPalette::Highlight) : cellColor());
+            canvas.setFontColor(selected ? palette().color(QPalette::HighlightedText) : palette().color(QPalette::Text));
+            canvas.setFontBold(font().bold());
+            if (defaultDrawing_) defaultDrawColumnCell(canvas, rect, col, state);
+            if (onDrawColumnCell && !handlerFailed) {
+                try {
+                    onDrawColumnCell(*this, canvas, rect, i, col, state);
+                } catch (...) {
+                    // Not shown from inside the paint: a modal message here
+                    // would paint again and fail again. Shown once, after it.
+                    handlerFailed = true;
+                    if (!drawReportPending_) {
+                        drawReportPending_ = true;
+                        QMetaObject::invokeMethod(
+                            this,
+                            [this, error = std::current_exception()] {
+                                drawReportPending_ = false;
+                                reportException(error);
+                            },
+                            Qt::QueuedConnection);
+                    }
+                }
+            }
+            drawings_[{row, i}] = canvas.endCell();
+            if (row == currentRow() && columnShowsButton(i)) paintEditButton(painter, editButtonRect());
+            if (hasOption(Option::ColLines)) {
+                painter.setPen(line);
+                painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
+            }
+        }
+        if (hasOption(Option::RowLines)) {
+            painter.setPen(line);
+            painter.drawLine(0, y + rowHeight(), std::min(totalWidth(), viewport()->width()), y + rowHeight());
+        }
+    }
+}
+
+void DBGrid::paintEditButton(QPainter& painter, const QRect& rect) {
+    if (rect.isEmpty()) return;
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.rect = rect;
+    option.text = QStringLiteral("...");
+    option.state |= QStyle::State_Raised;
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+}
+
+}  // namespace platform

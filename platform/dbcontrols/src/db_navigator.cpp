@@ -1,0 +1,108 @@
+#include "platform/db_navigator.h"
+
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QToolButton>
+
+#include "dataset/data_set.h"
+#include "dataset/data_source.h"
+#include "platform/dispatch.h"
+
+namespace platform {
+
+class DBNavigator::Link : public dataset::DataLink {
+public:
+    explicit Link(DBNavigator& nav) : nav_(nav) {}
+
+protected:
+    void activeChanged() override { nav_.updateButtons(); }
+    void editingChanged() override { nav_.updateButtons(); }
+    void dataSetChanged() override { nav_.updateButtons(); }
+    void dataSetScrolled() override { nav_.updateButtons(); }
+
+private:
+    DBNavigator& nav_;
+};
+
+int DBNavigator::slot(Button which) {
+    switch (which) {
+    case Button::First: return 0;
+    case Button::Prior: return 1;
+    case Button::Next: return 2;
+    case Button::Last: return 3;
+    }
+    return 0;
+}
+
+DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(*this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const struct {
+        Button which;
+        QStyle::StandardPixmap icon;
+        const char* hint;
+    } specs[] = {{Button::First, QStyle::SP_MediaSkipBackward, "Primeiro"},
+                 {Button::Prior, QStyle::SP_MediaSeekBackward, "Anterior"},
+                 {Button::Next, QStyle::SP_MediaSeekForward, "Próximo"},
+                 {Button::Last, QStyle::SP_MediaSkipForward, "Último"}};
+    for (const auto& spec : specs) {
+        auto* b = new QToolButton(this);
+        b->setIcon(style()->standardIcon(spec.icon));
+        b->setToolTip(QString::fromUtf8(spec.hint));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRaise(true);
+        layout->addWidget(b);
+        const Button which = spec.which;
+        connect(b, &QToolButton::clicked, this, [this, which] { click(which); });
+        buttons_[static_cast<std::size_t>(slot(which))] = b;
+    }
+    updateButtons();
+}
+
+DBNavigator::~DBNavigator() { link_->setDataSource(nullptr); }
+
+void DBNavigator::setDataSource(dataset::DataSource* source) {
+    link_->setDataSource(source);
+    updateButtons();
+}
+
+dataset::DataSource* DBNavigator::dataSource() const { return link_->dataSource(); }
+
+void DBNavigator::setVisibleButtons(Buttons buttons) {
+    visible_ = buttons;
+    for (Button b : {Button::First, Button::Prior, Button::Next, Button::Last})
+        button(b)->setVisible(visible_.testFlag(b));
+}
+
+QToolButton* DBNavigator::button(Button which) const { return buttons_[static_cast<std::size_t>(slot(which))]; }
+
+void DBNavigator::click(Button which) {
+    dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
+    if (!ds) return;
+    dispatch([&] {
+        switch (which) {
+        case Button::First: ds->first(); break;
+        case Button::Prior: ds->prior(); break;
+        case Button::Next: ds->next(); break;
+        case Button::Last: ds->last(); break;
+        }
+    });
+    updateButtons();
+}
+
+void DBNavigator::updateButtons() {
+    const dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
+    const int row = ds ? ds->recNo() : 0;
+    const int count = ds ? ds->recordCount() : 0;
+    const bool inserting = ds && ds->state() == dataset::DataSetState::Insert;
+    // A new row can always be left towards the stored ones.
+    const bool canGoBack = ds && !ds->isEmpty() && (row > 1 || inserting);
+    const bool canGoOn = ds && !ds->isEmpty() && (row < count || inserting);
+    button(Button::First)->setEnabled(canGoBack);
+    button(Button::Prior)->setEnabled(canGoBack);
+    button(Button::Next)->setEnabled(canGoOn);
+    button(Button::Last)->setEnabled(canGoOn);
+}
+
+}  // namespace platform

@@ -1,0 +1,160 @@
+// The month calendar: marked days from the data set, date elements, the
+// change event and its suspension, week layout and the program's today.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <stdexcept>
+
+#include "dataset/data_set.h"
+#include "dataset/data_source.h"
+#include "platform/db_calendar.h"
+#include "platform/scripted_dialog_service.h"
+
+namespace {
+
+using dataset::DataPacket;
+using dataset::DateTime;
+using dataset::FieldDef;
+using dataset::FieldType;
+using dataset::Value;
+using platform::DBCalendar;
+
+struct CalendarTest : ::testing::Test {
+    CalendarTest() : installed(dialogs), ds("cdsDatas"), source(&ds) {
+        ds.addField(FieldDef{.name = "DTIAPATIVTAR", .type = FieldType::DateTime});
+        calendar.setDataSource(&source);
+        calendar.setDataField("DTIAPATIVTAR");
+        calendar.resize(124 * 2, 90 * 2);
+        calendar.onChange = [this](DBCalendar& c) { changes.push_back(c.date()); };
+    }
+
+    void loadDays(const std::vector<DateTime>& days) {
+        DataPacket p;
+        p.fields = ds.fieldDefs();
+        for (const DateTime& d : days) p.rows.push_back({Value(d)});
+        ds.load(std::move(p));
+    }
+
+    platform::ScriptedDialogService dialogs;
+    platform::ScopedDialogService installed;
+    dataset::DataSet ds;
+    dataset::DataSource source;
+    DBCalendar calendar;
+    std::vector<QDate> changes;
+};
+
+TEST_F(CalendarTest, marks_the_days_the_data_set_holds_whatever_their_time) {
+    loadDays({{2026, 12, 3, 8, 30, 0}, {2026, 12, 24, 0, 0, 0}, {2027, 1, 2, 23, 59, 59}});
+    EXPECT_TRUE(calendar.isMarked(QDate(2026, 12, 3)));
+    EXPECT_TRUE(calendar.isMarked(QDate(2027, 1, 2)));
+    EXPECT_FALSE(calendar.isMarked(QDate(2026, 12, 4)));
+    EXPECT_TRUE(calendar.dayBold(QDate(2026, 12, 24)));
+    EXPECT_FALSE(calendar.dayBold(QDate(2026, 12, 25)));
+    EXPECT_EQ(ds.recNo(), 1) << "reading the marks does not move the cursor";
+
+    loadDays({{2026, 12, 4, 0, 0, 0}});
+    EXPECT_FALSE(calendar.isMarked(QDate(2026, 12, 3)));
+    EXPECT_TRUE(calendar.isMarked(QDate(2026, 12, 4)));
+    ds.close();
+    EXPECT_FALSE(calendar.isMarked(QDate(2026, 12, 4)));
+}
+
+TEST_F(CalendarTest, marked_days_take_the_mark_colour_and_sundays_the_holiday_colour) {
+    loadDays({{2026, 12, 8, 0, 0, 0}});
+    calendar.setHolidayColor(Qt::red);
+    EXPECT_EQ(calendar.dayColor(QDate(2026, 12, 6)), QColor(Qt::red));  // a Sunday
+    EXPECT_NE(calendar.dayColor(QDate(2026, 12, 7)), QColor(Qt::red));
+    calendar.setMarkColor(Qt::blue);
+    EXPECT_EQ(calendar.dayColor(QDate(2026, 12, 8)), QColor(Qt::blue));
+}
+
+TEST_F(CalendarTest, date_elements_read_and_set_year_month_and_day) {
+    calendar.setDate(QDate(2024, 1, 31));
+    EXPECT_EQ(calendar.GetDateElement(1), 2024);
+    EXPECT_EQ(calendar.GetDateElement(2), 1);
+    EXPECT_EQ(calendar.GetDateElement(3), 31);
+    calendar.SetDateElement(2, 2);
+    EXPECT_EQ(calendar.date(), QDate(2024, 2, 29)) << "a day the month lacks becomes its last day";
+    calendar.SetDateElement(1, 2023);
+    EXPECT_EQ(calendar.date(), QDate(2023, 2, 28));
+    calendar.SetDateElement(3, 31);
+    EXPECT_EQ(calendar.date(), QDate(2023, 2, 28));
+    calendar.SetDateElement(3, 15);
+    EXPECT_EQ(calendar.date(), QDate(2023, 2, 15));
+    EXPECT_THROW(calendar.GetDateElement(4), std::invalid_argument);
+    EXPECT_THROW(calendar.SetDateElement(2, 13), std::invalid_argument);
+    EXPECT_THROW(calendar.SetDateElement(3, 0), std::invalid_argument);
+    EXPECT_EQ(calendar.date(), QDate(2023, 2, 15)) << "a refused element changes nothing";
+}
+
+TEST_F(CalendarTest, a_change_is_raised_unless_suspended_and_suspensions_nest) {
+    calendar.setDate(QDate(2026, 12, 8));
+    ASSERT_EQ(changes.size(), 1u);
+    calendar.setDate(QDate(2026, 12, 8));
+    EXPECT_EQ(changes.size(), 1u) << "the same date is no change";
+
+    calendar.suspendChange();
+    calendar.suspendChange();
+    calendar.SetDateElement(1, 2025);
+    calendar.SetDateElement(2, 3);
+    calendar.resumeChange();
+    calendar.clickDay(QDate(2025, 3, 10));
+    EXPECT_EQ(changes.size(), 1u);
+    calendar.resumeChange();
+    EXPECT_EQ(changes.size(), 1u) << "nothing is replayed on resume";
+    calendar.resumeChange();  // one too many is harmless
+    calendar.clickDay(QDate(2025, 3, 11));
+    EXPECT_EQ(changes.back(), QDate(2025, 3, 11));
+}
+
+TEST_F(CalendarTest, a_click_or_an_arrow_key_chooses_a_day_of_the_shown_month) {
+    calendar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
+    calendar.suspendChange();
+    calendar.setDate(QDate(2026, 12, 8));
+    calendar.resumeChange();
+    QTest::mouseClick(&calendar, Qt::LeftButton, {}, calendar.dayRect(QDate(2026, 12, 17)).center());
+    ASSERT_EQ(changes, std::vector<QDate>{QDate(2026, 12, 17)});
+    QTest::keyClick(&calendar, Qt::Key_Down);
+    QTest::keyClick(&calendar, Qt::Key_Right);
+    EXPECT_EQ(calendar.date(), QDate(2026, 12, 25));
+    QTest::keyClick(&calendar, Qt::Key_Down);  // would leave December
+    EXPECT_EQ(calendar.date(), QDate(2026, 12, 25));
+    EXPECT_EQ(changes.size(), 3u);
+    calendar.clickDay(QDate(2027, 1, 5));  // not shown
+    EXPECT_EQ(calendar.date(), QDate(2026, 12, 25));
+}
+
+TEST_F(CalendarTest, an_error_from_the_change_handler_on_a_click_is_shown_not_thrown) {
+    calendar.suspendChange();
+    calendar.setDate(QDate(2026, 12, 8));
+    calendar.resumeChange();
+    calendar.onChange = [](DBCalendar&) { throw std::runtime_error("Servidor indisponível."); };
+    calendar.clickDay(QDate(2026, 12, 9));
+    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Error), QStringList({QString::fromUtf8("Servidor indisponível.")}));
+    EXPECT_EQ(calendar.date(), QDate(2026, 12, 9));
+    EXPECT_THROW(calendar.setDate(QDate(2026, 12, 10)), std::runtime_error) << "code sees its own handler's error";
+}
+
+TEST_F(CalendarTest, the_start_of_the_week_decides_the_first_column) {
+    calendar.suspendChange();
+    calendar.setDate(QDate(2026, 11, 1));  // a Sunday
+    const int sundayLeft = calendar.dayRect(QDate(2026, 11, 1)).left();
+    EXPECT_EQ(sundayLeft, 0);
+    calendar.setStartOfWeek(1);  // Monday first: Sunday is the last column
+    EXPECT_GT(calendar.dayRect(QDate(2026, 11, 1)).left(), calendar.dayRect(QDate(2026, 11, 2)).left());
+    EXPECT_EQ(calendar.dayRect(QDate(2026, 11, 2)).left(), 0);
+    EXPECT_TRUE(calendar.dayRect(QDate(2026, 12, 1)).isEmpty());
+    EXPECT_THROW(calendar.setStartOfWeek(7), std::invalid_argument);
+}
+
+TEST_F(CalendarTest, the_current_day_is_the_one_the_program_gives) {
+    EXPECT_FALSE(calendar.today().isValid()) << "never taken from the local clock";
+    calendar.setToday(QDate(2003, 7, 15));
+    EXPECT_EQ(calendar.today(), QDate(2003, 7, 15));
+    EXPECT_EQ(calendar.date(), QDate(2000, 1, 1)) << "the calendar does not follow the current day by itself";
+}
+
+}  // namespace

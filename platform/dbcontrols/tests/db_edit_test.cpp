@@ -1,0 +1,158 @@
+// The data edit, the data label and the navigator.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "dataset/data_set.h"
+#include "dataset/data_source.h"
+#include "dataset/errors.h"
+#include "platform/db_edit.h"
+#include "platform/db_navigator.h"
+#include "platform/db_text.h"
+#include "platform/focus_manager.h"
+#include "platform/scripted_dialog_service.h"
+
+namespace {
+
+using dataset::DataPacket;
+using dataset::DataSetState;
+using dataset::FieldDef;
+using dataset::Value;
+using platform::DBNavigator;
+
+struct DataControlsTest : ::testing::Test {
+    DataControlsTest() : installed(dialogs), ds("cdsAtividades"), source(&ds) {
+        ds.addField(FieldDef{.name = "HORAINI", .size = 8, .editMask = "!90:00:00;1; "});
+        ds.addField(FieldDef{.name = "ATIVIDADE", .size = 121});
+        auto* layout = new QVBoxLayout(&window);
+        edit = new platform::DBEdit(&window);
+        label = new platform::DBText(&window);
+        nav = new DBNavigator(&window);
+        other = new QLineEdit(&window);
+        for (QWidget* w : {static_cast<QWidget*>(edit), static_cast<QWidget*>(label), static_cast<QWidget*>(nav),
+                           static_cast<QWidget*>(other)})
+            layout->addWidget(w);
+        edit->setDataSource(&source);
+        edit->setDataField("HORAINI");
+        label->setDataSource(&source);
+        label->setDataField("ATIVIDADE");
+        nav->setDataSource(&source);
+        new platform::FocusManager(&window);
+    }
+
+    void SetUp() override {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    void load() {
+        DataPacket p;
+        p.fields = ds.fieldDefs();
+        p.rows = {{Value("08:00:00"), Value("Análise")}, {Value("09:00:00"), Value("Testes")}, {Value("10:00:00"), Value("Revisão")}};
+        ds.load(std::move(p));
+    }
+
+    platform::ScriptedDialogService dialogs;
+    platform::ScopedDialogService installed;
+    dataset::DataSet ds;
+    dataset::DataSource source;
+    QWidget window;
+    platform::DBEdit* edit = nullptr;
+    platform::DBText* label = nullptr;
+    DBNavigator* nav = nullptr;
+    QLineEdit* other = nullptr;
+};
+
+TEST_F(DataControlsTest, the_edit_shows_the_field_and_writes_it_back_when_posted) {
+    EXPECT_TRUE(edit->QLineEdit::isReadOnly()) << "nothing to edit while closed";
+    load();
+    EXPECT_FALSE(edit->QLineEdit::isReadOnly());
+    EXPECT_EQ(edit->text(), "08:00:00");
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "11");
+    EXPECT_EQ(ds.state(), DataSetState::Edit);
+    EXPECT_EQ(ds.fieldByName("HORAINI").text(), "08:00:00") << "written on post, not per key";
+    ds.post();
+    EXPECT_EQ(ds.fieldByName("HORAINI").text(), "11:00:00");
+}
+
+TEST_F(DataControlsTest, the_edit_writes_when_the_focus_leaves_and_esc_restores_the_field) {
+    load();
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "07");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->text(), "08:00:00");
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "07");
+    other->setFocus();
+    EXPECT_EQ(ds.fieldByName("HORAINI").text(), "07:00:00");
+}
+
+TEST_F(DataControlsTest, the_edit_follows_the_row_and_honours_read_only_and_refusals) {
+    load();
+    ds.next();
+    EXPECT_EQ(edit->text(), "09:00:00");
+    edit->setReadOnly(true);
+    edit->setFocus();
+    QTest::keyClicks(edit, "1");
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+    edit->setReadOnly(false);
+    ds.events.beforeEdit = [](dataset::DataSet&) { throw dataset::Abort(); };
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, "1");
+    EXPECT_EQ(edit->text(), "09:00:00");
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(DataControlsTest, a_focus_request_for_the_edits_field_puts_the_focus_there) {
+    load();
+    other->setFocus();
+    EXPECT_TRUE(ds.fieldByName("HORAINI").focusControl());
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(DataControlsTest, the_label_shows_the_display_text_of_the_current_row) {
+    EXPECT_EQ(label->text(), "");
+    load();
+    EXPECT_EQ(label->text(), QString::fromUtf8("Análise"));
+    ds.last();
+    EXPECT_EQ(label->text(), QString::fromUtf8("Revisão"));
+}
+
+TEST_F(DataControlsTest, the_navigator_moves_and_disables_the_moves_that_go_nowhere) {
+    EXPECT_FALSE(nav->button(DBNavigator::Button::Next)->isEnabled());
+    load();
+    EXPECT_FALSE(nav->button(DBNavigator::Button::First)->isEnabled());
+    EXPECT_FALSE(nav->button(DBNavigator::Button::Prior)->isEnabled());
+    QTest::mouseClick(nav->button(DBNavigator::Button::Next), Qt::LeftButton);
+    EXPECT_EQ(ds.recNo(), 2);
+    QTest::mouseClick(nav->button(DBNavigator::Button::Last), Qt::LeftButton);
+    EXPECT_EQ(ds.recNo(), 3);
+    EXPECT_FALSE(nav->button(DBNavigator::Button::Next)->isEnabled());
+    EXPECT_TRUE(nav->button(DBNavigator::Button::Prior)->isEnabled());
+    QTest::mouseClick(nav->button(DBNavigator::Button::Prior), Qt::LeftButton);
+    EXPECT_EQ(ds.recNo(), 2);
+    QTest::mouseClick(nav->button(DBNavigator::Button::First), Qt::LeftButton);
+    EXPECT_EQ(ds.recNo(), 1);
+}
+
+TEST_F(DataControlsTest, a_navigator_move_posts_the_edit_in_progress_and_buttons_can_be_hidden) {
+    load();
+    ds.edit();
+    ds.fieldByName("ATIVIDADE").setText("Outra");
+    nav->click(DBNavigator::Button::Next);
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+    EXPECT_EQ(ds.changeCount(), 1);
+    nav->setVisibleButtons(DBNavigator::Buttons(DBNavigator::Button::First) | DBNavigator::Button::Last);
+    EXPECT_TRUE(nav->button(DBNavigator::Button::First)->isVisible());
+    EXPECT_FALSE(nav->button(DBNavigator::Button::Next)->isVisible());
+}
+
+}  // namespace

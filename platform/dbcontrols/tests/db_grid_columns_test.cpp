@@ -1,0 +1,158 @@
+// Columns, the selected field, column enter/exit with their veto, Tab, and
+// the fields' focus requests.
+#include <stdexcept>
+
+#include "dataset/errors.h"
+#include "grid_fixture.h"
+
+namespace dbtest {
+namespace {
+
+using ColumnsTest = GridFixture;
+
+TEST_F(ColumnsTest, default_columns_are_the_visible_fields_titled_by_their_labels) {
+    load(1);
+    grid->setColumns({});
+    ASSERT_EQ(grid->columnCount(), 5);  // DSREFETAREFA is hidden
+    EXPECT_EQ(grid->column(0).fieldName(), "HORAINI");
+    EXPECT_EQ(grid->column(0).title(), QString::fromUtf8("Hora Início"));
+    EXPECT_EQ(grid->column(3).title(), "Fim Ap.");
+    // Display width 12 of a time field against a date-time's 19 characters.
+    EXPECT_LT(grid->column(0).width(), grid->column(3).width());
+    EXPECT_EQ(grid->columnIndex("qthrapro"), 4);
+    EXPECT_EQ(grid->columnIndex("DSREFETAREFA"), -1);
+}
+
+TEST_F(ColumnsTest, declared_columns_keep_order_widths_titles_and_flags) {
+    load(1);
+    EXPECT_EQ(grid->columnCount(), 5);
+    EXPECT_EQ(grid->column(0).fieldName(), "NRTAREFA");
+    EXPECT_EQ(grid->column(0).width(), 120);
+    EXPECT_EQ(grid->column(0).title(), "Tarefa");
+    EXPECT_TRUE(grid->column(4).readOnly());
+    EXPECT_FALSE(grid->column(1).readOnly());
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    ASSERT_NE(grid->selectedField(), nullptr);
+    EXPECT_EQ(grid->selectedField()->name(), "NRTAREFA");
+}
+
+TEST_F(ColumnsTest, tab_runs_exit_of_the_column_left_then_enter_of_the_column_entered) {
+    load(2);
+    std::vector<std::string> log;
+    grid->onColExit = [&](DBGrid& g) { log.push_back("exit " + g.selectedField()->name()); };
+    grid->onColEnter = [&](DBGrid& g) { log.push_back("enter " + g.selectedField()->name()); };
+    focusGrid();
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(log, (std::vector<std::string>{"exit NRTAREFA", "enter HORAINI", "exit HORAINI", "enter HORAFIN",
+                                             "exit HORAFIN", "enter HORAINI"}));
+    EXPECT_EQ(grid->selectedIndex(), 1);
+    EXPECT_TRUE(grid->hasFocus()) << "Tab stays inside the grid";
+}
+
+TEST_F(ColumnsTest, tab_from_the_last_column_goes_to_the_first_column_of_the_next_row) {
+    load(2);
+    focusGrid();
+    grid->setSelectedIndex(4);
+    press(Qt::Key_Tab);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    EXPECT_EQ(grid->currentRow(), 1);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(grid->selectedIndex(), 4);
+    EXPECT_EQ(grid->currentRow(), 0);
+}
+
+TEST_F(ColumnsTest, without_the_tabs_option_tab_leaves_the_grid) {
+    load(1);
+    grid->setOption(DBGrid::Option::Tabs, false);
+    focusGrid();
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(grid->selectedIndex(), 0);
+}
+
+TEST_F(ColumnsTest, an_error_from_column_exit_keeps_the_cell_and_is_shown_once) {
+    load(2);
+    int enters = 0;
+    grid->onColExit = [](DBGrid& g) {
+        if (g.selectedField()->name() == "HORAINI") throw std::runtime_error("12:60:00 não é uma hora válida.");
+    };
+    grid->onColEnter = [&](DBGrid&) { ++enters; };
+    focusGrid();
+    press(Qt::Key_Tab);  // NRTAREFA -> HORAINI
+    ASSERT_EQ(enters, 1);
+    press(Qt::Key_Tab);  // refused
+    click(1, 3);         // refused too: neither the column nor the row changes
+    EXPECT_EQ(grid->selectedIndex(), 1);
+    EXPECT_EQ(grid->currentRow(), 0);
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(dialogs.texts(Kind::Error),
+              QStringList({QString::fromUtf8("12:60:00 não é uma hora válida."),
+                           QString::fromUtf8("12:60:00 não é uma hora válida.")}));
+}
+
+TEST_F(ColumnsTest, a_silent_abort_from_column_exit_keeps_the_cell_without_a_message) {
+    load(1);
+    grid->onColExit = [](DBGrid&) { throw dataset::Abort(); };
+    focusGrid();
+    press(Qt::Key_Right);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(ColumnsTest, a_column_exit_that_focuses_a_field_itself_decides_where_the_cell_goes) {
+    load(1);
+    int enters = 0;
+    grid->onColEnter = [&](DBGrid&) { ++enters; };
+    grid->onColExit = [&](DBGrid& g) {
+        if (g.selectedField()->name() == "HORAINI") ds.fieldByName("HORAFIN").focusControl();
+    };
+    focusGrid();
+    grid->setSelectedIndex(1);
+    enters = 0;
+    press(Qt::Key_Left);  // asks for NRTAREFA; the handler sends it to HORAFIN
+    EXPECT_EQ(grid->selectedField()->name(), "HORAFIN");
+    EXPECT_EQ(enters, 1) << "one enter, for the column the handler chose";
+}
+
+TEST_F(ColumnsTest, a_field_focus_request_selects_its_column_and_takes_the_focus_through_the_manager) {
+    load(1);
+    std::vector<std::string> log;
+    focus->setOnExit(other, [&] { log.push_back("other exit"); });
+    focus->setOnEnter(grid, [&] { log.push_back("grid enter"); });
+    grid->onColEnter = [&](DBGrid& g) { log.push_back("enter " + g.selectedField()->name()); };
+    focus->setFocusTo(other);
+    ASSERT_TRUE(other->hasFocus());
+
+    EXPECT_TRUE(ds.fieldByName("HORAFIN").focusControl());
+    EXPECT_EQ(grid->selectedField()->name(), "HORAFIN");
+    EXPECT_TRUE(grid->editorMode());
+    EXPECT_TRUE(grid->editorWidget()->hasFocus());
+    EXPECT_EQ(log, (std::vector<std::string>{"enter HORAFIN", "other exit", "grid enter"}));
+    // A field the grid does not show is not the grid's to take.
+    EXPECT_FALSE(ds.fieldByName("DSREFETAREFA").focusControl());
+}
+
+TEST_F(ColumnsTest, a_refused_exit_of_the_focused_control_keeps_the_focus_there) {
+    load(1);
+    focus->setOnExit(other, [] { throw dataset::Abort(); });
+    focus->setFocusTo(other);
+    EXPECT_FALSE(ds.fieldByName("HORAINI").focusControl());
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(grid->selectedField()->name(), "HORAINI") << "the column is selected before the focus moves";
+}
+
+TEST_F(ColumnsTest, selecting_a_field_by_code_runs_the_column_events_and_reports_the_veto) {
+    load(1);
+    grid->onColExit = [](DBGrid&) { throw std::runtime_error("no"); };
+    EXPECT_THROW(grid->setSelectedField("HORAINI"), std::runtime_error);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    grid->onColExit = nullptr;
+    EXPECT_TRUE(grid->setSelectedField(ds.fieldByName("QTHRAPRO")));
+    EXPECT_EQ(grid->selectedIndex(), 3);
+    EXPECT_FALSE(grid->setSelectedField("NOSUCH"));
+}
+
+}  // namespace
+}  // namespace dbtest

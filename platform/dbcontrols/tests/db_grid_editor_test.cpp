@@ -1,0 +1,139 @@
+// The in-place editor: the field's edit mask, read-only columns and fields,
+// the editing option, and the ellipsis button with its event.
+#include "grid_fixture.h"
+
+namespace dbtest {
+namespace {
+
+using EditorTest = GridFixture;
+
+TEST_F(EditorTest, the_editor_types_through_the_fields_edit_mask) {
+    load(1);
+    focusGrid();
+    grid->setSelectedIndex(1);  // HORAINI, mask "!90:00:00;1; "
+    press(Qt::Key_F2);
+    ASSERT_TRUE(grid->editorMode());
+    EXPECT_EQ(grid->editorText(), "08:00:00");
+    type("8:3000");
+    press(Qt::Key_Return);  // writes the text, closes the editor
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(text("HORAINI"), " 8:30:00") << "an hour typed as one digit keeps its leading blank";
+}
+
+TEST_F(EditorTest, letters_are_refused_by_a_time_mask) {
+    load(1);
+    focusGrid();
+    grid->setSelectedIndex(2);
+    press(Qt::Key_F2);
+    type("ab");
+    EXPECT_EQ(grid->editorText(), "09:00:00");
+    EXPECT_EQ(ds.state(), DataSetState::Browse) << "a refused key starts no edit";
+}
+
+TEST_F(EditorTest, a_column_or_field_marked_read_only_opens_no_editor) {
+    load(1);
+    focusGrid();
+    grid->setSelectedIndex(4);  // DTHFAPATIVTA, read-only column
+    press(Qt::Key_F2);
+    type("1");
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+
+    ds.fieldByName("QTHRAPRO").setReadOnly(true);
+    grid->setSelectedIndex(3);
+    press(Qt::Key_F2);
+    EXPECT_FALSE(grid->editorMode());
+}
+
+TEST_F(EditorTest, making_the_column_read_only_closes_its_open_editor_and_back) {
+    load(1);
+    focusGrid();
+    grid->setSelectedIndex(1);
+    press(Qt::Key_F2);
+    ASSERT_TRUE(grid->editorMode());
+    grid->column(1).setReadOnly(true);
+    EXPECT_FALSE(grid->editorMode());
+    type("1");
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+    grid->column(1).setReadOnly(false);
+    type("1");
+    EXPECT_TRUE(grid->editorMode());
+    EXPECT_EQ(ds.state(), DataSetState::Edit);
+}
+
+TEST_F(EditorTest, switching_editing_off_for_a_column_keeps_its_cells_from_being_typed_into) {
+    load(1);
+    grid->onColEnter = [](DBGrid& g) { g.setOption(DBGrid::Option::Editing, g.selectedField()->name() != "QTHRAPRO"); };
+    focusGrid();
+    grid->setSelectedIndex(3);
+    type("5");
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(text("QTHRAPRO"), "01:00:00");
+    press(Qt::Key_Left);
+    type("5");
+    EXPECT_TRUE(grid->editorMode());
+}
+
+TEST_F(EditorTest, the_ellipsis_shows_only_in_the_current_cell_of_its_column) {
+    load(2);
+    focusGrid();
+    EXPECT_TRUE(grid->columnShowsButton(0));
+    EXPECT_FALSE(grid->columnShowsButton(1));
+    EXPECT_FALSE(grid->editButtonRect().isEmpty());
+    grid->setSelectedIndex(1);
+    EXPECT_FALSE(grid->columnShowsButton(0));
+    EXPECT_TRUE(grid->editButtonRect().isEmpty());
+    grid->setSelectedIndex(0);
+    grid->column(0).setButtonStyle(ColumnButtonStyle::None);
+    EXPECT_FALSE(grid->columnShowsButton(0));
+}
+
+TEST_F(EditorTest, clicking_the_ellipsis_or_ctrl_enter_raises_the_edit_button_event) {
+    load(2);
+    int clicks = 0;
+    grid->onEditButtonClick = [&](DBGrid& g) {
+        ++clicks;
+        EXPECT_EQ(g.selectedField()->name(), "NRTAREFA");
+        ds.edit();
+        ds.fieldByName("NRTAREFA").setText("PICKED");
+    };
+    focusGrid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->editButtonRect().center());
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(text("NRTAREFA"), "PICKED");
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(clicks, 2);
+    grid->setSelectedIndex(1);
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(clicks, 2) << "a column without the button raises nothing";
+}
+
+TEST_F(EditorTest, text_typed_before_the_ellipsis_is_written_first_and_the_pick_shows_in_the_editor) {
+    load(1);
+    std::string seen;
+    grid->onEditButtonClick = [&](DBGrid&) {
+        seen = text("NRTAREFA");
+        ds.fieldByName("NRTAREFA").setText("PICKED");
+    };
+    focusGrid();
+    type("TYPED");
+    press(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(seen, "TYPED");
+    EXPECT_EQ(grid->editorText(), "PICKED");
+    press(Qt::Key_Down);  // posting must not bring the typed text back
+    ds.first();
+    EXPECT_EQ(text("NRTAREFA"), "PICKED");
+}
+
+TEST_F(EditorTest, an_open_editor_follows_a_field_written_by_code) {
+    load(1);
+    focusGrid();
+    grid->setSelectedIndex(1);
+    press(Qt::Key_F2);
+    ds.edit();
+    ds.fieldByName("HORAINI").setText("10:15:00");
+    EXPECT_EQ(grid->editorText(), "10:15:00");
+}
+
+}  // namespace
+}  // namespace dbtest
