@@ -9,9 +9,12 @@ namespace {
 bool isBlank(QChar c) { return c.unicode() <= ' '; }
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 template <typename Text>
 bool allDigits(const Text& text) {
-    return std::all_of(text.begin(), text.end(), [](auto c) { return c >= '0' && c <= '9'; });
+    return std::all_of(text.begin(), text.end(), [](auto c) { return isDigit(c); });
 }
 
 }  // namespace
