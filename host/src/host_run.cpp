@@ -1,0 +1,147 @@
+#include "host/host_run.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "framework/application.h"
+#include "host/console_dialog_service.h"
+#include "host/login_dialog.h"
+#include "host/login_settings.h"
+#include "host/main_window.h"
+#include "host/screen_launcher.h"
+#include "host/screenshot.h"
+#include "host/session_login.h"
+#include "platform/dispatch.h"
+#include "platform/qt_dialog_service.h"
+
+namespace host {
+
+namespace {
+
+constexpr std::chrono::milliseconds kScreenshotTimeout(30000);
+
+LoginRequest requestFrom(const HostOptions& o) {
+    return LoginRequest{o.serverHost, o.serverPort, o.user, o.password, o.branch};
+}
+
+QString messageOf(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+}  // namespace
+
+HostSession::HostSession(HostOptions options) : options_(std::move(options)) {}
+
+HostSession::~HostSession() {
+    closeScreens();
+    launcher_.reset();  // finalizes and unloads the module, its forms gone
+    mainWindow_.reset();
+}
+
+void HostSession::closeScreens() {
+    framework::Application().DestroyForms();
+    if (mainWindow_) {
+        // Windows the module made without the application object.
+        for (QMdiSubWindow* window : mainWindow_->mdiArea()->subWindowList()) delete window;
+    }
+    // Deferred deletes may run code of the module: run them while it is loaded.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+std::optional<QString> HostSession::logIn() {
+    if (options_.scripted) {
+        try {
+            host::logIn(requestFrom(options_));
+            return std::nullopt;
+        } catch (const std::exception& e) {
+            return messageOf(e);
+        }
+    }
+    LoginDialog dialog(requestFrom(options_), [](const LoginRequest& r) { host::logIn(r); });
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    const LoginRequest used = dialog.request();
+    options_.serverHost = used.serverHost;
+    options_.serverPort = used.serverPort;
+    options_.user = used.user;
+    options_.branch = used.branch;
+    // Remembering is a convenience: a settings file that cannot be written
+    // is reported and the session goes on.
+    platform::dispatch([&] {
+        writeRememberedLogin(options_.settingsFile, {used.serverHost, used.serverPort, used.user, used.branch});
+    });
+    return std::nullopt;
+}
+
+ScreenLauncher& HostSession::launcher() {
+    if (!launcher_) launcher_ = std::make_unique<ScreenLauncher>(options_.modulesDir.toStdString());
+    return *launcher_;
+}
+
+MainWindow& HostSession::mainWindow() {
+    if (!mainWindow_) {
+        mainWindow_ = std::make_unique<MainWindow>([this] { launcher().openApropriacao(); });
+        mainWindow_->showLoginInStatusBar();
+    }
+    return *mainWindow_;
+}
+
+std::optional<QString> HostSession::takeScreenshot(std::chrono::milliseconds timeout) {
+    MainWindow& window = mainWindow();
+    window.show();
+    window.activateWindow();
+    try {
+        launcher().openApropriacao();
+    } catch (const std::exception& e) {
+        return messageOf(e);
+    }
+    if (!waitForFirstActivation(window.mdiArea(), timeout)) {
+        return QStringLiteral("A tela não terminou de abrir em %1 s.").arg(timeout.count() / 1000);
+    }
+    try {
+        saveScreenshot(&window, options_.screenshotFile);
+    } catch (const std::exception& e) {
+        return messageOf(e);
+    }
+    return std::nullopt;
+}
+
+int runHost(const QStringList& arguments, const QProcessEnvironment& environment, std::ostream& err) {
+    HostOptions options;
+    try {
+        options = parseHostOptions(arguments, environment, QCoreApplication::applicationDirPath());
+    } catch (const HelpRequested& help) {
+        err << help.what();
+        return 0;
+    } catch (const UsageError& e) {
+        err << e.what() << "\n";
+        return 2;
+    }
+
+    // Nothing may wait for a person in an unattended run.
+    ConsoleDialogService console(err);
+    platform::QtDialogService interactive;
+    const bool unattended = !options.screenshotFile.isEmpty();
+    platform::ScopedDialogService dialogs(unattended ? static_cast<platform::DialogService&>(console) : interactive);
+
+    HostSession session(options);
+    if (const auto failure = session.logIn()) {
+        if (failure->isEmpty()) return 1;  // cancelled
+        err << failure->toStdString() << "\n";
+        return 1;
+    }
+
+    if (unattended) {
+        if (const auto failure = session.takeScreenshot(kScreenshotTimeout)) {
+            err << failure->toStdString() << "\n";
+            return 1;
+        }
+        err << "Imagem gravada em " << options.screenshotFile.toStdString() << "\n";
+        return 0;
+    }
+
+    MainWindow& window = session.mainWindow();
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace host
