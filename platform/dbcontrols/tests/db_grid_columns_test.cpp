@@ -154,5 +154,24 @@ TEST_F(ColumnsTest, selecting_a_field_by_code_runs_the_column_events_and_reports
     EXPECT_FALSE(grid->setSelectedField("NOSUCH"));
 }
 
+TEST_F(ColumnsTest, click_cell_takes_the_focus_through_the_manager_and_moves_like_a_click) {
+    load(3);
+    focus->setFocusTo(other);
+    focus->setOnExit(other, [] { throw std::runtime_error("Operador deve ser informado."); });
+    grid->clickCell(2, 1);
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(grid->currentRow(), 0) << "a refused focus move is a refused click";
+    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList({"Operador deve ser informado."}));
+
+    focus->setOnExit(other, nullptr);
+    grid->clickCell(2, 1);
+    EXPECT_TRUE(grid->hasFocus());
+    EXPECT_EQ(grid->currentRow(), 2);
+    EXPECT_EQ(grid->selectedIndex(), 1);
+    EXPECT_FALSE(grid->editorMode());
+    grid->clickCell(2, 1);
+    EXPECT_TRUE(grid->editorMode()) << "a click on the current cell of a focused grid opens the editor";
+}
+
 }  // namespace
 }  // namespace dbtest

@@ -135,5 +135,34 @@ TEST_F(EditorTest, an_open_editor_follows_a_field_written_by_code) {
     EXPECT_EQ(grid->editorText(), "10:15:00");
 }
 
+TEST_F(EditorTest, a_click_on_the_current_cell_of_a_focused_grid_opens_the_editor) {
+    load(2);
+    other->setFocus();
+    click(0, 1);  // the first click only brings the focus and the cell
+    EXPECT_TRUE(grid->hasFocus());
+    EXPECT_EQ(grid->selectedIndex(), 1);
+    EXPECT_FALSE(grid->editorMode());
+    click(0, 1);
+    EXPECT_TRUE(grid->editorMode());
+    EXPECT_TRUE(grid->editorWidget()->hasFocus());
+}
+
+TEST_F(EditorTest, dragging_a_title_edge_resizes_the_column_only_with_the_option) {
+    load(1);
+    const int edge = grid->cellRect(0, 1).right() + 1;
+    const int y = grid->rowHeight() / 2;
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(grid->viewport(), QPoint(edge + 30, y));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(edge + 30, y));
+    EXPECT_EQ(grid->column(1).width(), 66 + 30);
+
+    grid->setOption(DBGrid::Option::ColumnResize, false);
+    const int edge2 = grid->cellRect(0, 1).right() + 1;
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(edge2, y));
+    QTest::mouseMove(grid->viewport(), QPoint(edge2 + 30, y));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(edge2 + 30, y));
+    EXPECT_EQ(grid->column(1).width(), 66 + 30);
+}
+
 }  // namespace
 }  // namespace dbtest
