@@ -61,7 +61,16 @@ QMdiSubWindow* TApplication::ShowChild(QWidget* form) {
     QMdiArea* area = MdiArea();
     if (!area) throw Error(QStringLiteral("A janela principal da aplicação não está aberta."));
     QMdiSubWindow* window = SubWindowOf(form);
-    if (!window) window = area->addSubWindow(form);
+    if (!window) {
+        // A form keeps the size it was designed with; the MDI window would
+        // otherwise shrink it to its size hint.
+        const QSize designed = form->testAttribute(Qt::WA_Resized) ? form->size() : form->sizeHint();
+        window = area->addSubWindow(form);
+        form->show();
+        window->show();
+        const QSize frame = window->size() - form->size();
+        window->resize(designed + frame);
+    }
     form->show();
     window->show();
     area->setActiveSubWindow(window);

@@ -82,8 +82,10 @@ TEST_F(ApplicationTest, AFailedConstructionClearsTheReferenceAndPassesTheErrorOn
 
 TEST_F(ApplicationTest, ShowChildWrapsTheFormOnceAndActivatesIt) {
     RecordingForm* form = Application().CreateForm(g_form);
+    form->resize(420, 260);
     QMdiSubWindow* window = Application().ShowChild(form);
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(form->size(), QSize(420, 260));  // the size it was made with, not the hint
     EXPECT_EQ(window->widget(), form);
     EXPECT_EQ(TApplication::SubWindowOf(form), window);
     EXPECT_EQ(area->subWindowList().size(), 1);
