@@ -10,6 +10,8 @@
 #include "dataset/data_set.h"
 #include "dataset/data_source.h"
 #include "platform/dispatch.h"
+#include "platform/focus_lookup.h"
+#include "platform/focus_manager.h"
 
 namespace platform {
 
@@ -179,6 +181,13 @@ QRect DBCalendar::dayRect(const QDate& date) const {
 
 void DBCalendar::clickDay(const QDate& date) {
     if (dayRect(date).isEmpty()) return;
+    if (!hasFocus() && focusPolicy() != Qt::NoFocus) {
+        if (FocusManager* manager = findFocusManager(this)) {
+            if (!manager->setFocusTo(this, Qt::MouseFocusReason)) return;
+        } else {
+            setFocus(Qt::MouseFocusReason);
+        }
+    }
     chooseByUser(date);
 }
 

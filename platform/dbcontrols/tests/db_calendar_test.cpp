@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QTest>
 
 #include <stdexcept>
@@ -10,6 +12,7 @@
 #include "dataset/data_set.h"
 #include "dataset/data_source.h"
 #include "platform/db_calendar.h"
+#include "platform/focus_manager.h"
 #include "platform/scripted_dialog_service.h"
 
 namespace {
@@ -95,14 +98,15 @@ TEST_F(CalendarTest, a_change_is_raised_unless_suspended_and_suspensions_nest) {
     calendar.setDate(QDate(2026, 12, 8));
     EXPECT_EQ(changes.size(), 1u) << "the same date is no change";
 
-    calendar.suspendChange();
-    calendar.suspendChange();
-    calendar.SetDateElement(1, 2025);
-    calendar.SetDateElement(2, 3);
-    calendar.resumeChange();
-    calendar.clickDay(QDate(2025, 3, 10));
-    EXPECT_EQ(changes.size(), 1u);
-    calendar.resumeChange();
+    {
+        DBCalendar::SuspendedChange outer(calendar);
+        calendar.suspendChange();
+        calendar.SetDateElement(1, 2025);
+        calendar.SetDateElement(2, 3);
+        calendar.resumeChange();
+        calendar.clickDay(QDate(2025, 3, 10));
+        EXPECT_EQ(changes.size(), 1u);
+    }
     EXPECT_EQ(changes.size(), 1u) << "nothing is replayed on resume";
     calendar.resumeChange();  // one too many is harmless
     calendar.clickDay(QDate(2025, 3, 11));
@@ -125,6 +129,36 @@ TEST_F(CalendarTest, a_click_or_an_arrow_key_chooses_a_day_of_the_shown_month) {
     EXPECT_EQ(changes.size(), 3u);
     calendar.clickDay(QDate(2027, 1, 5));  // not shown
     EXPECT_EQ(calendar.date(), QDate(2026, 12, 25));
+}
+
+TEST_F(CalendarTest, picking_a_day_as_a_click_takes_the_focus_through_the_manager_first) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit(&window);
+    auto* calendarInWindow = new DBCalendar(&window);
+    layout->addWidget(other);
+    layout->addWidget(calendarInWindow);
+    auto* focus = new platform::FocusManager(&window);
+    std::vector<std::string> log;
+    focus->setOnEnter(calendarInWindow, [&] { log.push_back("enter"); });
+    calendarInWindow->onChange = [&](DBCalendar& c) { log.push_back("change " + c.date().toString(Qt::ISODate).toStdString()); };
+    calendarInWindow->suspendChange();
+    calendarInWindow->setDate(QDate(2026, 12, 8));
+    calendarInWindow->resumeChange();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    focus->setFocusTo(other);
+
+    focus->setOnExit(other, [] { throw std::runtime_error("Operador deve ser informado."); });
+    calendarInWindow->clickDay(QDate(2026, 12, 9));
+    EXPECT_TRUE(log.empty()) << "a refused focus move chooses nothing";
+    EXPECT_EQ(calendarInWindow->date(), QDate(2026, 12, 8));
+
+    focus->setOnExit(other, nullptr);
+    calendarInWindow->clickDay(QDate(2026, 12, 9));
+    EXPECT_EQ(log, (std::vector<std::string>{"enter", "change 2026-12-09"}));
+    EXPECT_TRUE(calendarInWindow->hasFocus());
 }
 
 TEST_F(CalendarTest, an_error_from_the_change_handler_on_a_click_is_shown_not_thrown) {

@@ -82,9 +82,23 @@ public:
     void resumeChange();
     bool changeSuspended() const { return suspended_ > 0; }
 
+    /// Suspends the change event for the life of a scope.
+    class SuspendedChange {
+    public:
+        explicit SuspendedChange(DBCalendar& calendar) : calendar_(calendar) { calendar_.suspendChange(); }
+        ~SuspendedChange() { calendar_.resumeChange(); }
+        SuspendedChange(const SuspendedChange&) = delete;
+        SuspendedChange& operator=(const SuspendedChange&) = delete;
+
+    private:
+        DBCalendar& calendar_;
+    };
+
     /// Rectangle of a day of the shown month; empty for other dates.
     QRect dayRect(const QDate& date) const;
-    /// Chooses a day of the shown month as a click does (through dispatch).
+    /// Chooses a day of the shown month as a click does: the calendar takes
+    /// the focus first (through the focus manager, whose exit handlers may
+    /// refuse, and then nothing is chosen), then the day (through dispatch).
     void clickDay(const QDate& date);
 
     ChangeEvent onChange;
