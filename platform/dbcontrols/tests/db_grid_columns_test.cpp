@@ -173,5 +173,27 @@ TEST_F(ColumnsTest, click_cell_takes_the_focus_through_the_manager_and_moves_lik
     EXPECT_TRUE(grid->editorMode()) << "a click on the current cell of a focused grid opens the editor";
 }
 
+TEST_F(ColumnsTest, keys_reach_far_rows_and_columns_and_the_current_cell_is_scrolled_into_view) {
+    load(40);
+    window.resize(260, 200);  // narrower than the columns, shorter than the rows
+    QApplication::processEvents();
+    focusGrid();
+    press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(grid->currentRow(), 39);
+    press(Qt::Key_End);
+    EXPECT_EQ(grid->selectedIndex(), 4);
+    EXPECT_FALSE(grid->cellRect(39, 4).isEmpty()) << "the last cell is on screen";
+    EXPECT_TRUE(grid->cellRect(0, 0).isEmpty()) << "the first one is scrolled away";
+    press(Qt::Key_PageUp);
+    EXPECT_LT(grid->currentRow(), 39);
+    EXPECT_GT(grid->currentRow(), 0);
+    EXPECT_FALSE(grid->cellRect(grid->currentRow(), 4).isEmpty());
+    press(Qt::Key_Home, Qt::ControlModifier);
+    press(Qt::Key_Home);
+    EXPECT_EQ(grid->currentRow(), 0);
+    EXPECT_EQ(grid->selectedIndex(), 0);
+    EXPECT_FALSE(grid->cellRect(0, 0).isEmpty());
+}
+
 }  // namespace
 }  // namespace dbtest

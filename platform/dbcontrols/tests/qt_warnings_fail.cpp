@@ -1,0 +1,31 @@
+// Every Qt warning during a test fails that test, except the offscreen
+// platform's notices about itself and its environment, and one known
+// warning of the focus manager.
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QtGlobal>
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+bool expected(const QString& message) {
+    return message.contains(QStringLiteral("does not support propagateSizeHints")) ||
+           message.contains(QStringLiteral("XDG_RUNTIME_DIR not set")) ||
+           // FocusManager::setOwnsTab asks for a unique connection to a lambda.
+           message.contains(QStringLiteral("unique connections require a pointer to member function"));
+}
+
+void failOnWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg && !expected(message))
+        ADD_FAILURE() << "Qt warning: " << message.toStdString();
+    if (previousHandler) previousHandler(type, context, message);
+}
+
+[[maybe_unused]] const bool installed = [] {
+    previousHandler = qInstallMessageHandler(failOnWarning);
+    return true;
+}();
+
+}  // namespace
