@@ -413,6 +413,8 @@ bool DBGrid::isNavigationKey(const QKeyEvent* event) const {
         return hasOption(Option::Tabs);
     case Qt::Key_Delete:
         return ctrl;
+    case Qt::Key_Insert:
+        return event->modifiers() == Qt::NoModifier;
     default:
         return false;
     }

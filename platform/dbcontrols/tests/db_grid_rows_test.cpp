@@ -54,6 +54,16 @@ TEST_F(RowsTest, insert_key_inserts_and_leaving_the_unmodified_new_row_cancels_i
     EXPECT_EQ(ds.changeCount(), 0);
 }
 
+TEST_F(RowsTest, insert_in_the_open_editor_posts_the_typed_row_and_starts_a_new_one) {
+    load(2);
+    focusGrid();
+    type("NEW");
+    press(Qt::Key_Insert);
+    EXPECT_EQ(ds.state(), DataSetState::Insert);
+    EXPECT_EQ(ds.recordCount(), 2);
+    EXPECT_EQ(ds.changeCount(), 1) << "the edited row was posted first";
+}
+
 TEST_F(RowsTest, a_click_below_a_cancelled_new_row_lands_on_the_row_clicked) {
     load(3);
     focusGrid();
