@@ -349,7 +349,7 @@ int main(int argc, char** argv) {
             std::mt19937 r(1);
             const Stats direct = measure(o.calls, [&](int) {
                 const auto od = randomOperatorDay(r, o.rows);
-                appropriationsOfDay(lease.sql(), od.op, "0001", od.day);
+                appropriationsOfDay(lease, od.op, "0001", od.day);
             });
             std::printf("in-process day query median %7.1f µs; end to end / in-process %.2f\n", direct.median,
                         day1.median / direct.median);
@@ -381,7 +381,7 @@ int main(int argc, char** argv) {
                 rec.stampEnd = rec.end;
                 WriteTransaction tx(lease);
                 tx.lockName(od.op);
-                if (!clashingAppropriations(sql, od.op, "", rec.start, *rec.end, 0).empty())
+                if (!clashingAppropriations(lease, od.op, "", rec.start, *rec.end, 0).empty())
                     throw std::runtime_error("unexpected clash");
                 insertAppropriation(sql, rec);
                 tx.commit();

@@ -48,25 +48,50 @@ struct Reader {
 
 long long dayNumberOf(const DateTime& d) { return static_cast<long long>(d.dayNumber()); }
 
+
+/// Runs `f` on the session's prepared query Q; a failure drops Q so that the next call prepares it afresh.
+template <typename Q, typename F>
+auto withPrepared(const Database::Lease& db, F&& f) {
+    Q& q = db.prepared<Q>();
+    try {
+        return f(q);
+    } catch (...) {
+        db.forget<Q>();
+        throw;
+    }
+}
+
+struct DayQuery {
+    Reader reader;
+    std::string op, branch;
+    long long day = 0;
+    soci::statement st;
+
+    explicit DayQuery(soci::session& sql) : st(sql) {
+        reader.bind(st);
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(day));
+        st.exchange(soci::use(branch));
+        st.alloc();
+        st.prepare(std::string(kSelect) +
+                   " WHERE a.operator = :o AND a.day = :d AND a.branch = :b ORDER BY a.start_at, a.id");
+        st.define_and_bind();
+    }
+};
+
 }  // namespace
 
-std::vector<AppropriationRecord> appropriationsOfDay(soci::session& sql, const std::string& op,
+std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
                                                      const std::string& branch, const DateTime& day) {
-    std::vector<AppropriationRecord> out;
-    Reader reader;
-    long long dayNo = dayNumberOf(day);
-    soci::statement st(sql);
-    reader.bind(st);
-    st.exchange(soci::use(op));
-    st.exchange(soci::use(dayNo));
-    st.exchange(soci::use(branch));
-    st.alloc();
-    st.prepare(std::string(kSelect) +
-               " WHERE a.operator = :o AND a.day = :d AND a.branch = :b ORDER BY a.start_at, a.id");
-    st.define_and_bind();
-    st.execute();
-    while (st.fetch()) out.push_back(reader.record());
-    return out;
+    return withPrepared<DayQuery>(db, [&](DayQuery& q) {
+        std::vector<AppropriationRecord> out;
+        q.op = op;
+        q.branch = branch;
+        q.day = dayNumberOf(day);
+        q.st.execute();
+        while (q.st.fetch()) out.push_back(q.reader.record());
+        return out;
+    });
 }
 
 std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id) {
@@ -82,36 +107,73 @@ std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::in
     return reader.record();
 }
 
-std::vector<AppropriationRecord> clashingAppropriations(soci::session& sql, const std::string& op,
+namespace {
+
+struct ClashQuery {
+    Reader reader;
+    std::string op, branch;
+    long long day = 0, from = 0, to = 0, exclude = 0;
+    soci::statement st;
+
+    explicit ClashQuery(soci::session& sql) : st(sql) {
+        reader.bind(st);
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(day));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(to));
+        st.exchange(soci::use(from));
+        st.exchange(soci::use(from));
+        st.exchange(soci::use(exclude));
+        st.alloc();
+        // Bounded to the operator's day so that the index narrows the search to a handful of rows.
+        st.prepare(std::string(kSelect) +
+                   " WHERE a.operator = :o AND a.day = :d AND (:b1 = '' OR a.branch = :b2) AND a.start_at < :e"
+                   " AND (a.end_at > :s1 OR (a.end_at IS NULL AND a.start_at >= :s2)) AND a.id <> :x"
+                   " ORDER BY a.start_at, a.id");
+        st.define_and_bind();
+    }
+};
+
+struct PunchQuery {
+    PunchRecord p;
+    std::string op;
+    long long day = 0, at = 0;
+    soci::statement st;
+
+    explicit PunchQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(p.company));
+        st.exchange(soci::into(p.operatorCode));
+        st.exchange(soci::into(at));
+        st.exchange(soci::into(p.direction));
+        st.exchange(soci::into(p.event));
+        st.exchange(soci::into(p.origin));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(day));
+        st.alloc();
+        st.prepare("SELECT company, operator, punched_at, direction, event, origin FROM punches"
+                   " WHERE operator = :o AND day = :d ORDER BY punched_at, id");
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
                                                         const std::string& branch, const DateTime& start,
                                                         const DateTime& end, std::int64_t excludeId) {
-    std::vector<AppropriationRecord> out;
-    Reader reader;
-    long long dayNo = dayNumberOf(start);
-    long long from = start.toSeconds();
-    long long to = end.toSeconds();
-    long long exclude = excludeId;
-    std::string branchFilter = branch;
-    soci::statement st(sql);
-    reader.bind(st);
-    st.exchange(soci::use(op));
-    st.exchange(soci::use(dayNo));
-    st.exchange(soci::use(branchFilter));
-    st.exchange(soci::use(branchFilter));
-    st.exchange(soci::use(to));
-    st.exchange(soci::use(from));
-    st.exchange(soci::use(from));
-    st.exchange(soci::use(exclude));
-    st.alloc();
-    // Bounded to the operator's day so that the index narrows the search to a handful of rows.
-    st.prepare(std::string(kSelect) +
-               " WHERE a.operator = :o AND a.day = :d AND (:b1 = '' OR a.branch = :b2) AND a.start_at < :e"
-               " AND (a.end_at > :s1 OR (a.end_at IS NULL AND a.start_at >= :s2)) AND a.id <> :x"
-               " ORDER BY a.start_at, a.id");
-    st.define_and_bind();
-    st.execute();
-    while (st.fetch()) out.push_back(reader.record());
-    return out;
+    return withPrepared<ClashQuery>(db, [&](ClashQuery& q) {
+        std::vector<AppropriationRecord> out;
+        q.op = op;
+        q.branch = branch;
+        q.day = dayNumberOf(start);
+        q.from = start.toSeconds();
+        q.to = end.toSeconds();
+        q.exclude = excludeId;
+        q.st.execute();
+        while (q.st.fetch()) out.push_back(q.reader.record());
+        return out;
+    });
 }
 
 std::vector<DateTime> daysWithAppropriations(soci::session& sql, const std::string& op, const std::string& branch,
@@ -162,22 +224,19 @@ void deleteAppropriation(soci::session& sql, std::int64_t id) {
     sql << "DELETE FROM appropriations WHERE id = :id", soci::use(key);
 }
 
-std::vector<PunchRecord> punchesOfDay(soci::session& sql, const std::string& op, const DateTime& day) {
-    std::vector<PunchRecord> out;
-    PunchRecord p;
-    long long dayNo = dayNumberOf(day);
-    long long at = 0;
-    soci::statement st = (sql.prepare << "SELECT company, operator, punched_at, direction, event, origin FROM punches"
-                                         " WHERE operator = :o AND day = :d ORDER BY punched_at, id",
-                          soci::into(p.company), soci::into(p.operatorCode), soci::into(at), soci::into(p.direction),
-                          soci::into(p.event), soci::into(p.origin), soci::use(op), soci::use(dayNo));
-    st.execute();
-    while (st.fetch()) {
-        p.at = DateTime::fromSeconds(at);
-        p.day = day.datePart();
-        out.push_back(p);
-    }
-    return out;
+std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const DateTime& day) {
+    return withPrepared<PunchQuery>(db, [&](PunchQuery& q) {
+        std::vector<PunchRecord> out;
+        q.op = op;
+        q.day = dayNumberOf(day);
+        q.st.execute();
+        while (q.st.fetch()) {
+            q.p.at = DateTime::fromSeconds(q.at);
+            q.p.day = day.datePart();
+            out.push_back(q.p);
+        }
+        return out;
+    });
 }
 
 void insertPunch(soci::session& sql, const PunchRecord& p) {

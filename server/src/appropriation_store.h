@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "database.h"
 #include "soci_includes.h"
 
 #include "dataset/datetime.h"
@@ -33,14 +34,14 @@ struct PunchRecord {
 };
 
 /// The operator's appropriations of one branch and day, ordered by start.
-std::vector<AppropriationRecord> appropriationsOfDay(soci::session& sql, const std::string& op,
+std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
                                                      const std::string& branch, const dataset::DateTime& day);
 std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id);
 /// The operator's appropriations of the day (any branch when `branch` is
 /// empty) whose span clashes with [start, end): recorded start < end and
 /// recorded end > start. A row without end clashes when its start lies in
 /// [start, end). `excludeId` (0 for none) is left out.
-std::vector<AppropriationRecord> clashingAppropriations(soci::session& sql, const std::string& op,
+std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
                                                         const std::string& branch, const dataset::DateTime& start,
                                                         const dataset::DateTime& end, std::int64_t excludeId);
 /// The distinct days of `year` that hold appropriations of the operator at the branch.
@@ -51,7 +52,7 @@ std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& 
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
 void deleteAppropriation(soci::session& sql, std::int64_t id);
 
-std::vector<PunchRecord> punchesOfDay(soci::session& sql, const std::string& op, const dataset::DateTime& day);
+std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const dataset::DateTime& day);
 void insertPunch(soci::session& sql, const PunchRecord& p);
 
 }  // namespace appserver

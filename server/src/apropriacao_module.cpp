@@ -33,7 +33,7 @@ void CallContext::requireSessionBranch(const std::string& branch) const {
 }
 
 void CallContext::requireWorkTeam(const std::string& op) const {
-    if (!inWorkTeam(sql(), session.user, op))
+    if (!inWorkTeam(db, session.user, op))
         throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
 }
 
@@ -90,7 +90,7 @@ json getOperEquip(const CallContext& ctx, const CallArgs& a) {
     if (code.empty()) {
         if (kind == "T")
             for (const TeamMember& m : workTeam(ctx.sql(), user)) add(m.code, m.name);
-    } else if (inWorkTeam(ctx.sql(), user, code)) {
+    } else if (inWorkTeam(ctx.db, user, code)) {
         if (auto op = findOperator(ctx.sql(), code)) add(op->code, op->name);
     }
     return answer(p);
@@ -104,9 +104,9 @@ json getAtividades(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     DataPacket p = packet(fields::atividades());
-    const auto rows = appropriationsOfDay(ctx.sql(), op, branch, day);
+    const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
-        const Presence presence = Presence::fromPunches(punchesOfDay(ctx.sql(), op, day));
+        const Presence presence = Presence::fromPunches(punchesOfDay(ctx.db, op, day));
         p.rows.reserve(rows.size());
         for (const auto& r : rows) p.rows.push_back(atividadesRow(r, presence));
     }
@@ -121,7 +121,7 @@ json getTotApro(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     DataPacket p = packet(fields::totApro());
-    const auto rows = appropriationsOfDay(ctx.sql(), op, branch, day);
+    const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
         std::int64_t total = 0;
         for (const auto& r : rows)
@@ -137,7 +137,7 @@ json getPonto(const CallContext& ctx, const CallArgs& a) {
     const DateTime day = a.date(1, "dia");
     ctx.requireWorkTeam(op);
     DataPacket p = packet(fields::ponto());
-    for (const PunchRecord& r : punchesOfDay(ctx.sql(), op, day))
+    for (const PunchRecord& r : punchesOfDay(ctx.db, op, day))
         p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event), Value(r.day), Value(r.origin)});
     return answer(p);
 }
@@ -148,7 +148,7 @@ json getTotPontoReal(const CallContext& ctx, const CallArgs& a) {
     const DateTime day = a.date(1, "dia");
     ctx.requireWorkTeam(op);
     DataPacket p = packet(fields::totPontoReal());
-    if (auto total = Presence::fromPunches(punchesOfDay(ctx.sql(), op, day)).totalSeconds())
+    if (auto total = Presence::fromPunches(punchesOfDay(ctx.db, op, day)).totalSeconds())
         p.rows.push_back({Value(formatDuration(*total))});
     return answer(p);
 }
@@ -226,7 +226,7 @@ json getApropria(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     DataPacket p = packet(fields::apropria());
-    for (const auto& r : clashingAppropriations(ctx.sql(), op, branch, day.addSeconds(start), day.addSeconds(end), 0))
+    for (const auto& r : clashingAppropriations(ctx.db, op, branch, day.addSeconds(start), day.addSeconds(end), 0))
         p.rows.push_back(apropriaRow(r));
     return answer(p);
 }

@@ -122,7 +122,7 @@ private:
         ctx_.requireSessionBranch(stored->branch);
         ctx_.requireWorkTeam(stored->operatorCode);
 
-        const Presence presence = Presence::fromPunches(punchesOfDay(ctx_.sql(), stored->operatorCode, stored->start));
+        const Presence presence = Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
         const Row current = atividadesRow(*stored, presence);
         const auto& defs = fields::atividades();
         for (std::size_t i = 0; i < packet_.fields.size(); ++i) {
@@ -186,7 +186,7 @@ private:
         r.start = *start;
         r.end = *end;
 
-        const auto clashes = clashingAppropriations(ctx_.sql(), r.operatorCode, "", r.start, *r.end, id);
+        const auto clashes = clashingAppropriations(ctx_.db, r.operatorCode, "", r.start, *r.end, id);
         if (!clashes.empty()) {
             const AppropriationRecord& c = clashes.front();
             const auto op = findOperator(ctx_.sql(), r.operatorCode);

@@ -83,9 +83,13 @@ Database::Database(const DatabaseUrl& url, const DatabaseOptions& options) : url
         }
         free_.push_back(i);
     }
+    caches_.resize(n);
 }
 
-Database::~Database() = default;
+Database::~Database() {
+    // Prepared statements go before the sessions they belong to.
+    caches_.clear();
+}
 
 Database::Lease Database::acquire() {
     std::unique_lock lock(mutex_);

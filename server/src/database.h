@@ -2,9 +2,12 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <typeindex>
+#include <unordered_map>
 #include <vector>
 
 #include "soci_includes.h"
@@ -56,8 +59,11 @@ private:
     friend class Lease;
     void giveBack(std::size_t index);
 
+    using StatementCache = std::unordered_map<std::type_index, std::shared_ptr<void>>;
+
     DatabaseUrl url_;
     std::vector<std::unique_ptr<soci::session>> sessions_;
+    std::vector<StatementCache> caches_;  ///< per session, used only by the lease holder
     std::vector<std::size_t> free_;
     std::mutex mutex_;
     std::condition_variable available_;
@@ -76,6 +82,21 @@ public:
 
     soci::session& sql() const { return *db_->sessions_[index_]; }
     DatabaseKind kind() const { return db_->kind(); }
+
+    /// The prepared query object of type T kept with this session, made by
+    /// `make(sql())` on first use. The hot queries prepare once per session
+    /// instead of once per call.
+    template <typename T>
+    T& prepared() const {
+        auto& slot = db_->caches_[index_][std::type_index(typeid(T))];
+        if (!slot) slot = std::make_shared<T>(sql());
+        return *static_cast<T*>(slot.get());
+    }
+    /// Drops a prepared query (after a failure left it in an unknown state).
+    template <typename T>
+    void forget() const {
+        db_->caches_[index_].erase(std::type_index(typeid(T)));
+    }
 
 private:
     Database* db_;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "database.h"
 #include "soci_includes.h"
 
 namespace appserver {
@@ -25,7 +26,7 @@ bool operatorHasBranch(soci::session& sql, const std::string& op, const std::str
 /// The operator works at the branch and may use the screen there.
 bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::string& branch, const std::string& screen);
 /// The work team of `user`: the user and every operator who shares a team with the user.
-bool inWorkTeam(soci::session& sql, const std::string& user, const std::string& op);
+bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op);
 /// The work team of `user`, ordered by name (then code).
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);
 
