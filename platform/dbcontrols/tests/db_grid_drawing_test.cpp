@@ -131,5 +131,24 @@ TEST_F(DrawingTest, an_inserted_row_is_drawn_with_its_unposted_values) {
     EXPECT_EQ(grid->cellDrawing(2, 0)->text, "T2");
 }
 
+TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothing_is_typed_into) {
+    load(2);
+    grid->setOptions(DBGrid::Options(DBGrid::Option::Titles) | DBGrid::Option::RowSelect | DBGrid::Option::Editing);
+    std::map<int, DBGrid::DrawState> rowZero;
+    grid->onDrawColumnCell = [&](DBGrid&, platform::Canvas&, const QRect& rect, int column, platform::DBGridColumn&,
+                                 DBGrid::DrawState state) {
+        if (rect.top() == grid->cellRect(0, 0).top()) rowZero[column] = state;
+    };
+    focusGrid();
+    grid->viewport()->repaint();
+    ASSERT_EQ(rowZero.size(), 5u);
+    for (const auto& [column, state] : rowZero) EXPECT_TRUE(state.testFlag(DBGrid::DrawFlag::Selected)) << column;
+    EXPECT_FALSE(grid->cellDrawing(1, 0)->background == grid->cellDrawing(0, 0)->background);
+    type("x");
+    press(Qt::Key_F2);
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(ds.state(), DataSetState::Browse);
+}
+
 }  // namespace
 }  // namespace dbtest
