@@ -1,6 +1,5 @@
 // Every Qt warning during a test fails that test, except the offscreen
-// platform's notices about itself and its environment, and one known
-// warning of the focus manager.
+// platform's notices about itself and its environment.
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -12,9 +11,7 @@ QtMessageHandler previousHandler = nullptr;
 
 bool expected(const QString& message) {
     return message.contains(QStringLiteral("does not support propagateSizeHints")) ||
-           message.contains(QStringLiteral("XDG_RUNTIME_DIR not set")) ||
-           // FocusManager::setOwnsTab asks for a unique connection to a lambda.
-           message.contains(QStringLiteral("unique connections require a pointer to member function"));
+           message.contains(QStringLiteral("XDG_RUNTIME_DIR not set"));
 }
 
 void failOnWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {

@@ -54,8 +54,10 @@ void FocusManager::setOnExit(QWidget* widget, Handler handler) {
 }
 
 void FocusManager::setOwnsTab(QWidget* widget, bool owns) {
+    // Connect once per widget: a lambda cannot be a unique connection.
+    if (!ownsTab_.contains(widget))
+        connect(widget, &QObject::destroyed, this, [this](QObject* gone) { ownsTab_.remove(gone); });
     ownsTab_[widget] = owns;
-    connect(widget, &QObject::destroyed, this, [this](QObject* gone) { ownsTab_.remove(gone); }, Qt::UniqueConnection);
 }
 
 void FocusManager::watchDestruction(QWidget* widget) {
