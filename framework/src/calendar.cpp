@@ -10,7 +10,9 @@ namespace framework {
 
 namespace {
 
-QDate toQDate(const dataset::DateTime& date) { return QDate(date.year, date.month, date.day); }
+QDate toQDate(const dataset::DateTime& date) {
+    return QDate(date.year, date.month, date.day);
+}
 
 dataset::DateTime fromQDate(const QDate& date) {
     if (!date.isValid()) return {};
@@ -44,7 +46,9 @@ void TNCalendar::SetDateElement(int element, int value) {
     asFrameworkError([&] { platform::DBCalendar::SetDateElement(element, value); });
 }
 
-dataset::DateTime TNCalendar::CalendarDate() const { return fromQDate(date()); }
+dataset::DateTime TNCalendar::CalendarDate() const {
+    return fromQDate(date());
+}
 
 void TNCalendar::SetCalendarDate(const dataset::DateTime& value) {
     const QDate day = toQDate(value);
@@ -85,7 +89,9 @@ void TNCalendar::SetToday(const dataset::DateTime& value) {
     setToday(day);
 }
 
-dataset::DateTime TNCalendar::Today() const { return fromQDate(today()); }
+dataset::DateTime TNCalendar::Today() const {
+    return fromQDate(today());
+}
 
 void TNCalendar::SetStartOfWeek(int day) {
     asFrameworkError([&] { setStartOfWeek(day); });

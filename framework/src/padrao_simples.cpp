@@ -41,14 +41,18 @@ struct ButtonSpec {
 // The x positions leave room between sbtVerificar and sbtImprimir for a
 // button of the screen's own.
 const ButtonSpec kButtons[] = {
-    {&TfrmPadraoSimples::sbtConfirmar, "sbtConfirmar", "Confirmar", QStyle::SP_DialogApplyButton, 4},
+    {&TfrmPadraoSimples::sbtConfirmar, "sbtConfirmar", "Confirmar", QStyle::SP_DialogApplyButton,
+     4},
     {&TfrmPadraoSimples::sbtCancelar, "sbtCancelar", "Cancelar", QStyle::SP_DialogCancelButton, 29},
     {&TfrmPadraoSimples::sbtIncluir, "sbtIncluir", "Incluir", QStyle::SP_FileIcon, 54},
-    {&TfrmPadraoSimples::sbtAlterar, "sbtAlterar", "Alterar", QStyle::SP_FileDialogDetailedView, 79},
+    {&TfrmPadraoSimples::sbtAlterar, "sbtAlterar", "Alterar", QStyle::SP_FileDialogDetailedView,
+     79},
     {&TfrmPadraoSimples::sbtExcluir, "sbtExcluir", "Excluir", QStyle::SP_TrashIcon, 104},
-    {&TfrmPadraoSimples::sbtProcurar, "sbtProcurar", "Procurar", QStyle::SP_FileDialogContentsView, 129},
+    {&TfrmPadraoSimples::sbtProcurar, "sbtProcurar", "Procurar", QStyle::SP_FileDialogContentsView,
+     129},
     {&TfrmPadraoSimples::sbtVerificar, "sbtVerificar", "Verificar", QStyle::SP_BrowserReload, 154},
-    {&TfrmPadraoSimples::sbtImprimir, "sbtImprimir", "Imprimir", QStyle::SP_FileDialogListView, 218},
+    {&TfrmPadraoSimples::sbtImprimir, "sbtImprimir", "Imprimir", QStyle::SP_FileDialogListView,
+     218},
     {&TfrmPadraoSimples::sbtAjuda, "sbtAjuda", "Ajuda", QStyle::SP_DialogHelpButton, 253},
     {&TfrmPadraoSimples::sbtFechar, "sbtFechar", "Fechar", QStyle::SP_DialogCloseButton, 288},
 };
@@ -98,7 +102,8 @@ void TfrmPadraoSimples::buildMenu() {
     mnuOperacao = mnuMenu->addMenu(QStringLiteral("&Operação"));
     mnuOperacao->setObjectName(QStringLiteral("mnuOperacao"));
     mnuListagem = addMenuAction(mnuOperacao, "mnuListagem", "&Listagem");
-    mnuConfigImpressora = addMenuAction(mnuOperacao, "mnuConfigImpressora", "&Configurar Impressora");
+    mnuConfigImpressora =
+        addMenuAction(mnuOperacao, "mnuConfigImpressora", "&Configurar Impressora");
 
     mnuManutencao = mnuMenu->addMenu(QStringLiteral("&Manutenção"));
     mnuManutencao->setObjectName(QStringLiteral("mnuManutencao"));
@@ -144,16 +149,18 @@ void TfrmPadraoSimples::buildToolbar() {
 
 void TfrmPadraoSimples::placeCodeLabel() {
     const QSize size = lblCodTela->sizeHint();
-    lblCodTela->setGeometry(panMenu->width() - size.width() - kCodeLabelMargin, (kMenuPanelHeight - size.height()) / 2,
-                            size.width(), size.height());
+    lblCodTela->setGeometry(panMenu->width() - size.width() - kCodeLabelMargin,
+                            (kMenuPanelHeight - size.height()) / 2, size.width(), size.height());
 }
 
 void TfrmPadraoSimples::wireHandlers() {
     const auto onClick = [this](TButtonFlat* button, void (TfrmPadraoSimples::*handler)()) {
-        connect(button, &QToolButton::clicked, this, platform::guarded([this, handler] { (this->*handler)(); }));
+        connect(button, &QToolButton::clicked, this,
+                platform::guarded([this, handler] { (this->*handler)(); }));
     };
     const auto onTrigger = [this](QAction* action, void (TfrmPadraoSimples::*handler)()) {
-        connect(action, &QAction::triggered, this, platform::guarded([this, handler] { (this->*handler)(); }));
+        connect(action, &QAction::triggered, this,
+                platform::guarded([this, handler] { (this->*handler)(); }));
     };
     onClick(sbtConfirmar, &TfrmPadraoSimples::sbtConfirmarClick);
     onClick(sbtCancelar, &TfrmPadraoSimples::sbtCancelarClick);
@@ -176,7 +183,9 @@ void TfrmPadraoSimples::wireHandlers() {
 
     // A state change happens inside a data-set operation; an error of the
     // handler is shown without breaking off that operation.
-    dtsPadrao.onStateChange = [this](dataset::DataSource&) { platform::dispatch([this] { dtsPadraoStateChange(); }); };
+    dtsPadrao.onStateChange = [this](dataset::DataSource&) {
+        platform::dispatch([this] { dtsPadraoStateChange(); });
+    };
 }
 
 void TfrmPadraoSimples::Create() {
@@ -185,7 +194,9 @@ void TfrmPadraoSimples::Create() {
     FormCreate();
 }
 
-QMdiSubWindow* TfrmPadraoSimples::subWindow() const { return TApplication::SubWindowOf(this); }
+QMdiSubWindow* TfrmPadraoSimples::subWindow() const {
+    return TApplication::SubWindowOf(this);
+}
 
 void TfrmPadraoSimples::watchSubWindow() {
     // The MDI window activates its widget while adopting it, before it
@@ -197,19 +208,23 @@ void TfrmPadraoSimples::watchSubWindow() {
     if (!window) return;
     connect(window, &QMdiSubWindow::windowStateChanged, this,
             platform::guarded([this](Qt::WindowStates before, Qt::WindowStates now) {
-                if (!before.testFlag(Qt::WindowActive) && now.testFlag(Qt::WindowActive)) FormActivate();
+                if (!before.testFlag(Qt::WindowActive) && now.testFlag(Qt::WindowActive))
+                    FormActivate();
             }));
 }
 
 bool TfrmPadraoSimples::event(QEvent* event) {
     switch (event->type()) {
-    case QEvent::ParentChange: watchSubWindow(); break;
-    case QEvent::WindowActivate:
-        // Inside an MDI area every widget of the main window hears the main
-        // window's activation; the form's own is its MDI window's.
-        if (isWindow()) platform::dispatch([this] { FormActivate(); });
-        break;
-    default: break;
+        case QEvent::ParentChange:
+            watchSubWindow();
+            break;
+        case QEvent::WindowActivate:
+            // Inside an MDI area every widget of the main window hears the main
+            // window's activation; the form's own is its MDI window's.
+            if (isWindow()) platform::dispatch([this] { FormActivate(); });
+            break;
+        default:
+            break;
     }
     return QWidget::event(event);
 }
@@ -245,23 +260,25 @@ void TfrmPadraoSimples::closeEvent(QCloseEvent* event) {
 
     QMdiSubWindow* window = subWindow();
     switch (action) {
-    case CloseAction::None: event->ignore(); break;
-    case CloseAction::Hide:
-        if (window) {
+        case CloseAction::None:
             event->ignore();
-            window->hide();
-        } else {
+            break;
+        case CloseAction::Hide:
+            if (window) {
+                event->ignore();
+                window->hide();
+            } else {
+                event->accept();
+            }
+            break;
+        case CloseAction::Minimize:
+            event->ignore();
+            TApplication::SetWindowState(this, FormWindowState::Minimized);
+            break;
+        case CloseAction::Free:
             event->accept();
-        }
-        break;
-    case CloseAction::Minimize:
-        event->ignore();
-        TApplication::SetWindowState(this, FormWindowState::Minimized);
-        break;
-    case CloseAction::Free:
-        event->accept();
-        release();
-        break;
+            release();
+            break;
     }
 }
 
@@ -282,19 +299,25 @@ void TfrmPadraoSimples::BeforeDestruction() {
 
 // --- Base handlers -------------------------------------------------------------
 
-void TfrmPadraoSimples::FormCreate() { dtsPadraoStateChange(); }
+void TfrmPadraoSimples::FormCreate() {
+    dtsPadraoStateChange();
+}
 
 void TfrmPadraoSimples::FormActivate() {}
 
-void TfrmPadraoSimples::FormClose(CloseAction& action) { action = CloseAction::Free; }
+void TfrmPadraoSimples::FormClose(CloseAction& action) {
+    action = CloseAction::Free;
+}
 
-void TfrmPadraoSimples::FormDestroy() { dtsPadrao.onStateChange = nullptr; }
+void TfrmPadraoSimples::FormDestroy() {
+    dtsPadrao.onStateChange = nullptr;
+}
 
-void TfrmPadraoSimples::setCommandsEnabled(bool incluir, bool alterar, bool excluir, bool procurar, bool verificar,
-                                           bool confirmar, bool cancelar) {
+void TfrmPadraoSimples::setCommandsEnabled(bool incluir, bool alterar, bool excluir, bool procurar,
+                                           bool verificar, bool confirmar, bool cancelar) {
     const std::pair<TButtonFlat*, QAction*> pairs[] = {
-        {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},     {sbtExcluir, mnuExcluir},
-        {sbtProcurar, mnuProcurar},   {sbtVerificar, mnuVerificar}, {sbtConfirmar, mnuConfirmar},
+        {sbtIncluir, mnuIncluir},   {sbtAlterar, mnuAlterar},     {sbtExcluir, mnuExcluir},
+        {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar}, {sbtConfirmar, mnuConfirmar},
         {sbtCancelar, mnuCancelar},
     };
     const bool states[] = {incluir, alterar, excluir, procurar, verificar, confirmar, cancelar};
@@ -307,14 +330,18 @@ void TfrmPadraoSimples::setCommandsEnabled(bool incluir, bool alterar, bool excl
 void TfrmPadraoSimples::dtsPadraoStateChange() {
     const dataset::DataSetState state = dtsPadrao.state();
     switch (state) {
-    case dataset::DataSetState::Browse: {
-        const bool hasRows = !dtsPadrao.dataSet()->isEmpty();
-        setCommandsEnabled(true, hasRows, hasRows, hasRows, true, false, false);
-        break;
-    }
-    case dataset::DataSetState::Edit:
-    case dataset::DataSetState::Insert: setCommandsEnabled(false, false, false, false, false, true, true); break;
-    case dataset::DataSetState::Inactive: setCommandsEnabled(false, false, false, false, false, false, false); break;
+        case dataset::DataSetState::Browse: {
+            const bool hasRows = !dtsPadrao.dataSet()->isEmpty();
+            setCommandsEnabled(true, hasRows, hasRows, hasRows, true, false, false);
+            break;
+        }
+        case dataset::DataSetState::Edit:
+        case dataset::DataSetState::Insert:
+            setCommandsEnabled(false, false, false, false, false, true, true);
+            break;
+        case dataset::DataSetState::Inactive:
+            setCommandsEnabled(false, false, false, false, false, false, false);
+            break;
     }
 }
 
@@ -326,22 +353,31 @@ dataset::DataSet& TfrmPadraoSimples::dataSetOrFail(const QString& what) const {
     return *ds;
 }
 
-void TfrmPadraoSimples::sbtIncluirClick() { dataSetOrFail(QStringLiteral("incluir")).append(); }
+void TfrmPadraoSimples::sbtIncluirClick() {
+    dataSetOrFail(QStringLiteral("incluir")).append();
+}
 
-void TfrmPadraoSimples::sbtAlterarClick() { dataSetOrFail(QStringLiteral("alterar")).edit(); }
+void TfrmPadraoSimples::sbtAlterarClick() {
+    dataSetOrFail(QStringLiteral("alterar")).edit();
+}
 
 void TfrmPadraoSimples::sbtExcluirClick() {
     dataset::DataSet& ds = dataSetOrFail(QStringLiteral("excluir"));
     if (ds.isEmpty()) return;
-    const QString question =
-        msgPadrao.Contains(QStringLiteral("Excl")) ? msgPadrao.Msg(QStringLiteral("Excl")) : QStringLiteral("Confirma exclusão?");
+    const QString question = msgPadrao.Contains(QStringLiteral("Excl"))
+                                 ? msgPadrao.Msg(QStringLiteral("Excl"))
+                                 : QStringLiteral("Confirma exclusão?");
     if (!platform::dialogs().confirm(question)) return;
     ds.deleteRecord();
 }
 
-void TfrmPadraoSimples::sbtConfirmarClick() { dataSetOrFail(QStringLiteral("confirmar")).post(); }
+void TfrmPadraoSimples::sbtConfirmarClick() {
+    dataSetOrFail(QStringLiteral("confirmar")).post();
+}
 
-void TfrmPadraoSimples::sbtCancelarClick() { dataSetOrFail(QStringLiteral("cancelar")).cancel(); }
+void TfrmPadraoSimples::sbtCancelarClick() {
+    dataSetOrFail(QStringLiteral("cancelar")).cancel();
+}
 
 void TfrmPadraoSimples::sbtVerificarClick() {}
 
@@ -351,6 +387,8 @@ void TfrmPadraoSimples::sbtImprimirClick() {}
 
 void TfrmPadraoSimples::sbtAjudaClick() {}
 
-void TfrmPadraoSimples::sbtFecharClick() { Close(); }
+void TfrmPadraoSimples::sbtFecharClick() {
+    Close();
+}
 
 }  // namespace framework

@@ -9,7 +9,9 @@ namespace framework {
 
 namespace {
 
-QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 platform::PickList buildPickList(dataset::DataSet& ds, const QString& title, bool allFields) {
     platform::PickList list;
@@ -34,15 +36,19 @@ platform::PickList buildPickList(dataset::DataSet& ds, const QString& title, boo
 
 }  // namespace
 
-QString PesquisarEmptyText() { return QStringLiteral("Não há registros para pesquisar."); }
+QString PesquisarEmptyText() {
+    return QStringLiteral("Não há registros para pesquisar.");
+}
 
-bool Pesquisar(dataset::DataSource* source, const QString& title, bool allFields, bool emptyAsError) {
+bool Pesquisar(dataset::DataSource* source, const QString& title, bool allFields,
+               bool emptyAsError) {
     const qsizetype bar = title.indexOf(QLatin1Char('|'));
     const QString dialogTitle = bar < 0 ? title : title.left(bar);
     const QString emptyText = bar < 0 ? PesquisarEmptyText() : title.mid(bar + 1);
 
     // A disabled source shows its data set as closed, as it does to controls.
-    dataset::DataSet* ds = source && source->state() != dataset::DataSetState::Inactive ? source->dataSet() : nullptr;
+    dataset::DataSet* ds =
+        source && source->state() != dataset::DataSetState::Inactive ? source->dataSet() : nullptr;
     if (ds) ds->checkBrowseMode();
     if (!ds || ds->isEmpty()) {
         if (emptyAsError) {
@@ -57,7 +63,9 @@ bool Pesquisar(dataset::DataSource* source, const QString& title, bool allFields
     const std::optional<int> picked = platform::dialogs().pick(list);
     if (!picked) return false;
     if (*picked < 0 || static_cast<std::size_t>(*picked) >= list.rows.size()) {
-        throw Error(QStringLiteral("A pesquisa \"%1\" devolveu a linha %2, que não existe.").arg(dialogTitle).arg(*picked + 1));
+        throw Error(QStringLiteral("A pesquisa \"%1\" devolveu a linha %2, que não existe.")
+                        .arg(dialogTitle)
+                        .arg(*picked + 1));
     }
     ds->setRecNo(*picked + 1);
     return true;

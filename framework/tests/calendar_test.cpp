@@ -104,7 +104,8 @@ TEST(TNCalendar, UserClickRaisesChangeAndErrorsAreShownNotThrown) {
     QTest::mouseClick(&calendar, Qt::LeftButton, {}, day20.center());
 
     EXPECT_EQ(calendar.CalendarDate(), DateTime::date(2003, 7, 20));
-    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Dia recusado.")});
+    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Error),
+              QStringList{QStringLiteral("Dia recusado.")});
 
     // Suspended, a click chooses the day silently.
     calendar.SuspendChange();
@@ -146,7 +147,8 @@ TEST(TDBCalendar, MarksTheDaysOfTheBoundDateFieldAndKeepsHolidayColourAndWeekSta
     calendar.SetCalendarDate(DateTime::date(2003, 7, 1));
     EXPECT_EQ(calendar.DataSource(), &dtsDatas);
 
-    cdsDatas.load({cdsDatas.fieldDefs(), {{DateTime{2003, 7, 3, 8, 0, 0}}, {DateTime::date(2003, 7, 14)}}});
+    cdsDatas.load(
+        {cdsDatas.fieldDefs(), {{DateTime{2003, 7, 3, 8, 0, 0}}, {DateTime::date(2003, 7, 14)}}});
     EXPECT_TRUE(calendar.IsMarked(DateTime::date(2003, 7, 3)));
     EXPECT_TRUE(calendar.IsMarked(DateTime::date(2003, 7, 14)));
     EXPECT_FALSE(calendar.IsMarked(DateTime::date(2003, 7, 4)));

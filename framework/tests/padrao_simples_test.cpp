@@ -78,14 +78,14 @@ struct Commands {
 };
 
 Commands buttons(const TestScreen& f) {
-    return {f.sbtIncluir->isEnabled(),   f.sbtAlterar->isEnabled(),   f.sbtExcluir->isEnabled(),
-            f.sbtProcurar->isEnabled(),  f.sbtVerificar->isEnabled(), f.sbtConfirmar->isEnabled(),
+    return {f.sbtIncluir->isEnabled(),  f.sbtAlterar->isEnabled(),   f.sbtExcluir->isEnabled(),
+            f.sbtProcurar->isEnabled(), f.sbtVerificar->isEnabled(), f.sbtConfirmar->isEnabled(),
             f.sbtCancelar->isEnabled()};
 }
 
 Commands menu(const TestScreen& f) {
-    return {f.mnuIncluir->isEnabled(),   f.mnuAlterar->isEnabled(),   f.mnuExcluir->isEnabled(),
-            f.mnuProcurar->isEnabled(),  f.mnuVerificar->isEnabled(), f.mnuConfirmar->isEnabled(),
+    return {f.mnuIncluir->isEnabled(),  f.mnuAlterar->isEnabled(),   f.mnuExcluir->isEnabled(),
+            f.mnuProcurar->isEnabled(), f.mnuVerificar->isEnabled(), f.mnuConfirmar->isEnabled(),
             f.mnuCancelar->isEnabled()};
 }
 
@@ -105,8 +105,9 @@ protected:
 
 TEST_F(TfrmPadraoSimplesTest, InheritedControlsAreFoundByNameWithTheirStartState) {
     TestScreen f;
-    for (const char* name : {"sbtConfirmar", "sbtCancelar", "sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtProcurar",
-                             "sbtVerificar", "sbtImprimir", "sbtAjuda", "sbtFechar"}) {
+    for (const char* name :
+         {"sbtConfirmar", "sbtCancelar", "sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtProcurar",
+          "sbtVerificar", "sbtImprimir", "sbtAjuda", "sbtFechar"}) {
         auto* button = f.findChild<framework::TButtonFlat*>(QString::fromLatin1(name));
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(button->parentWidget(), f.panMenu) << name;
@@ -114,8 +115,9 @@ TEST_F(TfrmPadraoSimplesTest, InheritedControlsAreFoundByNameWithTheirStartState
         const bool alwaysOn = std::string(name) == "sbtAjuda" || std::string(name) == "sbtFechar";
         EXPECT_EQ(button->isEnabled(), alwaysOn) << name;
     }
-    for (const char* name : {"mnuListagem", "mnuConfigImpressora", "mnuIncluir", "mnuAlterar", "mnuExcluir",
-                             "mnuProcurar", "mnuVerificar", "mnuCancelar", "mnuConfirmar"}) {
+    for (const char* name :
+         {"mnuListagem", "mnuConfigImpressora", "mnuIncluir", "mnuAlterar", "mnuExcluir",
+          "mnuProcurar", "mnuVerificar", "mnuCancelar", "mnuConfirmar"}) {
         auto* action = f.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_FALSE(action->isEnabled()) << name;
@@ -202,8 +204,9 @@ TEST_F(TfrmPadraoSimplesTest, ToolbarButtonsInsertConfirmCancelAndDeleteRows) {
     QTest::mouseClick(f.sbtExcluir, Qt::LeftButton);
     EXPECT_EQ(f.cds.recordCount(), 2);
     EXPECT_EQ(f.cds.fieldByName("CODIGO").asString(), "B");
-    EXPECT_EQ(dialogs.texts(Kind::Confirmation),
-              (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?")}));
+    EXPECT_EQ(
+        dialogs.texts(Kind::Confirmation),
+        (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("Confirma exclusão?")}));
 
     // The screen's own "Excl" text is asked when its table has one.
     f.msgPadrao.Add(QStringLiteral("Excl"), QStringLiteral("Excluir o registro?"));
@@ -221,7 +224,8 @@ TEST_F(TfrmPadraoSimplesTest, CommandWithoutOpenDataShowsAnErrorAndNothingEscape
     // Disabled buttons ignore clicks; the menu action can still be run by code.
     f.mnuIncluir->setEnabled(true);
     f.mnuIncluir->trigger();
-    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList{QStringLiteral("Não há dados abertos para incluir.")});
+    EXPECT_EQ(dialogs.texts(Kind::Error),
+              QStringList{QStringLiteral("Não há dados abertos para incluir.")});
     EXPECT_EQ(f.cds.state(), dataset::DataSetState::Inactive);
 }
 
@@ -256,7 +260,8 @@ protected:
 TEST_F(MdiTest, ActivationOfTheMdiWindowRaisesFormActivate) {
     TestScreen* first = open("first");
     TestScreen* second = open("second");
-    EXPECT_EQ(g_log, (std::vector<std::string>{"create", "activate first", "create", "activate second"}));
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"create", "activate first", "create", "activate second"}));
 
     g_log.clear();
     area->setActiveSubWindow(first->subWindow());

@@ -97,16 +97,19 @@ TEST(Pesquisar, EmptyListShowsTheTextAfterTheBarInsteadOfAList) {
     platform::ScopedDialogService installed(dialogs);
     OperatorList list;
     list.load({});
-    const QString text = QStringLiteral("Não há atividades cadastradas para o operador Ana na tarefa 0000000012.");
+    const QString text =
+        QStringLiteral("Não há atividades cadastradas para o operador Ana na tarefa 0000000012.");
 
-    EXPECT_FALSE(framework::Pesquisar(&list.source, QStringLiteral("Atividade|") + text, false, true));
+    EXPECT_FALSE(
+        framework::Pesquisar(&list.source, QStringLiteral("Atividade|") + text, false, true));
     EXPECT_TRUE(dialogs.lists.empty());
     EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Error), QStringList{text});
 
     // As information when asked, and with the default text without a bar.
     dialogs.clear();
     EXPECT_FALSE(framework::Pesquisar(&list.source, QStringLiteral("Atividade"), false, false));
-    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Information), QStringList{framework::PesquisarEmptyText()});
+    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Information),
+              QStringList{framework::PesquisarEmptyText()});
 
     // A closed data set and a missing source are empty lists too.
     dialogs.clear();
@@ -152,7 +155,8 @@ struct SearchForm {
         button->SetAssociate(code);
         button->SetDataSource(&list.source);
         button->SetTitle(QStringLiteral("Operador"));
-        button->SetEmptyError(QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
+        button->SetEmptyError(
+            QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
         focus.setOnExit(other, [this] { events.push_back("exit other"); });
         focus.setOnEnter(code, [this] { events.push_back("enter code"); });
         form.show();
@@ -180,8 +184,10 @@ TEST(TBtnPesquisa, ClickRaisesBeforeThenListThenAfterThenFocusesTheAssociate) {
 
     QTest::mouseClick(f.button, Qt::LeftButton);
 
-    EXPECT_EQ(f.events, (std::vector<std::string>{"before", "after 000002", "exit other", "enter code"}));
-    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Pick), QStringList{QStringLiteral("Operador")});
+    EXPECT_EQ(f.events,
+              (std::vector<std::string>{"before", "after 000002", "exit other", "enter code"}));
+    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Pick),
+              QStringList{QStringLiteral("Operador")});
     EXPECT_EQ(f.code->text(), QStringLiteral("000002"));
     EXPECT_EQ(QApplication::focusWidget(), f.code);
 }
@@ -198,7 +204,8 @@ TEST(TBtnPesquisa, EmptyListShowsEmptyErrorAndNoListNoAfter) {
     QTest::mouseClick(f.button, Qt::LeftButton);
 
     EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Error),
-              QStringList{QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário.")});
+              QStringList{QStringLiteral(
+                  "Não há operador cadastrado para equipe de trabalho do usuário.")});
     EXPECT_TRUE(dialogs.lists.empty());
     EXPECT_FALSE(after);
 }
@@ -217,7 +224,8 @@ TEST(TBtnPesquisa, FailureOrRefusalBeforeTheListEndsTheSearch) {
         throw framework::ServerCallError(QStringLiteral("Servidor fora do ar"));
     };
     QTest::mouseClick(f.button, Qt::LeftButton);
-    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Servidor fora do ar")});
+    EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Error),
+              QStringList{QStringLiteral("Servidor fora do ar")});
 
     // The handler may decline quietly.
     f.button->OnBeforePesq = [](framework::TBtnPesquisa&, bool& proceed) { proceed = false; };

@@ -125,8 +125,11 @@ public:
     virtual void FormCreate();
     /// Base: nothing.
     virtual void FormActivate();
-    /// Base: chooses CloseAction::Free, so a closed screen is destroyed and
-    /// the next opening builds a fresh one.
+    /// `action` comes in as the platform's default (Minimize for a form in
+    /// an MDI window, Hide otherwise). Base: chooses CloseAction::Free, so a
+    /// closed screen is destroyed (FormDestroy runs at once, the form and
+    /// its MDI window are deleted later) and the next opening builds a
+    /// fresh one.
     virtual void FormClose(CloseAction& action);
     /// Base: stops dtsPadrao's state event reaching the form, so nothing
     /// runs on a form being torn down.
