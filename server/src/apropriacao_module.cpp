@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 
 #include "answer_fields.h"
 #include "api_error.h"
@@ -39,9 +40,34 @@ void CallContext::requireWorkTeam(const std::string& op) const {
 
 namespace {
 
-DataPacket packet(const std::vector<dataset::FieldDef>& fields) { return DataPacket{fields, {}}; }
+/// An answer under construction: the rows, with the field list it is sent with.
+struct Answer {
+    const std::vector<dataset::FieldDef>* fields;
+    std::vector<dataset::Row> rows;
+};
 
-json answer(const DataPacket& p) { return dataset::toJson(p); }
+Answer packet(const std::vector<dataset::FieldDef>& fields) { return Answer{&fields, {}}; }
+
+/// The field list in wire form, encoded once per answer kind: it is the same in every answer.
+const std::string& encodedFields(const std::vector<dataset::FieldDef>& fields) {
+    static std::mutex mutex;
+    static std::map<const std::vector<dataset::FieldDef>*, std::string> cache;
+    std::lock_guard lock(mutex);
+    auto& text = cache[&fields];
+    if (text.empty()) text = dataset::toJson(DataPacket{fields, {}})["fields"].dump();
+    return text;
+}
+
+std::string answer(const Answer& a) {
+    json rows = json::array();
+    for (const dataset::Row& row : a.rows) {
+        json r = json::array();
+        for (const Value& v : row) r.push_back(dataset::valueToJson(v));
+        rows.push_back(std::move(r));
+    }
+    return "{\"fields\":" + encodedFields(*a.fields) + ",\"rows\":" +
+           rows.dump(-1, ' ', false, json::error_handler_t::replace) + "}";
+}
 
 int parseYear(const std::string& text) {
     if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos || text == "0000")
@@ -55,34 +81,34 @@ int parseTimeArg(const std::string& text, const char* method) {
     return *seconds;
 }
 
-using Handler = std::function<json(const CallContext&, const CallArgs&)>;
+using Handler = std::function<std::string(const CallContext&, const CallArgs&)>;
 
-json getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
+std::string getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(2);
     const std::string& branch = a.text(0, "filial");
     const std::string& user = a.text(1, "usuário");
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
-    DataPacket p = packet(fields::ctrlAcesso());
+    Answer p = packet(fields::ctrlAcesso());
     if (operatorMayUseScreen(ctx.sql(), user, branch, ApropriacaoModule::kScreenCode)) p.rows.push_back({Value(user)});
     return answer(p);
 }
 
-json getHoraServidor(const CallContext& ctx, const CallArgs& a) {
+std::string getHoraServidor(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(0);
-    DataPacket p = packet(fields::horaServidor());
+    Answer p = packet(fields::horaServidor());
     p.rows.push_back({Value(ctx.now)});
     return answer(p);
 }
 
-json getOperEquip(const CallContext& ctx, const CallArgs& a) {
+std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& user = a.text(0, "usuário");
     const std::string& code = a.text(1, "código");
     const std::string& kind = a.text(2, "tipo");
     ctx.requireSessionUser(user);
     if (kind != "T" && !kind.empty()) throw badRequest(fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
-    DataPacket p = packet(fields::operEquip());
+    Answer p = packet(fields::operEquip());
     auto add = [&](const std::string& c, const std::string& name) {
         // The list shows at most 40 characters of a name.
         p.rows.push_back({Value(c), Value(dataset::utf8Length(name) <= 40 ? name : name.substr(0, 40))});
@@ -96,14 +122,14 @@ json getOperEquip(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-json getAtividades(const CallContext& ctx, const CallArgs& a) {
+std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& op = a.text(0, "operador");
     const std::string& branch = a.text(1, "filial");
     const DateTime day = a.date(2, "dia");
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::atividades());
+    Answer p = packet(fields::atividades());
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
         const Presence presence = Presence::fromPunches(punchesOfDay(ctx.db, op, day));
@@ -113,14 +139,14 @@ json getAtividades(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-json getTotApro(const CallContext& ctx, const CallArgs& a) {
+std::string getTotApro(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& op = a.text(0, "operador");
     const std::string& branch = a.text(1, "filial");
     const DateTime day = a.date(2, "dia");
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::totApro());
+    Answer p = packet(fields::totApro());
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
         std::int64_t total = 0;
@@ -131,36 +157,36 @@ json getTotApro(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-json getPonto(const CallContext& ctx, const CallArgs& a) {
+std::string getPonto(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(2);
     const std::string& op = a.text(0, "operador");
     const DateTime day = a.date(1, "dia");
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::ponto());
+    Answer p = packet(fields::ponto());
     for (const PunchRecord& r : punchesOfDay(ctx.db, op, day))
         p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event), Value(r.day), Value(r.origin)});
     return answer(p);
 }
 
-json getTotPontoReal(const CallContext& ctx, const CallArgs& a) {
+std::string getTotPontoReal(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(2);
     const std::string& op = a.text(0, "operador");
     const DateTime day = a.date(1, "dia");
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::totPontoReal());
+    Answer p = packet(fields::totPontoReal());
     if (auto total = Presence::fromPunches(punchesOfDay(ctx.db, op, day)).totalSeconds())
         p.rows.push_back({Value(formatDuration(*total))});
     return answer(p);
 }
 
-json getDatas(const CallContext& ctx, const CallArgs& a) {
+std::string getDatas(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& op = a.text(0, "operador");
     const std::string& branch = a.text(1, "filial");
     const int year = parseYear(a.text(2, "ano"));
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::datas());
+    Answer p = packet(fields::datas());
     for (const DateTime& d : daysWithAppropriations(ctx.sql(), op, branch, year)) p.rows.push_back({Value(d)});
     return answer(p);
 }
@@ -169,40 +195,40 @@ dataset::Row taskRow(const TaskRecord& t) {
     return {Value(t.task), Value(t.description), Value(t.project), Value(t.baseline), Value(t.processCode), Value(t.processName)};
 }
 
-json getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
+std::string getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(1);
     const std::string& branch = a.text(0, "filial");
     ctx.requireSessionBranch(branch);
-    DataPacket p = packet(fields::pesqTarefa());
+    Answer p = packet(fields::pesqTarefa());
     for (const TaskRecord& t : tasksOfBranch(ctx.sql(), branch)) p.rows.push_back(taskRow(t));
     return answer(p);
 }
 
-json getVdTarefa(const CallContext& ctx, const CallArgs& a) {
+std::string getVdTarefa(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(2);
     const std::string& branch = a.text(0, "filial");
     const std::string& task = a.text(1, "tarefa");
     ctx.requireSessionBranch(branch);
-    DataPacket p = packet(fields::vdTarefa());
+    Answer p = packet(fields::vdTarefa());
     if (auto t = findTask(ctx.sql(), branch, task)) p.rows.push_back(taskRow(*t));
     return answer(p);
 }
 
-json getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
+std::string getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& branch = a.text(0, "filial");
     const std::string& task = a.text(1, "tarefa");
     const std::string& user = a.text(2, "usuário");
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
-    DataPacket p = packet(fields::pesqAtiv());
+    Answer p = packet(fields::pesqAtiv());
     for (const ActivityRecord& v : activitiesOpenTo(ctx.sql(), branch, task, user))
         p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName), Value(v.situation),
                           Value(v.workItemCode), Value(v.workItemName)});
     return answer(p);
 }
 
-json getVdAtiv(const CallContext& ctx, const CallArgs& a) {
+std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(4);
     const std::string& branch = a.text(0, "filial");
     const std::string& task = a.text(1, "tarefa");
@@ -210,13 +236,13 @@ json getVdAtiv(const CallContext& ctx, const CallArgs& a) {
     const std::string& activity = a.text(3, "atividade");
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::vdAtiv());
+    Answer p = packet(fields::vdAtiv());
     if (auto v = findActivity(ctx.sql(), branch, task, activity); v && activityOpenTo(ctx.sql(), branch, task, activity, op))
         p.rows.push_back({Value(v->responsible), Value(v->processName)});
     return answer(p);
 }
 
-json getApropria(const CallContext& ctx, const CallArgs& a) {
+std::string getApropria(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(5);
     const std::string& op = a.text(0, "operador");
     const std::string& branch = a.text(1, "filial");
@@ -225,19 +251,19 @@ json getApropria(const CallContext& ctx, const CallArgs& a) {
     const int end = parseTimeArg(a.text(4, "término"), "getApropria");
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    DataPacket p = packet(fields::apropria());
+    Answer p = packet(fields::apropria());
     for (const auto& r : clashingAppropriations(ctx.db, op, branch, day.addSeconds(start), day.addSeconds(end), 0))
         p.rows.push_back(apropriaRow(r));
     return answer(p);
 }
 
-json setAtividades(const CallContext& ctx, const CallArgs& a) {
+std::string setAtividades(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(1);
     applyAppropriationChanges(ctx, a.delta(0, "pacote de alterações"));
-    return nullptr;
+    return "null";
 }
 
-json getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
+std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
     const std::string& branch = a.text(0, "filial");
     const std::string& task = a.text(1, "tarefa");
@@ -245,7 +271,7 @@ json getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     if (!findActivity(ctx.sql(), branch, task, activity)) throw invalid("Atividade não cadastrada.");
     markActivityStarted(ctx.sql(), branch, task, activity);
-    return nullptr;
+    return "null";
 }
 
 /// Method names compare without regard to letter case, as the remote module's always did.
@@ -268,13 +294,18 @@ const std::map<std::string, Handler, CaseInsensitiveLess>& methods() {
 
 }  // namespace
 
-json ApropriacaoModule::call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args) {
+std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args) {
     auto it = methods().find(method);
     if (it == methods().end())
         throw ApiError(ErrorCode::NotFound, fmt::format("Método \"{}\" não existe em {}", method, kServerName));
     CallArgs callArgs(it->first, std::move(args));
     auto lease = db_.acquire();
     const CallContext ctx{session, lease, clock_.now()};
+    const bool writes = it->first == "SetAtividades" || it->first == "GetUpdateAtiv";
+    if (writes || lease.kind() != DatabaseKind::Sqlite) return it->second(ctx, callArgs);
+    // One read transaction for the call's queries: SQLite then takes its
+    // shared lock once instead of once per query, and they see one snapshot.
+    ReadTransaction snapshot(lease);
     return it->second(ctx, callArgs);
 }
 

@@ -20,9 +20,9 @@ public:
 
     ApropriacaoModule(Database& db, const ServerClock& clock) : db_(db), clock_(clock) {}
 
-    /// Runs `method` for the session. Returns the answer packet in wire form,
-    /// or null for the methods that return no data. Throws ApiError.
-    nlohmann::json call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args);
+    /// Runs `method` for the session. Returns the answer packet in wire form
+    /// (JSON text), or "null" for the methods that return no data. Throws ApiError.
+    std::string call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args);
 
 private:
     Database& db_;

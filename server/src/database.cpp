@@ -120,6 +120,16 @@ WriteTransaction::~WriteTransaction() {
     }
 }
 
+ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) { lease_.sql() << "BEGIN"; }
+
+ReadTransaction::~ReadTransaction() {
+    try {
+        lease_.sql() << "COMMIT";
+    } catch (const std::exception& e) {
+        spdlog::error("Falha ao encerrar a transação de leitura: {}", e.what());
+    }
+}
+
 void WriteTransaction::lockName(const std::string& name) {
     if (lease_.kind() != DatabaseKind::Postgres) return;
     std::string key = name;

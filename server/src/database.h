@@ -124,4 +124,17 @@ private:
     bool open_ = true;
 };
 
+/// A read transaction on SQLite (BEGIN … COMMIT): the queries inside share
+/// one snapshot and one lock. Ends when destroyed.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(const Database::Lease& lease);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    const Database::Lease& lease_;
+};
+
 }  // namespace appserver

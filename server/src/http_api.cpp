@@ -200,8 +200,9 @@ void HttpApi::call(const httplib::Request& req, httplib::Response& res) {
         throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", server));
     auto args = body.find("args");
     std::vector<CallArg> callArgs = args == body.end() ? std::vector<CallArg>{} : parseCallArgs(*args);
-    json result = module_.call(session, method, std::move(callArgs));
-    sendJson(res, json{{"result", std::move(result)}});
+    const std::string result = module_.call(session, method, std::move(callArgs));
+    res.status = 200;
+    res.set_content("{\"result\":" + result + "}", kJson);
     spdlog::debug("{} por {}: {} µs", method, session.user,
                   std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
 }
