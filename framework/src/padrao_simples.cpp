@@ -392,3 +392,29 @@ void TfrmPadraoSimples::sbtFecharClick() {
 }
 
 }  // namespace framework
+
+namespace framework {
+
+void TfrmPadraoSimples::registerDataSet(const QString& name, dataset::DataSet* dataSet) {
+    for (auto& entry : dataSets_) {
+        if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {
+            entry.second = dataSet;
+            return;
+        }
+    }
+    dataSets_.emplace_back(name, dataSet);
+}
+
+dataset::DataSet* TfrmPadraoSimples::findDataSet(const QString& name) const {
+    for (const auto& entry : dataSets_)
+        if (entry.first.compare(name, Qt::CaseInsensitive) == 0) return entry.second;
+    return nullptr;
+}
+
+QStringList TfrmPadraoSimples::dataSetNames() const {
+    QStringList names;
+    for (const auto& entry : dataSets_) names << entry.first;
+    return names;
+}
+
+}  // namespace framework

@@ -345,3 +345,18 @@ TEST_F(MdiTest, DestroyingTheFormsOfTheApplicationRunsTheScreensFormDestroy) {
 }
 
 }  // namespace
+
+TEST(TfrmPadraoSimplesDataSets, RegisteredDataSetsAreFoundByNameWithoutRegardToCase) {
+    framework::TfrmPadraoSimples form;
+    dataset::DataSet first("cdsAtividades");
+    dataset::DataSet second("cdsPonto");
+    form.registerDataSet(QStringLiteral("cdsAtividades"), &first);
+    form.registerDataSet(QStringLiteral("cdsPonto"), &second);
+    EXPECT_EQ(form.findDataSet(QStringLiteral("CDSATIVIDADES")), &first);
+    EXPECT_EQ(form.findDataSet(QStringLiteral("cdsponto")), &second);
+    EXPECT_EQ(form.findDataSet(QStringLiteral("cdsDatas")), nullptr);
+    // Registering a name again replaces the entry instead of adding a second one.
+    form.registerDataSet(QStringLiteral("CdsPonto"), &first);
+    EXPECT_EQ(form.findDataSet(QStringLiteral("cdsPonto")), &first);
+    EXPECT_EQ(form.dataSetNames().size(), 2);
+}

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 #include "dataset/data_source.h"
 #include "framework/export.h"
@@ -120,6 +124,14 @@ public:
     /// The screen's keyed messages (the screen fills it).
     TMessages msgPadrao;
 
+    /// The screen's data sets by name ("cdsAtividades"), so that tools that
+    /// drive a screen from outside (scripted runs) can read them. The screen
+    /// registers the data sets it owns; names match without regard to case.
+    void registerDataSet(const QString& name, dataset::DataSet* dataSet);
+    /// nullptr when no data set of that name is registered.
+    dataset::DataSet* findDataSet(const QString& name) const;
+    QStringList dataSetNames() const;
+
     // --- Handlers -------------------------------------------------------------
     /// Base: sets the toolbar and menu for dtsPadrao's state.
     virtual void FormCreate();
@@ -192,6 +204,7 @@ private:
     void release();
 
     QWidget* clientArea_ = nullptr;
+    std::vector<std::pair<QString, dataset::DataSet*>> dataSets_;
     platform::FocusManager* focus_ = nullptr;
     QPointer<QMdiSubWindow> watchedWindow_;
     bool created_ = false;
