@@ -68,10 +68,14 @@ HostOptions parseHostOptions(const QStringList& arguments, const QProcessEnviron
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Entra, abre a tela, grava um PNG da janela principal e sai."),
                                         QStringLiteral("ARQUIVO"));
+    const QCommandLineOption script(QStringLiteral("script"),
+                                    QStringLiteral("Entra, executa o roteiro de cenário do arquivo contra a tela e "
+                                                   "sai com 0 se todas as expectativas valeram, 1 se não."),
+                                    QStringLiteral("ARQUIVO"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Arquivo de configuração (padrão: %1).").arg(defaultSettingsFile()),
                                       QStringLiteral("ARQUIVO"));
-    parser.addOptions({help, server, user, password, branch, modules, screenshot, settings});
+    parser.addOptions({help, server, user, password, branch, modules, screenshot, script, settings});
 
     if (!parser.parse(arguments)) throw usage(parser.errorText());
     if (parser.isSet(help)) throw HelpRequested(parser.helpText().toStdString());
@@ -107,6 +111,16 @@ HostOptions parseHostOptions(const QStringList& arguments, const QProcessEnviron
     }
     if (!options.screenshotFile.isEmpty() && !options.scripted) {
         throw usage(QStringLiteral("--screenshot entra sem perguntar: dê usuário e senha por opção ou ambiente."));
+    }
+    options.scriptFile = parser.value(script);
+    if (parser.isSet(script) && options.scriptFile.isEmpty()) {
+        throw usage(QStringLiteral("--script precisa do nome do arquivo."));
+    }
+    if (!options.scriptFile.isEmpty() && !options.screenshotFile.isEmpty()) {
+        throw usage(QStringLiteral("Use --script ou --screenshot, não os dois."));
+    }
+    if (!options.scriptFile.isEmpty() && !options.scripted) {
+        throw usage(QStringLiteral("--script entra sem perguntar: dê usuário e senha por opção ou ambiente."));
     }
     return options;
 }

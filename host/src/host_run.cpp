@@ -105,7 +105,8 @@ std::optional<QString> HostSession::takeScreenshot(std::chrono::milliseconds tim
     return std::nullopt;
 }
 
-int runHost(const QStringList& arguments, const QProcessEnvironment& environment, std::ostream& err) {
+int runHost(const QStringList& arguments, const QProcessEnvironment& environment, std::ostream& err,
+            const ScriptRunner& runScript) {
     HostOptions options;
     try {
         options = parseHostOptions(arguments, environment, QCoreApplication::applicationDirPath());
@@ -116,11 +117,15 @@ int runHost(const QStringList& arguments, const QProcessEnvironment& environment
         err << e.what() << "\n";
         return 2;
     }
+    if (!options.scriptFile.isEmpty() && !runScript) {
+        err << "Este programa não executa roteiros (--script).\n";
+        return 2;
+    }
 
     // Nothing may wait for a person in an unattended run.
     ConsoleDialogService console(err);
     platform::QtDialogService interactive;
-    const bool unattended = !options.screenshotFile.isEmpty();
+    const bool unattended = !options.screenshotFile.isEmpty() || !options.scriptFile.isEmpty();
     platform::ScopedDialogService dialogs(unattended ? static_cast<platform::DialogService&>(console) : interactive);
 
     HostSession session(options);
@@ -129,6 +134,8 @@ int runHost(const QStringList& arguments, const QProcessEnvironment& environment
         err << failure->toStdString() << "\n";
         return 1;
     }
+
+    if (!options.scriptFile.isEmpty()) return runScript(session, options.scriptFile, err);
 
     if (unattended) {
         if (const auto failure = session.takeScreenshot(kScreenshotTimeout)) {

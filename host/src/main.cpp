@@ -4,17 +4,19 @@
 #include <string_view>
 
 #include "host/host_run.h"
+#include "host/script/run_scenario_file.h"
 
 namespace {
 
-/// A screenshot run needs no screen: without one, draw off-screen.
+/// A screenshot or scenario run needs no screen: without one, draw off-screen.
 void useOffscreenWhenThereIsNoDisplay(int argc, char** argv) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         return;
     }
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]).starts_with("--screenshot")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        const std::string_view arg(argv[i]);
+        if (arg.starts_with("--screenshot") || arg.starts_with("--script")) qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 }
 
@@ -25,5 +27,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Apropriação"));
     QApplication::setOrganizationName(QStringLiteral("apropriacao"));
-    return host::runHost(QApplication::arguments(), QProcessEnvironment::systemEnvironment(), std::cerr);
+    return host::runHost(QApplication::arguments(), QProcessEnvironment::systemEnvironment(), std::cerr,
+                         host::script::runScenarioFile);
 }

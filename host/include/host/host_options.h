@@ -33,6 +33,9 @@ struct HostOptions {
     /// Non-empty: log in, open the screen, save a PNG of the main window
     /// here and quit.
     QString screenshotFile;
+    /// Non-empty: log in and run this scenario file against the screen
+    /// (see docs/scenarios.md), then quit with its result.
+    QString scriptFile;
     /// The ini file that remembers the last login (never the password).
     QString settingsFile;
 };
@@ -50,7 +53,7 @@ QString defaultModulesDir(const QString& executableDir);
 
 /// Builds the options from, in order of precedence, the command line
 /// (`--server HOST:PORT`, `--user`, `--password`, `--branch`, `--modules
-/// DIR`, `--screenshot FILE`, `--settings FILE`), the environment
+/// DIR`, `--screenshot FILE`, `--script FILE`, `--settings FILE`), the environment
 /// (APROP_SERVER, APROP_USER, APROP_PASSWORD, APROP_BRANCH) and the
 /// settings file (server, user and branch of the last login). `arguments`
 /// starts with the program name. Throws UsageError; `--help` throws

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -50,9 +51,15 @@ private:
     std::unique_ptr<MainWindow> mainWindow_;
 };
 
+/// Runs the scenario file of `--script` in a logged-in session; returns the
+/// exit code (0 every expectation held, 1 otherwise).
+using ScriptRunner = std::function<int(HostSession& session, const QString& file, std::ostream& err)>;
+
 /// The whole program after QApplication exists: returns the exit code
-/// (0 done, 1 login or screenshot failed, 2 bad options); messages for the
-/// console go to `err`.
-int runHost(const QStringList& arguments, const QProcessEnvironment& environment, std::ostream& err);
+/// (0 done, 1 login, screenshot or scenario failed, 2 bad options);
+/// messages for the console go to `err`. `runScript` carries out
+/// `--script` (the host without it refuses the option).
+int runHost(const QStringList& arguments, const QProcessEnvironment& environment, std::ostream& err,
+            const ScriptRunner& runScript = {});
 
 }  // namespace host
