@@ -323,6 +323,20 @@ int main(int argc, char** argv) {
             if (!res || res->status != 200) throw std::runtime_error("echo failed");
         });
         const Stats day1 = measure(o.calls, [&](int) { dayCall(client, rng); });
+        const Stats raw1 = measure(o.calls, [&](int) {
+            auto res = client.Post("/v1/call", auth, callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows))),
+                                   "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
+        });
+        const std::string clockBody = callBody("getHoraServidor", json::array());
+        const Stats tiny = measure(o.calls, [&](int) {
+            auto res = client.Post("/v1/call", auth, clockBody, "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("getHoraServidor failed");
+        });
+        std::printf("1 connection      getHoraServidor (the smallest call) median %7.1f µs\n", tiny.median);
+        const Stats decode = measure(o.calls, [&](int) { dataset::dataPacketFromJson(json::parse(answer)["result"]); });
+        std::printf("1 connection      getAtividades without decoding median %7.1f µs; decoding alone %7.1f µs\n",
+                    raw1.median, decode.median);
         std::printf("1 connection      getAtividades median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", day1.median,
                     day1.p99, day1.perSecond);
         std::printf("                  bare echo     median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", echo1.median,
