@@ -151,7 +151,16 @@ void typeText(const QString& text) {
     // Each character goes to the control focused at that moment: the first
     // one typed into a grid cell opens its editor, which takes the rest.
     for (const QChar c : text) {
-        QTest::keyClicks(requireFocus(), QString(c));
+        QWidget* focus = requireFocus();
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(focus, static_cast<char>(c.unicode()));
+        } else {
+            // Beyond ASCII QTest has no key of its own: send the character with
+            // the key code Qt gives Latin-1 letters (their capital's code).
+            const char16_t upper = c.toUpper().unicode();
+            const Qt::Key key = upper < 0x100 ? static_cast<Qt::Key>(upper) : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Click, focus, key, QString(c), Qt::NoModifier);
+        }
         settleEvents();
     }
 }
