@@ -40,6 +40,11 @@ void expectEqual(const QString& seen, const QString& wanted, const QString& what
     if (seen != wanted) throw StepFailure(QStringLiteral("%1 %2").arg(what, quoted(seen)));
 }
 
+/// `seen` is a count; the report reads "<seen> <what>".
+void expectCount(int seen, const QString& wanted, const QString& what) {
+    if (QString::number(seen) != wanted) throw StepFailure(QStringLiteral("%1 %2").arg(seen).arg(what));
+}
+
 void expectFlag(bool seen, const QString& wanted, const QString& what) {
     if (yesNo(seen) != wanted) throw StepFailure(QStringLiteral("%1: %2").arg(what, yesNo(seen)));
 }
@@ -208,10 +213,10 @@ void checkExpectation(const Command& c, RunContext& context) {
         return;
     }
     case Verb::ExpectRecno:
-        expectEqual(QString::number(findDataSet(host, arg(0)).recNo()), arg(1), QStringLiteral("record number"));
+        expectCount(findDataSet(host, arg(0)).recNo(), arg(1), QStringLiteral("(the current record number)"));
         return;
     case Verb::ExpectRows:
-        expectEqual(QString::number(findGrid(host, arg(0))->rowCount()), arg(1), QStringLiteral("rows:"));
+        expectCount(findGrid(host, arg(0))->rowCount(), arg(1), QStringLiteral("row(s)"));
         return;
     case Verb::ExpectCell:
     case Verb::ExpectColour:
@@ -257,8 +262,7 @@ void checkExpectation(const Command& c, RunContext& context) {
                    QStringLiteral("marked"));
         return;
     case Verb::ExpectCalls:
-        expectEqual(QString::number(framework::NetScript::callCount(arg(0).toStdString())), arg(1),
-                    QStringLiteral("calls:"));
+        expectCount(framework::NetScript::callCount(arg(0).toStdString()), arg(1), QStringLiteral("call(s)"));
         return;
     case Verb::ExpectWindowState:
         expectEqual(windowStateText(framework::TApplication::WindowState(&requireScreen(host))), arg(0),

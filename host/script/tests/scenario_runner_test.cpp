@@ -214,6 +214,9 @@ TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
     EXPECT_EQ(run("open\nexpect enabled btnNada yes\n"), 1);
     EXPECT_EQ(out.str(), "s.txt:2: expect enabled btnNada yes\n  saw: no control named btnNada is on the screen\n");
 
+    EXPECT_EQ(run("open\nexpect rows dbgItens 4\n"), 1);
+    EXPECT_EQ(out.str(), "s.txt:2: expect rows dbgItens 4\n  saw: 3 row(s)\n");
+
     EXPECT_EQ(run("open\nrow dbgItens 4\n"), 1);
     EXPECT_NE(out.str().find("dbgItens has 3 row(s), no row 4"), std::string::npos) << out.str();
 
