@@ -125,14 +125,14 @@ void TfrmPadraoSimples::buildToolbar() {
     panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     panMenu = panel;
 
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& entry : kButtons) {
         auto* button = new TButtonFlat(panMenu);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setToolTip(QString::fromUtf8(spec.hint));
-        button->setIcon(style()->standardIcon(spec.icon));
-        button->setGeometry(spec.x, kButtonTop, kButtonSize, kButtonSize);
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setToolTip(QString::fromUtf8(entry.hint));
+        button->setIcon(style()->standardIcon(entry.icon));
+        button->setGeometry(entry.x, kButtonTop, kButtonSize, kButtonSize);
         button->setEnabled(false);
-        this->*(spec.member) = button;
+        this->*(entry.member) = button;
     }
     sbtAjuda->setEnabled(true);
     sbtFechar->setEnabled(true);

@@ -46,14 +46,14 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_uni
                  {Button::Prior, QStyle::SP_MediaSeekBackward, "Anterior"},
                  {Button::Next, QStyle::SP_MediaSeekForward, "Próximo"},
                  {Button::Last, QStyle::SP_MediaSkipForward, "Último"}};
-    for (const auto& spec : specs) {
+    for (const auto& entry : specs) {
         auto* b = new QToolButton(this);
-        b->setIcon(style()->standardIcon(spec.icon));
-        b->setToolTip(QString::fromUtf8(spec.hint));
+        b->setIcon(style()->standardIcon(entry.icon));
+        b->setToolTip(QString::fromUtf8(entry.hint));
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRaise(true);
         layout->addWidget(b);
-        const Button which = spec.which;
+        const Button which = entry.which;
         connect(b, &QToolButton::clicked, this, [this, which] { click(which); });
         buttons_[static_cast<std::size_t>(slot(which))] = b;
     }
