@@ -15,8 +15,8 @@ void report(std::ostream& out, const Scenario& scenario, const Command& command,
         << "  saw: " << seen.toStdString() << "\n";
 }
 
-/// What is left at the end that the scenario did not account for: worth a
-/// note, though the language does not make it a failure.
+/// What the scenario did not account for: worth a note at the end of a run
+/// (the language does not make it a failure), and a clue after a failure.
 void noteLeftovers(std::ostream& out, ScenarioDialogService& dialogs) {
     while (const auto message = dialogs.takeMessage()) {
         out << "note: " << kindName(message->kind).toStdString() << " not expected: \""
@@ -40,9 +40,11 @@ int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream
             }
         } catch (const StepFailure& failure) {
             report(out, scenario, command, failure.seen());
+            noteLeftovers(out, dialogs);
             return 1;
         } catch (const std::exception& e) {
             report(out, scenario, command, QStringLiteral("an error: %1").arg(QString::fromUtf8(e.what())));
+            noteLeftovers(out, dialogs);
             return 1;
         }
     }

@@ -195,6 +195,12 @@ TEST_F(ScenarioRunnerTest, MessagesAreExpectedOldestFirstAndOnlyOnce) {
     EXPECT_EQ(run("open\nclick btnErro\nexpect no message\n"), 1);
     EXPECT_NE(out.str().find("saw: the error \"Item \"\"A\"\" não cadastrado.\""), std::string::npos) << out.str();
 
+    // After a failure, the messages not yet expected are listed as clues.
+    EXPECT_EQ(run("open\nclick btnErro\nexpect text lblAviso \"Feito\"\n"), 1);
+    EXPECT_EQ(out.str(),
+              "s.txt:3: expect text lblAviso \"Feito\"\n  saw: the text \"Pronto\"\n"
+              "note: error not expected: \"Item \"A\" não cadastrado.\"\n");
+
     EXPECT_EQ(run("open\nexpect message \"Algo\"\n"), 1);
     EXPECT_NE(out.str().find("saw: no message waiting"), std::string::npos) << out.str();
 }
