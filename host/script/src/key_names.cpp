@@ -9,16 +9,25 @@ namespace {
 const QHash<QString, Qt::Key>& namedKeys() {
     static const QHash<QString, Qt::Key> keys = [] {
         QHash<QString, Qt::Key> k{
-            {QStringLiteral("Tab"), Qt::Key_Tab},         {QStringLiteral("Backtab"), Qt::Key_Backtab},
-            {QStringLiteral("Enter"), Qt::Key_Return},    {QStringLiteral("Escape"), Qt::Key_Escape},
-            {QStringLiteral("Delete"), Qt::Key_Delete},   {QStringLiteral("Insert"), Qt::Key_Insert},
-            {QStringLiteral("Up"), Qt::Key_Up},           {QStringLiteral("Down"), Qt::Key_Down},
-            {QStringLiteral("Left"), Qt::Key_Left},       {QStringLiteral("Right"), Qt::Key_Right},
-            {QStringLiteral("Home"), Qt::Key_Home},       {QStringLiteral("End"), Qt::Key_End},
-            {QStringLiteral("PageUp"), Qt::Key_PageUp},   {QStringLiteral("PageDown"), Qt::Key_PageDown},
-            {QStringLiteral("Backspace"), Qt::Key_Backspace}, {QStringLiteral("Space"), Qt::Key_Space},
+            {QStringLiteral("Tab"), Qt::Key_Tab},
+            {QStringLiteral("Backtab"), Qt::Key_Backtab},
+            {QStringLiteral("Enter"), Qt::Key_Return},
+            {QStringLiteral("Escape"), Qt::Key_Escape},
+            {QStringLiteral("Delete"), Qt::Key_Delete},
+            {QStringLiteral("Insert"), Qt::Key_Insert},
+            {QStringLiteral("Up"), Qt::Key_Up},
+            {QStringLiteral("Down"), Qt::Key_Down},
+            {QStringLiteral("Left"), Qt::Key_Left},
+            {QStringLiteral("Right"), Qt::Key_Right},
+            {QStringLiteral("Home"), Qt::Key_Home},
+            {QStringLiteral("End"), Qt::Key_End},
+            {QStringLiteral("PageUp"), Qt::Key_PageUp},
+            {QStringLiteral("PageDown"), Qt::Key_PageDown},
+            {QStringLiteral("Backspace"), Qt::Key_Backspace},
+            {QStringLiteral("Space"), Qt::Key_Space},
         };
-        for (int n = 1; n <= 12; ++n) k.insert(QStringLiteral("F%1").arg(n), static_cast<Qt::Key>(Qt::Key_F1 + n - 1));
+        for (int n = 1; n <= 12; ++n)
+            k.insert(QStringLiteral("F%1").arg(n), static_cast<Qt::Key>(Qt::Key_F1 + n - 1));
         return k;
     }();
     return keys;

@@ -5,10 +5,14 @@ namespace host::script {
 QString kindName(platform::ScriptedDialogService::Kind kind) {
     using Kind = platform::ScriptedDialogService::Kind;
     switch (kind) {
-    case Kind::Error: return QStringLiteral("error");
-    case Kind::Information: return QStringLiteral("information");
-    case Kind::Confirmation: return QStringLiteral("question");
-    case Kind::Pick: return QStringLiteral("search list");
+        case Kind::Error:
+            return QStringLiteral("error");
+        case Kind::Information:
+            return QStringLiteral("information");
+        case Kind::Confirmation:
+            return QStringLiteral("question");
+        case Kind::Pick:
+            return QStringLiteral("search list");
     }
     return QStringLiteral("?");
 }

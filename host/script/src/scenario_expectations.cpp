@@ -34,7 +34,9 @@ QString quoted(const QString& text) {
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-QString yesNo(bool on) { return on ? QStringLiteral("yes") : QStringLiteral("no"); }
+QString yesNo(bool on) {
+    return on ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
 void expectEqual(const QString& seen, const QString& wanted, const QString& what) {
     if (seen != wanted) throw StepFailure(QStringLiteral("%1 %2").arg(what, quoted(seen)));
@@ -42,7 +44,8 @@ void expectEqual(const QString& seen, const QString& wanted, const QString& what
 
 /// `seen` is a count; the report reads "<seen> <what>".
 void expectCount(int seen, const QString& wanted, const QString& what) {
-    if (QString::number(seen) != wanted) throw StepFailure(QStringLiteral("%1 %2").arg(seen).arg(what));
+    if (QString::number(seen) != wanted)
+        throw StepFailure(QStringLiteral("%1 %2").arg(seen).arg(what));
 }
 
 void expectFlag(bool seen, const QString& wanted, const QString& what) {
@@ -52,8 +55,9 @@ void expectFlag(bool seen, const QString& wanted, const QString& what) {
 /// A form's own title: the caption its MDI window shows.
 bool isForm(const QObject* object) {
     const auto* widget = qobject_cast<const QWidget*>(object);
-    return widget && (widget->isWindow() || qobject_cast<const framework::TfrmPadraoSimples*>(widget) ||
-                      qobject_cast<const QMdiSubWindow*>(widget->parentWidget()));
+    return widget &&
+           (widget->isWindow() || qobject_cast<const framework::TfrmPadraoSimples*>(widget) ||
+            qobject_cast<const QMdiSubWindow*>(widget->parentWidget()));
 }
 
 /// The caption of a form, panel, label, button or menu item; nullopt for
@@ -79,7 +83,9 @@ std::optional<QString> textOf(const QObject* object) {
     return captionOf(object);
 }
 
-QString className(const QObject* object) { return QString::fromLatin1(object->metaObject()->className()); }
+QString className(const QObject* object) {
+    return QString::fromLatin1(object->metaObject()->className());
+}
 
 bool enabledOf(const QObject* object) {
     if (const auto* action = qobject_cast<const QAction*>(object)) return action->isEnabled();
@@ -121,29 +127,41 @@ void expectFocus(const ScenarioHost& host, const QString& target) {
 /// What the last paint drew in a cell, after a fresh paint of the grid.
 platform::CellDrawing drawnCell(platform::DBGrid& grid, int row, int column) {
     if (row > grid.rowCount()) {
-        throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3").arg(grid.objectName()).arg(grid.rowCount()).arg(row));
+        throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3")
+                              .arg(grid.objectName())
+                              .arg(grid.rowCount())
+                              .arg(row));
     }
-    if (!grid.isVisible()) throw StepFailure(QStringLiteral("%1 is not visible").arg(grid.objectName()));
+    if (!grid.isVisible())
+        throw StepFailure(QStringLiteral("%1 is not visible").arg(grid.objectName()));
     grid.viewport()->repaint();
     const std::optional<platform::CellDrawing> drawing = grid.cellDrawing(row - 1, column);
     if (!drawing) {
-        throw StepFailure(QStringLiteral("row %1 of %2 is not drawn (scrolled out of view)").arg(row).arg(grid.objectName()));
+        throw StepFailure(QStringLiteral("row %1 of %2 is not drawn (scrolled out of view)")
+                              .arg(row)
+                              .arg(grid.objectName()));
     }
     return *drawing;
 }
 
-QString stateText(dataset::DataSetState state) { return QString::fromLatin1(dataset::stateName(state)); }
+QString stateText(dataset::DataSetState state) {
+    return QString::fromLatin1(dataset::stateName(state));
+}
 
 QString windowStateText(framework::FormWindowState state) {
     switch (state) {
-    case framework::FormWindowState::Normal: return QStringLiteral("normal");
-    case framework::FormWindowState::Minimized: return QStringLiteral("minimized");
-    case framework::FormWindowState::Maximized: return QStringLiteral("maximized");
+        case framework::FormWindowState::Normal:
+            return QStringLiteral("normal");
+        case framework::FormWindowState::Minimized:
+            return QStringLiteral("minimized");
+        case framework::FormWindowState::Maximized:
+            return QStringLiteral("maximized");
     }
     return QStringLiteral("?");
 }
 
-dataset::Field& fieldOf(dataset::DataSet& dataSet, const QString& dataSetName, const QString& fieldName) {
+dataset::Field& fieldOf(dataset::DataSet& dataSet, const QString& dataSetName,
+                        const QString& fieldName) {
     dataset::Field* field = dataSet.findField(fieldName.toStdString());
     if (!field) throw StepFailure(QStringLiteral("%1 has no field %2").arg(dataSetName, fieldName));
     return *field;
@@ -158,7 +176,8 @@ void expectDate(const ScenarioHost& host, const QString& name, const QString& da
     } catch (const std::exception& e) {
         throw StepFailure(QStringLiteral("no valid date: %1").arg(QString::fromUtf8(e.what())));
     }
-    if (date.isZero()) throw StepFailure(QStringLiteral("no date (text %1)").arg(quoted(edit->text())));
+    if (date.isZero())
+        throw StepFailure(QStringLiteral("no date (text %1)").arg(quoted(edit->text())));
     const QString seen = QDate(date.year, date.month, date.day).toString(Qt::ISODate);
     if (seen != day) throw StepFailure(QStringLiteral("the date %1").arg(seen));
 }
@@ -169,114 +188,145 @@ void checkExpectation(const Command& c, RunContext& context) {
     const ScenarioHost& host = context.host;
     const auto arg = [&c](std::size_t i) { return c.args.at(i); };
     switch (c.verb) {
-    case Verb::ExpectText: {
-        const QObject* object = findObject(host, arg(0));
-        const std::optional<QString> text = textOf(object);
-        if (!text) throw StepFailure(QStringLiteral("%1 (%2) shows no text").arg(arg(0), className(object)));
-        expectEqual(*text, arg(1), QStringLiteral("the text"));
-        return;
-    }
-    case Verb::ExpectCaption: {
-        const QObject* object = findObject(host, arg(0));
-        const std::optional<QString> caption = captionOf(object);
-        if (!caption) throw StepFailure(QStringLiteral("%1 (%2) has no caption").arg(arg(0), className(object)));
-        expectEqual(*caption, arg(1), QStringLiteral("the caption"));
-        return;
-    }
-    case Verb::ExpectHint: expectEqual(hintOf(findObject(host, arg(0))), arg(1), QStringLiteral("the hint")); return;
-    case Verb::ExpectEnabled: expectFlag(enabledOf(findObject(host, arg(0))), arg(1), QStringLiteral("enabled")); return;
-    case Verb::ExpectVisible: expectFlag(visibleOf(findObject(host, arg(0))), arg(1), QStringLiteral("visible")); return;
-    case Verb::ExpectFocus: expectFocus(host, arg(0)); return;
-    case Verb::ExpectMessage: {
-        const auto message = context.dialogs.takeMessage();
-        if (!message) throw StepFailure(QStringLiteral("no message waiting"));
-        if (message->text != arg(0)) {
-            throw StepFailure(QStringLiteral("the %1 %2").arg(kindName(message->kind), quoted(message->text)));
+        case Verb::ExpectText: {
+            const QObject* object = findObject(host, arg(0));
+            const std::optional<QString> text = textOf(object);
+            if (!text)
+                throw StepFailure(
+                    QStringLiteral("%1 (%2) shows no text").arg(arg(0), className(object)));
+            expectEqual(*text, arg(1), QStringLiteral("the text"));
+            return;
         }
-        return;
-    }
-    case Verb::ExpectNoMessage:
-        if (const auto message = context.dialogs.peekMessage()) {
-            throw StepFailure(QStringLiteral("the %1 %2").arg(kindName(message->kind), quoted(message->text)));
+        case Verb::ExpectCaption: {
+            const QObject* object = findObject(host, arg(0));
+            const std::optional<QString> caption = captionOf(object);
+            if (!caption)
+                throw StepFailure(
+                    QStringLiteral("%1 (%2) has no caption").arg(arg(0), className(object)));
+            expectEqual(*caption, arg(1), QStringLiteral("the caption"));
+            return;
         }
-        return;
-    case Verb::ExpectState:
-        expectEqual(stateText(findDataSet(host, arg(0)).state()), arg(1), QStringLiteral("the state"));
-        return;
-    case Verb::ExpectField: {
-        dataset::DataSet& dataSet = findDataSet(host, arg(0));
-        if (dataSet.state() == dataset::DataSetState::Inactive) throw StepFailure(arg(0) + QStringLiteral(" is inactive"));
-        if (dataSet.isEmpty() && dataSet.state() == dataset::DataSetState::Browse) {
-            throw StepFailure(arg(0) + QStringLiteral(" has no rows"));
+        case Verb::ExpectHint:
+            expectEqual(hintOf(findObject(host, arg(0))), arg(1), QStringLiteral("the hint"));
+            return;
+        case Verb::ExpectEnabled:
+            expectFlag(enabledOf(findObject(host, arg(0))), arg(1), QStringLiteral("enabled"));
+            return;
+        case Verb::ExpectVisible:
+            expectFlag(visibleOf(findObject(host, arg(0))), arg(1), QStringLiteral("visible"));
+            return;
+        case Verb::ExpectFocus:
+            expectFocus(host, arg(0));
+            return;
+        case Verb::ExpectMessage: {
+            const auto message = context.dialogs.takeMessage();
+            if (!message) throw StepFailure(QStringLiteral("no message waiting"));
+            if (message->text != arg(0)) {
+                throw StepFailure(QStringLiteral("the %1 %2")
+                                      .arg(kindName(message->kind), quoted(message->text)));
+            }
+            return;
         }
-        expectEqual(QString::fromStdString(fieldOf(dataSet, arg(0), arg(1)).text()), arg(2), QStringLiteral("the text"));
-        return;
-    }
-    case Verb::ExpectRecno:
-        expectCount(findDataSet(host, arg(0)).recNo(), arg(1), QStringLiteral("(the current record number)"));
-        return;
-    case Verb::ExpectRows:
-        expectCount(findGrid(host, arg(0))->rowCount(), arg(1), QStringLiteral("row(s)"));
-        return;
-    case Verb::ExpectCell:
-    case Verb::ExpectColour:
-    case Verb::ExpectBold: {
-        platform::DBGrid& grid = *findGrid(host, arg(0));
-        const platform::CellDrawing drawing = drawnCell(grid, arg(1).toInt(), columnOf(grid, arg(2)));
-        if (c.verb == Verb::ExpectCell) expectEqual(drawing.text, arg(3), QStringLiteral("the text"));
-        if (c.verb == Verb::ExpectColour) {
-            const QString seen = drawing.fontColor.name(QColor::HexRgb).toUpper();
-            if (seen != arg(3).toUpper()) throw StepFailure(QStringLiteral("the colour %1").arg(seen));
+        case Verb::ExpectNoMessage:
+            if (const auto message = context.dialogs.peekMessage()) {
+                throw StepFailure(QStringLiteral("the %1 %2")
+                                      .arg(kindName(message->kind), quoted(message->text)));
+            }
+            return;
+        case Verb::ExpectState:
+            expectEqual(stateText(findDataSet(host, arg(0)).state()), arg(1),
+                        QStringLiteral("the state"));
+            return;
+        case Verb::ExpectField: {
+            dataset::DataSet& dataSet = findDataSet(host, arg(0));
+            if (dataSet.state() == dataset::DataSetState::Inactive)
+                throw StepFailure(arg(0) + QStringLiteral(" is inactive"));
+            if (dataSet.isEmpty() && dataSet.state() == dataset::DataSetState::Browse) {
+                throw StepFailure(arg(0) + QStringLiteral(" has no rows"));
+            }
+            expectEqual(QString::fromStdString(fieldOf(dataSet, arg(0), arg(1)).text()), arg(2),
+                        QStringLiteral("the text"));
+            return;
         }
-        if (c.verb == Verb::ExpectBold) expectFlag(drawing.bold, arg(3), QStringLiteral("bold"));
-        return;
-    }
-    case Verb::ExpectIcon: {
-        // The alert icon belongs to the duration cell.
-        platform::DBGrid& grid = *findGrid(host, arg(0));
-        const platform::CellDrawing drawing = drawnCell(grid, arg(1).toInt(), columnOf(grid, QStringLiteral("QTHRAPRO")));
-        expectFlag(drawing.bitmapDrawn, arg(2), QStringLiteral("icon"));
-        return;
-    }
-    case Verb::ExpectReadonly: {
-        const CellRef cell = findCell(host, arg(0));
-        const platform::DBGridColumn& column = cell.grid->column(cell.column);
-        const dataset::Field* field = column.field();
-        expectFlag(cell.grid->isReadOnly() || column.readOnly() || (field && field->readOnly()), arg(1),
-                   QStringLiteral("read-only"));
-        return;
-    }
-    case Verb::ExpectButton: {
-        // The column carries the ellipsis style and the grid lets it show in
-        // the column's current cell.
-        const CellRef cell = findCell(host, arg(0));
-        const platform::DBGrid& grid = *cell.grid;
-        const bool shows = grid.column(cell.column).buttonStyle() == platform::ColumnButtonStyle::Ellipsis &&
-                           grid.hasOption(platform::DBGrid::Option::Editing) &&
-                           !grid.hasOption(platform::DBGrid::Option::RowSelect) && !grid.isReadOnly();
-        expectFlag(shows, arg(1), QStringLiteral("ellipsis button"));
-        return;
-    }
-    case Verb::ExpectMarked:
-        expectFlag(findCalendar(host, arg(0))->isMarked(QDate::fromString(arg(1), Qt::ISODate)), arg(2),
-                   QStringLiteral("marked"));
-        return;
-    case Verb::ExpectCalls:
-        expectCount(framework::NetScript::callCount(arg(0).toStdString()), arg(1), QStringLiteral("call(s)"));
-        return;
-    case Verb::ExpectWindowState:
-        expectEqual(windowStateText(framework::TApplication::WindowState(&requireScreen(host))), arg(0),
-                    QStringLiteral("the window state"));
-        return;
-    case Verb::ExpectCursor: {
-        const bool hourglass = framework::Application().ScreenCursor() == framework::ScreenCursorKind::Hourglass;
-        expectEqual(hourglass ? QStringLiteral("hourglass") : QStringLiteral("default"), arg(0),
-                    QStringLiteral("the cursor"));
-        return;
-    }
-    case Verb::ExpectBusy: expectFlag(framework::busyShowing(), arg(0), QStringLiteral("busy")); return;
-    case Verb::ExpectDate: expectDate(host, arg(0), arg(1)); return;
-    default: throw StepFailure(QStringLiteral("not an expectation"));
+        case Verb::ExpectRecno:
+            expectCount(findDataSet(host, arg(0)).recNo(), arg(1),
+                        QStringLiteral("(the current record number)"));
+            return;
+        case Verb::ExpectRows:
+            expectCount(findGrid(host, arg(0))->rowCount(), arg(1), QStringLiteral("row(s)"));
+            return;
+        case Verb::ExpectCell:
+        case Verb::ExpectColour:
+        case Verb::ExpectBold: {
+            platform::DBGrid& grid = *findGrid(host, arg(0));
+            const platform::CellDrawing drawing =
+                drawnCell(grid, arg(1).toInt(), columnOf(grid, arg(2)));
+            if (c.verb == Verb::ExpectCell)
+                expectEqual(drawing.text, arg(3), QStringLiteral("the text"));
+            if (c.verb == Verb::ExpectColour) {
+                const QString seen = drawing.fontColor.name(QColor::HexRgb).toUpper();
+                if (seen != arg(3).toUpper())
+                    throw StepFailure(QStringLiteral("the colour %1").arg(seen));
+            }
+            if (c.verb == Verb::ExpectBold)
+                expectFlag(drawing.bold, arg(3), QStringLiteral("bold"));
+            return;
+        }
+        case Verb::ExpectIcon: {
+            // The alert icon belongs to the duration cell.
+            platform::DBGrid& grid = *findGrid(host, arg(0));
+            const platform::CellDrawing drawing =
+                drawnCell(grid, arg(1).toInt(), columnOf(grid, QStringLiteral("QTHRAPRO")));
+            expectFlag(drawing.bitmapDrawn, arg(2), QStringLiteral("icon"));
+            return;
+        }
+        case Verb::ExpectReadonly: {
+            const CellRef cell = findCell(host, arg(0));
+            const platform::DBGridColumn& column = cell.grid->column(cell.column);
+            const dataset::Field* field = column.field();
+            expectFlag(cell.grid->isReadOnly() || column.readOnly() || (field && field->readOnly()),
+                       arg(1), QStringLiteral("read-only"));
+            return;
+        }
+        case Verb::ExpectButton: {
+            // The column carries the ellipsis style and the grid lets it show in
+            // the column's current cell.
+            const CellRef cell = findCell(host, arg(0));
+            const platform::DBGrid& grid = *cell.grid;
+            const bool shows =
+                grid.column(cell.column).buttonStyle() == platform::ColumnButtonStyle::Ellipsis &&
+                grid.hasOption(platform::DBGrid::Option::Editing) &&
+                !grid.hasOption(platform::DBGrid::Option::RowSelect) && !grid.isReadOnly();
+            expectFlag(shows, arg(1), QStringLiteral("ellipsis button"));
+            return;
+        }
+        case Verb::ExpectMarked:
+            expectFlag(findCalendar(host, arg(0))->isMarked(QDate::fromString(arg(1), Qt::ISODate)),
+                       arg(2), QStringLiteral("marked"));
+            return;
+        case Verb::ExpectCalls:
+            expectCount(framework::NetScript::callCount(arg(0).toStdString()), arg(1),
+                        QStringLiteral("call(s)"));
+            return;
+        case Verb::ExpectWindowState:
+            expectEqual(windowStateText(framework::TApplication::WindowState(&requireScreen(host))),
+                        arg(0), QStringLiteral("the window state"));
+            return;
+        case Verb::ExpectCursor: {
+            const bool hourglass =
+                framework::Application().ScreenCursor() == framework::ScreenCursorKind::Hourglass;
+            expectEqual(hourglass ? QStringLiteral("hourglass") : QStringLiteral("default"), arg(0),
+                        QStringLiteral("the cursor"));
+            return;
+        }
+        case Verb::ExpectBusy:
+            expectFlag(framework::busyShowing(), arg(0), QStringLiteral("busy"));
+            return;
+        case Verb::ExpectDate:
+            expectDate(host, arg(0), arg(1));
+            return;
+        default:
+            throw StepFailure(QStringLiteral("not an expectation"));
     }
 }
 

@@ -45,7 +45,9 @@ void waitUntilIdle(const RunnerLimits& limits) {
 
 QMdiSubWindow* screenWindow(const ScenarioHost& host) {
     QMdiSubWindow* window = framework::TApplication::SubWindowOf(&requireScreen(host));
-    if (!window) throw StepFailure(QStringLiteral("the screen is not a window of the main window's MDI area"));
+    if (!window)
+        throw StepFailure(
+            QStringLiteral("the screen is not a window of the main window's MDI area"));
     return window;
 }
 
@@ -58,7 +60,8 @@ QWidget* requireFocus() {
 /// A left click at the middle of `widget` through its window, so Qt finds
 /// the child under the mouse and the focus rules see the press.
 void clickMiddle(QWidget* widget, const QString& name) {
-    if (!widget->isVisible()) throw StepFailure(QStringLiteral("%1 is not visible: a click cannot reach it").arg(name));
+    if (!widget->isVisible())
+        throw StepFailure(QStringLiteral("%1 is not visible: a click cannot reach it").arg(name));
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
 }
 
@@ -67,15 +70,18 @@ platform::DBGrid* focusedGrid() {
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
         if (auto* grid = qobject_cast<platform::DBGrid*>(w)) return grid;
     }
-    throw StepFailure(QStringLiteral("no grid has the focus (the focus is in %1)").arg(describe(QApplication::focusWidget())));
+    throw StepFailure(QStringLiteral("no grid has the focus (the focus is in %1)")
+                          .arg(describe(QApplication::focusWidget())));
 }
 
 /// A click on the empty area of a grid without rows: it takes the focus;
 /// then the column is chosen as a program move would.
 void focusEmptyGrid(platform::DBGrid* grid, int column) {
     QWidget* viewport = grid->viewport();
-    if (!grid->isVisible()) throw StepFailure(QStringLiteral("%1 is not visible").arg(grid->objectName()));
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, QPoint(viewport->width() / 2, viewport->height() - 2));
+    if (!grid->isVisible())
+        throw StepFailure(QStringLiteral("%1 is not visible").arg(grid->objectName()));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(viewport->width() / 2, viewport->height() - 2));
     const QWidget* focus = QApplication::focusWidget();
     if (column >= 0 && (focus == grid || grid->isAncestorOf(focus))) {
         platform::dispatch([grid, column] { grid->setSelectedIndex(column); });
@@ -110,7 +116,8 @@ void focusControl(const ScenarioHost& host, const QString& name) {
 void clickControl(const ScenarioHost& host, const QString& name) {
     QObject* object = findObject(host, name);
     if (auto* action = qobject_cast<QAction*>(object)) {
-        if (!action->isVisible()) throw StepFailure(QStringLiteral("the menu item %1 is not visible").arg(name));
+        if (!action->isVisible())
+            throw StepFailure(QStringLiteral("the menu item %1 is not visible").arg(name));
         action->trigger();  // a disabled item ignores it, as it ignores a click
         return;
     }
@@ -122,7 +129,10 @@ void clickControl(const ScenarioHost& host, const QString& name) {
 void rowMove(const ScenarioHost& host, const QString& gridName, int row) {
     platform::DBGrid* grid = findGrid(host, gridName);
     if (row > grid->rowCount()) {
-        throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3").arg(gridName).arg(grid->rowCount()).arg(row));
+        throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3")
+                              .arg(gridName)
+                              .arg(grid->rowCount())
+                              .arg(row));
     }
     grid->clickCell(row - 1, std::max(grid->selectedIndex(), 0));
 }
@@ -131,7 +141,8 @@ void pressEditButton() {
     platform::DBGrid* grid = focusedGrid();
     const QRect button = grid->editButtonRect();
     if (button.isEmpty()) {
-        throw StepFailure(QStringLiteral("the current cell of %1 shows no ellipsis button").arg(grid->objectName()));
+        throw StepFailure(QStringLiteral("the current cell of %1 shows no ellipsis button")
+                              .arg(grid->objectName()));
     }
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
 }
@@ -212,46 +223,85 @@ void runMove(const Command& c, RunContext& context) {
     const ScenarioHost& host = context.host;
     const auto arg = [&c](std::size_t i) { return c.args.at(i); };
     switch (c.verb) {
-    case Verb::Open:
-        if (!host.openScreen) throw StepFailure(QStringLiteral("the host has no menu entry to open the screen"));
-        host.openScreen();
-        waitUntilIdle(context.limits);
-        return;
-    case Verb::Close: {
-        QWidget& screen = requireScreen(host);
-        if (QMdiSubWindow* window = framework::TApplication::SubWindowOf(&screen)) window->close();
-        else screen.close();
-        break;
-    }
-    case Verb::Activate: {
-        QMdiSubWindow* window = screenWindow(host);
-        // A click on a window that is already active does not activate it
-        // again; to see an activation, leave it first.
-        if (host.mdiArea->activeSubWindow() == window) host.mdiArea->setActiveSubWindow(nullptr);
-        host.mdiArea->setActiveSubWindow(window);
-        break;
-    }
-    case Verb::Minimize: screenWindow(host)->showMinimized(); break;
-    case Verb::Maximize: screenWindow(host)->showMaximized(); break;
-    case Verb::Focus:
-        if (arg(0).contains(QLatin1Char('.'))) focusCell(findCell(host, arg(0)));
-        else focusControl(host, arg(0));
-        break;
-    case Verb::Type: typeText(arg(0)); break;
-    case Verb::Key: pressKey(arg(0)); break;
-    case Verb::Click: clickControl(host, arg(0)); break;
-    case Verb::Row: rowMove(host, arg(0), arg(1).toInt()); break;
-    case Verb::EditButton: pressEditButton(); break;
-    case Verb::Pick: pickDay(host, arg(0)); break;
-    case Verb::AnswerPick: context.dialogs.queuePick(arg(0).toInt() - 1); return;
-    case Verb::AnswerCancel: context.dialogs.queuePick(std::nullopt); return;
-    case Verb::AnswerYes: context.dialogs.queueConfirmation(true); return;
-    case Verb::AnswerNo: context.dialogs.queueConfirmation(false); return;
-    case Verb::Fail: queueFailure(context, arg(0), c.args.size() > 1 ? arg(1).toInt() : 1); return;
-    case Verb::Wait: QTest::qWait(arg(0).toInt()); return;
-    case Verb::Screenshot: saveScreenshot(host, arg(0)); return;
-    case Verb::ResetCalls: resetCalls(context); return;
-    default: throw StepFailure(QStringLiteral("not a move"));
+        case Verb::Open:
+            if (!host.openScreen)
+                throw StepFailure(QStringLiteral("the host has no menu entry to open the screen"));
+            host.openScreen();
+            waitUntilIdle(context.limits);
+            return;
+        case Verb::Close: {
+            QWidget& screen = requireScreen(host);
+            if (QMdiSubWindow* window = framework::TApplication::SubWindowOf(&screen))
+                window->close();
+            else
+                screen.close();
+            break;
+        }
+        case Verb::Activate: {
+            QMdiSubWindow* window = screenWindow(host);
+            // A click on a window that is already active does not activate it
+            // again; to see an activation, leave it first.
+            if (host.mdiArea->activeSubWindow() == window)
+                host.mdiArea->setActiveSubWindow(nullptr);
+            host.mdiArea->setActiveSubWindow(window);
+            break;
+        }
+        case Verb::Minimize:
+            screenWindow(host)->showMinimized();
+            break;
+        case Verb::Maximize:
+            screenWindow(host)->showMaximized();
+            break;
+        case Verb::Focus:
+            if (arg(0).contains(QLatin1Char('.')))
+                focusCell(findCell(host, arg(0)));
+            else
+                focusControl(host, arg(0));
+            break;
+        case Verb::Type:
+            typeText(arg(0));
+            break;
+        case Verb::Key:
+            pressKey(arg(0));
+            break;
+        case Verb::Click:
+            clickControl(host, arg(0));
+            break;
+        case Verb::Row:
+            rowMove(host, arg(0), arg(1).toInt());
+            break;
+        case Verb::EditButton:
+            pressEditButton();
+            break;
+        case Verb::Pick:
+            pickDay(host, arg(0));
+            break;
+        case Verb::AnswerPick:
+            context.dialogs.queuePick(arg(0).toInt() - 1);
+            return;
+        case Verb::AnswerCancel:
+            context.dialogs.queuePick(std::nullopt);
+            return;
+        case Verb::AnswerYes:
+            context.dialogs.queueConfirmation(true);
+            return;
+        case Verb::AnswerNo:
+            context.dialogs.queueConfirmation(false);
+            return;
+        case Verb::Fail:
+            queueFailure(context, arg(0), c.args.size() > 1 ? arg(1).toInt() : 1);
+            return;
+        case Verb::Wait:
+            QTest::qWait(arg(0).toInt());
+            return;
+        case Verb::Screenshot:
+            saveScreenshot(host, arg(0));
+            return;
+        case Verb::ResetCalls:
+            resetCalls(context);
+            return;
+        default:
+            throw StepFailure(QStringLiteral("not a move"));
     }
     settleEvents();
 }

@@ -94,7 +94,8 @@ const QRegularExpression& nameRule() {
 }
 
 const QRegularExpression& cellRule() {
-    static const QRegularExpression rule(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*\\.[A-Za-z_][A-Za-z0-9_]*$"));
+    static const QRegularExpression rule(
+        QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*\\.[A-Za-z_][A-Za-z0-9_]*$"));
     return rule;
 }
 
@@ -114,50 +115,67 @@ bool isWholeNumber(const QString& word, int minimum) {
 QString argumentProblem(Arg kind, const Token& token) {
     const QString& w = token.text;
     if (kind == Arg::Text) {
-        return token.quoted ? QString() : QStringLiteral("expected a text in double quotes, found %1").arg(w);
+        return token.quoted ? QString()
+                            : QStringLiteral("expected a text in double quotes, found %1").arg(w);
     }
     if (kind == Arg::Path) return w.isEmpty() ? QStringLiteral("expected a file name") : QString();
     if (token.quoted) return QStringLiteral("\"%1\" should not be quoted here").arg(w);
     switch (kind) {
-    case Arg::Name:
-        return nameRule().match(w).hasMatch() ? QString() : QStringLiteral("expected a control name, found %1").arg(w);
-    case Arg::Target:
-        return nameRule().match(w).hasMatch() || cellRule().match(w).hasMatch()
-                   ? QString()
-                   : QStringLiteral("expected NAME or GRID.FIELD, found %1").arg(w);
-    case Arg::Cell:
-        return cellRule().match(w).hasMatch() ? QString() : QStringLiteral("expected GRID.FIELD, found %1").arg(w);
-    case Arg::Word: return QString();
-    case Arg::KeyName:
-        return parseKeyName(w) ? QString() : QStringLiteral("unknown key %1").arg(w);
-    case Arg::Count:
-        return isWholeNumber(w, 0) ? QString() : QStringLiteral("expected a whole number, found %1").arg(w);
-    case Arg::Ordinal:
-        return isWholeNumber(w, 1) ? QString() : QStringLiteral("expected a number from 1, found %1").arg(w);
-    case Arg::Day: {
-        static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-        const bool ok = shape.match(w).hasMatch() && QDate::fromString(w, Qt::ISODate).isValid();
-        return ok ? QString() : QStringLiteral("expected a day YYYY-MM-DD, found %1").arg(w);
-    }
-    case Arg::YesNo:
-        return isOneOf(w, {"yes", "no"}) ? QString() : QStringLiteral("expected yes or no, found %1").arg(w);
-    case Arg::Colour: {
-        static const QRegularExpression shape(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
-        return shape.match(w).hasMatch() ? QString() : QStringLiteral("expected a colour #RRGGBB, found %1").arg(w);
-    }
-    case Arg::State:
-        return isOneOf(w, {"inactive", "browse", "edit", "insert"})
-                   ? QString()
-                   : QStringLiteral("expected inactive, browse, edit or insert, found %1").arg(w);
-    case Arg::WindowState:
-        return isOneOf(w, {"normal", "minimized", "maximized"})
-                   ? QString()
-                   : QStringLiteral("expected normal, minimized or maximized, found %1").arg(w);
-    case Arg::Cursor:
-        return isOneOf(w, {"default", "hourglass"}) ? QString()
-                                                    : QStringLiteral("expected default or hourglass, found %1").arg(w);
-    case Arg::Text:
-    case Arg::Path: break;
+        case Arg::Name:
+            return nameRule().match(w).hasMatch()
+                       ? QString()
+                       : QStringLiteral("expected a control name, found %1").arg(w);
+        case Arg::Target:
+            return nameRule().match(w).hasMatch() || cellRule().match(w).hasMatch()
+                       ? QString()
+                       : QStringLiteral("expected NAME or GRID.FIELD, found %1").arg(w);
+        case Arg::Cell:
+            return cellRule().match(w).hasMatch()
+                       ? QString()
+                       : QStringLiteral("expected GRID.FIELD, found %1").arg(w);
+        case Arg::Word:
+            return QString();
+        case Arg::KeyName:
+            return parseKeyName(w) ? QString() : QStringLiteral("unknown key %1").arg(w);
+        case Arg::Count:
+            return isWholeNumber(w, 0) ? QString()
+                                       : QStringLiteral("expected a whole number, found %1").arg(w);
+        case Arg::Ordinal:
+            return isWholeNumber(w, 1)
+                       ? QString()
+                       : QStringLiteral("expected a number from 1, found %1").arg(w);
+        case Arg::Day: {
+            static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+            const bool ok =
+                shape.match(w).hasMatch() && QDate::fromString(w, Qt::ISODate).isValid();
+            return ok ? QString() : QStringLiteral("expected a day YYYY-MM-DD, found %1").arg(w);
+        }
+        case Arg::YesNo:
+            return isOneOf(w, {"yes", "no"})
+                       ? QString()
+                       : QStringLiteral("expected yes or no, found %1").arg(w);
+        case Arg::Colour: {
+            static const QRegularExpression shape(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+            return shape.match(w).hasMatch()
+                       ? QString()
+                       : QStringLiteral("expected a colour #RRGGBB, found %1").arg(w);
+        }
+        case Arg::State:
+            return isOneOf(w, {"inactive", "browse", "edit", "insert"})
+                       ? QString()
+                       : QStringLiteral("expected inactive, browse, edit or insert, found %1")
+                             .arg(w);
+        case Arg::WindowState:
+            return isOneOf(w, {"normal", "minimized", "maximized"})
+                       ? QString()
+                       : QStringLiteral("expected normal, minimized or maximized, found %1").arg(w);
+        case Arg::Cursor:
+            return isOneOf(w, {"default", "hourglass"})
+                       ? QString()
+                       : QStringLiteral("expected default or hourglass, found %1").arg(w);
+        case Arg::Text:
+        case Arg::Path:
+            break;
     }
     return QString();
 }
@@ -182,7 +200,8 @@ QString keywordText(const Form& form) {
 const Form* findForm(const std::vector<Token>& tokens) {
     const Form* best = nullptr;
     for (const Form& form : kForms) {
-        if (keywordsMatch(form, tokens) && (!best || form.keywords.size() > best->keywords.size())) best = &form;
+        if (keywordsMatch(form, tokens) && (!best || form.keywords.size() > best->keywords.size()))
+            best = &form;
     }
     return best;
 }
@@ -200,15 +219,18 @@ Command parseLine(const QString& fileName, int lineNumber, const QString& line) 
         if (first == QLatin1String("expect") || first == QLatin1String("answer")) {
             const QString second = tokens.size() > 1 ? tokens[1].text : QString();
             const QString words = (first + QLatin1Char(' ') + second).trimmed();
-            throw ScenarioSyntaxError(fileName, lineNumber, QStringLiteral("unknown command \"%1\"").arg(words));
+            throw ScenarioSyntaxError(fileName, lineNumber,
+                                      QStringLiteral("unknown command \"%1\"").arg(words));
         }
-        throw ScenarioSyntaxError(fileName, lineNumber, QStringLiteral("unknown command \"%1\"").arg(first));
+        throw ScenarioSyntaxError(fileName, lineNumber,
+                                  QStringLiteral("unknown command \"%1\"").arg(first));
     }
     const std::size_t given = tokens.size() - form->keywords.size();
     const std::size_t most = form->args.size();
     const std::size_t least = most - static_cast<std::size_t>(form->optional);
     if (given < least || given > most) {
-        const QString wanted = least == most ? QString::number(most) : QStringLiteral("%1 to %2").arg(least).arg(most);
+        const QString wanted =
+            least == most ? QString::number(most) : QStringLiteral("%1 to %2").arg(least).arg(most);
         throw ScenarioSyntaxError(fileName, lineNumber,
                                   QStringLiteral("\"%1\" takes %2 argument(s), found %3")
                                       .arg(keywordText(*form), wanted)
@@ -229,7 +251,9 @@ Command parseLine(const QString& fileName, int lineNumber, const QString& line) 
     return command;
 }
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r'); }
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
 
 }  // namespace
 
@@ -269,11 +293,13 @@ std::vector<Token> tokenizeLine(const QString& line) {
                 ++i;
             }
             if (!closed) throw std::invalid_argument("a text in quotes is not closed");
-            if (i < n && !isBlank(line[i])) throw std::invalid_argument("a closing quote must be followed by a blank");
+            if (i < n && !isBlank(line[i]))
+                throw std::invalid_argument("a closing quote must be followed by a blank");
         } else {
             while (i < n && !isBlank(line[i])) {
                 if (line[i] == QLatin1Char('"')) {
-                    throw std::invalid_argument("a quote inside a word: put the whole text in quotes");
+                    throw std::invalid_argument(
+                        "a quote inside a word: put the whole text in quotes");
                 }
                 token.text.append(line[i]);
                 ++i;
@@ -299,11 +325,13 @@ Scenario parseScenario(const QString& text, const QString& fileName) {
 Scenario loadScenario(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw ScenarioSyntaxError(path, 0, QStringLiteral("cannot read the scenario: %1").arg(file.errorString()));
+        throw ScenarioSyntaxError(
+            path, 0, QStringLiteral("cannot read the scenario: %1").arg(file.errorString()));
     }
     const QByteArray bytes = file.readAll();
     QString text = QString::fromUtf8(bytes);
-    if (text.toUtf8() != bytes) throw ScenarioSyntaxError(path, 0, QStringLiteral("the scenario is not UTF-8 text"));
+    if (text.toUtf8() != bytes)
+        throw ScenarioSyntaxError(path, 0, QStringLiteral("the scenario is not UTF-8 text"));
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);  // a byte-order mark some editors write
     return parseScenario(text, path);
 }

@@ -10,8 +10,10 @@ namespace host::script {
 
 namespace {
 
-void report(std::ostream& out, const Scenario& scenario, const Command& command, const QString& seen) {
-    out << scenario.file.toStdString() << ":" << command.line << ": " << command.source.toStdString() << "\n"
+void report(std::ostream& out, const Scenario& scenario, const Command& command,
+            const QString& seen) {
+    out << scenario.file.toStdString() << ":" << command.line << ": "
+        << command.source.toStdString() << "\n"
         << "  saw: " << seen.toStdString() << "\n";
 }
 
@@ -22,19 +24,23 @@ void noteLeftovers(std::ostream& out, ScenarioDialogService& dialogs) {
         out << "note: " << kindName(message->kind).toStdString() << " not expected: \""
             << message->text.toStdString() << "\"\n";
     }
-    if (dialogs.pendingAnswers() > 0) out << "note: " << dialogs.pendingAnswers() << " answer(s) not used\n";
+    if (dialogs.pendingAnswers() > 0)
+        out << "note: " << dialogs.pendingAnswers() << " answer(s) not used\n";
 }
 
 }  // namespace
 
-int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream& out, RunnerLimits limits) {
+int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream& out,
+                RunnerLimits limits) {
     ScenarioDialogService dialogs;
     platform::ScopedDialogService installed(dialogs);
     RunContext context{host, dialogs, limits, {}};
     for (const Command& command : scenario.commands) {
         try {
-            if (command.isExpectation()) checkExpectation(command, context);
-            else runMove(command, context);
+            if (command.isExpectation())
+                checkExpectation(command, context);
+            else
+                runMove(command, context);
             if (const auto question = dialogs.takeUnexpectedQuestion()) {
                 throw StepFailure(QStringLiteral("a question nobody answered: %1").arg(*question));
             }
@@ -43,7 +49,8 @@ int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream
             noteLeftovers(out, dialogs);
             return 1;
         } catch (const std::exception& e) {
-            report(out, scenario, command, QStringLiteral("an error: %1").arg(QString::fromUtf8(e.what())));
+            report(out, scenario, command,
+                   QStringLiteral("an error: %1").arg(QString::fromUtf8(e.what())));
             noteLeftovers(out, dialogs);
             return 1;
         }

@@ -25,7 +25,8 @@ std::vector<QWidget*> roots(const ScenarioHost& host) {
     std::vector<QWidget*> out;
     if (host.mainWindow) out.push_back(host.mainWindow);
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        const bool inside = std::any_of(out.begin(), out.end(), [top](QWidget* r) { return r == top || r->isAncestorOf(top); });
+        const bool inside = std::any_of(
+            out.begin(), out.end(), [top](QWidget* r) { return r == top || r->isAncestorOf(top); });
         if (!inside) out.push_back(top);
     }
     return out;
@@ -35,11 +36,13 @@ template <typename T>
 std::vector<T*> collect(const ScenarioHost& host, const QString& name) {
     std::vector<T*> found;
     auto add = [&found](T* object) {
-        if (object && std::find(found.begin(), found.end(), object) == found.end()) found.push_back(object);
+        if (object && std::find(found.begin(), found.end(), object) == found.end())
+            found.push_back(object);
     };
     for (QWidget* root : roots(host)) {
         if (name.isEmpty() || root->objectName() == name) add(qobject_cast<T*>(root));
-        const auto children = name.isEmpty() ? root->findChildren<T*>() : root->findChildren<T*>(name);
+        const auto children =
+            name.isEmpty() ? root->findChildren<T*>() : root->findChildren<T*>(name);
         for (T* child : children) add(child);
     }
     return found;
@@ -50,11 +53,13 @@ std::vector<T*> collect(const ScenarioHost& host, const QString& name) {
 QString describe(const QObject* object) {
     if (!object) return QStringLiteral("nothing");
     QString text = object->objectName().isEmpty()
-                       ? QStringLiteral("an unnamed %1").arg(QString::fromLatin1(object->metaObject()->className()))
+                       ? QStringLiteral("an unnamed %1")
+                             .arg(QString::fromLatin1(object->metaObject()->className()))
                        : object->objectName();
     if (object->objectName().isEmpty()) {
         for (const QObject* up = object->parent(); up; up = up->parent()) {
-            if (!up->objectName().isEmpty()) return text + QStringLiteral(" inside ") + up->objectName();
+            if (!up->objectName().isEmpty())
+                return text + QStringLiteral(" inside ") + up->objectName();
         }
     }
     return text;
@@ -62,7 +67,8 @@ QString describe(const QObject* object) {
 
 QObject* findObject(const ScenarioHost& host, const QString& name) {
     const std::vector<QObject*> found = collect<QObject>(host, name);
-    if (found.empty()) throw StepFailure(QStringLiteral("no control named %1 is on the screen").arg(name));
+    if (found.empty())
+        throw StepFailure(QStringLiteral("no control named %1 is on the screen").arg(name));
     if (found.size() > 1) {
         throw StepFailure(QStringLiteral("%1 controls are named %2").arg(found.size()).arg(name));
     }
@@ -93,7 +99,8 @@ platform::DBCalendar* findCalendar(const ScenarioHost& host, const QString& name
 
 QWidget* currentScreen(const ScenarioHost& host) {
     if (!host.mdiArea) return nullptr;
-    if (QMdiSubWindow* active = host.mdiArea->activeSubWindow(); active && active->widget()) return active->widget();
+    if (QMdiSubWindow* active = host.mdiArea->activeSubWindow(); active && active->widget())
+        return active->widget();
     // The newest MDI window, as the area lists them in creation order.
     const QList<QMdiSubWindow*> windows = host.mdiArea->subWindowList(QMdiArea::CreationOrder);
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
@@ -122,7 +129,9 @@ dataset::DataSet& findDataSet(const ScenarioHost& host, const QString& name) {
 
 int columnOf(const platform::DBGrid& grid, const QString& field) {
     const int column = grid.columnIndex(field);
-    if (column < 0) throw StepFailure(QStringLiteral("%1 has no column of field %2").arg(grid.objectName(), field));
+    if (column < 0)
+        throw StepFailure(
+            QStringLiteral("%1 has no column of field %2").arg(grid.objectName(), field));
     return column;
 }
 

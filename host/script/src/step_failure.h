@@ -10,7 +10,8 @@ namespace host::script {
 /// hold; `seen` says what the screen showed instead.
 class StepFailure : public std::runtime_error {
 public:
-    explicit StepFailure(const QString& seen) : std::runtime_error(seen.toStdString()), seen_(seen) {}
+    explicit StepFailure(const QString& seen)
+        : std::runtime_error(seen.toStdString()), seen_(seen) {}
     const QString& seen() const { return seen_; }
 
 private:

@@ -19,7 +19,8 @@ using host::script::Verb;
 
 std::vector<std::string> words(const QString& line) {
     std::vector<std::string> out;
-    for (const auto& token : tokenizeLine(line)) out.push_back((token.quoted ? "q:" : "w:") + token.text.toStdString());
+    for (const auto& token : tokenizeLine(line))
+        out.push_back((token.quoted ? "q:" : "w:") + token.text.toStdString());
     return out;
 }
 
@@ -43,12 +44,14 @@ TEST(ScenarioTokens, QuotedTextsKeepBlanksAndDoubledQuotesStandForOne) {
     using V = std::vector<std::string>;
     EXPECT_EQ(words(QStringLiteral("expect text medCdOper \"000000000101\"")),
               (V{"w:expect", "w:text", "w:medCdOper", "q:000000000101"}));
-    EXPECT_EQ(words(QStringLiteral("type \"diz \"\"oi\"\" a  ele\"")), (V{"w:type", "q:diz \"oi\" a  ele"}));
+    EXPECT_EQ(words(QStringLiteral("type \"diz \"\"oi\"\" a  ele\"")),
+              (V{"w:type", "q:diz \"oi\" a  ele"}));
     EXPECT_EQ(words(QStringLiteral("type \"\"")), (V{"w:type", "q:"}));
     EXPECT_EQ(words(QStringLiteral("type \"\"\"\"")), (V{"w:type", "q:\""}));
     EXPECT_EQ(words(QStringLiteral("\t wait   200 \r")), (V{"w:wait", "w:200"}));
-    EXPECT_EQ(words(QStringLiteral("expect message \"Operado não possui permissão de acesso à tela.\"")),
-              (V{"w:expect", "w:message", "q:Operado não possui permissão de acesso à tela."}));
+    EXPECT_EQ(
+        words(QStringLiteral("expect message \"Operado não possui permissão de acesso à tela.\"")),
+        (V{"w:expect", "w:message", "q:Operado não possui permissão de acesso à tela."}));
 }
 
 TEST(ScenarioTokens, RefusesUnclosedAndGluedQuotes) {
@@ -97,16 +100,30 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
         {"expect message \"x\"", Verb::ExpectMessage, {"x"}},
         {"expect no message", Verb::ExpectNoMessage, {}},
         {"expect state cdsAtividades browse", Verb::ExpectState, {"cdsAtividades", "browse"}},
-        {"expect field cdsAtividades HORAINI \"08:00:00\"", Verb::ExpectField, {"cdsAtividades", "HORAINI", "08:00:00"}},
+        {"expect field cdsAtividades HORAINI \"08:00:00\"",
+         Verb::ExpectField,
+         {"cdsAtividades", "HORAINI", "08:00:00"}},
         {"expect recno cdsAtividades 0", Verb::ExpectRecno, {"cdsAtividades", "0"}},
         {"expect rows dbgAtividades 3", Verb::ExpectRows, {"dbgAtividades", "3"}},
-        {"expect cell dbgAtividades 1 HORAINI \" 8:00:00\"", Verb::ExpectCell, {"dbgAtividades", "1", "HORAINI", " 8:00:00"}},
-        {"expect colour dbgAtividades 1 HORAINI #FF0000", Verb::ExpectColour, {"dbgAtividades", "1", "HORAINI", "#FF0000"}},
-        {"expect bold dbgCtrlPonto 2 DTBATIDAPTO yes", Verb::ExpectBold, {"dbgCtrlPonto", "2", "DTBATIDAPTO", "yes"}},
+        {"expect cell dbgAtividades 1 HORAINI \" 8:00:00\"",
+         Verb::ExpectCell,
+         {"dbgAtividades", "1", "HORAINI", " 8:00:00"}},
+        {"expect colour dbgAtividades 1 HORAINI #FF0000",
+         Verb::ExpectColour,
+         {"dbgAtividades", "1", "HORAINI", "#FF0000"}},
+        {"expect bold dbgCtrlPonto 2 DTBATIDAPTO yes",
+         Verb::ExpectBold,
+         {"dbgCtrlPonto", "2", "DTBATIDAPTO", "yes"}},
         {"expect icon dbgAtividades 1 no", Verb::ExpectIcon, {"dbgAtividades", "1", "no"}},
-        {"expect readonly dbgAtividades.DTHIAPATIVTA yes", Verb::ExpectReadonly, {"dbgAtividades.DTHIAPATIVTA", "yes"}},
-        {"expect button dbgAtividades.NRTAREFA no", Verb::ExpectButton, {"dbgAtividades.NRTAREFA", "no"}},
-        {"expect marked dbcDia 2026-12-07 yes", Verb::ExpectMarked, {"dbcDia", "2026-12-07", "yes"}},
+        {"expect readonly dbgAtividades.DTHIAPATIVTA yes",
+         Verb::ExpectReadonly,
+         {"dbgAtividades.DTHIAPATIVTA", "yes"}},
+        {"expect button dbgAtividades.NRTAREFA no",
+         Verb::ExpectButton,
+         {"dbgAtividades.NRTAREFA", "no"}},
+        {"expect marked dbcDia 2026-12-07 yes",
+         Verb::ExpectMarked,
+         {"dbcDia", "2026-12-07", "yes"}},
         {"expect calls GetCtrlAcesso 1", Verb::ExpectCalls, {"GetCtrlAcesso", "1"}},
         {"expect windowstate minimized", Verb::ExpectWindowState, {"minimized"}},
         {"expect cursor hourglass", Verb::ExpectCursor, {"hourglass"}},
@@ -125,8 +142,9 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
 }
 
 TEST(ScenarioParser, SkipsCommentsAndBlankLinesAndKeepsLineNumbers) {
-    const auto scenario = parseScenario(QStringLiteral("# layout\n\n   # indented comment\nopen\r\n\n  expect busy no  \n"),
-                                        QStringLiteral("s.txt"));
+    const auto scenario = parseScenario(
+        QStringLiteral("# layout\n\n   # indented comment\nopen\r\n\n  expect busy no  \n"),
+        QStringLiteral("s.txt"));
     ASSERT_EQ(scenario.commands.size(), 2u);
     EXPECT_EQ(scenario.commands[0].line, 4);
     EXPECT_EQ(scenario.commands[1].line, 6);
@@ -135,8 +153,10 @@ TEST(ScenarioParser, SkipsCommentsAndBlankLinesAndKeepsLineNumbers) {
 }
 
 TEST(ScenarioParser, NamesTheLineOfAnUnknownCommand) {
-    EXPECT_EQ(errorOf(QStringLiteral("open\n\nlaunch\n")), (std::pair<int, std::string>{3, "unknown command \"launch\""}));
-    EXPECT_EQ(errorOf(QStringLiteral("expect colours dbg 1 F #000000")).second, "unknown command \"expect colours\"");
+    EXPECT_EQ(errorOf(QStringLiteral("open\n\nlaunch\n")),
+              (std::pair<int, std::string>{3, "unknown command \"launch\""}));
+    EXPECT_EQ(errorOf(QStringLiteral("expect colours dbg 1 F #000000")).second,
+              "unknown command \"expect colours\"");
     EXPECT_EQ(errorOf(QStringLiteral("answer maybe")).second, "unknown command \"answer maybe\"");
     EXPECT_EQ(errorOf(QStringLiteral("expect")).second, "unknown command \"expect\"");
     // Keywords are words of the language: a quoted one is not a command.
@@ -165,7 +185,8 @@ TEST(ScenarioParser, RefusesMalformedArgumentsNamingTheLine) {
         {"expect colour g 1 F #12345", "expected a colour #RRGGBB, found #12345"},
         {"expect enabled memDesc true", "expected yes or no, found true"},
         {"expect state cds browsing", "expected inactive, browse, edit or insert, found browsing"},
-        {"expect windowstate normalized", "expected normal, minimized or maximized, found normalized"},
+        {"expect windowstate normalized",
+         "expected normal, minimized or maximized, found normalized"},
         {"expect cursor busy", "expected default or hourglass, found busy"},
         {"key Ctrl+Q", "unknown key Ctrl+Q"},
         {"key tab", "unknown key tab"},
@@ -175,7 +196,8 @@ TEST(ScenarioParser, RefusesMalformedArgumentsNamingTheLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const auto [line, problem] = errorOf(QStringLiteral("# first\n") + QString::fromUtf8(c.text));
+        const auto [line, problem] =
+            errorOf(QStringLiteral("# first\n") + QString::fromUtf8(c.text));
         EXPECT_EQ(line, 2);
         EXPECT_EQ(problem, c.problem);
     }

@@ -58,7 +58,8 @@ public:
         dbgItens = new platform::DBGrid(clientArea());
         dbgItens->setObjectName(QStringLiteral("dbgItens"));
         dbgItens->setDataSource(&dtsPadrao);
-        for (QWidget* w : std::initializer_list<QWidget*>{edtNome, lblAviso, btnLimpar, btnErro, dbgItens}) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{edtNome, lblAviso, btnLimpar, btnErro, dbgItens}) {
             layout->addWidget(w);
         }
         QObject::connect(btnLimpar, &QPushButton::clicked, this, [this] {
@@ -72,7 +73,8 @@ public:
         Create();
         dataset::DataPacket packet{cds.fieldDefs(), {}};
         for (const char* nome : {"Parafuso", "Porca", "Arruela"}) {
-            packet.rows.push_back({std::string("00") + std::to_string(packet.rows.size() + 1), std::string(nome)});
+            packet.rows.push_back(
+                {std::string("00") + std::to_string(packet.rows.size() + 1), std::string(nome)});
         }
         cds.load(packet);
         resize(500, 400);
@@ -124,8 +126,8 @@ protected:
     int run(const char* text) {
         destroyScreens();
         out.str({});
-        return runScenario(parseScenario(QString::fromUtf8(text), QStringLiteral("s.txt")), host, out,
-                           {std::chrono::milliseconds(5000), std::chrono::milliseconds(20)});
+        return runScenario(parseScenario(QString::fromUtf8(text), QStringLiteral("s.txt")), host,
+                           out, {std::chrono::milliseconds(5000), std::chrono::milliseconds(20)});
     }
 
     QMainWindow window;
@@ -181,19 +183,23 @@ expect calls getNada 0
 }
 
 TEST_F(ScenarioRunnerTest, AFailedExpectationReportsFileLineCommandAndWhatWasSeenAndStops) {
-    const int status = run("open\n# a comment\nexpect text lblAviso \"Feito\"\nexpect text lblAviso \"Outro\"\n");
+    const int status =
+        run("open\n# a comment\nexpect text lblAviso \"Feito\"\nexpect text lblAviso \"Outro\"\n");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(out.str(), "s.txt:3: expect text lblAviso \"Feito\"\n  saw: the text \"Pronto\"\n");
 }
 
 TEST_F(ScenarioRunnerTest, MessagesAreExpectedOldestFirstAndOnlyOnce) {
-    EXPECT_EQ(run("open\nclick btnErro\nclick btnErro\nexpect message \"Item \"\"A\"\" não cadastrado.\"\n"
+    EXPECT_EQ(run("open\nclick btnErro\nclick btnErro\nexpect message \"Item \"\"A\"\" não "
+                  "cadastrado.\"\n"
                   "expect message \"Item \"\"A\"\" não cadastrado.\"\nexpect no message\n"),
               0)
         << out.str();
 
     EXPECT_EQ(run("open\nclick btnErro\nexpect no message\n"), 1);
-    EXPECT_NE(out.str().find("saw: the error \"Item \"\"A\"\" não cadastrado.\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("saw: the error \"Item \"\"A\"\" não cadastrado.\""),
+              std::string::npos)
+        << out.str();
 
     // After a failure, the messages not yet expected are listed as clues.
     EXPECT_EQ(run("open\nclick btnErro\nexpect text lblAviso \"Feito\"\n"), 1);
@@ -206,11 +212,15 @@ TEST_F(ScenarioRunnerTest, MessagesAreExpectedOldestFirstAndOnlyOnce) {
 }
 
 TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {
-    EXPECT_EQ(run("open\nfocus edtNome\ntype \"x\"\nclick btnLimpar\nexpect text edtNome \"x\"\n"), 1);
-    EXPECT_EQ(out.str().rfind("s.txt:4: click btnLimpar\n  saw: a question nobody answered: ", 0), 0u) << out.str();
+    EXPECT_EQ(run("open\nfocus edtNome\ntype \"x\"\nclick btnLimpar\nexpect text edtNome \"x\"\n"),
+              1);
+    EXPECT_EQ(out.str().rfind("s.txt:4: click btnLimpar\n  saw: a question nobody answered: ", 0),
+              0u)
+        << out.str();
 
     // A queued "no" answers it; the edit keeps its text.
-    EXPECT_EQ(run("open\nfocus edtNome\ntype \"x\"\nanswer no\nclick btnLimpar\nexpect message \"Limpar o nome?\"\n"
+    EXPECT_EQ(run("open\nfocus edtNome\ntype \"x\"\nanswer no\nclick btnLimpar\nexpect message "
+                  "\"Limpar o nome?\"\n"
                   "expect text edtNome \"x\"\n"),
               0)
         << out.str();
@@ -218,7 +228,9 @@ TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {
 
 TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
     EXPECT_EQ(run("open\nexpect enabled btnNada yes\n"), 1);
-    EXPECT_EQ(out.str(), "s.txt:2: expect enabled btnNada yes\n  saw: no control named btnNada is on the screen\n");
+    EXPECT_EQ(
+        out.str(),
+        "s.txt:2: expect enabled btnNada yes\n  saw: no control named btnNada is on the screen\n");
 
     EXPECT_EQ(run("open\nexpect rows dbgItens 4\n"), 1);
     EXPECT_EQ(out.str(), "s.txt:2: expect rows dbgItens 4\n  saw: 3 row(s)\n");
@@ -230,10 +242,13 @@ TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
     EXPECT_NE(out.str().find("the screen has no data set cdsNada"), std::string::npos) << out.str();
 
     EXPECT_EQ(run("open\nexpect cell dbgItens 1 PRECO \"1\"\n"), 1);
-    EXPECT_NE(out.str().find("dbgItens has no column of field PRECO"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("dbgItens has no column of field PRECO"), std::string::npos)
+        << out.str();
 
     EXPECT_EQ(run("open\nfocus dbgItens.CODIGO\neditbutton\n"), 1);
-    EXPECT_NE(out.str().find("the current cell of dbgItens shows no ellipsis button"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("the current cell of dbgItens shows no ellipsis button"),
+              std::string::npos)
+        << out.str();
 }
 
 TEST_F(ScenarioRunnerTest, CloseDestroysTheScreenAndOpenBuildsAnother) {
@@ -242,7 +257,8 @@ TEST_F(ScenarioRunnerTest, CloseDestroysTheScreenAndOpenBuildsAnother) {
     EXPECT_TRUE(g_live.isNull()) << "the base screen frees itself on close";
     EXPECT_TRUE(area->subWindowList().isEmpty());
 
-    EXPECT_EQ(run("open\nfocus edtNome\ntype \"abc\"\nclose\nopen\nexpect text edtNome \"\"\n"), 0) << out.str();
+    EXPECT_EQ(run("open\nfocus edtNome\ntype \"abc\"\nclose\nopen\nexpect text edtNome \"\"\n"), 0)
+        << out.str();
 }
 
 TEST_F(ScenarioRunnerTest, OpenWaitsForTheBusyAnimationToEnd) {
@@ -255,11 +271,14 @@ TEST_F(ScenarioRunnerTest, OpenWaitsForTheBusyAnimationToEnd) {
     EXPECT_EQ(run("open\nexpect busy no\n"), 0) << out.str();
 
     host.openScreen = [] { framework::ActiveShowAvi(nullptr, 1); };
-    const int status = runScenario(parseScenario(QStringLiteral("open\n"), QStringLiteral("s.txt")), host, out,
-                                   {std::chrono::milliseconds(200), std::chrono::milliseconds(20)});
+    const int status =
+        runScenario(parseScenario(QStringLiteral("open\n"), QStringLiteral("s.txt")), host, out,
+                    {std::chrono::milliseconds(200), std::chrono::milliseconds(20)});
     framework::DeactiveShowAvi();
     EXPECT_EQ(status, 1);
-    EXPECT_NE(out.str().find("the busy animation was still showing after 200 ms"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("the busy animation was still showing after 200 ms"),
+              std::string::npos)
+        << out.str();
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ host::HostOptions parse(QStringList args) {
 }
 
 TEST(ScriptOption, TakesTheScenarioFileWithAScriptedLogin) {
-    const host::HostOptions o = parse({QStringLiteral("--user"), QStringLiteral("000000000101"), QStringLiteral("--password"),
-                                       QStringLiteral("x"), QStringLiteral("--script"), QStringLiteral("s.txt")});
+    const host::HostOptions o = parse({QStringLiteral("--user"), QStringLiteral("000000000101"),
+                                       QStringLiteral("--password"), QStringLiteral("x"),
+                                       QStringLiteral("--script"), QStringLiteral("s.txt")});
     EXPECT_EQ(o.scriptFile, QStringLiteral("s.txt"));
     EXPECT_TRUE(o.scripted);
     EXPECT_TRUE(o.screenshotFile.isEmpty());
@@ -24,12 +25,12 @@ TEST(ScriptOption, TakesTheScenarioFileWithAScriptedLogin) {
 
 TEST(ScriptOption, RefusesARunThatWouldWaitForALoginOrDoTwoThings) {
     EXPECT_THROW(parse({QStringLiteral("--script"), QStringLiteral("s.txt")}), host::UsageError);
-    EXPECT_THROW(parse({QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--password"), QStringLiteral("x"),
-                        QStringLiteral("--script"), QStringLiteral("")}),
+    EXPECT_THROW(parse({QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--password"),
+                        QStringLiteral("x"), QStringLiteral("--script"), QStringLiteral("")}),
                  host::UsageError);
-    EXPECT_THROW(parse({QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--password"), QStringLiteral("x"),
-                        QStringLiteral("--script"), QStringLiteral("s.txt"), QStringLiteral("--screenshot"),
-                        QStringLiteral("a.png")}),
+    EXPECT_THROW(parse({QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--password"),
+                        QStringLiteral("x"), QStringLiteral("--script"), QStringLiteral("s.txt"),
+                        QStringLiteral("--screenshot"), QStringLiteral("a.png")}),
                  host::UsageError);
 }
 

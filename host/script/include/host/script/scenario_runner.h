@@ -35,6 +35,7 @@ struct RunnerLimits {
 /// Returns 0 when every command ran and every expectation held; otherwise
 /// prints to `out` the file, line, the command and what was seen, and
 /// returns 1 at the first failure.
-int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream& out, RunnerLimits limits = {});
+int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream& out,
+                RunnerLimits limits = {});
 
 }  // namespace host::script
