@@ -42,7 +42,8 @@ int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream
             else
                 runMove(command, context);
             if (const auto question = dialogs.takeUnexpectedQuestion()) {
-                throw StepFailure(QStringLiteral("a question nobody answered: %1").arg(*question));
+                throw StepFailure(
+                    QStringLiteral("a question without a fitting answer: %1").arg(*question));
             }
         } catch (const StepFailure& failure) {
             report(out, scenario, command, failure.seen());

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -55,6 +56,18 @@ public:
         btnLimpar->setObjectName(QStringLiteral("btnLimpar"));
         auto* btnErro = new QPushButton(QStringLiteral("Erro"), clientArea());
         btnErro->setObjectName(QStringLiteral("btnErro"));
+        auto* btnBusca = new QPushButton(QStringLiteral("Buscar"), clientArea());
+        btnBusca->setObjectName(QStringLiteral("btnBusca"));
+        layout->addWidget(btnBusca);
+        QObject::connect(btnBusca, &QPushButton::clicked, this, [this] {
+            platform::dispatch([this] {
+                platform::PickList list{QStringLiteral("Itens"), {QStringLiteral("Nome")}, {}};
+                list.rows = {{QStringLiteral("Parafuso")}, {QStringLiteral("Porca")}};
+                const std::optional<int> row = platform::dialogs().pick(list);
+                lblAviso->setText(row ? list.rows.at(static_cast<std::size_t>(*row)).at(0)
+                                      : QStringLiteral("Cancelado"));
+            });
+        });
         dbgItens = new platform::DBGrid(clientArea());
         dbgItens->setObjectName(QStringLiteral("dbgItens"));
         dbgItens->setDataSource(&dtsPadrao);
@@ -214,7 +227,8 @@ TEST_F(ScenarioRunnerTest, MessagesAreExpectedOldestFirstAndOnlyOnce) {
 TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {
     EXPECT_EQ(run("open\nfocus edtNome\ntype \"x\"\nclick btnLimpar\nexpect text edtNome \"x\"\n"),
               1);
-    EXPECT_EQ(out.str().rfind("s.txt:4: click btnLimpar\n  saw: a question nobody answered: ", 0),
+    EXPECT_EQ(out.str().rfind(
+                  "s.txt:4: click btnLimpar\n  saw: a question without a fitting answer: ", 0),
               0u)
         << out.str();
 
@@ -224,6 +238,25 @@ TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {
                   "expect text edtNome \"x\"\n"),
               0)
         << out.str();
+}
+
+TEST_F(ScenarioRunnerTest, SearchListsTakeTheQueuedPickOrCancelInOrder) {
+    EXPECT_EQ(
+        run("open\nanswer pick 2\nanswer cancel\nclick btnBusca\nexpect text lblAviso \"Porca\"\n"
+            "click btnBusca\nexpect text lblAviso \"Cancelado\"\nexpect no message\n"),
+        0)
+        << out.str();
+
+    EXPECT_EQ(run("open\nanswer pick 3\nclick btnBusca\n"), 1);
+    EXPECT_NE(
+        out.str().find("s.txt:3: click btnBusca\n  saw: a question without a fitting answer: "),
+        std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("which has 2 rows"), std::string::npos) << out.str();
+
+    // An answer of the other kind does not answer a search list.
+    EXPECT_EQ(run("open\nanswer yes\nclick btnBusca\n"), 1);
+    EXPECT_NE(out.str().find("s.txt:3: click btnBusca"), std::string::npos) << out.str();
 }
 
 TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
