@@ -16,6 +16,7 @@
 #include "dataset/packet_json.h"
 #include "dataset/text.h"
 #include "directory_store.h"
+#include "packet_text.h"
 #include "time_text.h"
 
 namespace appserver {
@@ -58,16 +59,7 @@ const std::string& encodedFields(const std::vector<dataset::FieldDef>& fields) {
     return text;
 }
 
-std::string answer(const Answer& a) {
-    json rows = json::array();
-    for (const dataset::Row& row : a.rows) {
-        json r = json::array();
-        for (const Value& v : row) r.push_back(dataset::valueToJson(v));
-        rows.push_back(std::move(r));
-    }
-    return "{\"fields\":" + encodedFields(*a.fields) + ",\"rows\":" +
-           rows.dump(-1, ' ', false, json::error_handler_t::replace) + "}";
-}
+std::string answer(const Answer& a) { return packetText(encodedFields(*a.fields), a.rows); }
 
 int parseYear(const std::string& text) {
     if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos || text == "0000")
