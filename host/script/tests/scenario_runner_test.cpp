@@ -15,6 +15,7 @@
 
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "dataset/data_set.h"
@@ -71,6 +72,17 @@ public:
         dbgItens = new platform::DBGrid(clientArea());
         dbgItens->setObjectName(QStringLiteral("dbgItens"));
         dbgItens->setDataSource(&dtsPadrao);
+        dbgItens->setColumns(
+            {{QStringLiteral("CODIGO"), 80, {}, false, platform::ColumnButtonStyle::Ellipsis},
+             {QStringLiteral("NOME"), 200}});
+        dbgItens->onEditButtonClick = [this](platform::DBGrid&) {
+            lblAviso->setText(QStringLiteral("Busca do código"));
+        };
+        // Leaving the name with "?" in it is refused, as a validation would.
+        focusManager().setOnExit(edtNome, [this] {
+            if (edtNome->text().contains(QLatin1Char('?')))
+                throw std::runtime_error("Nome inválido.");
+        });
         for (QWidget* w :
              std::initializer_list<QWidget*>{edtNome, lblAviso, btnLimpar, btnErro, dbgItens}) {
             layout->addWidget(w);
@@ -182,6 +194,7 @@ key Down
 expect recno cdsItens 3
 expect readonly dbgItens.NOME no
 expect button dbgItens.NOME no
+expect button dbgItens.CODIGO yes
 maximize
 expect windowstate maximized
 minimize
@@ -240,6 +253,27 @@ TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {
         << out.str();
 }
 
+TEST_F(ScenarioRunnerTest, FocusMovesAsAClickAndTabDoSoAnExitVetoKeepsTheFocus) {
+    EXPECT_EQ(run(R"(open
+focus edtNome
+type "Porca?"
+focus dbgItens.NOME
+expect message "Nome inválido."
+expect focus edtNome
+key Backspace
+key Tab
+expect no message
+expect focus btnLimpar
+focus dbgItens.NOME
+expect focus dbgItens.NOME
+focus dbgItens.CODIGO
+editbutton
+expect text lblAviso "Busca do código"
+)"),
+              0)
+        << out.str();
+}
+
 TEST_F(ScenarioRunnerTest, SearchListsTakeTheQueuedPickOrCancelInOrder) {
     EXPECT_EQ(
         run("open\nanswer pick 2\nanswer cancel\nclick btnBusca\nexpect text lblAviso \"Porca\"\n"
@@ -278,7 +312,7 @@ TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
     EXPECT_NE(out.str().find("dbgItens has no column of field PRECO"), std::string::npos)
         << out.str();
 
-    EXPECT_EQ(run("open\nfocus dbgItens.CODIGO\neditbutton\n"), 1);
+    EXPECT_EQ(run("open\nfocus dbgItens.NOME\neditbutton\n"), 1);
     EXPECT_NE(out.str().find("the current cell of dbgItens shows no ellipsis button"),
               std::string::npos)
         << out.str();
