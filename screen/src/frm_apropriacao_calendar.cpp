@@ -1,0 +1,80 @@
+// The day calendar: a day picked, today, month steps and their delayed load.
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+
+#include "framework/calendar.h"
+#include "framework/date_edit_plus.h"
+#include "framework/utils.h"
+#include "screen/cli_zep00700.h"
+#include "screen/frm_apropriacao.h"
+
+namespace Cli_Zep00700 {
+
+namespace {
+
+int daysInMonth(int year, int month) {
+    return static_cast<int>(dataset::DateTime::date(year, month, 1).addMonths(1).dayNumber() -
+                            dataset::DateTime::date(year, month, 1).dayNumber());
+}
+
+}  // namespace
+
+void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
+    panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') + QString::number(dbcDia->GetDateElement(1)));
+}
+
+void TfrmApropriacao::dbcDiaChange() {
+    memDesc->clear();
+    depAgenda->SetDate(dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
+                                               dbcDia->GetDateElement(3)));
+    panFiltroExit();
+}
+
+void TfrmApropriacao::dbcDiaEnter() { cdsTotApro.close(); }
+
+void TfrmApropriacao::btnHojeDiaClick() {
+    depAgenda->SetDate(HoraServidor());
+    panFiltroExit();
+}
+
+void TfrmApropriacao::sbtCalendDiaAntClick() { stepMonth(-1); }
+
+void TfrmApropriacao::sbtCalendDiaPostClick() { stepMonth(+1); }
+
+void TfrmApropriacao::stepMonth(int delta) {
+    dbcDia->SuspendChange();
+    try {
+        const dataset::DateTime from = depAgenda->GetDate();
+        int year = from.year;
+        int month = from.month + delta;
+        if (month == 0) {
+            year -= 1;
+            month = 12;
+        } else if (month == 13) {
+            year += 1;
+            month = 1;
+        }
+        dbcDia->SetDateElement(1, year);
+        dbcDia->SetDateElement(2, month);
+        // A day the target month lacks (the 29th to the 31st) becomes its last day.
+        const int day = std::min(from.day, daysInMonth(year, month));
+        depAgenda->SetDate(dataset::DateTime::date(year, month, day));
+        showCalendarCaption(depAgenda->GetDate());
+    } catch (...) {
+        dbcDia->ResumeChange();
+        throw;
+    }
+    dbcDia->ResumeChange();
+    tmrAgenda.stop();
+    tmrAgenda.start();
+    memDesc->clear();
+}
+
+void TfrmApropriacao::tmrAgendaTimer() {
+    if (boFiltrado) panFiltroExit();
+    tmrAgenda.stop();
+}
+
+}  // namespace Cli_Zep00700

@@ -1,0 +1,149 @@
+// The screen's life: connection, first activation with the access check,
+// the enable rules that follow the appropriation data set, the server's
+// clock, closing and destruction.
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+#include "busy_guard.h"
+#include "framework/button_flat.h"
+#include "framework/calendar.h"
+#include "framework/corvix.h"
+#include "framework/date_edit_plus.h"
+#include "framework/indice_col.h"
+#include "framework/utils.h"
+#include "platform/db_grid.h"
+#include "platform/db_grid_column.h"
+#include "platform/dialog_service.h"
+#include "platform/focus_manager.h"
+#include "platform/masked_edit.h"
+#include "remote.h"
+#include "screen/cli_zep00700.h"
+#include "screen/frm_apropriacao.h"
+
+namespace Cli_Zep00700 {
+
+namespace {
+
+QString fieldText(const dataset::DataSet& dataSet, const char* name) {
+    return QString::fromStdString(dataSet.fieldByName(name).text());
+}
+
+}  // namespace
+
+void TfrmApropriacao::FormCreate() {
+    // A connection that fails stays disconnected (ThrowException is off);
+    // the first call tries again and reports the failure.
+    netApropriacao.setConnected(true);
+    TfrmPadraoSimples::FormCreate();
+    boPrimVez = true;
+}
+
+void TfrmApropriacao::netApropriacaoBeforeConnect(QObject* /*sender*/) {
+    netApropriacao.setHost(framework::WebURL());
+    netApropriacao.setPort(framework::WebPort());
+}
+
+void TfrmApropriacao::FormActivate() {
+    // A screen already released (closed, or refused) may still hear its
+    // window being activated until it is gone: that is no first activation.
+    if (released_) return;
+    TfrmApropriacao* screen = frmApropriacao ? frmApropriacao : this;
+    if (!boPrimVez) {
+        framework::TApplication::SetWindowState(screen, framework::FormWindowState::Normal);
+        return;
+    }
+    // Drawn before the server calls block the user-interface thread.
+    repaint();
+
+    BusyGuard busy;
+    busy.show();
+    loadFromServer(netApropriacao, "GetCtrlAcesso", {framework::FiliProc(), framework::Operador()}, cdsCtrlAcesso);
+    busy.hide();
+
+    if (cdsCtrlAcesso.isEmpty()) {
+        platform::dialogs().error(msgPadrao.Msg(QStringLiteral("Neg_Acess")));
+        Close();
+        return;
+    }
+    screen->setVisible(true);
+    medCdOper->setText(framework::Operador());
+    vd_Operador(true);
+    GetDatas();
+}
+
+void TfrmApropriacao::dtsPadraoStateChange() {
+    TfrmPadraoSimples::dtsPadraoStateChange();
+    const dataset::DataSetState state = dtsPadrao.state();
+    const bool editing = dataset::isEditingState(state);
+
+    framework::SetChildEnabled(panFiltro, !editing);
+    btnHojeDia->setEnabled(!editing);
+    lblDataRef->setEnabled(!editing);
+    depAgenda->setEnabled(!editing);
+
+    const bool browsingRows = state == dataset::DataSetState::Browse && !cdsAtividades.isEmpty();
+    const bool mayChange = browsingRows && hasEndStamp();
+    sbtAlterar->setEnabled(mayChange);
+    sbtExcluir->setEnabled(mayChange);
+    // Typing in the memo starts an edit; the memo must not disable itself then.
+    if (focusWidget() != memDesc) memDesc->setEnabled(browsingRows);
+
+    mnuAlterar->setEnabled(sbtAlterar->isEnabled());
+    mnuExcluir->setEnabled(sbtExcluir->isEnabled());
+    mnuHoje->setEnabled(btnHojeDia->isEnabled());
+
+    const auto buttons = editing ? platform::ColumnButtonStyle::Ellipsis : platform::ColumnButtonStyle::None;
+    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))).setButtonStyle(buttons);
+    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRPLATIVTARE"))).setButtonStyle(buttons);
+}
+
+void TfrmApropriacao::pgcAproprChange() { dtsPadraoStateChange(); }
+
+dataset::DateTime TfrmApropriacao::HoraServidor() {
+    loadFromServer(netApropriacao, "getHoraServidor", {}, cdsHoraServidor);
+    const dataset::DateTime now = cdsHoraServidor.fieldByName("SYSDATE").asDateTime();
+    // The calendar's current day is the server's, whenever the screen asks it.
+    dbcDia->SetToday(now);
+    return now;
+}
+
+void TfrmApropriacao::FormClose(framework::CloseAction& action) {
+    boIdCriado = false;
+    boPrimVez = true;
+    TfrmPadraoSimples::FormClose(action);
+    if (cdsCtrlAcesso.isEmpty()) action = framework::CloseAction::Free;
+}
+
+void TfrmApropriacao::FormDestroy() {
+    released_ = true;
+    TfrmPadraoSimples::FormDestroy();
+    netApropriacao.setConnected(false);
+}
+
+bool TfrmApropriacao::hasEndStamp() const {
+    return !framework::EmptyString(fieldText(cdsAtividades, "DTHFAPATIVTA"));
+}
+
+bool TfrmApropriacao::isLockedRow() const {
+    if (!cdsAtividades.active() || cdsAtividades.isEmpty()) return false;
+    return !hasEndStamp() && fieldText(cdsAtividades, "IDSITATIVTAR") == QStringLiteral("A");
+}
+
+void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
+    {
+        // Showing a row's description never starts an edit.
+        const QSignalBlocker detached(memDesc);
+        memDesc->setPlainText(fieldText(cdsAtividades, "TXAPRATIVTAR"));
+    }
+    const bool locked = isLockedRow();
+    for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
+        dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name))).setReadOnly(locked);
+
+    dtsPadraoStateChange();
+    mnuExcluir->setEnabled(sbtExcluir->isEnabled());
+    mnuAlterar->setEnabled(sbtAlterar->isEnabled());
+}
+
+}  // namespace Cli_Zep00700

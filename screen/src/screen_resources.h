@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "dataset/field_def.h"
+#include "framework/messages.h"
+
+namespace Cli_Zep00700 {
+
+/// One data set of the screen as its resource declares it: its fields in
+/// order and the name of the data source behind which it sits (empty when
+/// it has none).
+struct DataSetDefinition {
+    QString name;
+    QString source;
+    std::vector<dataset::FieldDef> fields;
+};
+
+/// The module's resource files (Qt resource paths).
+QString dataSetsResource();
+QString messagesResource();
+
+/// Reads the data set definitions ({"datasets": [{"name", "source",
+/// "fields": [{"name", "type", "size", "label", "visible", "readOnly",
+/// "displayWidth", "editMask", "flags": ["where", "key", "hidden"]}]}]}).
+/// Throws framework::Error naming the file and the member at fault.
+std::vector<DataSetDefinition> readDataSetDefinitions(const QString& path);
+
+/// The screen's message table.
+framework::TMessages readMessages();
+
+}  // namespace Cli_Zep00700

@@ -1,0 +1,75 @@
+#include "screen_fixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "framework/application.h"
+#include "framework/busy.h"
+#include "framework/date_edit_plus.h"
+#include "framework/net_connection.h"
+#include "platform/db_grid.h"
+#include "platform/focus_manager.h"
+#include "screen/cli_zep00700.h"
+
+namespace screen_testing {
+
+std::unique_ptr<ScreenServer> ScreenTest::server;
+
+void ScreenTest::SetUpTestSuite() { server = std::make_unique<ScreenServer>(); }
+
+void ScreenTest::TearDownTestSuite() { server.reset(); }
+
+void ScreenTest::SetUp() {
+    area = new QMdiArea;
+    window.setCentralWidget(area);
+    window.resize(1000, 750);
+    window.show();
+    framework::Application().SetMainForm(&window, area);
+    Cli_Zep00700::UnitInitialization();
+    Cli_Zep00700::boFiltrado = false;
+    framework::NetScript::reset();
+}
+
+void ScreenTest::TearDown() {
+    framework::Application().DestroyForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    framework::Application().SetMainForm(nullptr, nullptr);
+    Cli_Zep00700::UnitFinalization();
+    Cli_Zep00700::frmApropriacao = nullptr;
+    framework::NetScript::reset();
+}
+
+Cli_Zep00700::TfrmApropriacao& ScreenTest::open(const QString& user, const QString& password) {
+    server->logIn(user, password);
+    framework::TApplication& app = framework::Application();
+    form = app.CreateForm(Cli_Zep00700::frmApropriacao);
+    Cli_Zep00700::boIdCriado = true;
+    app.ShowChild(form);
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    } while (waited.elapsed() < 100 || (framework::busyShowing() && waited.elapsed() < 10000));
+    return *form;
+}
+
+void ScreenTest::pump(int ms) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void ScreenTest::loadDay(const dataset::DateTime& day) {
+    form->depAgenda->SetDate(day);
+    form->panFiltroExit();
+}
+
+void ScreenTest::workOn(const dataset::DateTime& day) {
+    form->focusManager().setFocusTo(form->depAgenda);
+    form->depAgenda->SetDate(day);
+    form->focusManager().setFocusTo(form->dbgAtividades);
+}
+
+int ScreenTest::calls(const char* method) { return framework::NetScript::callCount(method); }
+
+}  // namespace screen_testing

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include <memory>
+
+#include "dataset/datetime.h"
+#include "platform/scripted_dialog_service.h"
+#include "screen/frm_apropriacao.h"
+#include "screen_server.h"
+
+namespace screen_testing {
+
+/// The screen opened as the module opens it, in a main window, against the
+/// shared seeded server, logged in as `user` (Ana Souza by default).
+class ScreenTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Creates and shows the screen; its first activation runs. Logs in first.
+    Cli_Zep00700::TfrmApropriacao& open(const QString& user = QStringLiteral("000000000101"),
+                                        const QString& password = QStringLiteral("senha101"));
+    /// Lets queued events run for at least `ms` milliseconds.
+    static void pump(int ms = 50);
+    /// Runs the day load for `day` as leaving the filter does.
+    void loadDay(const dataset::DateTime& day);
+    /// As a user would: the focus into depAgenda (leaving medCdOper checks
+    /// the operator and loads the year), `day` typed, then the focus to the
+    /// grid, which loads the day.
+    void workOn(const dataset::DateTime& day);
+    QStringList errors() const { return dialogs.texts(platform::ScriptedDialogService::Kind::Error); }
+    static int calls(const char* method);
+
+    static std::unique_ptr<ScreenServer> server;
+    platform::ScriptedDialogService dialogs;
+    platform::ScopedDialogService installed{dialogs};
+    QMainWindow window;
+    QMdiArea* area = nullptr;
+    Cli_Zep00700::TfrmApropriacao* form = nullptr;
+};
+
+}  // namespace screen_testing

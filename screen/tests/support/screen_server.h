@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace screen_testing {
+
+/// The server's "now" in the screen's tests: Monday 2025-03-31, 10:00:00,
+/// a day the local clock is far from.
+inline constexpr const char* kServerNow = "2025-03-31T10:00:00";
+
+/// A real appserver on a free loopback port, over a temporary SQLite
+/// database seeded from the screen's fixture; stopped at the end.
+class ScreenServer {
+public:
+    ScreenServer();
+    ~ScreenServer();
+    ScreenServer(const ScreenServer&) = delete;
+    ScreenServer& operator=(const ScreenServer&) = delete;
+
+    int port() const { return port_; }
+    /// Logs in and sets the framework's login values; throws on refusal.
+    void logIn(const QString& user, const QString& password, const QString& branch = QStringLiteral("0001"));
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+}  // namespace screen_testing
