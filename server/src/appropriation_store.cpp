@@ -48,6 +48,18 @@ struct Reader {
 
 long long dayNumberOf(const DateTime& d) { return static_cast<long long>(d.dayNumber()); }
 
+const char* kInsert =
+    "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
+    " stamp_end, description) VALUES (:o, :b, :t, :a, :d, :s, :e, :ss, :se, :x) RETURNING id";
+
+/// Runs a prepared statement that yields at most one row and steps it to its
+/// end, so that nothing stays open on the session.
+void fetchToEnd(soci::statement& st) {
+    if (st.execute(true))
+        while (st.fetch()) {
+        }
+}
+
 
 /// Runs `f` on the session's prepared query Q; a failure drops Q so that the next call prepares it afresh.
 template <typename Q, typename F>
@@ -199,12 +211,59 @@ std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& 
     long long stampEnd = r.stampEnd ? r.stampEnd->toSeconds() : 0;
     soci::indicator stampEndInd = r.stampEnd ? soci::i_ok : soci::i_null;
     long long id = 0;
-    sql << "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
-           " stamp_end, description) VALUES (:o, :b, :t, :a, :d, :s, :e, :ss, :se, :x) RETURNING id",
+    sql << kInsert,
         soci::use(r.operatorCode), soci::use(r.branch), soci::use(r.task), soci::use(r.activity), soci::use(day),
         soci::use(start), soci::use(end, endInd), soci::use(stampStart), soci::use(stampEnd, stampEndInd),
         soci::use(r.description), soci::into(id);
     return id;
+}
+
+namespace {
+
+struct InsertQuery {
+    std::string op, branch, task, activity, description;
+    long long day = 0, start = 0, end = 0, stampStart = 0, stampEnd = 0, id = 0;
+    soci::indicator endInd = soci::i_ok, stampEndInd = soci::i_ok;
+    soci::statement st;
+
+    explicit InsertQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(id));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(task));
+        st.exchange(soci::use(activity));
+        st.exchange(soci::use(day));
+        st.exchange(soci::use(start));
+        st.exchange(soci::use(end, endInd));
+        st.exchange(soci::use(stampStart));
+        st.exchange(soci::use(stampEnd, stampEndInd));
+        st.exchange(soci::use(description));
+        st.alloc();
+        st.prepare(kInsert);
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationRecord& r) {
+    return db.withPrepared<InsertQuery>([&](InsertQuery& q) {
+        q.op = r.operatorCode;
+        q.branch = r.branch;
+        q.task = r.task;
+        q.activity = r.activity;
+        q.description = r.description;
+        q.day = dayNumberOf(r.start);
+        q.start = r.start.toSeconds();
+        q.end = r.end ? r.end->toSeconds() : 0;
+        q.endInd = r.end ? soci::i_ok : soci::i_null;
+        q.stampStart = r.stampStart.toSeconds();
+        q.stampEnd = r.stampEnd ? r.stampEnd->toSeconds() : 0;
+        q.stampEndInd = r.stampEnd ? soci::i_ok : soci::i_null;
+        q.id = 0;
+        fetchToEnd(q.st);
+        return static_cast<std::int64_t>(q.id);
+    });
 }
 
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r) {

@@ -49,6 +49,8 @@ std::vector<dataset::DateTime> daysWithAppropriations(soci::session& sql, const 
                                                       const std::string& branch, int year);
 
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r);
+/// The same insert, prepared once per database session (the save path).
+std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationRecord& r);
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
 void deleteAppropriation(soci::session& sql, std::int64_t id);
 

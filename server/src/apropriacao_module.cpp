@@ -202,7 +202,7 @@ std::string getVdTarefa(const CallContext& ctx, const CallArgs& a) {
     const std::string& task = a.text(1, "tarefa");
     ctx.requireSessionBranch(branch);
     Answer p = packet(fields::vdTarefa());
-    if (auto t = findTask(ctx.sql(), branch, task)) p.rows.push_back(taskRow(*t));
+    if (auto t = findTask(ctx.db, branch, task)) p.rows.push_back(taskRow(*t));
     return answer(p);
 }
 
@@ -229,7 +229,7 @@ std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::vdAtiv());
-    if (auto v = findActivity(ctx.sql(), branch, task, activity); v && activityOpenTo(ctx.sql(), branch, task, activity, op))
+    if (auto v = findActivity(ctx.db, branch, task, activity); v && activityOpenTo(ctx.db, branch, task, activity, op))
         p.rows.push_back({Value(v->responsible), Value(v->processName)});
     return answer(p);
 }
@@ -261,7 +261,7 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     const std::string& task = a.text(1, "tarefa");
     const std::string& activity = a.text(2, "atividade");
     ctx.requireSessionBranch(branch);
-    if (!findActivity(ctx.sql(), branch, task, activity)) throw invalid("Atividade não cadastrada.");
+    if (!findActivity(ctx.db, branch, task, activity)) throw invalid("Atividade não cadastrada.");
     markActivityStarted(ctx.sql(), branch, task, activity);
     return "null";
 }

@@ -44,43 +44,104 @@ std::vector<TaskRecord> tasksOfBranch(soci::session& sql, const std::string& bra
     return out;
 }
 
-std::optional<TaskRecord> findTask(soci::session& sql, const std::string& branch, const std::string& task) {
+namespace {
+
+// The lookups every appropriation check makes, prepared once per database session.
+
+struct TaskQuery {
     TaskRecord t;
-    soci::statement st(sql);
-    intoTask(st, t);
-    st.exchange(soci::use(branch));
-    st.exchange(soci::use(task));
-    st.alloc();
-    st.prepare(std::string(kTaskColumns) + " WHERE branch = :b AND task = :t");
-    st.define_and_bind();
-    if (!st.execute(true)) return std::nullopt;
-    return t;
-}
+    std::string branch, task;
+    soci::statement st;
 
-std::optional<ActivityRecord> findActivity(soci::session& sql, const std::string& branch, const std::string& task,
-                                           const std::string& activity) {
+    explicit TaskQuery(soci::session& sql) : st(sql) {
+        intoTask(st, t);
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(task));
+        st.alloc();
+        st.prepare(std::string(kTaskColumns) + " WHERE branch = :b AND task = :t");
+        st.define_and_bind();
+    }
+};
+
+struct ActivityQuery {
     ActivityRecord a;
-    soci::statement st(sql);
-    intoActivity(st, a);
-    st.exchange(soci::use(branch));
-    st.exchange(soci::use(task));
-    st.exchange(soci::use(activity));
-    st.alloc();
-    st.prepare("SELECT branch, task, activity, process_code, process_name, situation, work_item_code,"
-               " work_item_name, responsible FROM activities WHERE branch = :b AND task = :t AND activity = :a");
-    st.define_and_bind();
-    if (!st.execute(true)) return std::nullopt;
-    return a;
+    std::string branch, task, activity;
+    soci::statement st;
+
+    explicit ActivityQuery(soci::session& sql) : st(sql) {
+        intoActivity(st, a);
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(task));
+        st.exchange(soci::use(activity));
+        st.alloc();
+        st.prepare("SELECT branch, task, activity, process_code, process_name, situation, work_item_code,"
+                   " work_item_name, responsible FROM activities WHERE branch = :b AND task = :t AND activity = :a");
+        st.define_and_bind();
+    }
+};
+
+struct OpenToQuery {
+    int listed = 0, mine = 0;
+    std::string op, branch, task, activity;
+    soci::statement st;
+
+    explicit OpenToQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(listed));
+        st.exchange(soci::into(mine));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(task));
+        st.exchange(soci::use(activity));
+        st.alloc();
+        st.prepare("SELECT COUNT(*), COALESCE(SUM(CASE WHEN operator = :o THEN 1 ELSE 0 END), 0) FROM activity_operators"
+                   " WHERE branch = :b AND task = :t AND activity = :a");
+        st.define_and_bind();
+    }
+};
+
+/// Runs a prepared single-row query and steps it to its end, so that no read stays open on the session.
+bool fetchOne(soci::statement& st) {
+    const bool found = st.execute(true);
+    if (found)
+        while (st.fetch()) {
+        }
+    return found;
 }
 
-bool activityOpenTo(soci::session& sql, const std::string& branch, const std::string& task,
+}  // namespace
+
+std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string& branch, const std::string& task) {
+    return db.withPrepared<TaskQuery>([&](TaskQuery& q) -> std::optional<TaskRecord> {
+        q.branch = branch;
+        q.task = task;
+        if (!fetchOne(q.st)) return std::nullopt;
+        return q.t;
+    });
+}
+
+std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std::string& branch, const std::string& task,
+                                           const std::string& activity) {
+    return db.withPrepared<ActivityQuery>([&](ActivityQuery& q) -> std::optional<ActivityRecord> {
+        q.branch = branch;
+        q.task = task;
+        q.activity = activity;
+        if (!fetchOne(q.st)) return std::nullopt;
+        return q.a;
+    });
+}
+
+bool activityOpenTo(const Database::Lease& db, const std::string& branch, const std::string& task,
                     const std::string& activity, const std::string& op) {
-    int listed = 0;
-    int mine = 0;
-    sql << "SELECT COUNT(*), COALESCE(SUM(CASE WHEN operator = :o THEN 1 ELSE 0 END), 0) FROM activity_operators"
-           " WHERE branch = :b AND task = :t AND activity = :a",
-        soci::into(listed), soci::into(mine), soci::use(op), soci::use(branch), soci::use(task), soci::use(activity);
-    return listed == 0 || mine > 0;
+    return db.withPrepared<OpenToQuery>([&](OpenToQuery& q) {
+        q.op = op;
+        q.branch = branch;
+        q.task = task;
+        q.activity = activity;
+        q.listed = 0;
+        q.mine = 0;
+        fetchOne(q.st);
+        return q.listed == 0 || q.mine > 0;
+    });
 }
 
 std::vector<ActivityRecord> activitiesOpenTo(soci::session& sql, const std::string& branch, const std::string& task,

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "database.h"
 #include "soci_includes.h"
 
 namespace appserver {
@@ -18,11 +19,11 @@ struct ActivityRecord {
 };
 
 std::vector<TaskRecord> tasksOfBranch(soci::session& sql, const std::string& branch);
-std::optional<TaskRecord> findTask(soci::session& sql, const std::string& branch, const std::string& task);
-std::optional<ActivityRecord> findActivity(soci::session& sql, const std::string& branch, const std::string& task,
+std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string& branch, const std::string& task);
+std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std::string& branch, const std::string& task,
                                            const std::string& activity);
 /// An activity with no operators listed is open to everyone.
-bool activityOpenTo(soci::session& sql, const std::string& branch, const std::string& task,
+bool activityOpenTo(const Database::Lease& db, const std::string& branch, const std::string& task,
                     const std::string& activity, const std::string& op);
 /// The task's activities open to `op`, ordered by number.
 std::vector<ActivityRecord> activitiesOpenTo(soci::session& sql, const std::string& branch, const std::string& task,

@@ -150,12 +150,12 @@ private:
         ctx_.requireWorkTeam(r.operatorCode);
 
         if (r.task.empty()) throw invalid("Tarefa deve ser informada.");
-        const auto task = findTask(ctx_.sql(), r.branch, r.task);
+        const auto task = findTask(ctx_.db, r.branch, r.task);
         if (!task) throw invalid("Tarefa não cadastrada.");
         if (r.activity.empty()) throw invalid("Atividade deve ser informada.");
-        const auto activity = findActivity(ctx_.sql(), r.branch, r.task, r.activity);
+        const auto activity = findActivity(ctx_.db, r.branch, r.task, r.activity);
         if (!activity) throw invalid("Atividade não cadastrada.");
-        if (!activityOpenTo(ctx_.sql(), r.branch, r.task, r.activity, r.operatorCode))
+        if (!activityOpenTo(ctx_.db, r.branch, r.task, r.activity, r.operatorCode))
             throw invalid(fmt::format("A atividade {} da tarefa {} não está liberada para o operador {}.", r.activity,
                                       r.task, r.operatorCode));
         r.taskDescription = task->description;
@@ -202,7 +202,7 @@ private:
         // The entry stamps are the server's: the client's clock is never trusted.
         r.stampStart = ctx_.now;
         r.stampEnd = ctx_.now;
-        insertAppropriation(ctx_.sql(), r);
+        insertAppropriation(ctx_.db, r);
     }
 
     void update(const RowView& old, const RowView& row) {

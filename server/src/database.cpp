@@ -111,24 +111,63 @@ void Database::giveBack(std::size_t index) {
     available_.notify_one();
 }
 
+namespace {
+
+enum class TxCommandKind { BeginImmediate, Begin, Commit, Rollback };
+
+/// A transaction command prepared once per SQLite session: these run at
+/// least twice per call, and preparing them costs more than running them.
+template <TxCommandKind Kind>
+struct TxCommand {
+    soci::statement st;
+
+    static const char* text() {
+        switch (Kind) {
+            case TxCommandKind::BeginImmediate: return "BEGIN IMMEDIATE";
+            case TxCommandKind::Begin: return "BEGIN";
+            case TxCommandKind::Commit: return "COMMIT";
+            case TxCommandKind::Rollback: return "ROLLBACK";
+        }
+        return "";
+    }
+
+    explicit TxCommand(soci::session& sql) : st(sql) {
+        st.alloc();
+        st.prepare(text());
+        st.define_and_bind();
+    }
+};
+
+template <TxCommandKind Kind>
+void run(const Database::Lease& lease) {
+    if (lease.kind() != DatabaseKind::Sqlite) {
+        lease.sql() << TxCommand<Kind>::text();
+        return;
+    }
+    lease.withPrepared<TxCommand<Kind>>([](TxCommand<Kind>& c) { c.st.execute(true); });
+}
+
+}  // namespace
+
 WriteTransaction::WriteTransaction(const Database::Lease& lease) : lease_(lease) {
-    lease_.sql() << (lease_.kind() == DatabaseKind::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (lease_.kind() == DatabaseKind::Sqlite) run<TxCommandKind::BeginImmediate>(lease_);
+    else run<TxCommandKind::Begin>(lease_);
 }
 
 WriteTransaction::~WriteTransaction() {
     if (!open_) return;
     try {
-        lease_.sql() << "ROLLBACK";
+        run<TxCommandKind::Rollback>(lease_);
     } catch (const std::exception& e) {
         spdlog::error("Falha ao desfazer a transação: {}", e.what());
     }
 }
 
-ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) { lease_.sql() << "BEGIN"; }
+ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) { run<TxCommandKind::Begin>(lease_); }
 
 ReadTransaction::~ReadTransaction() {
     try {
-        lease_.sql() << "COMMIT";
+        run<TxCommandKind::Commit>(lease_);
     } catch (const std::exception& e) {
         spdlog::error("Falha ao encerrar a transação de leitura: {}", e.what());
     }
@@ -141,7 +180,7 @@ void WriteTransaction::lockName(const std::string& name) {
 }
 
 void WriteTransaction::commit() {
-    lease_.sql() << "COMMIT";
+    run<TxCommandKind::Commit>(lease_);
     open_ = false;
 }
 

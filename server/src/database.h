@@ -97,6 +97,17 @@ public:
     void forget() const {
         db_->caches_[index_].erase(std::type_index(typeid(T)));
     }
+    /// Runs `f` on the prepared query Q; a failure drops Q so that the next use prepares it afresh.
+    template <typename Q, typename F>
+    auto withPrepared(F&& f) const {
+        Q& q = prepared<Q>();
+        try {
+            return f(q);
+        } catch (...) {
+            forget<Q>();
+            throw;
+        }
+    }
 
 private:
     Database* db_;
