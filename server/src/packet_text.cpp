@@ -32,18 +32,6 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
     return 0;
 }
 
-void appendDigits(std::string& out, int value, int width) {
-    char buf[12];
-    int n = 0;
-    unsigned v = value < 0 ? 0u : static_cast<unsigned>(value);
-    do {
-        buf[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v > 0);
-    while (n < width) buf[n++] = '0';
-    while (n > 0) out += buf[--n];
-}
-
 void appendDateTime(std::string& out, const dataset::DateTime& t) {
     const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 && t.day >= 0 &&
                            t.day <= 99 && t.hour >= 0 && t.hour <= 99 && t.minute >= 0 && t.minute <= 99 &&
@@ -52,19 +40,18 @@ void appendDateTime(std::string& out, const dataset::DateTime& t) {
         appendJsonString(out, t.toIso());
         return;
     }
-    out += '"';
-    appendDigits(out, t.year, 4);
-    out += '-';
-    appendDigits(out, t.month, 2);
-    out += '-';
-    appendDigits(out, t.day, 2);
-    out += 'T';
-    appendDigits(out, t.hour, 2);
-    out += ':';
-    appendDigits(out, t.minute, 2);
-    out += ':';
-    appendDigits(out, t.second, 2);
-    out += '"';
+    // "YYYY-MM-DDTHH:MM:SS" with its quotes, filled in place and appended at once.
+    char buf[] = "\"0000-00-00T00:00:00\"";
+    const auto put = [&buf](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10) buf[at + i] = static_cast<char>('0' + value % 10);
+    };
+    put(1, t.year, 4);
+    put(6, t.month, 2);
+    put(9, t.day, 2);
+    put(12, t.hour, 2);
+    put(15, t.minute, 2);
+    put(18, t.second, 2);
+    out.append(buf, sizeof buf - 1);
 }
 
 }  // namespace

@@ -13,6 +13,10 @@ TEST(TimeText, durations_print_as_hours_minutes_seconds_past_24_hours) {
     EXPECT_EQ(formatDuration(0), "00:00:00");
     EXPECT_EQ(formatDuration(3661), "01:01:01");
     EXPECT_EQ(formatDuration(25 * 3600 + 30 * 60), "25:30:00");
+    EXPECT_EQ(formatDuration(86399), "23:59:59");
+    EXPECT_EQ(formatDuration(100 * 3600 + 59), "100:00:59");
+    EXPECT_EQ(formatDuration(123456 * 3600LL + 9 * 60 + 5), "123456:09:05");
+    EXPECT_EQ(formatDuration(-5), "00:00:00");
 }
 
 TEST(TimeText, times_of_day_follow_the_screens_mask) {
