@@ -7,6 +7,8 @@
 
 #include <fmt/format.h>
 #include <libpq-fe.h>
+
+#include <mutex>
 #include <regex>
 #include <stdexcept>
 
@@ -55,12 +57,25 @@ std::string conninfoFromUri(const std::string& uri) {
     return out;
 }
 
+/// SQLite counts every allocation of every connection under one process-wide
+/// mutex, which all request threads then queue on; nothing here reads those
+/// counts. The setting only takes before SQLite's first use in the process.
+void stopSqliteMemoryCounting() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // SOCI declares the SQLite interface inside its own namespace.
+        if (sqlite_api::sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) != SQLITE_OK)
+            spdlog::debug("SQLite já estava em uso; a contagem de memória dele continua ligada");
+    });
+}
+
 std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const DatabaseOptions& options) {
     if (url.kind == DatabaseKind::Postgres) {
         auto s = std::make_unique<soci::session>(*soci::factory_postgresql(), conninfoFromUri(url.target));
         *s << "SET client_min_messages = WARNING";
         return s;
     }
+    stopSqliteMemoryCounting();
     const std::string params = fmt::format("db={} timeout={}", url.target, options.busyTimeoutSeconds);
     auto s = std::make_unique<soci::session>(*soci::factory_sqlite3(), params);
     *s << "PRAGMA journal_mode = WAL";
