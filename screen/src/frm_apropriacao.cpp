@@ -4,9 +4,11 @@
 #include "screen/frm_apropriacao.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabBar>
@@ -68,6 +70,15 @@ void paintText(QWidget* widget, const QColor& colour) {
 }
 
 /// A grid column titled with its field's label.
+/// Shrinks a caption's font until its text fits `width`: the design sizes
+/// were made for a smaller system font than the desktop's default.
+void fitCaption(QLabel* label, int width) {
+    QFont font = label->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > width)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
 platform::DBGridColumnDef column(const dataset::DataSet& dataSet, const char* field, int width, bool readOnly = false) {
     platform::DBGridColumnDef def;
     def.fieldName = QString::fromLatin1(field);
@@ -166,6 +177,9 @@ void TfrmApropriacao::buildClientArea() {
     dbnPadrao = ui_->dbnPadrao;
     DBText1 = ui_->DBText1;
 
+    // The scroll boxes are containers, not controls: a click on a button
+    // inside them (a month step) must not take the focus out of the filter.
+    for (QScrollArea* box : client_->findChildren<QScrollArea*>()) box->setFocusPolicy(Qt::NoFocus);
     // One page whose tab is hidden.
     pgcApropr->tabBar()->hide();
     // The lower region keeps its design height; the grid takes what is left.
@@ -181,6 +195,8 @@ void TfrmApropriacao::applyDesignColours() {
         const QVariant value = widget->property(property.constData());
         if (value.isValid()) paintBackground(widget, designColour(widget, value.toString()));
     }
+    fitCaption(lblOperador, lblOperador->width());
+    fitCaption(lblDataRef, lblDataRef->width());
     paintText(panCalendario, Qt::black);
     paintText(panDescricao, Qt::white);
     paintText(dbcDia, QColor(0, 0, 128));

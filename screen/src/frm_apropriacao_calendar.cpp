@@ -1,9 +1,11 @@
 // The day calendar: a day picked, today, month steps and their delayed load.
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
 
 #include <algorithm>
 
+#include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/utils.h"
@@ -23,6 +25,13 @@ int daysInMonth(int year, int month) {
 
 void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
     panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') + QString::number(dbcDia->GetDateElement(1)));
+    // The month buttons sit on both ends of the caption: keep the text between them.
+    QFont font = panCalendario->font();
+    font.setPointSizeF(QWidget::font().pointSizeF());
+    const int room = panCalendario->width() - sbtCalendDiaAnt->width() - sbtCalendDiaPost->width() - 4;
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(panCalendario->text()) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    panCalendario->setFont(font);
 }
 
 void TfrmApropriacao::dbcDiaChange() {

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTest>
 
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
@@ -135,7 +136,10 @@ TEST_F(CalendarTest, AStepWhileInTheFilterLoadsNothingUntilTheFilterIsLeft) {
     f.focusManager().setFocusTo(f.depAgenda);
     ASSERT_FALSE(Z::boFiltrado);
     framework::NetScript::reset();
-    f.sbtCalendDiaPost->click();
+    // A real click: the button takes no focus, and nothing around it does.
+    QTest::mouseClick(f.sbtCalendDiaPost, Qt::LeftButton);
+    EXPECT_EQ(f.focusManager().current(), f.depAgenda);
+    EXPECT_EQ(calls("getAtividades"), 0);
     EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 2, 15));
     pump(1800);
     EXPECT_EQ(calls("getAtividades"), 0);
