@@ -1,6 +1,11 @@
 #include "app_server.h"
 
 #include <fmt/format.h>
+#include <spdlog/spdlog.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <stdexcept>
 
@@ -31,6 +36,14 @@ AppServer::AppServer(Database& db, const ServerClock& clock, const ServerSetting
     server_->set_payload_max_length(settings.maxBodyBytes);
     const std::size_t threads = settings.threads == 0 ? 1 : settings.threads;
     server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // The library listens with a queue of 5 pending connections: when more
+    // clients connect at once than the accepting thread takes in time, the
+    // rest have their connection attempt dropped and retried a second later.
+    // The listening socket is noted here so that bind() can widen its queue.
+    server_->set_socket_options([this](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listenSocket_ = sock;
+    });
     api_.install(*server_);
 }
 
@@ -47,6 +60,10 @@ int AppServer::bind() {
     if (port <= 0)
         throw std::runtime_error(fmt::format("Não foi possível escutar em {}:{} (endereço em uso ou inválido)",
                                              settings_.host, settings_.port));
+    // Listening again on a listening socket only changes its queue length.
+    if (listenSocket_ < 0 || ::listen(listenSocket_, SOMAXCONN) != 0)
+        spdlog::warn("Fila de conexões pendentes mantida em 5 ({}): muitas conexões simultâneas podem esperar 1 s",
+                     listenSocket_ < 0 ? "soquete desconhecido" : std::strerror(errno));
     return port;
 }
 

@@ -33,6 +33,7 @@ private:
     ServerSettings settings_;
     HttpApi api_;
     std::unique_ptr<httplib::Server> server_;
+    int listenSocket_ = -1;  ///< the socket bind() listens on, to widen its queue
 };
 
 }  // namespace appserver

@@ -1,5 +1,13 @@
 // Protocol v1 over a real socket: health, logout, and every kind of bad request.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <vector>
 
 #include "test_support.h"
 
@@ -72,6 +80,52 @@ TEST_F(HttpProtocol, dates_may_come_as_date_times_and_methods_match_without_case
 
 TEST_F(HttpProtocol, one_keep_alive_connection_serves_many_requests) {
     for (int i = 0; i < 50; ++i) ASSERT_EQ(server.call(token, "getHoraServidor", json::array()).status, 200);
+}
+
+}  // namespace
+}  // namespace appserver::testing
+
+namespace appserver::testing {
+namespace {
+
+/// Starts a non-blocking connection to the loopback port.
+int connectNonBlocking(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    return fd;
+}
+
+TEST(HttpListening, many_clients_connecting_at_once_are_all_taken_in_without_a_retry) {
+    // Nothing accepts before run(): every connection waits in the listening
+    // queue, which must hold far more than the library's 5. A connection left
+    // out would have its attempt dropped and retried only a second later.
+    TestDatabase database;
+    ServerClock clock(*dataset::DateTime::parseIso(kNow));
+    ServerSettings settings;
+    settings.port = 0;
+    settings.hashCost = HashCost::minimum();
+    AppServer server(database.db(), clock, settings);
+    const int port = server.bind();
+
+    constexpr int kClients = 32;
+    std::vector<pollfd> fds;
+    for (int i = 0; i < kClients; ++i) fds.push_back({connectNonBlocking(port), POLLOUT, 0});
+    int connected = 0;
+    for (auto& p : fds) {
+        // Half a second for each is ample on loopback and well short of the retry.
+        if (::poll(&p, 1, 500) == 1 && (p.revents & POLLOUT)) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &error, &size);
+            if (error == 0) ++connected;
+        }
+        ::close(p.fd);
+    }
+    EXPECT_EQ(connected, kClients);
 }
 
 }  // namespace
