@@ -28,10 +28,13 @@ void CriaApropriacao() {
         framework::DeactiveShowAvi();
         // The host sees a normal return; support sees why nothing opened.
         std::cerr << "Manutenção da Apropriação: a tela não pôde ser aberta: "
-                  << platform::exceptionMessage(std::current_exception()).toStdString() << std::endl;
+                  << platform::exceptionMessage(std::current_exception()).toStdString()
+                  << std::endl;
     }
 }
 
-void IniProc() { CriaApropriacao(); }
+void IniProc() {
+    CriaApropriacao();
+}
 
 }  // namespace Cli_Zep00700

@@ -14,8 +14,8 @@ APROP_MODULE_METADATA(R"({"name": "Pkg_Zep00700", "version": ")" PKG_ZEP00700_VE
 
 namespace {
 
-const char* const kRequiredPackages[] = {"runtime",      "widgets",    "data",       "datacontrols",
-                                         "remotedata",   "framework",  "components", "dbcomponents"};
+const char* const kRequiredPackages[] = {"runtime",    "widgets",   "data",       "datacontrols",
+                                         "remotedata", "framework", "components", "dbcomponents"};
 const char* const kUnits[] = {"Pkg_Zep00700", "Cli_Zep00700"};
 
 const AprPackageVersionBlock kVersion = {
@@ -33,16 +33,29 @@ const AprPackageVersionBlock kVersion = {
 };
 
 const AprPackageInfoTable kPackageInfo = {
-    "Pkg_Zep00700", true, static_cast<int>(std::size(kRequiredPackages)), kRequiredPackages,
-    static_cast<int>(std::size(kUnits)), kUnits, &kVersion,
+    "Pkg_Zep00700",
+    true,
+    static_cast<int>(std::size(kRequiredPackages)),
+    kRequiredPackages,
+    static_cast<int>(std::size(kUnits)),
+    kUnits,
+    &kVersion,
 };
 
 }  // namespace
 
-APROP_MODULE_EXPORT void Initialize() { Cli_Zep00700::UnitInitialization(); }
+APROP_MODULE_EXPORT void Initialize() {
+    Cli_Zep00700::UnitInitialization();
+}
 
-APROP_MODULE_EXPORT void Finalize() { Cli_Zep00700::UnitFinalization(); }
+APROP_MODULE_EXPORT void Finalize() {
+    Cli_Zep00700::UnitFinalization();
+}
 
-APROP_MODULE_EXPORT void IniProc() { Cli_Zep00700::IniProc(); }
+APROP_MODULE_EXPORT void IniProc() {
+    Cli_Zep00700::IniProc();
+}
 
-APROP_MODULE_EXPORT const AprPackageInfoTable* GetPackageInfoTable() { return &kPackageInfo; }
+APROP_MODULE_EXPORT const AprPackageInfoTable* GetPackageInfoTable() {
+    return &kPackageInfo;
+}

@@ -93,7 +93,8 @@ TEST_F(ModuleLifeTest, TwoCallsGiveOneScreenAndTheSecondRestoresAMinimizedOne) {
     EXPECT_EQ(TApplication::WindowState(first), FormWindowState::Normal);
     EXPECT_EQ(Application().ScreenCursor(), framework::ScreenCursorKind::Default);
     EXPECT_FALSE(framework::busyShowing());
-    EXPECT_EQ(framework::NetScript::callCount("GetCtrlAcesso"), 1) << "later activations make no access check";
+    EXPECT_EQ(framework::NetScript::callCount("GetCtrlAcesso"), 1)
+        << "later activations make no access check";
     EXPECT_TRUE(dialogs.shown().empty());
 }
 

@@ -21,8 +21,9 @@
 
 namespace {
 
-const std::vector<std::string> kPackages = {"runtime",    "widgets",   "data",       "datacontrols",
-                                            "remotedata", "framework", "components", "dbcomponents"};
+const std::vector<std::string> kPackages = {"runtime",      "widgets",     "data",
+                                            "datacontrols", "remotedata",  "framework",
+                                            "components",   "dbcomponents"};
 
 struct PackageTest : ::testing::Test {
     PackageTest() {
@@ -93,7 +94,8 @@ TEST_F(PackageTest, IniProcOpensTheScreenInTheMainWindow) {
     } while (waited.elapsed() < 200 || (framework::busyShowing() && waited.elapsed() < 10000));
 
     ASSERT_EQ(area->subWindowList().size(), 1);
-    EXPECT_EQ(area->subWindowList().constFirst()->widget()->objectName(), QStringLiteral("frmApropriacao"));
+    EXPECT_EQ(area->subWindowList().constFirst()->widget()->objectName(),
+              QStringLiteral("frmApropriacao"));
     EXPECT_TRUE(*static_cast<bool*>(module.symbol("_ZN12Cli_Zep0070010boIdCriadoE")));
     EXPECT_TRUE(dialogs.shown().empty());
 

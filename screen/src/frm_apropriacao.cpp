@@ -50,7 +50,8 @@ QColor designColour(const QWidget* widget, const QString& name) {
     if (name == QStringLiteral("face")) return widget->palette().color(QPalette::Button);
     const QColor colour = QColor::fromString(name);
     if (!colour.isValid())
-        throw framework::Error(QStringLiteral("%1: cor desconhecida \"%2\"").arg(widget->objectName(), name));
+        throw framework::Error(
+            QStringLiteral("%1: cor desconhecida \"%2\"").arg(widget->objectName(), name));
     return colour;
 }
 
@@ -79,7 +80,8 @@ void fitCaption(QLabel* label, int width) {
     label->setFont(font);
 }
 
-platform::DBGridColumnDef column(const dataset::DataSet& dataSet, const char* field, int width, bool readOnly = false) {
+platform::DBGridColumnDef column(const dataset::DataSet& dataSet, const char* field, int width,
+                                 bool readOnly = false) {
     platform::DBGridColumnDef def;
     def.fieldName = QString::fromLatin1(field);
     def.title = QString::fromStdString(dataSet.fieldByName(field).displayLabel());
@@ -90,7 +92,9 @@ platform::DBGridColumnDef column(const dataset::DataSet& dataSet, const char* fi
 
 }  // namespace
 
-void TfrmApropriacao::FailNextConstructionForTesting() { failNextConstruction = true; }
+void TfrmApropriacao::FailNextConstructionForTesting() {
+    failNextConstruction = true;
+}
 
 TfrmApropriacao::TfrmApropriacao(QWidget* parent)
     : framework::TfrmPadraoSimples(parent), ui_(std::make_unique<Ui::TfrmApropriacaoClient>()) {
@@ -204,19 +208,25 @@ void TfrmApropriacao::applyDesignColours() {
 
 void TfrmApropriacao::buildDataSets() {
     const std::pair<const char*, dataset::DataSet*> sets[] = {
-        {"cdsAtividades", &cdsAtividades},     {"cdsPonto", &cdsPonto},
-        {"cdsDatas", &cdsDatas},               {"cdsHoraServidor", &cdsHoraServidor},
-        {"cdsPesqTarefa", &cdsPesqTarefa},     {"cdsPesqAtiv", &cdsPesqAtiv},
-        {"cdsVdTarefa", &cdsVdTarefa},         {"cdsVdAtiv", &cdsVdAtiv},
-        {"cdsApropria", &cdsApropria},         {"cdsTotApro", &cdsTotApro},
-        {"cdsTotPontoReal", &cdsTotPontoReal}, {"cdsOperEquip", &cdsOperEquip},
+        {"cdsAtividades", &cdsAtividades},
+        {"cdsPonto", &cdsPonto},
+        {"cdsDatas", &cdsDatas},
+        {"cdsHoraServidor", &cdsHoraServidor},
+        {"cdsPesqTarefa", &cdsPesqTarefa},
+        {"cdsPesqAtiv", &cdsPesqAtiv},
+        {"cdsVdTarefa", &cdsVdTarefa},
+        {"cdsVdAtiv", &cdsVdAtiv},
+        {"cdsApropria", &cdsApropria},
+        {"cdsTotApro", &cdsTotApro},
+        {"cdsTotPontoReal", &cdsTotPontoReal},
+        {"cdsOperEquip", &cdsOperEquip},
         {"cdsCtrlAcesso", &cdsCtrlAcesso},
     };
     const std::pair<const char*, dataset::DataSource*> sources[] = {
-        {"dtsPadrao", &dtsPadrao},         {"dtsPonto", &dtsPonto},
-        {"dtsDatas", &dtsDatas},           {"dtsPesqTarefa", &dtsPesqTarefa},
-        {"dtsPesqAtiv", &dtsPesqAtiv},     {"dtsApropria", &dtsApropria},
-        {"dtsTotApro", &dtsTotApro},       {"dtsTotPontoReal", &dtsTotPontoReal},
+        {"dtsPadrao", &dtsPadrao},       {"dtsPonto", &dtsPonto},
+        {"dtsDatas", &dtsDatas},         {"dtsPesqTarefa", &dtsPesqTarefa},
+        {"dtsPesqAtiv", &dtsPesqAtiv},   {"dtsApropria", &dtsApropria},
+        {"dtsTotApro", &dtsTotApro},     {"dtsTotPontoReal", &dtsTotPontoReal},
         {"dtsOperEquip", &dtsOperEquip},
     };
     const QString path = dataSetsResource();
@@ -226,7 +236,8 @@ void TfrmApropriacao::buildDataSets() {
         auto found = std::find_if(definitions.begin(), definitions.end(),
                                   [&](const DataSetDefinition& d) { return d.name == wanted; });
         if (found == definitions.end())
-            throw framework::Error(QStringLiteral("%1: falta o conjunto de dados %2").arg(path, wanted));
+            throw framework::Error(
+                QStringLiteral("%1: falta o conjunto de dados %2").arg(path, wanted));
         for (const dataset::FieldDef& field : found->fields) dataSet->addField(field);
         registerDataSet(wanted, dataSet);
         if (found->source.isEmpty()) continue;
@@ -234,8 +245,8 @@ void TfrmApropriacao::buildDataSets() {
             return found->source == QString::fromLatin1(s.first);
         });
         if (source == std::end(sources))
-            throw framework::Error(
-                QStringLiteral("%1: %2: fonte de dados desconhecida %3").arg(path, wanted, found->source));
+            throw framework::Error(QStringLiteral("%1: %2: fonte de dados desconhecida %3")
+                                       .arg(path, wanted, found->source));
         source->second->setDataSet(dataSet);
     }
 }
@@ -252,42 +263,48 @@ void TfrmApropriacao::bindControls() {
     btnPesqOper->SetAssociate(medCdOper);
     btnPesqOper->SetTitle(QStringLiteral("Operador"));
     btnPesqOper->SetDataSource(&dtsOperEquip);
-    btnPesqOper->SetEmptyError(QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
+    btnPesqOper->SetEmptyError(
+        QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
     btnPesqOper->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     // Display only: the enable rules switch every control of the filter on.
     edtNmOper->setReadOnly(true);
 
-    depAgenda->setWeekdayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
-                                QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
+    depAgenda->setWeekdayNames({QStringLiteral("Domingo"), QStringLiteral("Segunda"),
+                                QStringLiteral("Terça"), QStringLiteral("Quarta"),
+                                QStringLiteral("Quinta"), QStringLiteral("Sexta"),
                                 QStringLiteral("Sábado")});
     depAgenda->setValidDateColor(Qt::blue);
     depAgenda->setKeepTime(false);
 
     using Option = platform::DBGrid::Option;
     dbgAtividades->setDataSource(&dtsPadrao);
-    dbgAtividades->setOptions(platform::DBGrid::Options(Option::Editing) | Option::Titles | Option::ColumnResize |
-                              Option::ColLines | Option::RowLines | Option::Tabs | Option::AlwaysShowSelection |
-                              Option::ConfirmDelete | Option::CancelOnExit);
-    dbgAtividades->setColumns({column(cdsAtividades, "NRTAREFA", 227), column(cdsAtividades, "NRPLATIVTARE", 220),
-                               column(cdsAtividades, "HORAINI", 66), column(cdsAtividades, "HORAFIN", 75),
-                               column(cdsAtividades, "QTHRAPRO", 71), column(cdsAtividades, "DTHIAPATIVTA", 0, true),
-                               column(cdsAtividades, "DTHFAPATIVTA", 0, true)});
+    dbgAtividades->setOptions(platform::DBGrid::Options(Option::Editing) | Option::Titles |
+                              Option::ColumnResize | Option::ColLines | Option::RowLines |
+                              Option::Tabs | Option::AlwaysShowSelection | Option::ConfirmDelete |
+                              Option::CancelOnExit);
+    dbgAtividades->setColumns(
+        {column(cdsAtividades, "NRTAREFA", 227), column(cdsAtividades, "NRPLATIVTARE", 220),
+         column(cdsAtividades, "HORAINI", 66), column(cdsAtividades, "HORAFIN", 75),
+         column(cdsAtividades, "QTHRAPRO", 71), column(cdsAtividades, "DTHIAPATIVTA", 0, true),
+         column(cdsAtividades, "DTHFAPATIVTA", 0, true)});
 
     dbgCtrlPonto->setDataSource(&dtsPonto);
-    dbgCtrlPonto->setOptions(platform::DBGrid::Options(Option::Titles) | Option::ColumnResize | Option::ColLines |
-                             Option::RowLines | Option::Tabs | Option::RowSelect | Option::ConfirmDelete |
-                             Option::CancelOnExit);
+    dbgCtrlPonto->setOptions(platform::DBGrid::Options(Option::Titles) | Option::ColumnResize |
+                             Option::ColLines | Option::RowLines | Option::Tabs |
+                             Option::RowSelect | Option::ConfirmDelete | Option::CancelOnExit);
     dbgCtrlPonto->setReadOnly(true);
-    dbgCtrlPonto->setColumns({column(cdsPonto, "DTBATIDAPTO", 186), column(cdsPonto, "IDEVENPONTO", 343),
+    dbgCtrlPonto->setColumns({column(cdsPonto, "DTBATIDAPTO", 186),
+                              column(cdsPonto, "IDEVENPONTO", 343),
                               column(cdsPonto, "IDORIGPTO", 76)});
 
     dbeTotApro->setDataSource(&dtsTotApro);
     dbeTotApro->setDataField(QStringLiteral("QTHRAPRO"));
     dbnPadrao->setDataSource(&dtsPadrao);
-    dbnPadrao->setVisibleButtons(platform::DBNavigator::Buttons(platform::DBNavigator::Button::First) |
-                                 platform::DBNavigator::Button::Prior | platform::DBNavigator::Button::Next |
-                                 platform::DBNavigator::Button::Last);
+    dbnPadrao->setVisibleButtons(
+        platform::DBNavigator::Buttons(platform::DBNavigator::Button::First) |
+        platform::DBNavigator::Button::Prior | platform::DBNavigator::Button::Next |
+        platform::DBNavigator::Button::Last);
     DBText1->setDataSource(&dtsPadrao);
     DBText1->setDataField(QStringLiteral("ATIVIDADE"));
 
@@ -299,7 +316,9 @@ void TfrmApropriacao::bindControls() {
 }
 
 void TfrmApropriacao::bindHandlers() {
-    netApropriacao.OnBeforeConnect = [this](QObject* sender) { netApropriacaoBeforeConnect(sender); };
+    netApropriacao.OnBeforeConnect = [this](QObject* sender) {
+        netApropriacaoBeforeConnect(sender);
+    };
 
     platform::FocusManager& focus = focusManager();
     const auto unlessTearingDown = [this](void (TfrmApropriacao::*handler)()) {
@@ -313,19 +332,26 @@ void TfrmApropriacao::bindHandlers() {
     focus.setOnExit(depAgenda, unlessTearingDown(&TfrmApropriacao::depAgendaExit));
     focus.setOnEnter(dbcDia, unlessTearingDown(&TfrmApropriacao::dbcDiaEnter));
 
-    connect(medCdOper, &QLineEdit::textChanged, this, platform::guarded([this] { medCdOperChange(); }));
+    connect(medCdOper, &QLineEdit::textChanged, this,
+            platform::guarded([this] { medCdOperChange(); }));
     btnPesqOper->OnBeforePesq = [this](framework::TBtnPesquisa& sender, bool& proceed) {
         btnPesqOperBeforePesq(sender, proceed);
     };
-    btnPesqOper->OnAfterPesq = [this](framework::TBtnPesquisa& sender) { btnPesqOperAfterPesq(sender); };
+    btnPesqOper->OnAfterPesq = [this](framework::TBtnPesquisa& sender) {
+        btnPesqOperAfterPesq(sender);
+    };
 
-    connect(btnHojeDia, &QToolButton::clicked, this, platform::guarded([this] { btnHojeDiaClick(); }));
+    connect(btnHojeDia, &QToolButton::clicked, this,
+            platform::guarded([this] { btnHojeDiaClick(); }));
     connect(mnuHoje, &QAction::triggered, this, platform::guarded([this] { btnHojeDiaClick(); }));
-    connect(sbtCalendDiaAnt, &QToolButton::clicked, this, platform::guarded([this] { sbtCalendDiaAntClick(); }));
-    connect(sbtCalendDiaPost, &QToolButton::clicked, this, platform::guarded([this] { sbtCalendDiaPostClick(); }));
+    connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
+            platform::guarded([this] { sbtCalendDiaAntClick(); }));
+    connect(sbtCalendDiaPost, &QToolButton::clicked, this,
+            platform::guarded([this] { sbtCalendDiaPostClick(); }));
     dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
     connect(&tmrAgenda, &QTimer::timeout, this, platform::guarded([this] { tmrAgendaTimer(); }));
-    connect(pgcApropr, &QTabWidget::currentChanged, this, platform::guarded([this] { pgcAproprChange(); }));
+    connect(pgcApropr, &QTabWidget::currentChanged, this,
+            platform::guarded([this] { pgcAproprChange(); }));
 
     cdsAtividades.events.afterScroll = [this](dataset::DataSet& dataSet) {
         if (!tearingDown_) cdsAtividadesAfterScroll(dataSet);

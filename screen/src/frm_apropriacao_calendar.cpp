@@ -24,12 +24,15 @@ int daysInMonth(int year, int month) {
 }  // namespace
 
 void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
-    panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') + QString::number(dbcDia->GetDateElement(1)));
+    panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') +
+                           QString::number(dbcDia->GetDateElement(1)));
     // The month buttons sit on both ends of the caption: keep the text between them.
     QFont font = panCalendario->font();
     font.setPointSizeF(QWidget::font().pointSizeF());
-    const int room = panCalendario->width() - sbtCalendDiaAnt->width() - sbtCalendDiaPost->width() - 4;
-    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(panCalendario->text()) > room)
+    const int room =
+        panCalendario->width() - sbtCalendDiaAnt->width() - sbtCalendDiaPost->width() - 4;
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(panCalendario->text()) > room)
         font.setPointSizeF(font.pointSizeF() - 0.5);
     panCalendario->setFont(font);
 }
@@ -41,16 +44,22 @@ void TfrmApropriacao::dbcDiaChange() {
     panFiltroExit();
 }
 
-void TfrmApropriacao::dbcDiaEnter() { cdsTotApro.close(); }
+void TfrmApropriacao::dbcDiaEnter() {
+    cdsTotApro.close();
+}
 
 void TfrmApropriacao::btnHojeDiaClick() {
     depAgenda->SetDate(HoraServidor());
     panFiltroExit();
 }
 
-void TfrmApropriacao::sbtCalendDiaAntClick() { stepMonth(-1); }
+void TfrmApropriacao::sbtCalendDiaAntClick() {
+    stepMonth(-1);
+}
 
-void TfrmApropriacao::sbtCalendDiaPostClick() { stepMonth(+1); }
+void TfrmApropriacao::sbtCalendDiaPostClick() {
+    stepMonth(+1);
+}
 
 void TfrmApropriacao::stepMonth(int delta) {
     dbcDia->SuspendChange();

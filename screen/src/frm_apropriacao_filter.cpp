@@ -25,10 +25,13 @@ namespace Cli_Zep00700 {
 void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr error) {
     QString text = platform::exceptionMessage(error);
     if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
-    std::cerr << "Manutenção da Apropriação: " << what << " não foi concluído: " << text.toStdString() << std::endl;
+    std::cerr << "Manutenção da Apropriação: " << what
+              << " não foi concluído: " << text.toStdString() << std::endl;
 }
 
-void TfrmApropriacao::medCdOperChange() { edtNmOper->clear(); }
+void TfrmApropriacao::medCdOperChange() {
+    edtNmOper->clear();
+}
 
 void TfrmApropriacao::vd_Operador(bool required) {
     BusyGuard busy;
@@ -40,10 +43,12 @@ void TfrmApropriacao::vd_Operador(bool required) {
         medCdOper->setText(framework::Ajusta(medCdOper->text(), 12));
 
         busy.show();
-        loadFromServer(netApropriacao, "GetOperEquip", {framework::Operador(), medCdOper->text(), ""}, cdsOperEquip);
+        loadFromServer(netApropriacao, "GetOperEquip",
+                       {framework::Operador(), medCdOper->text(), ""}, cdsOperEquip);
         busy.hide();
 
-        if (cdsOperEquip.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inv")), true);
+        if (cdsOperEquip.isEmpty())
+            framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inv")), true);
 
         // The code first: setting it empties the name box.
         medCdOper->setText(QString::fromStdString(cdsOperEquip.fieldByName("CDOPERADOR").text()));
@@ -63,7 +68,8 @@ void TfrmApropriacao::GetDatas() {
         const dataset::DateTime today = HoraServidor();
         depAgenda->SetDate(HoraServidor());
         loadFromServer(netApropriacao, "GetDatas",
-                       {medCdOper->text(), framework::FiliProc(), QString::number(today.year)}, cdsDatas);
+                       {medCdOper->text(), framework::FiliProc(), QString::number(today.year)},
+                       cdsDatas);
 
         dbcDia->SuspendChange();
         suspended = true;
@@ -108,9 +114,10 @@ void TfrmApropriacao::panFiltroExit() {
         dbcDia->SetDateElement(3, day.day);
 
         const framework::RemoteArg date = framework::RemoteArg::date(day);
-        loadFromServer(netApropriacao, "getAtividades", {medCdOper->text(), framework::FiliProc(), date},
-                       cdsAtividades);
-        loadFromServer(netApropriacao, "getTotApro", {medCdOper->text(), framework::FiliProc(), date}, cdsTotApro);
+        loadFromServer(netApropriacao, "getAtividades",
+                       {medCdOper->text(), framework::FiliProc(), date}, cdsAtividades);
+        loadFromServer(netApropriacao, "getTotApro",
+                       {medCdOper->text(), framework::FiliProc(), date}, cdsTotApro);
         loadFromServer(netApropriacao, "getPonto", {medCdOper->text(), date}, cdsPonto);
 
         showCalendarCaption(day);
@@ -134,7 +141,8 @@ void TfrmApropriacao::medCdOperExit() {
     GetDatas();
 }
 
-void TfrmApropriacao::btnPesqOperBeforePesq(framework::TBtnPesquisa& /*sender*/, bool& /*proceed*/) {
+void TfrmApropriacao::btnPesqOperBeforePesq(framework::TBtnPesquisa& /*sender*/,
+                                            bool& /*proceed*/) {
     BusyGuard busy;
     busy.show();
     loadFromServer(netApropriacao, "GetOperEquip", {framework::Operador(), "", "T"}, cdsOperEquip);

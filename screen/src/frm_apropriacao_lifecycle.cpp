@@ -59,7 +59,8 @@ void TfrmApropriacao::FormActivate() {
 
     BusyGuard busy;
     busy.show();
-    loadFromServer(netApropriacao, "GetCtrlAcesso", {framework::FiliProc(), framework::Operador()}, cdsCtrlAcesso);
+    loadFromServer(netApropriacao, "GetCtrlAcesso", {framework::FiliProc(), framework::Operador()},
+                   cdsCtrlAcesso);
     busy.hide();
 
     if (cdsCtrlAcesso.isEmpty()) {
@@ -94,12 +95,17 @@ void TfrmApropriacao::dtsPadraoStateChange() {
     mnuExcluir->setEnabled(sbtExcluir->isEnabled());
     mnuHoje->setEnabled(btnHojeDia->isEnabled());
 
-    const auto buttons = editing ? platform::ColumnButtonStyle::Ellipsis : platform::ColumnButtonStyle::None;
-    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))).setButtonStyle(buttons);
-    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRPLATIVTARE"))).setButtonStyle(buttons);
+    const auto buttons =
+        editing ? platform::ColumnButtonStyle::Ellipsis : platform::ColumnButtonStyle::None;
+    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA")))
+        .setButtonStyle(buttons);
+    dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRPLATIVTARE")))
+        .setButtonStyle(buttons);
 }
 
-void TfrmApropriacao::pgcAproprChange() { dtsPadraoStateChange(); }
+void TfrmApropriacao::pgcAproprChange() {
+    dtsPadraoStateChange();
+}
 
 dataset::DateTime TfrmApropriacao::HoraServidor() {
     loadFromServer(netApropriacao, "getHoraServidor", {}, cdsHoraServidor);
@@ -139,7 +145,8 @@ void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
     }
     const bool locked = isLockedRow();
     for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
-        dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name))).setReadOnly(locked);
+        dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name)))
+            .setReadOnly(locked);
 
     dtsPadraoStateChange();
     mnuExcluir->setEnabled(sbtExcluir->isEnabled());

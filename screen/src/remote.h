@@ -14,9 +14,10 @@ namespace Cli_Zep00700 {
 /// CheckResultServ (which throws for a failed call or a refused result) and
 /// loads the returned packet whole into `into`.
 inline void loadFromServer(framework::TNetConnection& connection, std::string_view method,
-                           std::initializer_list<framework::RemoteArg> args, dataset::DataSet& into) {
-    into.load(framework::CheckResultServ(connection.AppServer().call(method, std::vector<framework::RemoteArg>(args)),
-                                         true, 0));
+                           std::initializer_list<framework::RemoteArg> args,
+                           dataset::DataSet& into) {
+    into.load(framework::CheckResultServ(
+        connection.AppServer().call(method, std::vector<framework::RemoteArg>(args)), true, 0));
 }
 
 }  // namespace Cli_Zep00700

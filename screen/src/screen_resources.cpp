@@ -9,7 +9,9 @@
 
 // The resources live in this static library: register them explicitly, since
 // nothing else would pull their initializer into the module.
-static void registerScreenResources() { Q_INIT_RESOURCE(screen); }
+static void registerScreenResources() {
+    Q_INIT_RESOURCE(screen);
+}
 
 namespace Cli_Zep00700 {
 
@@ -88,13 +90,15 @@ std::vector<DataSetDefinition> readDataSetDefinitions(const QString& path) {
         definition.source = object.value(QStringLiteral("source")).toString();
         const QJsonArray fields = object.value(QStringLiteral("fields")).toArray();
         for (qsizetype f = 0; f < fields.size(); ++f)
-            definition.fields.push_back(
-                readField(path, QStringLiteral("%1.fields[%2]").arg(where).arg(f), fields.at(f).toObject()));
+            definition.fields.push_back(readField(
+                path, QStringLiteral("%1.fields[%2]").arg(where).arg(f), fields.at(f).toObject()));
         result.push_back(std::move(definition));
     }
     return result;
 }
 
-framework::TMessages readMessages() { return framework::TMessages::fromFile(messagesResource()); }
+framework::TMessages readMessages() {
+    return framework::TMessages::fromFile(messagesResource());
+}
 
 }  // namespace Cli_Zep00700

@@ -50,7 +50,8 @@ TEST_F(FilterTest, LeavingTheCodeChecksItAndLoadsTheYear) {
     EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(f.medCdOper->text(), QStringLiteral("000000000102"));
     EXPECT_EQ(f.edtNmOper->text(), QStringLiteral("Bruno Lima"));
-    EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 31)) << "the year load brings the server's today";
+    EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 31))
+        << "the year load brings the server's today";
     EXPECT_EQ(f.panCalendario->text(), QStringLiteral("Março 2025"));
     EXPECT_TRUE(f.dbcDia->IsMarked(DateTime::date(2025, 3, 31)));
     EXPECT_FALSE(f.dbcDia->IsMarked(DateTime::date(2025, 3, 28)));
@@ -72,7 +73,9 @@ TEST_F(FilterTest, AnEmptyOrForeignCodeIsRefusedAndKeepsTheFocus) {
     dialogs.clear();
     f.medCdOper->setText(QStringLiteral("104"));
     EXPECT_FALSE(leaveOperator(f));
-    EXPECT_EQ(errors(), QStringList{QStringLiteral("Operador não cadastrado para equipe de trabalho do usuário.")});
+    EXPECT_EQ(
+        errors(),
+        QStringList{QStringLiteral("Operador não cadastrado para equipe de trabalho do usuário.")});
     EXPECT_EQ(f.medCdOper->text(), QStringLiteral("000000000104"));
     EXPECT_TRUE(f.edtNmOper->text().isEmpty());
     EXPECT_EQ(f.focusManager().current(), f.medCdOper);

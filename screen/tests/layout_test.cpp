@@ -51,8 +51,8 @@ TEST_F(LayoutTest, FormAndInheritedControls) {
     EXPECT_EQ(form->sbtImprimir->x(), 218);
     EXPECT_EQ(form->sbtAjuda->x(), 253);
     EXPECT_EQ(form->sbtFechar->x(), 288);
-    for (const char* name : {"sbtConfirmar", "sbtCancelar", "sbtIncluir", "sbtAlterar", "sbtExcluir", "sbtProcurar",
-                             "sbtVerificar", "sbtImprimir"})
+    for (const char* name : {"sbtConfirmar", "sbtCancelar", "sbtIncluir", "sbtAlterar",
+                             "sbtExcluir", "sbtProcurar", "sbtVerificar", "sbtImprimir"})
         EXPECT_FALSE(enabled(name)) << name;
     EXPECT_TRUE(enabled("sbtAjuda"));
     EXPECT_TRUE(enabled("sbtFechar"));
@@ -100,7 +100,8 @@ TEST_F(LayoutTest, FilterPanel) {
     EXPECT_EQ(pesq->Associate(), oper);
     EXPECT_EQ(pesq->Title(), QStringLiteral("Operador"));
     EXPECT_EQ(pesq->DataSource(), &form->dtsOperEquip);
-    EXPECT_EQ(pesq->EmptyError(), QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
+    EXPECT_EQ(pesq->EmptyError(),
+              QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
 
     auto* nome = child<QLineEdit>("edtNmOper");
     // The enable rules, applied at creation, switch on every control of the
@@ -124,12 +125,16 @@ TEST_F(LayoutTest, GridsAndTheirColumns) {
     auto* grid = child<platform::DBGrid>("dbgAtividades");
     EXPECT_EQ(grid->dataSource(), &form->dtsPadrao);
     using Option = platform::DBGrid::Option;
-    for (Option on : {Option::Editing, Option::Titles, Option::ColumnResize, Option::ColLines, Option::RowLines,
-                      Option::Tabs, Option::AlwaysShowSelection, Option::ConfirmDelete, Option::CancelOnExit})
+    for (Option on :
+         {Option::Editing, Option::Titles, Option::ColumnResize, Option::ColLines, Option::RowLines,
+          Option::Tabs, Option::AlwaysShowSelection, Option::ConfirmDelete, Option::CancelOnExit})
         EXPECT_TRUE(grid->hasOption(on));
     EXPECT_FALSE(grid->hasOption(Option::RowSelect));
-    const std::pair<const char*, int> columns[] = {{"NRTAREFA", 227}, {"NRPLATIVTARE", 220}, {"HORAINI", 66},
-                                                   {"HORAFIN", 75},   {"QTHRAPRO", 71}};
+    const std::pair<const char*, int> columns[] = {{"NRTAREFA", 227},
+                                                   {"NRPLATIVTARE", 220},
+                                                   {"HORAINI", 66},
+                                                   {"HORAFIN", 75},
+                                                   {"QTHRAPRO", 71}};
     ASSERT_EQ(grid->columnCount(), 7);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(grid->column(i).fieldName(), QString::fromLatin1(columns[i].first));
@@ -163,7 +168,8 @@ TEST_F(LayoutTest, CalendarDescriptionAndTotals) {
     EXPECT_EQ(dia->DataField(), QStringLiteral("DTIAPATIVTAR"));
     EXPECT_EQ(dia->HolidayColor(), QColor(Qt::red));
     EXPECT_EQ(dia->StartOfWeek(), 0);
-    EXPECT_TRUE(dia->Today().isZero()) << "the current day comes from the server, never the local clock";
+    EXPECT_TRUE(dia->Today().isZero())
+        << "the current day comes from the server, never the local clock";
 
     auto* descricao = child<QLabel>("panDescricao");
     EXPECT_EQ(descricao->text(), QStringLiteral("Descrição"));
@@ -215,10 +221,11 @@ TEST_F(LayoutTest, NonVisualComponents) {
 
 TEST_F(LayoutTest, AppropriationFieldsInOrderWithTheirFlags) {
     const dataset::DataSet& ds = form->cdsAtividades;
-    const char* names[] = {"HORAINI",      "HORAFIN",    "NRTAREFA",   "NRPLATIVTARE", "DTIAPATIVTAR",
-                           "DTFAPATIVTAR", "CDFILIAL",   "NMPROCESSO", "DATA",         "TXAPRATIVTAR",
-                           "CDOPERADOR",   "DSREFETAREFA", "CHAVE",    "CHAVE2",       "IDSITATIVTAR",
-                           "DTHIAPATIVTA", "DTHFAPATIVTA", "QTHRAPRO", "ATIVIDADE",    "IDCHECK"};
+    const char* names[] = {"HORAINI",      "HORAFIN",      "NRTAREFA",     "NRPLATIVTARE",
+                           "DTIAPATIVTAR", "DTFAPATIVTAR", "CDFILIAL",     "NMPROCESSO",
+                           "DATA",         "TXAPRATIVTAR", "CDOPERADOR",   "DSREFETAREFA",
+                           "CHAVE",        "CHAVE2",       "IDSITATIVTAR", "DTHIAPATIVTA",
+                           "DTHFAPATIVTA", "QTHRAPRO",     "ATIVIDADE",    "IDCHECK"};
     ASSERT_EQ(ds.fieldCount(), 20);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(ds.field(i).name(), names[i]);
 

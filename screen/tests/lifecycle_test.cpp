@@ -38,7 +38,8 @@ TEST_F(LifecycleTest, FirstActivationAdmitsTheUserAndStandsOnTheServersToday) {
     EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 31));
     EXPECT_EQ(f.panCalendario->text(), QStringLiteral("Março 2025"));
     EXPECT_EQ(f.dbcDia->CalendarDate(), DateTime::date(2025, 3, 31));
-    EXPECT_EQ(f.dbcDia->Today(), DateTime::date(2025, 3, 31)) << "the server's today, not the local clock's";
+    EXPECT_EQ(f.dbcDia->Today(), DateTime::date(2025, 3, 31))
+        << "the server's today, not the local clock's";
     EXPECT_FALSE(f.dbcDia->ChangeSuspended());
     EXPECT_TRUE(f.dbcDia->IsMarked(DateTime::date(2025, 3, 28)));
     EXPECT_TRUE(f.dbcDia->IsMarked(DateTime::date(2025, 1, 15)));
@@ -70,7 +71,8 @@ TEST_F(LifecycleTest, ARefusedUserSeesTheMessageOnceAndTheScreenGoes) {
     // The refused screen may already be gone when open() returns.
     open(QStringLiteral("000000000105"), QStringLiteral("senha105"));
     form = nullptr;
-    EXPECT_EQ(errors(), QStringList{QStringLiteral("Operado não possui permissão de acesso à tela.")});
+    EXPECT_EQ(errors(),
+              QStringList{QStringLiteral("Operado não possui permissão de acesso à tela.")});
     // The release was posted from inside the activation's own event handling.
     for (int i = 0; i < 10 && !framework::Application().Forms().empty(); ++i) {
         QCoreApplication::processEvents();
@@ -155,7 +157,8 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     EXPECT_FALSE(f.mnuAlterar->isEnabled());
     EXPECT_TRUE(f.memDesc->isEnabled());
     EXPECT_EQ(f.memDesc->toPlainText(), QStringLiteral("Testes em andamento"));
-    for (int column = 0; column < 4; ++column) EXPECT_TRUE(f.dbgAtividades->column(column).readOnly()) << column;
+    for (int column = 0; column < 4; ++column)
+        EXPECT_TRUE(f.dbgAtividades->column(column).readOnly()) << column;
     EXPECT_FALSE(f.dbgAtividades->column(4).readOnly());
 
     // Editing a row.

@@ -14,8 +14,10 @@ TEST(ScreenMessages, TheTableHoldsTheFiftySevenEntriesInOrder) {
     EXPECT_EQ(keys.at(45), QStringLiteral("1"));
     EXPECT_EQ(keys.last(), QStringLiteral("Neg_Acess"));
     // Keys without regard to letter case.
-    EXPECT_EQ(table.Msg(QStringLiteral("Ativ_deve")), QStringLiteral("Atividade deve ser informada."));
-    EXPECT_EQ(table.Msg(QStringLiteral("neg_acess")), QStringLiteral("Operado não possui permissão de acesso à tela."));
+    EXPECT_EQ(table.Msg(QStringLiteral("Ativ_deve")),
+              QStringLiteral("Atividade deve ser informada."));
+    EXPECT_EQ(table.Msg(QStringLiteral("neg_acess")),
+              QStringLiteral("Operado não possui permissão de acesso à tela."));
     // Texts as they stand: the leading blank, the "<" and the "%s" fillers.
     EXPECT_EQ(table.Msg(QStringLiteral("HR_INV")), QStringLiteral(" não é uma hora válida."));
     EXPECT_EQ(table.Msg(QStringLiteral("RE")), QStringLiteral("<---Retorno Eventual"));

@@ -15,9 +15,13 @@ namespace screen_testing {
 
 std::unique_ptr<ScreenServer> ScreenTest::server;
 
-void ScreenTest::SetUpTestSuite() { server = std::make_unique<ScreenServer>(); }
+void ScreenTest::SetUpTestSuite() {
+    server = std::make_unique<ScreenServer>();
+}
 
-void ScreenTest::TearDownTestSuite() { server.reset(); }
+void ScreenTest::TearDownTestSuite() {
+    server.reset();
+}
 
 void ScreenTest::SetUp() {
     area = new QMdiArea;
@@ -70,6 +74,8 @@ void ScreenTest::workOn(const dataset::DateTime& day) {
     form->focusManager().setFocusTo(form->dbgAtividades);
 }
 
-int ScreenTest::calls(const char* method) { return framework::NetScript::callCount(method); }
+int ScreenTest::calls(const char* method) {
+    return framework::NetScript::callCount(method);
+}
 
 }  // namespace screen_testing

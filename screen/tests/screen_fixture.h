@@ -34,7 +34,9 @@ protected:
     /// the operator and loads the year), `day` typed, then the focus to the
     /// grid, which loads the day.
     void workOn(const dataset::DateTime& day);
-    QStringList errors() const { return dialogs.texts(platform::ScriptedDialogService::Kind::Error); }
+    QStringList errors() const {
+        return dialogs.texts(platform::ScriptedDialogService::Kind::Error);
+    }
     static int calls(const char* method);
 
     static std::unique_ptr<ScreenServer> server;

@@ -8,9 +8,9 @@
 extern "C" {
 
 struct AprPackageVersionBlock {
-    const char* language;        ///< "pt-BR"
-    std::uint16_t languageId;    ///< 0x0416, Portuguese (Brazil)
-    std::uint16_t codePage;      ///< 1252
+    const char* language;      ///< "pt-BR"
+    std::uint16_t languageId;  ///< 0x0416, Portuguese (Brazil)
+    std::uint16_t codePage;    ///< 1252
     const char* companyName;
     const char* fileDescription;
     const char* fileVersion;
@@ -22,12 +22,12 @@ struct AprPackageVersionBlock {
 };
 
 struct AprPackageInfoTable {
-    const char* name;                   ///< "Pkg_Zep00700"
-    bool runOnly;                       ///< a run-time-only package
+    const char* name;  ///< "Pkg_Zep00700"
+    bool runOnly;      ///< a run-time-only package
     int requiredCount;
     const char* const* requiredPackages;
     int unitCount;
-    const char* const* units;           ///< the units of its own, the screen unit last
+    const char* const* units;  ///< the units of its own, the screen unit last
     const AprPackageVersionBlock* version;
 };
 

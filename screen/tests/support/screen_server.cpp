@@ -20,12 +20,14 @@ ScreenServer::ScreenServer() {
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // A test that dies takes its server with it.
     process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process_.start(QStringLiteral(APROP_APPSERVER),
-                   {QStringLiteral("serve"), QStringLiteral("--db"),
-                    QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("dados.db")), QStringLiteral("--seed"),
-                    QStringLiteral(APROP_SCREEN_SEED), QStringLiteral("--clock"), QString::fromLatin1(kServerNow),
-                    QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"),
-                    portFile, QStringLiteral("--log-level"), QStringLiteral("warn")});
+    process_.start(
+        QStringLiteral(APROP_APPSERVER),
+        {QStringLiteral("serve"), QStringLiteral("--db"),
+         QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("dados.db")),
+         QStringLiteral("--seed"), QStringLiteral(APROP_SCREEN_SEED), QStringLiteral("--clock"),
+         QString::fromLatin1(kServerNow), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+         QStringLiteral("--port-file"), portFile, QStringLiteral("--log-level"),
+         QStringLiteral("warn")});
     if (!process_.waitForStarted(10000)) throw std::runtime_error("appserver did not start");
     QElapsedTimer waited;
     waited.start();
@@ -54,7 +56,8 @@ ScreenServer::~ScreenServer() {
 
 void ScreenServer::logIn(const QString& user, const QString& password, const QString& branch) {
     const QString host = QStringLiteral("127.0.0.1");
-    const framework::LoginAnswer answer = framework::ServerLogin(host, port_, user, password, branch);
+    const framework::LoginAnswer answer =
+        framework::ServerLogin(host, port_, user, password, branch);
     framework::LoginValues values;
     values.operador = answer.user;
     values.nomeOperador = answer.name;

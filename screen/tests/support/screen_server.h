@@ -21,7 +21,8 @@ public:
 
     int port() const { return port_; }
     /// Logs in and sets the framework's login values; throws on refusal.
-    void logIn(const QString& user, const QString& password, const QString& branch = QStringLiteral("0001"));
+    void logIn(const QString& user, const QString& password,
+               const QString& branch = QStringLiteral("0001"));
 
 private:
     QTemporaryDir dir_;
