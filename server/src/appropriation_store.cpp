@@ -188,18 +188,40 @@ std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& d
     });
 }
 
-std::vector<DateTime> daysWithAppropriations(soci::session& sql, const std::string& op, const std::string& branch,
-                                             int year) {
-    std::vector<DateTime> out;
-    long long first = DateTime::date(year, 1, 1).dayNumber();
-    long long last = DateTime::date(year, 12, 31).dayNumber();
-    long long day = 0;
-    soci::statement st = (sql.prepare << "SELECT DISTINCT day FROM appropriations WHERE operator = :o"
-                                         " AND day BETWEEN :f AND :l AND branch = :b ORDER BY day",
-                          soci::into(day), soci::use(op), soci::use(first), soci::use(last), soci::use(branch));
-    st.execute();
-    while (st.fetch()) out.push_back(DateTime::fromDayNumber(day));
-    return out;
+namespace {
+
+struct DaysQuery {
+    std::string op, branch;
+    long long first = 0, last = 0, day = 0;
+    soci::statement st;
+
+    explicit DaysQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(day));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(first));
+        st.exchange(soci::use(last));
+        st.exchange(soci::use(branch));
+        st.alloc();
+        st.prepare("SELECT DISTINCT day FROM appropriations WHERE operator = :o"
+                   " AND day BETWEEN :f AND :l AND branch = :b ORDER BY day");
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+std::vector<DateTime> daysWithAppropriations(const Database::Lease& db, const std::string& op,
+                                             const std::string& branch, int year) {
+    return db.withPrepared<DaysQuery>([&](DaysQuery& q) {
+        std::vector<DateTime> out;
+        q.op = op;
+        q.branch = branch;
+        q.first = DateTime::date(year, 1, 1).dayNumber();
+        q.last = DateTime::date(year, 12, 31).dayNumber();
+        q.st.execute();
+        while (q.st.fetch()) out.push_back(DateTime::fromDayNumber(q.day));
+        return out;
+    });
 }
 
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r) {

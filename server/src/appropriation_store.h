@@ -45,7 +45,7 @@ std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& d
                                                         const std::string& branch, const dataset::DateTime& start,
                                                         const dataset::DateTime& end, std::int64_t excludeId);
 /// The distinct days of `year` that hold appropriations of the operator at the branch.
-std::vector<dataset::DateTime> daysWithAppropriations(soci::session& sql, const std::string& op,
+std::vector<dataset::DateTime> daysWithAppropriations(const Database::Lease& db, const std::string& op,
                                                       const std::string& branch, int year);
 
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r);

@@ -179,7 +179,7 @@ std::string getDatas(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::datas());
-    for (const DateTime& d : daysWithAppropriations(ctx.sql(), op, branch, year)) p.rows.push_back({Value(d)});
+    for (const DateTime& d : daysWithAppropriations(ctx.db, op, branch, year)) p.rows.push_back({Value(d)});
     return answer(p);
 }
 
