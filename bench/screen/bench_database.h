@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "dataset/datetime.h"
+
+namespace screen_bench {
+
+/// The server's "now" during the benchmark: fixed, so that a cached
+/// database keeps its days where the screen looks for them.
+inline constexpr const char* kServerNow = "2025-03-31T10:00:00";
+/// The operators of the fill, codes 100000 to 100000 + kOperators - 1, all
+/// in one team, all allowed the screen, all with the password kPassword.
+inline constexpr int kOperators = 1000;
+inline constexpr int kRowsPerDay = 5;
+inline constexpr const char* kUser = "000000100000";
+inline constexpr const char* kPassword = "bench";
+
+/// The first and the number of days that hold appropriations.
+dataset::DateTime firstFilledDay(long long rows);
+long long filledDayCount(long long rows);
+
+/// A SQLite database with `rows` appropriations (kRowsPerDay a day for each
+/// operator, with the day's two punches), made once in `folder` and reused
+/// by later runs with the same row count. Returns its path.
+std::filesystem::path preparedDatabase(const std::filesystem::path& folder, long long rows);
+
+}  // namespace screen_bench

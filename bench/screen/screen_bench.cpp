@@ -1,0 +1,254 @@
+// Benchmark of the appropriation screen against a real appserver on
+// loopback: the time from IniProc to the end of the first activation, and
+// the time of a day load (panFiltroExit with its remote calls and the
+// controls refreshed), each with the remote calls it made. The login is
+// done once, before anything is timed.
+#include <CLI/CLI.hpp>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench_database.h"
+#include "entry/cria_apropriacao.h"
+#include "framework/application.h"
+#include "framework/corvix.h"
+#include "framework/date_edit_plus.h"
+#include "framework/net_connection.h"
+#include "platform/masked_edit.h"
+#include "platform/scripted_dialog_service.h"
+#include "screen/cli_zep00700.h"
+#include "screen/frm_apropriacao.h"
+#include "server_process.h"
+
+using Cli_Zep00700::TfrmApropriacao;
+
+namespace {
+
+struct Options {
+    long long rows = 1000000;
+    int activations = 20;
+    int dayLoads = 200;
+    std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
+    std::string appserver = APROP_APPSERVER;
+    unsigned seed = 7;
+};
+
+/// The remote methods the screen calls when it opens and loads a day.
+const std::vector<std::string> kMethods = {"GetCtrlAcesso", "GetOperEquip", "getHoraServidor", "GetDatas",
+                                           "getAtividades", "getTotApro",   "getPonto"};
+
+int totalCalls() {
+    int total = 0;
+    for (const auto& m : kMethods) total += framework::NetScript::callCount(m);
+    return total;
+}
+
+std::string callBreakdown() {
+    std::string text;
+    for (const auto& m : kMethods) {
+        const int n = framework::NetScript::callCount(m);
+        if (n == 0) continue;
+        if (!text.empty()) text += ", ";
+        text += m + " " + std::to_string(n);
+    }
+    return text;
+}
+
+struct Sample {
+    double ms = 0;
+    int calls = 0;
+};
+
+struct Summary {
+    double median = 0, p90 = 0, min = 0, max = 0;
+    int callsMin = 0, callsMax = 0;
+};
+
+Summary summarise(const std::vector<Sample>& samples) {
+    Summary s;
+    if (samples.empty()) return s;
+    std::vector<double> ms;
+    s.callsMin = s.callsMax = samples.front().calls;
+    for (const auto& x : samples) {
+        ms.push_back(x.ms);
+        s.callsMin = std::min(s.callsMin, x.calls);
+        s.callsMax = std::max(s.callsMax, x.calls);
+    }
+    std::sort(ms.begin(), ms.end());
+    s.median = ms[ms.size() / 2];
+    s.p90 = ms[std::min(ms.size() - 1, ms.size() * 9 / 10)];
+    s.min = ms[0];
+    s.max = ms[ms.size() - 1];
+    return s;
+}
+
+void printSummary(const char* what, const std::vector<Sample>& samples, double goalMs) {
+    const Summary s = summarise(samples);
+    const std::string calls = s.callsMin == s.callsMax
+                                  ? std::to_string(s.callsMin)
+                                  : std::to_string(s.callsMin) + "–" + std::to_string(s.callsMax);
+    std::printf("%-18s median %7.2f ms  p90 %7.2f ms  (min %.2f, max %.2f, %zu runs)  remote calls %s"
+                "  goal %.0f ms: %s\n",
+                what, s.median, s.p90, s.min, s.max, samples.size(), calls.c_str(), goalMs,
+                s.median <= goalMs ? "met" : "NOT met");
+}
+
+double elapsedMs(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void failOnMessages(const platform::ScriptedDialogService& dialogs, const char* during) {
+    const QStringList errors = dialogs.texts(platform::ScriptedDialogService::Kind::Error);
+    if (!errors.isEmpty())
+        throw std::runtime_error(std::string("the screen showed an error during ") + during + ": " +
+                                 errors.front().toStdString());
+}
+
+/// The screen as the host leaves it between openings: none created.
+void releaseScreen() {
+    framework::Application().DestroyForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Cli_Zep00700::UnitFinalization();
+    Cli_Zep00700::frmApropriacao = nullptr;
+    Cli_Zep00700::UnitInitialization();
+}
+
+/// IniProc up to the end of the first activation's work (the year load
+/// done) and the events it left behind processed: painting included.
+Sample openScreen(platform::ScriptedDialogService& dialogs) {
+    framework::NetScript::reset();
+    QElapsedTimer t;
+    t.start();
+    Cli_Zep00700::IniProc();
+    while (Cli_Zep00700::boPrimVez) {
+        if (t.elapsed() > 30000) throw std::runtime_error("the first activation did not end within 30 s");
+        failOnMessages(dialogs, "the first activation");
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QCoreApplication::processEvents();
+    Sample s{elapsedMs(t), totalCalls()};
+    failOnMessages(dialogs, "the first activation");
+    return s;
+}
+
+/// One day of one operator, as leaving the filter loads it.
+Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const dataset::DateTime& day,
+               platform::ScriptedDialogService& dialogs) {
+    form.medCdOper->setText(operatorCode);
+    form.depAgenda->SetDate(day);
+    QCoreApplication::processEvents();
+    framework::NetScript::reset();
+    QElapsedTimer t;
+    t.start();
+    form.panFiltroExit();
+    QCoreApplication::processEvents();
+    Sample s{elapsedMs(t), totalCalls()};
+    failOnMessages(dialogs, "a day load");
+    if (!Cli_Zep00700::boFiltrado || form.cdsAtividades.recordCount() != screen_bench::kRowsPerDay)
+        throw std::runtime_error("the day load of " + operatorCode.toStdString() + " on " + day.toIso() +
+                                 " did not show the day's " + std::to_string(screen_bench::kRowsPerDay) +
+                                 " appropriations");
+    return s;
+}
+
+int run(const Options& o, QApplication& /*app*/) {
+    const auto database = screen_bench::preparedDatabase(o.folder, o.rows);
+    screen_bench::ServerProcess server(QString::fromStdString(o.appserver), QString::fromStdString(database.string()),
+                                       QString::fromLatin1(screen_bench::kServerNow));
+    std::printf("appserver on 127.0.0.1:%d, its clock from %s\n", server.port(), screen_bench::kServerNow);
+
+    // The login, once and untimed, as the host does before any screen opens.
+    const QString host = QStringLiteral("127.0.0.1");
+    const framework::LoginAnswer answer =
+        framework::ServerLogin(host, server.port(), QString::fromLatin1(screen_bench::kUser),
+                               QString::fromLatin1(screen_bench::kPassword), QStringLiteral("0001"));
+    framework::LoginValues values;
+    values.operador = answer.user;
+    values.nomeOperador = answer.name;
+    values.filial = answer.branch;
+    values.webURL = host;
+    values.webPort = server.port();
+    values.sessionToken = answer.token;
+    framework::SetLoginValues(values);
+
+    platform::ScriptedDialogService dialogs;
+    platform::ScopedDialogService installed{dialogs};
+    QMainWindow window;
+    auto* area = new QMdiArea;
+    window.setCentralWidget(area);
+    window.resize(1000, 750);
+    window.show();
+    framework::Application().SetMainForm(&window, area);
+    Cli_Zep00700::UnitInitialization();
+
+    // The first opening in the process pays for loading resources and the
+    // first connection; it is shown apart from the repeated ones.
+    const Sample cold = openScreen(dialogs);
+    const std::string openCalls = callBreakdown();
+    releaseScreen();
+    std::vector<Sample> openings;
+    for (int i = 0; i < o.activations; ++i) {
+        openings.push_back(openScreen(dialogs));
+        if (i + 1 < o.activations) releaseScreen();
+    }
+
+    TfrmApropriacao* form = Cli_Zep00700::frmApropriacao;
+    std::mt19937 rng(o.seed);
+    std::uniform_int_distribution<int> anyOperator(0, screen_bench::kOperators - 1);
+    std::uniform_int_distribution<long long> anyDay(0, screen_bench::filledDayCount(o.rows) - 1);
+    const dataset::DateTime first = screen_bench::firstFilledDay(o.rows);
+    std::vector<Sample> days;
+    std::string dayCalls;
+    for (int i = 0; i < o.dayLoads; ++i) {
+        const QString code = QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
+        days.push_back(loadDay(*form, code, first.addDays(anyDay(rng)), dialogs));
+        if (i == 0) dayCalls = callBreakdown();
+    }
+    releaseScreen();
+    framework::Application().SetMainForm(nullptr, nullptr);
+    framework::SetLoginValues({});
+
+    std::printf("\n%lld appropriations, %d operators, %lld days; login not counted\n", o.rows,
+                screen_bench::kOperators, screen_bench::filledDayCount(o.rows));
+    std::printf("%-18s %7.2f ms  remote calls %d (%s)\n", "first opening", cold.ms, cold.calls, openCalls.c_str());
+    printSummary("first activation", openings, 150);
+    printSummary("day load", days, 15);
+    std::printf("%-18s remote calls: %s\n", "", dayCalls.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    CLI::App cli{"Benchmark of the appropriation screen against a real appserver on loopback"};
+    cli.add_option("--rows", o.rows, "Appropriations in the database (at least 5000)")->capture_default_str();
+    cli.add_option("--activations", o.activations, "Openings to measure, after one untimed-apart cold opening")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--day-loads", o.dayLoads, "Day loads to measure, on random operator-days")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--folder", o.folder, "Where the filled databases are kept, one for each row count")
+        ->capture_default_str();
+    cli.add_option("--appserver", o.appserver, "The appserver program")->capture_default_str();
+    cli.add_option("--seed", o.seed, "Seed of the random operator-days")->capture_default_str();
+    CLI11_PARSE(cli, argc, argv);
+
+    QApplication app(argc, argv);
+    try {
+        return run(o, app);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "screen_bench: %s\n", e.what());
+        return 1;
+    }
+}
