@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
     Options o;
     CLI::App cli{"Benchmark of the appropriation screen against a real appserver on loopback"};
     cli.add_option("--rows", o.rows, "Appropriations in the database (at least 5000)")->capture_default_str();
-    cli.add_option("--activations", o.activations, "Openings to measure, after one untimed-apart cold opening")
+    cli.add_option("--activations", o.activations, "Openings to measure, after a first (cold) opening reported apart")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--day-loads", o.dayLoads, "Day loads to measure, on random operator-days")
