@@ -114,13 +114,23 @@ std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
+// The (operator, branch, day) arguments of the day reads, checked against the session.
+struct OperatorDay {
+    const std::string& op;
+    const std::string& branch;
+    DateTime day;
+};
+
+OperatorDay operatorDayArgs(const CallContext& ctx, const CallArgs& a) {
     a.expectCount(3);
-    const std::string& op = a.text(0, "operador");
-    const std::string& branch = a.text(1, "filial");
-    const DateTime day = a.date(2, "dia");
-    ctx.requireSessionBranch(branch);
-    ctx.requireWorkTeam(op);
+    OperatorDay args{a.text(0, "operador"), a.text(1, "filial"), a.date(2, "dia")};
+    ctx.requireSessionBranch(args.branch);
+    ctx.requireWorkTeam(args.op);
+    return args;
+}
+
+std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
+    const auto [op, branch, day] = operatorDayArgs(ctx, a);
     Answer p = packet(fields::atividades());
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
@@ -132,12 +142,7 @@ std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string getTotApro(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    const std::string& op = a.text(0, "operador");
-    const std::string& branch = a.text(1, "filial");
-    const DateTime day = a.date(2, "dia");
-    ctx.requireSessionBranch(branch);
-    ctx.requireWorkTeam(op);
+    const auto [op, branch, day] = operatorDayArgs(ctx, a);
     Answer p = packet(fields::totApro());
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
