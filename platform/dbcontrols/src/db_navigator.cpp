@@ -42,11 +42,11 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_uni
         Button which;
         QStyle::StandardPixmap icon;
         const char* hint;
-    } specs[] = {{Button::First, QStyle::SP_MediaSkipBackward, "Primeiro"},
+    } kButtons[] = {{Button::First, QStyle::SP_MediaSkipBackward, "Primeiro"},
                  {Button::Prior, QStyle::SP_MediaSeekBackward, "Anterior"},
                  {Button::Next, QStyle::SP_MediaSeekForward, "Próximo"},
                  {Button::Last, QStyle::SP_MediaSkipForward, "Último"}};
-    for (const auto& entry : specs) {
+    for (const auto& entry : kButtons) {
         auto* b = new QToolButton(this);
         b->setIcon(style()->standardIcon(entry.icon));
         b->setToolTip(QString::fromUtf8(entry.hint));
