@@ -188,6 +188,21 @@ OperatorDay randomOperatorDay(std::mt19937& rng, long long rows) {
 
 json dayArgs(const OperatorDay& od) { return {od.op, "0001", {{"date", od.day.toIsoDate()}}}; }
 
+/// The packet of an answer, decoded as the client decodes it.
+void decodeAnswer(const std::string& body) {
+    if (!dataset::decodeDataPacketMember(body, "result")) throw std::runtime_error("the answer holds no packet");
+}
+
+/// Request bodies for random operator-days, made before any timing starts:
+/// what is measured is the call, not this program's random numbers.
+std::vector<std::string> dayBodies(std::mt19937& rng, long long rows, std::size_t count) {
+    std::vector<std::string> bodies;
+    bodies.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bodies.push_back(callBody("getAtividades", dayArgs(randomOperatorDay(rng, rows))));
+    return bodies;
+}
+
 /// One insert of 14:00–14:30 on a distinct operator-day, as the screen sends it.
 std::string insertBody(const OperatorDay& od) {
     dataset::ChangePacket p;
@@ -236,16 +251,21 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
     const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
     for (const Case& c : cases) {
         std::mt19937 rng(7);
-        const Stats server = measure(o.calls / 2, [&](int) {
-            auto res = client.Post("/v1/call", auth, callBody(c.method, c.args(randomOperatorDay(rng, o.rows))), "application/json");
+        std::vector<std::string> bodies;
+        std::vector<std::vector<std::string>> params;
+        for (int i = 0; i < o.calls / 2; ++i) {
+            const OperatorDay od = randomOperatorDay(rng, o.rows);
+            bodies.push_back(callBody(c.method, c.args(od)));
+            params.push_back(c.params(od));
+        }
+        const Stats server = measure(o.calls / 2, [&](int i) {
+            auto res = client.Post("/v1/call", auth, bodies[static_cast<std::size_t>(i)], "application/json");
             if (!res || res->status != 200) throw std::runtime_error(std::string(c.method) + " failed");
-            dataset::dataPacketFromJson(json::parse(res->body)["result"]);
+            decodeAnswer(res->body);
         });
-        std::mt19937 rng2(7);
-        const Stats direct = measure(o.calls / 2, [&](int) {
-            const auto params = c.params(randomOperatorDay(rng2, o.rows));
+        const Stats direct = measure(o.calls / 2, [&](int i) {
             std::vector<const char*> values;
-            for (const auto& p : params) values.push_back(p.c_str());
+            for (const auto& p : params[static_cast<std::size_t>(i)]) values.push_back(p.c_str());
             PGresult* r = PQexecParams(conn, c.sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
             if (PQresultStatus(r) != PGRES_TUPLES_OK) throw std::runtime_error(PQerrorMessage(conn));
             PQclear(r);
@@ -330,18 +350,19 @@ int main(int argc, char** argv) {
         echoClient.set_tcp_nodelay(true);
 
         std::printf("\nday answer: %zu bytes (%zu rows)\n", answer.size(), json::parse(answer)["result"]["rows"].size());
-        auto dayCall = [&](httplib::Client& c, std::mt19937& r) {
-            auto res = c.Post("/v1/call", auth, callBody("getAtividades", dayArgs(randomOperatorDay(r, o.rows))), "application/json");
+        const std::vector<std::string> days = dayBodies(rng, o.rows, 8192);
+        auto dayCall = [&](httplib::Client& c, int i) {
+            auto res = c.Post("/v1/call", auth, days[static_cast<std::size_t>(i) % days.size()], "application/json");
             if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
-            dataset::dataPacketFromJson(json::parse(res->body)["result"]);
+            decodeAnswer(res->body);
         };
         const Stats echo1 = measure(o.calls, [&](int) {
             auto res = echoClient.Post("/echo", sampleRequest, "application/json");
             if (!res || res->status != 200) throw std::runtime_error("echo failed");
         });
-        const Stats day1 = measure(o.calls, [&](int) { dayCall(client, rng); });
-        const Stats raw1 = measure(o.calls, [&](int) {
-            auto res = client.Post("/v1/call", auth, callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows))),
+        const Stats day1 = measure(o.calls, [&](int i) { dayCall(client, i); });
+        const Stats raw1 = measure(o.calls, [&](int i) {
+            auto res = client.Post("/v1/call", auth, days[static_cast<std::size_t>(o.calls + i) % days.size()],
                                    "application/json");
             if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
         });
@@ -351,7 +372,7 @@ int main(int argc, char** argv) {
             if (!res || res->status != 200) throw std::runtime_error("getHoraServidor failed");
         });
         std::printf("1 connection      getHoraServidor (the smallest call) median %7.1f µs\n", tiny.median);
-        const Stats decode = measure(o.calls, [&](int) { dataset::dataPacketFromJson(json::parse(answer)["result"]); });
+        const Stats decode = measure(o.calls, [&](int) { decodeAnswer(answer); });
         std::printf("1 connection      getAtividades without decoding median %7.1f µs; decoding alone %7.1f µs\n",
                     raw1.median, decode.median);
         std::printf("1 connection      getAtividades median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", day1.median,
@@ -367,10 +388,7 @@ int main(int argc, char** argv) {
             const int per = std::max(50, o.calls / connections);
             std::vector<double> dayRates, echoRates, ratios;
             for (int round = 0; round < o.rounds; ++round) {
-                dayRates.push_back(throughput(connections, per, [&](httplib::Client& c, int i) {
-                    std::mt19937 r(static_cast<unsigned>(i));
-                    dayCall(c, r);
-                }, port));
+                dayRates.push_back(throughput(connections, per, dayCall, port));
                 echoRates.push_back(throughput(connections, per, [&](httplib::Client& c, int) {
                     auto res = c.Post("/echo", sampleRequest, "application/json");
                     if (!res || res->status != 200) throw std::runtime_error("echo failed");
@@ -404,8 +422,10 @@ int main(int argc, char** argv) {
             const long long d = (i / kOperators) % dayCount(o.rows);
             targets.push_back({std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
         }
+        std::vector<std::string> insertBodies;
+        for (int i = 0; i < o.inserts; ++i) insertBodies.push_back(insertBody(targets[static_cast<std::size_t>(i)]));
         const Stats inserts = measure(o.inserts, [&](int i) {
-            auto res = client.Post("/v1/call", auth, insertBody(targets[static_cast<std::size_t>(i)]), "application/json");
+            auto res = client.Post("/v1/call", auth, insertBodies[static_cast<std::size_t>(i)], "application/json");
             if (!res || res->status != 200) throw std::runtime_error("SetAtividades failed: " + (res ? res->body : std::string()));
         });
         // The raw check-and-insert transaction, in-process: as first measured

@@ -40,15 +40,8 @@ void readServerError(const std::string& body, RemoteResult& result) {
 }
 
 void readAnswer(const std::string& body, RemoteResult& result) {
-    const auto doc = nlohmann::json::parse(body, nullptr, false);
-    if (!doc.is_object() || !doc.contains("result")) {
-        result.status = RemoteResult::Status::BadReply;
-        result.message = "a resposta não traz \"result\"";
-        return;
-    }
-    if (doc["result"].is_null()) return;
     try {
-        result.packet = dataset::dataPacketFromJson(doc["result"]);
+        if (auto packet = dataset::decodeDataPacketMember(body, "result")) result.packet = std::move(*packet);
     } catch (const dataset::Error& e) {
         result.status = RemoteResult::Status::BadReply;
         result.message = e.what();

@@ -1,22 +1,22 @@
 #include "call_args.h"
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 
 #include "api_error.h"
 #include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "dataset/packet_reader.h"
 
 namespace appserver {
 
-using nlohmann::json;
+namespace dom = simdjson::dom;
 
 namespace {
 
-dataset::DateTime parseStamp(const json& j, const char* kind, std::size_t index, bool dateOnly) {
+dataset::DateTime parseStamp(dom::element j, const char* kind, std::size_t index, bool dateOnly) {
     const std::string where = fmt::format("Argumento {}", index + 1);
-    if (!j.is_string()) throw badRequest(fmt::format("{}: \"{}\" deve ser um texto", where, kind));
-    const std::string& s = j.get_ref<const std::string&>();
+    std::string_view s;
+    if (j.get_string().get(s) != simdjson::SUCCESS)
+        throw badRequest(fmt::format("{}: \"{}\" deve ser um texto", where, kind));
     auto parsed = dataset::DateTime::parseIso(s);
     const bool shapeOk = dateOnly ? s.size() == 10 : s.size() == 19;
     if (!parsed || !shapeOk)
@@ -25,33 +25,50 @@ dataset::DateTime parseStamp(const json& j, const char* kind, std::size_t index,
     return *parsed;
 }
 
+/// The one member of an argument object: its key and value.
+bool singleMember(dom::element a, std::string_view& key, dom::element& value) {
+    dom::object o;
+    if (a.get_object().get(o) != simdjson::SUCCESS || o.size() != 1) return false;
+    for (dom::key_value_pair member : o) {
+        key = member.key;
+        value = member.value;
+    }
+    return true;
+}
+
 }  // namespace
 
-std::vector<CallArg> parseCallArgs(const json& args) {
-    if (!args.is_array()) throw badRequest("\"args\" deve ser uma lista de argumentos");
+std::vector<CallArg> parseCallArgs(dom::element args) {
+    dom::array list;
+    if (args.get_array().get(list) != simdjson::SUCCESS) throw badRequest("\"args\" deve ser uma lista de argumentos");
     std::vector<CallArg> out;
-    out.reserve(args.size());
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const json& a = args[i];
-        if (a.is_string()) {
-            out.emplace_back(a.get<std::string>());
+    out.reserve(list.size());
+    std::size_t i = 0;
+    for (dom::element a : list) {
+        std::string_view text;
+        if (a.get_string().get(text) == simdjson::SUCCESS) {
+            out.emplace_back(std::string(text));
+            ++i;
             continue;
         }
-        if (a.is_object() && a.size() == 1) {
-            if (auto it = a.find("date"); it != a.end()) {
-                out.emplace_back(DateArg{parseStamp(*it, "date", i, true)});
+        std::string_view key;
+        dom::element value;
+        if (singleMember(a, key, value)) {
+            if (key == "date") {
+                out.emplace_back(DateArg{parseStamp(value, "date", i++, true)});
                 continue;
             }
-            if (auto it = a.find("datetime"); it != a.end()) {
-                out.emplace_back(DateTimeArg{parseStamp(*it, "datetime", i, false)});
+            if (key == "datetime") {
+                out.emplace_back(DateTimeArg{parseStamp(value, "datetime", i++, false)});
                 continue;
             }
-            if (auto it = a.find("delta"); it != a.end()) {
+            if (key == "delta") {
                 try {
-                    out.emplace_back(dataset::changePacketFromJson(*it));
+                    out.emplace_back(dataset::changePacketFromElement(value));
                 } catch (const dataset::Error& e) {
                     throw badRequest(fmt::format("Argumento {}: pacote de alterações inválido: {}", i + 1, e.what()));
                 }
+                ++i;
                 continue;
             }
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <nlohmann/json_fwd.hpp>
+#include <simdjson.h>
 
 #include <cstddef>
 #include <string>
@@ -22,7 +22,7 @@ struct DateTimeArg {
 using CallArg = std::variant<std::string, DateArg, DateTimeArg, dataset::ChangePacket>;
 
 /// Reads the "args" array of a call; throws ApiError(bad_request) naming the argument at fault.
-std::vector<CallArg> parseCallArgs(const nlohmann::json& args);
+std::vector<CallArg> parseCallArgs(simdjson::dom::element args);
 
 /// Typed access to the arguments of one method; each throws ApiError(bad_request)
 /// naming the method and the argument when the type differs.

@@ -189,17 +189,39 @@ void HttpApi::logout(const httplib::Request& req, httplib::Response& res) {
     sendJson(res, json::object());
 }
 
+namespace {
+
+/// The call body, parsed by this worker thread's parser; the document stays
+/// valid until the thread's next call.
+simdjson::dom::object parseCallBody(const std::string& body) {
+    thread_local simdjson::dom::parser parser;
+    simdjson::dom::element doc;
+    if (parser.parse(body).get(doc) != simdjson::SUCCESS) throw badRequest("O corpo da requisição não é um JSON válido.");
+    simdjson::dom::object call;
+    if (doc.get_object().get(call) != simdjson::SUCCESS) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
+    return call;
+}
+
+std::string requiredText(simdjson::dom::object body, const char* key) {
+    std::string_view text;
+    if (body.at_key(key).get_string().get(text) != simdjson::SUCCESS)
+        throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
+    return std::string(text);
+}
+
+}  // namespace
+
 void HttpApi::call(const httplib::Request& req, httplib::Response& res) {
     const auto started = std::chrono::steady_clock::now();
     auto [token, session] = authenticate(req);
-    const json body = parseBody(req);
-    if (!body.is_object()) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
+    const simdjson::dom::object body = parseCallBody(req.body);
     const std::string server = requiredText(body, "server");
     const std::string method = requiredText(body, "method");
     if (server != ApropriacaoModule::kServerName)
         throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", server));
-    auto args = body.find("args");
-    std::vector<CallArg> callArgs = args == body.end() ? std::vector<CallArg>{} : parseCallArgs(*args);
+    simdjson::dom::element args;
+    std::vector<CallArg> callArgs;
+    if (body.at_key("args").get(args) == simdjson::SUCCESS) callArgs = parseCallArgs(args);
     const std::string result = module_.call(session, method, std::move(callArgs));
     res.status = 200;
     res.set_content("{\"result\":" + result + "}", kJson);

@@ -93,3 +93,30 @@ TEST(PacketJson, ChangePacketNeedsOldValuesForUpdates) {
                                         "changes": [{"op": "merge", "new": ["x"]}]})"),
                  PacketError);
 }
+
+TEST(PacketJson, NumbersAndBooleansKeepTheirFieldTypes) {
+    DataPacket p = decodeDataPacket(R"({"fields": [{"name": "N", "type": "integer"}, {"name": "F", "type": "float"},
+                                                   {"name": "B", "type": "boolean"}],
+                                        "rows": [[7, 2, true], [-3, 2.5, null]]})");
+    EXPECT_EQ(p.rows[0][0].asInteger(), 7);
+    EXPECT_DOUBLE_EQ(p.rows[0][1].asFloat(), 2.0);
+    EXPECT_TRUE(p.rows[0][2].asBoolean());
+    EXPECT_DOUBLE_EQ(p.rows[1][1].asFloat(), 2.5);
+    EXPECT_TRUE(p.rows[1][2].isNull());
+    for (const char* wrong : {R"([[1.5, 1, true]])", R"([[1, "1", true]])", R"([[1, 1, 1]])"}) {
+        const std::string text =
+            std::string(R"({"fields": [{"name": "N", "type": "integer"}, {"name": "F", "type": "float"},)") +
+            R"({"name": "B", "type": "boolean"}], "rows": )" + wrong + "}";
+        EXPECT_THROW(decodeDataPacket(text), PacketError) << wrong;
+    }
+}
+
+TEST(PacketJson, ThePacketOfAnAnswerIsFoundByItsMember) {
+    auto p = decodeDataPacketMember(std::string(R"({"result": )") + kPacket + "}", "result");
+    ASSERT_TRUE(p.has_value());
+    EXPECT_EQ(p->rows.size(), 2u);
+    EXPECT_FALSE(decodeDataPacketMember(R"({"result": null})", "result").has_value());
+    EXPECT_THROW(decodeDataPacketMember(R"({"error": {}})", "result"), PacketError);
+    EXPECT_THROW(decodeDataPacketMember(R"([1])", "result"), PacketError);
+    EXPECT_THROW(decodeDataPacketMember(R"({"result": {"fields": []}})", "result"), PacketError);
+}

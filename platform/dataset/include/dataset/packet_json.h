@@ -2,6 +2,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,13 +24,15 @@ nlohmann::json toJson(const ChangePacket& packet);
 std::string encodeDataPacket(const DataPacket& packet);
 std::string encodeChangePacket(const ChangePacket& packet);
 
-DataPacket dataPacketFromJson(const nlohmann::json& json);
-ChangePacket changePacketFromJson(const nlohmann::json& json);
 DataPacket decodeDataPacket(std::string_view text);
 ChangePacket decodeChangePacket(std::string_view text);
 
-/// One value in wire form, and back for a field of `def`.
+/// The data packet held by member `member` of the JSON object `text` (an
+/// answer {"result": PACKET}); nothing when that member is null. Throws
+/// PacketError when `text` is not an object holding the member.
+std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member);
+
+/// One value in wire form.
 nlohmann::json valueToJson(const Value& value);
-Value valueFromJson(const nlohmann::json& json, const FieldDef& def);
 
 }  // namespace dataset

@@ -1,0 +1,239 @@
+// Decoding of the packets' JSON wire form. Every answer of the server and
+// every change the screen saves passes through here, so it reads straight
+// from a parsed document into rows: no intermediate tree of JSON values, and
+// the text naming a row or field at fault is only composed for an error.
+#include <fmt/format.h>
+
+#include "dataset/errors.h"
+#include "dataset/packet_json.h"
+#include "dataset/packet_reader.h"
+
+namespace dataset {
+
+namespace dom = simdjson::dom;
+
+namespace {
+
+/// One parser per thread: it keeps its buffers between documents.
+dom::parser& threadParser() {
+    thread_local dom::parser parser;
+    return parser;
+}
+
+dom::element parse(dom::parser& parser, std::string_view text) {
+    dom::element doc;
+    if (parser.parse(text.data(), text.size(), true).get(doc) != simdjson::SUCCESS)
+        throw PacketError("The packet is not valid JSON");
+    return doc;
+}
+
+/// The text of an element already known to be a string.
+std::string_view textOf(dom::element e) { return e.get_string().value_unsafe(); }
+
+bool findMember(dom::object o, std::string_view key, dom::element& out) {
+    return o.at_key(key).get(out) == simdjson::SUCCESS;
+}
+
+void readFlags(dom::element flags, FieldDef& def) {
+    dom::array list;
+    if (flags.get_array().get(list) != simdjson::SUCCESS)
+        throw PacketError(fmt::format("Field {}: \"flags\" must be an array", def.name));
+    for (dom::element fl : list) {
+        if (!fl.is_string()) throw PacketError(fmt::format("Field {}: a flag must be a text", def.name));
+        const std::string_view s = textOf(fl);
+        if (s == "where")
+            def.flags.where = true;
+        else if (s == "key")
+            def.flags.key = true;
+        else if (s == "hidden")
+            def.flags.hidden = true;
+        else
+            throw PacketError(fmt::format("Field {}: unknown flag \"{}\"", def.name, s));
+    }
+}
+
+FieldDef fieldFromElement(dom::element jf, std::size_t index) {
+    dom::object o;
+    if (jf.get_object().get(o) != simdjson::SUCCESS) throw PacketError(fmt::format("Field {} must be an object", index + 1));
+    dom::element name, type, member;
+    if (!findMember(o, "name", name) || !name.is_string())
+        throw PacketError(fmt::format("Field {} needs a \"name\" text", index + 1));
+    if (!findMember(o, "type", type) || !type.is_string())
+        throw PacketError(fmt::format("Field {} needs a \"type\" text", index + 1));
+    FieldDef def;
+    def.name = std::string(textOf(name));
+    def.type = fieldTypeFromName(textOf(type));
+    if (findMember(o, "size", member)) {
+        std::int64_t size = 0;
+        if (member.get_int64().get(size) != simdjson::SUCCESS || size <= 0 || size > 1000000)
+            throw PacketError(fmt::format("Field {} has an invalid size", def.name));
+        def.size = static_cast<int>(size);
+    }
+    if (findMember(o, "flags", member)) readFlags(member, def);
+    return def;
+}
+
+std::vector<FieldDef> fieldsFromElement(dom::object packet) {
+    dom::element member;
+    dom::array list;
+    if (!findMember(packet, "fields", member) || member.get_array().get(list) != simdjson::SUCCESS)
+        throw PacketError("A packet needs a \"fields\" array");
+    std::vector<FieldDef> fields;
+    fields.reserve(list.size());
+    std::size_t i = 0;
+    for (dom::element jf : list) fields.push_back(fieldFromElement(jf, i++));
+    return fields;
+}
+
+dom::object packetObject(dom::element json) {
+    dom::object o;
+    if (json.get_object().get(o) != simdjson::SUCCESS) throw PacketError("A packet must be a JSON object");
+    return o;
+}
+
+[[noreturn]] void wrongType(const FieldDef& def) {
+    throw PacketError(fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
+}
+
+Value valueFromElement(dom::element j, const FieldDef& def) {
+    const dom::element_type kind = j.type();
+    if (kind == dom::element_type::NULL_VALUE) return {};
+    switch (def.type) {
+        case FieldType::String: {
+            if (kind != dom::element_type::STRING) wrongType(def);
+            Value v(std::string(textOf(j)));
+            checkValueFits(def, v);
+            return v;
+        }
+        case FieldType::DateTime: {
+            if (kind != dom::element_type::STRING) wrongType(def);
+            const std::string_view text = textOf(j);
+            if (auto dt = DateTime::parseIso(text)) return Value(*dt);
+            throw PacketError(fmt::format("Field {}: \"{}\" is not a date-time YYYY-MM-DDTHH:MM:SS", def.name, text));
+        }
+        case FieldType::Integer: {
+            std::int64_t i = 0;
+            if (kind == dom::element_type::DOUBLE || j.get_int64().get(i) != simdjson::SUCCESS) wrongType(def);
+            return Value(i);
+        }
+        case FieldType::Float: {
+            double d = 0;
+            if (j.get_double().get(d) != simdjson::SUCCESS) wrongType(def);
+            return Value(d);
+        }
+        case FieldType::Boolean: {
+            bool b = false;
+            if (j.get_bool().get(b) != simdjson::SUCCESS) wrongType(def);
+            return Value(b);
+        }
+    }
+    wrongType(def);
+}
+
+/// `where` names the row for a message ("Row 3", "Change 2 (old)"); it is
+/// only called when something is wrong.
+template <typename Where>
+Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Where& where) {
+    dom::array values;
+    if (j.get_array().get(values) != simdjson::SUCCESS) throw PacketError(where() + " must be an array");
+    if (values.size() != fields.size())
+        throw PacketError(fmt::format("{} has {} values; the packet has {} fields", where(), values.size(), fields.size()));
+    Row row;
+    row.reserve(fields.size());
+    std::size_t i = 0;
+    for (dom::element v : values) {
+        try {
+            row.push_back(valueFromElement(v, fields[i++]));
+        } catch (const PacketError& e) {
+            throw PacketError(fmt::format("{}: {}", where(), e.what()));
+        }
+    }
+    return row;
+}
+
+/// Field names, sizes and uniqueness; the rows were checked as they were read.
+void checkFields(const std::vector<FieldDef>& fields) {
+    DataPacket{fields, {}}.validate();
+}
+
+RowChange::Op opFromName(std::string_view name, std::size_t index) {
+    if (name == "insert") return RowChange::Op::Insert;
+    if (name == "update") return RowChange::Op::Update;
+    if (name == "delete") return RowChange::Op::Delete;
+    throw PacketError(fmt::format("Change {}: unknown op \"{}\"", index + 1, name));
+}
+
+}  // namespace
+
+DataPacket dataPacketFromElement(dom::element json) {
+    const dom::object o = packetObject(json);
+    DataPacket p;
+    p.fields = fieldsFromElement(o);
+    checkFields(p.fields);
+    dom::element member;
+    dom::array rows;
+    if (!findMember(o, "rows", member) || member.get_array().get(rows) != simdjson::SUCCESS)
+        throw PacketError("A data packet needs a \"rows\" array");
+    p.rows.reserve(rows.size());
+    std::size_t r = 0;
+    for (dom::element row : rows) {
+        ++r;
+        p.rows.push_back(rowFromElement(row, p.fields, [r] { return fmt::format("Row {}", r); }));
+    }
+    return p;
+}
+
+ChangePacket changePacketFromElement(dom::element json) {
+    const dom::object o = packetObject(json);
+    ChangePacket p;
+    p.fields = fieldsFromElement(o);
+    checkFields(p.fields);
+    dom::element member;
+    dom::array changes;
+    if (!findMember(o, "changes", member) || member.get_array().get(changes) != simdjson::SUCCESS)
+        throw PacketError("A change packet needs a \"changes\" array");
+    std::size_t c = 0;
+    for (dom::element jc : changes) {
+        const std::size_t index = c++;
+        const auto where = [index] { return fmt::format("Change {}", index + 1); };
+        dom::object change;
+        if (jc.get_object().get(change) != simdjson::SUCCESS) throw PacketError(where() + " must be an object");
+        dom::element op;
+        if (!findMember(change, "op", op) || !op.is_string()) throw PacketError(where() + " needs an \"op\"");
+        RowChange rc;
+        rc.op = opFromName(textOf(op), index);
+        dom::element values;
+        const bool hasOld = findMember(change, "old", values);
+        if (rc.op != RowChange::Op::Insert) {
+            if (!hasOld) throw PacketError(where() + " needs \"old\" values");
+            rc.oldValues = rowFromElement(values, p.fields, [&] { return where() + " (old)"; });
+        }
+        const bool hasNew = findMember(change, "new", values);
+        if (rc.op != RowChange::Op::Delete) {
+            if (!hasNew) throw PacketError(where() + " needs \"new\" values");
+            rc.newValues = rowFromElement(values, p.fields, [&] { return where() + " (new)"; });
+        }
+        p.changes.push_back(std::move(rc));
+    }
+    return p;
+}
+
+DataPacket decodeDataPacket(std::string_view text) {
+    return dataPacketFromElement(parse(threadParser(), text));
+}
+
+ChangePacket decodeChangePacket(std::string_view text) {
+    return changePacketFromElement(parse(threadParser(), text));
+}
+
+std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member) {
+    dom::object envelope;
+    if (parse(threadParser(), text).get_object().get(envelope) != simdjson::SUCCESS)
+        throw PacketError("The message is not a JSON object");
+    dom::element packet;
+    if (!findMember(envelope, member, packet)) throw PacketError(fmt::format("The message has no \"{}\"", member));
+    if (packet.is_null()) return std::nullopt;
+    return dataPacketFromElement(packet);
+}
+
+}  // namespace dataset
