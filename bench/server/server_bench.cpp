@@ -4,12 +4,13 @@
 // connections, SetAtividades inserts against a raw check-and-insert
 // transaction, and the same day query done in-process. On PostgreSQL it also
 // measures each read method against the same query done directly with libpq.
-#include <CLI/CLI.hpp>
 #include <httplib.h>
 #include <libpq-fe.h>
-#include <nlohmann/json.hpp>
 #include <spdlog/spdlog.h>
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
+#include <sys/socket.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -17,7 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
-#include <sys/socket.h>
+#include <set>
 #include <thread>
 
 #include "answer_fields.h"
@@ -48,6 +49,9 @@ struct Options {
     int calls = 3000;
     int inserts = 1000;
     int rounds = 3;
+    std::set<std::string> skip;  ///< measurements left out (to profile the others)
+
+    bool runs(const char* part) const { return skip.count(part) == 0; }
 };
 
 /// The first day of the filled history: far enough back that every row lies before "now".
@@ -56,7 +60,9 @@ DateTime firstDay(long long rows) {
     return ServerClock().now().datePart().addDays(-days - 30);
 }
 
-long long dayCount(long long rows) { return std::max(1LL, rows / (kOperators * kRowsPerDay)); }
+long long dayCount(long long rows) {
+    return std::max(1LL, rows / (kOperators * kRowsPerDay));
+}
 
 struct Stats {
     double median = 0, p99 = 0, perSecond = 0;
@@ -82,7 +88,8 @@ double median(std::vector<double> values) {
 }
 
 /// Requests per second with `connections` clients, each making `perClient` calls.
-double throughput(int connections, int perClient, const std::function<void(httplib::Client&, int)>& once, int port) {
+double throughput(int connections, int perClient,
+                  const std::function<void(httplib::Client&, int)>& once, int port) {
     std::vector<std::thread> threads;
     std::atomic<int> failures{0};
     const auto start = Clock::now();
@@ -122,8 +129,10 @@ void fill(Database& db, long long rows) {
     sql << "INSERT INTO branches (code, name) VALUES ('0001', 'Matriz')";
     sql << "INSERT INTO teams (code, name) VALUES ('T', 'Todos')";
     long long ops = kOperators;
-    sql << "INSERT INTO operators (code, name, password_hash) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL"
-           " SELECT i + 1 FROM n WHERE i < :ops - 1) SELECT CAST(100000 + i AS TEXT), 'Operador ' || CAST(i AS TEXT),"
+    sql << "INSERT INTO operators (code, name, password_hash) WITH RECURSIVE n(i) AS (SELECT 0 "
+           "UNION ALL"
+           " SELECT i + 1 FROM n WHERE i < :ops - 1) SELECT CAST(100000 + i AS TEXT), 'Operador ' "
+           "|| CAST(i AS TEXT),"
            " :h FROM n",
         soci::use(ops), soci::use(hash);
     sql << "INSERT INTO operator_branches (operator, branch) SELECT code, '0001' FROM operators";
@@ -131,41 +140,55 @@ void fill(Database& db, long long rows) {
     sql << "INSERT INTO team_members (team, operator) SELECT 'T', code FROM operators";
     for (int t = 1; t <= 10; ++t) {
         const std::string task = fmt::format("{:010}", t);
-        sql << "INSERT INTO tasks (branch, task, description, project, baseline, process_code, process_name)"
+        sql << "INSERT INTO tasks (branch, task, description, project, baseline, process_code, "
+               "process_name)"
                " VALUES ('0001', :t, 'Tarefa de carga', 'PRJ', '001', 'PR', 'Processo de carga')",
             soci::use(task);
         for (int a = 1; a <= 4; ++a) {
             const std::string act = fmt::format("{:05}", a);
-            sql << "INSERT INTO activities (branch, task, activity, process_code, process_name, situation,"
-                   " work_item_code, work_item_name, responsible) VALUES ('0001', :t, :a, 'C', 'Desenvolvimento de"
+            sql << "INSERT INTO activities (branch, task, activity, process_code, process_name, "
+                   "situation,"
+                   " work_item_code, work_item_name, responsible) VALUES ('0001', :t, :a, 'C', "
+                   "'Desenvolvimento de"
                    " sistemas', 'A', 'IT', 'Item', '100000')",
                 soci::use(task), soci::use(act);
         }
     }
-    // Operator i % 1000, day (i / 1000) / 5, the (i / 1000) % 5-th hour from 08:00, 50 minutes long.
-    sql << "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
-           " stamp_end, description) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < :rows - 1)"
-           " SELECT CAST(100000 + i % 1000 AS TEXT), '0001', '000000000' || CAST(1 + i % 9 AS TEXT),"
+    // Operator i % 1000, day (i / 1000) / 5, the (i / 1000) % 5-th hour from 08:00, 50 minutes
+    // long.
+    sql << "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, "
+           "stamp_start,"
+           " stamp_end, description) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM "
+           "n WHERE i < :rows - 1)"
+           " SELECT CAST(100000 + i % 1000 AS TEXT), '0001', '000000000' || CAST(1 + i % 9 AS "
+           "TEXT),"
            " '0000' || CAST(1 + i % 4 AS TEXT), :f1 + (i / 1000) / 5,"
            " (:f2 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600,"
            " (:f3 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3000,"
            " (:f4 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3060,"
            " (:f5 + (i / 1000) / 5) * 86400 + 28800 + ((i / 1000) % 5) * 3600 + 3060,"
            " 'Desenvolvimento do módulo de faturamento conforme especificação aprovada' FROM n",
-        soci::use(rows), soci::use(first), soci::use(first), soci::use(first), soci::use(first), soci::use(first);
+        soci::use(rows), soci::use(first), soci::use(first), soci::use(first), soci::use(first),
+        soci::use(first);
     sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
-           " SELECT '01', operator, MIN(start_at) - 120, '1', 'E1', day, 'CAT' FROM appropriations GROUP BY operator, day";
+           " SELECT '01', operator, MIN(start_at) - 120, '1', 'E1', day, 'CAT' FROM appropriations "
+           "GROUP BY operator, day";
     sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
-           " SELECT '01', operator, MAX(end_at) + 120, '2', 'S1', day, 'CAT' FROM appropriations GROUP BY operator, day";
+           " SELECT '01', operator, MAX(end_at) + 120, '2', 'S1', day, 'CAT' FROM appropriations "
+           "GROUP BY operator, day";
     tx.commit();
-    if (db.kind() == DatabaseKind::Postgres) sql << "ANALYZE";
-    else sql << "ANALYZE";
-    std::printf("filled %lld appropriations in %.1f s\n", rows, std::chrono::duration<double>(Clock::now() - t0).count());
+    if (db.kind() == DatabaseKind::Postgres)
+        sql << "ANALYZE";
+    else
+        sql << "ANALYZE";
+    std::printf("filled %lld appropriations in %.1f s\n", rows,
+                std::chrono::duration<double>(Clock::now() - t0).count());
 }
 
 std::string login(int port) {
     httplib::Client c("127.0.0.1", port);
-    auto res = c.Post("/v1/login", json{{"user", kUser}, {"password", kPassword}, {"branch", "0001"}}.dump(),
+    auto res = c.Post("/v1/login",
+                      json{{"user", kUser}, {"password", kPassword}, {"branch", "0001"}}.dump(),
                       "application/json");
     if (!res || res->status != 200) throw std::runtime_error("login failed");
     return json::parse(res->body)["token"];
@@ -186,11 +209,14 @@ OperatorDay randomOperatorDay(std::mt19937& rng, long long rows) {
     return {std::to_string(100000 + op), firstDay(rows).addDays(d)};
 }
 
-json dayArgs(const OperatorDay& od) { return {od.op, "0001", {{"date", od.day.toIsoDate()}}}; }
+json dayArgs(const OperatorDay& od) {
+    return {od.op, "0001", {{"date", od.day.toIsoDate()}}};
+}
 
 /// The packet of an answer, decoded as the client decodes it.
 void decodeAnswer(const std::string& body) {
-    if (!dataset::decodeDataPacketMember(body, "result")) throw std::runtime_error("the answer holds no packet");
+    if (!dataset::decodeDataPacketMember(body, "result"))
+        throw std::runtime_error("the answer holds no packet");
 }
 
 /// Request bodies for random operator-days, made before any timing starts:
@@ -210,9 +236,26 @@ std::string insertBody(const OperatorDay& od) {
     dataset::RowChange c;
     c.op = dataset::RowChange::Op::Insert;
     const DateTime s = od.day.addSeconds(14 * 3600), e = od.day.addSeconds(14 * 3600 + 1800);
-    c.newValues = {"14:00:00", "14:30:00", "0000000001", "00001", s, e, "0001", "Desenvolvimento de sistemas",
-                   dataset::Value(), "Carga", od.op, "Tarefa de carga", dataset::Value(), dataset::Value(),
-                   dataset::Value(), s, e, dataset::Value(), dataset::Value(), dataset::Value()};
+    c.newValues = {"14:00:00",
+                   "14:30:00",
+                   "0000000001",
+                   "00001",
+                   s,
+                   e,
+                   "0001",
+                   "Desenvolvimento de sistemas",
+                   dataset::Value(),
+                   "Carga",
+                   od.op,
+                   "Tarefa de carga",
+                   dataset::Value(),
+                   dataset::Value(),
+                   dataset::Value(),
+                   s,
+                   e,
+                   dataset::Value(),
+                   dataset::Value(),
+                   dataset::Value()};
     p.changes.push_back(c);
     return callBody("SetAtividades", json::array({{{"delta", dataset::toJson(p)}}}));
 }
@@ -228,23 +271,42 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
     };
     const std::vector<Case> cases = {
         {"getAtividades", dayArgs,
-         "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, a.stamp_start, a.stamp_end,"
-         " a.description, t.description, v.process_name, v.situation FROM appropriations a JOIN tasks t ON t.branch ="
-         " a.branch AND t.task = a.task JOIN activities v ON v.branch = a.branch AND v.task = a.task AND v.activity ="
-         " a.activity WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, a.id",
-         [](const OperatorDay& od) { return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001"}; }},
-        {"getPonto", [](const OperatorDay& od) { return json{od.op, {{"date", od.day.toIsoDate()}}}; },
-         "SELECT company, operator, punched_at, direction, event, origin FROM punches WHERE operator = $1 AND day = $2"
-         " ORDER BY punched_at, id",
-         [](const OperatorDay& od) { return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber())}; }},
-        {"GetDatas", [](const OperatorDay& od) { return json{od.op, "0001", std::to_string(od.day.year)}; },
-         "SELECT DISTINCT day FROM appropriations WHERE operator = $1 AND day BETWEEN $2 AND $3 AND branch = $4 ORDER BY day",
+         "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, "
+         "a.stamp_start, a.stamp_end,"
+         " a.description, t.description, v.process_name, v.situation FROM appropriations a JOIN "
+         "tasks t ON t.branch ="
+         " a.branch AND t.task = a.task JOIN activities v ON v.branch = a.branch AND v.task = "
+         "a.task AND v.activity ="
+         " a.activity WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, "
+         "a.id",
          [](const OperatorDay& od) {
-             return std::vector<std::string>{od.op, std::to_string(DateTime::date(od.day.year, 1, 1).dayNumber()),
-                                             std::to_string(DateTime::date(od.day.year, 12, 31).dayNumber()), "0001"};
+             return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001"};
+         }},
+        {"getPonto",
+         [](const OperatorDay& od) {
+             return json{od.op, {{"date", od.day.toIsoDate()}}};
+         },
+         "SELECT company, operator, punched_at, direction, event, origin FROM punches WHERE "
+         "operator = $1 AND day = $2"
+         " ORDER BY punched_at, id",
+         [](const OperatorDay& od) {
+             return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber())};
+         }},
+        {"GetDatas",
+         [](const OperatorDay& od) {
+             return json{od.op, "0001", std::to_string(od.day.year)};
+         },
+         "SELECT DISTINCT day FROM appropriations WHERE operator = $1 AND day BETWEEN $2 AND $3 "
+         "AND branch = $4 ORDER BY day",
+         [](const OperatorDay& od) {
+             return std::vector<std::string>{
+                 od.op, std::to_string(DateTime::date(od.day.year, 1, 1).dayNumber()),
+                 std::to_string(DateTime::date(od.day.year, 12, 31).dayNumber()), "0001"};
          }},
     };
-    std::printf("\nPostgreSQL: each read method end to end against the same query with libpq (median µs)\n");
+    std::printf(
+        "\nPostgreSQL: each read method end to end against the same query with libpq (median "
+        "µs)\n");
     httplib::Client client("127.0.0.1", port);
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
@@ -259,19 +321,23 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
             params.push_back(c.params(od));
         }
         const Stats server = measure(o.calls / 2, [&](int i) {
-            auto res = client.Post("/v1/call", auth, bodies[static_cast<std::size_t>(i)], "application/json");
-            if (!res || res->status != 200) throw std::runtime_error(std::string(c.method) + " failed");
+            auto res = client.Post("/v1/call", auth, bodies[static_cast<std::size_t>(i)],
+                                   "application/json");
+            if (!res || res->status != 200)
+                throw std::runtime_error(std::string(c.method) + " failed");
             decodeAnswer(res->body);
         });
         const Stats direct = measure(o.calls / 2, [&](int i) {
             std::vector<const char*> values;
             for (const auto& p : params[static_cast<std::size_t>(i)]) values.push_back(p.c_str());
-            PGresult* r = PQexecParams(conn, c.sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
-            if (PQresultStatus(r) != PGRES_TUPLES_OK) throw std::runtime_error(PQerrorMessage(conn));
+            PGresult* r = PQexecParams(conn, c.sql, static_cast<int>(values.size()), nullptr,
+                                       values.data(), nullptr, nullptr, 0);
+            if (PQresultStatus(r) != PGRES_TUPLES_OK)
+                throw std::runtime_error(PQerrorMessage(conn));
             PQclear(r);
         });
-        std::printf("  %-16s server %8.1f   libpq %8.1f   ratio %.2f (goal <= 2)\n", c.method, server.median,
-                    direct.median, server.median / direct.median);
+        std::printf("  %-16s server %8.1f   libpq %8.1f   ratio %.2f (goal <= 2)\n", c.method,
+                    server.median, direct.median, server.median / direct.median);
     }
     PQfinish(conn);
 }
@@ -282,19 +348,29 @@ int main(int argc, char** argv) {
     Options o;
     CLI::App app{"Benchmark of the application server"};
     app.add_option("--rows", o.rows, "Appropriations to fill")->capture_default_str();
-    app.add_option("--db", o.db, "sqlite:PATH or postgresql://… (default: a temporary SQLite file)");
-    app.add_option("--sync", o.sync, "SQLite durability: normal or full")->check(CLI::IsMember({"normal", "full"}))->capture_default_str();
+    app.add_option("--db", o.db,
+                   "sqlite:PATH or postgresql://… (default: a temporary SQLite file)");
+    app.add_option("--sync", o.sync, "SQLite durability: normal or full")
+        ->check(CLI::IsMember({"normal", "full"}))
+        ->capture_default_str();
     app.add_option("--calls", o.calls, "Calls per measurement")->capture_default_str();
-    app.add_option("--inserts", o.inserts, "SetAtividades inserts to measure")->capture_default_str();
-    app.add_option("--rounds", o.rounds, "Rounds of each throughput measurement (the median counts)")
+    app.add_option("--inserts", o.inserts, "SetAtividades inserts to measure")
+        ->capture_default_str();
+    app.add_option("--rounds", o.rounds,
+                   "Rounds of each throughput measurement (the median counts)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
+    app.add_option("--skip", o.skip,
+                   "Measurements to leave out: latency, throughput, inserts, libpq")
+        ->check(CLI::IsMember({"latency", "throughput", "inserts", "libpq"}));
     CLI11_PARSE(app, argc, argv);
     spdlog::set_level(spdlog::level::warn);
 
     std::string tempDir;
     if (o.db.empty()) {
-        tempDir = (std::filesystem::temp_directory_path() / ("server-bench-" + std::to_string(::getpid()))).string();
+        tempDir = (std::filesystem::temp_directory_path() /
+                   ("server-bench-" + std::to_string(::getpid())))
+                      .string();
         std::filesystem::create_directories(tempDir);
         o.db = "sqlite:" + tempDir + "/bench.db";
     }
@@ -324,7 +400,8 @@ int main(int argc, char** argv) {
         httplib::Client client("127.0.0.1", port);
         client.set_keep_alive(true);
         client.set_tcp_nodelay(true);
-        const std::string sampleRequest = callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows)));
+        const std::string sampleRequest =
+            callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows)));
         auto sample = client.Post("/v1/call", auth, sampleRequest, "application/json");
         if (!sample || sample->status != 200) throw std::runtime_error("getAtividades failed");
         const std::string answer = sample->body;
@@ -340,65 +417,86 @@ int main(int argc, char** argv) {
             httplib::default_socket_options(sock);
             echoSocket = sock;
         });
-        echo.Post("/echo", [&](const httplib::Request&, httplib::Response& res) { res.set_content(answer, "application/json"); });
+        echo.Post("/echo", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(answer, "application/json");
+        });
         const int echoPort = echo.bind_to_any_port("127.0.0.1");
-        if (echoSocket < 0 || ::listen(echoSocket, SOMAXCONN) != 0) throw std::runtime_error("echo: cannot widen the listening queue");
+        if (echoSocket < 0 || ::listen(echoSocket, SOMAXCONN) != 0)
+            throw std::runtime_error("echo: cannot widen the listening queue");
         std::thread echoing([&] { echo.listen_after_bind(); });
         while (!echo.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         httplib::Client echoClient("127.0.0.1", echoPort);
         echoClient.set_keep_alive(true);
         echoClient.set_tcp_nodelay(true);
 
-        std::printf("\nday answer: %zu bytes (%zu rows)\n", answer.size(), json::parse(answer)["result"]["rows"].size());
+        std::printf("\nday answer: %zu bytes (%zu rows)\n", answer.size(),
+                    json::parse(answer)["result"]["rows"].size());
         const std::vector<std::string> days = dayBodies(rng, o.rows, 8192);
         auto dayCall = [&](httplib::Client& c, int i) {
-            auto res = c.Post("/v1/call", auth, days[static_cast<std::size_t>(i) % days.size()], "application/json");
+            auto res = c.Post("/v1/call", auth, days[static_cast<std::size_t>(i) % days.size()],
+                              "application/json");
             if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
             decodeAnswer(res->body);
         };
-        const Stats echo1 = measure(o.calls, [&](int) {
-            auto res = echoClient.Post("/echo", sampleRequest, "application/json");
-            if (!res || res->status != 200) throw std::runtime_error("echo failed");
-        });
-        const Stats day1 = measure(o.calls, [&](int i) { dayCall(client, i); });
-        const Stats raw1 = measure(o.calls, [&](int i) {
-            auto res = client.Post("/v1/call", auth, days[static_cast<std::size_t>(o.calls + i) % days.size()],
-                                   "application/json");
-            if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
-        });
-        const std::string clockBody = callBody("getHoraServidor", json::array());
-        const Stats tiny = measure(o.calls, [&](int) {
-            auto res = client.Post("/v1/call", auth, clockBody, "application/json");
-            if (!res || res->status != 200) throw std::runtime_error("getHoraServidor failed");
-        });
-        std::printf("1 connection      getHoraServidor (the smallest call) median %7.1f µs\n", tiny.median);
-        const Stats decode = measure(o.calls, [&](int) { decodeAnswer(answer); });
-        std::printf("1 connection      getAtividades without decoding median %7.1f µs; decoding alone %7.1f µs\n",
-                    raw1.median, decode.median);
-        std::printf("1 connection      getAtividades median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", day1.median,
-                    day1.p99, day1.perSecond);
-        std::printf("                  bare echo     median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n", echo1.median,
-                    echo1.p99, echo1.perSecond);
-        std::printf("                  ratio (median) %.2f (goal <= 2)\n", day1.median / echo1.median);
+        Stats day1;
+        if (o.runs("latency")) {
+            const Stats echo1 = measure(o.calls, [&](int) {
+                auto res = echoClient.Post("/echo", sampleRequest, "application/json");
+                if (!res || res->status != 200) throw std::runtime_error("echo failed");
+            });
+            day1 = measure(o.calls, [&](int i) { dayCall(client, i); });
+            const Stats raw1 = measure(o.calls, [&](int i) {
+                auto res = client.Post("/v1/call", auth,
+                                       days[static_cast<std::size_t>(o.calls + i) % days.size()],
+                                       "application/json");
+                if (!res || res->status != 200) throw std::runtime_error("getAtividades failed");
+            });
+            const std::string clockBody = callBody("getHoraServidor", json::array());
+            const Stats tiny = measure(o.calls, [&](int) {
+                auto res = client.Post("/v1/call", auth, clockBody, "application/json");
+                if (!res || res->status != 200) throw std::runtime_error("getHoraServidor failed");
+            });
+            std::printf("1 connection      getHoraServidor (the smallest call) median %7.1f µs\n",
+                        tiny.median);
+            const Stats decode = measure(o.calls, [&](int) { decodeAnswer(answer); });
+            std::printf(
+                "1 connection      getAtividades without decoding median %7.1f µs; decoding alone "
+                "%7.1f µs\n",
+                raw1.median, decode.median);
+            std::printf(
+                "1 connection      getAtividades median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n",
+                day1.median, day1.p99, day1.perSecond);
+            std::printf(
+                "                  bare echo     median %7.1f µs  p99 %7.1f µs  %8.0f calls/s\n",
+                echo1.median, echo1.p99, echo1.perSecond);
+            std::printf("                  ratio (median) %.2f (goal <= 2)\n",
+                        day1.median / echo1.median);
+        }
 
         // Throughput runs last a fraction of a second, so a moment of load
         // from elsewhere can halve one of them: the day calls and the echo
         // take turns for several rounds and the median of the rounds counts.
         for (int connections : {8, 16}) {
+            if (!o.runs("throughput")) break;
             const int per = std::max(50, o.calls / connections);
             std::vector<double> dayRates, echoRates, ratios;
             for (int round = 0; round < o.rounds; ++round) {
                 dayRates.push_back(throughput(connections, per, dayCall, port));
-                echoRates.push_back(throughput(connections, per, [&](httplib::Client& c, int) {
-                    auto res = c.Post("/echo", sampleRequest, "application/json");
-                    if (!res || res->status != 200) throw std::runtime_error("echo failed");
-                }, echoPort));
+                echoRates.push_back(throughput(
+                    connections, per,
+                    [&](httplib::Client& c, int) {
+                        auto res = c.Post("/echo", sampleRequest, "application/json");
+                        if (!res || res->status != 200) throw std::runtime_error("echo failed");
+                    },
+                    echoPort));
                 ratios.push_back(dayRates.back() / echoRates.back());
             }
             const std::vector<double> roundRatios = ratios;
-            std::printf("%2d connections    getAtividades %8.0f calls/s, bare echo %8.0f calls/s, ratio %.2f%s\n",
-                        connections, median(dayRates), median(echoRates), median(ratios),
-                        connections == 16 ? " (goal >= 0.6)" : "");
+            std::printf(
+                "%2d connections    getAtividades %8.0f calls/s, bare echo %8.0f calls/s, ratio "
+                "%.2f%s\n",
+                connections, median(dayRates), median(echoRates), median(ratios),
+                connections == 16 ? " (goal >= 0.6)" : "");
             std::printf("                  ratio of each round:");
             for (double r : roundRatios) std::printf(" %.2f", r);
             std::printf("\n");
@@ -412,61 +510,81 @@ int main(int argc, char** argv) {
                 const auto od = randomOperatorDay(r, o.rows);
                 appropriationsOfDay(lease, od.op, "0001", od.day);
             });
-            std::printf("in-process day query median %7.1f µs; end to end / in-process %.2f\n", direct.median,
-                        day1.median / direct.median);
+            std::printf("in-process day query median %7.1f µs", direct.median);
+            if (day1.median > 0)
+                std::printf("; end to end / in-process %.2f", day1.median / direct.median);
+            std::printf("\n");
         }
 
-        // Inserts: distinct operator-days, so that none clashes with another.
-        std::vector<OperatorDay> targets;
-        for (int i = 0; i < o.inserts * 2; ++i) {
-            const long long d = (i / kOperators) % dayCount(o.rows);
-            targets.push_back({std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
-        }
-        std::vector<std::string> insertBodies;
-        for (int i = 0; i < o.inserts; ++i) insertBodies.push_back(insertBody(targets[static_cast<std::size_t>(i)]));
-        const Stats inserts = measure(o.inserts, [&](int i) {
-            auto res = client.Post("/v1/call", auth, insertBodies[static_cast<std::size_t>(i)], "application/json");
-            if (!res || res->status != 200) throw std::runtime_error("SetAtividades failed: " + (res ? res->body : std::string()));
-        });
-        // The raw check-and-insert transaction, in-process: as first measured
-        // (the insert prepared for each transaction), and with every statement
-        // prepared once per session, the best this database allows.
-        auto rawInserts = [&](std::size_t offset, bool preparedOnce) {
-            auto lease = db.acquire();
-            return measure(o.inserts, [&](int i) {
-                const OperatorDay& od = targets[offset + static_cast<std::size_t>(i)];
-                AppropriationRecord rec;
-                rec.operatorCode = od.op;
-                rec.branch = "0001";
-                rec.task = "0000000001";
-                rec.activity = "00001";
-                rec.start = od.day.addSeconds(preparedOnce ? 16 * 3600 : 15 * 3600);
-                rec.end = rec.start.addSeconds(1800);
-                rec.stampStart = rec.start;
-                rec.stampEnd = rec.end;
-                WriteTransaction tx(lease);
-                tx.lockName(od.op);
-                if (!clashingAppropriations(lease, od.op, "", rec.start, *rec.end, 0).empty())
-                    throw std::runtime_error("unexpected clash");
-                if (preparedOnce) insertAppropriation(lease, rec);
-                else insertAppropriation(lease.sql(), rec);
-                tx.commit();
+        if (o.runs("inserts")) {
+            // Inserts: distinct operator-days, so that none clashes with another.
+            std::vector<OperatorDay> targets;
+            for (int i = 0; i < o.inserts * 2; ++i) {
+                const long long d = (i / kOperators) % dayCount(o.rows);
+                targets.push_back(
+                    {std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
+            }
+            std::vector<std::string> insertBodies;
+            for (int i = 0; i < o.inserts; ++i)
+                insertBodies.push_back(insertBody(targets[static_cast<std::size_t>(i)]));
+            const Stats inserts = measure(o.inserts, [&](int i) {
+                auto res = client.Post("/v1/call", auth, insertBodies[static_cast<std::size_t>(i)],
+                                       "application/json");
+                if (!res || res->status != 200)
+                    throw std::runtime_error("SetAtividades failed: " +
+                                             (res ? res->body : std::string()));
             });
-        };
-        const Stats raw = rawInserts(static_cast<std::size_t>(o.inserts), false);
-        const Stats rawPrepared = rawInserts(static_cast<std::size_t>(o.inserts), true);
-        std::printf("SetAtividades insert %7.0f /s (median %.1f µs); raw check-and-insert %7.0f /s (median %.1f µs);"
-                    " ratio %.2f (goal >= 0.4)\n",
-                    inserts.perSecond, inserts.median, raw.perSecond, raw.median, inserts.perSecond / raw.perSecond);
-        std::printf("                     raw check-and-insert with statements prepared once %7.0f /s (median %.1f µs);"
-                    " ratio %.2f\n",
-                    rawPrepared.perSecond, rawPrepared.median, inserts.perSecond / rawPrepared.perSecond);
-        // The rates above include the pauses of SQLite's checkpoints wherever
-        // they fall; the medians do not.
-        std::printf("                     by medians: %.2f against the first raw, %.2f against the prepared one\n",
-                    raw.median / inserts.median, rawPrepared.median / inserts.median);
+            // The raw check-and-insert transaction, in-process: as first measured
+            // (the insert prepared for each transaction), and with every statement
+            // prepared once per session, the best this database allows.
+            auto rawInserts = [&](std::size_t offset, bool preparedOnce) {
+                auto lease = db.acquire();
+                return measure(o.inserts, [&](int i) {
+                    const OperatorDay& od = targets[offset + static_cast<std::size_t>(i)];
+                    AppropriationRecord rec;
+                    rec.operatorCode = od.op;
+                    rec.branch = "0001";
+                    rec.task = "0000000001";
+                    rec.activity = "00001";
+                    rec.start = od.day.addSeconds(preparedOnce ? 16 * 3600 : 15 * 3600);
+                    rec.end = rec.start.addSeconds(1800);
+                    rec.stampStart = rec.start;
+                    rec.stampEnd = rec.end;
+                    WriteTransaction tx(lease);
+                    tx.lockName(od.op);
+                    if (!clashingAppropriations(lease, od.op, "", rec.start, *rec.end, 0).empty())
+                        throw std::runtime_error("unexpected clash");
+                    if (preparedOnce)
+                        insertAppropriation(lease, rec);
+                    else
+                        insertAppropriation(lease.sql(), rec);
+                    tx.commit();
+                });
+            };
+            const Stats raw = rawInserts(static_cast<std::size_t>(o.inserts), false);
+            const Stats rawPrepared = rawInserts(static_cast<std::size_t>(o.inserts), true);
+            std::printf(
+                "SetAtividades insert %7.0f /s (median %.1f µs); raw check-and-insert %7.0f /s "
+                "(median %.1f µs);"
+                " ratio %.2f (goal >= 0.4)\n",
+                inserts.perSecond, inserts.median, raw.perSecond, raw.median,
+                inserts.perSecond / raw.perSecond);
+            std::printf(
+                "                     raw check-and-insert with statements prepared once %7.0f /s "
+                "(median %.1f µs);"
+                " ratio %.2f\n",
+                rawPrepared.perSecond, rawPrepared.median,
+                inserts.perSecond / rawPrepared.perSecond);
+            // The rates above include the pauses of SQLite's checkpoints wherever
+            // they fall; the medians do not.
+            std::printf(
+                "                     by medians: %.2f against the first raw, %.2f against the "
+                "prepared one\n",
+                raw.median / inserts.median, rawPrepared.median / inserts.median);
+        }
 
-        if (db.kind() == DatabaseKind::Postgres) runPostgresComparison(db, port, token, o);
+        if (db.kind() == DatabaseKind::Postgres && o.runs("libpq"))
+            runPostgresComparison(db, port, token, o);
 
         echo.stop();
         echoing.join();
