@@ -35,8 +35,10 @@ void CallContext::requireSessionBranch(const std::string& branch) const {
 }
 
 void CallContext::requireWorkTeam(const std::string& op) const {
+    if (teamChecked_.count(op)) return;
     if (!inWorkTeam(db, session.user, op))
         throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
+    teamChecked_.insert(op);
 }
 
 namespace {
