@@ -266,42 +266,130 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
     struct Case {
         const char* method;
         std::function<json(const OperatorDay&)> args;
-        const char* sql;
+        std::string sql;
         std::function<std::vector<std::string>(const OperatorDay&)> params;
+    };
+    // The main query of each read method, as the server runs it. A method may
+    // run more than its main query (the work-team check first of all): what
+    // it adds is part of what is measured.
+    const std::string daySql =
+        "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, "
+        "a.stamp_start,"
+        " a.stamp_end, a.description, t.description, v.process_name, v.situation FROM "
+        "appropriations a"
+        " JOIN tasks t ON t.branch = a.branch AND t.task = a.task"
+        " JOIN activities v ON v.branch = a.branch AND v.task = a.task AND v.activity = a.activity";
+    const std::string punchSql =
+        "SELECT company, operator, punched_at, direction, event, origin FROM punches"
+        " WHERE operator = $1 AND day = $2 ORDER BY punched_at, id";
+    const std::string taskSql =
+        "SELECT branch, task, description, project, baseline, process_code, process_name FROM "
+        "tasks";
+    const auto dayParams = [](const OperatorDay& od) {
+        return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001"};
+    };
+    const auto punchArgs = [](const OperatorDay& od) {
+        return json{od.op, {{"date", od.day.toIsoDate()}}};
+    };
+    const auto punchParams = [](const OperatorDay& od) {
+        return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber())};
+    };
+    // A task and an activity of the fill, picked by the operator-day.
+    const auto taskOf = [](const OperatorDay& od) {
+        return fmt::format("{:010}", 1 + od.day.day % 9);
+    };
+    const auto activityOf = [](const OperatorDay& od) {
+        return fmt::format("{:05}", 1 + od.day.day % 4);
     };
     const std::vector<Case> cases = {
         {"getAtividades", dayArgs,
-         "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, "
-         "a.stamp_start, a.stamp_end,"
-         " a.description, t.description, v.process_name, v.situation FROM appropriations a JOIN "
-         "tasks t ON t.branch ="
-         " a.branch AND t.task = a.task JOIN activities v ON v.branch = a.branch AND v.task = "
-         "a.task AND v.activity ="
-         " a.activity WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, "
-         "a.id",
+         daySql +
+             " WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, a.id",
+         dayParams},
+        {"getTotApro", dayArgs,
+         daySql +
+             " WHERE a.operator = $1 AND a.day = $2 AND a.branch = $3 ORDER BY a.start_at, a.id",
+         dayParams},
+        {"getApropria",
          [](const OperatorDay& od) {
-             return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001"};
-         }},
-        {"getPonto",
-         [](const OperatorDay& od) {
-             return json{od.op, {{"date", od.day.toIsoDate()}}};
+             return json{od.op, "0001", {{"date", od.day.toIsoDate()}}, "09:30:00", "10:30:00"};
          },
-         "SELECT company, operator, punched_at, direction, event, origin FROM punches WHERE "
-         "operator = $1 AND day = $2"
-         " ORDER BY punched_at, id",
+         daySql + " WHERE a.operator = $1 AND a.day = $2 AND ($3 = '' OR a.branch = $3) AND "
+                  "a.start_at < $4"
+                  " AND (a.end_at > $5 OR (a.end_at IS NULL AND a.start_at >= $5)) AND a.id <> 0"
+                  " ORDER BY a.start_at, a.id",
          [](const OperatorDay& od) {
-             return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber())};
+             const long long day = od.day.toSeconds();
+             return std::vector<std::string>{od.op, std::to_string(od.day.dayNumber()), "0001",
+                                             std::to_string(day + 10 * 3600 + 1800),
+                                             std::to_string(day + 9 * 3600 + 1800)};
          }},
+        {"getPonto", punchArgs, punchSql, punchParams},
+        {"GetTotPontoReal", punchArgs, punchSql, punchParams},
         {"GetDatas",
          [](const OperatorDay& od) {
              return json{od.op, "0001", std::to_string(od.day.year)};
          },
-         "SELECT DISTINCT day FROM appropriations WHERE operator = $1 AND day BETWEEN $2 AND $3 "
-         "AND branch = $4 ORDER BY day",
+         "SELECT DISTINCT day FROM appropriations WHERE operator = $1 AND day BETWEEN $2 AND $3"
+         " AND branch = $4 ORDER BY day",
          [](const OperatorDay& od) {
              return std::vector<std::string>{
                  od.op, std::to_string(DateTime::date(od.day.year, 1, 1).dayNumber()),
                  std::to_string(DateTime::date(od.day.year, 12, 31).dayNumber()), "0001"};
+         }},
+        {"GetCtrlAcesso",
+         [](const OperatorDay&) {
+             return json{"0001", kUser};
+         },
+         "SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = "
+         "b.operator"
+         " WHERE b.operator = $1 AND b.branch = $2 AND s.screen = $3",
+         [](const OperatorDay&) {
+             return std::vector<std::string>{kUser, "0001", "Zep00700"};
+         }},
+        {"GetOperEquip",
+         [](const OperatorDay& od) {
+             return json{kUser, od.op, ""};
+         },
+         "SELECT code, name, password_hash FROM operators WHERE code = $1",
+         [](const OperatorDay& od) { return std::vector<std::string>{od.op}; }},
+        {"GetPesqTarefa", [](const OperatorDay&) { return json{"0001"}; },
+         taskSql + " WHERE branch = $1 ORDER BY task",
+         [](const OperatorDay&) { return std::vector<std::string>{"0001"}; }},
+        {"getVdTarefa",
+         [&](const OperatorDay& od) {
+             return json{"0001", taskOf(od)};
+         },
+         taskSql + " WHERE branch = $1 AND task = $2",
+         [&](const OperatorDay& od) {
+             return std::vector<std::string>{"0001", taskOf(od)};
+         }},
+        {"GetPesqAtiv",
+         [&](const OperatorDay& od) {
+             return json{"0001", taskOf(od), kUser};
+         },
+         "SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation, "
+         "v.work_item_code,"
+         " v.work_item_name, v.responsible FROM activities v WHERE v.branch = $1 AND v.task = $2 "
+         "AND ("
+         " NOT EXISTS (SELECT 1 FROM activity_operators x WHERE x.branch = v.branch AND x.task = "
+         "v.task"
+         " AND x.activity = v.activity) OR EXISTS (SELECT 1 FROM activity_operators y WHERE "
+         "y.branch = v.branch"
+         " AND y.task = v.task AND y.activity = v.activity AND y.operator = $3)) ORDER BY "
+         "v.activity",
+         [&](const OperatorDay& od) {
+             return std::vector<std::string>{"0001", taskOf(od), kUser};
+         }},
+        {"getVdAtiv",
+         [&](const OperatorDay& od) {
+             return json{"0001", taskOf(od), od.op, activityOf(od)};
+         },
+         "SELECT branch, task, activity, process_code, process_name, situation, work_item_code, "
+         "work_item_name,"
+         " responsible FROM activities WHERE branch = $1 AND task = $2 AND activity = $3",
+         [&](const OperatorDay& od) {
+             return std::vector<std::string>{"0001", taskOf(od), activityOf(od)};
          }},
     };
     std::printf(
@@ -330,8 +418,8 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
         const Stats direct = measure(o.calls / 2, [&](int i) {
             std::vector<const char*> values;
             for (const auto& p : params[static_cast<std::size_t>(i)]) values.push_back(p.c_str());
-            PGresult* r = PQexecParams(conn, c.sql, static_cast<int>(values.size()), nullptr,
-                                       values.data(), nullptr, nullptr, 0);
+            PGresult* r = PQexecParams(conn, c.sql.c_str(), static_cast<int>(values.size()),
+                                       nullptr, values.data(), nullptr, nullptr, 0);
             if (PQresultStatus(r) != PGRES_TUPLES_OK)
                 throw std::runtime_error(PQerrorMessage(conn));
             PQclear(r);

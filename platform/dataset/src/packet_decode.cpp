@@ -73,11 +73,16 @@ FieldDef fieldFromElement(dom::element jf, std::size_t index) {
     return def;
 }
 
-std::vector<FieldDef> fieldsFromElement(dom::object packet) {
+/// The array held by `key`; PacketError with `missing` otherwise.
+dom::array arrayMember(dom::object o, std::string_view key, const char* missing) {
     dom::element member;
     dom::array list;
-    if (!findMember(packet, "fields", member) || member.get_array().get(list) != simdjson::SUCCESS)
-        throw PacketError("A packet needs a \"fields\" array");
+    if (!findMember(o, key, member) || member.get_array().get(list) != simdjson::SUCCESS) throw PacketError(missing);
+    return list;
+}
+
+std::vector<FieldDef> fieldsFromElement(dom::object packet) {
+    const dom::array list = arrayMember(packet, "fields", "A packet needs a \"fields\" array");
     std::vector<FieldDef> fields;
     fields.reserve(list.size());
     std::size_t i = 0;
@@ -170,10 +175,7 @@ DataPacket dataPacketFromElement(dom::element json) {
     DataPacket p;
     p.fields = fieldsFromElement(o);
     checkFields(p.fields);
-    dom::element member;
-    dom::array rows;
-    if (!findMember(o, "rows", member) || member.get_array().get(rows) != simdjson::SUCCESS)
-        throw PacketError("A data packet needs a \"rows\" array");
+    const dom::array rows = arrayMember(o, "rows", "A data packet needs a \"rows\" array");
     p.rows.reserve(rows.size());
     std::size_t r = 0;
     for (dom::element row : rows) {
@@ -188,10 +190,7 @@ ChangePacket changePacketFromElement(dom::element json) {
     ChangePacket p;
     p.fields = fieldsFromElement(o);
     checkFields(p.fields);
-    dom::element member;
-    dom::array changes;
-    if (!findMember(o, "changes", member) || member.get_array().get(changes) != simdjson::SUCCESS)
-        throw PacketError("A change packet needs a \"changes\" array");
+    const dom::array changes = arrayMember(o, "changes", "A change packet needs a \"changes\" array");
     std::size_t c = 0;
     for (dom::element jc : changes) {
         const std::size_t index = c++;
