@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -34,11 +35,14 @@ void CallContext::requireSessionBranch(const std::string& branch) const {
     if (branch != session.branch) throw forbidden("A filial informada não é a filial da conexão.");
 }
 
+const WorkTeam& CallContext::workTeam() const {
+    if (!team_) team_ = teams_.teamOf(db, session.user);
+    return *team_;
+}
+
 void CallContext::requireWorkTeam(const std::string& op) const {
-    if (teamChecked_.count(op)) return;
-    if (!inWorkTeam(db, session.user, op))
+    if (op != session.user && !workTeam().contains(op))
         throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
-    teamChecked_.insert(op);
 }
 
 namespace {
@@ -109,9 +113,9 @@ std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
     };
     if (code.empty()) {
         if (kind == "T")
-            for (const TeamMember& m : workTeam(ctx.sql(), user)) add(m.code, m.name);
-    } else if (inWorkTeam(ctx.db, user, code)) {
-        if (auto op = findOperator(ctx.sql(), code)) add(op->code, op->name);
+            for (const TeamMember& m : ctx.workTeam().members()) add(m.code, m.name);
+    } else if (const TeamMember* m = ctx.workTeam().find(code)) {
+        add(m->code, m->name);
     }
     return answer(p);
 }
@@ -275,8 +279,10 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
 
 /// Method names compare without regard to letter case, as the remote module's always did.
 struct CaseInsensitiveLess {
-    bool operator()(const std::string& x, const std::string& y) const {
-        return dataset::upperAscii(x) < dataset::upperAscii(y);
+    bool operator()(std::string_view x, std::string_view y) const {
+        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
+                                            [&](char a, char b) { return upper(a) < upper(b); });
     }
 };
 
@@ -299,7 +305,7 @@ std::string ApropriacaoModule::call(const SessionInfo& session, const std::strin
         throw ApiError(ErrorCode::NotFound, fmt::format("Método \"{}\" não existe em {}", method, kServerName));
     CallArgs callArgs(it->first, std::move(args));
     auto lease = db_.acquire();
-    const CallContext ctx{session, lease, clock_.now()};
+    const CallContext ctx{session, lease, clock_.now(), teams_};
     const bool writes = it->first == "SetAtividades" || it->first == "GetUpdateAtiv";
     if (writes || lease.kind() != DatabaseKind::Sqlite) return it->second(ctx, callArgs);
     // One read transaction for the call's queries: SQLite then takes its

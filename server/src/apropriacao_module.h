@@ -2,6 +2,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "call_context.h"
 #include "database.h"
 #include "server_clock.h"
+#include "work_team_cache.h"
 
 namespace appserver {
 
@@ -18,7 +20,8 @@ public:
     static constexpr const char* kServerName = "Zep00700.rdmApropriacao";
     static constexpr const char* kScreenCode = "Zep00700";
 
-    ApropriacaoModule(Database& db, const ServerClock& clock) : db_(db), clock_(clock) {}
+    ApropriacaoModule(Database& db, const ServerClock& clock, std::chrono::seconds workTeamAge)
+        : db_(db), clock_(clock), teams_(workTeamAge) {}
 
     /// Runs `method` for the session. Returns the answer packet in wire form
     /// (JSON text), or "null" for the methods that return no data. Throws ApiError.
@@ -27,6 +30,7 @@ public:
 private:
     Database& db_;
     const ServerClock& clock_;
+    WorkTeamCache teams_;
 };
 
 }  // namespace appserver

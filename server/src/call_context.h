@@ -1,18 +1,19 @@
 #pragma once
 
-#include <set>
 #include <string>
 
 #include "database.h"
 #include "dataset/datetime.h"
 #include "session_store.h"
+#include "work_team_cache.h"
 
 namespace appserver {
 
 /// What one remote call runs with: the caller's session, a borrowed database
 /// session and the server's "now", read once per call.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at) : session(s), db(lease), now(at) {}
+    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams)
+        : session(s), db(lease), now(at), teams_(teams) {}
 
     const SessionInfo& session;
     const Database::Lease& db;
@@ -24,13 +25,14 @@ struct CallContext {
     void requireSessionUser(const std::string& user) const;
     /// 403 unless `branch` is the session's branch.
     void requireSessionBranch(const std::string& branch) const;
-    /// 403 unless `op` belongs to the logged-in user's work team. An operator
-    /// found in the team is remembered for the rest of the call, which may
-    /// name him once per changed row.
+    /// 403 unless `op` belongs to the logged-in user's work team.
     void requireWorkTeam(const std::string& op) const;
+    /// The logged-in user's work team, read once per call at most.
+    const WorkTeam& workTeam() const;
 
 private:
-    mutable std::set<std::string> teamChecked_;
+    WorkTeamCache& teams_;
+    mutable std::shared_ptr<const WorkTeam> team_;
 };
 
 }  // namespace appserver

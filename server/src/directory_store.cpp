@@ -26,44 +26,6 @@ bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::
     return n > 0;
 }
 
-namespace {
-
-struct TeamQuery {
-    std::string user, op;
-    int n = 0;
-    soci::statement st;
-
-    explicit TeamQuery(soci::session& sql) : st(sql) {
-        st.exchange(soci::into(n));
-        st.exchange(soci::use(user));
-        st.exchange(soci::use(op));
-        st.alloc();
-        st.prepare("SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = mine.team"
-                   " WHERE mine.operator = :u AND theirs.operator = :o");
-        st.define_and_bind();
-    }
-};
-
-}  // namespace
-
-bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op) {
-    if (user == op) return true;
-    TeamQuery& q = db.prepared<TeamQuery>();
-    try {
-        q.user = user;
-        q.op = op;
-        q.n = 0;
-        q.st.execute(true);
-        // Step to the end so that no read stays open on the session.
-        while (q.st.fetch()) {
-        }
-        return q.n > 0;
-    } catch (...) {
-        db.forget<TeamQuery>();
-        throw;
-    }
-}
-
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user) {
     std::vector<TeamMember> out;
     TeamMember m;

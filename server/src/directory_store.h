@@ -25,9 +25,8 @@ std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string
 bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch);
 /// The operator works at the branch and may use the screen there.
 bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::string& branch, const std::string& screen);
-/// The work team of `user`: the user and every operator who shares a team with the user.
-bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op);
-/// The work team of `user`, ordered by name (then code).
+/// The work team of `user` (the user and every operator who shares a team
+/// with him), ordered by name (then code).
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);
 
 }  // namespace appserver

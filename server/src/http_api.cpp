@@ -94,7 +94,7 @@ httplib::Server::Handler guarded(F&& f) {
 
 HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings)
     : db_(db),
-      module_(db, clock),
+      module_(db, clock, settings.workTeamAge),
       sessions_(settings.sessionIdle),
       hasher_(settings.hashCost),
       userThrottle_(settings.maxLoginFailures, settings.loginLockout),

@@ -20,6 +20,8 @@ struct ServerSettings {
     HashCost hashCost = HashCost::interactive();
     int maxLoginFailures = 5;
     std::chrono::seconds loginLockout = std::chrono::minutes(5);
+    /// How old a user's work team may be when a call is checked against it.
+    std::chrono::seconds workTeamAge = std::chrono::seconds(5);
     std::string tlsCert;  ///< both set: serve HTTPS
     std::string tlsKey;
 };
