@@ -52,27 +52,6 @@ const char* kInsert =
     "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
     " stamp_end, description) VALUES (:o, :b, :t, :a, :d, :s, :e, :ss, :se, :x) RETURNING id";
 
-/// Runs a prepared statement that yields at most one row and steps it to its
-/// end, so that nothing stays open on the session.
-void fetchToEnd(soci::statement& st) {
-    if (st.execute(true))
-        while (st.fetch()) {
-        }
-}
-
-
-/// Runs `f` on the session's prepared query Q; a failure drops Q so that the next call prepares it afresh.
-template <typename Q, typename F>
-auto withPrepared(const Database::Lease& db, F&& f) {
-    Q& q = db.prepared<Q>();
-    try {
-        return f(q);
-    } catch (...) {
-        db.forget<Q>();
-        throw;
-    }
-}
-
 struct DayQuery {
     Reader reader;
     std::string op, branch;
@@ -95,7 +74,7 @@ struct DayQuery {
 
 std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
                                                      const std::string& branch, const DateTime& day) {
-    return withPrepared<DayQuery>(db, [&](DayQuery& q) {
+    return db.withPrepared<DayQuery>([&](DayQuery& q) {
         std::vector<AppropriationRecord> out;
         q.op = op;
         q.branch = branch;
@@ -174,7 +153,7 @@ struct PunchQuery {
 std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
                                                         const std::string& branch, const DateTime& start,
                                                         const DateTime& end, std::int64_t excludeId) {
-    return withPrepared<ClashQuery>(db, [&](ClashQuery& q) {
+    return db.withPrepared<ClashQuery>([&](ClashQuery& q) {
         std::vector<AppropriationRecord> out;
         q.op = op;
         q.branch = branch;
@@ -283,7 +262,7 @@ std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationR
         q.stampEnd = r.stampEnd ? r.stampEnd->toSeconds() : 0;
         q.stampEndInd = r.stampEnd ? soci::i_ok : soci::i_null;
         q.id = 0;
-        fetchToEnd(q.st);
+        fetchSingleRow(q.st);
         return static_cast<std::int64_t>(q.id);
     });
 }
@@ -306,7 +285,7 @@ void deleteAppropriation(soci::session& sql, std::int64_t id) {
 }
 
 std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const DateTime& day) {
-    return withPrepared<PunchQuery>(db, [&](PunchQuery& q) {
+    return db.withPrepared<PunchQuery>([&](PunchQuery& q) {
         std::vector<PunchRecord> out;
         q.op = op;
         q.day = dayNumberOf(day);

@@ -88,7 +88,7 @@ std::string getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
     Answer p = packet(fields::ctrlAcesso());
-    if (operatorMayUseScreen(ctx.sql(), user, branch, ApropriacaoModule::kScreenCode)) p.rows.push_back({Value(user)});
+    if (operatorMayUseScreen(ctx.db, user, branch, ApropriacaoModule::kScreenCode)) p.rows.push_back({Value(user)});
     return answer(p);
 }
 
@@ -203,7 +203,7 @@ std::string getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
     const std::string& branch = a.text(0, "filial");
     ctx.requireSessionBranch(branch);
     Answer p = packet(fields::pesqTarefa());
-    for (const TaskRecord& t : tasksOfBranch(ctx.sql(), branch)) p.rows.push_back(taskRow(t));
+    for (const TaskRecord& t : tasksOfBranch(ctx.db, branch)) p.rows.push_back(taskRow(t));
     return answer(p);
 }
 
@@ -225,7 +225,7 @@ std::string getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
     Answer p = packet(fields::pesqAtiv());
-    for (const ActivityRecord& v : activitiesOpenTo(ctx.sql(), branch, task, user))
+    for (const ActivityRecord& v : activitiesOpenTo(ctx.db, branch, task, user))
         p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName), Value(v.situation),
                           Value(v.workItemCode), Value(v.workItemName)});
     return answer(p);
@@ -240,8 +240,8 @@ std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::vdAtiv());
-    if (auto v = findActivity(ctx.db, branch, task, activity); v && activityOpenTo(ctx.db, branch, task, activity, op))
-        p.rows.push_back({Value(v->responsible), Value(v->processName)});
+    if (const ActivityCheck v = checkActivity(ctx.db, branch, task, activity, op); v.activity && v.openToOperator)
+        p.rows.push_back({Value(v.activity->responsible), Value(v.activity->processName)});
     return answer(p);
 }
 

@@ -30,20 +30,6 @@ void intoActivity(soci::statement& st, ActivityRecord& a) {
 
 }  // namespace
 
-std::vector<TaskRecord> tasksOfBranch(soci::session& sql, const std::string& branch) {
-    std::vector<TaskRecord> out;
-    TaskRecord t;
-    soci::statement st(sql);
-    intoTask(st, t);
-    st.exchange(soci::use(branch));
-    st.alloc();
-    st.prepare(std::string(kTaskColumns) + " WHERE branch = :b ORDER BY task");
-    st.define_and_bind();
-    st.execute();
-    while (st.fetch()) out.push_back(t);
-    return out;
-}
-
 namespace {
 
 // The lookups every appropriation check makes, prepared once per database session.
@@ -80,12 +66,19 @@ struct ActivityQuery {
     }
 };
 
-struct OpenToQuery {
+const char* kActivityColumns =
+    "SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation, v.work_item_code,"
+    " v.work_item_name, v.responsible";
+
+/// The activity with whether it is open to an operator, in one query.
+struct ActivityCheckQuery {
+    ActivityRecord a;
     int listed = 0, mine = 0;
     std::string op, branch, task, activity;
     soci::statement st;
 
-    explicit OpenToQuery(soci::session& sql) : st(sql) {
+    explicit ActivityCheckQuery(soci::session& sql) : st(sql) {
+        intoActivity(st, a);
         st.exchange(soci::into(listed));
         st.exchange(soci::into(mine));
         st.exchange(soci::use(op));
@@ -93,20 +86,60 @@ struct OpenToQuery {
         st.exchange(soci::use(task));
         st.exchange(soci::use(activity));
         st.alloc();
-        st.prepare("SELECT COUNT(*), COALESCE(SUM(CASE WHEN operator = :o THEN 1 ELSE 0 END), 0) FROM activity_operators"
-                   " WHERE branch = :b AND task = :t AND activity = :a");
+        st.prepare(std::string(kActivityColumns) +
+                   ", (SELECT COUNT(*) FROM activity_operators x WHERE x.branch = v.branch AND x.task = v.task"
+                   " AND x.activity = v.activity), (SELECT COUNT(*) FROM activity_operators y WHERE y.branch = v.branch"
+                   " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)"
+                   " FROM activities v WHERE v.branch = :b AND v.task = :t AND v.activity = :a");
         st.define_and_bind();
     }
 };
 
-/// Runs a prepared single-row query and steps it to its end, so that no read stays open on the session.
-bool fetchOne(soci::statement& st) {
-    const bool found = st.execute(true);
-    if (found)
-        while (st.fetch()) {
-        }
-    return found;
+// The lists of the search dialogs.
+
+struct BranchTasksQuery {
+    TaskRecord t;
+    std::string branch;
+    soci::statement st;
+
+    explicit BranchTasksQuery(soci::session& sql) : st(sql) {
+        intoTask(st, t);
+        st.exchange(soci::use(branch));
+        st.alloc();
+        st.prepare(std::string(kTaskColumns) + " WHERE branch = :b ORDER BY task");
+        st.define_and_bind();
+    }
+};
+
+struct OpenActivitiesQuery {
+    ActivityRecord a;
+    std::string branch, task, op;
+    soci::statement st;
+
+    explicit OpenActivitiesQuery(soci::session& sql) : st(sql) {
+        intoActivity(st, a);
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(task));
+        st.exchange(soci::use(op));
+        st.alloc();
+        st.prepare(std::string(kActivityColumns) +
+                   " FROM activities v WHERE v.branch = :b AND v.task = :t AND ("
+                   " NOT EXISTS (SELECT 1 FROM activity_operators x WHERE x.branch = v.branch AND x.task = v.task"
+                   " AND x.activity = v.activity) OR EXISTS (SELECT 1 FROM activity_operators y WHERE y.branch = v.branch"
+                   " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)) ORDER BY v.activity");
+        st.define_and_bind();
+    }
+};
+
+/// Runs a prepared query and collects every row it yields.
+template <typename Q, typename Record>
+std::vector<Record> fetchAll(Q& q, const Record& row) {
+    std::vector<Record> out;
+    q.st.execute();
+    while (q.st.fetch()) out.push_back(row);
+    return out;
 }
+
 
 }  // namespace
 
@@ -114,7 +147,7 @@ std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string&
     return db.withPrepared<TaskQuery>([&](TaskQuery& q) -> std::optional<TaskRecord> {
         q.branch = branch;
         q.task = task;
-        if (!fetchOne(q.st)) return std::nullopt;
+        if (!fetchSingleRow(q.st)) return std::nullopt;
         return q.t;
     });
 }
@@ -125,44 +158,44 @@ std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std:
         q.branch = branch;
         q.task = task;
         q.activity = activity;
-        if (!fetchOne(q.st)) return std::nullopt;
+        if (!fetchSingleRow(q.st)) return std::nullopt;
         return q.a;
     });
 }
 
-bool activityOpenTo(const Database::Lease& db, const std::string& branch, const std::string& task,
-                    const std::string& activity, const std::string& op) {
-    return db.withPrepared<OpenToQuery>([&](OpenToQuery& q) {
+ActivityCheck checkActivity(const Database::Lease& db, const std::string& branch, const std::string& task,
+                            const std::string& activity, const std::string& op) {
+    return db.withPrepared<ActivityCheckQuery>([&](ActivityCheckQuery& q) {
         q.op = op;
         q.branch = branch;
         q.task = task;
         q.activity = activity;
         q.listed = 0;
         q.mine = 0;
-        fetchOne(q.st);
-        return q.listed == 0 || q.mine > 0;
+        ActivityCheck check;
+        if (fetchSingleRow(q.st)) {
+            check.activity = q.a;
+            check.openToOperator = q.listed == 0 || q.mine > 0;
+        }
+        return check;
     });
 }
 
-std::vector<ActivityRecord> activitiesOpenTo(soci::session& sql, const std::string& branch, const std::string& task,
-                                             const std::string& op) {
-    std::vector<ActivityRecord> out;
-    ActivityRecord a;
-    soci::statement st(sql);
-    intoActivity(st, a);
-    st.exchange(soci::use(branch));
-    st.exchange(soci::use(task));
-    st.exchange(soci::use(op));
-    st.alloc();
-    st.prepare("SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation, v.work_item_code,"
-               " v.work_item_name, v.responsible FROM activities v WHERE v.branch = :b AND v.task = :t AND ("
-               " NOT EXISTS (SELECT 1 FROM activity_operators x WHERE x.branch = v.branch AND x.task = v.task"
-               " AND x.activity = v.activity) OR EXISTS (SELECT 1 FROM activity_operators y WHERE y.branch = v.branch"
-               " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)) ORDER BY v.activity");
-    st.define_and_bind();
-    st.execute();
-    while (st.fetch()) out.push_back(a);
-    return out;
+std::vector<TaskRecord> tasksOfBranch(const Database::Lease& db, const std::string& branch) {
+    return db.withPrepared<BranchTasksQuery>([&](BranchTasksQuery& q) {
+        q.branch = branch;
+        return fetchAll(q, q.t);
+    });
+}
+
+std::vector<ActivityRecord> activitiesOpenTo(const Database::Lease& db, const std::string& branch,
+                                             const std::string& task, const std::string& op) {
+    return db.withPrepared<OpenActivitiesQuery>([&](OpenActivitiesQuery& q) {
+        q.branch = branch;
+        q.task = task;
+        q.op = op;
+        return fetchAll(q, q.a);
+    });
 }
 
 void markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,

@@ -153,9 +153,10 @@ private:
         const auto task = findTask(ctx_.db, r.branch, r.task);
         if (!task) throw invalid("Tarefa não cadastrada.");
         if (r.activity.empty()) throw invalid("Atividade deve ser informada.");
-        const auto activity = findActivity(ctx_.db, r.branch, r.task, r.activity);
+        const ActivityCheck check = checkActivity(ctx_.db, r.branch, r.task, r.activity, r.operatorCode);
+        const auto& activity = check.activity;
         if (!activity) throw invalid("Atividade não cadastrada.");
-        if (!activityOpenTo(ctx_.db, r.branch, r.task, r.activity, r.operatorCode))
+        if (!check.openToOperator)
             throw invalid(fmt::format("A atividade {} da tarefa {} não está liberada para o operador {}.", r.activity,
                                       r.task, r.operatorCode));
         r.taskDescription = task->description;

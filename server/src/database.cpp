@@ -164,6 +164,14 @@ void run(const Database::Lease& lease) {
 
 }  // namespace
 
+bool fetchSingleRow(soci::statement& st) {
+    const bool found = st.execute(true);
+    if (found)
+        while (st.fetch()) {
+        }
+    return found;
+}
+
 WriteTransaction::WriteTransaction(const Database::Lease& lease) : lease_(lease) {
     if (lease_.kind() == DatabaseKind::Sqlite) run<TxCommandKind::BeginImmediate>(lease_);
     else run<TxCommandKind::Begin>(lease_);

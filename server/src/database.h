@@ -114,6 +114,10 @@ private:
     std::size_t index_;
 };
 
+/// Runs a prepared query that yields at most one row and steps it to its
+/// end, so that no read stays open on the session. True when it yielded a row.
+bool fetchSingleRow(soci::statement& st);
+
 /// A write transaction. On SQLite it takes the write lock at once (BEGIN
 /// IMMEDIATE), so two writers never interleave their checks and writes; on
 /// PostgreSQL callers add advisory locks for what they must serialise.

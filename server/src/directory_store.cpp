@@ -17,13 +17,37 @@ bool operatorHasBranch(soci::session& sql, const std::string& op, const std::str
     return n > 0;
 }
 
-bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::string& branch,
-                          const std::string& screen) {
+namespace {
+
+struct ScreenAccessQuery {
     int n = 0;
-    sql << "SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = b.operator"
-           " WHERE b.operator = :o AND b.branch = :b AND s.screen = :s",
-        soci::into(n), soci::use(op), soci::use(branch), soci::use(screen);
-    return n > 0;
+    std::string op, branch, screen;
+    soci::statement st;
+
+    explicit ScreenAccessQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(n));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(screen));
+        st.alloc();
+        st.prepare("SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = b.operator"
+                   " WHERE b.operator = :o AND b.branch = :b AND s.screen = :s");
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
+                          const std::string& screen) {
+    return db.withPrepared<ScreenAccessQuery>([&](ScreenAccessQuery& q) {
+        q.op = op;
+        q.branch = branch;
+        q.screen = screen;
+        q.n = 0;
+        fetchSingleRow(q.st);
+        return q.n > 0;
+    });
 }
 
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user) {

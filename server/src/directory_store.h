@@ -24,7 +24,8 @@ struct TeamMember {
 std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string& code);
 bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch);
 /// The operator works at the branch and may use the screen there.
-bool operatorMayUseScreen(soci::session& sql, const std::string& op, const std::string& branch, const std::string& screen);
+bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
+                          const std::string& screen);
 /// The work team of `user` (the user and every operator who shares a team
 /// with him), ordered by name (then code).
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);
