@@ -86,6 +86,9 @@ std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const Databas
     // page: a day query on a large table touches a dozen pages that another
     // session's cache may hold but this one's does not.
     *s << "PRAGMA mmap_size = 2147418112";
+    // The log is copied into the database file by the pool's checkpointer,
+    // never inside a request's commit.
+    *s << "PRAGMA wal_autocheckpoint = 0";
     return s;
 }
 
@@ -103,11 +106,19 @@ Database::Database(const DatabaseUrl& url, const DatabaseOptions& options) : url
         free_.push_back(i);
     }
     caches_.resize(n);
+    if (url.kind == DatabaseKind::Sqlite)
+        checkpointer_ = std::make_unique<WalCheckpointer>(openSession(url, options), options.checkpointInterval);
 }
 
 Database::~Database() {
-    // Prepared statements go before the sessions they belong to.
+    // The checkpointer stops first; prepared statements go before the sessions they belong to.
+    checkpointer_.reset();
     caches_.clear();
+}
+
+std::optional<WalCheckpointer::Stats> Database::checkpointStats() const {
+    if (!checkpointer_) return std::nullopt;
+    return checkpointer_->stats();
 }
 
 Database::Lease Database::acquire() {

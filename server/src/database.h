@@ -1,16 +1,19 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <typeindex>
 #include <unordered_map>
 #include <vector>
 
 #include "soci_includes.h"
+#include "wal_checkpointer.h"
 
 namespace appserver {
 
@@ -24,6 +27,9 @@ struct DatabaseOptions {
     std::size_t poolSize = 8;
     SyncMode sync = SyncMode::Normal;
     int busyTimeoutSeconds = 10;
+    /// SQLite: how often the write-ahead log is copied into the database file
+    /// by a thread of the pool's own (see WalCheckpointer).
+    std::chrono::milliseconds checkpointInterval{100};
 };
 
 /// A parsed database URL: "sqlite:PATH" or a PostgreSQL URI.
@@ -55,6 +61,9 @@ public:
     /// Borrows a session; blocks while all are in use.
     Lease acquire();
 
+    /// SQLite: what the background copy of the write-ahead log has done.
+    std::optional<WalCheckpointer::Stats> checkpointStats() const;
+
 private:
     friend class Lease;
     void giveBack(std::size_t index);
@@ -67,6 +76,7 @@ private:
     std::vector<std::size_t> free_;
     std::mutex mutex_;
     std::condition_variable available_;
+    std::unique_ptr<WalCheckpointer> checkpointer_;
 };
 
 /// A borrowed session, returned to the pool when the lease ends.

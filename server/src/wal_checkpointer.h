@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "soci_includes.h"
+
+namespace appserver {
+
+/// Copies the SQLite write-ahead log back into the database file from a
+/// thread of its own. Left to itself SQLite does this inside whichever commit
+/// fills the log, and that request then waits for the copy and its sync to
+/// disk; here no request ever does.
+class WalCheckpointer {
+public:
+    struct Stats {
+        std::uint64_t runs = 0;
+        int walFrames = 0;     ///< frames in the log at the last run
+        int checkpointed = 0;  ///< of those, copied into the database file
+    };
+
+    /// `session` is the checkpointer's own connection to the database.
+    WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval);
+    /// Stops the thread and waits for a run under way to end.
+    ~WalCheckpointer();
+    WalCheckpointer(const WalCheckpointer&) = delete;
+    WalCheckpointer& operator=(const WalCheckpointer&) = delete;
+
+    Stats stats() const;
+
+private:
+    void loop();
+    void checkpoint();
+
+    std::unique_ptr<soci::session> session_;
+    std::chrono::milliseconds interval_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    Stats stats_;
+    std::thread thread_;
+};
+
+}  // namespace appserver
