@@ -27,7 +27,7 @@
 #include "platform/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
-#include "server_process.h"
+#include "appserver_process.h"
 
 using Cli_Zep00700::TfrmApropriacao;
 
@@ -166,8 +166,10 @@ Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const dataset
 
 int run(const Options& o, QApplication& /*app*/) {
     const auto database = screen_bench::preparedDatabase(o.folder, o.rows);
-    screen_bench::ServerProcess server(QString::fromStdString(o.appserver), QString::fromStdString(database.string()),
-                                       QString::fromLatin1(screen_bench::kServerNow));
+    aprop_testing::AppServerProcess server(
+        QString::fromStdString(o.appserver),
+        {QStringLiteral("--db"), QStringLiteral("sqlite:") + QString::fromStdString(database.string()),
+         QStringLiteral("--clock"), QString::fromLatin1(screen_bench::kServerNow)});
     std::printf("appserver on 127.0.0.1:%d, its clock from %s\n", server.port(), screen_bench::kServerNow);
 
     // The login, once and untimed, as the host does before any screen opens.

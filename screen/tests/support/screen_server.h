@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
+#include "appserver_process.h"
 
 namespace screen_testing {
 
@@ -19,15 +20,14 @@ public:
     ScreenServer(const ScreenServer&) = delete;
     ScreenServer& operator=(const ScreenServer&) = delete;
 
-    int port() const { return port_; }
+    int port() const { return server_.port(); }
     /// Logs in and sets the framework's login values; throws on refusal.
     void logIn(const QString& user, const QString& password,
                const QString& branch = QStringLiteral("0001"));
 
 private:
-    QTemporaryDir dir_;
-    QProcess process_;
-    int port_ = 0;
+    QTemporaryDir dir_;  ///< the database's folder, made before the server starts
+    aprop_testing::AppServerProcess server_;
 };
 
 }  // namespace screen_testing

@@ -1,4 +1,4 @@
-#include "server_process.h"
+#include "appserver_process.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,23 +9,22 @@
 #include <signal.h>
 #include <sys/prctl.h>
 
-namespace screen_bench {
+namespace aprop_testing {
 
-ServerProcess::ServerProcess(const QString& appserver, const QString& databasePath, const QString& clock) {
+AppServerProcess::AppServerProcess(const QString& appserver, const QStringList& serveArgs, int startSeconds) {
     if (!dir_.isValid()) throw std::runtime_error("no temporary folder for the server's port file");
     const QString portFile = dir_.filePath(QStringLiteral("port"));
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // A benchmark that dies takes its server with it.
     process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    process_.start(appserver, {QStringLiteral("serve"), QStringLiteral("--db"), QStringLiteral("sqlite:") + databasePath,
-                               QStringLiteral("--clock"), clock, QStringLiteral("--listen"),
-                               QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"), portFile,
-                               QStringLiteral("--log-level"), QStringLiteral("warn")});
-    if (!process_.waitForStarted(10000))
-        throw std::runtime_error("appserver did not start: " + appserver.toStdString());
+    QStringList args{QStringLiteral("serve")};
+    args << serveArgs
+         << QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--port-file"),
+                        portFile, QStringLiteral("--log-level"), QStringLiteral("warn")};
+    process_.start(appserver, args);
+    if (!process_.waitForStarted(10000)) throw std::runtime_error("appserver did not start: " + appserver.toStdString());
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < 60000) {
+    while (waited.elapsed() < startSeconds * 1000) {
         QFile file(portFile);
         if (file.open(QIODevice::ReadOnly)) {
             port_ = file.readAll().trimmed().toInt();
@@ -36,10 +35,10 @@ ServerProcess::ServerProcess(const QString& appserver, const QString& databasePa
     }
     process_.kill();
     process_.waitForFinished(5000);
-    throw std::runtime_error("appserver did not report its port within 60 s");
+    throw std::runtime_error("appserver did not report its port within " + std::to_string(startSeconds) + " s");
 }
 
-ServerProcess::~ServerProcess() {
+AppServerProcess::~AppServerProcess() {
     process_.terminate();
     if (!process_.waitForFinished(5000)) {
         process_.kill();
@@ -47,4 +46,4 @@ ServerProcess::~ServerProcess() {
     }
 }
 
-}  // namespace screen_bench
+}  // namespace aprop_testing
