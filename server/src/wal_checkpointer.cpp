@@ -37,10 +37,15 @@ void WalCheckpointer::checkpoint() {
     try {
         *session_ << "PRAGMA wal_checkpoint(PASSIVE)", soci::into(busy), soci::into(frames), soci::into(copied);
     } catch (const std::exception& e) {
-        spdlog::warn("Cópia do log de escrita para o banco falhou; tenta de novo em {} ms: {}", interval_.count(),
-                     e.what());
+        // Said once per run of failures: the copy is tried again every interval.
+        if (!failing_)
+            spdlog::warn("Cópia do log de escrita para o banco falhou; tentando de novo a cada {} ms: {}",
+                         interval_.count(), e.what());
+        failing_ = true;
         return;
     }
+    if (failing_) spdlog::info("Cópia do log de escrita para o banco voltou a funcionar");
+    failing_ = false;
     std::lock_guard lock(mutex_);
     ++stats_.runs;
     stats_.walFrames = frames;

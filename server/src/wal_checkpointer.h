@@ -41,6 +41,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    bool failing_ = false;  ///< touched by the checkpointer's thread only
     Stats stats_;
     std::thread thread_;
 };
