@@ -92,6 +92,7 @@ TEST_F(MainWindowTest, ClosingTheSessionDestroysTheScreensBeforeUnloadingTheModu
     ASSERT_EQ(Application().Forms().size(), 1u);
     s.reset();
     EXPECT_TRUE(Application().Forms().empty());
+    EXPECT_FALSE(framework::busyShowing());  // the screen closed before its load ended left nothing showing
     EXPECT_EQ(Application().MainForm(), nullptr);
     EXPECT_EQ(Application().MdiArea(), nullptr);
 }
