@@ -387,11 +387,17 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
          [&](const OperatorDay& od) {
              return json{"0001", taskOf(od), od.op, activityOf(od)};
          },
-         "SELECT branch, task, activity, process_code, process_name, situation, work_item_code, "
-         "work_item_name,"
-         " responsible FROM activities WHERE branch = $1 AND task = $2 AND activity = $3",
+         "SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation,"
+         " v.work_item_code, v.work_item_name, v.responsible, (SELECT COUNT(*) FROM "
+         "activity_operators x"
+         " WHERE x.branch = v.branch AND x.task = v.task AND x.activity = v.activity), (SELECT "
+         "COUNT(*)"
+         " FROM activity_operators y WHERE y.branch = v.branch AND y.task = v.task AND y.activity ="
+         " v.activity AND y.operator = $4) FROM activities v WHERE v.branch = $1 AND v.task = $2 "
+         "AND"
+         " v.activity = $3",
          [&](const OperatorDay& od) {
-             return std::vector<std::string>{"0001", taskOf(od), activityOf(od)};
+             return std::vector<std::string>{"0001", taskOf(od), activityOf(od), od.op};
          }},
     };
     std::printf(
@@ -410,22 +416,31 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
             bodies.push_back(callBody(c.method, c.args(od)));
             params.push_back(c.params(od));
         }
-        const Stats server = measure(o.calls / 2, [&](int i) {
-            auto res = client.Post("/v1/call", auth, bodies[static_cast<std::size_t>(i)],
-                                   "application/json");
+        // The server's call and the direct query take turns, so that a moment
+        // of load from elsewhere weighs on both alike.
+        std::vector<double> serverUs, directUs;
+        const auto micros = [](Clock::time_point from) {
+            return std::chrono::duration<double, std::micro>(Clock::now() - from).count();
+        };
+        for (std::size_t i = 0; i < bodies.size(); ++i) {
+            auto t0 = Clock::now();
+            auto res = client.Post("/v1/call", auth, bodies[i], "application/json");
             if (!res || res->status != 200)
                 throw std::runtime_error(std::string(c.method) + " failed");
             decodeAnswer(res->body);
-        });
-        const Stats direct = measure(o.calls / 2, [&](int i) {
+            serverUs.push_back(micros(t0));
+
+            t0 = Clock::now();
             std::vector<const char*> values;
-            for (const auto& p : params[static_cast<std::size_t>(i)]) values.push_back(p.c_str());
+            for (const auto& p : params[i]) values.push_back(p.c_str());
             PGresult* r = PQexecParams(conn, c.sql.c_str(), static_cast<int>(values.size()),
                                        nullptr, values.data(), nullptr, nullptr, 0);
             if (PQresultStatus(r) != PGRES_TUPLES_OK)
                 throw std::runtime_error(PQerrorMessage(conn));
             PQclear(r);
-        });
+            directUs.push_back(micros(t0));
+        }
+        const Stats server{median(serverUs)}, direct{median(directUs)};
         std::printf("  %-16s server %8.1f   libpq %8.1f   ratio %.2f (goal <= 2)\n", c.method,
                     server.median, direct.median, server.median / direct.median);
     }
