@@ -5,7 +5,12 @@
 namespace appserver {
 
 WalCheckpointer::WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval)
-    : session_(std::move(session)), interval_(interval), thread_([this] { loop(); }) {}
+    : session_(std::move(session)), interval_(interval) {
+    // A copy that cannot have what it needs at once tries again at the next
+    // interval rather than keep a request waiting behind it.
+    *session_ << "PRAGMA busy_timeout = 0";
+    thread_ = std::thread([this] { loop(); });
+}
 
 WalCheckpointer::~WalCheckpointer() {
     {
@@ -46,10 +51,32 @@ void WalCheckpointer::checkpoint() {
     }
     if (failing_) spdlog::info("Cópia do log de escrita para o banco voltou a funcionar");
     failing_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        ++stats_.runs;
+        stats_.walFrames = frames;
+        stats_.checkpointed = copied;
+    }
+    if (frames > 0 && copied == frames) truncateIfIdle();
+}
+
+void WalCheckpointer::truncateIfIdle() {
+    // Until a writer starts the log over, readers keep looking pages up in
+    // it and read them from it, not from the mapped database file; after a
+    // large import with no save following, that would last. TRUNCATE empties
+    // it, and with no waiting allowed it gives up at once if anyone is
+    // reading or writing.
+    int busy = 0, frames = 0, copied = 0;
+    try {
+        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames), soci::into(copied);
+    } catch (const std::exception& e) {
+        if (!failing_) spdlog::warn("Não foi possível esvaziar o log de escrita já copiado: {}", e.what());
+        failing_ = true;
+        return;
+    }
+    if (busy != 0) return;  // someone was using the log: the next wholly copied log gets another try
     std::lock_guard lock(mutex_);
-    ++stats_.runs;
-    stats_.walFrames = frames;
-    stats_.checkpointed = copied;
+    ++stats_.truncations;
 }
 
 }  // namespace appserver

@@ -21,9 +21,11 @@ public:
         std::uint64_t runs = 0;
         int walFrames = 0;     ///< frames in the log at the last run
         int checkpointed = 0;  ///< of those, copied into the database file
+        std::uint64_t truncations = 0;  ///< times a wholly copied log was emptied
     };
 
-    /// `session` is the checkpointer's own connection to the database.
+    /// `session` is the checkpointer's own connection to the database; it is
+    /// set never to wait for a lock.
     WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval);
     /// Stops the thread and waits for a run under way to end.
     ~WalCheckpointer();
@@ -35,6 +37,8 @@ public:
 private:
     void loop();
     void checkpoint();
+    /// Empties a wholly copied log when no reader or writer is using it.
+    void truncateIfIdle();
 
     std::unique_ptr<soci::session> session_;
     std::chrono::milliseconds interval_;
