@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "appropriation_fill.h"
 #include "dataset/datetime.h"
 
 namespace screen_bench {
@@ -10,10 +11,10 @@ namespace screen_bench {
 /// The server's "now" during the benchmark: fixed, so that a cached
 /// database keeps its days where the screen looks for them.
 inline constexpr const char* kServerNow = "2025-03-31T10:00:00";
-/// The operators of the fill, codes 100000 to 100000 + kOperators - 1, all
-/// in one team, all allowed the screen, all with the password kPassword.
-inline constexpr int kOperators = 1000;
-inline constexpr int kRowsPerDay = 5;
+/// The operators of the fill (see bench::fillAppropriations), with codes of
+/// 12 digits as the screen shows them, all with the password kPassword.
+inline constexpr int kOperators = bench::kFillOperators;
+inline constexpr int kRowsPerDay = bench::kFillRowsPerDay;
 inline constexpr const char* kUser = "000000100000";
 inline constexpr const char* kPassword = "bench";
 
