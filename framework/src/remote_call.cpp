@@ -75,9 +75,10 @@ dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise, int 
         failure = QStringLiteral("O servidor de aplicação não retornou dados para o método %1.")
                       .arg(QString::fromStdString(result.method));
     }
-    if (raise) throw ServerCallError(failure);
+    ServerCallError error(failure, result.method, result.errorCode, result.httpStatus);
+    if (raise) throw error;
     MensErro(failure, true);
-    throw ServerCallError(failure);  // not reached: MensErro aborts
+    throw error;  // not reached: MensErro aborts
 }
 
 }  // namespace framework

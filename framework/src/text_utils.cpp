@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "framework/errors.h"
 #include "framework/utils.h"
 
 namespace framework {
@@ -50,6 +51,36 @@ std::string Ajusta(std::string_view code, int width) {
     const auto w = static_cast<std::size_t>(std::max(width, 0));
     if (trimmed.empty() || !allDigits(trimmed) || trimmed.size() >= w) return trimmed;
     return std::string(w - trimmed.size(), '0') + trimmed;
+}
+
+QString Format(const QString& pattern, const QStringList& args) {
+    QString out;
+    out.reserve(pattern.size() + 16 * args.size());
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c != QLatin1Char('%')) {
+            out += c;
+            continue;
+        }
+        const QChar directive = i + 1 < pattern.size() ? pattern[i + 1] : QChar();
+        if (directive == QLatin1Char('%')) {
+            out += c;
+        } else if (directive == QLatin1Char('s')) {
+            if (used == args.size())
+                throw Error(QStringLiteral("A mensagem \"%1\" pede mais de %2 argumento(s).").arg(pattern).arg(args.size()));
+            out += args[used++];
+        } else {
+            throw Error(QStringLiteral("A mensagem \"%1\" tem um formato inválido na posição %2.").arg(pattern).arg(i + 1));
+        }
+        ++i;
+    }
+    if (used != args.size())
+        throw Error(QStringLiteral("A mensagem \"%1\" pede %2 argumento(s), mas recebeu %3.")
+                        .arg(pattern)
+                        .arg(used)
+                        .arg(args.size()));
+    return out;
 }
 
 }  // namespace framework

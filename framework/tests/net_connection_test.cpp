@@ -222,6 +222,11 @@ TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
         FAIL();
     } catch (const framework::ServerCallError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Tarefa não cadastrada."));
+        // What the server said besides its text reaches the caller.
+        EXPECT_EQ(e.code(), "NOT_FOUND");
+        EXPECT_EQ(e.httpStatus(), 422);
+        EXPECT_EQ(e.method(), "getVdTarefa");
+        EXPECT_FALSE(e.isConflict());
     }
 
     // Without raising: the text is shown and the operation silently abandoned.
@@ -260,6 +265,9 @@ TEST_F(ConnectionFixture, AnUnreachableServerIsNamedByHostAndPort) {
         FAIL();
     } catch (const framework::ServerCallError& e) {
         EXPECT_TRUE(e.message().contains(where)) << e.what();
+        EXPECT_TRUE(e.code().empty()) << "no server answered";
+        EXPECT_EQ(e.httpStatus(), 0);
+        EXPECT_EQ(e.method(), "getHoraServidor");
     }
 
     net.setThrowException(true);

@@ -50,6 +50,33 @@ TEST(TextRoutines, AjustaPadsCodesOfDigitsToTheColumnWidth) {
     }
 }
 
+TEST(TextRoutines, FormatFillsEachTextArgumentInOrder) {
+    const QString ativapro = QStringLiteral(
+        "O operador %s - %s tem a atividade %s referente à tarefa %s apropriada no horário de %s às %s.");
+    EXPECT_EQ(Format(ativapro, {QStringLiteral("000000000101"), QStringLiteral("Ana Souza"), QStringLiteral("00002"),
+                                QStringLiteral("0000000010"), QStringLiteral("08:00:00"), QStringLiteral("09:00:00")}),
+              QStringLiteral("O operador 000000000101 - Ana Souza tem a atividade 00002 referente à tarefa "
+                             "0000000010 apropriada no horário de 08:00:00 às 09:00:00."));
+    EXPECT_EQ(Format(QStringLiteral("%s%% de %s"), {QStringLiteral("50"), QStringLiteral("%s")}),
+              QStringLiteral("50% de %s"))
+        << "an argument is copied, never read as a pattern";
+    EXPECT_EQ(Format(QStringLiteral("sem argumentos"), {}), QStringLiteral("sem argumentos"));
+}
+
+TEST(TextRoutines, FormatRefusesAMissingOrExtraArgumentOrAnUnknownDirective) {
+    const QString twoArgs = QStringLiteral("Não há atividades cadastradas para o operador %s na tarefa %s.");
+    EXPECT_THROW(Format(twoArgs, {QStringLiteral("Ana")}), Error);
+    EXPECT_THROW(Format(twoArgs, {QStringLiteral("Ana"), QStringLiteral("1"), QStringLiteral("extra")}), Error);
+    EXPECT_THROW(Format(QStringLiteral("%d horas"), {QStringLiteral("8")}), Error);
+    EXPECT_THROW(Format(QStringLiteral("termina em %"), {}), Error);
+    try {
+        Format(twoArgs, {});
+        FAIL() << "a missing argument must be refused";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains(twoArgs)) << "the message names the pattern: " << e.what();
+    }
+}
+
 TEST(DateNames, MonthsAndWeekdaysInPortuguese) {
     EXPECT_EQ(NomeMes(DateTime::date(2003, 1, 15)), QStringLiteral("Janeiro"));
     EXPECT_EQ(NomeMes(DateTime::date(2003, 3, 1)), QStringLiteral("Março"));

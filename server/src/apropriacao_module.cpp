@@ -16,6 +16,7 @@
 #include "change_applier.h"
 #include "dataset/packet_json.h"
 #include "dataset/text.h"
+#include "dataset/time_text.h"
 #include "directory_store.h"
 #include "packet_text.h"
 #include "time_text.h"
@@ -74,7 +75,7 @@ int parseYear(const std::string& text) {
 }
 
 int parseTimeArg(const std::string& text, const char* method) {
-    auto seconds = parseTimeOfDay(text);
+    auto seconds = dataset::time_text::parse(text);
     if (!seconds) throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method, text));
     return *seconds;
 }
@@ -108,8 +109,7 @@ std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
     if (kind != "T" && !kind.empty()) throw badRequest(fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
     Answer p = packet(fields::operEquip());
     auto add = [&](const std::string& c, const std::string& name) {
-        // The list shows at most 40 characters of a name.
-        p.rows.push_back({Value(c), Value(dataset::utf8Length(name) <= 40 ? name : name.substr(0, 40))});
+        p.rows.push_back({Value(c), Value(listedName(name))});
     };
     if (code.empty()) {
         if (kind == "T")

@@ -11,6 +11,7 @@
 #include "atividades_rows.h"
 #include "catalog_store.h"
 #include "dataset/text.h"
+#include "dataset/time_text.h"
 #include "directory_store.h"
 #include "time_text.h"
 
@@ -21,6 +22,7 @@ using dataset::DateTime;
 using dataset::Row;
 using dataset::RowChange;
 using dataset::Value;
+namespace time_text = dataset::time_text;
 
 namespace {
 
@@ -167,11 +169,11 @@ private:
 
         const std::string startText = row.text("HORAINI");
         const std::string endText = row.text("HORAFIN");
-        if (isBlankTime(startText)) throw invalid("Hora início deve ser informada.");
-        if (isBlankTime(endText)) throw invalid("Hora término deve ser informada.");
-        const auto startSeconds = parseTimeOfDay(startText);
+        if (time_text::isBlank(startText)) throw invalid("Hora início deve ser informada.");
+        if (time_text::isBlank(endText)) throw invalid("Hora término deve ser informada.");
+        const auto startSeconds = time_text::parse(startText);
         if (!startSeconds) throw invalid(startText + " não é uma hora válida.");
-        const auto endSeconds = parseTimeOfDay(endText);
+        const auto endSeconds = time_text::parse(endText);
         if (!endSeconds) throw invalid(endText + " não é uma hora válida.");
 
         const auto start = row.stamp("DTIAPATIVTAR");
@@ -180,10 +182,11 @@ private:
         if (!end) throw invalid("A data e hora de término da apropriação devem ser informadas.");
         if (start->secondsOfDay() != *startSeconds || end->secondsOfDay() != *endSeconds)
             throw invalid("As horas de início e término não conferem com as datas da apropriação.");
-        if (inserting && *end > ctx_.now) throw invalid("Hora final deve ser menor que a hora atual.");
-        if (startText == endText || *start == *end) throw invalid("Hora início não pode ser igual a hora término.");
-        if (*end < *start) throw invalid("Hora início deve ser menor que hora término.");
         if (start->datePart() != end->datePart()) throw invalid("A apropriação deve começar e terminar no mesmo dia.");
+        if (inserting && *end > ctx_.now) throw invalid("Hora final deve ser menor que a hora atual.");
+        if (*startSeconds == *endSeconds) throw invalid("Hora início não pode ser igual a hora término.");
+        if (!time_text::isSpanWithinDay(*startSeconds, *endSeconds))
+            throw invalid("Hora início deve ser menor que hora término.");
         r.start = *start;
         r.end = *end;
 
@@ -191,8 +194,9 @@ private:
         if (!clashes.empty()) {
             const AppropriationRecord& c = clashes.front();
             const auto op = findOperator(ctx_.sql(), r.operatorCode);
+            // The screen's own text, filled as the screen fills it (the name as its name box shows it).
             throw invalid(fmt::format("O operador {} - {} tem a atividade {} referente à tarefa {} apropriada no horário de {} às {}.",
-                                      r.operatorCode, op ? op->name : std::string(), c.activity, c.task,
+                                      r.operatorCode, op ? listedName(op->name) : std::string(), c.activity, c.task,
                                       timeOfDayText(c.start), c.end ? timeOfDayText(*c.end) : std::string()));
         }
         return r;

@@ -50,6 +50,16 @@ bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, cons
     });
 }
 
+std::string listedName(const std::string& name) {
+    constexpr std::size_t kListedLength = 40;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && chars++ == kListedLength) return name.substr(0, i);
+    }
+    return name;
+}
+
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user) {
     std::vector<TeamMember> out;
     TeamMember m;

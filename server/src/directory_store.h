@@ -29,5 +29,8 @@ bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, cons
 /// The work team of `user` (the user and every operator who shares a team
 /// with him), ordered by name (then code).
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);
+/// An operator's name as the work-team list shows it (and so the screen's
+/// name box): its first 40 characters.
+std::string listedName(const std::string& name);
 
 }  // namespace appserver

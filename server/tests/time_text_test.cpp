@@ -19,17 +19,6 @@ TEST(TimeText, durations_print_as_hours_minutes_seconds_past_24_hours) {
     EXPECT_EQ(formatDuration(-5), "00:00:00");
 }
 
-TEST(TimeText, times_of_day_follow_the_screens_mask) {
-    EXPECT_EQ(parseTimeOfDay("08:30:15"), 8 * 3600 + 30 * 60 + 15);
-    EXPECT_EQ(parseTimeOfDay(" 8:30:00"), 8 * 3600 + 30 * 60);
-    EXPECT_EQ(parseTimeOfDay("23:59:59"), 86399);
-    for (const char* bad : {"24:00:00", "12:60:00", "12:00:60", "8:30:00", "08:30", "", "ab:cd:ef", "08-30-00", "08: 0:00"})
-        EXPECT_FALSE(parseTimeOfDay(bad)) << bad;
-    EXPECT_TRUE(isBlankTime("  :  :  "));
-    EXPECT_TRUE(isBlankTime(""));
-    EXPECT_FALSE(isBlankTime(" 8:  :  "));
-}
-
 TEST(TimeText, chave2_round_trips_the_record_number) {
     AppropriationRecord r;
     r.id = 42;

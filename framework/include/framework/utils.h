@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ FRAMEWORK_EXPORT std::string AllTrim(std::string_view text);
 /// returned trimmed and otherwise as typed, for the server to judge.
 FRAMEWORK_EXPORT QString Ajusta(const QString& code, int width);
 FRAMEWORK_EXPORT std::string Ajusta(std::string_view code, int width);
+
+/// Fills the text arguments of a message: each "%s" of `pattern` takes the
+/// next of `args`, in order; "%%" stands for one "%". A pattern asking for
+/// more or fewer arguments than given, or holding another directive, throws
+/// framework::Error naming the pattern: a message is never shown garbled.
+FRAMEWORK_EXPORT QString Format(const QString& pattern, const QStringList& args);
 
 /// Enables or disables every control placed directly in `container` (a
 /// disabled container also disables what its children hold).
