@@ -26,7 +26,10 @@ class FRAMEWORK_EXPORT ServerCallError : public Error {
 public:
     using Error::Error;
     ServerCallError(const QString& message, std::string method, std::string code, int httpStatus)
-        : Error(message), method_(std::move(method)), code_(std::move(code)), httpStatus_(httpStatus) {}
+        : Error(message),
+          method_(std::move(method)),
+          code_(std::move(code)),
+          httpStatus_(httpStatus) {}
 
     /// The remote method called ("SetAtividades"); empty when not known.
     const std::string& method() const { return method_; }

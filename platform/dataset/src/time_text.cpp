@@ -4,7 +4,9 @@ namespace dataset::time_text {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 /// One part of two characters: two digits, or a blank and a digit.
 std::optional<int> readPart(std::string_view part) {

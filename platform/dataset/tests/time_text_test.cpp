@@ -58,7 +58,8 @@ TEST(TimeText, ASpanLiesWithinOneDayStartBeforeEnd) {
     EXPECT_TRUE(tt::isSpanWithinDay(0, tt::kDaySeconds - 1));
     EXPECT_FALSE(tt::isSpanWithinDay(9 * 3600, 9 * 3600)) << "equal ends are no span";
     EXPECT_FALSE(tt::isSpanWithinDay(10 * 3600, 9 * 3600));
-    EXPECT_FALSE(tt::isSpanWithinDay(23 * 3600, tt::kDaySeconds)) << "midnight belongs to the next day";
+    EXPECT_FALSE(tt::isSpanWithinDay(23 * 3600, tt::kDaySeconds))
+        << "midnight belongs to the next day";
     EXPECT_FALSE(tt::isSpanWithinDay(-1, 60));
 }
 

@@ -25,7 +25,7 @@ bool isBlank(std::string_view text);
 
 /// Why a time text is not a time of day.
 enum class Fault {
-    None,        ///< a valid time of day
+    None,          ///< a valid time of day
     Short,         ///< fewer than 8 characters
     Long,          ///< more than 8 characters
     BadSeparator,  ///< the 3rd or 6th character is not ':'
@@ -35,8 +35,8 @@ enum class Fault {
 
 struct Reading {
     Fault fault = Fault::None;
-    int seconds = 0;                 ///< since midnight, when fault is None
-    std::string_view badPart;        ///< the two characters at fault, for NotANumber
+    int seconds = 0;           ///< since midnight, when fault is None
+    std::string_view badPart;  ///< the two characters at fault, for NotANumber
     bool ok() const { return fault == Fault::None; }
 };
 
