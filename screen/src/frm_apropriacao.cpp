@@ -24,8 +24,6 @@
 #include "platform/db_grid.h"
 #include "platform/db_navigator.h"
 #include "platform/db_text.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
 #include "platform/masked_edit.h"
 #include "screen_resources.h"
 #include "ui_frm_apropriacao.h"
@@ -316,45 +314,18 @@ void TfrmApropriacao::bindControls() {
 }
 
 void TfrmApropriacao::bindHandlers() {
-    netApropriacao.OnBeforeConnect = [this](QObject* sender) {
-        netApropriacaoBeforeConnect(sender);
-    };
+    bindLifecycle();
+    bindFilter();
+    bindCalendar();
+    bindEditing();
+    bindPosting();
+    bindSaving();
+}
 
-    platform::FocusManager& focus = focusManager();
-    const auto unlessTearingDown = [this](void (TfrmApropriacao::*handler)()) {
-        return [this, handler] {
-            if (!tearingDown_) (this->*handler)();
-        };
-    };
-    focus.setOnEnter(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroEnter));
-    focus.setOnExit(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroExit));
-    focus.setOnExit(medCdOper, unlessTearingDown(&TfrmApropriacao::medCdOperExit));
-    focus.setOnExit(depAgenda, unlessTearingDown(&TfrmApropriacao::depAgendaExit));
-    focus.setOnEnter(dbcDia, unlessTearingDown(&TfrmApropriacao::dbcDiaEnter));
-
-    connect(medCdOper, &QLineEdit::textChanged, this,
-            platform::guarded([this] { medCdOperChange(); }));
-    btnPesqOper->OnBeforePesq = [this](framework::TBtnPesquisa& sender, bool& proceed) {
-        btnPesqOperBeforePesq(sender, proceed);
-    };
-    btnPesqOper->OnAfterPesq = [this](framework::TBtnPesquisa& sender) {
-        btnPesqOperAfterPesq(sender);
-    };
-
-    connect(btnHojeDia, &QToolButton::clicked, this,
-            platform::guarded([this] { btnHojeDiaClick(); }));
-    connect(mnuHoje, &QAction::triggered, this, platform::guarded([this] { btnHojeDiaClick(); }));
-    connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
-            platform::guarded([this] { sbtCalendDiaAntClick(); }));
-    connect(sbtCalendDiaPost, &QToolButton::clicked, this,
-            platform::guarded([this] { sbtCalendDiaPostClick(); }));
-    dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
-    connect(&tmrAgenda, &QTimer::timeout, this, platform::guarded([this] { tmrAgendaTimer(); }));
-    connect(pgcApropr, &QTabWidget::currentChanged, this,
-            platform::guarded([this] { pgcAproprChange(); }));
-
-    cdsAtividades.events.afterScroll = [this](dataset::DataSet& dataSet) {
-        if (!tearingDown_) cdsAtividadesAfterScroll(dataSet);
+dataset::DataSetEvent TfrmApropriacao::whileAlive(
+    void (TfrmApropriacao::*handler)(dataset::DataSet&)) {
+    return [this, handler](dataset::DataSet& dataSet) {
+        if (!tearingDown_) (this->*handler)(dataSet);
     };
 }
 

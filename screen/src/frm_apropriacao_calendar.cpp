@@ -1,4 +1,5 @@
 // The day calendar: a day picked, today, month steps and their delayed load.
+#include <QAction>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,6 +10,8 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/utils.h"
+#include "platform/dispatch.h"
+#include "platform/focus_manager.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -22,6 +25,27 @@ int daysInMonth(int year, int month) {
 }
 
 }  // namespace
+
+void TfrmApropriacao::bindCalendar() {
+    platform::FocusManager& focus = focusManager();
+    focus.setOnEnter(dbcDia, [this] {
+        if (!tearingDown_) dbcDiaEnter();
+    });
+    connect(btnHojeDia, &QToolButton::clicked, this,
+            platform::guarded([this] { btnHojeDiaClick(); }));
+    connect(mnuHoje, &QAction::triggered, this, platform::guarded([this] { btnHojeDiaClick(); }));
+    connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
+            platform::guarded([this] { sbtCalendDiaAntClick(); }));
+    connect(sbtCalendDiaPost, &QToolButton::clicked, this,
+            platform::guarded([this] { sbtCalendDiaPostClick(); }));
+    dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
+    connect(&tmrAgenda, &QTimer::timeout, this, platform::guarded([this] { tmrAgendaTimer(); }));
+}
+
+dataset::DateTime TfrmApropriacao::chosenDay() const {
+    return dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
+                                   dbcDia->GetDateElement(3));
+}
 
 void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
     panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') +
@@ -38,9 +62,8 @@ void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
 }
 
 void TfrmApropriacao::dbcDiaChange() {
-    memDesc->clear();
-    depAgenda->SetDate(dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
-                                               dbcDia->GetDateElement(3)));
+    setMemDescQuietly(QString());
+    depAgenda->SetDate(chosenDay());
     panFiltroExit();
 }
 
@@ -87,7 +110,7 @@ void TfrmApropriacao::stepMonth(int delta) {
     dbcDia->ResumeChange();
     tmrAgenda.stop();
     tmrAgenda.start();
-    memDesc->clear();
+    setMemDescQuietly(QString());
 }
 
 void TfrmApropriacao::tmrAgendaTimer() {

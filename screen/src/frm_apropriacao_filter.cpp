@@ -29,6 +29,28 @@ void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr err
               << " não foi concluído: " << text.toStdString() << std::endl;
 }
 
+void TfrmApropriacao::bindFilter() {
+    platform::FocusManager& focus = focusManager();
+    const auto unlessTearingDown = [this](void (TfrmApropriacao::*handler)()) {
+        return [this, handler] {
+            if (!tearingDown_) (this->*handler)();
+        };
+    };
+    focus.setOnEnter(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroEnter));
+    focus.setOnExit(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroExit));
+    focus.setOnExit(medCdOper, unlessTearingDown(&TfrmApropriacao::medCdOperExit));
+    focus.setOnExit(depAgenda, unlessTearingDown(&TfrmApropriacao::depAgendaExit));
+
+    connect(medCdOper, &QLineEdit::textChanged, this,
+            platform::guarded([this] { medCdOperChange(); }));
+    btnPesqOper->OnBeforePesq = [this](framework::TBtnPesquisa& sender, bool& proceed) {
+        btnPesqOperBeforePesq(sender, proceed);
+    };
+    btnPesqOper->OnAfterPesq = [this](framework::TBtnPesquisa& sender) {
+        btnPesqOperAfterPesq(sender);
+    };
+}
+
 void TfrmApropriacao::medCdOperChange() {
     edtNmOper->clear();
 }
@@ -96,7 +118,7 @@ void TfrmApropriacao::panFiltroEnter() {
     cdsTotApro.close();
     cdsPonto.close();
     boFiltrado = false;
-    memDesc->clear();
+    setMemDescQuietly(QString());
 }
 
 void TfrmApropriacao::panFiltroExit() {
@@ -116,6 +138,8 @@ void TfrmApropriacao::panFiltroExit() {
         const framework::RemoteArg date = framework::RemoteArg::date(day);
         loadFromServer(netApropriacao, "getAtividades",
                        {medCdOper->text(), framework::FiliProc(), date}, cdsAtividades);
+        // A day without rows shows no description (loading it moves to no row).
+        if (cdsAtividades.isEmpty()) setMemDescQuietly(QString());
         loadFromServer(netApropriacao, "getTotApro",
                        {medCdOper->text(), framework::FiliProc(), date}, cdsTotApro);
         loadFromServer(netApropriacao, "getPonto", {medCdOper->text(), date}, cdsPonto);

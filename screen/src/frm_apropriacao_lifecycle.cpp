@@ -4,9 +4,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
+#include <QTabWidget>
 
 #include "busy_guard.h"
+#include "field_text.h"
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/corvix.h"
@@ -16,6 +17,7 @@
 #include "platform/db_grid.h"
 #include "platform/db_grid_column.h"
 #include "platform/dialog_service.h"
+#include "platform/dispatch.h"
 #include "platform/focus_manager.h"
 #include "platform/masked_edit.h"
 #include "remote.h"
@@ -24,13 +26,13 @@
 
 namespace Cli_Zep00700 {
 
-namespace {
-
-QString fieldText(const dataset::DataSet& dataSet, const char* name) {
-    return QString::fromStdString(dataSet.fieldByName(name).text());
+void TfrmApropriacao::bindLifecycle() {
+    netApropriacao.OnBeforeConnect = [this](QObject* sender) {
+        netApropriacaoBeforeConnect(sender);
+    };
+    connect(pgcApropr, &QTabWidget::currentChanged, this,
+            platform::guarded([this] { pgcAproprChange(); }));
 }
-
-}  // namespace
 
 void TfrmApropriacao::FormCreate() {
     // A connection that fails stays disconnected (ThrowException is off);
@@ -126,31 +128,6 @@ void TfrmApropriacao::FormDestroy() {
     released_ = true;
     TfrmPadraoSimples::FormDestroy();
     netApropriacao.setConnected(false);
-}
-
-bool TfrmApropriacao::hasEndStamp() const {
-    return !framework::EmptyString(fieldText(cdsAtividades, "DTHFAPATIVTA"));
-}
-
-bool TfrmApropriacao::isLockedRow() const {
-    if (!cdsAtividades.active() || cdsAtividades.isEmpty()) return false;
-    return !hasEndStamp() && fieldText(cdsAtividades, "IDSITATIVTAR") == QStringLiteral("A");
-}
-
-void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
-    {
-        // Showing a row's description never starts an edit.
-        const QSignalBlocker detached(memDesc);
-        memDesc->setPlainText(fieldText(cdsAtividades, "TXAPRATIVTAR"));
-    }
-    const bool locked = isLockedRow();
-    for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
-        dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name)))
-            .setReadOnly(locked);
-
-    dtsPadraoStateChange();
-    mnuExcluir->setEnabled(sbtExcluir->isEnabled());
-    mnuAlterar->setEnabled(sbtAlterar->isEnabled());
 }
 
 }  // namespace Cli_Zep00700

@@ -111,7 +111,11 @@ public:
     dataset::DataSource dtsTotPontoReal;
     dataset::DataSource dtsOperEquip;
 
-    // --- Handlers (bound by name at construction) --------------------------------
+    // The handlers, one group per source file (frm_apropriacao_<group>.cpp);
+    // each group binds its own events in its bind…() function, and the
+    // base binds the toolbar's and the form's by name.
+
+    // --- Lifecycle and access (lifecycle) ---------------------------------------
     void FormCreate() override;
     void FormActivate() override;
     void FormClose(framework::CloseAction& action) override;
@@ -119,7 +123,10 @@ public:
     void dtsPadraoStateChange() override;
     void pgcAproprChange();
     void netApropriacaoBeforeConnect(QObject* sender);
+    /// The server's current date and time, asked anew on every call.
+    dataset::DateTime HoraServidor();
 
+    // --- Operator and reference-date filter, the day load (filter) ------------
     void medCdOperChange();
     void panFiltroEnter();
     void panFiltroExit();
@@ -127,7 +134,13 @@ public:
     void medCdOperExit();
     void btnPesqOperBeforePesq(framework::TBtnPesquisa& sender, bool& proceed);
     void btnPesqOperAfterPesq(framework::TBtnPesquisa& sender);
+    /// The operator check: `required` makes an empty code an error.
+    void vd_Operador(bool required);
+    /// The year load: the year's appropriated days, the calendar and the
+    /// reference date on the server's today. Drops its failures.
+    void GetDatas();
 
+    // --- Day calendar (calendar) ------------------------------------------------
     void btnHojeDiaClick();
     void sbtCalendDiaAntClick();
     void sbtCalendDiaPostClick();
@@ -135,16 +148,41 @@ public:
     void dbcDiaEnter();
     void tmrAgendaTimer();
 
+    // --- Grid editing and look-ups (editing) -------------------------------------
+    void sbtIncluirClick() override;
+    void sbtExcluirClick() override;
+    void dbgAtividadesColEnter();
+    void dbgAtividadesColExit();
+    void dbgAtividadesEditButtonClick();
+    void memDescChange();
     void cdsAtividadesAfterScroll(dataset::DataSet& dataSet);
+    void cdsAtividadesAfterCancel(dataset::DataSet& dataSet);
+    void cdsAtividadesBeforeEdit(dataset::DataSet& dataSet);
+    void cdsAtividadesBeforeDelete(dataset::DataSet& dataSet);
+    void cdsAtividadesNewRecord(dataset::DataSet& dataSet);
 
-    // --- Routines ------------------------------------------------------------------
-    /// The server's current date and time, asked anew on every call.
-    dataset::DateTime HoraServidor();
-    /// The operator check: `required` makes an empty code an error.
-    void vd_Operador(bool required);
-    /// The year load: the year's appropriated days, the calendar and the
-    /// reference date on the server's today. Drops its failures.
-    void GetDatas();
+    // --- Task and activity validation (validation) -------------------------------
+    /// Checks the row's task with the server and copies its description;
+    /// `required` makes an empty task an error. Silent while browsing.
+    void vd_tarefa(bool required);
+    /// Checks the row's activity for its task and the filter's operator and
+    /// copies its process name; `required` makes an empty activity an error.
+    void vd_ativ(bool required);
+
+    // --- Hour and posting checks (posting) ---------------------------------------
+    void cdsAtividadesBeforePost(dataset::DataSet& dataSet);
+    /// Checks the time typed in the grid's current column, when it is a time column.
+    void vd_horas();
+    void sbtVerificarClick() override;
+
+    // --- Overlap with recorded appropriations (overlap) --------------------------
+    /// Refuses the row being posted when the server knows another
+    /// appropriation of the operator that day whose span clashes with it.
+    void vd_apropria(bool checked);
+
+    // --- Saving and refreshing the day (saving) ----------------------------------
+    /// Bound to after-post and after-delete: sends the change, then reloads the day.
+    void cdsAtividadesAfterPost(dataset::DataSet& dataSet);
 
     /// For tests: the next construction of a screen fails with an error
     /// after every control and data set was built.
@@ -157,6 +195,14 @@ private:
     void buildDataSets();
     void bindControls();
     void bindHandlers();
+    void bindLifecycle();
+    void bindFilter();
+    void bindCalendar();
+    void bindEditing();
+    void bindPosting();
+    void bindSaving();
+    /// A handler for a data-set event that does nothing while the screen is torn down.
+    dataset::DataSetEvent whileAlive(void (TfrmApropriacao::*handler)(dataset::DataSet&));
 
     /// A month step of `delta` months (-1 or +1).
     void stepMonth(int delta);
@@ -166,6 +212,15 @@ private:
     static void logDroppedFailure(const char* what, std::exception_ptr error);
     bool isLockedRow() const;
     bool hasEndStamp() const;
+    /// Sets the memo's text with its change handler detached: only what the
+    /// user types starts an edit.
+    void setMemDescQuietly(const QString& text);
+    /// The day chosen in the calendar (its year, month and day), no time part.
+    dataset::DateTime chosenDay() const;
+    /// Puts the input focus on the grid column of a field of cdsAtividades.
+    void focusField(const char* fieldName);
+    /// Focus on `fieldName`, then the text of message `key` as an error: the post is abandoned.
+    [[noreturn]] void refuse(const char* key, const char* fieldName);
 
     std::unique_ptr<Ui::TfrmApropriacaoClient> ui_;
     QWidget* client_ = nullptr;

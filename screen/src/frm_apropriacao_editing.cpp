@@ -1,0 +1,194 @@
+// Editing the day's appropriations in the grid: the insert and delete
+// buttons, entering and leaving columns, the task and activity look-ups,
+// the description memo, and the refusals that protect rows without an end
+// stamp.
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+#include "busy_guard.h"
+#include "dataset/errors.h"
+#include "field_text.h"
+#include "framework/button_flat.h"
+#include "framework/corvix.h"
+#include "framework/indice_col.h"
+#include "framework/pesquisar.h"
+#include "framework/utils.h"
+#include "platform/db_grid.h"
+#include "platform/db_grid_column.h"
+#include "platform/dispatch.h"
+#include "remote.h"
+#include "screen/cli_zep00700.h"
+#include "screen/frm_apropriacao.h"
+
+namespace Cli_Zep00700 {
+
+namespace {
+
+QString selectedFieldName(const platform::DBGrid& grid) {
+    const dataset::Field* field = grid.selectedField();
+    return field ? QString::fromStdString(field->name()) : QString();
+}
+
+}  // namespace
+
+void TfrmApropriacao::bindEditing() {
+    cdsAtividades.events.afterScroll = whileAlive(&TfrmApropriacao::cdsAtividadesAfterScroll);
+    cdsAtividades.events.afterCancel = whileAlive(&TfrmApropriacao::cdsAtividadesAfterCancel);
+    cdsAtividades.events.beforeEdit = whileAlive(&TfrmApropriacao::cdsAtividadesBeforeEdit);
+    cdsAtividades.events.beforeDelete = whileAlive(&TfrmApropriacao::cdsAtividadesBeforeDelete);
+    cdsAtividades.events.onNewRecord = whileAlive(&TfrmApropriacao::cdsAtividadesNewRecord);
+
+    dbgAtividades->onColEnter = [this](platform::DBGrid&) {
+        if (!tearingDown_) dbgAtividadesColEnter();
+    };
+    dbgAtividades->onColExit = [this](platform::DBGrid&) {
+        if (!tearingDown_) dbgAtividadesColExit();
+    };
+    dbgAtividades->onEditButtonClick = [this](platform::DBGrid&) {
+        if (!tearingDown_) dbgAtividadesEditButtonClick();
+    };
+    connect(memDesc, &QPlainTextEdit::textChanged, this,
+            platform::guarded([this] { memDescChange(); }));
+}
+
+// --- Row state -------------------------------------------------------------------------------
+
+bool TfrmApropriacao::hasEndStamp() const {
+    return !framework::EmptyString(fieldText(cdsAtividades, "DTHFAPATIVTA"));
+}
+
+bool TfrmApropriacao::isLockedRow() const {
+    if (!cdsAtividades.active() || cdsAtividades.isEmpty()) return false;
+    return !hasEndStamp() && fieldText(cdsAtividades, "IDSITATIVTAR") == QStringLiteral("A");
+}
+
+void TfrmApropriacao::setMemDescQuietly(const QString& text) {
+    const QSignalBlocker detached(memDesc);
+    memDesc->setPlainText(text);
+}
+
+void TfrmApropriacao::focusField(const char* fieldName) {
+    cdsAtividades.fieldByName(fieldName).focusControl();
+}
+
+// --- Toolbar -----------------------------------------------------------------------------------
+
+void TfrmApropriacao::sbtIncluirClick() {
+    const QString selected = selectedFieldName(*dbgAtividades);
+    if (selected == QStringLiteral("HORAINI"))
+        focusField("HORAINI");
+    else if (selected == QStringLiteral("HORAFIN"))
+        focusField("HORAFIN");
+    else
+        focusField("NRTAREFA");
+    TfrmPadraoSimples::sbtIncluirClick();
+}
+
+void TfrmApropriacao::sbtExcluirClick() {
+    // A locked row (open, of a started activity) is never deleted; nothing is said.
+    if (fieldText(cdsAtividades, "IDSITATIVTAR") != QStringLiteral("A") || hasEndStamp())
+        TfrmPadraoSimples::sbtExcluirClick();
+}
+
+// --- Grid columns ------------------------------------------------------------------------------
+
+void TfrmApropriacao::dbgAtividadesColEnter() {
+    const bool duration = selectedFieldName(*dbgAtividades) == QStringLiteral("QTHRAPRO");
+    // The duration is the server's: its column is never typed into.
+    dbgAtividades->setOption(platform::DBGrid::Option::Editing, !duration);
+    if (!duration || !cdsAtividades.editing()) return;
+    for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
+        if (framework::EmptyString(fieldText(cdsAtividades, name))) return;
+    // Tabbing from a filled end time into the duration completes the row.
+    cdsAtividades.post();
+}
+
+void TfrmApropriacao::dbgAtividadesColExit() {
+    const QString selected = selectedFieldName(*dbgAtividades);
+    if (selected == QStringLiteral("NRTAREFA"))
+        vd_tarefa(false);
+    else if (selected == QStringLiteral("NRPLATIVTARE"))
+        vd_ativ(false);
+    else if (selected == QStringLiteral("HORAINI") || selected == QStringLiteral("HORAFIN"))
+        vd_horas();
+}
+
+void TfrmApropriacao::dbgAtividadesEditButtonClick() {
+    const QString selected = selectedFieldName(*dbgAtividades);
+    BusyGuard busy;  // hidden on every way out, the failure passed on
+    if (selected == QStringLiteral("NRTAREFA")) {
+        busy.show();
+        // The branch's task list is asked once and kept for the screen's life.
+        if (cdsPesqTarefa.isEmpty())
+            loadFromServer(netApropriacao, "GetPesqTarefa", {framework::FiliProc()}, cdsPesqTarefa);
+        if (cdsPesqTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("N_TARE")));
+        busy.hide();
+        if (!framework::Pesquisar(&dtsPesqTarefa, msgPadrao.Msg(QStringLiteral("TAREFA")), false,
+                                  true))
+            return;
+        cdsAtividades.edit();
+        setFieldText(cdsAtividades, "NRTAREFA", fieldText(cdsPesqTarefa, "NRTAREFA"));
+    } else if (selected == QStringLiteral("NRPLATIVTARE")) {
+        busy.show();
+        vd_tarefa(true);
+        const QString task = fieldText(cdsAtividades, "NRTAREFA");
+        // The list is of the logged-in user's activities, whoever the filter shows.
+        loadFromServer(netApropriacao, "GetPesqAtiv",
+                       {framework::FiliProc(), task, framework::Operador()}, cdsPesqAtiv);
+        busy.hide();
+        const QString title = msgPadrao.Msg(QStringLiteral("Atividade")) + QLatin1Char('|') +
+                              framework::Format(msgPadrao.Msg(QStringLiteral("N_Ativ_Cad")),
+                                                {framework::NomeOperador(), task});
+        if (!framework::Pesquisar(&dtsPesqAtiv, title, false, true)) return;
+        cdsAtividades.edit();
+        setFieldText(cdsAtividades, "NRPLATIVTARE", fieldText(cdsPesqAtiv, "NRPLATIVTARE"));
+        stSitAtiv = fieldText(cdsPesqAtiv, "IDSITATIVTAR");
+    }
+}
+
+// --- Memo and data-set events ------------------------------------------------------------------
+
+void TfrmApropriacao::memDescChange() {
+    cdsAtividades.edit();
+}
+
+void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
+    setMemDescQuietly(fieldText(cdsAtividades, "TXAPRATIVTAR"));
+    // An open row cannot be edited: what would be typed into its description
+    // could never be kept, so the memo does not take it.
+    memDesc->setReadOnly(cdsAtividades.state() == dataset::DataSetState::Browse &&
+                         !cdsAtividades.isEmpty() && !hasEndStamp());
+
+    const bool locked = isLockedRow();
+    for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
+        dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name)))
+            .setReadOnly(locked);
+
+    dtsPadraoStateChange();
+    mnuExcluir->setEnabled(sbtExcluir->isEnabled());
+    mnuAlterar->setEnabled(sbtAlterar->isEnabled());
+}
+
+void TfrmApropriacao::cdsAtividadesAfterCancel(dataset::DataSet& /*dataSet*/) {
+    cdsAtividades.cancelUpdates();
+    // Detached: putting the stored description back must not start an edit
+    // that would then be posted and sent.
+    setMemDescQuietly(fieldText(cdsAtividades, "TXAPRATIVTAR"));
+    stSitAtiv.clear();
+    if (cdsAtividades.editing()) cdsAtividades.post();
+}
+
+void TfrmApropriacao::cdsAtividadesBeforeEdit(dataset::DataSet& /*dataSet*/) {
+    if (!hasEndStamp()) throw dataset::Abort();
+}
+
+void TfrmApropriacao::cdsAtividadesBeforeDelete(dataset::DataSet& /*dataSet*/) {
+    if (isLockedRow()) throw dataset::Abort();
+}
+
+void TfrmApropriacao::cdsAtividadesNewRecord(dataset::DataSet& /*dataSet*/) {
+    // A new row takes no defaults: the posting checks fill what the server needs.
+}
+
+}  // namespace Cli_Zep00700
