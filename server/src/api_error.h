@@ -6,7 +6,18 @@
 namespace appserver {
 
 /// The failure kinds of the protocol, each with its HTTP status.
-enum class ErrorCode { BadRequest, Unauthenticated, Forbidden, NotFound, Conflict, Invalid, TooLarge, Throttled, Internal };
+enum class ErrorCode {
+    BadRequest,
+    Unauthenticated,
+    Forbidden,
+    NotFound,
+    Conflict,
+    Invalid,
+    TooLarge,
+    Throttled,
+    Internal,
+    Unavailable,
+};
 
 const char* errorCodeName(ErrorCode code);
 int errorCodeStatus(ErrorCode code);

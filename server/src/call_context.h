@@ -10,14 +10,18 @@
 namespace appserver {
 
 /// What one remote call runs with: the caller's session, a borrowed database
-/// session and the server's "now", read once per call.
+/// session and the server's "now", read once per call. A call that writes
+/// runs inside `tx`, and reads the user's work team afresh inside it; the
+/// cache of teams serves the calls that only read.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams)
-        : session(s), db(lease), now(at), teams_(teams) {}
+    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams,
+                WriteTransaction* write = nullptr)
+        : session(s), db(lease), now(at), tx(write), teams_(teams) {}
 
     const SessionInfo& session;
     const Database::Lease& db;
     dataset::DateTime now;
+    WriteTransaction* const tx;  ///< null for a call that only reads
 
     soci::session& sql() const { return db.sql(); }
 
@@ -27,6 +31,8 @@ struct CallContext {
     void requireSessionBranch(const std::string& branch) const;
     /// 403 unless `op` belongs to the logged-in user's work team.
     void requireWorkTeam(const std::string& op) const;
+    /// 403 unless the user may use the screen at the session's branch.
+    void requireScreen() const;
     /// The logged-in user's work team, read once per call at most.
     const WorkTeam& workTeam() const;
 

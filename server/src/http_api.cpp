@@ -8,8 +8,8 @@
 
 #include "api_error.h"
 #include "call_args.h"
+#include "database_error.h"
 #include "dataset/errors.h"
-#include "directory_store.h"
 
 namespace appserver {
 
@@ -26,6 +26,7 @@ const char* errorCodeName(ErrorCode code) {
         case ErrorCode::TooLarge: return "too_large";
         case ErrorCode::Throttled: return "too_many_requests";
         case ErrorCode::Internal: return "internal";
+        case ErrorCode::Unavailable: return "unavailable";
     }
     return "internal";
 }
@@ -41,6 +42,7 @@ int errorCodeStatus(ErrorCode code) {
         case ErrorCode::TooLarge: return 413;
         case ErrorCode::Throttled: return 429;
         case ErrorCode::Internal: return 500;
+        case ErrorCode::Unavailable: return 503;
     }
     return 500;
 }
@@ -83,8 +85,12 @@ httplib::Server::Handler guarded(F&& f) {
             sendError(res, e.code(), e.what());
         } catch (const dataset::Error& e) {
             sendError(res, ErrorCode::BadRequest, e.what());
+        } catch (const DatabaseUnavailable& e) {
+            spdlog::warn("{} {}: {}", req.method, req.path, e.what());
+            res.set_header("Retry-After", std::to_string(e.retryAfter().count()));
+            sendError(res, ErrorCode::Unavailable, e.userMessage());
         } catch (const std::exception& e) {
-            spdlog::error("{} {}: {}", req.method, req.path, e.what());
+            spdlog::error("{} {}: {}", req.method, req.path, failureText(e));
             sendError(res, ErrorCode::Internal, "Erro interno do servidor. Tente novamente; se persistir, avise o suporte.");
         }
     };
@@ -95,11 +101,8 @@ httplib::Server::Handler guarded(F&& f) {
 HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings)
     : db_(db),
       module_(db, clock, settings.workTeamAge),
-      sessions_(settings.sessionIdle),
-      hasher_(settings.hashCost),
-      userThrottle_(settings.maxLoginFailures, settings.loginLockout),
-      addressThrottle_(settings.maxLoginFailures * 4, settings.loginLockout),
-      dummyHash_(hasher_.hash(randomToken())) {}
+      sessions_(settings.sessionIdle, settings.sessionMaxAge),
+      login_(db, sessions_, settings) {}
 
 void HttpApi::install(httplib::Server& server) {
     // The library tries the routes in the order given, each a pattern match:
@@ -127,20 +130,22 @@ void HttpApi::install(httplib::Server& server) {
         try {
             std::rethrow_exception(ep);
         } catch (const std::exception& e) {
-            spdlog::error("{} {}: {}", req.method, req.path, e.what());
+            spdlog::error("{} {}: {}", req.method, req.path, failureText(e));
         } catch (...) {
             spdlog::error("{} {}: falha desconhecida", req.method, req.path);
         }
         sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
     });
     server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-        if (res.status >= 500) spdlog::error("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+        // A failure of ours was logged where it was caught, once.
+        if (res.status >= 500) spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
         else if (res.status >= 400) spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr, res.body);
         else spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
     });
 }
 
 void HttpApi::health(const httplib::Request&, httplib::Response& res) {
+    db_.check();  // down: 503 with Retry-After, as every other request then
     sendJson(res, {{"status", "ok"}, {"version", APPSERVER_VERSION}});
 }
 
@@ -150,29 +155,9 @@ void HttpApi::login(const httplib::Request& req, httplib::Response& res) {
     const std::string user = requiredText(body, "user");
     const std::string password = requiredText(body, "password");
     const std::string branch = requiredText(body, "branch");
-    const std::string userKey = "user:" + user;
-    const std::string addressKey = "address:" + req.remote_addr;
-    if (!userThrottle_.allowed(userKey) || !addressThrottle_.allowed(addressKey))
-        throw ApiError(ErrorCode::Throttled, "Muitas tentativas de acesso sem sucesso. Aguarde alguns minutos e tente de novo.");
-
-    std::optional<OperatorRecord> op;
-    bool branchOk = false;
-    {
-        auto lease = db_.acquire();
-        op = findOperator(lease.sql(), user);
-        if (op) branchOk = operatorHasBranch(lease.sql(), user, branch);
-    }
-    const bool passwordOk = hasher_.verify(op ? op->passwordHash : dummyHash_, password);
-    if (!op || !passwordOk || !branchOk) {
-        userThrottle_.recordFailure(userKey);
-        addressThrottle_.recordFailure(addressKey);
-        throw ApiError(ErrorCode::Unauthenticated, "Usuário, senha ou filial inválidos.");
-    }
-    userThrottle_.recordSuccess(userKey);
-    addressThrottle_.recordSuccess(addressKey);
-    const std::string token = sessions_.open({op->code, op->name, branch});
-    spdlog::info("Login de {} na filial {} a partir de {}", op->code, branch, req.remote_addr);
-    sendJson(res, {{"token", token}, {"user", op->code}, {"name", op->name}, {"branch", branch}});
+    const LoginService::Result r = login_.login(user, password, branch, req.remote_addr);
+    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch, req.remote_addr);
+    sendJson(res, {{"token", r.token}, {"user", r.session.user}, {"name", r.session.name}, {"branch", branch}});
 }
 
 std::pair<std::string, SessionInfo> HttpApi::authenticate(const httplib::Request& req) {

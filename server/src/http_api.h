@@ -4,8 +4,7 @@
 
 #include "apropriacao_module.h"
 #include "database.h"
-#include "login_throttle.h"
-#include "password_hasher.h"
+#include "login_service.h"
 #include "server_clock.h"
 #include "server_settings.h"
 #include "session_store.h"
@@ -34,10 +33,7 @@ private:
     Database& db_;
     ApropriacaoModule module_;
     SessionStore sessions_;
-    PasswordHasher hasher_;
-    LoginThrottle userThrottle_;
-    LoginThrottle addressThrottle_;
-    std::string dummyHash_;  ///< checked for unknown users so that they cost the same time
+    LoginService login_;
 };
 
 }  // namespace appserver

@@ -17,6 +17,8 @@ struct ServerSettings {
     std::size_t threads = 32;
     std::size_t maxBodyBytes = 1024 * 1024;
     std::chrono::seconds sessionIdle = std::chrono::hours(8);
+    /// A session ends this long after login however much it is used.
+    std::chrono::seconds sessionMaxAge = std::chrono::hours(12);
     HashCost hashCost = HashCost::interactive();
     int maxLoginFailures = 5;
     std::chrono::seconds loginLockout = std::chrono::minutes(5);
