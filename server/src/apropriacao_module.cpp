@@ -50,8 +50,16 @@ void CallContext::requireScreen() const {
 }
 
 void CallContext::requireWorkTeam(const std::string& op) const {
-    if (op != session.user && !workTeam().contains(op))
-        throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
+    if (op == session.user) return;
+    bool member = false;
+    if (tx) {
+        auto [it, isNew] = checkedMembers_.try_emplace(op, false);
+        if (isNew) it->second = inWorkTeam(db, session.user, op);
+        member = it->second;
+    } else {
+        member = workTeam().contains(op);
+    }
+    if (!member) throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
 }
 
 namespace {

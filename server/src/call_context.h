@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "database.h"
@@ -29,16 +31,19 @@ struct CallContext {
     void requireSessionUser(const std::string& user) const;
     /// 403 unless `branch` is the session's branch.
     void requireSessionBranch(const std::string& branch) const;
-    /// 403 unless `op` belongs to the logged-in user's work team.
+    /// 403 unless `op` belongs to the logged-in user's work team (a writing
+    /// call asks the database, inside its transaction).
     void requireWorkTeam(const std::string& op) const;
     /// 403 unless the user may use the screen at the session's branch.
     void requireScreen() const;
-    /// The logged-in user's work team, read once per call at most.
+    /// The logged-in user's work team, read once per call at most (from the
+    /// cache for a call that only reads).
     const WorkTeam& workTeam() const;
 
 private:
     WorkTeamCache& teams_;
     mutable std::shared_ptr<const WorkTeam> team_;
+    mutable std::map<std::string, bool> checkedMembers_;  ///< a writing call's answers of inWorkTeam()
 };
 
 }  // namespace appserver

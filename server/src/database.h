@@ -34,8 +34,10 @@ struct DatabaseOptions {
     /// How long a writer waits for the write lock (SQLite) or for a lock it
     /// needs (PostgreSQL) before the request is answered "busy".
     std::chrono::milliseconds lockWait{5000};
-    /// A writer waiting longer than this goes before smaller ones (WriteGate).
-    std::chrono::milliseconds writerPatience{1000};
+    /// A writer waiting longer than this goes before smaller ones (WriteGate):
+    /// under a stream of small saves a large one still gets its turn before
+    /// lockWait has passed.
+    std::chrono::milliseconds writerPatience{4000};
     /// SQLite: how often the write-ahead log is copied into the database file
     /// by a thread of the pool's own (see WalCheckpointer).
     std::chrono::milliseconds checkpointInterval{100};
