@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::Error& e) {
         return app.exit(e);
     } catch (const std::exception& e) {
-        spdlog::error("{}", e.what());
+        spdlog::error("{}", failureText(e));
         return 1;
     }
     return 0;
