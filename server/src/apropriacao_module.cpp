@@ -291,10 +291,9 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     const ActivityCheck check = checkActivity(ctx.db, branch, task, activity, ctx.session.user);
     if (!check.activity) throw invalid("Atividade não cadastrada.");
     // Started, an activity's open rows can no longer be deleted: only someone
-    // it is open to may start it.
-    if (!check.openToOperator)
-        throw forbidden(fmt::format("A atividade {} da tarefa {} não está liberada para o operador {}.", activity, task,
-                                    ctx.session.user));
+    // it is open to may start it. Told in the screen's words for an activity
+    // not open to the operator.
+    if (!check.openToOperator) throw forbidden("Atividade não cadastrada.");
     markActivityStarted(ctx.sql(), branch, task, activity);
     return "null";
 }

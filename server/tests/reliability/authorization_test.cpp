@@ -147,6 +147,7 @@ TEST_F(Authorization, an_activity_is_started_only_by_someone_it_is_open_to) {
     // Activity 00002 of task 1 is reserved to Bruno; Carla's rows on it would become undeletable.
     const Reply r = server.call(ana, "GetUpdateAtiv", {"0001", "0000000001", "00002"});
     EXPECT_EQ(r.status, 403);
+    EXPECT_EQ(r.body["error"]["message"], "Atividade não cadastrada.");
     EXPECT_EQ(server.call(ana, "GetUpdateAtiv", {"0001", "0000000001", "00099"}).status, 422);
 }
 
