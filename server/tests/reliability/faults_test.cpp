@@ -37,9 +37,10 @@ std::set<long long> storedStarts(const std::string& url) {
     auto lease = db.acquire();
     std::set<long long> out;
     long long start = 0;
+    const std::string op = kAna;  // bound by reference: it must outlive the statement
     soci::statement st =
         (lease.sql().prepare << "SELECT start_at FROM appropriations WHERE operator = :o",
-         soci::into(start), soci::use(std::string(kAna)));
+         soci::into(start), soci::use(op));
     st.execute();
     while (st.fetch()) out.insert(start);
     return out;

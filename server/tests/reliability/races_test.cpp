@@ -55,12 +55,13 @@ TEST(Races, saves_racing_through_two_server_processes_never_store_two_clashing_s
             << day << ": " << ::testing::PrintToString(statuses);
         EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 422), kClients - 1) << day;
     }
+    const std::string op = kAna;  // bound by reference until the statement runs
     long long stored = 0;
     const long long firstDay = dataset::DateTime::date(2026, 11, 2).dayNumber(),
                     lastDay = firstDay + kRounds - 1;
     t.db().acquire().sql()
         << "SELECT COUNT(*) FROM appropriations WHERE operator = :o AND day BETWEEN :f AND :l",
-        soci::into(stored), soci::use(std::string(kAna)), soci::use(firstDay), soci::use(lastDay);
+        soci::into(stored), soci::use(op), soci::use(firstDay), soci::use(lastDay);
     EXPECT_EQ(stored, kRounds);
 }
 

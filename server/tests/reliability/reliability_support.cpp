@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <spdlog/sinks/base_sink.h>
 
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
@@ -29,8 +30,10 @@ ServerProcess::ServerProcess(const std::string& dbUrl, const std::vector<std::st
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
+        // Ends with the test, even one that aborts; writes nothing to the test's own output.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string logFile = dir_ + "/stderr.log";
-        if (!std::freopen(logFile.c_str(), "w", stderr)) _exit(126);
+        if (!std::freopen(logFile.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout)) _exit(126);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
