@@ -23,16 +23,26 @@ http::ServerOptions transportOptions(const ServerSettings& s) {
 }  // namespace
 
 AppServer::AppServer(Database& db, const ServerClock& clock, const ServerSettings& settings)
-    : settings_(settings), api_(db, clock, settings), server_(std::make_unique<http::Server>(transportOptions(settings))) {
+    : settings_(settings),
+      api_(db, clock, settings),
+      server_(std::make_unique<http::Server>(transportOptions(settings))) {
     api_.install(*server_);
 }
 
-AppServer::~AppServer() { stop(); }
+AppServer::~AppServer() {
+    stop();
+}
 
-int AppServer::bind() { return server_->bind(settings_.host, settings_.port); }
+int AppServer::bind() {
+    return server_->bind(settings_.host, settings_.port);
+}
 
-bool AppServer::run() { return server_->run(); }
+bool AppServer::run() {
+    return server_->run();
+}
 
-void AppServer::stop() { server_->stop(); }
+void AppServer::stop() {
+    server_->stop();
+}
 
 }  // namespace appserver

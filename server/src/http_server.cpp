@@ -4,6 +4,8 @@
 // and by the input and output themselves, which never block.
 #include "http_server.h"
 
+#include <fmt/format.h>
+#include <spdlog/spdlog.h>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -13,8 +15,6 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
-#include <fmt/format.h>
-#include <spdlog/spdlog.h>
 
 #include <algorithm>
 #include <array>
@@ -38,7 +38,9 @@ namespace {
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+               const auto lower = [](char c) {
+                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+               };
                return lower(x) == lower(y);
            });
 }
@@ -85,11 +87,13 @@ std::string Request::get_header_value(std::string_view name) const {
 }
 
 bool Request::has_header(std::string_view name) const {
-    return std::any_of(headers.begin(), headers.end(), [&](const auto& h) { return equalsNoCase(h.first, name); });
+    return std::any_of(headers.begin(), headers.end(),
+                       [&](const auto& h) { return equalsNoCase(h.first, name); });
 }
 
 struct Server::Impl {
-    explicit Impl(ServerOptions o) : options(std::move(o)), ioc(static_cast<int>(std::max<std::size_t>(1, options.threads))) {}
+    explicit Impl(ServerOptions o)
+        : options(std::move(o)), ioc(static_cast<int>(std::max<std::size_t>(1, options.threads))) {}
 
     ServerOptions options;
     std::vector<Route> routes;
@@ -151,10 +155,12 @@ class Connection final : public ConnectionBase {
 public:
     static constexpr bool kTls = !std::is_same_v<Stream, beast::tcp_stream>;
 
-    Connection(Server::Impl& server, Stream stream, std::string address, bool counts, std::optional<Refusal> refusal)
+    Connection(Server::Impl& server, Stream stream, std::string address, bool counts,
+               std::optional<Refusal> refusal)
         : server_(server),
           stream_(std::move(stream)),
           buffer_(server.options.maxHeaderBytes + 65536),
+          deadline_(lowest().get_executor()),
           address_(std::move(address)),
           counts_(counts),
           refusal_(refusal) {}
@@ -193,7 +199,9 @@ public:
 private:
     enum class Phase { Idle, Reading, Handling, Writing, Closing };
 
-    std::shared_ptr<Connection> self() { return std::static_pointer_cast<Connection>(shared_from_this()); }
+    std::shared_ptr<Connection> self() {
+        return std::static_pointer_cast<Connection>(shared_from_this());
+    }
     beast::tcp_stream& lowest() { return beast::get_lowest_layer(stream_); }
 
     void readNext() {
@@ -206,11 +214,12 @@ private:
         // Waiting for a request costs no thread and no deadline runs yet:
         // only the keep-alive idle time.
         lowest().expires_after(server_.options.keepAliveIdle);
-        stream_.async_read_some(buffer_.prepare(kReadChunk), [self = self()](error_code ec, std::size_t n) {
-            if (ec) return self->close();
-            self->buffer_.commit(n);
-            self->readHeader();
-        });
+        stream_.async_read_some(buffer_.prepare(kReadChunk),
+                                [self = self()](error_code ec, std::size_t n) {
+                                    if (ec) return self->close();
+                                    self->buffer_.commit(n);
+                                    self->readHeader();
+                                });
     }
 
     void readHeader() {
@@ -218,21 +227,38 @@ private:
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(server_.options.maxHeaderBytes));
         parser_->body_limit(server_.largestBody);
-        // The deadline runs from the request's first byte to its last, headers and body.
-        lowest().expires_after(server_.options.requestDeadline);
-        bhttp::async_read_header(stream_, buffer_, *parser_,
-                                 [self = self()](error_code ec, std::size_t) { self->onHeader(ec); });
+        startDeadline();
+        bhttp::async_read_header(
+            stream_, buffer_, *parser_,
+            [self = self()](error_code ec, std::size_t) { self->onHeader(ec); });
+    }
+
+    /// The deadline runs from the request's first byte to its last, headers
+    /// and body. It is a timer of its own rather than the stream's timeout,
+    /// which would close the socket before the 408 could be said.
+    void startDeadline() {
+        lowest().expires_never();
+        timedOut_ = false;
+        const unsigned serial = ++requestSerial_;
+        deadline_.expires_after(server_.options.requestDeadline);
+        deadline_.async_wait([self = self(), serial](error_code ec) {
+            if (ec || serial != self->requestSerial_ || self->phase_ != Phase::Reading) return;
+            self->timedOut_ = true;
+            error_code ignored;  // cancelling what may have just completed is harmless
+            self->lowest().socket().cancel(ignored);
+        });
     }
 
     static bool closedByPeer(const error_code& ec) {
-        return ec == bhttp::error::end_of_stream || ec == net::error::eof || ec == net::error::connection_reset ||
-               ec == net::error::operation_aborted || ec == net::error::broken_pipe ||
-               ec == ssl::error::stream_truncated;
+        return ec == bhttp::error::end_of_stream || ec == net::error::eof ||
+               ec == net::error::connection_reset || ec == net::error::operation_aborted ||
+               ec == net::error::broken_pipe || ec == ssl::error::stream_truncated;
     }
 
     static Refusal refusalOf(const error_code& ec) {
         if (ec == beast::error::timeout) return Refusal::Timeout;
-        if (ec == bhttp::error::header_limit || ec == bhttp::error::buffer_overflow) return Refusal::HeadersTooLarge;
+        if (ec == bhttp::error::header_limit || ec == bhttp::error::buffer_overflow)
+            return Refusal::HeadersTooLarge;
         if (ec == bhttp::error::body_limit) return Refusal::BodyTooLarge;
         return Refusal::BadRequest;
     }
@@ -249,12 +275,14 @@ private:
     }
 
     void onHeader(error_code ec) {
+        if (timedOut_) ec = beast::error::timeout;
         if (ec && closedByPeer(ec)) return close();
         fillHead();
         if (ec) return refuse(refusalOf(ec));
         const auto& msg = parser_->get();
         if (msg.version() != 10 && msg.version() != 11) return refuse(Refusal::BadRequest);
-        if (request_.headers.size() > server_.options.maxHeaderFields) return refuse(Refusal::HeadersTooLarge);
+        if (request_.headers.size() > server_.options.maxHeaderFields)
+            return refuse(Refusal::HeadersTooLarge);
         bool pathKnown = false;
         route_ = server_.findRoute(request_.method, request_.path, pathKnown);
         if (!route_) return refuse(Refusal::NotFound, !parser_->is_done());
@@ -262,8 +290,9 @@ private:
         // than the bytes that arrived.
         const auto encoding = trimmed(std::string_view(msg[bhttp::field::content_encoding].data(),
                                                        msg[bhttp::field::content_encoding].size()));
-        const auto transfer = trimmed(std::string_view(msg[bhttp::field::transfer_encoding].data(),
-                                                       msg[bhttp::field::transfer_encoding].size()));
+        const auto transfer =
+            trimmed(std::string_view(msg[bhttp::field::transfer_encoding].data(),
+                                     msg[bhttp::field::transfer_encoding].size()));
         if ((!encoding.empty() && !equalsNoCase(encoding, "identity")) ||
             (!transfer.empty() && !equalsNoCase(transfer, "chunked")))
             return refuse(Refusal::UnsupportedEncoding);
@@ -279,6 +308,7 @@ private:
         if (equalsNoCase(std::string_view(expect.data(), expect.size()), "100-continue")) {
             continue_.emplace(bhttp::status::continue_, msg.version());
             bhttp::async_write(stream_, *continue_, [self = self()](error_code e, std::size_t) {
+                if (self->timedOut_) return self->refuse(Refusal::Timeout);
                 if (e) return self->close();
                 self->readBody();
             });
@@ -288,17 +318,19 @@ private:
     }
 
     void readBody() {
-        bhttp::async_read(stream_, buffer_, *parser_, [self = self()](error_code ec, std::size_t) { self->onBody(ec); });
+        bhttp::async_read(stream_, buffer_, *parser_,
+                          [self = self()](error_code ec, std::size_t) { self->onBody(ec); });
     }
 
     void onBody(error_code ec) {
+        if (timedOut_) ec = beast::error::timeout;
         if (ec && closedByPeer(ec)) return close();
         if (ec) return refuse(refusalOf(ec));
+        deadline_.cancel();
+        phase_ = Phase::Handling;
         const bool keepAlive = parser_->get().keep_alive();
         request_.body = std::move(parser_->get().body());
         parser_.reset();
-        lowest().expires_never();
-        phase_ = Phase::Handling;
         Response res;
         try {
             route_->handler(request_, res);
@@ -321,6 +353,7 @@ private:
     void send(Response res, bool closeAfter) {
         server_.log(request_, res);
         phase_ = Phase::Writing;
+        deadline_.cancel();
         const bool keep = !closeAfter && !server_.stopping;
         response_.emplace();
         response_->version(version_);
@@ -343,27 +376,33 @@ private:
     /// the client still sends is dropped until it closes or the time is up.
     void linger() {
         phase_ = Phase::Closing;
-        error_code ignored;  // a socket the client already closed cannot be shut down, and needs not be
+        error_code
+            ignored;  // a socket the client already closed cannot be shut down, and needs not be
         lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
         lowest().expires_after(std::min(kLingerTime, server_.options.requestDeadline));
         drain();
     }
 
     void drain() {
-        lowest().async_read_some(net::buffer(scratch_), [self = self()](error_code ec, std::size_t) {
-            if (ec) return self->close();
-            self->drain();
-        });
+        lowest().async_read_some(net::buffer(scratch_),
+                                 [self = self()](error_code ec, std::size_t) {
+                                     if (ec) return self->close();
+                                     self->drain();
+                                 });
     }
 
     void close() {
         phase_ = Phase::Closing;
+        deadline_.cancel();
         lowest().close();
     }
 
     Server::Impl& server_;
     Stream stream_;
     beast::flat_buffer buffer_;
+    net::steady_timer deadline_;
+    unsigned requestSerial_ = 0;
+    bool timedOut_ = false;
     std::string address_;
     bool counts_;
     std::optional<Refusal> refusal_;
@@ -380,7 +419,9 @@ private:
 }  // namespace
 
 void Server::Impl::doAccept() {
-    acceptor.async_accept(net::make_strand(ioc), [this](error_code ec, tcp::socket socket) { onAccept(ec, std::move(socket)); });
+    acceptor.async_accept(net::make_strand(ioc), [this](error_code ec, tcp::socket socket) {
+        onAccept(ec, std::move(socket));
+    });
 }
 
 void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
@@ -422,12 +463,12 @@ void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
             return;
         }
         using TlsStream = beast::ssl_stream<beast::tcp_stream>;
-        adopt(std::make_shared<Connection<TlsStream>>(*this, TlsStream(std::move(socket), *tls), std::move(address), true,
-                                                      std::nullopt));
+        adopt(std::make_shared<Connection<TlsStream>>(*this, TlsStream(std::move(socket), *tls),
+                                                      std::move(address), true, std::nullopt));
     } else {
         const bool counts = !refusal;
-        adopt(std::make_shared<Connection<beast::tcp_stream>>(*this, beast::tcp_stream(std::move(socket)),
-                                                              std::move(address), counts, refusal));
+        adopt(std::make_shared<Connection<beast::tcp_stream>>(
+            *this, beast::tcp_stream(std::move(socket)), std::move(address), counts, refusal));
     }
     doAccept();
 }
@@ -476,8 +517,8 @@ void Server::Impl::beginShutdown() {
                 if (auto c = weak.lock()) remaining.push_back(std::move(c));
         }
         if (!remaining.empty())
-            spdlog::warn("{} conexão(ões) ainda em andamento após {} ms: fechadas", remaining.size(),
-                         options.shutdownGrace.count());
+            spdlog::warn("{} conexão(ões) ainda em andamento após {} ms: fechadas",
+                         remaining.size(), options.shutdownGrace.count());
         for (auto& c : remaining) c->notifyForceClose();
     });
 }
@@ -496,16 +537,19 @@ void Server::Impl::runLoop() {
 
 Server::Server(ServerOptions options) : impl_(std::make_shared<Impl>(std::move(options))) {
     const auto& o = impl_->options;
-    if (o.tlsCert.empty() != o.tlsKey.empty()) throw std::invalid_argument("TLS precisa de --tls-cert e --tls-key juntos");
+    if (o.tlsCert.empty() != o.tlsKey.empty())
+        throw std::invalid_argument("TLS precisa de --tls-cert e --tls-key juntos");
     if (!o.tlsCert.empty()) {
         try {
             auto& ctx = impl_->tls.emplace(ssl::context::tls_server);
-            ctx.set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
-                            ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1);
+            ctx.set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 |
+                            ssl::context::no_sslv3 | ssl::context::no_tlsv1 |
+                            ssl::context::no_tlsv1_1);
             ctx.use_certificate_chain_file(o.tlsCert);
             ctx.use_private_key_file(o.tlsKey, ssl::context::pem);
         } catch (const std::exception& e) {
-            throw std::runtime_error(fmt::format("Certificado ou chave TLS inválidos ({}, {}): {}", o.tlsCert, o.tlsKey, e.what()));
+            throw std::runtime_error(fmt::format("Certificado ou chave TLS inválidos ({}, {}): {}",
+                                                 o.tlsCert, o.tlsKey, e.what()));
         }
     }
 }
@@ -514,25 +558,31 @@ Server::~Server() {
     stop();
 }
 
-void Server::route(std::string method, std::string path, std::size_t maxBodyBytes, Handler handler, HeadCheck headCheck) {
+void Server::route(std::string method, std::string path, std::size_t maxBodyBytes, Handler handler,
+                   HeadCheck headCheck) {
     impl_->largestBody = std::max(impl_->largestBody, maxBodyBytes);
-    impl_->routes.push_back({std::move(method), std::move(path), maxBodyBytes, std::move(handler), std::move(headCheck)});
+    impl_->routes.push_back({std::move(method), std::move(path), maxBodyBytes, std::move(handler),
+                             std::move(headCheck)});
 }
 
 void Server::setRefusalHandler(std::function<void(Refusal, const Request&, Response&)> handler) {
     impl_->refusalHandler = std::move(handler);
 }
 
-void Server::setLogger(std::function<void(const Request&, const Response&)> logger) { impl_->logger = std::move(logger); }
+void Server::setLogger(std::function<void(const Request&, const Response&)> logger) {
+    impl_->logger = std::move(logger);
+}
 
 int Server::bind(const std::string& host, int port) {
     Impl& s = *impl_;
     error_code ec;
     tcp::resolver resolver(s.ioc);
-    const auto found = resolver.resolve(host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    const auto found = resolver.resolve(
+        host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     if (ec || found.empty())
-        throw std::runtime_error(fmt::format("Não foi possível escutar em {}:{} (endereço inválido: {})", host, port,
-                                             ec ? ec.message() : "nenhum endereço"));
+        throw std::runtime_error(
+            fmt::format("Não foi possível escutar em {}:{} (endereço inválido: {})", host, port,
+                        ec ? ec.message() : "nenhum endereço"));
     const tcp::endpoint endpoint = found.begin()->endpoint();
     s.acceptor.open(endpoint.protocol(), ec);
     if (!ec) s.acceptor.set_option(net::socket_base::reuse_address(true), ec);
@@ -543,7 +593,8 @@ int Server::bind(const std::string& host, int port) {
     if (ec) {
         error_code ignored;  // the socket is given up either way
         s.acceptor.close(ignored);
-        throw std::runtime_error(fmt::format("Não foi possível escutar em {}:{} ({})", host, port, ec.message()));
+        throw std::runtime_error(
+            fmt::format("Não foi possível escutar em {}:{} ({})", host, port, ec.message()));
     }
     return s.acceptor.local_endpoint().port();
 }
@@ -576,6 +627,8 @@ void Server::stop() {
     net::post(s.ioc, [&s] { s.beginShutdown(); });
 }
 
-bool Server::isRunning() const { return impl_->running; }
+bool Server::isRunning() const {
+    return impl_->running;
+}
 
 }  // namespace appserver::http

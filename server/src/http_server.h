@@ -34,7 +34,9 @@ struct Response {
         body = std::move(text);
         content_type = std::move(type);
     }
-    void set_header(std::string name, std::string value) { headers.emplace_back(std::move(name), std::move(value)); }
+    void set_header(std::string name, std::string value) {
+        headers.emplace_back(std::move(name), std::move(value));
+    }
 };
 
 /// What the server refuses by itself, before or instead of a handler.
@@ -43,7 +45,8 @@ enum class Refusal {
     NotFound,             ///< no route for the method and path
     BodyTooLarge,         ///< past the route's body limit, declared or as it arrives
     HeadersTooLarge,      ///< past the header bytes or count
-    UnsupportedEncoding,  ///< a compressed body (Content-Encoding or a transfer coding other than chunked)
+    UnsupportedEncoding,  ///< a compressed body (Content-Encoding or a transfer coding other than
+                          ///< chunked)
     Timeout,              ///< the request did not wholly arrive within the request deadline
     TooManyConnections,   ///< past the connections of one address, or of all
     HandlerFailed,        ///< a handler threw
