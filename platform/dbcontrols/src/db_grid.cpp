@@ -282,10 +282,12 @@ void DBGrid::hideEditor() {
     if (!editorOpen_) return;
     editorOpen_ = false;
     editorRow_ = -1;
-    const bool hadFocus = editor_->hasFocus();
+    // The grid takes the focus back before the editor goes: hiding a focused
+    // widget first would hand the focus to the next control of the window
+    // for a moment, which is a move out of the grid (a new row cancelled).
+    if (editor_->hasFocus()) setFocus(Qt::OtherFocusReason);
     editor_->setUserModified(false);
     editor_->hide();
-    if (hadFocus) setFocus(Qt::OtherFocusReason);
     viewport()->update();
 }
 

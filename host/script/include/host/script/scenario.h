@@ -39,6 +39,7 @@ enum class Verb {
     ExpectVisible,
     ExpectFocus,
     ExpectMessage,
+    ExpectMessageStarting,
     ExpectNoMessage,
     ExpectState,
     ExpectField,
