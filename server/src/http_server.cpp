@@ -6,12 +6,12 @@
 
 #include <fmt/format.h>
 #include <spdlog/spdlog.h>
+#include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
@@ -92,8 +92,14 @@ bool Request::has_header(std::string_view name) const {
 }
 
 struct Server::Impl {
-    explicit Impl(ServerOptions o)
-        : options(std::move(o)), ioc(static_cast<int>(std::max<std::size_t>(1, options.threads))) {}
+    explicit Impl(ServerOptions o) : options(std::move(o)) {
+        const std::size_t n = std::max<std::size_t>(1, options.threads);
+        for (std::size_t i = 0; i < n; ++i)
+            contexts.push_back(std::make_unique<net::io_context>(1));
+        acceptor.emplace(*contexts[0]);
+        retryTimer.emplace(*contexts[0]);
+        graceTimer.emplace(*contexts[0]);
+    }
 
     ServerOptions options;
     std::vector<Route> routes;
@@ -110,10 +116,17 @@ struct Server::Impl {
     bool serving = false;  ///< run() is in its loop; under `mutex`
     std::optional<ssl::context> tls;
 
-    net::io_context ioc;
-    tcp::acceptor acceptor{ioc};
-    net::steady_timer retryTimer{ioc};
-    net::steady_timer graceTimer{ioc};
+    // One I/O context per thread, each run by its thread alone: a
+    // connection lives on one of them from accept to close, so its reads,
+    // handlers and writes follow each other on one thread with no hand-over,
+    // and no lock is shared by all requests. A handler that blocks holds up
+    // only the connections of its own thread, which wait for it anyway in
+    // a thread-per-request server.
+    std::vector<std::unique_ptr<net::io_context>> contexts;
+    std::size_t nextContext = 0;
+    std::optional<tcp::acceptor> acceptor;
+    std::optional<net::steady_timer> retryTimer;
+    std::optional<net::steady_timer> graceTimer;
     std::atomic<bool> stopping{false};
     std::atomic<bool> running{false};
 
@@ -145,7 +158,10 @@ struct Server::Impl {
     void adopt(std::shared_ptr<ConnectionBase> connection);
     void forget(ConnectionBase* connection, const std::string& address, bool counts);
     void beginShutdown();
-    void runLoop();
+    void runLoop(net::io_context& ioc);
+    void stopContexts() {
+        for (auto& c : contexts) c->stop();
+    }
 };
 
 namespace {
@@ -168,21 +184,8 @@ public:
     ~Connection() override { server_.forget(this, address_, counts_); }
 
     void start() override {
-        if (refusal_) {
-            // A connection over the caps is told so and closed at once.
-            request_.remote_addr = address_;
-            refuse(*refusal_);
-            return;
-        }
-        if constexpr (kTls) {
-            lowest().expires_after(server_.options.requestDeadline);
-            stream_.async_handshake(ssl::stream_base::server, [self = self()](error_code ec) {
-                if (ec) return self->close();
-                self->readNext();
-            });
-        } else {
-            readNext();
-        }
+        // Everything of the connection runs on the thread of its I/O context.
+        net::post(lowest().get_executor(), [self = self()] { self->begin(); });
     }
 
     void notifyStopping() override {
@@ -199,6 +202,24 @@ public:
 private:
     enum class Phase { Idle, Reading, Handling, Writing, Closing };
 
+    void begin() {
+        if (refusal_) {
+            // A connection over the caps is told so and closed at once.
+            request_.remote_addr = address_;
+            refuse(*refusal_);
+            return;
+        }
+        if constexpr (kTls) {
+            arm(server_.options.requestDeadline);
+            stream_.async_handshake(ssl::stream_base::server, [self = self()](error_code ec) {
+                if (ec) return self->close();
+                self->readNext();
+            });
+        } else {
+            readNext();
+        }
+    }
+
     std::shared_ptr<Connection> self() {
         return std::static_pointer_cast<Connection>(shared_from_this());
     }
@@ -213,7 +234,7 @@ private:
         if (buffer_.size() > 0) return readHeader();
         // Waiting for a request costs no thread and no deadline runs yet:
         // only the keep-alive idle time.
-        lowest().expires_after(server_.options.keepAliveIdle);
+        arm(server_.options.keepAliveIdle);
         stream_.async_read_some(buffer_.prepare(kReadChunk),
                                 [self = self()](error_code ec, std::size_t n) {
                                     if (ec) return self->close();
@@ -227,26 +248,37 @@ private:
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(server_.options.maxHeaderBytes));
         parser_->body_limit(server_.largestBody);
-        startDeadline();
+        // The deadline runs from the request's first byte to its last, headers and body.
+        timedOut_ = false;
+        arm(server_.options.requestDeadline);
         bhttp::async_read_header(
             stream_, buffer_, *parser_,
             [self = self()](error_code ec, std::size_t) { self->onHeader(ec); });
     }
 
-    /// The deadline runs from the request's first byte to its last, headers
-    /// and body. It is a timer of its own rather than the stream's timeout,
-    /// which would close the socket before the 408 could be said.
-    void startDeadline() {
-        lowest().expires_never();
-        timedOut_ = false;
-        const unsigned serial = ++requestSerial_;
-        deadline_.expires_after(server_.options.requestDeadline);
+    /// The one timer of the connection, for whatever it waits for: its
+    /// TLS handshake, its next request, the rest of a request, an answer to
+    /// be written, the end of a lingering close. Past a request's deadline
+    /// the reading is cancelled so that the 408 can still be said; in any
+    /// other phase the connection is closed.
+    void arm(std::chrono::milliseconds after) {
+        const unsigned serial = ++timerSerial_;
+        deadline_.expires_after(after);
         deadline_.async_wait([self = self(), serial](error_code ec) {
-            if (ec || serial != self->requestSerial_ || self->phase_ != Phase::Reading) return;
-            self->timedOut_ = true;
-            error_code ignored;  // cancelling what may have just completed is harmless
-            self->lowest().socket().cancel(ignored);
+            if (ec || serial != self->timerSerial_) return;
+            if (self->phase_ == Phase::Reading) {
+                self->timedOut_ = true;
+                error_code ignored;  // cancelling what may have just completed is harmless
+                self->lowest().socket().cancel(ignored);
+                return;
+            }
+            if (self->phase_ != Phase::Handling) self->close();
         });
+    }
+
+    void disarm() {
+        ++timerSerial_;
+        deadline_.cancel();
     }
 
     static bool closedByPeer(const error_code& ec) {
@@ -326,7 +358,7 @@ private:
         if (timedOut_) ec = beast::error::timeout;
         if (ec && closedByPeer(ec)) return close();
         if (ec) return refuse(refusalOf(ec));
-        deadline_.cancel();
+        disarm();
         phase_ = Phase::Handling;
         const bool keepAlive = parser_->get().keep_alive();
         request_.body = std::move(parser_->get().body());
@@ -353,7 +385,6 @@ private:
     void send(Response res, bool closeAfter) {
         server_.log(request_, res);
         phase_ = Phase::Writing;
-        deadline_.cancel();
         const bool keep = !closeAfter && !server_.stopping;
         response_.emplace();
         response_->version(version_);
@@ -363,7 +394,7 @@ private:
         response_->body() = std::move(res.body);
         response_->keep_alive(keep);
         response_->prepare_payload();
-        lowest().expires_after(server_.options.writeDeadline);
+        arm(server_.options.writeDeadline);
         bhttp::async_write(stream_, *response_, [self = self(), keep](error_code ec, std::size_t) {
             self->response_.reset();
             if (ec) return self->close();
@@ -379,7 +410,7 @@ private:
         error_code
             ignored;  // a socket the client already closed cannot be shut down, and needs not be
         lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
-        lowest().expires_after(std::min(kLingerTime, server_.options.requestDeadline));
+        arm(std::min(kLingerTime, server_.options.requestDeadline));
         drain();
     }
 
@@ -393,7 +424,7 @@ private:
 
     void close() {
         phase_ = Phase::Closing;
-        deadline_.cancel();
+        disarm();
         lowest().close();
     }
 
@@ -401,7 +432,7 @@ private:
     Stream stream_;
     beast::flat_buffer buffer_;
     net::steady_timer deadline_;
-    unsigned requestSerial_ = 0;
+    unsigned timerSerial_ = 0;
     bool timedOut_ = false;
     std::string address_;
     bool counts_;
@@ -419,9 +450,9 @@ private:
 }  // namespace
 
 void Server::Impl::doAccept() {
-    acceptor.async_accept(net::make_strand(ioc), [this](error_code ec, tcp::socket socket) {
-        onAccept(ec, std::move(socket));
-    });
+    net::io_context& home = *contexts[nextContext++ % contexts.size()];
+    acceptor->async_accept(
+        home, [this](error_code ec, tcp::socket socket) { onAccept(ec, std::move(socket)); });
 }
 
 void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
@@ -429,8 +460,8 @@ void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
     if (ec) {
         // Out of descriptors, most likely: accepting again at once would spin.
         spdlog::warn("Falha ao aceitar uma conexão: {}", ec.message());
-        retryTimer.expires_after(std::chrono::milliseconds(100));
-        retryTimer.async_wait([this](error_code e) {
+        retryTimer->expires_after(std::chrono::milliseconds(100));
+        retryTimer->async_wait([this](error_code e) {
             if (!e && !stopping) doAccept();
         });
         return;
@@ -489,26 +520,26 @@ void Server::Impl::forget(ConnectionBase* connection, const std::string& address
         auto it = perAddress.find(address);
         if (it != perAddress.end() && --it->second == 0) perAddress.erase(it);
     }
-    if (stopping && serving && live.empty()) ioc.stop();
+    if (stopping && serving && live.empty()) stopContexts();
 }
 
 void Server::Impl::beginShutdown() {
     error_code ignored;  // a listening socket that is already closed is what is wanted
-    acceptor.close(ignored);
-    retryTimer.cancel();
+    acceptor->close(ignored);
+    retryTimer->cancel();
     std::vector<std::shared_ptr<ConnectionBase>> connections;
     {
         std::lock_guard lock(mutex);
         for (auto& [ptr, weak] : live)
             if (auto c = weak.lock()) connections.push_back(std::move(c));
         if (connections.empty()) {
-            ioc.stop();
+            stopContexts();
             return;
         }
     }
     for (auto& c : connections) c->notifyStopping();
-    graceTimer.expires_after(options.shutdownGrace);
-    graceTimer.async_wait([this](error_code ec) {
+    graceTimer->expires_after(options.shutdownGrace);
+    graceTimer->async_wait([this](error_code ec) {
         if (ec) return;
         std::vector<std::shared_ptr<ConnectionBase>> remaining;
         {
@@ -523,7 +554,7 @@ void Server::Impl::beginShutdown() {
     });
 }
 
-void Server::Impl::runLoop() {
+void Server::Impl::runLoop(net::io_context& ioc) {
     for (;;) {
         try {
             ioc.run();
@@ -576,7 +607,7 @@ void Server::setLogger(std::function<void(const Request&, const Response&)> logg
 int Server::bind(const std::string& host, int port) {
     Impl& s = *impl_;
     error_code ec;
-    tcp::resolver resolver(s.ioc);
+    tcp::resolver resolver(*s.contexts[0]);
     const auto found = resolver.resolve(
         host, std::to_string(port), tcp::resolver::passive | tcp::resolver::numeric_service, ec);
     if (ec || found.empty())
@@ -584,25 +615,25 @@ int Server::bind(const std::string& host, int port) {
             fmt::format("Não foi possível escutar em {}:{} (endereço inválido: {})", host, port,
                         ec ? ec.message() : "nenhum endereço"));
     const tcp::endpoint endpoint = found.begin()->endpoint();
-    s.acceptor.open(endpoint.protocol(), ec);
-    if (!ec) s.acceptor.set_option(net::socket_base::reuse_address(true), ec);
-    if (!ec) s.acceptor.bind(endpoint, ec);
+    s.acceptor->open(endpoint.protocol(), ec);
+    if (!ec) s.acceptor->set_option(net::socket_base::reuse_address(true), ec);
+    if (!ec) s.acceptor->bind(endpoint, ec);
     // A wide queue: clients that connect at once wait in it rather than have
     // their attempts dropped and retried a second later.
-    if (!ec) s.acceptor.listen(net::socket_base::max_listen_connections, ec);
+    if (!ec) s.acceptor->listen(net::socket_base::max_listen_connections, ec);
     if (ec) {
         error_code ignored;  // the socket is given up either way
-        s.acceptor.close(ignored);
+        s.acceptor->close(ignored);
         throw std::runtime_error(
             fmt::format("Não foi possível escutar em {}:{} ({})", host, port, ec.message()));
     }
-    return s.acceptor.local_endpoint().port();
+    return s.acceptor->local_endpoint().port();
 }
 
 bool Server::run() {
     Impl& s = *impl_;
     if (s.stopping) return true;
-    if (!s.acceptor.is_open()) return false;
+    if (!s.acceptor->is_open()) return false;
     {
         std::lock_guard lock(s.mutex);
         s.serving = true;
@@ -610,8 +641,12 @@ bool Server::run() {
     s.running = true;
     s.doAccept();
     std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < s.options.threads; ++i) threads.emplace_back([&s] { s.runLoop(); });
-    s.runLoop();
+    // Each context runs until stopped, also while it has no connection.
+    std::vector<net::executor_work_guard<net::io_context::executor_type>> work;
+    for (auto& c : s.contexts) work.push_back(net::make_work_guard(*c));
+    for (std::size_t i = 1; i < s.contexts.size(); ++i)
+        threads.emplace_back([&s, i] { s.runLoop(*s.contexts[i]); });
+    s.runLoop(*s.contexts[0]);
     for (auto& t : threads) t.join();
     {
         std::lock_guard lock(s.mutex);
@@ -624,7 +659,7 @@ bool Server::run() {
 void Server::stop() {
     Impl& s = *impl_;
     if (s.stopping.exchange(true)) return;
-    net::post(s.ioc, [&s] { s.beginShutdown(); });
+    net::post(*s.contexts[0], [&s] { s.beginShutdown(); });
 }
 
 bool Server::isRunning() const {
