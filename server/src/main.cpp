@@ -185,6 +185,9 @@ int main(int argc, char** argv) {
     spdlog::set_default_logger(spdlog::stderr_color_mt("appserver"));
     CLI::App app{"Servidor de aplicação da Manutenção da Apropriação"};
     app.require_subcommand(1);
+    // The service's settings: the options of each command under a section of
+    // its name ([serve]), without their dashes; an option given wins over the file.
+    app.set_config("--config", "", "Arquivo de configuração: [serve] com as chaves das opções, sem os traços");
 
     ServeOptions o;
     auto* serveCmd = app.add_subcommand("serve", "Atende o protocolo v1 sobre um banco SQLite ou PostgreSQL");
