@@ -27,6 +27,11 @@ void expectHeldAtMostAFewMiB(const ResidentPeak& peak, long before) {
     // grows its resident memory by tens of MiB whatever the server holds.
     (void)peak;
     (void)before;
+#elif defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks in quarantine, resident, before
+    // reuse: each connection's buffers count again. Still far below what the
+    // floods of these tests are (16 MiB and more).
+    EXPECT_LT(peak.peakKiB() - before, 4 * kFewMiBInKiB);
 #else
     EXPECT_LT(peak.peakKiB() - before, kFewMiBInKiB);
 #endif
