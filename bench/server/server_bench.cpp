@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -32,6 +33,7 @@
 #include "database.h"
 #include "dataset/packet_json.h"
 #include "http_server.h"
+#include "time_text.h"
 #include "migrations.h"
 #include "password_hasher.h"
 
@@ -51,10 +53,12 @@ constexpr const char* kPassword = "bench";
 struct Options {
     long long rows = 1000000;
     std::string db;
-    std::string sync = "normal";
+    std::string sync = "full";
     int calls = 3000;
     int inserts = 1000;
     int rounds = 3;
+    int writers = 8;    ///< clients saving large packets in the contention measurement
+    int bigRows = 500;  ///< inserts in each of their packets
     std::set<std::string> skip;  ///< measurements left out (to profile the others)
 
     bool runs(const char* part) const { return skip.count(part) == 0; }
@@ -201,35 +205,158 @@ std::vector<std::string> dayBodies(std::mt19937& rng, long long rows, std::size_
     return bodies;
 }
 
+/// The new values of an appropriation of `op` from `s` to `e`, as the screen posts them.
+dataset::Row newAppropriation(const std::string& op, const DateTime& s, const DateTime& e) {
+    return {formatDuration(s.secondsOfDay()),
+            formatDuration(e.secondsOfDay()),
+            "0000000001",
+            "00001",
+            s,
+            e,
+            "0001",
+            "Desenvolvimento de sistemas",
+            dataset::Value(),
+            "Carga",
+            op,
+            "Tarefa de carga",
+            dataset::Value(),
+            dataset::Value(),
+            dataset::Value(),
+            s,
+            e,
+            dataset::Value(),
+            dataset::Value(),
+            dataset::Value()};
+}
+
+std::string saveBody(const dataset::ChangePacket& p) {
+    return callBody("SetAtividades", json::array({{{"delta", dataset::toJson(p)}}}));
+}
+
 /// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends it.
 std::string insertBody(const OperatorDay& od, int hour = 14) {
     dataset::ChangePacket p;
     p.fields = fields::atividades();
     dataset::RowChange c;
     c.op = dataset::RowChange::Op::Insert;
-    const DateTime s = od.day.addSeconds(hour * 3600), e = od.day.addSeconds(hour * 3600 + 1800);
-    c.newValues = {fmt::format("{:02}:00:00", hour),
-                   fmt::format("{:02}:30:00", hour),
-                   "0000000001",
-                   "00001",
-                   s,
-                   e,
-                   "0001",
-                   "Desenvolvimento de sistemas",
-                   dataset::Value(),
-                   "Carga",
-                   od.op,
-                   "Tarefa de carga",
-                   dataset::Value(),
-                   dataset::Value(),
-                   dataset::Value(),
-                   s,
-                   e,
-                   dataset::Value(),
-                   dataset::Value(),
-                   dataset::Value()};
+    c.newValues = newAppropriation(od.op, od.day.addSeconds(hour * 3600), od.day.addSeconds(hour * 3600 + 1800));
     p.changes.push_back(c);
-    return callBody("SetAtividades", json::array({{{"delta", dataset::toJson(p)}}}));
+    return saveBody(p);
+}
+
+/// Inserts of `count` one-minute spans of `op` on `day`, one every two minutes from `fromMinute`.
+std::string spansBody(const std::string& op, const DateTime& day, int fromMinute, int count) {
+    dataset::ChangePacket p;
+    p.fields = fields::atividades();
+    for (int i = 0; i < count; ++i) {
+        dataset::RowChange c;
+        const DateTime s = day.addSeconds((fromMinute + 2 * i) * 60);
+        c.newValues = newAppropriation(op, s, s.addSeconds(60));
+        p.changes.push_back(c);
+    }
+    return saveBody(p);
+}
+
+/// A packet that deletes every row of a day's answer.
+std::string deleteAllBody(const dataset::DataPacket& day) {
+    dataset::ChangePacket p;
+    p.fields = day.fields;
+    for (const dataset::Row& row : day.rows) {
+        dataset::RowChange c;
+        c.op = dataset::RowChange::Op::Delete;
+        c.oldValues = row;
+        p.changes.push_back(c);
+    }
+    return saveBody(p);
+}
+
+/// One-row saves of one user while `writers` others each save packets of
+/// `bigRows` inserts and then delete them, over and over: how long the small
+/// save waits behind the large ones for the write lock. Each writer has an
+/// operator and a day of its own, in the month before today that the fill
+/// leaves empty, and leaves that day as it found it.
+void runWriteContention(int port, const std::string& token, const Options& o) {
+    const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
+    const DateTime freeDay = firstDay(o.rows).addDays(dayCount(o.rows));
+    const auto post = [&](httplib::Client& c, const std::string& body, const char* what) {
+        auto res = c.Post("/v1/call", auth, body, "application/json");
+        if (!res || res->status != 200)
+            throw std::runtime_error(std::string(what) + " failed: " + (res ? res->body.substr(0, 300) : httplib::to_string(res.error())));
+        return res->body;
+    };
+    const auto dayOf = [&](httplib::Client& c, const std::string& op, const DateTime& day) {
+        return *dataset::decodeDataPacketMember(
+            post(c, callBody("getAtividades", json{op, "0001", {{"date", day.toIsoDate()}}}), "getAtividades"), "result");
+    };
+    const auto connect = [port] {
+        auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
+        c->set_keep_alive(true);
+        c->set_tcp_nodelay(true);
+        c->set_read_timeout(60, 0);
+        return c;
+    };
+    // One-row saves alone first: what the same save costs without contention.
+    const std::string smallOp = std::to_string(100000 + kOperators - 1);
+    auto small = connect();
+    const auto oneRowSaves = [&](int n) {
+        std::vector<double> ms;
+        for (int i = 0; i < n; ++i) {
+            const DateTime day = freeDay.addDays(i % 20);
+            for (const bool inserting : {true, false}) {
+                const std::string body = inserting ? spansBody(smallOp, day, 17 * 60 + 2 * (i / 20), 1)
+                                                   : deleteAllBody(dayOf(*small, smallOp, day));
+                const auto t0 = Clock::now();
+                post(*small, body, "one-row save");
+                ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            }
+        }
+        std::sort(ms.begin(), ms.end());
+        return std::pair{ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 99 / 100)]};
+    };
+    const int smallSaves = std::max(20, o.inserts / 10);
+    const auto alone = oneRowSaves(smallSaves);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> bigSaves{0};
+    std::vector<std::thread> writers;
+    std::mutex failureMutex;
+    std::string failure;
+    for (int w = 0; w < o.writers; ++w) {
+        writers.emplace_back([&, w] {
+            try {
+                auto c = connect();
+                const std::string op = std::to_string(100000 + kOperators - 2 - w);
+                const DateTime day = freeDay.addDays(20 + w % 10);
+                while (!stop) {
+                    post(*c, spansBody(op, day, 0, o.bigRows), "large insert");
+                    post(*c, deleteAllBody(dayOf(*c, op, day)), "large delete");
+                    bigSaves += 2;
+                }
+            } catch (const std::exception& e) {
+                std::lock_guard lock(failureMutex);
+                failure = e.what();
+                stop = true;
+            }
+        });
+    }
+    const auto started = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the large saves under way
+    std::pair<double, double> contended{0, 0};
+    try {
+        contended = oneRowSaves(smallSaves);
+    } catch (...) {
+        stop = true;
+        for (auto& t : writers) t.join();
+        throw;
+    }
+    stop = true;
+    for (auto& t : writers) t.join();
+    if (!failure.empty()) throw std::runtime_error(failure);
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    std::printf("one-row SetAtividades of another user, alone: median %.2f ms  p99 %.2f ms\n", alone.first,
+                alone.second);
+    std::printf("  while %d clients save %d-row packets: median %.2f ms  p99 %.2f ms  (%d large saves, %.1f/s)\n",
+                o.writers, o.bigRows, contended.first, contended.second, bigSaves.load(), bigSaves.load() / seconds);
 }
 
 void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
@@ -435,9 +562,12 @@ int main(int argc, char** argv) {
                    "Rounds of each throughput measurement (the median counts)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
+    app.add_option("--writers", o.writers, "Clients saving large packets while one-row saves are timed")
+        ->capture_default_str();
+    app.add_option("--big-rows", o.bigRows, "Inserts in each large packet")->capture_default_str();
     app.add_option("--skip", o.skip,
-                   "Measurements to leave out: latency, throughput, inserts, libpq")
-        ->check(CLI::IsMember({"latency", "throughput", "inserts", "libpq"}));
+                   "Measurements to leave out: latency, throughput, inserts, contention, libpq")
+        ->check(CLI::IsMember({"latency", "throughput", "inserts", "contention", "libpq"}));
     CLI11_PARSE(app, argc, argv);
     spdlog::set_level(spdlog::level::warn);
 
@@ -764,6 +894,8 @@ int main(int argc, char** argv) {
                 "prepared one\n",
                 raw.median / inserts.median, rawPrepared.median / inserts.median);
         }
+
+        if (o.runs("contention")) runWriteContention(port, token, o);
 
         if (db.kind() == DatabaseKind::Postgres && o.runs("libpq"))
             runPostgresComparison(db, port, token, o);

@@ -19,6 +19,7 @@ enum class ErrorCode {
     HeadersTooLarge,
     Throttled,
     Internal,
+    Unavailable,
 };
 
 const char* errorCodeName(ErrorCode code);

@@ -37,13 +37,29 @@ void CallContext::requireSessionBranch(const std::string& branch) const {
 }
 
 const WorkTeam& CallContext::workTeam() const {
-    if (!team_) team_ = teams_.teamOf(db, session.user);
+    if (!team_) team_ = tx ? std::make_shared<const WorkTeam>(appserver::workTeam(db.sql(), session.user))
+                           : teams_.teamOf(db, session.user);
     return *team_;
 }
 
+void CallContext::requireScreen() const {
+    const char* screen = ApropriacaoModule::kScreenCode;
+    const bool allowed = tx ? operatorMayUseScreen(db, session.user, session.branch, screen)
+                            : teams_.mayUseScreen(db, session.user, session.branch, screen);
+    if (!allowed) throw forbidden("Operado não possui permissão de acesso à tela.");
+}
+
 void CallContext::requireWorkTeam(const std::string& op) const {
-    if (op != session.user && !workTeam().contains(op))
-        throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
+    if (op == session.user) return;
+    bool member = false;
+    if (tx) {
+        auto [it, isNew] = checkedMembers_.try_emplace(op, false);
+        if (isNew) it->second = inWorkTeam(db, session.user, op);
+        member = it->second;
+    } else {
+        member = workTeam().contains(op);
+    }
+    if (!member) throw forbidden("Operador não cadastrado para equipe de trabalho do usuário.");
 }
 
 namespace {
@@ -272,7 +288,12 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     const std::string& task = a.text(1, "tarefa");
     const std::string& activity = a.text(2, "atividade");
     ctx.requireSessionBranch(branch);
-    if (!findActivity(ctx.db, branch, task, activity)) throw invalid("Atividade não cadastrada.");
+    const ActivityCheck check = checkActivity(ctx.db, branch, task, activity, ctx.session.user);
+    if (!check.activity) throw invalid("Atividade não cadastrada.");
+    // Started, an activity's open rows can no longer be deleted: only someone
+    // it is open to may start it. Told in the screen's words for an activity
+    // not open to the operator.
+    if (!check.openToOperator) throw forbidden("Atividade não cadastrada.");
     markActivityStarted(ctx.sql(), branch, task, activity);
     return "null";
 }
@@ -286,15 +307,58 @@ struct CaseInsensitiveLess {
     }
 };
 
-const std::map<std::string, Handler, CaseInsensitiveLess>& methods() {
-    static const std::map<std::string, Handler, CaseInsensitiveLess> table = {
-        {"GetCtrlAcesso", getCtrlAcesso}, {"getHoraServidor", getHoraServidor}, {"GetOperEquip", getOperEquip},
-        {"getAtividades", getAtividades}, {"getTotApro", getTotApro},           {"getPonto", getPonto},
-        {"GetTotPontoReal", getTotPontoReal}, {"GetDatas", getDatas},           {"GetPesqTarefa", getPesqTarefa},
-        {"getVdTarefa", getVdTarefa},     {"GetPesqAtiv", getPesqAtiv},         {"getVdAtiv", getVdAtiv},
-        {"getApropria", getApropria},     {"SetAtividades", setAtividades},     {"GetUpdateAtiv", getUpdateAtiv},
+/// Who may call a method: anyone logged in, or only a user with the screen's
+/// permission; and whether it writes.
+enum class Access { Open, Read, Write };
+
+struct Method {
+    Handler run;
+    Access access;
+};
+
+const std::map<std::string, Method, CaseInsensitiveLess>& methods() {
+    using enum Access;
+    static const std::map<std::string, Method, CaseInsensitiveLess> table = {
+        {"GetCtrlAcesso", {getCtrlAcesso, Open}},     {"getHoraServidor", {getHoraServidor, Open}},
+        {"GetOperEquip", {getOperEquip, Read}},       {"getAtividades", {getAtividades, Read}},
+        {"getTotApro", {getTotApro, Read}},           {"getPonto", {getPonto, Read}},
+        {"GetTotPontoReal", {getTotPontoReal, Read}}, {"GetDatas", {getDatas, Read}},
+        {"GetPesqTarefa", {getPesqTarefa, Read}},     {"getVdTarefa", {getVdTarefa, Read}},
+        {"GetPesqAtiv", {getPesqAtiv, Read}},         {"getVdAtiv", {getVdAtiv, Read}},
+        {"getApropria", {getApropria, Read}},         {"SetAtividades", {setAtividades, Write}},
+        {"GetUpdateAtiv", {getUpdateAtiv, Write}},
     };
     return table;
+}
+
+/// How much a write will do, for the order in which waiting writers go: the changes of its packet.
+std::size_t writeWeight(const std::vector<CallArg>& args) {
+    const auto* packet = args.empty() ? nullptr : std::get_if<dataset::ChangePacket>(&args.front());
+    return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
+}
+
+std::string runMethod(const Method& m, const SessionInfo& session, const Database::Lease& lease, DateTime now,
+                      WorkTeamCache& teams, const CallArgs& args, std::size_t weight) {
+    if (m.access == Access::Write) {
+        // The permission and the work team are read inside the transaction
+        // that writes, so that a change to either is never missed by a save.
+        WriteTransaction tx(lease, weight);
+        const CallContext ctx{session, lease, now, teams, &tx};
+        ctx.requireScreen();
+        std::string result = m.run(ctx, args);
+        tx.commit();
+        return result;
+    }
+    const CallContext ctx{session, lease, now, teams};
+    if (lease.kind() != DatabaseKind::Sqlite) {
+        if (m.access == Access::Read) ctx.requireScreen();
+        return m.run(ctx, args);
+    }
+    // One read transaction for the call's queries: SQLite then takes its
+    // shared lock once instead of once per query, and they see one snapshot.
+    ReadTransaction snapshot(lease);
+    if (m.access == Access::Read) ctx.requireScreen();
+    return m.run(ctx, args);
 }
 
 }  // namespace
@@ -303,15 +367,15 @@ std::string ApropriacaoModule::call(const SessionInfo& session, const std::strin
     auto it = methods().find(method);
     if (it == methods().end())
         throw ApiError(ErrorCode::NotFound, fmt::format("Método \"{}\" não existe em {}", method, kServerName));
+    const std::size_t weight = writeWeight(args);
     CallArgs callArgs(it->first, std::move(args));
     auto lease = db_.acquire();
-    const CallContext ctx{session, lease, clock_.now(), teams_};
-    const bool writes = it->first == "SetAtividades" || it->first == "GetUpdateAtiv";
-    if (writes || lease.kind() != DatabaseKind::Sqlite) return it->second(ctx, callArgs);
-    // One read transaction for the call's queries: SQLite then takes its
-    // shared lock once instead of once per query, and they see one snapshot.
-    ReadTransaction snapshot(lease);
-    return it->second(ctx, callArgs);
+    try {
+        return runMethod(it->second, session, lease, clock_.now(), teams_, callArgs, weight);
+    } catch (const std::exception& e) {
+        lease.throwIfUnavailable(e);
+        throw;
+    }
 }
 
 }  // namespace appserver

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "database.h"
@@ -10,14 +12,18 @@
 namespace appserver {
 
 /// What one remote call runs with: the caller's session, a borrowed database
-/// session and the server's "now", read once per call.
+/// session and the server's "now", read once per call. A call that writes
+/// runs inside `tx`, and reads the user's work team afresh inside it; the
+/// cache of teams serves the calls that only read.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams)
-        : session(s), db(lease), now(at), teams_(teams) {}
+    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams,
+                WriteTransaction* write = nullptr)
+        : session(s), db(lease), now(at), tx(write), teams_(teams) {}
 
     const SessionInfo& session;
     const Database::Lease& db;
     dataset::DateTime now;
+    WriteTransaction* const tx;  ///< null for a call that only reads
 
     soci::session& sql() const { return db.sql(); }
 
@@ -25,14 +31,19 @@ struct CallContext {
     void requireSessionUser(const std::string& user) const;
     /// 403 unless `branch` is the session's branch.
     void requireSessionBranch(const std::string& branch) const;
-    /// 403 unless `op` belongs to the logged-in user's work team.
+    /// 403 unless `op` belongs to the logged-in user's work team (a writing
+    /// call asks the database, inside its transaction).
     void requireWorkTeam(const std::string& op) const;
-    /// The logged-in user's work team, read once per call at most.
+    /// 403 unless the user may use the screen at the session's branch.
+    void requireScreen() const;
+    /// The logged-in user's work team, read once per call at most (from the
+    /// cache for a call that only reads).
     const WorkTeam& workTeam() const;
 
 private:
     WorkTeamCache& teams_;
     mutable std::shared_ptr<const WorkTeam> team_;
+    mutable std::map<std::string, bool> checkedMembers_;  ///< a writing call's answers of inWorkTeam()
 };
 
 }  // namespace appserver

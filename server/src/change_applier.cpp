@@ -63,7 +63,7 @@ public:
     void run() {
         checkShape();
         // Every operator named by the packet must be within the caller's reach
-        // before anything is locked or read.
+        // (the team as read inside this transaction) before anything is locked.
         std::set<std::string> operators;
         for (const RowChange& c : packet_.changes) {
             if (c.op != RowChange::Op::Delete) operators.insert(RowView(packet_, c.newValues).text("CDOPERADOR"));
@@ -72,8 +72,6 @@ public:
         operators.erase("");
         for (const std::string& op : operators) ctx_.requireWorkTeam(op);
 
-        WriteTransaction tx(ctx_.db);
-        tx_ = &tx;
         for (const std::string& op : operators) lockOperator(op);
         for (const RowChange& c : packet_.changes) {
             switch (c.op) {
@@ -82,7 +80,6 @@ public:
                 case RowChange::Op::Delete: remove(RowView(packet_, c.oldValues)); break;
             }
         }
-        tx.commit();
     }
 
 private:
@@ -102,14 +99,29 @@ private:
         for (const char* f : required)
             if (packet_.fieldIndex(f) < 0)
                 throw badRequest(fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", f));
+        // The rows changed and deleted are compared on the fields that the
+        // server marks, whatever the packet marks: each must be there, with
+        // the server's type, to hold the value the client loaded.
+        if (!needsKey) return;
+        for (const dataset::FieldDef& def : fields::atividades()) {
+            if (!def.flags.where && !def.flags.key) continue;
+            const int i = packet_.fieldIndex(def.name);
+            if (i < 0)
+                throw badRequest(fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", def.name));
+            if (packet_.fields[static_cast<std::size_t>(i)].type != def.type)
+                throw badRequest(fmt::format("SetAtividades: o campo {} do pacote de alterações não tem o tipo do "
+                                             "campo do servidor",
+                                             def.name));
+        }
     }
 
     void lockOperator(const std::string& op) {
-        if (locked_.insert(op).second) tx_->lockName("apropriacao:" + op);
+        if (locked_.insert(op).second) ctx_.tx->lockName("apropriacao:" + op);
     }
 
     /// The recorded row named by the old values' CHAVE2, locked for its operator,
-    /// whose where-flagged old values still match what the day's answer shows.
+    /// whose old values of the fields the server marks as keys and where-fields
+    /// still match what the day's answer shows.
     AppropriationRecord storedRow(const RowView& old) {
         const std::string chave2 = old.text("CHAVE2");
         const auto id = idFromChave2(chave2);
@@ -127,13 +139,10 @@ private:
         const Presence presence = Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
         const Row current = atividadesRow(*stored, presence);
         const auto& defs = fields::atividades();
-        for (std::size_t i = 0; i < packet_.fields.size(); ++i) {
-            if (!packet_.fields[i].flags.where) continue;
-            const auto at = std::find_if(defs.begin(), defs.end(),
-                                         [&](const auto& d) { return dataset::sameName(d.name, packet_.fields[i].name); });
-            if (at == defs.end()) continue;
-            const Value* sent = old.find(packet_.fields[i].name.c_str());
-            if (!sent || !(*sent == current[static_cast<std::size_t>(at - defs.begin())])) throw conflict(kChangedByOther);
+        for (std::size_t i = 0; i < defs.size(); ++i) {
+            if (!defs[i].flags.where && !defs[i].flags.key) continue;
+            const Value* sent = old.find(defs[i].name.c_str());  // present: checkShape() made sure
+            if (!sent || !(*sent == current[i])) throw conflict(kChangedByOther);
         }
         return *stored;
     }
@@ -229,7 +238,6 @@ private:
 
     const CallContext& ctx_;
     const ChangePacket& packet_;
-    WriteTransaction* tx_ = nullptr;
     std::set<std::string> locked_;
 };
 

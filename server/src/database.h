@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -12,21 +14,30 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database_error.h"
 #include "soci_includes.h"
 #include "wal_checkpointer.h"
+#include "write_gate.h"
 
 namespace appserver {
 
 enum class DatabaseKind { Sqlite, Postgres };
 
-/// How SQLite makes a commit durable: NORMAL (WAL, may lose the last commits
-/// on power loss) or FULL (every commit synced).
+/// How SQLite makes a commit durable: FULL (every commit synced to disk
+/// before it is acknowledged) or NORMAL (WAL synced only when copied back:
+/// the last commits may be lost on power loss, never on a crash of the server).
 enum class SyncMode { Normal, Full };
 
 struct DatabaseOptions {
     std::size_t poolSize = 8;
-    SyncMode sync = SyncMode::Normal;
-    int busyTimeoutSeconds = 10;
+    SyncMode sync = SyncMode::Full;
+    /// How long a writer waits for the write lock (SQLite) or for a lock it
+    /// needs (PostgreSQL) before the request is answered "busy".
+    std::chrono::milliseconds lockWait{5000};
+    /// A writer waiting longer than this goes before smaller ones (WriteGate):
+    /// under a stream of small saves a large one still gets its turn before
+    /// lockWait has passed.
+    std::chrono::milliseconds writerPatience{4000};
     /// SQLite: how often the write-ahead log is copied into the database file
     /// by a thread of the pool's own (see WalCheckpointer).
     std::chrono::milliseconds checkpointInterval{100};
@@ -45,6 +56,8 @@ struct DatabaseUrl {
 
 /// A fixed pool of database sessions shared by the request threads. Each
 /// session is set up the same way (SQLite: WAL, foreign keys, busy timeout).
+/// A PostgreSQL session whose connection broke is reopened when next lent
+/// out; while that fails, acquire() throws DatabaseUnavailable.
 class Database {
 public:
     class Lease;
@@ -58,24 +71,43 @@ public:
     DatabaseKind kind() const { return url_.kind; }
     const DatabaseUrl& url() const { return url_; }
 
-    /// Borrows a session; blocks while all are in use.
+    /// Borrows a working session; blocks while all are in use. Throws
+    /// DatabaseUnavailable when a broken connection cannot be reopened.
     Lease acquire();
+    /// Throws DatabaseUnavailable unless the database answers a query now.
+    void check();
+    const DatabaseOptions& options() const { return options_; }
 
     /// SQLite: what the background copy of the write-ahead log has done.
     std::optional<WalCheckpointer::Stats> checkpointStats() const;
 
 private:
     friend class Lease;
+    friend class WriteTransaction;
     void giveBack(std::size_t index);
+    /// Makes the lent session usable: after a broken connection anywhere in
+    /// the pool it is tried first, and a broken one is opened anew.
+    void makeUsable(std::size_t index);
+    void reopen(std::size_t index);
 
     using StatementCache = std::unordered_map<std::type_index, std::shared_ptr<void>>;
+    /// One session of the pool; touched only by the lease holder.
+    struct Slot {
+        std::unique_ptr<soci::session> session;
+        StatementCache cache;
+        bool broken = false;
+        std::uint64_t checkedAt = 0;  ///< the value of breaks_ when last known to work
+    };
 
     DatabaseUrl url_;
-    std::vector<std::unique_ptr<soci::session>> sessions_;
-    std::vector<StatementCache> caches_;  ///< per session, used only by the lease holder
+    DatabaseOptions options_;
+    std::vector<Slot> slots_;
     std::vector<std::size_t> free_;
     std::mutex mutex_;
     std::condition_variable available_;
+    std::atomic<std::uint64_t> breaks_{0};  ///< broken connections seen so far
+    std::atomic<bool> down_{false};         ///< for the log: said once per outage
+    WriteGate writeGate_;
     std::unique_ptr<WalCheckpointer> checkpointer_;
 };
 
@@ -90,7 +122,7 @@ public:
         if (db_) db_->giveBack(index_);
     }
 
-    soci::session& sql() const { return *db_->sessions_[index_]; }
+    soci::session& sql() const { return *db_->slots_[index_].session; }
     DatabaseKind kind() const { return db_->kind(); }
 
     /// The prepared query object of type T kept with this session, made by
@@ -98,14 +130,19 @@ public:
     /// instead of once per call.
     template <typename T>
     T& prepared() const {
-        auto& slot = db_->caches_[index_][std::type_index(typeid(T))];
+        auto& slot = db_->slots_[index_].cache[std::type_index(typeid(T))];
         if (!slot) slot = std::make_shared<T>(sql());
         return *static_cast<T*>(slot.get());
     }
+    /// Throws DatabaseUnavailable when `e`, a failure met on this session, is
+    /// one a later try may not meet: the connection was lost, a lock was not
+    /// had in time, the disk is full. Returns otherwise.
+    void throwIfUnavailable(const std::exception& e) const;
+
     /// Drops a prepared query (after a failure left it in an unknown state).
     template <typename T>
     void forget() const {
-        db_->caches_[index_].erase(std::type_index(typeid(T)));
+        db_->slots_[index_].cache.erase(std::type_index(typeid(T)));
     }
     /// Runs `f` on the prepared query Q; a failure drops Q so that the next use prepares it afresh.
     template <typename Q, typename F>
@@ -120,6 +157,7 @@ public:
     }
 
 private:
+    friend class WriteTransaction;
     Database* db_;
     std::size_t index_;
 };
@@ -131,10 +169,12 @@ bool fetchSingleRow(soci::statement& st);
 /// A write transaction. On SQLite it takes the write lock at once (BEGIN
 /// IMMEDIATE), so two writers never interleave their checks and writes; on
 /// PostgreSQL callers add advisory locks for what they must serialise.
-/// Rolls back unless committed.
+/// A lock not had within the pool's lockWait throws DatabaseUnavailable
+/// (busy). Rolls back unless committed.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(const Database::Lease& lease);
+    /// `weight`: the size of the work (changes) the transaction will do.
+    explicit WriteTransaction(const Database::Lease& lease, std::size_t weight = 1);
     ~WriteTransaction();
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
@@ -145,8 +185,11 @@ public:
     void commit();
 
 private:
+    void end();
+
     const Database::Lease& lease_;
     bool open_ = true;
+    bool gated_ = false;
 };
 
 /// A read transaction on SQLite (BEGIN … COMMIT): the queries inside share

@@ -36,7 +36,35 @@ struct ScreenAccessQuery {
     }
 };
 
+struct TeamMateQuery {
+    int n = 0;
+    std::string user, op;
+    soci::statement st;
+
+    explicit TeamMateQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(n));
+        st.exchange(soci::use(user));
+        st.exchange(soci::use(op));
+        st.alloc();
+        st.prepare("SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = mine.team"
+                   " WHERE mine.operator = :u AND theirs.operator = :o");
+        st.define_and_bind();
+    }
+};
+
 }  // namespace
+
+bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op) {
+    // The user is in his own team even when he belongs to none (as workTeam() has it), if he exists.
+    if (op == user) return findOperator(db.sql(), user).has_value();
+    return db.withPrepared<TeamMateQuery>([&](TeamMateQuery& q) {
+        q.user = user;
+        q.op = op;
+        q.n = 0;
+        fetchSingleRow(q.st);
+        return q.n > 0;
+    });
+}
 
 bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
                           const std::string& screen) {

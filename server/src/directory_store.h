@@ -26,6 +26,9 @@ bool operatorHasBranch(soci::session& sql, const std::string& op, const std::str
 /// The operator works at the branch and may use the screen there.
 bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
                           const std::string& screen);
+/// True when `op` is in the work team of `user`: the user himself, or one who
+/// shares a team with him. One indexed lookup, however large the team.
+bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op);
 /// The work team of `user` (the user and every operator who shares a team
 /// with him), ordered by name (then code).
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user);

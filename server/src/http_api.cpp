@@ -8,8 +8,8 @@
 
 #include "api_error.h"
 #include "call_args.h"
+#include "database_error.h"
 #include "dataset/errors.h"
-#include "directory_store.h"
 
 namespace appserver {
 
@@ -29,6 +29,7 @@ const char* errorCodeName(ErrorCode code) {
         case ErrorCode::HeadersTooLarge: return "headers_too_large";
         case ErrorCode::Throttled: return "too_many_requests";
         case ErrorCode::Internal: return "internal";
+        case ErrorCode::Unavailable: return "unavailable";
     }
     return "internal";
 }
@@ -47,6 +48,7 @@ int errorCodeStatus(ErrorCode code) {
         case ErrorCode::HeadersTooLarge: return 431;
         case ErrorCode::Throttled: return 429;
         case ErrorCode::Internal: return 500;
+        case ErrorCode::Unavailable: return 503;
     }
     return 500;
 }
@@ -91,8 +93,12 @@ http::Handler guarded(F&& f) {
             sendError(res, e.code(), e.what());
         } catch (const dataset::Error& e) {
             sendError(res, ErrorCode::BadRequest, e.what());
+        } catch (const DatabaseUnavailable& e) {
+            spdlog::warn("{} {}: {}", req.method, req.path, e.what());
+            res.set_header("Retry-After", std::to_string(e.retryAfter().count()));
+            sendError(res, ErrorCode::Unavailable, e.userMessage());
         } catch (const std::exception& e) {
-            spdlog::error("{} {}: {}", req.method, req.path, e.what());
+            spdlog::error("{} {}: {}", req.method, req.path, failureText(e));
             sendError(res, ErrorCode::Internal, "Erro interno do servidor. Tente novamente; se persistir, avise o suporte.");
         }
     };
@@ -103,12 +109,9 @@ http::Handler guarded(F&& f) {
 HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings)
     : db_(db),
       module_(db, clock, settings.workTeamAge),
-      sessions_(settings.sessionIdle),
-      hasher_(settings.hashCost),
-      userThrottle_(settings.maxLoginFailures, settings.loginLockout),
-      addressThrottle_(settings.maxLoginFailures * 4, settings.loginLockout),
-      maxBodyBytes_(settings.maxBodyBytes),
-      dummyHash_(hasher_.hash(randomToken())) {}
+      sessions_(settings.sessionIdle, settings.sessionMaxAge),
+      login_(db, sessions_, settings),
+      maxBodyBytes_(settings.maxBodyBytes) {}
 
 namespace {
 
@@ -162,7 +165,8 @@ void HttpApi::install(http::Server& server) {
         sendRefusal(kind, req, res, max);
     });
     server.setLogger([](const http::Request& req, const http::Response& res) {
-        if (res.status >= 500) spdlog::error("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+        // A failure of ours was logged where it was caught, once.
+        if (res.status >= 500) spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
         else if (res.status >= 400) spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr, res.body);
         else spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
     });
@@ -179,6 +183,7 @@ bool HttpApi::hasSession(const http::Request& req, http::Response& res) {
 }
 
 void HttpApi::health(const http::Request&, http::Response& res) {
+    db_.check();  // down: 503 with Retry-After, as every other request then
     sendJson(res, {{"status", "ok"}, {"version", APPSERVER_VERSION}});
 }
 
@@ -188,29 +193,9 @@ void HttpApi::login(const http::Request& req, http::Response& res) {
     const std::string user = requiredText(body, "user");
     const std::string password = requiredText(body, "password");
     const std::string branch = requiredText(body, "branch");
-    const std::string userKey = "user:" + user;
-    const std::string addressKey = "address:" + req.remote_addr;
-    if (!userThrottle_.allowed(userKey) || !addressThrottle_.allowed(addressKey))
-        throw ApiError(ErrorCode::Throttled, "Muitas tentativas de acesso sem sucesso. Aguarde alguns minutos e tente de novo.");
-
-    std::optional<OperatorRecord> op;
-    bool branchOk = false;
-    {
-        auto lease = db_.acquire();
-        op = findOperator(lease.sql(), user);
-        if (op) branchOk = operatorHasBranch(lease.sql(), user, branch);
-    }
-    const bool passwordOk = hasher_.verify(op ? op->passwordHash : dummyHash_, password);
-    if (!op || !passwordOk || !branchOk) {
-        userThrottle_.recordFailure(userKey);
-        addressThrottle_.recordFailure(addressKey);
-        throw ApiError(ErrorCode::Unauthenticated, "Usuário, senha ou filial inválidos.");
-    }
-    userThrottle_.recordSuccess(userKey);
-    addressThrottle_.recordSuccess(addressKey);
-    const std::string token = sessions_.open({op->code, op->name, branch});
-    spdlog::info("Login de {} na filial {} a partir de {}", op->code, branch, req.remote_addr);
-    sendJson(res, {{"token", token}, {"user", op->code}, {"name", op->name}, {"branch", branch}});
+    const LoginService::Result r = login_.login(user, password, branch, req.remote_addr);
+    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch, req.remote_addr);
+    sendJson(res, {{"token", r.token}, {"user", r.session.user}, {"name", r.session.name}, {"branch", branch}});
 }
 
 std::pair<std::string, SessionInfo> HttpApi::authenticate(const http::Request& req) {

@@ -3,8 +3,7 @@
 #include "apropriacao_module.h"
 #include "database.h"
 #include "http_server.h"
-#include "login_throttle.h"
-#include "password_hasher.h"
+#include "login_service.h"
 #include "server_clock.h"
 #include "server_settings.h"
 #include "session_store.h"
@@ -36,11 +35,8 @@ private:
     Database& db_;
     ApropriacaoModule module_;
     SessionStore sessions_;
-    PasswordHasher hasher_;
-    LoginThrottle userThrottle_;
-    LoginThrottle addressThrottle_;
+    LoginService login_;
     std::size_t maxBodyBytes_;
-    std::string dummyHash_;  ///< checked for unknown users so that they cost the same time
 };
 
 }  // namespace appserver

@@ -2,26 +2,29 @@
 
 namespace appserver {
 
-bool LoginThrottle::allowed(const std::string& key) {
-    std::lock_guard lock(mutex_);
-    auto it = entries_.find(key);
-    return it == entries_.end() || Clock::now() >= it->second.lockedUntil;
-}
-
-void LoginThrottle::recordFailure(const std::string& key) {
+bool LoginThrottle::begin(const std::string& key) {
     std::lock_guard lock(mutex_);
     const auto now = Clock::now();
-    if (entries_.size() > 100000) std::erase_if(entries_, [&](const auto& kv) { return now - kv.second.lastFailure > lockout_; });
+    if (entries_.size() > 100000)
+        std::erase_if(entries_, [&](const auto& kv) { return now - kv.second.last > lockout_; });
     Entry& e = entries_[key];
-    // A long quiet spell forgives old failures.
-    if (now - e.lastFailure > lockout_) e.failures = 0;
-    e.lastFailure = now;
-    if (++e.failures >= maxFailures_) e.lockedUntil = now + lockout_;
+    if (e.attempts >= maxFailures_ && now < e.lockedUntil) return false;
+    // A long quiet spell, or a lockout served, forgives old failures.
+    if (now - e.last > lockout_ || e.attempts >= maxFailures_) e.attempts = 0;
+    e.last = now;
+    if (++e.attempts >= maxFailures_) e.lockedUntil = now + lockout_;
+    return true;
 }
 
-void LoginThrottle::recordSuccess(const std::string& key) {
+void LoginThrottle::succeeded(const std::string& key) {
     std::lock_guard lock(mutex_);
     entries_.erase(key);
+}
+
+void LoginThrottle::withdraw(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto it = entries_.find(key);
+    if (it != entries_.end() && it->second.attempts > 0) --it->second.attempts;
 }
 
 }  // namespace appserver

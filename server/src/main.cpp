@@ -30,10 +30,11 @@ struct ServeOptions {
     std::string clock;
     std::string seed;
     std::string portFile;
-    std::string sync = "normal";
+    std::string sync = "full";
     std::string logLevel = "info";
     ServerSettings settings;
     long idleHours = 8;
+    long maxSessionHours = 12;
     long requestDeadlineMs = limits::kRequestDeadline.count();
 };
 
@@ -161,6 +162,9 @@ void addServeOptions(CLI::App* cmd, ServeOptions& o) {
     cmd->add_option("--port-file", o.portFile, "Grava neste arquivo a porta escolhida, quando já escutando");
     cmd->add_option("--threads", o.settings.threads, "Requisições atendidas ao mesmo tempo")->capture_default_str();
     cmd->add_option("--session-idle-hours", o.idleHours, "Horas sem uso que encerram uma sessão")->capture_default_str();
+    cmd->add_option("--session-max-hours", o.maxSessionHours, "Horas após o login que encerram uma sessão, mesmo em uso")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
     cmd->add_option("--request-deadline-ms", o.requestDeadlineMs,
                     "Milissegundos para uma requisição chegar inteira (cabeçalhos e corpo)")
         ->check(CLI::Range(100L, 600000L))
@@ -169,7 +173,9 @@ void addServeOptions(CLI::App* cmd, ServeOptions& o) {
                     "Conexões abertas ao mesmo tempo a partir de um endereço")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    cmd->add_option("--sync", o.sync, "Durabilidade do SQLite: normal ou full")
+    cmd->add_option("--sync", o.sync,
+                    "Durabilidade do SQLite: full (cada gravação confirmada sobrevive a queda de energia) ou normal "
+                    "(as últimas gravações podem se perder numa queda de energia)")
         ->check(CLI::IsMember({"normal", "full"}))
         ->capture_default_str();
     cmd->add_option("--tls-cert", o.settings.tlsCert, "Certificado PEM para servir HTTPS");
@@ -214,6 +220,7 @@ int main(int argc, char** argv) {
             spdlog::set_level(spdlog::level::from_str(opts->logLevel));
             parseListen(opts->listen, opts->settings);
             opts->settings.sessionIdle = std::chrono::hours(opts->idleHours);
+            opts->settings.sessionMaxAge = std::chrono::hours(opts->maxSessionHours);
             opts->settings.requestDeadline = std::chrono::milliseconds(opts->requestDeadlineMs);
             if (opts->settings.threads == 0) opts->settings.threads = 1;
         }
@@ -271,7 +278,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::Error& e) {
         return app.exit(e);
     } catch (const std::exception& e) {
-        spdlog::error("{}", e.what());
+        spdlog::error("{}", failureText(e));
         return 1;
     }
     return 0;

@@ -49,6 +49,8 @@ struct ServerSettings {
     std::size_t maxConnectionsPerAddress = limits::kMaxConnectionsPerAddress;
     std::chrono::milliseconds shutdownGrace = limits::kShutdownGrace;
     std::chrono::seconds sessionIdle = std::chrono::hours(8);
+    /// A session ends this long after login however much it is used.
+    std::chrono::seconds sessionMaxAge = std::chrono::hours(12);
     HashCost hashCost = HashCost::interactive();
     int maxLoginFailures = 5;
     std::chrono::seconds loginLockout = std::chrono::minutes(5);

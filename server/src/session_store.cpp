@@ -9,7 +9,7 @@ std::string SessionStore::open(const SessionInfo& info) {
     std::lock_guard lock(mutex_);
     const auto now = Clock::now();
     dropExpiredLocked(now);
-    sessions_[token] = Entry{info, now};
+    sessions_[token] = Entry{info, now, now};
     return token;
 }
 
@@ -18,7 +18,7 @@ std::optional<SessionInfo> SessionStore::touch(const std::string& token) {
     const auto now = Clock::now();
     auto it = sessions_.find(token);
     if (it == sessions_.end()) return std::nullopt;
-    if (now - it->second.lastUse > idleTimeout_) {
+    if (expired(it->second, now)) {
         sessions_.erase(it);
         return std::nullopt;
     }
@@ -33,14 +33,21 @@ bool SessionStore::close(const std::string& token) {
 
 void SessionStore::ageAll(std::chrono::seconds elapsed) {
     std::lock_guard lock(mutex_);
-    for (auto& [token, entry] : sessions_) entry.lastUse -= elapsed;
+    for (auto& [token, entry] : sessions_) {
+        entry.lastUse -= elapsed;
+        entry.openedAt -= elapsed;
+    }
+}
+
+bool SessionStore::expired(const Entry& e, Clock::time_point now) const {
+    return now - e.lastUse > idleTimeout_ || now - e.openedAt > maxAge_;
 }
 
 void SessionStore::dropExpiredLocked(Clock::time_point now) {
     // Sweep at most once a minute so that abandoned sessions do not pile up.
     if (now - lastSweep_ < std::chrono::minutes(1)) return;
     lastSweep_ = now;
-    std::erase_if(sessions_, [&](const auto& kv) { return now - kv.second.lastUse > idleTimeout_; });
+    std::erase_if(sessions_, [&](const auto& kv) { return expired(kv.second, now); });
 }
 
 }  // namespace appserver

@@ -15,17 +15,19 @@ struct SessionInfo {
     std::string branch;
 };
 
-/// The open sessions, by token. A session ends at logout or after
-/// `idleTimeout` without a request. Thread-safe.
+/// The open sessions, by token. A session ends at logout, after
+/// `idleTimeout` without a request, or `maxAge` after it opened however much
+/// it is used. Thread-safe.
 class SessionStore {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit SessionStore(std::chrono::seconds idleTimeout) : idleTimeout_(idleTimeout) {}
+    SessionStore(std::chrono::seconds idleTimeout, std::chrono::seconds maxAge)
+        : idleTimeout_(idleTimeout), maxAge_(maxAge) {}
 
     /// Opens a session and returns its new random token.
     std::string open(const SessionInfo& info);
-    /// The session of `token`, refreshing its idle time; nullopt when unknown or expired.
+    /// The session of `token`, refreshing its idle time; nullopt when unknown, idle too long or too old.
     std::optional<SessionInfo> touch(const std::string& token);
     /// Ends the session; false when there was none.
     bool close(const std::string& token);
@@ -36,11 +38,14 @@ public:
 private:
     struct Entry {
         SessionInfo info;
+        Clock::time_point openedAt;
         Clock::time_point lastUse;
     };
+    bool expired(const Entry& e, Clock::time_point now) const;
     void dropExpiredLocked(Clock::time_point now);
 
     std::chrono::seconds idleTimeout_;
+    std::chrono::seconds maxAge_;
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> sessions_;
     Clock::time_point lastSweep_{};

@@ -2,6 +2,8 @@
 
 #include <spdlog/spdlog.h>
 
+#include "database_error.h"
+
 namespace appserver {
 
 WalCheckpointer::WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval)
@@ -54,7 +56,7 @@ void WalCheckpointer::checkpoint() {
         // Said once per run of failures: the copy is tried again every interval.
         if (!failing_)
             spdlog::warn("Cópia do log de escrita para o banco falhou; tentando de novo a cada {} ms: {}",
-                         interval_.count(), e.what());
+                         interval_.count(), failureText(e));
         failing_ = true;
         return;
     }
@@ -79,7 +81,7 @@ void WalCheckpointer::truncateIfIdle() {
     try {
         *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames), soci::into(copied);
     } catch (const std::exception& e) {
-        if (!failing_) spdlog::warn("Não foi possível esvaziar o log de escrita já copiado: {}", e.what());
+        if (!failing_) spdlog::warn("Não foi possível esvaziar o log de escrita já copiado: {}", failureText(e));
         failing_ = true;
         return;
     }

@@ -12,19 +12,31 @@ const TeamMember* WorkTeam::find(const std::string& op) const {
     return it == index_.end() ? nullptr : &members_[it->second];
 }
 
-std::shared_ptr<const WorkTeam> WorkTeamCache::teamOf(const Database::Lease& db, const std::string& user) {
+template <typename V, typename Read>
+V WorkTeamCache::cached(std::unordered_map<std::string, Entry<V>>& map, const std::string& key, Read&& read) {
     const auto now = std::chrono::steady_clock::now();
     {
         std::lock_guard lock(mutex_);
-        auto it = entries_.find(user);
-        if (it != entries_.end() && now - it->second.readAt < maxAge_) return it->second.team;
+        auto it = map.find(key);
+        if (it != map.end() && now - it->second.readAt < maxAge_) return it->second.value;
     }
     // Read outside the lock: other users' calls go on meanwhile, and two
-    // threads reading the same team at once both get a correct answer.
-    auto team = std::make_shared<const WorkTeam>(workTeam(db.sql(), user));
+    // threads reading the same entry at once both get a correct answer.
+    V value = read();
     std::lock_guard lock(mutex_);
-    entries_[user] = Entry{now, team};
-    return team;
+    map[key] = Entry<V>{now, value};
+    return value;
+}
+
+std::shared_ptr<const WorkTeam> WorkTeamCache::teamOf(const Database::Lease& db, const std::string& user) {
+    return cached(teams_, user, [&] { return std::make_shared<const WorkTeam>(workTeam(db.sql(), user)); });
+}
+
+bool WorkTeamCache::mayUseScreen(const Database::Lease& db, const std::string& user, const std::string& branch,
+                                 const std::string& screen) {
+    // Codes hold no NUL, so the joined key is unambiguous.
+    const std::string key = user + '\0' + branch + '\0' + screen;
+    return cached(screens_, key, [&] { return operatorMayUseScreen(db, user, branch, screen); });
 }
 
 }  // namespace appserver

@@ -28,24 +28,35 @@ private:
     std::unordered_map<std::string, std::size_t> index_;
 };
 
-/// Work teams read from the database at most once per `maxAge` per user.
-/// Every call checks the operators it names against the caller's team, which
-/// changes only by import: a change reaches running sessions within maxAge.
+/// Work teams and screen permissions read from the database at most once per
+/// `maxAge` per user. Every call that only reads checks the operators it
+/// names against the caller's team, and the caller against the screen's
+/// permission, both of which change only by import: a change reaches such
+/// calls within maxAge. Calls that write read both afresh, inside their
+/// transaction, never from here.
 class WorkTeamCache {
 public:
     explicit WorkTeamCache(std::chrono::steady_clock::duration maxAge) : maxAge_(maxAge) {}
 
     std::shared_ptr<const WorkTeam> teamOf(const Database::Lease& db, const std::string& user);
+    /// operatorMayUseScreen(), as read within maxAge.
+    bool mayUseScreen(const Database::Lease& db, const std::string& user, const std::string& branch,
+                      const std::string& screen);
 
 private:
+    template <typename V>
     struct Entry {
         std::chrono::steady_clock::time_point readAt;
-        std::shared_ptr<const WorkTeam> team;
+        V value;
     };
+    /// The value kept for `key` while younger than maxAge, else `read()`'s, kept.
+    template <typename V, typename Read>
+    V cached(std::unordered_map<std::string, Entry<V>>& map, const std::string& key, Read&& read);
 
     std::chrono::steady_clock::duration maxAge_;
     std::mutex mutex_;
-    std::unordered_map<std::string, Entry> entries_;
+    std::unordered_map<std::string, Entry<std::shared_ptr<const WorkTeam>>> teams_;
+    std::unordered_map<std::string, Entry<bool>> screens_;
 };
 
 }  // namespace appserver

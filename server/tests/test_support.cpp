@@ -106,11 +106,12 @@ void runAdmin(const std::string& adminUrl, const std::string& statement) {
 
 }  // namespace
 
-TestDatabase::TestDatabase(bool withBaseData) {
+TestDatabase::TestDatabase(const TestOptions& test) {
     // Start-up and request logs would drown the test output; failures still show.
     spdlog::set_level(spdlog::level::err);
     DatabaseOptions options;
     options.poolSize = 6;
+    options.lockWait = test.lockWait;
     if (const char* pg = std::getenv("APPSERVER_TEST_PG_URL"); pg && *pg) {
         pgAdminUrl_ = pg;
         pgName_ = uniqueName();
@@ -123,7 +124,7 @@ TestDatabase::TestDatabase(bool withBaseData) {
     }
     db_ = std::make_unique<Database>(DatabaseUrl::parse(url_), options);
     migrate(*db_);
-    if (withBaseData) importData(*db_, baseData(), PasswordHasher(HashCost::minimum()));
+    if (test.baseData) importData(*db_, baseData(), PasswordHasher(HashCost::minimum()));
 }
 
 TestDatabase::~TestDatabase() {
@@ -149,8 +150,8 @@ ServerSettings testSettings() {
 
 }  // namespace
 
-TestServer::TestServer(bool withBaseData)
-    : database_(withBaseData),
+TestServer::TestServer(const TestOptions& options)
+    : database_(options),
       clock_(*dataset::DateTime::parseIso(kNow)),
       server_(std::make_unique<AppServer>(database_.db(), clock_, testSettings())),
       port_(server_->bind()),
@@ -178,6 +179,12 @@ Reply TestServer::post(const std::string& path, const std::string& body, const s
     }
     Reply r{res->status, json::parse(res->body, nullptr, false)};
     return r;
+}
+
+httplib::Result TestServer::postRaw(const std::string& path, const std::string& body, const std::string& token) {
+    httplib::Headers headers;
+    if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
+    return client_.Post(path.c_str(), headers, body, "application/json");
 }
 
 Reply TestServer::get(const std::string& path) {

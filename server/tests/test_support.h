@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,12 +22,20 @@ inline constexpr const char* kNow = "2026-12-08T10:00:00";
 /// work team of 101. Passwords are "senha" followed by the last three digits.
 nlohmann::json baseData();
 
+/// How a test's database and server are set up.
+struct TestOptions {
+    bool baseData = true;
+    /// How long a writer waits for a lock before the request is answered busy.
+    std::chrono::milliseconds lockWait{5000};
+};
+
 /// A fresh, migrated database: a temporary SQLite file, or a new database in
 /// the PostgreSQL cluster named by APPSERVER_TEST_PG_URL when that is set.
 /// Removed at the end.
 class TestDatabase {
 public:
-    explicit TestDatabase(bool withBaseData = true);
+    explicit TestDatabase(bool withBaseData = true) : TestDatabase(TestOptions{withBaseData}) {}
+    explicit TestDatabase(const TestOptions& options);
     ~TestDatabase();
 
     Database& db() { return *db_; }
@@ -49,7 +58,8 @@ struct Reply {
 /// A running server on a free loopback port, over a TestDatabase; stopped and joined at the end.
 class TestServer {
 public:
-    explicit TestServer(bool withBaseData = true);
+    explicit TestServer(bool withBaseData = true) : TestServer(TestOptions{withBaseData}) {}
+    explicit TestServer(const TestOptions& options);
     ~TestServer();
 
     int port() const { return port_; }
@@ -57,6 +67,8 @@ public:
     AppServer& server() { return *server_; }
 
     Reply post(const std::string& path, const std::string& body, const std::string& token = {});
+    /// The same, with the answer's headers.
+    httplib::Result postRaw(const std::string& path, const std::string& body, const std::string& token = {});
     Reply get(const std::string& path);
     /// Logs in; fails the test unless it succeeds. Returns the token.
     std::string login(const std::string& user, const std::string& branch = "0001");
