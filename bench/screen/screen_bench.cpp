@@ -1,8 +1,9 @@
 // Benchmark of the appropriation screen against a real appserver on
 // loopback: the time from IniProc to the end of the first activation, and
 // the time of a day load (panFiltroExit with its remote calls and the
-// controls refreshed), each with the remote calls it made. The login is
-// done once, before anything is timed.
+// controls refreshed), each with the remote calls it made; then the
+// repaint of the appropriation grid holding a day of 200 rows. The login
+// is done once, before anything is timed.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -17,17 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "appserver_process.h"
 #include "bench_database.h"
 #include "entry/cria_apropriacao.h"
 #include "framework/application.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
+#include "grid_repaint.h"
 #include "platform/masked_edit.h"
 #include "platform/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
-#include "appserver_process.h"
 
 using Cli_Zep00700::TfrmApropriacao;
 
@@ -37,6 +39,7 @@ struct Options {
     long long rows = 1000000;
     int activations = 20;
     int dayLoads = 200;
+    int repaints = 200;
     std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
     std::string appserver = APROP_APPSERVER;
     unsigned seed = 7;
@@ -219,6 +222,8 @@ int run(const Options& o, QApplication& /*app*/) {
         days.push_back(loadDay(*form, code, first.addDays(anyDay(rng)), dialogs));
         if (i == 0) dayCalls = callBreakdown();
     }
+    screen_bench::measureGridRepaint(*form, o.repaints);
+    failOnMessages(dialogs, "the grid's repaints");
     releaseScreen();
     framework::Application().SetMainForm(nullptr, nullptr);
     framework::SetLoginValues({});
@@ -251,6 +256,10 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--day-loads", o.dayLoads, "Day loads to measure, on random operator-days")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--repaints", o.repaints,
+                   "Repaints of the 200-row grid to measure for each figure")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--folder", o.folder, "Where the filled databases are kept, one for each row count")
