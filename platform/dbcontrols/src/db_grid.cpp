@@ -285,8 +285,10 @@ void DBGrid::hideEditor() {
     editorRow_ = -1;
     const bool hadFocus = editor_->hasFocus();
     editor_->setUserModified(false);
-    editor_->hide();
+    // The grid takes the focus first: a focused editor hidden would hand it
+    // to the next control for a moment, which would count as leaving the grid.
     if (hadFocus) setFocus(Qt::OtherFocusReason);
+    editor_->hide();
     viewport()->update();
 }
 

@@ -161,8 +161,13 @@ void FocusManager::giveFocusBack() {
 }
 
 bool FocusManager::isMoveBetweenControls(const QWidget* from, const QWidget* to) {
-    if (!from || !to || !from->isVisible()) return false;
-    return screenWindowOf(from) == screenWindowOf(to);
+    if (!from || !to) return false;
+    // A control hidden by the program is left as any other; one hidden with
+    // everything around it (a minimized or closing window) is not.
+    if (const QWidget* around = from->parentWidget(); around && !around->isVisible()) return false;
+    // The window itself (its frame, while it is minimized or restored) is no control.
+    const QWidget* window = screenWindowOf(to);
+    return to != window && screenWindowOf(from) == window;
 }
 
 void FocusManager::focusArrived(QWidget* widget, Qt::FocusReason reason) {

@@ -367,6 +367,10 @@ TEST_F(WindowFocusFixture, OnlyAMoveWithinOneVisibleScreenIsAMoveBetweenControls
     EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, otherEdit)) << "another MDI window";
     EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, &otherProgram)) << "another window";
     EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, nullptr)) << "nowhere";
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, screenWindow)) << "its window's frame";
+    grid->hide();
+    EXPECT_TRUE(FocusManager::isMoveBetweenControls(grid, code)) << "hidden on its own";
+    grid->show();
     screenWindow->showMinimized();
     settle();
     EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, code)) << "hidden with its window";

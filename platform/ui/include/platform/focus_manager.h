@@ -66,8 +66,10 @@ public:
 
     /// Whether the focus going from `from` to `to` is a move between the
     /// controls of one screen, as a control's exit rules mean it: `to` lies in
-    /// the same window and the same MDI window as `from`, and `from` is not
-    /// being hidden with its window. Controls that act on losing the focus
+    /// the same window and the same MDI window as `from` (and is not that
+    /// window itself), and `from` is not
+    /// being hidden with its window (a control hidden on its own still counts
+    /// as left). Controls that act on losing the focus
     /// (write back, cancel an untouched new row) ask this.
     static bool isMoveBetweenControls(const QWidget* from, const QWidget* to);
 
