@@ -2,7 +2,7 @@
 # these so warnings, sanitizers and visibility are set in one place.
 include_guard(GLOBAL)
 
-set(APROP_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor
+set(APROP_WARNINGS -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
     -Wold-style-cast -Woverloaded-virtual -Wnull-dereference -Wno-missing-field-initializers)
 
 function(aprop_apply_common target)
@@ -13,6 +13,16 @@ function(aprop_apply_common target)
   if(APROP_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(APROP_SANITIZE_THREAD)
+    # GCC warns that ThreadSanitizer does not model the fences of Asio's
+    # handler calls; the scheduler's own locking orders them all the same.
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer $<$<CXX_COMPILER_ID:GNU>:-Wno-tsan>)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  endif()
+  if(APROP_FUZZ)
+    # Coverage for the fuzzer in every library it reaches; its main only in the fuzz targets.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endfunction()
 

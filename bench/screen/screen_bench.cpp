@@ -1,9 +1,11 @@
 // Benchmark of the appropriation screen against a real appserver on
-// loopback: the time from IniProc to the end of the first activation, and
-// the time of a day load (panFiltroExit with its remote calls and the
-// controls refreshed), each with the remote calls it made; then the
-// repaint of the appropriation grid holding a day of 200 rows. The login
-// is done once, before anything is timed.
+// loopback: the time from IniProc to the end of the first activation, the
+// time of a day load (panFiltroExit with its remote calls and the controls
+// refreshed), and of a save and a delete (the posting checks, the change
+// sent, the refresh and the day load), each with the remote calls it made
+// and the part of it spent waiting for them; then the repaint of the
+// appropriation grid holding a day of 200 rows. The login is done once,
+// before anything is timed.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -25,7 +27,10 @@
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
+#include "dataset/errors.h"
 #include "grid_repaint.h"
+#include "platform/db_grid.h"
+#include "platform/focus_manager.h"
 #include "platform/masked_edit.h"
 #include "platform/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
@@ -39,15 +44,18 @@ struct Options {
     long long rows = 1000000;
     int activations = 20;
     int dayLoads = 200;
+    int saves = 50;
     int repaints = 200;
     std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
     std::string appserver = APROP_APPSERVER;
     unsigned seed = 7;
 };
 
-/// The remote methods the screen calls when it opens and loads a day.
-const std::vector<std::string> kMethods = {"GetCtrlAcesso", "GetOperEquip", "getHoraServidor", "GetDatas",
-                                           "getAtividades", "getTotApro",   "getPonto"};
+/// The remote methods the screen calls when it opens, loads a day and saves.
+const std::vector<std::string> kMethods = {
+    "GetCtrlAcesso", "GetOperEquip", "getHoraServidor", "GetDatas",    "getAtividades",
+    "getTotApro",    "getPonto",     "GetTotPontoReal", "getVdTarefa", "getVdAtiv",
+    "getApropria",   "SetAtividades", "GetUpdateAtiv"};
 
 int totalCalls() {
     int total = 0;
@@ -71,6 +79,8 @@ struct Sample {
     int calls = 0;
     /// Of ms, the part spent processing the events left behind (painting).
     double eventsMs = 0;
+    /// Of ms, the part spent waiting for the remote calls.
+    double remoteMs = 0;
 };
 
 struct Summary {
@@ -159,12 +169,82 @@ Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const dataset
     QCoreApplication::processEvents();
     Sample s{elapsedMs(t), totalCalls()};
     s.eventsMs = s.ms - handlerMs;
+    s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
     failOnMessages(dialogs, "a day load");
     if (!Cli_Zep00700::boFiltrado || form.cdsAtividades.recordCount() != screen_bench::kRowsPerDay)
         throw std::runtime_error("the day load of " + operatorCode.toStdString() + " on " + day.toIso() +
                                  " did not show the day's " + std::to_string(screen_bench::kRowsPerDay) +
                                  " appropriations");
     return s;
+}
+
+/// A free hour of every filled operator-day (its rows lie from 08:00 to 12:50).
+constexpr const char* kFreeStart = "13:00:00";
+constexpr const char* kFreeEnd = "13:50:00";
+
+/// Posts, turning a refusal the screen showed into an error naming it.
+void postOrExplain(dataset::DataSet& rows, const platform::ScriptedDialogService& dialogs) {
+    try {
+        rows.post();
+    } catch (const dataset::Abort&) {
+        const auto& shown = dialogs.shown();
+        throw std::runtime_error("the screen refused the save: " +
+                                 (shown.empty() ? std::string("(nothing shown)") : shown.back().text.toStdString()));
+    }
+}
+
+Sample finish(const QElapsedTimer& t, platform::ScriptedDialogService& dialogs, const char* what) {
+    QCoreApplication::processEvents();
+    Sample s{elapsedMs(t), totalCalls()};
+    s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
+    failOnMessages(dialogs, what);
+    return s;
+}
+
+/// A new row in the loaded day's free hour, posted: the posting checks,
+/// SetAtividades, the refresh, the day load and the cursor put back.
+Sample saveNewRow(TfrmApropriacao& form, platform::ScriptedDialogService& dialogs) {
+    framework::NetScript::reset();
+    QElapsedTimer t;
+    t.start();
+    dataset::DataSet& rows = form.cdsAtividades;
+    form.sbtIncluirClick();
+    rows.fieldByName("NRTAREFA").setText("1");
+    rows.fieldByName("NRPLATIVTARE").setText("1");
+    rows.fieldByName("HORAINI").setText(kFreeStart);
+    rows.fieldByName("HORAFIN").setText(kFreeEnd);
+    postOrExplain(rows, dialogs);
+    const Sample s = finish(t, dialogs, "a save");
+    if (rows.recordCount() != screen_bench::kRowsPerDay + 1 || rows.changeCount() != 0)
+        throw std::runtime_error("the saved row is not among the reloaded day's rows");
+    return s;
+}
+
+/// The row saveNewRow added, deleted: SetAtividades, the refresh and the day load.
+Sample deleteNewRow(TfrmApropriacao& form, platform::ScriptedDialogService& dialogs) {
+    dataset::DataSet& rows = form.cdsAtividades;
+    if (!rows.locate("HORAINI", dataset::Value(std::string(kFreeStart))))
+        throw std::runtime_error("the saved row is not there to delete");
+    framework::NetScript::reset();
+    QElapsedTimer t;
+    t.start();
+    rows.deleteRecord();
+    const Sample s = finish(t, dialogs, "a delete");
+    if (rows.recordCount() != screen_bench::kRowsPerDay)
+        throw std::runtime_error("the deleted row is still among the day's rows");
+    return s;
+}
+
+void printRemoteSplit(const std::vector<Sample>& samples) {
+    std::vector<Sample> remote, screen;
+    for (const auto& x : samples) {
+        remote.push_back({x.remoteMs, 0});
+        screen.push_back({x.ms - x.remoteMs, 0});
+    }
+    const Summary r = summarise(remote), w = summarise(screen);
+    std::printf("%-18s of which waiting for the remote calls median %.2f ms (p90 %.2f), the screen's own"
+                " work median %.2f ms (p90 %.2f)\n",
+                "", r.median, r.p90, w.median, w.p90);
 }
 
 int run(const Options& o, QApplication& /*app*/) {
@@ -211,6 +291,9 @@ int run(const Options& o, QApplication& /*app*/) {
     }
 
     TfrmApropriacao* form = Cli_Zep00700::frmApropriacao;
+    // Where a user works on the day: in the grid, the filter left (untimed).
+    form->focusManager().setFocusTo(form->dbgAtividades);
+    QCoreApplication::processEvents();
     std::mt19937 rng(o.seed);
     std::uniform_int_distribution<int> anyOperator(0, screen_bench::kOperators - 1);
     std::uniform_int_distribution<long long> anyDay(0, screen_bench::filledDayCount(o.rows) - 1);
@@ -222,6 +305,18 @@ int run(const Options& o, QApplication& /*app*/) {
         days.push_back(loadDay(*form, code, first.addDays(anyDay(rng)), dialogs));
         if (i == 0) dayCalls = callBreakdown();
     }
+
+    // Each save is undone by a delete, so a cached database stays as filled.
+    std::vector<Sample> saves, deletes;
+    std::string saveCalls, deleteCalls;
+    for (int i = 0; i < o.saves; ++i) {
+        const QString code = QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
+        loadDay(*form, code, first.addDays(anyDay(rng)), dialogs);
+        saves.push_back(saveNewRow(*form, dialogs));
+        if (i == 0) saveCalls = callBreakdown();
+        deletes.push_back(deleteNewRow(*form, dialogs));
+        if (i == 0) deleteCalls = callBreakdown();
+    }
     screen_bench::measureGridRepaint(*form, o.repaints);
     failOnMessages(dialogs, "the grid's repaints");
     releaseScreen();
@@ -232,7 +327,7 @@ int run(const Options& o, QApplication& /*app*/) {
                 screen_bench::kOperators, screen_bench::filledDayCount(o.rows));
     std::printf("%-18s %7.2f ms  remote calls %d (%s)\n", "first opening", cold.ms, cold.calls, openCalls.c_str());
     printSummary("first activation", openings, 150);
-    printSummary("day load", days, 15);
+    printSummary("day load", days, 5);
     std::printf("%-18s remote calls: %s\n", "", dayCalls.c_str());
     std::vector<Sample> handler, events;
     for (const auto& d : days) {
@@ -243,6 +338,13 @@ int run(const Options& o, QApplication& /*app*/) {
     std::printf("%-18s of which panFiltroExit median %.2f ms (p90 %.2f), the events after it median %.2f ms"
                 " (p90 %.2f)\n",
                 "", h.median, h.p90, e.median, e.p90);
+    printRemoteSplit(days);
+    printSummary("save", saves, 20);
+    std::printf("%-18s remote calls: %s\n", "", saveCalls.c_str());
+    printRemoteSplit(saves);
+    printSummary("delete", deletes, 15);
+    std::printf("%-18s remote calls: %s\n", "", deleteCalls.c_str());
+    printRemoteSplit(deletes);
     return 0;
 }
 
@@ -256,6 +358,9 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--day-loads", o.dayLoads, "Day loads to measure, on random operator-days")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--saves", o.saves, "Saves of a new row, each followed by its delete, on random operator-days")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--repaints", o.repaints,

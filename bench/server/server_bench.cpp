@@ -1,16 +1,19 @@
 // Benchmark of the application server: fills a database with N
 // appropriations, then measures over loopback with keep-alive the day query
-// (getAtividades) against a bare echo of the same bytes, with 1, 8 and 16
-// connections, SetAtividades inserts against a raw check-and-insert
-// transaction, and the same day query done in-process. On PostgreSQL it also
-// measures each read method against the same query done directly with libpq.
+// (getAtividades) against a bare echo of the same bytes served by the same
+// HTTP transport, with 1, 8 and 16 connections; at 16 connections the day
+// calls against the bound this machine allows (its cores over the cost of an
+// echo plus the day's reads in-process) and a save-heavy mix; SetAtividades
+// inserts against a raw check-and-insert transaction, and the same day query
+// done in-process. On PostgreSQL it also measures each read method against
+// the same query done directly with libpq.
 #include <httplib.h>
 #include <libpq-fe.h>
 #include <spdlog/spdlog.h>
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <sys/socket.h>
+#include <sys/resource.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -28,6 +31,7 @@
 #include "data_import.h"
 #include "database.h"
 #include "dataset/packet_json.h"
+#include "http_server.h"
 #include "migrations.h"
 #include "password_hasher.h"
 
@@ -86,29 +90,54 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-/// Requests per second with `connections` clients, each making `perClient` calls.
-double throughput(int connections, int perClient,
-                  const std::function<void(httplib::Client&, int)>& once, int port) {
+/// Processor time of the whole process so far (every thread, clients and server alike), in µs.
+double processCpuMicros() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    const auto micros = [](const timeval& t) { return t.tv_sec * 1e6 + t.tv_usec; };
+    return micros(u.ru_utime) + micros(u.ru_stime);
+}
+
+struct Load {
+    double perSecond = 0;
+    double p99 = 0;           ///< µs, over every request of every connection
+    double cpuPerRequest = 0; ///< µs of processor time per request, the clients' included
+};
+
+/// `connections` clients, each making `perClient` calls on a keep-alive connection of its own.
+Load throughput(int connections, int perClient, const std::function<void(httplib::Client&, int)>& once, int port) {
     std::vector<std::thread> threads;
+    std::vector<std::vector<double>> latencies(static_cast<std::size_t>(connections));
     std::atomic<int> failures{0};
+    const double cpu0 = processCpuMicros();
     const auto start = Clock::now();
     for (int c = 0; c < connections; ++c) {
         threads.emplace_back([&, c] {
             httplib::Client client("127.0.0.1", port);
             client.set_keep_alive(true);
             client.set_tcp_nodelay(true);
+            auto& mine = latencies[static_cast<std::size_t>(c)];
+            mine.reserve(static_cast<std::size_t>(perClient));
             for (int i = 0; i < perClient; ++i) {
+                const auto t0 = Clock::now();
                 try {
                     once(client, c * perClient + i);
                 } catch (const std::exception&) {
                     ++failures;
                 }
+                mine.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
             }
         });
     }
     for (auto& t : threads) t.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = processCpuMicros() - cpu0;
     if (failures) std::fprintf(stderr, "  (%d failed requests)\n", failures.load());
-    return connections * perClient / std::chrono::duration<double>(Clock::now() - start).count();
+    std::vector<double> all;
+    for (const auto& l : latencies) all.insert(all.end(), l.begin(), l.end());
+    std::sort(all.begin(), all.end());
+    const double n = static_cast<double>(connections) * perClient;
+    return {n / seconds, all[std::min(all.size() - 1, all.size() * 99 / 100)], cpu / n};
 }
 
 void fill(Database& db, long long rows) {
@@ -172,15 +201,15 @@ std::vector<std::string> dayBodies(std::mt19937& rng, long long rows, std::size_
     return bodies;
 }
 
-/// One insert of 14:00–14:30 on a distinct operator-day, as the screen sends it.
-std::string insertBody(const OperatorDay& od) {
+/// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends it.
+std::string insertBody(const OperatorDay& od, int hour = 14) {
     dataset::ChangePacket p;
     p.fields = fields::atividades();
     dataset::RowChange c;
     c.op = dataset::RowChange::Op::Insert;
-    const DateTime s = od.day.addSeconds(14 * 3600), e = od.day.addSeconds(14 * 3600 + 1800);
-    c.newValues = {"14:00:00",
-                   "14:30:00",
+    const DateTime s = od.day.addSeconds(hour * 3600), e = od.day.addSeconds(hour * 3600 + 1800);
+    c.newValues = {fmt::format("{:02}:00:00", hour),
+                   fmt::format("{:02}:30:00", hour),
                    "0000000001",
                    "00001",
                    s,
@@ -463,25 +492,15 @@ int main(int argc, char** argv) {
         if (!sample || sample->status != 200) throw std::runtime_error("getAtividades failed");
         const std::string answer = sample->body;
 
-        // The bare echo: the same library, the same settings, the same bytes.
-        httplib::Server echo;
-        echo.set_tcp_nodelay(true);
-        echo.set_keep_alive_max_count(1000000);
-        echo.new_task_queue = [] { return new httplib::ThreadPool(32); };
-        // As the application server does: a listening queue wider than the library's 5.
-        int echoSocket = -1;
-        echo.set_socket_options([&echoSocket](socket_t sock) {
-            httplib::default_socket_options(sock);
-            echoSocket = sock;
-        });
-        echo.Post("/echo", [&](const httplib::Request&, httplib::Response& res) {
-            res.set_content(answer, "application/json");
-        });
-        const int echoPort = echo.bind_to_any_port("127.0.0.1");
-        if (echoSocket < 0 || ::listen(echoSocket, SOMAXCONN) != 0)
-            throw std::runtime_error("echo: cannot widen the listening queue");
-        std::thread echoing([&] { echo.listen_after_bind(); });
-        while (!echo.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // The bare echo: the same transport, the same settings, the same bytes.
+        http::ServerOptions echoOptions;
+        echoOptions.threads = settings.threads;
+        http::Server echo(echoOptions);
+        echo.route("POST", "/echo", limits::kMaxBodyBytes,
+                   [&](const http::Request&, http::Response& res) { res.set_content(answer, "application/json"); });
+        const int echoPort = echo.bind("127.0.0.1", 0);
+        std::thread echoing([&] { echo.run(); });
+        while (!echo.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
         httplib::Client echoClient("127.0.0.1", echoPort);
         echoClient.set_keep_alive(true);
         echoClient.set_tcp_nodelay(true);
@@ -539,33 +558,91 @@ int main(int argc, char** argv) {
                         day1.median / echo1.median);
         }
 
+        // The day's reads in-process, as a day call makes them: both queries
+        // in one read transaction on one session. Their mean is their cost.
+        double readsCost = 0;
+        {
+            auto lease = db.acquire();
+            std::mt19937 r(1);
+            const double cpu0 = processCpuMicros();
+            measure(o.calls, [&](int) {
+                const auto od = randomOperatorDay(r, o.rows);
+                std::optional<ReadTransaction> snapshot;
+                if (lease.kind() == DatabaseKind::Sqlite) snapshot.emplace(lease);
+                appropriationsOfDay(lease, od.op, "0001", od.day);
+                punchesOfDay(lease, od.op, od.day);
+            });
+            readsCost = (processCpuMicros() - cpu0) / o.calls;
+        }
+
         // Throughput runs last a fraction of a second, so a moment of load
         // from elsewhere can halve one of them: the day calls and the echo
         // take turns for several rounds and the median of the rounds counts.
+        const auto echoCall = [&](httplib::Client& c, int) {
+            auto res = c.Post("/echo", sampleRequest, "application/json");
+            if (!res || res->status != 200) throw std::runtime_error("echo failed");
+        };
         for (int connections : {8, 16}) {
             if (!o.runs("throughput")) break;
             const int per = std::max(50, o.calls / connections);
-            std::vector<double> dayRates, echoRates, ratios;
+            std::vector<double> dayRates, echoRates, ratios, dayP99, echoCosts, boundRatios;
             for (int round = 0; round < o.rounds; ++round) {
-                dayRates.push_back(throughput(connections, per, dayCall, port));
-                echoRates.push_back(throughput(
-                    connections, per,
-                    [&](httplib::Client& c, int) {
-                        auto res = c.Post("/echo", sampleRequest, "application/json");
-                        if (!res || res->status != 200) throw std::runtime_error("echo failed");
-                    },
-                    echoPort));
-                ratios.push_back(dayRates.back() / echoRates.back());
+                const Load day = throughput(connections, per, dayCall, port);
+                const Load echoed = throughput(connections, per, echoCall, echoPort);
+                dayRates.push_back(day.perSecond);
+                echoRates.push_back(echoed.perSecond);
+                ratios.push_back(day.perSecond / echoed.perSecond);
+                dayP99.push_back(day.p99);
+                echoCosts.push_back(echoed.cpuPerRequest);
+                const double cores = std::thread::hardware_concurrency();
+                boundRatios.push_back(day.perSecond / (cores * 1e6 / (echoed.cpuPerRequest + readsCost)));
             }
-            const std::vector<double> roundRatios = ratios;
-            std::printf(
-                "%2d connections    getAtividades %8.0f calls/s, bare echo %8.0f calls/s, ratio "
-                "%.2f%s\n",
-                connections, median(dayRates), median(echoRates), median(ratios),
-                connections == 16 ? " (goal >= 0.6)" : "");
+            std::printf("%2d connections    getAtividades %8.0f calls/s (p99 %.0f µs), bare echo %8.0f calls/s, ratio %.2f\n",
+                        connections, median(dayRates), median(dayP99), median(echoRates), median(ratios));
             std::printf("                  ratio of each round:");
-            for (double r : roundRatios) std::printf(" %.2f", r);
+            for (double r : ratios) std::printf(" %.2f", r);
             std::printf("\n");
+            if (connections == 16) {
+                // The bound: the cores spent on nothing but echo requests and the day's reads.
+                const double cores = std::thread::hardware_concurrency();
+                const double echoCost = median(echoCosts);
+                std::printf(
+                    "16 connections    bound %u cores / (echo %.1f µs + day's reads in-process %.1f µs) = %.0f calls/s;"
+                    " day calls / bound %.2f (goal >= 0.85), p99 %.0f µs (goal <= 10000)\n",
+                    std::thread::hardware_concurrency(), echoCost, readsCost, cores * 1e6 / (echoCost + readsCost),
+                    median(boundRatios), median(dayP99));
+                std::printf("                  day calls / bound in each round:");
+                for (double r : boundRatios) std::printf(" %.2f", r);
+                std::printf("\n");
+            }
+        }
+
+        // A save-heavy mix at 16 connections: one SetAtividades insert (on an
+        // operator-day of its own, at 18:00) for every ten day calls.
+        if (o.runs("throughput") && o.runs("inserts")) {
+            const int per = std::max(55, o.calls / 16);
+            const int saves = 16 * (per / 11 + 1) * o.rounds;
+            std::vector<std::string> mixInserts;
+            for (int i = 0; i < saves; ++i) {
+                const long long d = (i / kOperators) % dayCount(o.rows);
+                mixInserts.push_back(insertBody({std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)}, 18));
+            }
+            std::atomic<std::size_t> nextInsert{0};
+            std::vector<double> p99s, rates;
+            for (int round = 0; round < o.rounds; ++round) {
+                const Load mix = throughput(
+                    16, per,
+                    [&](httplib::Client& c, int i) {
+                        if (i % 11 != 10) return dayCall(c, i);
+                        auto res = c.Post("/v1/call", auth, mixInserts[nextInsert++ % mixInserts.size()], "application/json");
+                        if (!res || res->status != 200) throw std::runtime_error("SetAtividades failed");
+                    },
+                    port);
+                p99s.push_back(mix.p99);
+                rates.push_back(mix.perSecond);
+            }
+            std::printf("16 connections    one SetAtividades per ten day calls: %8.0f calls/s, p99 %.0f µs\n", median(rates),
+                        median(p99s));
         }
 
         // The same day query in-process, straight on the database.
@@ -577,8 +654,7 @@ int main(int argc, char** argv) {
                 appropriationsOfDay(lease, od.op, "0001", od.day);
             });
             std::printf("in-process day query median %7.1f µs", direct.median);
-            if (day1.median > 0)
-                std::printf("; end to end / in-process %.2f", day1.median / direct.median);
+            if (day1.median > 0) std::printf("; end to end / in-process %.2f", day1.median / direct.median);
             std::printf("\n");
         }
 

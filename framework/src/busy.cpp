@@ -11,13 +11,20 @@ namespace framework {
 
 namespace {
 
-/// A translucent cover over the main form with a spinning indicator; it
-/// also keeps clicks away from the form while the server is working.
+/// A small opaque panel with a spinning indicator in the middle of the main
+/// form. It is drawn at once when shown, because the call that follows
+/// blocks the event loop; being small and opaque, that drawing touches only
+/// its own pixels, never the whole form beneath it (a cover over the whole
+/// form made every quick call repaint every control twice).
 class BusyOverlay : public QWidget {
 public:
+    static constexpr int kSide = 56;
+
     explicit BusyOverlay(QWidget* form) : QWidget(form) {
-        setAttribute(Qt::WA_NoSystemBackground);
-        setGeometry(form->rect());
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        resize(kSide, kSide);
+        centreOn(form);
         form->installEventFilter(this);
         timer_.setInterval(kStepMs);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
@@ -29,14 +36,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == parentWidget() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
+        if (watched == parentWidget() && event->type() == QEvent::Resize) centreOn(parentWidget());
         return false;
     }
 
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(rect(), QColor(255, 255, 255, 90));
+        p.fillRect(rect(), palette().color(QPalette::Window));
+        p.setPen(QPen(QColor(68, 130, 181), 1));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
         p.translate(rect().center());
         for (int i = 0; i < kSpokes; ++i) {
             const int age = (kSpokes + step_ - i) % kSpokes;  // 0 = the newest spoke
@@ -49,6 +58,12 @@ protected:
     }
 
 private:
+    void centreOn(const QWidget* form) {
+        QRect area = rect();
+        area.moveCenter(form->rect().center());
+        move(area.topLeft());
+    }
+
     static constexpr int kSpokes = 12;
     static constexpr int kStepMs = 80;
     QTimer timer_;
@@ -62,6 +77,8 @@ QPointer<BusyOverlay> g_overlay;
 
 void ActiveShowAvi(QWidget* mainForm, int /*kind*/) {
     ++g_depth;
+    // Still on screen from a level hidden earlier in the same turn of the
+    // event loop (the steps of one user action): it is simply kept.
     if (g_overlay) return;
     QWidget* form = mainForm ? mainForm : QApplication::activeWindow();
     if (!form) return;  // nothing to cover; the depth still counts
@@ -73,13 +90,19 @@ void ActiveShowAvi(QWidget* mainForm, int /*kind*/) {
 
 void DeactiveShowAvi() {
     if (g_depth == 0) return;
-    if (--g_depth == 0) delete g_overlay.data();
+    if (--g_depth > 0 || !g_overlay) return;
+    // Removed when the event loop next runs, unless shown again before:
+    // the steps of one action that each show and hide it then draw it once,
+    // instead of redrawing the form under it at every step.
+    QTimer::singleShot(0, g_overlay.data(), [] {
+        if (g_depth == 0) delete g_overlay.data();
+    });
 }
 
 bool busyShowing() { return g_depth > 0; }
 
 int busyDepth() { return g_depth; }
 
-QWidget* busyOverlay() { return g_overlay.data(); }
+QWidget* busyOverlay() { return g_depth > 0 ? g_overlay.data() : nullptr; }
 
 }  // namespace framework

@@ -1,6 +1,7 @@
 #include "net_script_state.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <mutex>
 
@@ -12,6 +13,7 @@ struct ScriptState {
     std::mutex mutex;
     std::map<std::string, int> failuresLeft;
     std::map<std::string, int> calls;
+    std::chrono::steady_clock::duration waited{};
 };
 
 ScriptState& state() {
@@ -32,10 +34,21 @@ int NetScript::callCount(const std::string& method) {
     return it == state().calls.end() ? 0 : it->second;
 }
 
+double NetScript::callSeconds() {
+    std::lock_guard lock(state().mutex);
+    return std::chrono::duration<double>(state().waited).count();
+}
+
 void NetScript::reset() {
     std::lock_guard lock(state().mutex);
     state().failuresLeft.clear();
     state().calls.clear();
+    state().waited = {};
+}
+
+void recordCallTime(std::chrono::steady_clock::duration waited) {
+    std::lock_guard lock(state().mutex);
+    state().waited += waited;
 }
 
 bool recordCallAndCheckFailure(const std::string& method) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "framework/net_connection.h"
@@ -9,5 +10,7 @@ namespace framework {
 /// Counts a call of `method` and tells whether it must fail as a broken
 /// connection would (NetScript::failNextCalls).
 bool recordCallAndCheckFailure(const std::string& method);
+/// Adds the time one call waited to NetScript::callSeconds.
+void recordCallTime(std::chrono::steady_clock::duration waited);
 
 }  // namespace framework

@@ -290,6 +290,10 @@ TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem)
     EXPECT_EQ(framework::NetScript::callCount("SetAtividades"), 1);
     EXPECT_EQ(framework::NetScript::callCount("GetDatas"), 0);
     EXPECT_EQ(server.calls(), 2);  // the failed ones never reached the server
+    EXPECT_GT(framework::NetScript::callSeconds(), 0.0) << "the time the calls waited adds up";
+    framework::NetScript::reset();
+    EXPECT_EQ(framework::NetScript::callSeconds(), 0.0);
+    EXPECT_EQ(framework::NetScript::callCount("getHoraServidor"), 0);
 }
 
 TEST_F(ConnectionFixture, LoginGivesTheSessionOrAClearRefusal) {

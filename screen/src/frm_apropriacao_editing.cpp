@@ -151,6 +151,11 @@ void TfrmApropriacao::dbgAtividadesEditButtonClick() {
 
 void TfrmApropriacao::memDescChange() {
     cdsAtividades.edit();
+    // The memo is no data control: without this the row would not count as
+    // changed, and leaving it (which cancels an unchanged row) would drop
+    // what was typed. The posting checks write the memo's text again.
+    if (cdsAtividades.editing())
+        setFieldText(cdsAtividades, "TXAPRATIVTAR", memDesc->toPlainText());
 }
 
 void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {

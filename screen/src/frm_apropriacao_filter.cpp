@@ -26,7 +26,7 @@ void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr err
     QString text = platform::exceptionMessage(error);
     if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
     std::cerr << "Manutenção da Apropriação: " << what
-              << " não foi concluído: " << text.toStdString() << std::endl;
+              << " não terminou: " << text.toStdString() << std::endl;
 }
 
 void TfrmApropriacao::bindFilter() {

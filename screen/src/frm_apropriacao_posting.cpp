@@ -60,9 +60,10 @@ void TfrmApropriacao::cdsAtividadesBeforePost(dataset::DataSet& /*dataSet*/) {
         if (noEnd) refuse("HoraFin_deve", "HORAFIN");
         // The end of a new row must have passed already, by the server's
         // clock asked now (never the local clock, nor an earlier attempt's).
-        if (const auto end = timeOfDay(endText);
-            end && chosenDay().addSeconds(*end) > HoraServidor())
-            refuse("HORFIMINV", "HORAFIN");
+        if (const auto end = timeOfDay(endText)) {
+            const dataset::DateTime now = HoraServidor();
+            if (chosenDay().addSeconds(*end) > now) refuse("HORFIMINV", "HORAFIN");
+        }
     } else if (noEnd && hasEndStamp()) {
         refuse("HoraFin_deve", "HORAFIN");
     }

@@ -6,7 +6,20 @@
 namespace appserver {
 
 /// The failure kinds of the protocol, each with its HTTP status.
-enum class ErrorCode { BadRequest, Unauthenticated, Forbidden, NotFound, Conflict, Invalid, TooLarge, Throttled, Internal };
+enum class ErrorCode {
+    BadRequest,
+    Unauthenticated,
+    Forbidden,
+    NotFound,
+    Timeout,
+    Conflict,
+    TooLarge,
+    UnsupportedMediaType,
+    Invalid,
+    HeadersTooLarge,
+    Throttled,
+    Internal,
+};
 
 const char* errorCodeName(ErrorCode code);
 int errorCodeStatus(ErrorCode code);

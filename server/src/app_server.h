@@ -1,11 +1,10 @@
 #pragma once
 
-#include <httplib.h>
-
 #include <memory>
 
 #include "database.h"
 #include "http_api.h"
+#include "http_server.h"
 #include "server_clock.h"
 #include "server_settings.h"
 
@@ -15,6 +14,7 @@ namespace appserver {
 /// in-flight requests finish on stop.
 class AppServer {
 public:
+    /// Throws std::invalid_argument or std::runtime_error for an unusable TLS certificate or key.
     AppServer(Database& db, const ServerClock& clock, const ServerSettings& settings);
     ~AppServer();
 
@@ -23,17 +23,18 @@ public:
     int bind();
     /// Serves until stop(); returns false when the server failed.
     bool run();
-    /// Safe from any thread, also before run() started.
+    /// Stops taking connections; requests under way finish within the
+    /// shutdown grace, then run() returns. Safe from any thread, also before
+    /// run() started.
     void stop();
-    bool isRunning() const { return server_->is_running(); }
+    bool isRunning() const { return server_->isRunning(); }
 
     SessionStore& sessions() { return api_.sessions(); }
 
 private:
     ServerSettings settings_;
     HttpApi api_;
-    std::unique_ptr<httplib::Server> server_;
-    int listenSocket_ = -1;  ///< the socket bind() listens on, to widen its queue
+    std::unique_ptr<http::Server> server_;
 };
 
 }  // namespace appserver

@@ -5,6 +5,8 @@
 #include "api_error.h"
 #include "dataset/errors.h"
 #include "dataset/packet_reader.h"
+#include "dataset/text.h"
+#include "server_settings.h"
 
 namespace appserver {
 
@@ -36,7 +38,34 @@ bool singleMember(dom::element a, std::string_view& key, dom::element& value) {
     return true;
 }
 
+/// The change packets a client may send: within the fixed counts, and no
+/// control character but in the description, which may span lines.
+const dataset::ChangePacketLimits& packetLimits() {
+    static const dataset::ChangePacketLimits limits{limits::kMaxPacketFields, limits::kMaxPacketChanges, true,
+                                                    {"TXAPRATIVTAR"}};
+    return limits;
+}
+
+dataset::ChangePacket packetArgument(dom::element value, std::size_t index) {
+    try {
+        return dataset::changePacketFromElement(value, packetLimits());
+    } catch (const dataset::PacketLimitError& e) {
+        const std::string message = fmt::format("Argumento {}: pacote de alterações grande demais: {}", index + 1, e.what());
+        if (e.kind() == dataset::PacketLimitError::Kind::Fields) throw invalid(message);
+        throw ApiError(ErrorCode::TooLarge, message);
+    } catch (const dataset::Error& e) {
+        throw badRequest(fmt::format("Argumento {}: pacote de alterações inválido: {}", index + 1, e.what()));
+    }
+}
+
 }  // namespace
+
+void checkTextArgument(std::string_view text, const std::string& what) {
+    const std::size_t at = dataset::findControlCharacter(text);
+    if (at != std::string_view::npos)
+        throw badRequest(fmt::format("{}: o texto tem um caractere de controle (U+{:04X}) na posição {}", what,
+                                     static_cast<unsigned char>(text[at]), at + 1));
+}
 
 std::vector<CallArg> parseCallArgs(dom::element args) {
     dom::array list;
@@ -47,6 +76,7 @@ std::vector<CallArg> parseCallArgs(dom::element args) {
     for (dom::element a : list) {
         std::string_view text;
         if (a.get_string().get(text) == simdjson::SUCCESS) {
+            checkTextArgument(text, fmt::format("Argumento {}", i + 1));
             out.emplace_back(std::string(text));
             ++i;
             continue;
@@ -63,12 +93,7 @@ std::vector<CallArg> parseCallArgs(dom::element args) {
                 continue;
             }
             if (key == "delta") {
-                try {
-                    out.emplace_back(dataset::changePacketFromElement(value));
-                } catch (const dataset::Error& e) {
-                    throw badRequest(fmt::format("Argumento {}: pacote de alterações inválido: {}", i + 1, e.what()));
-                }
-                ++i;
+                out.emplace_back(packetArgument(value, i++));
                 continue;
             }
         }
@@ -76,6 +101,35 @@ std::vector<CallArg> parseCallArgs(dom::element args) {
             "Argumento {}: use um texto, {{\"date\":…}}, {{\"datetime\":…}} ou {{\"delta\":…}}", i + 1));
     }
     return out;
+}
+
+namespace {
+
+std::string requiredText(dom::object body, const char* key) {
+    std::string_view text;
+    if (body.at_key(key).get_string().get(text) != simdjson::SUCCESS)
+        throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
+    checkTextArgument(text, fmt::format("\"{}\"", key));
+    return std::string(text);
+}
+
+}  // namespace
+
+CallRequest decodeCallBody(std::string_view body) {
+    // One parser per thread keeps its buffers from call to call; the
+    // document it holds is read to the end before this returns.
+    thread_local dom::parser parser;
+    dom::element doc;
+    if (parser.parse(body.data(), body.size(), true).get(doc) != simdjson::SUCCESS)
+        throw badRequest("O corpo da requisição não é um JSON válido.");
+    dom::object call;
+    if (doc.get_object().get(call) != simdjson::SUCCESS) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
+    CallRequest request;
+    request.server = requiredText(call, "server");
+    request.method = requiredText(call, "method");
+    dom::element args;
+    if (call.at_key("args").get(args) == simdjson::SUCCESS) request.args = parseCallArgs(args);
+    return request;
 }
 
 void CallArgs::expectCount(std::size_t n) const {

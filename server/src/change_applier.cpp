@@ -158,9 +158,8 @@ private:
         const ActivityCheck check = checkActivity(ctx_.db, r.branch, r.task, r.activity, r.operatorCode);
         const auto& activity = check.activity;
         if (!activity) throw invalid("Atividade não cadastrada.");
-        if (!check.openToOperator)
-            throw invalid(fmt::format("A atividade {} da tarefa {} não está liberada para o operador {}.", r.activity,
-                                      r.task, r.operatorCode));
+        // As the screen's own check says it: no such activity for this operator.
+        if (!check.openToOperator) throw invalid("Atividade não cadastrada.");
         r.taskDescription = task->description;
         r.processName = activity->processName;
         r.situation = activity->situation;

@@ -21,9 +21,12 @@ const char* errorCodeName(ErrorCode code) {
         case ErrorCode::Unauthenticated: return "unauthenticated";
         case ErrorCode::Forbidden: return "forbidden";
         case ErrorCode::NotFound: return "not_found";
+        case ErrorCode::Timeout: return "request_timeout";
         case ErrorCode::Conflict: return "conflict";
-        case ErrorCode::Invalid: return "invalid";
         case ErrorCode::TooLarge: return "too_large";
+        case ErrorCode::UnsupportedMediaType: return "unsupported_media_type";
+        case ErrorCode::Invalid: return "invalid";
+        case ErrorCode::HeadersTooLarge: return "headers_too_large";
         case ErrorCode::Throttled: return "too_many_requests";
         case ErrorCode::Internal: return "internal";
     }
@@ -36,9 +39,12 @@ int errorCodeStatus(ErrorCode code) {
         case ErrorCode::Unauthenticated: return 401;
         case ErrorCode::Forbidden: return 403;
         case ErrorCode::NotFound: return 404;
+        case ErrorCode::Timeout: return 408;
         case ErrorCode::Conflict: return 409;
-        case ErrorCode::Invalid: return 422;
         case ErrorCode::TooLarge: return 413;
+        case ErrorCode::UnsupportedMediaType: return 415;
+        case ErrorCode::Invalid: return 422;
+        case ErrorCode::HeadersTooLarge: return 431;
         case ErrorCode::Throttled: return 429;
         case ErrorCode::Internal: return 500;
     }
@@ -49,17 +55,17 @@ namespace {
 
 constexpr const char* kJson = "application/json; charset=utf-8";
 
-void sendError(httplib::Response& res, ErrorCode code, const std::string& message) {
+void sendError(http::Response& res, ErrorCode code, const std::string& message) {
     res.status = errorCodeStatus(code);
     res.set_content(json{{"error", {{"code", errorCodeName(code)}, {"message", message}}}}.dump(), kJson);
 }
 
-void sendJson(httplib::Response& res, const json& body) {
+void sendJson(http::Response& res, const json& body) {
     res.status = 200;
     res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), kJson);
 }
 
-json parseBody(const httplib::Request& req) {
+json parseBody(const http::Request& req) {
     try {
         return json::parse(req.body);
     } catch (const json::parse_error&) {
@@ -70,13 +76,15 @@ json parseBody(const httplib::Request& req) {
 std::string requiredText(const json& body, const char* key) {
     auto it = body.find(key);
     if (it == body.end() || !it->is_string()) throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
-    return it->get<std::string>();
+    std::string text = it->get<std::string>();
+    checkTextArgument(text, fmt::format("\"{}\"", key));
+    return text;
 }
 
 /// Runs a handler and turns every failure into the protocol's error form.
 template <typename F>
-httplib::Server::Handler guarded(F&& f) {
-    return [f = std::forward<F>(f)](const httplib::Request& req, httplib::Response& res) {
+http::Handler guarded(F&& f) {
+    return [f = std::forward<F>(f)](const http::Request& req, http::Response& res) {
         try {
             f(req, res);
         } catch (const ApiError& e) {
@@ -99,52 +107,82 @@ HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& s
       hasher_(settings.hashCost),
       userThrottle_(settings.maxLoginFailures, settings.loginLockout),
       addressThrottle_(settings.maxLoginFailures * 4, settings.loginLockout),
+      maxBodyBytes_(settings.maxBodyBytes),
       dummyHash_(hasher_.hash(randomToken())) {}
 
-void HttpApi::install(httplib::Server& server) {
-    // The library tries the routes in the order given, each a pattern match:
-    // the call, by far the most frequent, comes first.
-    server.Post("/v1/call", guarded([this](const auto& q, auto& r) { call(q, r); }));
-    server.Get("/v1/health", guarded([this](const auto& q, auto& r) { health(q, r); }));
-    server.Post("/v1/login", guarded([this](const auto& q, auto& r) { login(q, r); }));
-    server.Post("/v1/logout", guarded([this](const auto& q, auto& r) { logout(q, r); }));
+namespace {
 
-    // Failures the library answers by itself (unknown path, body too large)
-    // get the same error form as ours.
-    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& req, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        switch (res.status) {
-            case 413: sendError(res, ErrorCode::TooLarge, "O corpo da requisição passa de 1 MiB."); break;
-            case 404: sendError(res, ErrorCode::NotFound, fmt::format("O endereço {} {} não existe.", req.method, req.path)); break;
-            case 400: sendError(res, ErrorCode::BadRequest, "Requisição HTTP malformada."); break;
-            default:
-                if (res.status >= 500) sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
-                else sendError(res, ErrorCode::BadRequest, fmt::format("Requisição recusada ({}).", res.status));
-        }
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
-        try {
-            std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-            spdlog::error("{} {}: {}", req.method, req.path, e.what());
-        } catch (...) {
-            spdlog::error("{} {}: falha desconhecida", req.method, req.path);
-        }
-        sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
+/// The answer to what the transport refuses by itself, in the protocol's error form.
+void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& res, std::size_t maxBodyBytes) {
+    using http::Refusal;
+    switch (kind) {
+        case Refusal::BadRequest: sendError(res, ErrorCode::BadRequest, "Requisição HTTP malformada."); return;
+        case Refusal::NotFound:
+            sendError(res, ErrorCode::NotFound, fmt::format("O endereço {} {} não existe.", req.method, req.path));
+            return;
+        case Refusal::BodyTooLarge:
+            sendError(res, ErrorCode::TooLarge,
+                      req.path == "/v1/login"
+                          ? fmt::format("O corpo do login passa de {} KiB.", limits::kMaxLoginBodyBytes / 1024)
+                          : fmt::format("O corpo da requisição passa de {} MiB.", maxBodyBytes / (1024 * 1024)));
+            return;
+        case Refusal::HeadersTooLarge:
+            sendError(res, ErrorCode::HeadersTooLarge,
+                      fmt::format("Os cabeçalhos da requisição passam de {} KiB ou de {} campos.",
+                                  limits::kMaxHeaderBytes / 1024, limits::kMaxHeaderFields));
+            return;
+        case Refusal::UnsupportedEncoding:
+            sendError(res, ErrorCode::UnsupportedMediaType,
+                      "Corpos comprimidos não são aceitos: envie o JSON sem Content-Encoding.");
+            return;
+        case Refusal::Timeout:
+            sendError(res, ErrorCode::Timeout, "A requisição não chegou inteira a tempo.");
+            return;
+        case Refusal::TooManyConnections:
+            sendError(res, ErrorCode::Throttled, "Conexões demais abertas a partir deste endereço. Tente de novo em instantes.");
+            return;
+        case Refusal::HandlerFailed: break;
+    }
+    sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
+}
+
+}  // namespace
+
+void HttpApi::install(http::Server& server) {
+    // Bodies are read as JSON whatever their Content-Type: a client that
+    // sends a form type (as curl -d does) still gets its JSON read.
+    const auto sessionFirst = [this](const http::Request& q, http::Response& r) { return hasSession(q, r); };
+    server.route("POST", "/v1/call", maxBodyBytes_, guarded([this](const auto& q, auto& r) { call(q, r); }), sessionFirst);
+    server.route("GET", "/v1/health", 0, guarded([this](const auto& q, auto& r) { health(q, r); }));
+    server.route("POST", "/v1/login", limits::kMaxLoginBodyBytes, guarded([this](const auto& q, auto& r) { login(q, r); }));
+    server.route("POST", "/v1/logout", limits::kMaxLoginBodyBytes, guarded([this](const auto& q, auto& r) { logout(q, r); }),
+                 sessionFirst);
+
+    server.setRefusalHandler([max = maxBodyBytes_](http::Refusal kind, const http::Request& req, http::Response& res) {
+        sendRefusal(kind, req, res, max);
     });
-    server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+    server.setLogger([](const http::Request& req, const http::Response& res) {
         if (res.status >= 500) spdlog::error("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
         else if (res.status >= 400) spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr, res.body);
         else spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
     });
 }
 
-void HttpApi::health(const httplib::Request&, httplib::Response& res) {
+bool HttpApi::hasSession(const http::Request& req, http::Response& res) {
+    try {
+        authenticate(req);
+        return true;
+    } catch (const ApiError& e) {
+        sendError(res, e.code(), e.what());
+        return false;
+    }
+}
+
+void HttpApi::health(const http::Request&, http::Response& res) {
     sendJson(res, {{"status", "ok"}, {"version", APPSERVER_VERSION}});
 }
 
-void HttpApi::login(const httplib::Request& req, httplib::Response& res) {
+void HttpApi::login(const http::Request& req, http::Response& res) {
     const json body = parseBody(req);
     if (!body.is_object()) throw badRequest("O corpo do login deve ser um objeto JSON.");
     const std::string user = requiredText(body, "user");
@@ -175,7 +213,7 @@ void HttpApi::login(const httplib::Request& req, httplib::Response& res) {
     sendJson(res, {{"token", token}, {"user", op->code}, {"name", op->name}, {"branch", branch}});
 }
 
-std::pair<std::string, SessionInfo> HttpApi::authenticate(const httplib::Request& req) {
+std::pair<std::string, SessionInfo> HttpApi::authenticate(const http::Request& req) {
     const std::string header = req.get_header_value("Authorization");
     constexpr std::string_view prefix = "Bearer ";
     if (header.size() > prefix.size() && header.compare(0, prefix.size(), prefix) == 0) {
@@ -185,49 +223,22 @@ std::pair<std::string, SessionInfo> HttpApi::authenticate(const httplib::Request
     throw ApiError(ErrorCode::Unauthenticated, "Sessão inválida ou expirada. Entre novamente.");
 }
 
-void HttpApi::logout(const httplib::Request& req, httplib::Response& res) {
+void HttpApi::logout(const http::Request& req, http::Response& res) {
     auto [token, session] = authenticate(req);
     sessions_.close(token);
     sendJson(res, json::object());
 }
 
-namespace {
-
-/// The call body, parsed by this worker thread's parser; the document stays
-/// valid until the thread's next call.
-simdjson::dom::object parseCallBody(const std::string& body) {
-    thread_local simdjson::dom::parser parser;
-    simdjson::dom::element doc;
-    if (parser.parse(body).get(doc) != simdjson::SUCCESS) throw badRequest("O corpo da requisição não é um JSON válido.");
-    simdjson::dom::object call;
-    if (doc.get_object().get(call) != simdjson::SUCCESS) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
-    return call;
-}
-
-std::string requiredText(simdjson::dom::object body, const char* key) {
-    std::string_view text;
-    if (body.at_key(key).get_string().get(text) != simdjson::SUCCESS)
-        throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
-    return std::string(text);
-}
-
-}  // namespace
-
-void HttpApi::call(const httplib::Request& req, httplib::Response& res) {
+void HttpApi::call(const http::Request& req, http::Response& res) {
     const auto started = std::chrono::steady_clock::now();
     auto [token, session] = authenticate(req);
-    const simdjson::dom::object body = parseCallBody(req.body);
-    const std::string server = requiredText(body, "server");
-    const std::string method = requiredText(body, "method");
-    if (server != ApropriacaoModule::kServerName)
-        throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", server));
-    simdjson::dom::element args;
-    std::vector<CallArg> callArgs;
-    if (body.at_key("args").get(args) == simdjson::SUCCESS) callArgs = parseCallArgs(args);
-    const std::string result = module_.call(session, method, std::move(callArgs));
+    CallRequest request = decodeCallBody(req.body);
+    if (request.server != ApropriacaoModule::kServerName)
+        throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", request.server));
+    const std::string result = module_.call(session, request.method, std::move(request.args));
     res.status = 200;
     res.set_content("{\"result\":" + result + "}", kJson);
-    spdlog::debug("{} por {}: {} µs", method, session.user,
+    spdlog::debug("{} por {}: {} µs", request.method, session.user,
                   std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
 }
 

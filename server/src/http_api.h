@@ -1,9 +1,8 @@
 #pragma once
 
-#include <httplib.h>
-
 #include "apropriacao_module.h"
 #include "database.h"
+#include "http_server.h"
 #include "login_throttle.h"
 #include "password_hasher.h"
 #include "server_clock.h"
@@ -18,18 +17,21 @@ public:
     HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings);
 
     /// Registers the routes, the error form and the request log on `server`.
-    void install(httplib::Server& server);
+    void install(http::Server& server);
 
     SessionStore& sessions() { return sessions_; }
 
 private:
-    void health(const httplib::Request& req, httplib::Response& res);
-    void login(const httplib::Request& req, httplib::Response& res);
-    void logout(const httplib::Request& req, httplib::Response& res);
-    void call(const httplib::Request& req, httplib::Response& res);
+    void health(const http::Request& req, http::Response& res);
+    void login(const http::Request& req, http::Response& res);
+    void logout(const http::Request& req, http::Response& res);
+    void call(const http::Request& req, http::Response& res);
 
     /// The session of the bearer token; ApiError(unauthenticated) otherwise.
-    std::pair<std::string, SessionInfo> authenticate(const httplib::Request& req);
+    std::pair<std::string, SessionInfo> authenticate(const http::Request& req);
+    /// Before the body of a call or logout is read: false, with the 401
+    /// answer in `res`, when the token opens no session.
+    bool hasSession(const http::Request& req, http::Response& res);
 
     Database& db_;
     ApropriacaoModule module_;
@@ -37,6 +39,7 @@ private:
     PasswordHasher hasher_;
     LoginThrottle userThrottle_;
     LoginThrottle addressThrottle_;
+    std::size_t maxBodyBytes_;
     std::string dummyHash_;  ///< checked for unknown users so that they cost the same time
 };
 

@@ -34,6 +34,7 @@ struct ServeOptions {
     std::string logLevel = "info";
     ServerSettings settings;
     long idleHours = 8;
+    long requestDeadlineMs = limits::kRequestDeadline.count();
 };
 
 void parseListen(const std::string& text, ServerSettings& s) {
@@ -58,25 +59,31 @@ std::unique_ptr<Database> openDatabase(const std::string& url, const ServeOption
     return db;
 }
 
-/// Blocks SIGINT and SIGTERM in every thread; one thread waits for them and stops the server.
+/// SIGINT and SIGTERM, blocked in every thread so that only the waiter of
+/// ShutdownOnSignal receives them. Blocked first thing in main, before any
+/// thread starts: a thread started earlier (the copy of SQLite's write-ahead
+/// log) would otherwise take the signal and be killed with the process.
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+/// One thread waits for SIGINT or SIGTERM and stops the server: it stops
+/// taking connections, lets the requests under way finish, and run() returns.
 class ShutdownOnSignal {
 public:
     explicit ShutdownOnSignal(AppServer& server) : server_(server) {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        waiter_ = std::thread([this, set] {
+        waiter_ = std::thread([this] {
+            const sigset_t set = stopSignals();
             int sig = 0;
             sigwait(&set, &sig);
             if (done_) return;
             spdlog::info("Sinal {} recebido: encerrando (as requisições em andamento terminam)", sig);
-            // stop() is ignored until the server runs; repeat until it took.
-            while (!done_) {
-                server_.stop();
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
+            // Also before run() started: then run() returns at once.
+            server_.stop();
         });
     }
     ~ShutdownOnSignal() {
@@ -152,8 +159,16 @@ private:
 void addServeOptions(CLI::App* cmd, ServeOptions& o) {
     cmd->add_option("--listen", o.listen, "HOST:PORT onde escutar (porta 0: uma porta livre)")->capture_default_str();
     cmd->add_option("--port-file", o.portFile, "Grava neste arquivo a porta escolhida, quando já escutando");
-    cmd->add_option("--threads", o.settings.threads, "Conexões atendidas ao mesmo tempo")->capture_default_str();
+    cmd->add_option("--threads", o.settings.threads, "Requisições atendidas ao mesmo tempo")->capture_default_str();
     cmd->add_option("--session-idle-hours", o.idleHours, "Horas sem uso que encerram uma sessão")->capture_default_str();
+    cmd->add_option("--request-deadline-ms", o.requestDeadlineMs,
+                    "Milissegundos para uma requisição chegar inteira (cabeçalhos e corpo)")
+        ->check(CLI::Range(100L, 600000L))
+        ->capture_default_str();
+    cmd->add_option("--max-connections-per-address", o.settings.maxConnectionsPerAddress,
+                    "Conexões abertas ao mesmo tempo a partir de um endereço")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
     cmd->add_option("--sync", o.sync, "Durabilidade do SQLite: normal ou full")
         ->check(CLI::IsMember({"normal", "full"}))
         ->capture_default_str();
@@ -165,9 +180,14 @@ void addServeOptions(CLI::App* cmd, ServeOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const sigset_t signals = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     spdlog::set_default_logger(spdlog::stderr_color_mt("appserver"));
     CLI::App app{"Servidor de aplicação da Manutenção da Apropriação"};
     app.require_subcommand(1);
+    // The service's settings: the options of each command under a section of
+    // its name ([serve]), without their dashes; an option given wins over the file.
+    app.set_config("--config", "", "Arquivo de configuração: [serve] com as chaves das opções, sem os traços");
 
     ServeOptions o;
     auto* serveCmd = app.add_subcommand("serve", "Atende o protocolo v1 sobre um banco SQLite ou PostgreSQL");
@@ -194,6 +214,7 @@ int main(int argc, char** argv) {
             spdlog::set_level(spdlog::level::from_str(opts->logLevel));
             parseListen(opts->listen, opts->settings);
             opts->settings.sessionIdle = std::chrono::hours(opts->idleHours);
+            opts->settings.requestDeadline = std::chrono::milliseconds(opts->requestDeadlineMs);
             if (opts->settings.threads == 0) opts->settings.threads = 1;
         }
         if (*serveCmd) {
@@ -211,9 +232,14 @@ int main(int argc, char** argv) {
                     spdlog::info("Banco já tem dados: semente {} não importada", o.seed);
                 }
             }
-            return serve(*db, clock, o, o.clock.empty() ? "o do sistema" : "a partir de " + o.clock);
+            const int status = serve(*db, clock, o, o.clock.empty() ? "o do sistema" : "a partir de " + o.clock);
+            db.reset();  // the last copy of the write-ahead log into the database file
+            spdlog::info("Banco fechado");
+            return status;
         }
         if (*importCmd) {
+            // One transaction that a signal may cut short: nothing of it is then kept.
+            pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
             ServeOptions opts;
             opts.settings.threads = 0;
             auto db = openDatabase(importDb, opts);
@@ -231,12 +257,16 @@ int main(int argc, char** argv) {
                 importData(*db, makeDemoData(clock.now()), PasswordHasher());
             }
             const std::string host = demo.settings.host;
-            return serve(*db, clock, demo, "o do sistema", [&host](int port) {
+            const int status = serve(*db, clock, demo, "o do sistema", [&host](int port) {
                 std::fprintf(stderr,
                              "\nDemonstração pronta. Entre com usuário %s, senha \"%s\", filial %s:\n"
-                             "  curl -s http://%s:%d/v1/login -d '{\"user\":\"%s\",\"password\":\"%s\",\"branch\":\"%s\"}'\n\n",
+                             "  curl -s http://%s:%d/v1/login -H 'Content-Type: application/json' "
+                             "-d '{\"user\":\"%s\",\"password\":\"%s\",\"branch\":\"%s\"}'\n\n",
                              kDemoUser, kDemoPassword, kDemoBranch, host.c_str(), port, kDemoUser, kDemoPassword, kDemoBranch);
             });
+            db.reset();
+            spdlog::info("Banco fechado");
+            return status;
         }
     } catch (const CLI::Error& e) {
         return app.exit(e);

@@ -19,6 +19,15 @@ WalCheckpointer::~WalCheckpointer() {
     }
     wake_.notify_all();
     thread_.join();
+    // The last copy, as the database closes: the file then holds every
+    // commit by itself, and the log is left empty.
+    int busy = 0, frames = 0, copied = 0;
+    try {
+        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames), soci::into(copied);
+        if (busy != 0) spdlog::warn("Última cópia do log de escrita incompleta: o banco ainda estava em uso");
+    } catch (const std::exception& e) {
+        spdlog::warn("Última cópia do log de escrita para o banco falhou: {}", e.what());
+    }
 }
 
 WalCheckpointer::Stats WalCheckpointer::stats() const {

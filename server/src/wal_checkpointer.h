@@ -27,7 +27,8 @@ public:
     /// `session` is the checkpointer's own connection to the database; it is
     /// set never to wait for a lock.
     WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval);
-    /// Stops the thread and waits for a run under way to end.
+    /// Stops the thread, waits for a run under way to end, and copies what is
+    /// left of the log into the database file.
     ~WalCheckpointer();
     WalCheckpointer(const WalCheckpointer&) = delete;
     WalCheckpointer& operator=(const WalCheckpointer&) = delete;

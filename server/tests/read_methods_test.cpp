@@ -237,6 +237,9 @@ TEST_F(ReadMethods, GetUpdateAtiv_moves_a_pending_activity_to_started_only) {
     EXPECT_TRUE(server.result(token, "GetUpdateAtiv", {"0001", "0000000001", "00001"}).is_null());
     EXPECT_TRUE(server.result(token, "GetUpdateAtiv", {"0001", "0000000001", "00003"}).is_null());
     EXPECT_EQ(situations(), (std::vector<std::string>{"A", "C"}));
+    // A save that asks again (its first answer lost) changes nothing more.
+    EXPECT_TRUE(server.result(token, "GetUpdateAtiv", {"0001", "0000000001", "00001"}).is_null());
+    EXPECT_EQ(situations(), (std::vector<std::string>{"A", "C"}));
     EXPECT_EQ(server.call(token, "GetUpdateAtiv", {"0001", "0000000001", "00077"}).status, 422);
 }
 

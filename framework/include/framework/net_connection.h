@@ -95,13 +95,16 @@ struct LoginAnswer {
 FRAMEWORK_EXPORT LoginAnswer ServerLogin(const QString& host, int port, const QString& user, const QString& password,
                                          const QString& branch);
 
-/// Hooks for scripted runs and tests, process-wide: make the next calls of
-/// a method fail as a broken connection would, and count the calls made of
-/// each method (failed ones included).
+/// Hooks for scripted runs, tests and benchmarks, process-wide: make the
+/// next calls of a method fail as a broken connection would, count the
+/// calls made of each method (failed ones included), and add up the time
+/// spent waiting for them (sending, the server's work, reading the answer).
 class FRAMEWORK_EXPORT NetScript {
 public:
     static void failNextCalls(const std::string& method, int count);
     static int callCount(const std::string& method);
+    /// Seconds spent in remote calls since the last reset.
+    static double callSeconds();
     static void reset();
 };
 

@@ -218,10 +218,12 @@ void checkExpectation(const Command& c, RunContext& context) {
         case Verb::ExpectFocus:
             expectFocus(host, arg(0));
             return;
-        case Verb::ExpectMessage: {
+        case Verb::ExpectMessage:
+        case Verb::ExpectMessageStarting: {
             const auto message = context.dialogs.takeMessage();
             if (!message) throw StepFailure(QStringLiteral("no message waiting"));
-            if (message->text != arg(0)) {
+            const bool whole = c.verb == Verb::ExpectMessage;
+            if (whole ? message->text != arg(0) : !message->text.startsWith(arg(0))) {
                 throw StepFailure(QStringLiteral("the %1 %2")
                                       .arg(kindName(message->kind), quoted(message->text)));
             }

@@ -70,6 +70,7 @@ const Form kForms[] = {
     {{"expect", "enabled"}, Verb::ExpectEnabled, {Arg::Name, Arg::YesNo}},
     {{"expect", "visible"}, Verb::ExpectVisible, {Arg::Name, Arg::YesNo}},
     {{"expect", "focus"}, Verb::ExpectFocus, {Arg::Target}},
+    {{"expect", "message", "starting"}, Verb::ExpectMessageStarting, {Arg::Text}},
     {{"expect", "message"}, Verb::ExpectMessage, {Arg::Text}},
     {{"expect", "no", "message"}, Verb::ExpectNoMessage, {}},
     {{"expect", "state"}, Verb::ExpectState, {Arg::Name, Arg::State}},

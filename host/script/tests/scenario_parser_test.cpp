@@ -100,6 +100,7 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
         {"expect visible imgAlerta no", Verb::ExpectVisible, {"imgAlerta", "no"}},
         {"expect focus dbgAtividades.NRTAREFA", Verb::ExpectFocus, {"dbgAtividades.NRTAREFA"}},
         {"expect message \"x\"", Verb::ExpectMessage, {"x"}},
+        {"expect message starting \"x\"", Verb::ExpectMessageStarting, {"x"}},
         {"expect no message", Verb::ExpectNoMessage, {}},
         {"expect state cdsAtividades browse", Verb::ExpectState, {"cdsAtividades", "browse"}},
         {"expect field cdsAtividades HORAINI \"08:00:00\"",

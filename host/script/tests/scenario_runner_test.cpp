@@ -261,6 +261,12 @@ TEST_F(ScenarioRunnerTest, MessagesAreExpectedOldestFirstAndOnlyOnce) {
 
     EXPECT_EQ(run("open\nexpect message \"Algo\"\n"), 1);
     EXPECT_NE(out.str().find("saw: no message waiting"), std::string::npos) << out.str();
+
+    // A message whose end varies (a port, a time) is expected by its start.
+    EXPECT_EQ(run("open\nclick btnErro\nexpect message starting \"Item \"\"A\"\"\"\n"), 0)
+        << out.str();
+    EXPECT_EQ(run("open\nclick btnErro\nexpect message starting \"cadastrado\"\n"), 1);
+    EXPECT_NE(out.str().find("saw: the error"), std::string::npos) << out.str();
 }
 
 TEST_F(ScenarioRunnerTest, AQuestionWithoutAnAnswerFailsAtTheMoveThatRaisedIt) {

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <unordered_set>
+
 #include "dataset/errors.h"
 #include "dataset/text.h"
 
@@ -81,13 +83,16 @@ void validateRow(const std::vector<FieldDef>& fields, const Row& row, const std:
 }
 
 void validateFields(const std::vector<FieldDef>& fields) {
+    // Names compare as sameName does, by their ASCII upper case; a set keeps
+    // the check linear in a packet that a client may have filled with fields.
+    std::unordered_set<std::string> seen;
+    seen.reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].name.empty()) throw PacketError(fmt::format("Field {} has no name", i + 1));
         if (fields[i].type == FieldType::String && fields[i].size <= 0)
             throw PacketError(fmt::format("Field {} has an invalid size", fields[i].name));
-        for (std::size_t j = 0; j < i; ++j)
-            if (sameName(fields[i].name, fields[j].name))
-                throw PacketError(fmt::format("Field {} appears twice", fields[i].name));
+        if (!seen.insert(upperAscii(fields[i].name)).second)
+            throw PacketError(fmt::format("Field {} appears twice", fields[i].name));
     }
 }
 

@@ -4,9 +4,13 @@
 // the text naming a row or field at fault is only composed for an error.
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <limits>
+
 #include "dataset/errors.h"
 #include "dataset/packet_json.h"
 #include "dataset/packet_reader.h"
+#include "dataset/text.h"
 
 namespace dataset {
 
@@ -81,8 +85,11 @@ dom::array arrayMember(dom::object o, std::string_view key, const char* missing)
     return list;
 }
 
-std::vector<FieldDef> fieldsFromElement(dom::object packet) {
+std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxFields) {
     const dom::array list = arrayMember(packet, "fields", "A packet needs a \"fields\" array");
+    if (list.size() > maxFields)
+        throw PacketLimitError(PacketLimitError::Kind::Fields,
+                               fmt::format("A packet holds at most {} fields; this one has {}", maxFields, list.size()));
     std::vector<FieldDef> fields;
     fields.reserve(list.size());
     std::size_t i = 0;
@@ -100,12 +107,23 @@ dom::object packetObject(dom::element json) {
     throw PacketError(fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
 }
 
-Value valueFromElement(dom::element j, const FieldDef& def) {
+/// How the texts of each field are checked for control characters; empty: not checked.
+using TextRules = std::vector<ControlCharacters>;
+
+void checkText(std::string_view text, ControlCharacters allowed, const std::string& what) {
+    const std::size_t at = findControlCharacter(text, allowed);
+    if (at != std::string_view::npos)
+        throw PacketError(fmt::format("{} holds the control character U+{:04X} at position {}", what,
+                                      static_cast<unsigned char>(text[at]), at + 1));
+}
+
+Value valueFromElement(dom::element j, const FieldDef& def, const ControlCharacters* rule) {
     const dom::element_type kind = j.type();
     if (kind == dom::element_type::NULL_VALUE) return {};
     switch (def.type) {
         case FieldType::String: {
             if (kind != dom::element_type::STRING) wrongType(def);
+            if (rule) checkText(textOf(j), *rule, "Field " + def.name);
             Value v(std::string(textOf(j)));
             checkValueFits(def, v);
             return v;
@@ -138,7 +156,7 @@ Value valueFromElement(dom::element j, const FieldDef& def) {
 /// `where` names the row for a message ("Row 3", "Change 2 (old)"); it is
 /// only called when something is wrong.
 template <typename Where>
-Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Where& where) {
+Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Where& where, const TextRules& rules = {}) {
     dom::array values;
     if (j.get_array().get(values) != simdjson::SUCCESS) throw PacketError(where() + " must be an array");
     if (values.size() != fields.size())
@@ -148,7 +166,8 @@ Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Wh
     std::size_t i = 0;
     for (dom::element v : values) {
         try {
-            row.push_back(valueFromElement(v, fields[i++]));
+            const ControlCharacters* rule = rules.empty() ? nullptr : &rules[i];
+            row.push_back(valueFromElement(v, fields[i++], rule));
         } catch (const PacketError& e) {
             throw PacketError(fmt::format("{}: {}", where(), e.what()));
         }
@@ -173,7 +192,7 @@ RowChange::Op opFromName(std::string_view name, std::size_t index) {
 DataPacket dataPacketFromElement(dom::element json) {
     const dom::object o = packetObject(json);
     DataPacket p;
-    p.fields = fieldsFromElement(o);
+    p.fields = fieldsFromElement(o, std::numeric_limits<std::size_t>::max());
     checkFields(p.fields);
     const dom::array rows = arrayMember(o, "rows", "A data packet needs a \"rows\" array");
     p.rows.reserve(rows.size());
@@ -185,12 +204,29 @@ DataPacket dataPacketFromElement(dom::element json) {
     return p;
 }
 
-ChangePacket changePacketFromElement(dom::element json) {
+ChangePacket changePacketFromElement(dom::element json) { return changePacketFromElement(json, ChangePacketLimits{}); }
+
+ChangePacket changePacketFromElement(dom::element json, const ChangePacketLimits& limits) {
     const dom::object o = packetObject(json);
     ChangePacket p;
-    p.fields = fieldsFromElement(o);
+    p.fields = fieldsFromElement(o, limits.maxFields);
+    TextRules rules;
+    if (limits.refuseControlCharacters) {
+        rules.reserve(p.fields.size());
+        for (const FieldDef& f : p.fields) {
+            checkText(f.name, ControlCharacters::None, "A field name");
+            const bool multiline = std::any_of(limits.multilineFields.begin(), limits.multilineFields.end(),
+                                               [&](const std::string& m) { return sameName(m, f.name); });
+            rules.push_back(multiline ? ControlCharacters::LineBreaksAndTabs : ControlCharacters::None);
+        }
+    }
     checkFields(p.fields);
     const dom::array changes = arrayMember(o, "changes", "A change packet needs a \"changes\" array");
+    if (changes.size() > limits.maxChanges)
+        throw PacketLimitError(PacketLimitError::Kind::Changes,
+                               fmt::format("A change packet holds at most {} changes; this one has {}", limits.maxChanges,
+                                           changes.size()));
+    p.changes.reserve(changes.size());
     std::size_t c = 0;
     for (dom::element jc : changes) {
         const std::size_t index = c++;
@@ -205,12 +241,12 @@ ChangePacket changePacketFromElement(dom::element json) {
         const bool hasOld = findMember(change, "old", values);
         if (rc.op != RowChange::Op::Insert) {
             if (!hasOld) throw PacketError(where() + " needs \"old\" values");
-            rc.oldValues = rowFromElement(values, p.fields, [&] { return where() + " (old)"; });
+            rc.oldValues = rowFromElement(values, p.fields, [&] { return where() + " (old)"; }, rules);
         }
         const bool hasNew = findMember(change, "new", values);
         if (rc.op != RowChange::Op::Delete) {
             if (!hasNew) throw PacketError(where() + " needs \"new\" values");
-            rc.newValues = rowFromElement(values, p.fields, [&] { return where() + " (new)"; });
+            rc.newValues = rowFromElement(values, p.fields, [&] { return where() + " (new)"; }, rules);
         }
         p.changes.push_back(std::move(rc));
     }

@@ -44,4 +44,14 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(b, e - b);
 }
 
+std::size_t findControlCharacter(std::string_view text, ControlCharacters allowed) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20) continue;
+        if (allowed == ControlCharacters::LineBreaksAndTabs && (c == '\t' || c == '\n' || c == '\r')) continue;
+        return i;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace dataset

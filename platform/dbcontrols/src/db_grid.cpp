@@ -283,11 +283,11 @@ void DBGrid::hideEditor() {
     if (!editorOpen_) return;
     editorOpen_ = false;
     editorRow_ = -1;
-    const bool hadFocus = editor_->hasFocus();
+    // The grid takes the focus back before the editor goes: hiding a focused
+    // widget first would hand the focus to the next control of the window
+    // for a moment, which is a move out of the grid (a new row cancelled).
+    if (editor_->hasFocus()) setFocus(Qt::OtherFocusReason);
     editor_->setUserModified(false);
-    // The grid takes the focus first: a focused editor hidden would hand it
-    // to the next control for a moment, which would count as leaving the grid.
-    if (hadFocus) setFocus(Qt::OtherFocusReason);
     editor_->hide();
     viewport()->update();
 }

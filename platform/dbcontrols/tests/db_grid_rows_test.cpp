@@ -54,6 +54,23 @@ TEST_F(RowsTest, insert_key_inserts_and_leaving_the_unmodified_new_row_cancels_i
     EXPECT_EQ(ds.changeCount(), 0);
 }
 
+TEST_F(RowsTest, a_row_started_by_code_while_the_editor_has_the_focus_stays_in_the_grid) {
+    // A toolbar's insert: the editor closes as the new row starts; the focus
+    // must not pass through the next control, which would cancel the row.
+    load(2);
+    focusGrid();
+    grid->setEditorMode(true);
+    ASSERT_TRUE(grid->editorWidget() && grid->editorWidget()->hasFocus());
+    QWidget* sawFocus = nullptr;
+    QObject::connect(qApp, &QApplication::focusChanged, grid, [&](QWidget*, QWidget* now) {
+        if (now == other) sawFocus = now;
+    });
+    ds.append();
+    EXPECT_EQ(ds.state(), DataSetState::Insert);
+    EXPECT_EQ(sawFocus, nullptr) << "the focus went through the next control";
+    EXPECT_TRUE(grid->hasFocus() || (grid->editorWidget() && grid->editorWidget()->hasFocus()));
+}
+
 TEST_F(RowsTest, insert_in_the_open_editor_posts_the_typed_row_and_starts_a_new_one) {
     load(2);
     focusGrid();

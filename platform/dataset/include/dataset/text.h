@@ -22,4 +22,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 /// `text` without leading and trailing blanks (spaces and tabs).
 std::string_view trimBlanks(std::string_view text);
 
+/// Whether a text may hold tabs and line breaks (a description) or no control character at all.
+enum class ControlCharacters { None, LineBreaksAndTabs };
+
+/// The first C0 control character (U+0000–U+001F) of `text` that `allowed`
+/// does not admit, or npos. A NUL would cut the text short in a database
+/// that stores C strings, and the others have no place in a code or a name.
+std::size_t findControlCharacter(std::string_view text, ControlCharacters allowed = ControlCharacters::None);
+
 }  // namespace dataset

@@ -41,6 +41,7 @@ enum class Verb {
     ExpectVisible,
     ExpectFocus,
     ExpectMessage,
+    ExpectMessageStarting,
     ExpectNoMessage,
     ExpectState,
     ExpectField,

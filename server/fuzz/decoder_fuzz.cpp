@@ -1,0 +1,28 @@
+// libFuzzer target: the decoders that read what a client sends, the body of
+// a remote call (texts, dates, change packets within the server's limits)
+// and a change packet by itself. A refusal is the expected outcome of most
+// inputs; anything else escaping, a crash, a sanitizer report or an input
+// that takes too long is a fault.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "api_error.h"
+#include "call_args.h"
+#include "dataset/errors.h"
+#include "dataset/packet_json.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    try {
+        appserver::decodeCallBody(text);
+    } catch (const appserver::ApiError&) {
+        // refused with a message for the client, as it should be
+    }
+    try {
+        dataset::decodeChangePacket(text);
+    } catch (const dataset::Error&) {
+        // refused with a message, as it should be
+    }
+    return 0;
+}
