@@ -3,8 +3,9 @@
 // time of a day load (panFiltroExit with its remote calls and the controls
 // refreshed), and of a save and a delete (the posting checks, the change
 // sent, the refresh and the day load), each with the remote calls it made
-// and the part of it spent waiting for them. The login is done once, before
-// anything is timed.
+// and the part of it spent waiting for them; then the repaint of the
+// appropriation grid holding a day of 200 rows. The login is done once,
+// before anything is timed.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "appserver_process.h"
 #include "bench_database.h"
 #include "entry/cria_apropriacao.h"
 #include "framework/application.h"
@@ -26,13 +28,13 @@
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "dataset/errors.h"
+#include "grid_repaint.h"
 #include "platform/db_grid.h"
 #include "platform/focus_manager.h"
 #include "platform/masked_edit.h"
 #include "platform/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
-#include "appserver_process.h"
 
 using Cli_Zep00700::TfrmApropriacao;
 
@@ -43,6 +45,7 @@ struct Options {
     int activations = 20;
     int dayLoads = 200;
     int saves = 50;
+    int repaints = 200;
     std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
     std::string appserver = APROP_APPSERVER;
     unsigned seed = 7;
@@ -314,6 +317,8 @@ int run(const Options& o, QApplication& /*app*/) {
         deletes.push_back(deleteNewRow(*form, dialogs));
         if (i == 0) deleteCalls = callBreakdown();
     }
+    screen_bench::measureGridRepaint(*form, o.repaints);
+    failOnMessages(dialogs, "the grid's repaints");
     releaseScreen();
     framework::Application().SetMainForm(nullptr, nullptr);
     framework::SetLoginValues({});
@@ -356,6 +361,10 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--saves", o.saves, "Saves of a new row, each followed by its delete, on random operator-days")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--repaints", o.repaints,
+                   "Repaints of the 200-row grid to measure for each figure")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--folder", o.folder, "Where the filled databases are kept, one for each row count")

@@ -136,7 +136,7 @@ void TfrmApropriacao::buildToolbarAdditions() {
 
     imgAlerta = new QLabel(panMenu);
     imgAlerta->setObjectName(QStringLiteral("imgAlerta"));
-    imgAlerta->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    imgAlerta->setPixmap(QPixmap(alertIconResource()));
     imgAlerta->setAttribute(Qt::WA_TranslucentBackground);
     imgAlerta->setGeometry(557, 5, 16, 16);
     imgAlerta->setVisible(false);
@@ -320,6 +320,8 @@ void TfrmApropriacao::bindHandlers() {
     bindEditing();
     bindPosting();
     bindSaving();
+    bindPunches();
+    bindDrawing();
 }
 
 dataset::DataSetEvent TfrmApropriacao::whileAlive(

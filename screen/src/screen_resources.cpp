@@ -72,6 +72,11 @@ QString messagesResource() {
     return QStringLiteral(":/apropriacao/messages.txt");
 }
 
+QString alertIconResource() {
+    ensureResources();
+    return QStringLiteral(":/apropriacao/imgAlerta.xpm");
+}
+
 std::vector<DataSetDefinition> readDataSetDefinitions(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) fail(path, QStringLiteral("arquivo"), file.errorString());

@@ -21,6 +21,8 @@ struct DataSetDefinition {
 /// The module's resource files (Qt resource paths).
 QString dataSetsResource();
 QString messagesResource();
+/// The picture of imgAlerta (made by resources/make_imgalerta.py).
+QString alertIconResource();
 
 /// Reads the data set definitions ({"datasets": [{"name", "source",
 /// "fields": [{"name", "type", "size", "label", "visible", "readOnly",

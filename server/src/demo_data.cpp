@@ -92,13 +92,19 @@ json makeDemoData(const DateTime& today) {
     data["appropriations"] = json::array();
     data["punches"] = json::array();
     const DateTime first = today.datePart().addDays(-90);
+    // The demonstration user's last whole working day shows every kind of
+    // row: one typed in afterwards, one left open, one past the exit punch.
+    DateTime showcaseDay = today.datePart().addDays(-1);
+    while (showcaseDay.dayOfWeek() == 0 || showcaseDay.dayOfWeek() == 6)
+        showcaseDay = showcaseDay.addDays(-1);
     for (int d = 0; d <= 90; ++d) {
         const DateTime day = first.addDays(d);
         if (day.dayOfWeek() == 0 || day.dayOfWeek() == 6) continue;
         const bool isToday = day == today.datePart();
         for (std::size_t i = 0; i < kNames.size(); ++i) {
             const std::string op = code(101 + static_cast<int>(i), 12);
-            if (pick(0, 19) == 0) continue;  // a day off now and then
+            const bool showcase = i == 0 && day == showcaseDay;
+            if (!showcase && pick(0, 19) == 0) continue;  // a day off now and then
             const int in1 = 8 * 3600 + pick(-15, 15) * 60, out1 = 12 * 3600 + pick(-10, 10) * 60;
             const int in2 = 13 * 3600 + pick(-10, 10) * 60, out2 = 17 * 3600 + 30 * 60 + pick(-20, 20) * 60;
             const std::array<std::pair<int, const char*>, 4> punches = {
@@ -120,16 +126,25 @@ json makeDemoData(const DateTime& today) {
             const std::string branch = (i % 4 == 3 && d % 2 == 0) ? "0002" : "0001";
             for (std::size_t h = 0; h < halves.size(); ++h) {
                 int from = halves[h].first + pick(0, 10) * 60;
-                const int until = halves[h].second + (pick(0, 14) == 0 ? 45 * 60 : 0);
-                const int pieces = pick(1, 2);
+                const bool stayedLate = showcase ? h == 1 : pick(0, 14) == 0;
+                const int until = halves[h].second + (stayedLate ? 45 * 60 : 0);
+                const int pieces = showcase ? 2 : pick(1, 2);
                 for (int p = 0; p < pieces; ++p) {
                     const int to = p + 1 == pieces ? until : from + (until - from) / 2;
                     const int task = pick(0, 14);
                     const int activity = pick(1, 3);
                     const DateTime start = day.addSeconds(from), end = day.addSeconds(to);
-                    const bool open = isToday || (d > 80 && pick(0, 12) == 0);
                     if (isToday && start > today) break;
-                    const DateTime stamp = (end > today ? today : end).addSeconds(60 * pick(1, 30));
+                    // Today the activity under way is still open; now and then
+                    // an earlier one was left open too.
+                    const bool open = isToday    ? end > today
+                                      : showcase ? h == 0 && p == 1
+                                                 : (d > 80 && pick(0, 12) == 0);
+                    // Most entries are recorded as they happen (their stamps are
+                    // their times); one in four is typed in afterwards.
+                    const bool late = showcase ? h == 0 && p == 0 : pick(0, 3) == 0;
+                    const DateTime typed = end.addSeconds(60 * pick(1, 30));
+                    const DateTime recorded = typed > today ? today : typed;
                     data["appropriations"].push_back(
                         {{"operator", op},
                          {"branch", branch},
@@ -137,8 +152,8 @@ json makeDemoData(const DateTime& today) {
                          {"activity", code(activity, 5)},
                          {"start", start.toIso()},
                          {"end", open ? json(nullptr) : json(end.toIso())},
-                         {"stampStart", (stamp > today ? today : stamp).toIso()},
-                         {"stampEnd", open ? json(nullptr) : json((stamp > today ? today : stamp).toIso())},
+                         {"stampStart", (late ? recorded : start).toIso()},
+                         {"stampEnd", open ? json(nullptr) : json((late ? recorded : end).toIso())},
                          {"description", kDescriptions[static_cast<std::size_t>(pick(0, 5))]}});
                     from = to;
                     if (open) break;

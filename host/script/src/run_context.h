@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QWidget>
+
 #include <map>
+#include <memory>
 #include <string>
 
 #include "host/script/scenario.h"
@@ -17,6 +20,8 @@ struct RunContext {
     /// Failures queued by `fail`, so that `reset calls` can keep the ones
     /// not yet used: method → (count, calls made when queued).
     std::map<std::string, std::pair<int, int>> queuedFailures;
+    /// The window of another program that `deactivate` brings to the front.
+    std::unique_ptr<QWidget> otherWindow;
 };
 
 /// Carries out a move; throws StepFailure when it cannot be made.

@@ -51,6 +51,14 @@ QMdiSubWindow* screenWindow(const ScenarioHost& host) {
     return window;
 }
 
+/// Brings a top-level window to the front and waits (a bounded while)
+/// until the window system says it is the active one.
+void activateWindow(QWidget* window, const QString& what) {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window, 2000))
+        throw StepFailure(QStringLiteral("%1 did not become the active window").arg(what));
+}
+
 QWidget* requireFocus() {
     QWidget* focus = QApplication::focusWidget();
     if (!focus) throw StepFailure(QStringLiteral("no control has the focus"));
@@ -239,6 +247,12 @@ void runMove(const Command& c, RunContext& context) {
         }
         case Verb::Activate: {
             QMdiSubWindow* window = screenWindow(host);
+            // A click on the screen while another program is in front brings
+            // the host back, with the MDI window that was active in it.
+            if (host.mainWindow && !host.mainWindow->isActiveWindow()) {
+                activateWindow(host.mainWindow, QStringLiteral("the main window"));
+                if (host.mdiArea->activeSubWindow() == window) break;
+            }
             // A click on a window that is already active does not activate it
             // again; to see an activation, leave it first.
             if (host.mdiArea->activeSubWindow() == window)
@@ -251,6 +265,18 @@ void runMove(const Command& c, RunContext& context) {
             break;
         case Verb::Maximize:
             screenWindow(host)->showMaximized();
+            break;
+        case Verb::Restore:
+            screenWindow(host)->showNormal();
+            break;
+        case Verb::Deactivate:
+            if (!context.otherWindow) {
+                context.otherWindow = std::make_unique<QWidget>();
+                context.otherWindow->setWindowTitle(QStringLiteral("Outro programa"));
+                context.otherWindow->resize(200, 100);
+            }
+            context.otherWindow->show();
+            activateWindow(context.otherWindow.get(), QStringLiteral("another window"));
             break;
         case Verb::Focus:
             if (arg(0).contains(QLatin1Char('.')))

@@ -47,6 +47,8 @@ const Form kForms[] = {
     {{"activate"}, Verb::Activate, {}},
     {{"minimize"}, Verb::Minimize, {}},
     {{"maximize"}, Verb::Maximize, {}},
+    {{"restore"}, Verb::Restore, {}},
+    {{"deactivate"}, Verb::Deactivate, {}},
     {{"focus"}, Verb::Focus, {Arg::Target}},
     {{"type"}, Verb::Type, {Arg::Text}},
     {{"key"}, Verb::Key, {Arg::KeyName}},

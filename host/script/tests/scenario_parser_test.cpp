@@ -73,6 +73,8 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
         {"activate", Verb::Activate, {}},
         {"minimize", Verb::Minimize, {}},
         {"maximize", Verb::Maximize, {}},
+        {"restore", Verb::Restore, {}},
+        {"deactivate", Verb::Deactivate, {}},
         {"focus medCdOper", Verb::Focus, {"medCdOper"}},
         {"focus dbgAtividades.HORAINI", Verb::Focus, {"dbgAtividades.HORAINI"}},
         {"type \"08:00\"", Verb::Type, {"08:00"}},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -29,6 +30,7 @@
 #include "platform/dialog_service.h"
 #include "platform/dispatch.h"
 #include "platform/focus_manager.h"
+#include "platform/grid_canvas.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ public:
         setWindowTitle(QStringLiteral("Cadastro de Itens"));
         cds.addField({.name = "CODIGO", .size = 4, .label = "Código"});
         cds.addField({.name = "NOME", .size = 30, .label = "Nome"});
+        cds.addField({.name = "QTHRAPRO", .size = 8, .label = "Duração"});
         dtsPadrao.setDataSet(&cds);
         registerDataSet(QStringLiteral("cdsItens"), &cds);
 
@@ -74,9 +77,24 @@ public:
         dbgItens->setDataSource(&dtsPadrao);
         dbgItens->setColumns(
             {{QStringLiteral("CODIGO"), 80, {}, false, platform::ColumnButtonStyle::Ellipsis},
-             {QStringLiteral("NOME"), 200}});
+             {QStringLiteral("NOME"), 200},
+             {QStringLiteral("QTHRAPRO"), 80}});
         dbgItens->onEditButtonClick = [this](platform::DBGrid&) {
             lblAviso->setText(QStringLiteral("Busca do código"));
+        };
+        // "Porca" is drawn red and bold, with a bitmap in its duration cell.
+        marker.fill(Qt::blue);
+        dbgItens->onDrawColumnCell = [this](platform::DBGrid&, platform::Canvas& canvas,
+                                            const QRect& rect, int column, platform::DBGridColumn&,
+                                            platform::DBGrid::DrawState) {
+            if (cds.fieldByName("NOME").text() != "Porca") return;
+            canvas.fillRect(rect);
+            canvas.setFontColor(Qt::red);
+            canvas.setFontBold(true);
+            const dataset::Field& field = cds.field(column);
+            if (column == 2) canvas.brushCopy(rect, marker, marker.rect(), Qt::white);
+            canvas.textRect(rect, rect.left() + 20, rect.top() + 2,
+                            QString::fromStdString(field.displayText()));
         };
         // Leaving the name with "?" in it is refused, as a validation would.
         focusManager().setOnExit(edtNome, [this] {
@@ -98,8 +116,8 @@ public:
         Create();
         dataset::DataPacket packet{cds.fieldDefs(), {}};
         for (const char* nome : {"Parafuso", "Porca", "Arruela"}) {
-            packet.rows.push_back(
-                {std::string("00") + std::to_string(packet.rows.size() + 1), std::string(nome)});
+            packet.rows.push_back({std::string("00") + std::to_string(packet.rows.size() + 1),
+                                   std::string(nome), std::string("01:00:00")});
         }
         cds.load(packet);
         resize(500, 400);
@@ -107,6 +125,7 @@ public:
     ~ItensScreen() override { BeforeDestruction(); }
 
     dataset::DataSet cds{"cdsItens"};
+    QImage marker{8, 8, QImage::Format_RGB32};
     QLineEdit* edtNome = nullptr;
     QLabel* lblAviso = nullptr;
     platform::DBGrid* dbgItens = nullptr;
@@ -199,6 +218,13 @@ maximize
 expect windowstate maximized
 minimize
 expect windowstate minimized
+restore
+expect windowstate normal
+focus edtNome
+deactivate
+activate
+expect focus edtNome
+expect windowstate normal
 fail getNada 2
 expect calls getNada 0
 reset calls
@@ -322,6 +348,35 @@ TEST_F(ScenarioRunnerTest, UnknownNamesAndImpossibleMovesFailWithTheReason) {
     EXPECT_NE(out.str().find("the current cell of dbgItens shows no ellipsis button"),
               std::string::npos)
         << out.str();
+}
+
+TEST_F(ScenarioRunnerTest, WhatACellShowsIsCheckedAsDrawnAndEachDrawingExpectationCanFail) {
+    EXPECT_EQ(run("open\n"
+                  "expect cell dbgItens 2 NOME \"Porca\"\n"
+                  "expect colour dbgItens 2 NOME #ff0000\n"
+                  "expect bold dbgItens 2 NOME yes\n"
+                  "expect cell dbgItens 3 NOME \"Arruela\"\n"
+                  "expect colour dbgItens 3 NOME #000000\n"
+                  "expect bold dbgItens 3 NOME no\n"
+                  "expect icon dbgItens 2 yes\n"
+                  "expect icon dbgItens 3 no\n"),
+              0)
+        << out.str();
+
+    const std::pair<const char*, const char*> failing[] = {
+        {"expect cell dbgItens 2 NOME \"Parafuso\"", "saw: the text \"Porca\""},
+        {"expect colour dbgItens 2 NOME #000000", "saw: the colour #FF0000"},
+        {"expect colour dbgItens 3 NOME #FF0000", "saw: the colour #000000"},
+        {"expect bold dbgItens 3 NOME yes", "saw: bold: no"},
+        {"expect bold dbgItens 2 CODIGO no", "saw: bold: yes"},
+        {"expect cell dbgItens 4 NOME \"\"", "saw: dbgItens has 3 row(s), no row 4"},
+        {"expect icon dbgItens 3 yes", "saw: icon: no"},
+        {"expect icon dbgItens 2 no", "saw: icon: yes"},
+    };
+    for (const auto& [line, seen] : failing) {
+        EXPECT_EQ(run((std::string("open\n") + line + "\n").c_str()), 1) << line;
+        EXPECT_EQ(out.str(), std::string("s.txt:2: ") + line + "\n  " + seen + "\n");
+    }
 }
 
 TEST_F(ScenarioRunnerTest, CloseDestroysTheScreenAndOpenBuildsAnother) {

@@ -20,6 +20,9 @@ constexpr int kColumns = 7;
 constexpr int kWeekRows = 6;
 // Initials of Sunday … Saturday.
 const char* const kWeekdayInitials[kColumns] = {"D", "S", "T", "Q", "Q", "S", "S"};
+// Two-digit days must read apart: each keeps this much of its cell clear on both sides.
+constexpr int kDayGap = 2;
+constexpr qreal kSmallestDayPoints = 6.0;
 
 int qtToSundayBased(int qtDayOfWeek) { return qtDayOfWeek % 7; }  // Qt: Monday 1 … Sunday 7
 }  // namespace
@@ -196,9 +199,26 @@ QSize DBCalendar::sizeHint() const {
     return {kColumns * (fm.horizontalAdvance(QStringLiteral("00")) + 6), (kWeekRows + 1) * (fm.height() + 2)};
 }
 
+QFont DBCalendar::dayFont() const {
+    QFont fitted = font();
+    if (fitted.pointSizeF() <= 0) return fitted;
+    const QRect cell = cellRect(0, 0);
+    const auto fits = [&cell](QFont f) {
+        f.setBold(true);
+        const QFontMetrics fm(f);
+        return fm.horizontalAdvance(QStringLiteral("00")) + 2 * kDayGap <= cell.width() &&
+               fm.height() <= cell.height();
+    };
+    while (!fits(fitted) && fitted.pointSizeF() - 0.5 >= kSmallestDayPoints)
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+    return fitted;
+}
+
 void DBCalendar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
+    const QFont fitted = dayFont();
+    painter.setFont(fitted);
     for (int c = 0; c < kColumns; ++c) {
         const int weekday = (c + startOfWeek_) % kColumns;
         painter.setPen(weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText));
@@ -208,7 +228,7 @@ void DBCalendar::paintEvent(QPaintEvent*) {
         const QDate d(date_.year(), date_.month(), day);
         const QRect r = dayRect(d);
         if (d == date_) painter.fillRect(r, palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight));
-        QFont f = font();
+        QFont f = fitted;
         f.setBold(dayBold(d));
         painter.setFont(f);
         painter.setPen(d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText) : dayColor(d));

@@ -41,7 +41,7 @@ private:
 DBEdit::DBEdit(QWidget* parent) : FieldLineEdit(parent), link_(std::make_unique<Link>(*this)) {
     beforeModify = [this] { return startEdit(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old == this && now && now->window() == window()) focusLeft();
+        if (old == this && FocusManager::isMoveBetweenControls(old, now)) focusLeft();
     });
     applyReadOnly();
 }

@@ -49,9 +49,10 @@ DBGrid::DBGrid(QWidget* parent)
     editor_->beforeModify = [this] { return beginModify(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         const auto inside = [this](const QWidget* w) { return w && (w == this || isAncestorOf(w)); };
-        // Only a move to another control of the same window is an exit; a
-        // dialog or another window taking the focus is not.
-        if (inside(old) && now && !inside(now) && now->window() == window()) focusLeft();
+        // Only a move to another control of the same screen is an exit; a
+        // dialog, another window or the window being minimized is not.
+        if (inside(old) && !inside(now) && FocusManager::isMoveBetweenControls(old, now))
+            focusLeft();
     });
 }
 

@@ -1,9 +1,11 @@
 // Geometry and painting of DBGrid.
 #include <QApplication>
+#include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionButton>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -18,6 +20,9 @@ namespace {
 constexpr int kResizeMargin = 3;
 constexpr int kButtonWidth = 16;
 constexpr int kMinimumColumnWidth = 24;
+constexpr int kTitleMargin = 2;
+constexpr qreal kSmallestTitlePoints = 6.0;
+constexpr qreal kSmallestTitleScale = 0.7;
 
 /// Characters a field shows by default when it declares no display width.
 int defaultDisplayChars(const dataset::Field& field) {
@@ -176,6 +181,59 @@ void DBGrid::paintEvent(QPaintEvent* event) {
     paintRows(painter, canvas);
 }
 
+const DBGrid::TitleFit& DBGrid::titleFit(int index) const {
+    if (titleFits_.size() != columns_.size()) titleFits_.resize(columns_.size());
+    TitleFit& fit = titleFits_[static_cast<std::size_t>(index)];
+    const DBGridColumn& col = column(index);
+    const QFont base = font();
+    if (fit.width == col.width() && fit.title == col.title() && fit.base == base) return fit;
+    fit.width = col.width();
+    fit.title = col.title();
+    fit.base = base;
+    fit.font = base;
+    const int room = col.width() - 2 * kTitleMargin;
+    const auto fits = [&](const QFont& f) {
+        return QFontMetrics(f).horizontalAdvance(fit.title) <= room;
+    };
+    if (base.pointSizeF() > 0) {
+        const qreal smallest =
+            std::max(kSmallestTitlePoints, base.pointSizeF() * kSmallestTitleScale);
+        while (!fits(fit.font) && fit.font.pointSizeF() - 0.5 >= smallest)
+            fit.font.setPointSizeF(fit.font.pointSizeF() - 0.5);
+    }
+    fit.whole = fits(fit.font);
+    return fit;
+}
+
+QFont DBGrid::titleFont(int index) const {
+    return titleFit(index).font;
+}
+
+QString DBGrid::cutTitleAt(const QPoint& pos) const {
+    if (!hasOption(Option::Titles) || pos.y() < 0 || pos.y() >= rowHeight()) return {};
+    for (int i = 0; i < columnCount(); ++i) {
+        const int left = columnLeft(i);
+        if (pos.x() >= left && pos.x() < left + column(i).width())
+            return titleFit(i).whole ? QString() : column(i).title();
+    }
+    return {};
+}
+
+bool DBGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString title = cutTitleAt(help->pos());
+        if (title.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), title, viewport());
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 void DBGrid::paintTitles(QPainter& painter) {
     const QColor face = palette().color(QPalette::Button);
     const QColor text = palette().color(QPalette::ButtonText);
@@ -187,7 +245,13 @@ void DBGrid::paintTitles(QPainter& painter) {
         painter.setPen(text);
         painter.save();
         painter.setClipRect(rect);
-        painter.drawText(rect.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, column(i).title());
+        const TitleFit& fit = titleFit(i);
+        painter.setFont(fit.font);
+        const QRect room = rect.adjusted(kTitleMargin, 0, -kTitleMargin, 0);
+        const QString shown =
+            fit.whole ? fit.title
+                      : QFontMetrics(fit.font).elidedText(fit.title, Qt::ElideRight, room.width());
+        painter.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, shown);
         painter.restore();
         painter.setPen(line);
         painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);

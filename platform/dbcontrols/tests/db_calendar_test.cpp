@@ -192,3 +192,40 @@ TEST_F(CalendarTest, the_current_day_is_the_one_the_program_gives) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CalendarTest, two_digit_days_read_apart_at_the_design_size_in_a_large_font) {
+    calendar.resize(124, 90);
+    QFont large = calendar.font();
+    large.setPointSizeF(12);
+    calendar.setFont(large);
+    calendar.suspendChange();
+    calendar.setDate(QDate(2026, 12, 1));
+    // The week of the 13th to the 19th, all marked: drawn in bold, the widest.
+    std::vector<DateTime> week;
+    for (int day = 13; day <= 19; ++day) week.push_back({2026, 12, day, 0, 0, 0});
+    loadDays(week);
+
+    const QImage image = calendar.grab().toImage();
+    const qreal scale = image.devicePixelRatio();
+    const QColor background = calendar.palette().color(QPalette::Base);
+    const QRect first = calendar.dayRect(QDate(2026, 12, 13));
+    for (int day = 13; day < 19; ++day) {
+        // The pixels on both sides of the border between a day and the next are blank.
+        const int border = calendar.dayRect(QDate(2026, 12, day + 1)).left();
+        for (int x : {border - 1, border}) {
+            for (int y = first.top(); y <= first.bottom(); ++y) {
+                const QColor seen(image.pixel(int(x * scale), int(y * scale)));
+                ASSERT_EQ(seen, background) << "day " << day << ": ink at x " << x << ", y " << y;
+            }
+        }
+    }
+    EXPECT_LT(calendar.dayFont().pointSizeF(), 12);
+
+    // With room enough the calendar keeps its own font.
+    calendar.resize(600, 400);
+    EXPECT_EQ(calendar.dayFont().pointSizeF(), 12);
+}
+
+}  // namespace

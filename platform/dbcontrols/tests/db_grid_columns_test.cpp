@@ -2,7 +2,11 @@
 // the fields' focus requests.
 #include <stdexcept>
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include "dataset/errors.h"
+
 #include "grid_fixture.h"
 
 namespace dbtest {
@@ -193,6 +197,43 @@ TEST_F(ColumnsTest, keys_reach_far_rows_and_columns_and_the_current_cell_is_scro
     EXPECT_EQ(grid->currentRow(), 0);
     EXPECT_EQ(grid->selectedIndex(), 0);
     EXPECT_FALSE(grid->cellRect(0, 0).isEmpty());
+}
+
+}  // namespace
+}  // namespace dbtest
+
+namespace dbtest {
+namespace {
+
+TEST_F(ColumnsTest,
+       titles_fit_their_design_widths_and_a_title_too_long_for_any_size_shows_in_its_tooltip) {
+    load(1);
+    const qreal points = grid->font().pointSizeF();
+    const auto fits = [this](int column) {
+        return QFontMetrics(grid->titleFont(column))
+                   .horizontalAdvance(grid->column(column).title()) <=
+               grid->column(column).width() - 4;
+    };
+    ASSERT_GT(QFontMetrics(grid->font()).horizontalAdvance(grid->column(2).title()), 75 - 4)
+        << "the title would be cut";
+    EXPECT_TRUE(fits(1)) << "Hora Início in 66";
+    EXPECT_TRUE(fits(2)) << "Hora Término in 75";
+    EXPECT_EQ(grid->column(2).width(), 75) << "the design width stays";
+    EXPECT_EQ(grid->titleFont(0).pointSizeF(), points) << "a title with room keeps the grid's font";
+    const QPoint title2(grid->cellRect(0, 2).center().x(), 2);
+    EXPECT_EQ(grid->cutTitleAt(title2), "") << "a fitted title needs no tooltip";
+
+    grid->column(2).setWidth(30);
+    EXPECT_FALSE(fits(2));
+    EXPECT_GE(grid->titleFont(2).pointSizeF(), points * 0.7) << "no smaller than readable";
+    const QPoint narrow(grid->cellRect(0, 2).center().x(), 2);
+    EXPECT_EQ(grid->cutTitleAt(narrow), QString::fromUtf8("Hora Término"));
+    EXPECT_EQ(grid->cutTitleAt(QPoint(narrow.x(), grid->rowHeight() + 5)), "") << "a data cell";
+
+    QHelpEvent help(QEvent::ToolTip, narrow, grid->viewport()->mapToGlobal(narrow));
+    QApplication::sendEvent(grid->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), QString::fromUtf8("Hora Término"));
+    QToolTip::hideText();
 }
 
 }  // namespace

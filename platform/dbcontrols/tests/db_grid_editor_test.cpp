@@ -166,3 +166,34 @@ TEST_F(EditorTest, dragging_a_title_edge_resizes_the_column_only_with_the_option
 
 }  // namespace
 }  // namespace dbtest
+
+namespace dbtest {
+namespace {
+
+/// Counts the focus the watched widget receives.
+struct FocusIns : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) ++count;
+        return false;
+    }
+};
+
+TEST_F(EditorTest, closing_a_focused_editor_keeps_the_focus_in_the_grid_without_a_hop_elsewhere) {
+    load(2);
+    FocusIns otherFocusIns;
+    other->installEventFilter(&otherFocusIns);
+    focusGrid();
+    grid->setSelectedIndex(1);
+    press(Qt::Key_F2);
+    ASSERT_TRUE(grid->editorMode());
+    ASSERT_EQ(focused(), grid->editorWidget());
+
+    press(Qt::Key_Down);  // another row: the editor closes
+    EXPECT_FALSE(grid->editorMode());
+    EXPECT_EQ(focused(), grid);
+    EXPECT_EQ(otherFocusIns.count, 0) << "the next control never had the focus";
+}
+
+}  // namespace
+}  // namespace dbtest

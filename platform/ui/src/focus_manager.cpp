@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStyleHints>
@@ -28,6 +30,20 @@ bool canTakeFocus(const QWidget* widget) {
 
 bool contains(const std::vector<QPointer<QWidget>>& chain, const QWidget* widget) {
     return std::any_of(chain.begin(), chain.end(), [widget](const QPointer<QWidget>& w) { return w == widget; });
+}
+
+/// The window a user sees a control in: its MDI window, or its top-level window.
+const QWidget* screenWindowOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (qobject_cast<const QMdiSubWindow*>(w) || w->isWindow()) return w;
+    }
+    return nullptr;
+}
+
+/// A dialog that holds the focus while it is open and gives it back after.
+bool isModalWindow(const QWidget* widget) {
+    const QWidget* window = widget->window();
+    return window->isModal() || window->windowModality() != Qt::NonModal;
 }
 
 }  // namespace
@@ -107,6 +123,68 @@ void FocusManager::focusQuietly(QWidget* widget, Qt::FocusReason reason) {
 void FocusManager::adopt(QWidget* widget) {
     current_ = widget;
     currentChain_ = chainOf(widget);
+    away_ = false;
+}
+
+QWidget* FocusManager::screenWindow() const {
+    return root_ ? const_cast<QWidget*>(screenWindowOf(root_)) : nullptr;
+}
+
+void FocusManager::giveFocusBackSoon() {
+    if (giveBackPending_) return;
+    giveBackPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            giveBackPending_ = false;
+            giveFocusBack();
+        },
+        Qt::QueuedConnection);
+}
+
+void FocusManager::giveFocusBack() {
+    if (!root_ || !root_->isVisible() || phase_ != Phase::Idle || !canTakeFocus(current_)) return;
+    QWidget* window = screenWindow();
+    // Another MDI window is the active one: focusing here would activate this one.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window);
+        sub && sub->mdiArea() && sub->mdiArea()->activeSubWindow() != sub)
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == current_) {
+        away_ = false;
+        return;
+    }
+    // The focus is someone else's (a dialog, another window): leave it there.
+    if (focus && focus != window && !inScope(focus)) return;
+    focusQuietly(current_, Qt::ActiveWindowFocusReason);
+    away_ = false;
+}
+
+bool FocusManager::isMoveBetweenControls(const QWidget* from, const QWidget* to) {
+    if (!from || !to) return false;
+    // A control hidden by the program is left as any other; one hidden with
+    // everything around it (a minimized or closing window) is not.
+    if (const QWidget* around = from->parentWidget(); around && !around->isVisible()) return false;
+    // The window itself (its frame, while it is minimized or restored) is no control.
+    const QWidget* window = screenWindowOf(to);
+    return to != window && screenWindowOf(from) == window;
+}
+
+void FocusManager::focusArrived(QWidget* widget, Qt::FocusReason reason) {
+    // Hidden: Qt passes the focus on while the window is minimized, closed
+    // or shown again. No control was chosen by anyone.
+    if (!root_->isVisible()) return;
+    if (widget == current_) {
+        away_ = false;
+        return;
+    }
+    if (away_ && canTakeFocus(current_)) {
+        // The window has the focus again: it goes back where it was.
+        focusQuietly(current_, reason);
+        away_ = false;
+        return;
+    }
+    move(widget, reason, true);
 }
 
 bool FocusManager::move(QWidget* target, Qt::FocusReason reason, bool alreadyThere) {
@@ -173,8 +251,20 @@ bool FocusManager::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn:
         if (!settingFocus_ && phase_ == Phase::Idle && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
-            if (inScope(widget) && widget != current_) move(widget, static_cast<QFocusEvent*>(event)->reason(), true);
+            if (inScope(widget)) {
+                focusArrived(widget, static_cast<QFocusEvent*>(event)->reason());
+            } else if (current_ && !isModalWindow(widget)) {
+                away_ = true;
+                if (widget == screenWindow()) giveFocusBackSoon();
+            }
         }
+        return false;
+    case QEvent::Show:
+    case QEvent::WindowStateChange:
+    case QEvent::WindowActivate:
+        if (current_ && (watched == root_ || watched == screenWindow() ||
+                         (root_ && watched == root_->window())))
+            giveFocusBackSoon();
         return false;
     default:
         return false;

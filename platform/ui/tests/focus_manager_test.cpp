@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTableWidget>
 #include <QTest>
 #include <QVBoxLayout>
@@ -230,3 +233,147 @@ TEST_F(FocusFixture, HandlersOfADestroyedWidgetAreForgotten) {
     EXPECT_EQ(log[log.size() - 2], "enter panA");
     EXPECT_EQ(log.back(), "enter a1");
 }
+
+namespace {
+
+// The screen inside an MDI window of a main window, beside another MDI
+// window, with another program's window on the desktop:
+//   main: area: screenWindow: root: filter (code, date), grid
+//               otherWindow: otherEdit
+//   otherProgram
+struct WindowFocusFixture : ::testing::Test {
+    WindowFocusFixture() : installed(script) {
+        auto* root = new QWidget;
+        auto* layout = new QVBoxLayout(root);
+        filter = new QFrame(root);
+        auto* filterLayout = new QVBoxLayout(filter);
+        code = new QLineEdit(filter);
+        date = new QLineEdit(filter);
+        filterLayout->addWidget(code);
+        filterLayout->addWidget(date);
+        grid = new QLineEdit(root);
+        layout->addWidget(filter);
+        layout->addWidget(grid);
+        manager = new FocusManager(root);
+        for (auto [w, name] : std::vector<std::pair<QWidget*, std::string>>{
+                 {filter, "filter"}, {code, "code"}, {date, "date"}, {grid, "grid"}}) {
+            manager->setOnEnter(w, [this, name] { log.push_back("enter " + name); });
+            manager->setOnExit(w, [this, name] { log.push_back("exit " + name); });
+        }
+
+        main.setCentralWidget(area);
+        main.resize(800, 600);
+        otherEdit = new QLineEdit;
+        otherWindow = area->addSubWindow(otherEdit);
+        screenWindow = area->addSubWindow(root);
+        main.show();
+        // Side by side, so that a click on one never lands on the other.
+        screenWindow->setGeometry(0, 0, 380, 400);
+        otherWindow->setGeometry(400, 0, 300, 200);
+        otherProgram.resize(100, 100);
+        otherProgram.show();
+        main.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
+        area->setActiveSubWindow(screenWindow);
+        settle();
+    }
+
+    /// The focus in `widget` as the user's click puts it there, the log cleared.
+    void standIn(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton);
+        ASSERT_EQ(QApplication::focusWidget(), widget);
+        log.clear();
+    }
+    static void settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    void expectStillIn(QWidget* widget, const char* after) {
+        settle();
+        EXPECT_EQ(QApplication::focusWidget(), widget) << after;
+        EXPECT_EQ(manager->current(), widget) << after;
+        EXPECT_TRUE(log.empty()) << after << ": " << log.front();
+    }
+
+    platform::ScriptedDialogService script;
+    platform::ScopedDialogService installed;
+    QMainWindow main;
+    QMdiArea* area = new QMdiArea;
+    QMdiSubWindow* screenWindow;
+    QMdiSubWindow* otherWindow;
+    QLineEdit* otherEdit;
+    QWidget otherProgram;
+    QFrame* filter;
+    QLineEdit *code, *date, *grid;
+    FocusManager* manager;
+    std::vector<std::string> log;
+};
+
+TEST_F(WindowFocusFixture, MinimizingRestoringAndMaximizingRunNoHandlersAndKeepTheFocus) {
+    for (QWidget* widget : {grid, date}) {
+        standIn(widget);
+        screenWindow->showMinimized();
+        settle();
+        EXPECT_TRUE(log.empty()) << "minimized: " << log.front();
+        screenWindow->showNormal();
+        expectStillIn(widget, "restored");
+        screenWindow->showMaximized();
+        expectStillIn(widget, "maximized");
+        screenWindow->showMinimized();
+        screenWindow->showMaximized();
+        expectStillIn(widget, "maximized from minimized");
+        screenWindow->showNormal();
+        settle();
+    }
+}
+
+TEST_F(WindowFocusFixture, AnotherWindowAndBackRunNoHandlersAndKeepTheFocus) {
+    standIn(grid);
+    area->setActiveSubWindow(otherWindow);
+    otherEdit->setFocus();
+    settle();
+    EXPECT_EQ(QApplication::focusWidget(), otherEdit);
+    area->setActiveSubWindow(screenWindow);
+    expectStillIn(grid, "another MDI window and back");
+    area->setActiveSubWindow(nullptr);
+    settle();
+    area->setActiveSubWindow(screenWindow);
+    expectStillIn(grid, "no MDI window and back");
+    QTest::mouseClick(otherWindow, Qt::LeftButton, {}, QPoint(otherWindow->width() / 2, 8));
+    settle();
+    QTest::mouseClick(screenWindow, Qt::LeftButton, {}, QPoint(screenWindow->width() / 2, 8));
+    settle();
+    expectStillIn(grid, "clicks on the windows' frames");
+
+    otherProgram.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&otherProgram));
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    expectStillIn(grid, "another program and back");
+}
+
+TEST_F(WindowFocusFixture, AClickFromAnotherWindowOnAnotherControlIsAMove) {
+    standIn(grid);
+    area->setActiveSubWindow(otherWindow);
+    otherEdit->setFocus();
+    settle();
+    QTest::mouseClick(date, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(QApplication::focusWidget(), date);
+    EXPECT_EQ(log, (Log{"exit grid", "enter filter", "enter date"}));
+}
+
+TEST_F(WindowFocusFixture, OnlyAMoveWithinOneVisibleScreenIsAMoveBetweenControls) {
+    EXPECT_TRUE(FocusManager::isMoveBetweenControls(grid, code));
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, otherEdit)) << "another MDI window";
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, &otherProgram)) << "another window";
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, nullptr)) << "nowhere";
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, screenWindow)) << "its window's frame";
+    grid->hide();
+    EXPECT_TRUE(FocusManager::isMoveBetweenControls(grid, code)) << "hidden on its own";
+    grid->show();
+    screenWindow->showMinimized();
+    settle();
+    EXPECT_FALSE(FocusManager::isMoveBetweenControls(grid, code)) << "hidden with its window";
+}
+
+}  // namespace

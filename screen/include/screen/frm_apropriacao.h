@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QTimer>
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "dataset/datetime.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
+#include "platform/db_grid.h"
 
 class QAction;
 class QFrame;
@@ -18,8 +20,9 @@ class QPlainTextEdit;
 class QTabWidget;
 
 namespace platform {
+class Canvas;
 class DBEdit;
-class DBGrid;
+class DBGridColumn;
 class DBNavigator;
 class DBText;
 class MaskedEdit;
@@ -184,6 +187,21 @@ public:
     /// Bound to after-post and after-delete: sends the change, then reloads the day.
     void cdsAtividadesAfterPost(dataset::DataSet& dataSet);
 
+    // --- Time-clock punches (punches) ---------------------------------------------
+    void cdsPontoDTBATIDAPTOGetText(dataset::Field& sender, std::string& text, bool displayText);
+    void cdsPontoIDEVENPONTOGetText(dataset::Field& sender, std::string& text, bool displayText);
+    void cdsPontoIDORIGPTOGetText(dataset::Field& sender, std::string& text, bool displayText);
+    void dbgCtrlPontoDrawColumnCell(platform::DBGrid& sender, platform::Canvas& canvas,
+                                    const QRect& rect, int dataCol, platform::DBGridColumn& column,
+                                    platform::DBGrid::DrawState state);
+    /// Fills medHrTotal with the clock's total for the operator and day.
+    void cdsPontoAfterOpen(dataset::DataSet& dataSet);
+
+    // --- Grid drawing (drawing) ---------------------------------------------------
+    void dbgAtividadesDrawColumnCell(platform::DBGrid& sender, platform::Canvas& canvas,
+                                     const QRect& rect, int dataCol, platform::DBGridColumn& column,
+                                     platform::DBGrid::DrawState state);
+
     /// For tests: the next construction of a screen fails with an error
     /// after every control and data set was built.
     static void FailNextConstructionForTesting();
@@ -201,6 +219,8 @@ private:
     void bindEditing();
     void bindPosting();
     void bindSaving();
+    void bindPunches();
+    void bindDrawing();
     /// A handler for a data-set event that does nothing while the screen is torn down.
     dataset::DataSetEvent whileAlive(void (TfrmApropriacao::*handler)(dataset::DataSet&));
 
@@ -221,6 +241,9 @@ private:
     void focusField(const char* fieldName);
     /// Focus on `fieldName`, then the text of message `key` as an error: the post is abandoned.
     [[noreturn]] void refuse(const char* key, const char* fieldName);
+
+    /// The picture of imgAlerta as the grid's cells draw it.
+    QImage alertBitmap_;
 
     std::unique_ptr<Ui::TfrmApropriacaoClient> ui_;
     QWidget* client_ = nullptr;

@@ -103,6 +103,11 @@ public:
 
     ChangeEvent onChange;
 
+    /// The font the weekday initials and day numbers are drawn in: the
+    /// calendar's own, made smaller until a two-digit day in bold leaves a
+    /// gap of its cell on each side (at 6 points it stops shrinking).
+    QFont dayFont() const;
+
     QSize sizeHint() const override;
 
 protected:

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFlags>
+#include <QFont>
 #include <QPointer>
 
 #include <functional>
@@ -165,6 +166,14 @@ public:
     std::optional<CellDrawing> cellDrawing(int row, int column) const;
     /// The column shows its ellipsis button in the current cell.
     bool columnShowsButton(int column) const;
+    /// The font a column's title is drawn in: the grid's own, made smaller
+    /// (down to 70% of it, and never under 6 points) until the title fits the
+    /// column's width. A title that does not fit even then is cut with "…"
+    /// and shows whole in the tooltip of its title cell.
+    QFont titleFont(int column) const;
+    /// The whole title of the column whose title cell is at `pos` (viewport
+    /// coordinates) when that cell cannot show it whole; empty otherwise.
+    QString cutTitleAt(const QPoint& pos) const;
 
     // --- Geometry and scripted input ---------------------------------------------
     /// Rectangle of a data cell in viewport coordinates; empty when the cell
@@ -189,6 +198,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -296,6 +306,17 @@ private:
     int resizingColumn_ = -1;
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;
+
+    /// A title's fitted font, kept while its width, text and the grid's font stay.
+    struct TitleFit {
+        int width = -1;
+        QString title;
+        QFont base;
+        QFont font;
+        bool whole = true;
+    };
+    const TitleFit& titleFit(int column) const;
+    mutable std::vector<TitleFit> titleFits_;
 
     std::map<std::pair<int, int>, CellDrawing> drawings_;
     bool drawReportPending_ = false;

@@ -29,8 +29,16 @@ namespace platform {
 ///
 /// Widgets that use Tab themselves (item views with tab navigation, text
 /// editors that keep tabs, or any widget marked with setOwnsTab) keep it.
-/// Focus moving outside `root` is not a move for this manager: when it
-/// comes back, it is compared with the widget last focused inside.
+///
+/// The window is not a control. Focus moving outside `root` (to another
+/// window, another MDI window, or nowhere) is not a move for this manager,
+/// and neither is the focus Qt hands around inside `root` while `root` is
+/// hidden (a minimized or closing window). When the focus comes back from
+/// outside to another widget than the one last focused inside (a restored
+/// MDI window gives it to its first control), it is put back on that one
+/// without running handlers; only when that widget can no longer take the
+/// focus is the return a move. A modal dialog taking the focus for a while
+/// is not "outside": what follows it is compared as any move.
 class FocusManager : public QObject {
     Q_OBJECT
 public:
@@ -55,6 +63,15 @@ public:
 
     /// The widget inside root that last held the focus (null before any).
     QWidget* current() const { return current_.data(); }
+
+    /// Whether the focus going from `from` to `to` is a move between the
+    /// controls of one screen, as a control's exit rules mean it: `to` lies in
+    /// the same window and the same MDI window as `from` (and is not that
+    /// window itself), and `from` is not
+    /// being hidden with its window (a control hidden on its own still counts
+    /// as left). Controls that act on losing the focus
+    /// (write back, cancel an untouched new row) ask this.
+    static bool isMoveBetweenControls(const QWidget* from, const QWidget* to);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +98,15 @@ private:
     QWidget* tabTarget(QWidget* from, bool forward) const;
     bool ownsTab(QWidget* widget) const;
     void watchDestruction(QWidget* widget);
+    /// A FocusIn inside root that Qt made on its own (not through move()).
+    void focusArrived(QWidget* widget, Qt::FocusReason reason);
+    /// The window (MDI window or top-level) that shows root.
+    QWidget* screenWindow() const;
+    /// Once Qt is done showing, restoring or activating the window: the
+    /// focus back on current() when the window's own handling left it on
+    /// the window itself, nowhere, or a control the manager did not see chosen.
+    void giveFocusBackSoon();
+    void giveFocusBack();
 
     QPointer<QWidget> root_;
     QHash<QObject*, Handlers> handlers_;
@@ -89,6 +115,10 @@ private:
     Chain currentChain_;  // kept for when current_ is destroyed
     Phase phase_ = Phase::Idle;
     bool settingFocus_ = false;  // our own setFocus calls: not a move to check
+    // The focus went outside root (another window or screen): its return is
+    // the window regaining the focus, not a move between controls.
+    bool away_ = false;
+    bool giveBackPending_ = false;
     // A move asked for by a handler: during exits it replaces the move in
     // progress (the handler chose where the focus goes, no handlers run);
     // during enters it runs as a full move once the enters are done.

@@ -16,6 +16,8 @@ enum class Verb {
     Activate,
     Minimize,
     Maximize,
+    Restore,
+    Deactivate,
     Focus,
     Type,
     Key,

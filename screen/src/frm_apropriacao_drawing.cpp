@@ -1,0 +1,88 @@
+// The look of the appropriation grid: descriptions instead of codes, the
+// colour of a row by how its times relate to their stamps, and the alert
+// icon in the duration of a row that lies outside the punched presence.
+#include <QLabel>
+
+#include "framework/indice_col.h"
+#include "framework/utils.h"
+#include "platform/db_grid_column.h"
+#include "platform/grid_canvas.h"
+#include "screen/frm_apropriacao.h"
+
+namespace Cli_Zep00700 {
+
+namespace {
+
+const QColor kOpenRow(0, 128, 0);       // no end stamp yet
+const QColor kRecordedLate(255, 0, 0);  // a time differs from its stamp
+const QColor kIconBackground(128, 128, 0);
+
+QString textOf(const dataset::DataSet& dataSet, const char* field) {
+    return QString::fromStdString(dataSet.fieldByName(field).text());
+}
+
+QString displayTextOf(const dataset::DataSet& dataSet, const char* field) {
+    return QString::fromStdString(dataSet.fieldByName(field).displayText());
+}
+
+}  // namespace
+
+void TfrmApropriacao::bindDrawing() {
+    // Read once: every duration cell of a flagged row copies it.
+    alertBitmap_ = imgAlerta->pixmap().toImage();
+    dbgAtividades->onDrawColumnCell =
+        [this](platform::DBGrid& sender, platform::Canvas& canvas, const QRect& rect, int dataCol,
+               platform::DBGridColumn& column, platform::DBGrid::DrawState state) {
+            if (!tearingDown_)
+                dbgAtividadesDrawColumnCell(sender, canvas, rect, dataCol, column, state);
+        };
+}
+
+void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::DBGrid& /*sender*/,
+                                                  platform::Canvas& canvas, const QRect& rect,
+                                                  int dataCol, platform::DBGridColumn& column,
+                                                  platform::DBGrid::DrawState state) {
+    if (cdsAtividades.isEmpty()) return;
+    const dataset::Field* field = column.field();
+    if (!field) return;
+
+    const QString fieldName = column.fieldName();
+    QString text = fieldName == QStringLiteral("NRPLATIVTARE")
+                       ? textOf(cdsAtividades, "NMPROCESSO")
+                       : QString::fromStdString(field->text());
+    canvas.fillRect(rect);
+
+    if (framework::EmptyString(textOf(cdsAtividades, "DTHFAPATIVTA")))
+        canvas.setFontColor(kOpenRow);
+    else if (textOf(cdsAtividades, "DTIAPATIVTAR") != textOf(cdsAtividades, "DTHIAPATIVTA"))
+        canvas.setFontColor(kRecordedLate);
+    else if (textOf(cdsAtividades, "DTFAPATIVTAR") != textOf(cdsAtividades, "DTHFAPATIVTA"))
+        canvas.setFontColor(kRecordedLate);
+
+    if (dataCol == framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))) {
+        text = framework::AllTrim(QString::fromStdString(field->displayText()));
+        using Flag = platform::DBGrid::DrawFlag;
+        // The cell under an editor open on a browsed row shows the number being edited.
+        if (cdsAtividades.state() == dataset::DataSetState::Browse && dbgAtividades->editorMode() &&
+            state == platform::DBGrid::DrawState(Flag::Selected))
+            text = displayTextOf(cdsAtividades, "NRTAREFA");
+        else if (!textOf(cdsAtividades, "NRTAREFA").isEmpty())
+            text = displayTextOf(cdsAtividades, "DSREFETAREFA");
+    }
+    canvas.textRect(rect, rect.left() + 5, rect.top() + 2, text);
+
+    if (fieldName != QStringLiteral("QTHRAPRO")) return;
+    const bool flagged = textOf(cdsAtividades, "IDCHECK") == QStringLiteral("S");
+    const QString duration = QString::fromStdString(field->text());
+    canvas.fillRect(rect);
+    int textLeft = rect.left() + 5;
+    if (flagged) {
+        const int width = alertBitmap_.width();
+        canvas.brushCopy(QRect(rect.left() + 1, rect.top(), width, rect.height()), alertBitmap_,
+                         QRect(0, 0, width, rect.height()), kIconBackground);
+        textLeft += width;
+    }
+    canvas.textOut(textLeft, rect.top() + 2, duration);
+}
+
+}  // namespace Cli_Zep00700

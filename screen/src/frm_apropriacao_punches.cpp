@@ -1,0 +1,111 @@
+// The time-clock punches panel: readable punch times, events and origins,
+// the regular punches in bold, and the time the clock measured that day.
+#include <QLineEdit>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "field_text.h"
+#include "framework/date_edit_plus.h"
+#include "framework/remote_call.h"
+#include "framework/utils.h"
+#include "platform/grid_canvas.h"
+#include "platform/masked_edit.h"
+#include "remote.h"
+#include "screen/frm_apropriacao.h"
+
+namespace Cli_Zep00700 {
+
+namespace {
+
+/// The event codes that have a text of their own, in the order they are tried.
+constexpr std::array<std::string_view, 9> kEventCodes = {"E1", "S1", "E2", "S2", "SE",
+                                                         "RE", "ST", "ET", "SA"};
+/// The first and second entries and exits: the punches of a regular day.
+constexpr std::array<std::string_view, 4> kRegularPunches = {"E1", "S1", "E2", "S2"};
+constexpr std::array<std::string_view, 3> kOriginCodes = {"CSA", "CAT", "MAN"};
+
+template <std::size_t N>
+bool isOneOf(const std::string& code, const std::array<std::string_view, N>& codes) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+}  // namespace
+
+void TfrmApropriacao::bindPunches() {
+    const auto getText =
+        [this](void (TfrmApropriacao::*handler)(dataset::Field&, std::string&, bool)) {
+            return [this, handler](dataset::Field& field, std::string& text, bool displayText) {
+                (this->*handler)(field, text, displayText);
+            };
+        };
+    cdsPonto.fieldByName("DTBATIDAPTO").onGetText =
+        getText(&TfrmApropriacao::cdsPontoDTBATIDAPTOGetText);
+    cdsPonto.fieldByName("IDEVENPONTO").onGetText =
+        getText(&TfrmApropriacao::cdsPontoIDEVENPONTOGetText);
+    cdsPonto.fieldByName("IDORIGPTO").onGetText =
+        getText(&TfrmApropriacao::cdsPontoIDORIGPTOGetText);
+    cdsPonto.events.afterOpen = whileAlive(&TfrmApropriacao::cdsPontoAfterOpen);
+
+    dbgCtrlPonto->onDrawColumnCell =
+        [this](platform::DBGrid& sender, platform::Canvas& canvas, const QRect& rect, int dataCol,
+               platform::DBGridColumn& column, platform::DBGrid::DrawState state) {
+            dbgCtrlPontoDrawColumnCell(sender, canvas, rect, dataCol, column, state);
+        };
+}
+
+void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(dataset::Field& /*sender*/, std::string& text,
+                                                 bool /*displayText*/) {
+    const dataset::Field& punch = cdsPonto.fieldByName("DTBATIDAPTO");
+    // A punch without a time has no weekday: its cell stays empty rather
+    // than failing at every paint.
+    if (punch.isNull()) return;
+    text = framework::NomeSemana(punch.asDateTime()).left(3).toStdString() + ' ' + punch.asString();
+}
+
+void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(dataset::Field& /*sender*/, std::string& text,
+                                                 bool /*displayText*/) {
+    if (cdsPonto.isEmpty()) return;
+    // Matched exactly: the message table's keys would also take "e1".
+    const std::string code = cdsPonto.fieldByName("IDEVENPONTO").asString();
+    std::string key = code;
+    if (!isOneOf(code, kEventCodes))
+        key = cdsPonto.fieldByName("IDSENTBATIDA").asString() == "1" ? "1" : "2";
+    text = msgPadrao.Msg(QString::fromStdString(key)).toStdString();
+}
+
+void TfrmApropriacao::cdsPontoIDORIGPTOGetText(dataset::Field& /*sender*/, std::string& text,
+                                               bool /*displayText*/) {
+    const std::string code = cdsPonto.fieldByName("IDORIGPTO").asString();
+    if (isOneOf(code, kOriginCodes))
+        text = msgPadrao.Msg(QString::fromStdString(code)).toStdString();
+}
+
+void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(platform::DBGrid& /*sender*/,
+                                                 platform::Canvas& canvas, const QRect& rect,
+                                                 int /*dataCol*/, platform::DBGridColumn& column,
+                                                 platform::DBGrid::DrawState /*state*/) {
+    canvas.fillRect(rect);
+    canvas.setFontBold(false);
+    const dataset::Field* field = column.field();
+    if (!field) return;
+    // The stored code, not its text: only the event column can hold one of these.
+    if (isOneOf(field->asString(), kRegularPunches)) canvas.setFontBold(true);
+    canvas.textRect(rect, rect.left() + 3, rect.top() + 3,
+                    QString::fromStdString(field->displayText()));
+}
+
+void TfrmApropriacao::cdsPontoAfterOpen(dataset::DataSet& /*dataSet*/) {
+    // A failure ends here and reaches the day load, which drops it:
+    // medHrTotal then keeps what it showed.
+    loadFromServer(netApropriacao, "GetTotPontoReal",
+                   {medCdOper->text(), framework::RemoteArg::date(depAgenda->GetDate())},
+                   cdsTotPontoReal);
+    if (cdsTotPontoReal.isEmpty())
+        medHrTotal->clear();
+    else
+        medHrTotal->setText(fieldText(cdsTotPontoReal, "HR"));
+}
+
+}  // namespace Cli_Zep00700
