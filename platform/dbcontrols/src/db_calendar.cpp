@@ -27,41 +27,32 @@ constexpr qreal kSmallestDayPoints = 6.0;
 int qtToSundayBased(int qtDayOfWeek) { return qtDayOfWeek % 7; }  // Qt: Monday 1 … Sunday 7
 }  // namespace
 
-class DBCalendar::Link : public dataset::DataLink {
-public:
-    explicit Link(DBCalendar& calendar) : calendar_(calendar) {}
-
-protected:
-    void activeChanged() override { calendar_.reloadMarks(); }
-    void dataSetChanged() override { calendar_.reloadMarks(); }
-    void recordChanged(dataset::Field*) override { calendar_.reloadMarks(); }
-
-private:
-    DBCalendar& calendar_;
-};
-
-DBCalendar::DBCalendar(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(*this)) {
+DBCalendar::DBCalendar(QWidget* parent)
+    : QWidget(parent),
+      link_({.activeChanged = [this] { reloadMarks(); },
+             .dataSetChanged = [this] { reloadMarks(); },
+             .recordChanged = [this](dataset::Field*) { reloadMarks(); }}) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
-DBCalendar::~DBCalendar() { link_->setDataSource(nullptr); }
+DBCalendar::~DBCalendar() { link_.setDataSource(nullptr); }
 
 void DBCalendar::setDataSource(dataset::DataSource* source) {
-    link_->setDataSource(source);
+    link_.setDataSource(source);
     reloadMarks();
 }
 
-dataset::DataSource* DBCalendar::dataSource() const { return link_->dataSource(); }
+dataset::DataSource* DBCalendar::dataSource() const { return link_.dataSource(); }
 
 void DBCalendar::setDataField(const QString& fieldName) {
-    fieldName_ = fieldName;
+    link_.setDataField(fieldName);
     reloadMarks();
 }
 
 void DBCalendar::reloadMarks() {
     marks_.clear();
-    dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
-    dataset::Field* field = ds && !fieldName_.isEmpty() ? ds->findField(fieldName_.toStdString()) : nullptr;
+    dataset::DataSet* ds = link_.openDataSet();
+    dataset::Field* field = link_.field();
     if (field) {
         // Read every row without moving the cursor (no scroll events).
         for (int row = 0; row < ds->displayRowCount(); ++row) {

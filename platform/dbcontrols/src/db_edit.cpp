@@ -11,34 +11,18 @@
 
 namespace platform {
 
-class DBEdit::Link : public dataset::DataLink {
-public:
-    explicit Link(DBEdit& edit) : edit_(edit) {}
-
-protected:
-    void activeChanged() override { edit_.load(); }
-    void editingChanged() override { edit_.load(); }
-    void dataSetChanged() override { edit_.load(); }
-    void dataSetScrolled() override { edit_.load(); }
-    void recordChanged(dataset::Field* field) override {
-        if (!field || field == edit_.field()) edit_.load();
-    }
-    void updateData() override { edit_.updateRecord(); }
-    bool focusControl(dataset::Field& field) override {
-        if (&field != edit_.field() || !edit_.isEnabled()) return false;
-        if (FocusManager* manager = findFocusManager(&edit_)) {
-            manager->setFocusTo(&edit_);
-        } else {
-            edit_.setFocus(Qt::OtherFocusReason);
-        }
-        return edit_.hasFocus();
-    }
-
-private:
-    DBEdit& edit_;
-};
-
-DBEdit::DBEdit(QWidget* parent) : FieldLineEdit(parent), link_(std::make_unique<Link>(*this)) {
+DBEdit::DBEdit(QWidget* parent)
+    : FieldLineEdit(parent),
+      link_({.activeChanged = [this] { load(); },
+             .editingChanged = [this] { load(); },
+             .dataSetChanged = [this] { load(); },
+             .dataSetScrolled = [this] { load(); },
+             .recordChanged =
+                 [this](dataset::Field* changed) {
+                     if (!changed || changed == field()) load();
+                 },
+             .updateData = [this] { updateRecord(); },
+             .focusControl = [this](dataset::Field& wanted) { return takeFocusFor(wanted); }}) {
     beforeModify = [this] { return startEdit(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == this && FocusManager::isMoveBetweenControls(old, now)) focusLeft();
@@ -46,23 +30,30 @@ DBEdit::DBEdit(QWidget* parent) : FieldLineEdit(parent), link_(std::make_unique<
     applyReadOnly();
 }
 
-DBEdit::~DBEdit() { link_->setDataSource(nullptr); }
+DBEdit::~DBEdit() { link_.setDataSource(nullptr); }
 
 void DBEdit::setDataSource(dataset::DataSource* source) {
-    link_->setDataSource(source);
+    link_.setDataSource(source);
     load();
 }
 
-dataset::DataSource* DBEdit::dataSource() const { return link_->dataSource(); }
+dataset::DataSource* DBEdit::dataSource() const { return link_.dataSource(); }
 
 void DBEdit::setDataField(const QString& fieldName) {
-    fieldName_ = fieldName;
+    link_.setDataField(fieldName);
     load();
 }
 
-dataset::Field* DBEdit::field() const {
-    dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
-    return ds && !fieldName_.isEmpty() ? ds->findField(fieldName_.toStdString()) : nullptr;
+dataset::Field* DBEdit::field() const { return link_.field(); }
+
+bool DBEdit::takeFocusFor(dataset::Field& wanted) {
+    if (&wanted != field() || !isEnabled()) return false;
+    if (FocusManager* manager = findFocusManager(this)) {
+        manager->setFocusTo(this);
+    } else {
+        setFocus(Qt::OtherFocusReason);
+    }
+    return hasFocus();
 }
 
 void DBEdit::setReadOnly(bool readOnly) {
@@ -89,7 +80,7 @@ void DBEdit::updateRecord() {
 bool DBEdit::startEdit() {
     bool allowed = false;
     dispatch([&] {
-        dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
+        dataset::DataSet* ds = link_.openDataSet();
         if (!ds || !field() || readOnly_) return;
         if (!ds->editing()) ds->edit();
         allowed = ds->editing();

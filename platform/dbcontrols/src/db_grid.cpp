@@ -18,29 +18,17 @@ namespace platform {
 
 using dataset::DataSetState;
 
-// --- Data link -------------------------------------------------------------------
-
-class DBGrid::Link : public dataset::DataLink {
-public:
-    explicit Link(DBGrid& grid) : grid_(grid) {}
-
-protected:
-    void activeChanged() override { grid_.linkActiveChanged(); }
-    void editingChanged() override { grid_.linkEditingChanged(); }
-    void dataSetChanged() override { grid_.linkDataChanged(false); }
-    void dataSetScrolled() override { grid_.linkDataChanged(true); }
-    void recordChanged(dataset::Field* field) override { grid_.linkRecordChanged(field); }
-    void updateData() override { grid_.linkUpdateData(); }
-    bool focusControl(dataset::Field& field) override { return grid_.linkFocusControl(field); }
-
-private:
-    DBGrid& grid_;
-};
-
 // --- Construction and binding ---------------------------------------------------------
 
 DBGrid::DBGrid(QWidget* parent)
-    : QAbstractScrollArea(parent), link_(std::make_unique<Link>(*this)),
+    : QAbstractScrollArea(parent),
+      link_({.activeChanged = [this] { linkActiveChanged(); },
+             .editingChanged = [this] { linkEditingChanged(); },
+             .dataSetChanged = [this] { linkDataChanged(false); },
+             .dataSetScrolled = [this] { linkDataChanged(true); },
+             .recordChanged = [this](dataset::Field* field) { linkRecordChanged(field); },
+             .updateData = [this] { linkUpdateData(); },
+             .focusControl = [this](dataset::Field& field) { return linkFocusControl(field); }}),
       deleteQuestion_(QStringLiteral("Excluir registro?")) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -58,17 +46,17 @@ DBGrid::DBGrid(QWidget* parent)
 
 DBGrid::~DBGrid() {
     // The link calls back into the grid: detach it while the grid is whole.
-    link_->setDataSource(nullptr);
+    link_.setDataSource(nullptr);
 }
 
 void DBGrid::setDataSource(dataset::DataSource* source) {
-    link_->setDataSource(source);
+    link_.setDataSource(source);
     linkActiveChanged();
 }
 
-dataset::DataSource* DBGrid::dataSource() const { return link_->dataSource(); }
+dataset::DataSource* DBGrid::dataSource() const { return link_.dataSource(); }
 
-dataset::DataSet* DBGrid::dataSet() const { return link_->active() ? link_->dataSet() : nullptr; }
+dataset::DataSet* DBGrid::dataSet() const { return link_.active() ? link_.dataSet() : nullptr; }
 
 // --- Columns ---------------------------------------------------------------------------
 
@@ -218,7 +206,7 @@ void DBGrid::linkEditingChanged() {
     if (editorOpen_) {
         if (currentRow() != editorRow_ || !canShowEditor()) {
             hideEditor();
-        } else if (!link_->editing() || !editor_->userModified()) {
+        } else if (!link_.editing() || !editor_->userModified()) {
             reloadEditor();
         }
     }

@@ -10,20 +10,6 @@
 
 namespace platform {
 
-class DBNavigator::Link : public dataset::DataLink {
-public:
-    explicit Link(DBNavigator& nav) : nav_(nav) {}
-
-protected:
-    void activeChanged() override { nav_.updateButtons(); }
-    void editingChanged() override { nav_.updateButtons(); }
-    void dataSetChanged() override { nav_.updateButtons(); }
-    void dataSetScrolled() override { nav_.updateButtons(); }
-
-private:
-    DBNavigator& nav_;
-};
-
 int DBNavigator::slot(Button which) {
     switch (which) {
     case Button::First: return 0;
@@ -34,7 +20,12 @@ int DBNavigator::slot(Button which) {
     return 0;
 }
 
-DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(*this)) {
+DBNavigator::DBNavigator(QWidget* parent)
+    : QWidget(parent),
+      link_({.activeChanged = [this] { updateButtons(); },
+             .editingChanged = [this] { updateButtons(); },
+             .dataSetChanged = [this] { updateButtons(); },
+             .dataSetScrolled = [this] { updateButtons(); }}) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -60,14 +51,14 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_uni
     updateButtons();
 }
 
-DBNavigator::~DBNavigator() { link_->setDataSource(nullptr); }
+DBNavigator::~DBNavigator() { link_.setDataSource(nullptr); }
 
 void DBNavigator::setDataSource(dataset::DataSource* source) {
-    link_->setDataSource(source);
+    link_.setDataSource(source);
     updateButtons();
 }
 
-dataset::DataSource* DBNavigator::dataSource() const { return link_->dataSource(); }
+dataset::DataSource* DBNavigator::dataSource() const { return link_.dataSource(); }
 
 void DBNavigator::setVisibleButtons(Buttons buttons) {
     visible_ = buttons;
@@ -78,7 +69,7 @@ void DBNavigator::setVisibleButtons(Buttons buttons) {
 QToolButton* DBNavigator::button(Button which) const { return buttons_[static_cast<std::size_t>(slot(which))]; }
 
 void DBNavigator::click(Button which) {
-    dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
+    dataset::DataSet* ds = link_.openDataSet();
     if (!ds) return;
     dispatch([&] {
         switch (which) {
@@ -92,7 +83,7 @@ void DBNavigator::click(Button which) {
 }
 
 void DBNavigator::updateButtons() {
-    const dataset::DataSet* ds = link_->active() ? link_->dataSet() : nullptr;
+    const dataset::DataSet* ds = link_.openDataSet();
     const int row = ds ? ds->recNo() : 0;
     const int count = ds ? ds->recordCount() : 0;
     const bool inserting = ds && ds->state() == dataset::DataSetState::Insert;

@@ -5,8 +5,9 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 #include <set>
+
+#include "platform/field_link.h"
 
 namespace dataset {
 class DataSource;
@@ -40,7 +41,7 @@ public:
     dataset::DataSource* dataSource() const;
     /// The date(-time) field whose values mark days.
     void setDataField(const QString& fieldName);
-    const QString& dataField() const { return fieldName_; }
+    const QString& dataField() const { return link_.dataField(); }
 
     /// The chosen date (1 January 2000 until one is set).
     QDate date() const { return date_; }
@@ -116,15 +117,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    class Link;
     void reloadMarks();
     void changeDate(const QDate& date);
     void chooseByUser(const QDate& date);
     int columnOf(const QDate& date) const;
     QRect cellRect(int row, int column) const;
 
-    std::unique_ptr<Link> link_;
-    QString fieldName_;
+    FieldLink link_;
     QDate date_{2000, 1, 1};
     QDate today_;
     int startOfWeek_ = 0;

@@ -2,9 +2,8 @@
 
 #include <QString>
 
-#include <memory>
-
 #include "platform/field_line_edit.h"
+#include "platform/field_link.h"
 
 namespace dataset {
 class DataSet;
@@ -31,7 +30,7 @@ public:
     void setDataSource(dataset::DataSource* source);
     dataset::DataSource* dataSource() const;
     void setDataField(const QString& fieldName);
-    const QString& dataField() const { return fieldName_; }
+    const QString& dataField() const { return link_.dataField(); }
     /// The bound field of the open data set, or nullptr.
     dataset::Field* field() const;
 
@@ -46,14 +45,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    class Link;
     void load();
     void applyReadOnly();
     bool startEdit();
     void focusLeft();
+    bool takeFocusFor(dataset::Field& wanted);
 
-    std::unique_ptr<Link> link_;
-    QString fieldName_;
+    FieldLink link_;
     bool readOnly_ = false;
 };
 

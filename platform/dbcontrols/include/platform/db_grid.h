@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/db_grid_column.h"
+#include "platform/field_link.h"
 #include "platform/grid_canvas.h"
 
 namespace dataset {
@@ -211,8 +212,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    class Link;
-    friend class Link;
     friend class GridEditor;
     friend class DBGridColumn;
 
@@ -282,7 +281,7 @@ private:
     void paintRows(QPainter& painter, Canvas& canvas);
     void paintEditButton(QPainter& painter, const QRect& rect);
 
-    std::unique_ptr<Link> link_;
+    FieldLink link_;
     std::vector<std::unique_ptr<DBGridColumn>> columns_;
     bool declaredColumns_ = false;
     Options options_ = defaultOptions();

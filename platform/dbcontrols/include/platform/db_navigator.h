@@ -4,7 +4,8 @@
 #include <QWidget>
 
 #include <array>
-#include <memory>
+
+#include "platform/field_link.h"
 
 class QToolButton;
 
@@ -41,11 +42,10 @@ public:
     void click(Button which);
 
 private:
-    class Link;
     void updateButtons();
     static int slot(Button which);
 
-    std::unique_ptr<Link> link_;
+    FieldLink link_;
     std::array<QToolButton*, 4> buttons_{};
     Buttons visible_ = Buttons(Button::First) | Button::Prior | Button::Next | Button::Last;
 };

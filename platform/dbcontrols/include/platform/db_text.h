@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include <memory>
+#include "platform/field_link.h"
 
 namespace dataset {
 class DataSource;
@@ -22,15 +22,13 @@ public:
     void setDataSource(dataset::DataSource* source);
     dataset::DataSource* dataSource() const;
     void setDataField(const QString& fieldName);
-    const QString& dataField() const { return fieldName_; }
+    const QString& dataField() const { return link_.dataField(); }
     dataset::Field* field() const;
 
 private:
-    class Link;
     void load();
 
-    std::unique_ptr<Link> link_;
-    QString fieldName_;
+    FieldLink link_;
 };
 
 }  // namespace platform
