@@ -12,10 +12,10 @@
 #include <set>
 #include <string>
 
-#include "dataset/data_set.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/packet_json.h"
 
-using namespace dataset;
+using namespace platform::dataset;
 
 namespace {
 

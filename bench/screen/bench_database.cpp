@@ -16,7 +16,7 @@ namespace screen_bench {
 using appserver::Database;
 using appserver::DatabaseOptions;
 using appserver::DatabaseUrl;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 namespace {
 

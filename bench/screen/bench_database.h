@@ -4,7 +4,7 @@
 #include <string>
 
 #include "appropriation_fill.h"
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 namespace screen_bench {
 
@@ -19,7 +19,7 @@ inline constexpr const char* kUser = "000000100000";
 inline constexpr const char* kPassword = "bench";
 
 /// The first and the number of days that hold appropriations.
-dataset::DateTime firstFilledDay(long long rows);
+platform::dataset::DateTime firstFilledDay(long long rows);
 long long filledDayCount(long long rows);
 
 /// A SQLite database with `rows` appropriations (kRowsPerDay a day for each

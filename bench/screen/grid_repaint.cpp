@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "dataset/data_set.h"
-#include "platform/db_grid.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dbcontrols/db_grid.h"
 #include "screen/frm_apropriacao.h"
 
 namespace screen_bench {
@@ -22,8 +22,8 @@ constexpr double kGoalMs = 5;
 
 /// kRows rows made from the day the screen shows: every fifth open, every
 /// fifth recorded late, every fifth flagged outside the punches.
-void loadBusyDay(dataset::DataSet& cds) {
-    dataset::DataPacket day = cds.data();
+void loadBusyDay(platform::dataset::DataSet& cds) {
+    platform::dataset::DataPacket day = cds.data();
     if (day.rows.empty()) throw std::runtime_error("the grid benchmark needs a loaded day");
     const auto column = [&day](const char* name) {
         const int index = day.fieldIndex(name);
@@ -32,13 +32,13 @@ void loadBusyDay(dataset::DataSet& cds) {
     };
     const std::size_t endStamp = column("DTHFAPATIVTA"), startStamp = column("DTHIAPATIVTA");
     const std::size_t check = column("IDCHECK"), start = column("DTIAPATIVTAR");
-    std::vector<dataset::Row> rows;
+    std::vector<platform::dataset::Row> rows;
     for (int i = 0; i < kRows; ++i) {
-        dataset::Row row = day.rows[static_cast<std::size_t>(i) % day.rows.size()];
+        platform::dataset::Row row = day.rows[static_cast<std::size_t>(i) % day.rows.size()];
         row[startStamp] = row[start];
-        if (i % 5 == 1) row[endStamp] = dataset::Value();
-        if (i % 5 == 2) row[startStamp] = dataset::Value(row[start].asDateTime().addSeconds(61));
-        row[check] = dataset::Value(std::string(i % 5 == 3 ? "S" : "N"));
+        if (i % 5 == 1) row[endStamp] = platform::dataset::Value();
+        if (i % 5 == 2) row[startStamp] = platform::dataset::Value(row[start].asDateTime().addSeconds(61));
+        row[check] = platform::dataset::Value(std::string(i % 5 == 3 ? "S" : "N"));
         rows.push_back(std::move(row));
     }
     day.rows = std::move(rows);
@@ -57,7 +57,7 @@ Figures figuresOf(std::vector<double> ms) {
 /// Times `repaints` synchronous paints of the grid's viewport; `before`
 /// runs untimed ahead of each (a scroll step, say).
 template <typename Before>
-Figures timeRepaints(platform::DBGrid& grid, int repaints, Before before) {
+Figures timeRepaints(platform::dbcontrols::DBGrid& grid, int repaints, Before before) {
     std::vector<double> ms;
     for (int i = 0; i < repaints; ++i) {
         before(i);
@@ -69,7 +69,7 @@ Figures timeRepaints(platform::DBGrid& grid, int repaints, Before before) {
     return figuresOf(std::move(ms));
 }
 
-int drawnRows(const platform::DBGrid& grid) {
+int drawnRows(const platform::dbcontrols::DBGrid& grid) {
     int rows = 0;
     for (int row = 0; row < grid.rowCount(); ++row) rows += grid.cellDrawing(row, 0).has_value();
     return rows;
@@ -85,7 +85,7 @@ void print(const char* what, const Figures& f, int rowsDrawn, bool goal) {
 }  // namespace
 
 void measureGridRepaint(Cli_Zep00700::TfrmApropriacao& form, int repaints) {
-    platform::DBGrid& grid = *form.dbgAtividades;
+    platform::dbcontrols::DBGrid& grid = *form.dbgAtividades;
     loadBusyDay(form.cdsAtividades);
     QCoreApplication::processEvents();
     if (grid.rowCount() != kRows) throw std::runtime_error("the grid does not show the 200 rows");
@@ -107,12 +107,12 @@ void measureGridRepaint(Cli_Zep00700::TfrmApropriacao& form, int repaints) {
     bar->setValue(0);
 
     // Every row in view: the grid made as tall as the day, outside the screen.
-    platform::DBGrid tall;
+    platform::dbcontrols::DBGrid tall;
     tall.setOptions(grid.options());
     tall.setDataSource(grid.dataSource());
-    std::vector<platform::DBGridColumnDef> columns;
+    std::vector<platform::dbcontrols::DBGridColumnDef> columns;
     for (int i = 0; i < grid.columnCount(); ++i) {
-        const platform::DBGridColumn& c = grid.column(i);
+        const platform::dbcontrols::DBGridColumn& c = grid.column(i);
         columns.push_back({c.fieldName(), c.width(), c.title(), c.readOnly(), c.buttonStyle()});
     }
     tall.setColumns(columns);

@@ -27,12 +27,12 @@
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "grid_repaint.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
-#include "platform/masked_edit.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/masked_edit.h"
+#include "platform/ui/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -121,8 +121,8 @@ double elapsedMs(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
-void failOnMessages(const platform::ScriptedDialogService& dialogs, const char* during) {
-    const QStringList errors = dialogs.texts(platform::ScriptedDialogService::Kind::Error);
+void failOnMessages(const platform::ui::ScriptedDialogService& dialogs, const char* during) {
+    const QStringList errors = dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error);
     if (!errors.isEmpty())
         throw std::runtime_error(std::string("the screen showed an error during ") + during + ": " +
                                  errors.front().toStdString());
@@ -139,7 +139,7 @@ void releaseScreen() {
 
 /// IniProc up to the end of the first activation's work (the year load
 /// done) and the events it left behind processed: painting included.
-Sample openScreen(platform::ScriptedDialogService& dialogs) {
+Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
     framework::NetScript::reset();
     QElapsedTimer t;
     t.start();
@@ -156,8 +156,8 @@ Sample openScreen(platform::ScriptedDialogService& dialogs) {
 }
 
 /// One day of one operator, as leaving the filter loads it.
-Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const dataset::DateTime& day,
-               platform::ScriptedDialogService& dialogs) {
+Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const platform::dataset::DateTime& day,
+               platform::ui::ScriptedDialogService& dialogs) {
     form.medCdOper->setText(operatorCode);
     form.depAgenda->SetDate(day);
     QCoreApplication::processEvents();
@@ -183,17 +183,17 @@ constexpr const char* kFreeStart = "13:00:00";
 constexpr const char* kFreeEnd = "13:50:00";
 
 /// Posts, turning a refusal the screen showed into an error naming it.
-void postOrExplain(dataset::DataSet& rows, const platform::ScriptedDialogService& dialogs) {
+void postOrExplain(platform::dataset::DataSet& rows, const platform::ui::ScriptedDialogService& dialogs) {
     try {
         rows.post();
-    } catch (const dataset::Abort&) {
+    } catch (const platform::dataset::Abort&) {
         const auto& shown = dialogs.shown();
         throw std::runtime_error("the screen refused the save: " +
                                  (shown.empty() ? std::string("(nothing shown)") : shown.back().text.toStdString()));
     }
 }
 
-Sample finish(const QElapsedTimer& t, platform::ScriptedDialogService& dialogs, const char* what) {
+Sample finish(const QElapsedTimer& t, platform::ui::ScriptedDialogService& dialogs, const char* what) {
     QCoreApplication::processEvents();
     Sample s{elapsedMs(t), totalCalls()};
     s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
@@ -203,11 +203,11 @@ Sample finish(const QElapsedTimer& t, platform::ScriptedDialogService& dialogs, 
 
 /// A new row in the loaded day's free hour, posted: the posting checks,
 /// SetAtividades, the refresh, the day load and the cursor put back.
-Sample saveNewRow(TfrmApropriacao& form, platform::ScriptedDialogService& dialogs) {
+Sample saveNewRow(TfrmApropriacao& form, platform::ui::ScriptedDialogService& dialogs) {
     framework::NetScript::reset();
     QElapsedTimer t;
     t.start();
-    dataset::DataSet& rows = form.cdsAtividades;
+    platform::dataset::DataSet& rows = form.cdsAtividades;
     form.sbtIncluirClick();
     rows.fieldByName("NRTAREFA").setText("1");
     rows.fieldByName("NRPLATIVTARE").setText("1");
@@ -221,9 +221,9 @@ Sample saveNewRow(TfrmApropriacao& form, platform::ScriptedDialogService& dialog
 }
 
 /// The row saveNewRow added, deleted: SetAtividades, the refresh and the day load.
-Sample deleteNewRow(TfrmApropriacao& form, platform::ScriptedDialogService& dialogs) {
-    dataset::DataSet& rows = form.cdsAtividades;
-    if (!rows.locate("HORAINI", dataset::Value(std::string(kFreeStart))))
+Sample deleteNewRow(TfrmApropriacao& form, platform::ui::ScriptedDialogService& dialogs) {
+    platform::dataset::DataSet& rows = form.cdsAtividades;
+    if (!rows.locate("HORAINI", platform::dataset::Value(std::string(kFreeStart))))
         throw std::runtime_error("the saved row is not there to delete");
     framework::NetScript::reset();
     QElapsedTimer t;
@@ -269,8 +269,8 @@ int run(const Options& o, QApplication& /*app*/) {
     values.sessionToken = answer.token;
     framework::SetLoginValues(values);
 
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
     QMainWindow window;
     auto* area = new QMdiArea;
     window.setCentralWidget(area);
@@ -297,7 +297,7 @@ int run(const Options& o, QApplication& /*app*/) {
     std::mt19937 rng(o.seed);
     std::uniform_int_distribution<int> anyOperator(0, screen_bench::kOperators - 1);
     std::uniform_int_distribution<long long> anyDay(0, screen_bench::filledDayCount(o.rows) - 1);
-    const dataset::DateTime first = screen_bench::firstFilledDay(o.rows);
+    const platform::dataset::DateTime first = screen_bench::firstFilledDay(o.rows);
     std::vector<Sample> days;
     std::string dayCalls;
     for (int i = 0; i < o.dayLoads; ++i) {

@@ -31,7 +31,7 @@
 #include "appropriation_store.h"
 #include "data_import.h"
 #include "database.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/packet_json.h"
 #include "http_server.h"
 #include "time_text.h"
 #include "migrations.h"
@@ -40,7 +40,7 @@
 #include <soci/sqlite3/soci-sqlite3.h>
 
 using namespace appserver;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
@@ -191,7 +191,7 @@ json dayArgs(const OperatorDay& od) {
 
 /// The packet of an answer, decoded as the client decodes it.
 void decodeAnswer(const std::string& body) {
-    if (!dataset::decodeDataPacketMember(body, "result"))
+    if (!platform::dataset::decodeDataPacketMember(body, "result"))
         throw std::runtime_error("the answer holds no packet");
 }
 
@@ -206,7 +206,7 @@ std::vector<std::string> dayBodies(std::mt19937& rng, long long rows, std::size_
 }
 
 /// The new values of an appropriation of `op` from `s` to `e`, as the screen posts them.
-dataset::Row newAppropriation(const std::string& op, const DateTime& s, const DateTime& e) {
+platform::dataset::Row newAppropriation(const std::string& op, const DateTime& s, const DateTime& e) {
     return {formatDuration(s.secondsOfDay()),
             formatDuration(e.secondsOfDay()),
             "0000000001",
@@ -215,30 +215,30 @@ dataset::Row newAppropriation(const std::string& op, const DateTime& s, const Da
             e,
             "0001",
             "Desenvolvimento de sistemas",
-            dataset::Value(),
+            platform::dataset::Value(),
             "Carga",
             op,
             "Tarefa de carga",
-            dataset::Value(),
-            dataset::Value(),
-            dataset::Value(),
+            platform::dataset::Value(),
+            platform::dataset::Value(),
+            platform::dataset::Value(),
             s,
             e,
-            dataset::Value(),
-            dataset::Value(),
-            dataset::Value()};
+            platform::dataset::Value(),
+            platform::dataset::Value(),
+            platform::dataset::Value()};
 }
 
-std::string saveBody(const dataset::ChangePacket& p) {
-    return callBody("SetAtividades", json::array({{{"delta", dataset::toJson(p)}}}));
+std::string saveBody(const platform::dataset::ChangePacket& p) {
+    return callBody("SetAtividades", json::array({{{"delta", platform::dataset::toJson(p)}}}));
 }
 
 /// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends it.
 std::string insertBody(const OperatorDay& od, int hour = 14) {
-    dataset::ChangePacket p;
+    platform::dataset::ChangePacket p;
     p.fields = fields::atividades();
-    dataset::RowChange c;
-    c.op = dataset::RowChange::Op::Insert;
+    platform::dataset::RowChange c;
+    c.op = platform::dataset::RowChange::Op::Insert;
     c.newValues = newAppropriation(od.op, od.day.addSeconds(hour * 3600), od.day.addSeconds(hour * 3600 + 1800));
     p.changes.push_back(c);
     return saveBody(p);
@@ -246,10 +246,10 @@ std::string insertBody(const OperatorDay& od, int hour = 14) {
 
 /// Inserts of `count` one-minute spans of `op` on `day`, one every two minutes from `fromMinute`.
 std::string spansBody(const std::string& op, const DateTime& day, int fromMinute, int count) {
-    dataset::ChangePacket p;
+    platform::dataset::ChangePacket p;
     p.fields = fields::atividades();
     for (int i = 0; i < count; ++i) {
-        dataset::RowChange c;
+        platform::dataset::RowChange c;
         const DateTime s = day.addSeconds((fromMinute + 2 * i) * 60);
         c.newValues = newAppropriation(op, s, s.addSeconds(60));
         p.changes.push_back(c);
@@ -258,12 +258,12 @@ std::string spansBody(const std::string& op, const DateTime& day, int fromMinute
 }
 
 /// A packet that deletes every row of a day's answer.
-std::string deleteAllBody(const dataset::DataPacket& day) {
-    dataset::ChangePacket p;
+std::string deleteAllBody(const platform::dataset::DataPacket& day) {
+    platform::dataset::ChangePacket p;
     p.fields = day.fields;
-    for (const dataset::Row& row : day.rows) {
-        dataset::RowChange c;
-        c.op = dataset::RowChange::Op::Delete;
+    for (const platform::dataset::Row& row : day.rows) {
+        platform::dataset::RowChange c;
+        c.op = platform::dataset::RowChange::Op::Delete;
         c.oldValues = row;
         p.changes.push_back(c);
     }
@@ -285,7 +285,7 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
         return res->body;
     };
     const auto dayOf = [&](httplib::Client& c, const std::string& op, const DateTime& day) {
-        return *dataset::decodeDataPacketMember(
+        return *platform::dataset::decodeDataPacketMember(
             post(c, callBody("getAtividades", json{op, "0001", {{"date", day.toIsoDate()}}}), "getAtividades"), "result");
     };
     const auto connect = [port] {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "database.h"
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 namespace bench {
 
@@ -16,7 +16,7 @@ inline constexpr int kFillRowsPerDay = 5;
 struct FillPlan {
     long long rows = 1000000;
     int codeWidth = 6;          ///< digits of an operator code
-    dataset::DateTime firstDay; ///< the first day that holds appropriations
+    platform::dataset::DateTime firstDay; ///< the first day that holds appropriations
     std::string password;       ///< every operator's
 };
 

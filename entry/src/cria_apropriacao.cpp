@@ -4,7 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/busy.h"
-#include "platform/dispatch.h"
+#include "platform/ui/dispatch.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -28,7 +28,7 @@ void CriaApropriacao() {
         framework::DeactiveShowAvi();
         // The host sees a normal return; support sees why nothing opened.
         std::cerr << "Manutenção da Apropriação: a tela não pôde ser aberta: "
-                  << platform::exceptionMessage(std::current_exception()).toStdString()
+                  << platform::ui::exceptionMessage(std::current_exception()).toStdString()
                   << std::endl;
     }
 }

@@ -4,7 +4,7 @@
 
 #include "entry/cria_apropriacao.h"
 #include "entry/package_info.h"
-#include "module/module_api.h"
+#include "platform/module/module_api.h"
 #include "screen/cli_zep00700.h"
 
 APROP_MODULE_METADATA(R"({"name": "Pkg_Zep00700", "version": ")" PKG_ZEP00700_VERSION R"(",

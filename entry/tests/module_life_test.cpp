@@ -15,7 +15,7 @@
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/net_connection.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 #include "screen_server.h"
@@ -62,8 +62,8 @@ struct ModuleLifeTest : ::testing::Test {
     int screens() const { return static_cast<int>(area->subWindowList().size()); }
 
     static std::unique_ptr<screen_testing::ScreenServer> server;
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
     QMainWindow window;
     QMdiArea* area = new QMdiArea;
 };

@@ -15,8 +15,8 @@
 #include "entry/package_info.h"
 #include "framework/application.h"
 #include "framework/busy.h"
-#include "module/module_registry.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/module/module_registry.h"
+#include "platform/ui/scripted_dialog_service.h"
 #include "screen_server.h"
 
 namespace {
@@ -29,18 +29,18 @@ struct PackageTest : ::testing::Test {
     PackageTest() {
         for (const std::string& p : kPackages) registry.providePackage(p);
     }
-    platform::ModuleRegistry registry{APROP_MODULE_DIR};
+    platform::module::ModuleRegistry registry{APROP_MODULE_DIR};
 };
 
 TEST_F(PackageTest, MetadataNamesTheEightRequiredPackages) {
-    platform::Module& module = registry.load("Pkg_Zep00700");
+    platform::module::Module& module = registry.load("Pkg_Zep00700");
     EXPECT_EQ(module.metadata().name, "Pkg_Zep00700");
     EXPECT_FALSE(module.metadata().version.empty());
     EXPECT_EQ(module.metadata().requiredPackages, kPackages);
 }
 
 TEST_F(PackageTest, PackageInfoTableCarriesPackagesUnitsAndAPortugueseVersionBlock) {
-    platform::Module& module = registry.load("Pkg_Zep00700");
+    platform::module::Module& module = registry.load("Pkg_Zep00700");
     auto* get = module.function<const AprPackageInfoTable*()>("GetPackageInfoTable");
     const AprPackageInfoTable* info = get();
     ASSERT_NE(info, nullptr);
@@ -57,7 +57,7 @@ TEST_F(PackageTest, PackageInfoTableCarriesPackagesUnitsAndAPortugueseVersionBlo
 }
 
 TEST_F(PackageTest, TheEntryRoutineAndTheUnitVariablesAreExported) {
-    platform::Module& module = registry.load("Pkg_Zep00700");
+    platform::module::Module& module = registry.load("Pkg_Zep00700");
     for (const char* name : {"IniProc", "Initialize", "Finalize", "GetPackageInfoTable"})
         EXPECT_NE(module.symbol(name), nullptr) << name;
     // Unit-qualified names of Cli_Zep00700.
@@ -77,15 +77,15 @@ TEST_F(PackageTest, TheEntryRoutineAndTheUnitVariablesAreExported) {
 TEST_F(PackageTest, IniProcOpensTheScreenInTheMainWindow) {
     screen_testing::ScreenServer server;
     server.logIn(QStringLiteral("000000000101"), QStringLiteral("senha101"));
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
     QMainWindow window;
     auto* area = new QMdiArea;
     window.setCentralWidget(area);
     window.show();
     framework::Application().SetMainForm(&window, area);
 
-    platform::Module& module = registry.load("Pkg_Zep00700");
+    platform::module::Module& module = registry.load("Pkg_Zep00700");
     module.function<void()>("IniProc")();
     QElapsedTimer waited;
     waited.start();

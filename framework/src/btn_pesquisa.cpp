@@ -1,9 +1,9 @@
 #include "framework/btn_pesquisa.h"
 
 #include "framework/pesquisar.h"
-#include "platform/dispatch.h"
-#include "platform/focus_lookup.h"
-#include "platform/focus_manager.h"
+#include "platform/ui/dispatch.h"
+#include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/focus_manager.h"
 
 namespace framework {
 
@@ -17,7 +17,7 @@ TBtnPesquisa::TBtnPesquisa(QWidget* parent) : QToolButton(parent) {
     setText(QStringLiteral("..."));
     setToolTip(QStringLiteral("Pesquisar"));
     setFixedSize(kButtonSize, kButtonSize);
-    connect(this, &QToolButton::clicked, this, platform::guarded([this] { Execute(); }));
+    connect(this, &QToolButton::clicked, this, platform::ui::guarded([this] { Execute(); }));
 }
 
 bool TBtnPesquisa::Execute() {
@@ -40,7 +40,7 @@ bool TBtnPesquisa::Execute() {
 void TBtnPesquisa::focusAssociate() {
     QWidget* edit = associate_.data();
     if (!edit || !edit->isEnabled() || !edit->isVisible() || edit->hasFocus()) return;
-    if (platform::FocusManager* manager = platform::findFocusManager(edit)) {
+    if (platform::ui::FocusManager* manager = platform::dbcontrols::findFocusManager(edit)) {
         manager->setFocusTo(edit, Qt::OtherFocusReason);
     } else {
         edit->setFocus(Qt::OtherFocusReason);

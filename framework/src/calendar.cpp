@@ -10,13 +10,13 @@ namespace framework {
 
 namespace {
 
-QDate toQDate(const dataset::DateTime& date) {
+QDate toQDate(const platform::dataset::DateTime& date) {
     return QDate(date.year, date.month, date.day);
 }
 
-dataset::DateTime fromQDate(const QDate& date) {
+platform::dataset::DateTime fromQDate(const QDate& date) {
     if (!date.isValid()) return {};
-    return dataset::DateTime::date(date.year(), date.month(), date.day());
+    return platform::dataset::DateTime::date(date.year(), date.month(), date.day());
 }
 
 // The platform grid reports bad arguments as std::invalid_argument; the
@@ -32,25 +32,25 @@ auto asFrameworkError(Call call) {
 
 }  // namespace
 
-TNCalendar::TNCalendar(QWidget* parent) : platform::DBCalendar(parent) {
-    onChange = [this](platform::DBCalendar&) {
+TNCalendar::TNCalendar(QWidget* parent) : platform::dbcontrols::DBCalendar(parent) {
+    onChange = [this](platform::dbcontrols::DBCalendar&) {
         if (OnChange) OnChange(*this);
     };
 }
 
 int TNCalendar::GetDateElement(int element) const {
-    return asFrameworkError([&] { return platform::DBCalendar::GetDateElement(element); });
+    return asFrameworkError([&] { return platform::dbcontrols::DBCalendar::GetDateElement(element); });
 }
 
 void TNCalendar::SetDateElement(int element, int value) {
-    asFrameworkError([&] { platform::DBCalendar::SetDateElement(element, value); });
+    asFrameworkError([&] { platform::dbcontrols::DBCalendar::SetDateElement(element, value); });
 }
 
-dataset::DateTime TNCalendar::CalendarDate() const {
+platform::dataset::DateTime TNCalendar::CalendarDate() const {
     return fromQDate(date());
 }
 
-void TNCalendar::SetCalendarDate(const dataset::DateTime& value) {
+void TNCalendar::SetCalendarDate(const platform::dataset::DateTime& value) {
     const QDate day = toQDate(value);
     if (!value.isValid() || !day.isValid()) {
         throw Error(QStringLiteral("Data inválida para o calendário: \"%1\".")
@@ -76,7 +76,7 @@ TNCalendar::ChangeSuspension::~ChangeSuspension() {
     if (!wasSuspended_) calendar_.ResumeChange();
 }
 
-void TNCalendar::SetToday(const dataset::DateTime& value) {
+void TNCalendar::SetToday(const platform::dataset::DateTime& value) {
     if (value.isZero()) {
         setToday(QDate());
         return;
@@ -89,7 +89,7 @@ void TNCalendar::SetToday(const dataset::DateTime& value) {
     setToday(day);
 }
 
-dataset::DateTime TNCalendar::Today() const {
+platform::dataset::DateTime TNCalendar::Today() const {
     return fromQDate(today());
 }
 
@@ -99,7 +99,7 @@ void TNCalendar::SetStartOfWeek(int day) {
 
 TDBCalendar::TDBCalendar(QWidget* parent) : TNCalendar(parent) {}
 
-bool TDBCalendar::IsMarked(const dataset::DateTime& value) const {
+bool TDBCalendar::IsMarked(const platform::dataset::DateTime& value) const {
     const QDate day = toQDate(value);
     return day.isValid() && isMarked(day);
 }

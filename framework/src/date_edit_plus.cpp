@@ -5,7 +5,7 @@
 namespace framework {
 
 TDateEditPlus::TDateEditPlus(QWidget* parent)
-    : platform::MaskedEdit(parent),
+    : platform::ui::MaskedEdit(parent),
       weekdayNames_{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"), QStringLiteral("Quarta"),
                     QStringLiteral("Quinta"), QStringLiteral("Sexta"), QStringLiteral("Sábado")} {
     setEditMask(QStringLiteral("00/00/0000;1; "));
@@ -14,24 +14,24 @@ TDateEditPlus::TDateEditPlus(QWidget* parent)
     refreshLook();
 }
 
-std::optional<dataset::DateTime> TDateEditPlus::parsed() const {
-    if (fill() != platform::MaskFill::Complete) return std::nullopt;
+std::optional<platform::dataset::DateTime> TDateEditPlus::parsed() const {
+    if (fill() != platform::ui::MaskFill::Complete) return std::nullopt;
     const QString t = text();  // "dd/mm/yyyy"
-    const auto d = dataset::DateTime::date(t.mid(6, 4).toInt(), t.mid(3, 2).toInt(), t.mid(0, 2).toInt());
+    const auto d = platform::dataset::DateTime::date(t.mid(6, 4).toInt(), t.mid(3, 2).toInt(), t.mid(0, 2).toInt());
     if (!d.isValid()) return std::nullopt;
     return d;
 }
 
 bool TDateEditPlus::hasValidDate() const { return parsed().has_value(); }
 
-dataset::DateTime TDateEditPlus::GetDate() const {
-    if (fill() == platform::MaskFill::Empty) return {};
+platform::dataset::DateTime TDateEditPlus::GetDate() const {
+    if (fill() == platform::ui::MaskFill::Empty) return {};
     CheckValidDate();
-    dataset::DateTime d = *parsed();
+    platform::dataset::DateTime d = *parsed();
     return keepTime_ ? d.addSeconds(keptSeconds_) : d;
 }
 
-void TDateEditPlus::SetDate(const dataset::DateTime& date) {
+void TDateEditPlus::SetDate(const platform::dataset::DateTime& date) {
     if (date.isZero()) {
         setStoredText(QString());
         keptSeconds_ = 0;
@@ -43,7 +43,7 @@ void TDateEditPlus::SetDate(const dataset::DateTime& date) {
 }
 
 void TDateEditPlus::CheckValidDate() const {
-    if (fill() == platform::MaskFill::Empty || hasValidDate()) return;
+    if (fill() == platform::ui::MaskFill::Empty || hasValidDate()) return;
     throw Error(QStringLiteral("\"%1\" não é uma data válida.").arg(text()));
 }
 

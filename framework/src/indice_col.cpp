@@ -1,11 +1,11 @@
 #include "framework/indice_col.h"
 
 #include "framework/errors.h"
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_grid.h"
 
 namespace framework {
 
-int IndiceCol(const platform::DBGrid* grid, const QString& fieldName) {
+int IndiceCol(const platform::dbcontrols::DBGrid* grid, const QString& fieldName) {
     if (!grid)
         throw Error(
             QStringLiteral("Nenhuma grade para procurar a coluna do campo \"%1\".").arg(fieldName));

@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "http_limits.h"
@@ -43,8 +43,8 @@ void readServerError(const std::string& body, RemoteResult& result) {
 
 void readAnswer(const std::string& body, RemoteResult& result) {
     try {
-        if (auto packet = dataset::decodeDataPacketMember(body, "result")) result.packet = std::move(*packet);
-    } catch (const dataset::Error& e) {
+        if (auto packet = platform::dataset::decodeDataPacketMember(body, "result")) result.packet = std::move(*packet);
+    } catch (const platform::dataset::Error& e) {
         result.status = RemoteResult::Status::BadReply;
         result.message = e.what();
     }

@@ -10,14 +10,14 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
-#include "platform/db_text.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
+#include "platform/dbcontrols/db_text.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
 
 namespace framework {
 
@@ -67,7 +67,7 @@ QAction* addMenuAction(QMenu* menu, const char* name, const char* caption) {
 }  // namespace
 
 TfrmPadraoSimples::TfrmPadraoSimples(QWidget* parent) : QWidget(parent) {
-    focus_ = new platform::FocusManager(this);
+    focus_ = new platform::ui::FocusManager(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -90,7 +90,7 @@ TfrmPadraoSimples::~TfrmPadraoSimples() {
     // that are deleted other than by a Free close call BeforeDestruction.
     if (!destroyRan_) {
         destroyRan_ = true;
-        platform::dispatch([this] { TfrmPadraoSimples::FormDestroy(); });
+        platform::ui::dispatch([this] { TfrmPadraoSimples::FormDestroy(); });
     }
 }
 
@@ -137,7 +137,7 @@ void TfrmPadraoSimples::buildToolbar() {
     sbtAjuda->setEnabled(true);
     sbtFechar->setEnabled(true);
 
-    dbtNome = new platform::DBText(panMenu);
+    dbtNome = new platform::dbcontrols::DBText(panMenu);
     dbtNome->setObjectName(QStringLiteral("dbtNome"));
     dbtNome->setGeometry(kNameLeft, kButtonTop, kNameWidth, kButtonSize);
 
@@ -156,11 +156,11 @@ void TfrmPadraoSimples::placeCodeLabel() {
 void TfrmPadraoSimples::wireHandlers() {
     const auto onClick = [this](TButtonFlat* button, void (TfrmPadraoSimples::*handler)()) {
         connect(button, &QToolButton::clicked, this,
-                platform::guarded([this, handler] { (this->*handler)(); }));
+                platform::ui::guarded([this, handler] { (this->*handler)(); }));
     };
     const auto onTrigger = [this](QAction* action, void (TfrmPadraoSimples::*handler)()) {
         connect(action, &QAction::triggered, this,
-                platform::guarded([this, handler] { (this->*handler)(); }));
+                platform::ui::guarded([this, handler] { (this->*handler)(); }));
     };
     onClick(sbtConfirmar, &TfrmPadraoSimples::sbtConfirmarClick);
     onClick(sbtCancelar, &TfrmPadraoSimples::sbtCancelarClick);
@@ -183,8 +183,8 @@ void TfrmPadraoSimples::wireHandlers() {
 
     // A state change happens inside a data-set operation; an error of the
     // handler is shown without breaking off that operation.
-    dtsPadrao.onStateChange = [this](dataset::DataSource&) {
-        platform::dispatch([this] { dtsPadraoStateChange(); });
+    dtsPadrao.onStateChange = [this](platform::dataset::DataSource&) {
+        platform::ui::dispatch([this] { dtsPadraoStateChange(); });
     };
 }
 
@@ -207,7 +207,7 @@ void TfrmPadraoSimples::watchSubWindow() {
     watchedWindow_ = window;
     if (!window) return;
     connect(window, &QMdiSubWindow::windowStateChanged, this,
-            platform::guarded([this](Qt::WindowStates before, Qt::WindowStates now) {
+            platform::ui::guarded([this](Qt::WindowStates before, Qt::WindowStates now) {
                 if (!before.testFlag(Qt::WindowActive) && now.testFlag(Qt::WindowActive))
                     FormActivate();
             }));
@@ -221,7 +221,7 @@ bool TfrmPadraoSimples::event(QEvent* event) {
         case QEvent::WindowActivate:
             // Inside an MDI area every widget of the main window hears the main
             // window's activation; the form's own is its MDI window's.
-            if (isWindow()) platform::dispatch([this] { FormActivate(); });
+            if (isWindow()) platform::ui::dispatch([this] { FormActivate(); });
             break;
         default:
             break;
@@ -237,7 +237,7 @@ bool TfrmPadraoSimples::eventFilter(QObject* watched, QEvent* event) {
 void TfrmPadraoSimples::showEvent(QShowEvent* event) {
     watchSubWindow();
     placeCodeLabel();
-    if (!created_) platform::dispatch([this] { Create(); });
+    if (!created_) platform::ui::dispatch([this] { Create(); });
     QWidget::showEvent(event);
 }
 
@@ -255,7 +255,7 @@ void TfrmPadraoSimples::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     CloseAction action = subWindow() ? CloseAction::Minimize : CloseAction::Hide;
-    if (!platform::dispatch([&] { FormClose(action); })) action = CloseAction::None;
+    if (!platform::ui::dispatch([&] { FormClose(action); })) action = CloseAction::None;
     closing_ = false;
 
     QMdiSubWindow* window = subWindow();
@@ -294,7 +294,7 @@ void TfrmPadraoSimples::release() {
 void TfrmPadraoSimples::BeforeDestruction() {
     if (destroyRan_) return;
     destroyRan_ = true;
-    platform::dispatch([this] { FormDestroy(); });
+    platform::ui::dispatch([this] { FormDestroy(); });
 }
 
 // --- Base handlers -------------------------------------------------------------
@@ -328,26 +328,26 @@ void TfrmPadraoSimples::setCommandsEnabled(bool incluir, bool alterar, bool excl
 }
 
 void TfrmPadraoSimples::dtsPadraoStateChange() {
-    const dataset::DataSetState state = dtsPadrao.state();
+    const platform::dataset::DataSetState state = dtsPadrao.state();
     switch (state) {
-        case dataset::DataSetState::Browse: {
+        case platform::dataset::DataSetState::Browse: {
             const bool hasRows = !dtsPadrao.dataSet()->isEmpty();
             setCommandsEnabled(true, hasRows, hasRows, hasRows, true, false, false);
             break;
         }
-        case dataset::DataSetState::Edit:
-        case dataset::DataSetState::Insert:
+        case platform::dataset::DataSetState::Edit:
+        case platform::dataset::DataSetState::Insert:
             setCommandsEnabled(false, false, false, false, false, true, true);
             break;
-        case dataset::DataSetState::Inactive:
+        case platform::dataset::DataSetState::Inactive:
             setCommandsEnabled(false, false, false, false, false, false, false);
             break;
     }
 }
 
-dataset::DataSet& TfrmPadraoSimples::dataSetOrFail(const QString& what) const {
-    dataset::DataSet* ds = dtsPadrao.dataSet();
-    if (!ds || dtsPadrao.state() == dataset::DataSetState::Inactive) {
+platform::dataset::DataSet& TfrmPadraoSimples::dataSetOrFail(const QString& what) const {
+    platform::dataset::DataSet* ds = dtsPadrao.dataSet();
+    if (!ds || dtsPadrao.state() == platform::dataset::DataSetState::Inactive) {
         throw Error(QStringLiteral("Não há dados abertos para %1.").arg(what));
     }
     return *ds;
@@ -362,12 +362,12 @@ void TfrmPadraoSimples::sbtAlterarClick() {
 }
 
 void TfrmPadraoSimples::sbtExcluirClick() {
-    dataset::DataSet& ds = dataSetOrFail(QStringLiteral("excluir"));
+    platform::dataset::DataSet& ds = dataSetOrFail(QStringLiteral("excluir"));
     if (ds.isEmpty()) return;
     const QString question = msgPadrao.Contains(QStringLiteral("Excl"))
                                  ? msgPadrao.Msg(QStringLiteral("Excl"))
                                  : QStringLiteral("Confirma exclusão?");
-    if (!platform::dialogs().confirm(question)) return;
+    if (!platform::ui::dialogs().confirm(question)) return;
     ds.deleteRecord();
 }
 
@@ -395,7 +395,7 @@ void TfrmPadraoSimples::sbtFecharClick() {
 
 namespace framework {
 
-void TfrmPadraoSimples::registerDataSet(const QString& name, dataset::DataSet* dataSet) {
+void TfrmPadraoSimples::registerDataSet(const QString& name, platform::dataset::DataSet* dataSet) {
     for (auto& entry : dataSets_) {
         if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {
             entry.second = dataSet;
@@ -405,7 +405,7 @@ void TfrmPadraoSimples::registerDataSet(const QString& name, dataset::DataSet* d
     dataSets_.emplace_back(name, dataSet);
 }
 
-dataset::DataSet* TfrmPadraoSimples::findDataSet(const QString& name) const {
+platform::dataset::DataSet* TfrmPadraoSimples::findDataSet(const QString& name) const {
     for (const auto& entry : dataSets_)
         if (entry.first.compare(name, Qt::CaseInsensitive) == 0) return entry.second;
     return nullptr;

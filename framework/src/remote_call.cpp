@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "dataset/packet_json.h"
+#include "platform/dataset/packet_json.h"
 #include "framework/errors.h"
 #include "framework/utils.h"
 
@@ -12,7 +12,7 @@ RemoteArg::RemoteArg(std::string text) : text_(std::move(text)) {}
 RemoteArg::RemoteArg(const char* text) : text_(text ? text : "") {}
 RemoteArg::RemoteArg(const QString& text) : text_(text.toStdString()) {}
 
-RemoteArg RemoteArg::date(const dataset::DateTime& date) {
+RemoteArg RemoteArg::date(const platform::dataset::DateTime& date) {
     if (!date.datePart().isValid()) throw Error(QStringLiteral("Data inválida como argumento de chamada ao servidor."));
     RemoteArg arg;
     arg.kind_ = Kind::Date;
@@ -20,7 +20,7 @@ RemoteArg RemoteArg::date(const dataset::DateTime& date) {
     return arg;
 }
 
-RemoteArg RemoteArg::dateTime(const dataset::DateTime& when) {
+RemoteArg RemoteArg::dateTime(const platform::dataset::DateTime& when) {
     if (!when.isValid()) throw Error(QStringLiteral("Data e hora inválidas como argumento de chamada ao servidor."));
     RemoteArg arg;
     arg.kind_ = Kind::DateTime;
@@ -28,10 +28,10 @@ RemoteArg RemoteArg::dateTime(const dataset::DateTime& when) {
     return arg;
 }
 
-RemoteArg RemoteArg::delta(dataset::ChangePacket changes) {
+RemoteArg RemoteArg::delta(platform::dataset::ChangePacket changes) {
     RemoteArg arg;
     arg.kind_ = Kind::Delta;
-    arg.delta_ = std::make_shared<const dataset::ChangePacket>(std::move(changes));
+    arg.delta_ = std::make_shared<const platform::dataset::ChangePacket>(std::move(changes));
     return arg;
 }
 
@@ -40,7 +40,7 @@ nlohmann::json RemoteArg::toJson() const {
     case Kind::Text: return text_;
     case Kind::Date: return {{"date", when_.toIsoDate()}};
     case Kind::DateTime: return {{"datetime", when_.toIso()}};
-    case Kind::Delta: return {{"delta", dataset::toJson(*delta_)}};
+    case Kind::Delta: return {{"delta", platform::dataset::toJson(*delta_)}};
     }
     return nullptr;
 }
@@ -65,12 +65,12 @@ QString RemoteResult::failureText() const {
     return {};
 }
 
-dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise, int minRows) {
+platform::dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise, int minRows) {
     QString failure;
     if (!result.ok()) {
         failure = result.failureText();
     } else {
-        dataset::DataPacket packet = result.packet.value_or(dataset::DataPacket{});
+        platform::dataset::DataPacket packet = result.packet.value_or(platform::dataset::DataPacket{});
         if (minRows <= 0 || packet.rows.size() >= static_cast<std::size_t>(minRows)) return packet;
         failure = QStringLiteral("O servidor de aplicação não retornou dados para o método %1.")
                       .arg(QString::fromStdString(result.method));

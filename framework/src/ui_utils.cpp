@@ -1,8 +1,8 @@
 #include <QWidget>
 
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "framework/utils.h"
-#include "platform/dialog_service.h"
+#include "platform/ui/dialog_service.h"
 
 namespace framework {
 
@@ -12,8 +12,8 @@ void SetChildEnabled(QWidget* container, bool enabled) {
 }
 
 void MensErro(const QString& text, bool abort) {
-    platform::dialogs().error(text);
-    if (abort) throw dataset::Abort();
+    platform::ui::dialogs().error(text);
+    if (abort) throw platform::dataset::Abort();
 }
 
 }  // namespace framework

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "framework/button_flat.h"
-#include "platform/focus_manager.h"
+#include "platform/ui/focus_manager.h"
 
 TEST(TButtonFlat, PressingItLeavesTheFocusAndRunsNoExitHandler) {
     QWidget form;
@@ -15,7 +15,7 @@ TEST(TButtonFlat, PressingItLeavesTheFocusAndRunsNoExitHandler) {
     auto* button = new framework::TButtonFlat(&form);
     layout->addWidget(edit);
     layout->addWidget(button);
-    platform::FocusManager focus(&form);
+    platform::ui::FocusManager focus(&form);
     int exits = 0;
     focus.setOnExit(edit, [&] { ++exits; });
     form.show();

@@ -3,15 +3,15 @@
 #include <QDate>
 #include <QTest>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 #include "framework/calendar.h"
 #include "framework/errors.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace {
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 TEST(TNCalendar, DateElementsReadAndSetYearMonthDay) {
     framework::TNCalendar calendar;
@@ -88,8 +88,8 @@ TEST(TNCalendar, ChangeSuspensionRestoresTheStateItFound) {
 }
 
 TEST(TNCalendar, UserClickRaisesChangeAndErrorsAreShownNotThrown) {
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed(dialogs);
     framework::TNCalendar calendar;
     calendar.resize(168, 120);
     calendar.SetCalendarDate(DateTime::date(2003, 7, 1));
@@ -104,7 +104,7 @@ TEST(TNCalendar, UserClickRaisesChangeAndErrorsAreShownNotThrown) {
     QTest::mouseClick(&calendar, Qt::LeftButton, {}, day20.center());
 
     EXPECT_EQ(calendar.CalendarDate(), DateTime::date(2003, 7, 20));
-    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Error),
+    EXPECT_EQ(dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error),
               QStringList{QStringLiteral("Dia recusado.")});
 
     // Suspended, a click chooses the day silently.
@@ -136,9 +136,9 @@ TEST(TNCalendar, TodayIsOnlyTheDateTheProgramGivesNeverTheLocalClock) {
 }
 
 TEST(TDBCalendar, MarksTheDaysOfTheBoundDateFieldAndKeepsHolidayColourAndWeekStart) {
-    dataset::DataSet cdsDatas("cdsDatas");
-    cdsDatas.addField({.name = "DTIAPATIVTAR", .type = dataset::FieldType::DateTime});
-    dataset::DataSource dtsDatas(&cdsDatas);
+    platform::dataset::DataSet cdsDatas("cdsDatas");
+    cdsDatas.addField({.name = "DTIAPATIVTAR", .type = platform::dataset::FieldType::DateTime});
+    platform::dataset::DataSource dtsDatas(&cdsDatas);
     framework::TDBCalendar calendar;
     calendar.SetDataSource(&dtsDatas);
     calendar.SetDataField(QStringLiteral("DTIAPATIVTAR"));

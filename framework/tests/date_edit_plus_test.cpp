@@ -5,7 +5,7 @@
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using framework::TDateEditPlus;
 
 namespace {

@@ -12,12 +12,12 @@
 #include <set>
 #include <thread>
 
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "framework/net_connection.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 using framework::CheckResultServ;
 using framework::RemoteArg;
@@ -172,14 +172,14 @@ TEST_F(ConnectionFixture, ConnectingRaisesBeforeConnectFirstThenChecksTheServer)
 }
 
 TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken) {
-    dataset::ChangePacket delta;
-    delta.fields.push_back({"HORAINI", dataset::FieldType::String, 8});
-    delta.changes.push_back({dataset::RowChange::Op::Insert, {}, {dataset::Value("08:00:00")}});
+    platform::dataset::ChangePacket delta;
+    delta.fields.push_back({"HORAINI", platform::dataset::FieldType::String, 8});
+    delta.changes.push_back({platform::dataset::RowChange::Op::Insert, {}, {platform::dataset::Value("08:00:00")}});
 
     net.setConnected(true);
     const RemoteResult result = net.AppServer().call(
-        "getHoraServidor", {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"), RemoteArg::date(dataset::DateTime{2026, 12, 8, 9, 0, 0}),
-                            RemoteArg::dateTime(dataset::DateTime{2026, 12, 8, 9, 30, 15}), RemoteArg::delta(delta)});
+        "getHoraServidor", {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"), RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0}),
+                            RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 30, 15}), RemoteArg::delta(delta)});
     ASSERT_TRUE(result.ok()) << result.failureText().toStdString();
 
     const json sent = server.lastBody();
@@ -190,12 +190,12 @@ TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken)
     EXPECT_EQ(sent["args"][1], "maria");
     EXPECT_EQ(sent["args"][2], (json{{"date", "2026-12-08"}}));  // a date carries no time
     EXPECT_EQ(sent["args"][3], (json{{"datetime", "2026-12-08T09:30:15"}}));
-    EXPECT_EQ(sent["args"][4]["delta"], dataset::toJson(delta));
+    EXPECT_EQ(sent["args"][4]["delta"], platform::dataset::toJson(delta));
     EXPECT_EQ(server.lastAuthorization(), "Bearer T-123");
 
-    const dataset::DataPacket packet = CheckResultServ(result, true, 0);
+    const platform::dataset::DataPacket packet = CheckResultServ(result, true, 0);
     ASSERT_EQ(packet.rows.size(), 1u);
-    EXPECT_EQ(packet.rows[0][0].asDateTime(), (dataset::DateTime{2026, 12, 8, 10, 15, 0}));
+    EXPECT_EQ(packet.rows[0][0].asDateTime(), (platform::dataset::DateTime{2026, 12, 8, 10, 15, 0}));
 }
 
 TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
@@ -230,10 +230,10 @@ TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
     }
 
     // Without raising: the text is shown and the operation silently abandoned.
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed(script);
-    EXPECT_THROW(CheckResultServ(result, false, 0), dataset::Abort);
-    EXPECT_EQ(script.texts(platform::ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Tarefa não cadastrada.")});
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed(script);
+    EXPECT_THROW(CheckResultServ(result, false, 0), platform::dataset::Abort);
+    EXPECT_EQ(script.texts(platform::ui::ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Tarefa não cadastrada.")});
 }
 
 TEST_F(ConnectionFixture, UnreadableAnswersAreReportedAsSuch) {
@@ -318,7 +318,7 @@ TEST_F(ConnectionFixture, LoginGivesTheSessionOrAClearRefusal) {
 }
 
 TEST(RemoteArg, RefusesDatesThatDoNotExist) {
-    EXPECT_THROW(RemoteArg::date(dataset::DateTime{}), framework::Error);
-    EXPECT_THROW(RemoteArg::dateTime(dataset::DateTime{2026, 2, 30, 0, 0, 0}), framework::Error);
-    EXPECT_EQ(RemoteArg::date(dataset::DateTime{2026, 12, 8, 23, 0, 0}).toJson(), (json{{"date", "2026-12-08"}}));
+    EXPECT_THROW(RemoteArg::date(platform::dataset::DateTime{}), framework::Error);
+    EXPECT_THROW(RemoteArg::dateTime(platform::dataset::DateTime{2026, 2, 30, 0, 0, 0}), framework::Error);
+    EXPECT_EQ(RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 23, 0, 0}).toJson(), (json{{"date", "2026-12-08"}}));
 }

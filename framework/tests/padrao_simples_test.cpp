@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
 #include "framework/padrao_simples.h"
-#include "platform/db_text.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dbcontrols/db_text.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace {
 
 using framework::CloseAction;
-using Kind = platform::ScriptedDialogService::Kind;
+using Kind = platform::ui::ScriptedDialogService::Kind;
 
 std::vector<std::string> g_log;
 
@@ -60,12 +60,12 @@ public:
     }
 
     void load(const std::vector<std::string>& codes) {
-        dataset::DataPacket packet{cds.fieldDefs(), {}};
+        platform::dataset::DataPacket packet{cds.fieldDefs(), {}};
         for (const auto& code : codes) packet.rows.push_back({code});
         cds.load(packet);
     }
 
-    dataset::DataSet cds{"cdsTeste"};
+    platform::dataset::DataSet cds{"cdsTeste"};
     int stateChanges = 0;
     bool closeFails = false;
     std::optional<CloseAction> forcedAction;
@@ -99,8 +99,8 @@ void processDeletes() {
 class TfrmPadraoSimplesTest : public ::testing::Test {
 protected:
     void SetUp() override { g_log.clear(); }
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
 };
 
 TEST_F(TfrmPadraoSimplesTest, InheritedControlsAreFoundByNameWithTheirStartState) {
@@ -127,7 +127,7 @@ TEST_F(TfrmPadraoSimplesTest, InheritedControlsAreFoundByNameWithTheirStartState
               (QList<QAction*>{f.mnuListagem, f.mnuConfigImpressora}));
     EXPECT_EQ(f.findChild<QMenu*>(QStringLiteral("mnuManutencao"))->actions().size(), 7);
     EXPECT_NE(f.findChild<QLabel*>(QStringLiteral("lblCodTela")), nullptr);
-    EXPECT_NE(f.findChild<platform::DBText*>(QStringLiteral("dbtNome")), nullptr);
+    EXPECT_NE(f.findChild<platform::dbcontrols::DBText*>(QStringLiteral("dbtNome")), nullptr);
     EXPECT_NE(f.findChild<QWidget*>(QStringLiteral("panMenu")), nullptr);
 
     // panMenu spans the form; the client area is below it.
@@ -181,17 +181,17 @@ TEST_F(TfrmPadraoSimplesTest, ToolbarButtonsInsertConfirmCancelAndDeleteRows) {
     f.load({"A", "B"});
 
     QTest::mouseClick(f.sbtIncluir, Qt::LeftButton);
-    EXPECT_EQ(f.cds.state(), dataset::DataSetState::Insert);
+    EXPECT_EQ(f.cds.state(), platform::dataset::DataSetState::Insert);
     EXPECT_TRUE(f.cds.appending());
     f.cds.fieldByName("CODIGO").setText("C");
     QTest::mouseClick(f.sbtConfirmar, Qt::LeftButton);
-    EXPECT_EQ(f.cds.state(), dataset::DataSetState::Browse);
+    EXPECT_EQ(f.cds.state(), platform::dataset::DataSetState::Browse);
     EXPECT_EQ(f.cds.recordCount(), 3);
     f.cds.last();
     EXPECT_EQ(f.cds.fieldByName("CODIGO").asString(), "C");
 
     f.mnuIncluir->trigger();
-    EXPECT_EQ(f.cds.state(), dataset::DataSetState::Insert);
+    EXPECT_EQ(f.cds.state(), platform::dataset::DataSetState::Insert);
     QTest::mouseClick(f.sbtCancelar, Qt::LeftButton);
     EXPECT_EQ(f.cds.recordCount(), 3);
 
@@ -226,7 +226,7 @@ TEST_F(TfrmPadraoSimplesTest, CommandWithoutOpenDataShowsAnErrorAndNothingEscape
     f.mnuIncluir->trigger();
     EXPECT_EQ(dialogs.texts(Kind::Error),
               QStringList{QStringLiteral("Não há dados abertos para incluir.")});
-    EXPECT_EQ(f.cds.state(), dataset::DataSetState::Inactive);
+    EXPECT_EQ(f.cds.state(), platform::dataset::DataSetState::Inactive);
 }
 
 // --- Inside the MDI area ---------------------------------------------------------------
@@ -348,8 +348,8 @@ TEST_F(MdiTest, DestroyingTheFormsOfTheApplicationRunsTheScreensFormDestroy) {
 
 TEST(TfrmPadraoSimplesDataSets, RegisteredDataSetsAreFoundByNameWithoutRegardToCase) {
     framework::TfrmPadraoSimples form;
-    dataset::DataSet first("cdsAtividades");
-    dataset::DataSet second("cdsPonto");
+    platform::dataset::DataSet first("cdsAtividades");
+    platform::dataset::DataSet second("cdsPonto");
     form.registerDataSet(QStringLiteral("cdsAtividades"), &first);
     form.registerDataSet(QStringLiteral("cdsPonto"), &second);
     EXPECT_EQ(form.findDataSet(QStringLiteral("CDSATIVIDADES")), &first);

@@ -7,44 +7,44 @@
 #include <string>
 #include <vector>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 #include "framework/btn_pesquisa.h"
 #include "framework/errors.h"
 #include "framework/indice_col.h"
 #include "framework/pesquisar.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace {
 
-using platform::ScriptedDialogService;
+using platform::ui::ScriptedDialogService;
 
 // The scripted service, also keeping the lists it was shown.
 class RecordingDialogs : public ScriptedDialogService {
 public:
-    std::optional<int> pick(const platform::PickList& list) override {
+    std::optional<int> pick(const platform::ui::PickList& list) override {
         lists.push_back(list);
         return ScriptedDialogService::pick(list);
     }
-    std::vector<platform::PickList> lists;
+    std::vector<platform::ui::PickList> lists;
 };
 
 // cdsOperEquip-like list: code and name shown, a hidden note.
 struct OperatorList {
-    dataset::DataSet ds{"cdsOperEquip"};
-    dataset::DataSource source{&ds};
+    platform::dataset::DataSet ds{"cdsOperEquip"};
+    platform::dataset::DataSource source{&ds};
     int scrolls = 0;
 
     OperatorList() {
         ds.addField({.name = "CDOPERADOR", .size = 15, .label = "Código"});
         ds.addField({.name = "NMOPERADOR", .size = 40, .label = "Nome"});
         ds.addField({.name = "OBS", .size = 10, .label = "Obs", .visible = false});
-        ds.events.afterScroll = [this](dataset::DataSet&) { ++scrolls; };
+        ds.events.afterScroll = [this](platform::dataset::DataSet&) { ++scrolls; };
     }
     void load(const std::vector<std::pair<std::string, std::string>>& rows) {
-        dataset::DataPacket packet{ds.fieldDefs(), {}};
+        platform::dataset::DataPacket packet{ds.fieldDefs(), {}};
         for (const auto& [code, name] : rows) packet.rows.push_back({code, name, "x"});
         ds.load(packet);
     }
@@ -53,7 +53,7 @@ struct OperatorList {
 
 TEST(Pesquisar, OffersVisibleFieldsByLabelAndPositionsOnThePickedRow) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     OperatorList list;
     list.load({{"000001", "Ana"}, {"000002", "Bruno"}, {"000003", "Carla"}});
     list.scrolls = 0;
@@ -64,7 +64,7 @@ TEST(Pesquisar, OffersVisibleFieldsByLabelAndPositionsOnThePickedRow) {
     EXPECT_EQ(list.scrolls, 1);  // only the move to the picked row
 
     ASSERT_EQ(dialogs.lists.size(), 1u);
-    const platform::PickList& shown = dialogs.lists[0];
+    const platform::ui::PickList& shown = dialogs.lists[0];
     EXPECT_EQ(shown.title, QStringLiteral("Operador"));
     EXPECT_EQ(shown.columnTitles, (QStringList{QStringLiteral("Código"), QStringLiteral("Nome")}));
     ASSERT_EQ(shown.rows.size(), 3u);
@@ -79,7 +79,7 @@ TEST(Pesquisar, OffersVisibleFieldsByLabelAndPositionsOnThePickedRow) {
 
 TEST(Pesquisar, CancelLeavesTheRowWhereItWas) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     OperatorList list;
     list.load({{"000001", "Ana"}, {"000002", "Bruno"}});
     list.ds.next();
@@ -94,7 +94,7 @@ TEST(Pesquisar, CancelLeavesTheRowWhereItWas) {
 
 TEST(Pesquisar, EmptyListShowsTheTextAfterTheBarInsteadOfAList) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     OperatorList list;
     list.load({});
     const QString text =
@@ -123,7 +123,7 @@ TEST(Pesquisar, EmptyListShowsTheTextAfterTheBarInsteadOfAList) {
 
 TEST(Pesquisar, FilteredRowsAreTheOnesOfferedAndPicked) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     OperatorList list;
     list.load({{"000001", "Ana"}, {"000002", "Bruno"}, {"000003", "Carla"}});
     list.ds.setFilter("NMOPERADOR <> 'Ana'");
@@ -143,7 +143,7 @@ struct SearchForm {
     QLineEdit* code = new QLineEdit(&form);
     QLineEdit* other = new QLineEdit(&form);
     framework::TBtnPesquisa* button = new framework::TBtnPesquisa(&form);
-    platform::FocusManager focus{&form};
+    platform::ui::FocusManager focus{&form};
     OperatorList list;
     std::vector<std::string> events;
 
@@ -165,7 +165,7 @@ struct SearchForm {
 
 TEST(TBtnPesquisa, ClickRaisesBeforeThenListThenAfterThenFocusesTheAssociate) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     SearchForm f;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     ASSERT_TRUE(f.focus.setFocusTo(f.other));
@@ -194,7 +194,7 @@ TEST(TBtnPesquisa, ClickRaisesBeforeThenListThenAfterThenFocusesTheAssociate) {
 
 TEST(TBtnPesquisa, EmptyListShowsEmptyErrorAndNoListNoAfter) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     SearchForm f;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     f.button->OnBeforePesq = [&](framework::TBtnPesquisa&, bool&) { f.list.load({}); };
@@ -212,7 +212,7 @@ TEST(TBtnPesquisa, EmptyListShowsEmptyErrorAndNoListNoAfter) {
 
 TEST(TBtnPesquisa, FailureOrRefusalBeforeTheListEndsTheSearch) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     SearchForm f;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     f.list.load({{"000001", "Ana"}});
@@ -244,7 +244,7 @@ TEST(TBtnPesquisa, FailureOrRefusalBeforeTheListEndsTheSearch) {
 
 TEST(TBtnPesquisa, PressingItKeepsTheFocusAndRunsNoExitHandler) {
     RecordingDialogs dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     SearchForm f;
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
     ASSERT_TRUE(f.focus.setFocusTo(f.other));
@@ -260,13 +260,13 @@ TEST(TBtnPesquisa, PressingItKeepsTheFocusAndRunsNoExitHandler) {
 // --- IndiceCol ----------------------------------------------------------------------
 
 TEST(IndiceCol, FindsTheColumnOfAFieldWithoutRegardToCaseAndRefusesAMissingOne) {
-    dataset::DataSet ds("cdsAtividades");
+    platform::dataset::DataSet ds("cdsAtividades");
     ds.addField({.name = "HORAINI", .size = 8});
     ds.addField({.name = "NRTAREFA", .size = 10});
     ds.addField({.name = "NRPLATIVTARE", .size = 5});
     ds.createDataSet();
-    dataset::DataSource source(&ds);
-    platform::DBGrid grid;
+    platform::dataset::DataSource source(&ds);
+    platform::dbcontrols::DBGrid grid;
     grid.setObjectName(QStringLiteral("dbgAtividades"));
     grid.setDataSource(&source);
     grid.setColumns({{.fieldName = QStringLiteral("NRTAREFA")},

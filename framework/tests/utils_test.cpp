@@ -3,12 +3,12 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "framework/errors.h"
 #include "framework/utils.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using namespace framework;
 
 TEST(TextRoutines, EmptyStringAndAllTrimTreatBlanksAlike) {
@@ -106,10 +106,10 @@ TEST(SetChildEnabled, SwitchesEveryControlOfTheContainerButNotTheContainer) {
 }
 
 TEST(MensErro, ShowsTheErrorThenAbandonsTheOperationSilently) {
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed(script);
-    EXPECT_THROW(MensErro(QStringLiteral("Tarefa não cadastrada.")), dataset::Abort);
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed(script);
+    EXPECT_THROW(MensErro(QStringLiteral("Tarefa não cadastrada.")), platform::dataset::Abort);
     EXPECT_NO_THROW(MensErro(QStringLiteral("Só aviso."), false));
-    EXPECT_EQ(script.texts(platform::ScriptedDialogService::Kind::Error),
+    EXPECT_EQ(script.texts(platform::ui::ScriptedDialogService::Kind::Error),
               (QStringList{QStringLiteral("Tarefa não cadastrada."), QStringLiteral("Só aviso.")}));
 }

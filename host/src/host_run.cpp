@@ -13,8 +13,8 @@
 #include "host/screen_launcher.h"
 #include "host/screenshot.h"
 #include "host/session_login.h"
-#include "platform/dispatch.h"
-#include "platform/qt_dialog_service.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/qt_dialog_service.h"
 
 namespace host {
 
@@ -66,7 +66,7 @@ std::optional<QString> HostSession::logIn() {
     options_.branch = used.branch;
     // Remembering is a convenience: a settings file that cannot be written
     // is reported and the session goes on.
-    platform::dispatch([&] {
+    platform::ui::dispatch([&] {
         writeRememberedLogin(options_.settingsFile, {used.serverHost, used.serverPort, used.user, used.branch});
     });
     return std::nullopt;
@@ -124,9 +124,9 @@ int runHost(const QStringList& arguments, const QProcessEnvironment& environment
 
     // Nothing may wait for a person in an unattended run.
     ConsoleDialogService console(err);
-    platform::QtDialogService interactive;
+    platform::ui::QtDialogService interactive;
     const bool unattended = !options.screenshotFile.isEmpty() || !options.scriptFile.isEmpty();
-    platform::ScopedDialogService dialogs(unattended ? static_cast<platform::DialogService&>(console) : interactive);
+    platform::ui::ScopedDialogService dialogs(unattended ? static_cast<platform::ui::DialogService&>(console) : interactive);
 
     HostSession session(options);
     if (const auto failure = session.logIn()) {

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "framework/application.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
 
 namespace host {
 
@@ -76,12 +76,12 @@ QWidget* LoginDialog::fieldFor(const LoginRequest& r) const {
 void LoginDialog::tryLogIn() {
     const LoginRequest r = request();
     if (const QString missing = missingLoginField(r); !missing.isEmpty()) {
-        platform::dialogs().error(missing);
+        platform::ui::dialogs().error(missing);
         if (QWidget* field = fieldFor(r)) field->setFocus();
         return;
     }
     framework::Application().SetScreenCursor(framework::ScreenCursorKind::Hourglass);
-    const bool loggedIn = platform::dispatch([&] { attempt_(r); });
+    const bool loggedIn = platform::ui::dispatch([&] { attempt_(r); });
     framework::Application().SetScreenCursor(framework::ScreenCursorKind::Default);
     if (loggedIn) {
         accept();

@@ -7,7 +7,7 @@
 
 #include "framework/application.h"
 #include "framework/corvix.h"
-#include "platform/dispatch.h"
+#include "platform/ui/dispatch.h"
 
 namespace host {
 
@@ -25,7 +25,7 @@ MainWindow::MainWindow(std::function<void()> openScreen, QWidget* parent)
     mnuApropriacao_ = menu->addAction(QStringLiteral("Manutenção da Apropriação"));
     mnuApropriacao_->setObjectName(QStringLiteral("mnuApropriacao"));
     connect(mnuApropriacao_, &QAction::triggered, this,
-            [open = std::move(openScreen)] { platform::dispatch(open); });
+            [open = std::move(openScreen)] { platform::ui::dispatch(open); });
     menu->addSeparator();
     QAction* quit = menu->addAction(QStringLiteral("Sair"));
     quit->setObjectName(QStringLiteral("mnuSair"));

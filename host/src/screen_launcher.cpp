@@ -15,7 +15,7 @@ QStringList ScreenLauncher::providedPackages() {
 }
 
 void ScreenLauncher::openApropriacao() {
-    platform::Module& module = registry_.load(kModuleName);
+    platform::module::Module& module = registry_.load(kModuleName);
     auto* entry = module.function<void()>(kEntryRoutine);
     entry();
 }

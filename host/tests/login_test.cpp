@@ -18,7 +18,7 @@
 #include "host/login_dialog.h"
 #include "host/login_settings.h"
 #include "host/session_login.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 using host::LoginRequest;
 
@@ -33,11 +33,11 @@ struct LoginTest : ::testing::Test {
                             QString::fromLatin1(password), QString::fromLatin1(FakeLoginServer::kBranch)};
     }
 
-    QStringList errors() const { return dialogs.texts(platform::ScriptedDialogService::Kind::Error); }
+    QStringList errors() const { return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error); }
 
     FakeLoginServer server;
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
 };
 
 QString refusal() { return QString::fromUtf8(FakeLoginServer::kRefusal); }

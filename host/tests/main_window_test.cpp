@@ -16,7 +16,7 @@
 #include "host/main_window.h"
 #include "host/screen_launcher.h"
 #include "host/screenshot.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 using framework::Application;
 using host::HostOptions;
@@ -38,15 +38,15 @@ struct MainWindowTest : ::testing::Test {
         s->mainWindow().show();
         return s;
     }
-    QStringList errors() const { return dialogs.texts(platform::ScriptedDialogService::Kind::Error); }
+    QStringList errors() const { return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error); }
     template <typename T>
     static T& exported(HostSession& s, const char* name) {
         return *static_cast<T*>(s.launcher().registry().find(ScreenLauncher::kModuleName)->symbol(name));
     }
 
     QTemporaryDir dir;
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
 };
 
 }  // namespace
@@ -62,9 +62,9 @@ TEST_F(MainWindowTest, TheMenuEntryLoadsTheModuleAndOpensOneScreen) {
 
     entry->trigger();
     EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
-    platform::Module* module = s->launcher().registry().find(ScreenLauncher::kModuleName);
+    platform::module::Module* module = s->launcher().registry().find(ScreenLauncher::kModuleName);
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(module->state(), platform::ModuleState::Initialized);
+    EXPECT_EQ(module->state(), platform::module::ModuleState::Initialized);
     EXPECT_EQ(exported<int>(*s, "FixtureIniProcCalls"), 1);
     EXPECT_TRUE(exported<bool>(*s, "FixtureFoundThroughReference"));
     ASSERT_EQ(window.mdiArea()->subWindowList().size(), 1);

@@ -2,17 +2,17 @@
 
 #include <QString>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 
 namespace Cli_Zep00700 {
 
 /// The text of a field on the data set's current row.
-inline QString fieldText(const dataset::DataSet& dataSet, const char* name) {
+inline QString fieldText(const platform::dataset::DataSet& dataSet, const char* name) {
     return QString::fromStdString(dataSet.fieldByName(name).text());
 }
 
 /// Writes a field's text on the row being edited or inserted (an empty text writes null).
-inline void setFieldText(dataset::DataSet& dataSet, const char* name, const QString& text) {
+inline void setFieldText(platform::dataset::DataSet& dataSet, const char* name, const QString& text) {
     dataSet.fieldByName(name).setText(text.toStdString());
 }
 

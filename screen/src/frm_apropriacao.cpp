@@ -20,11 +20,11 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
-#include "platform/db_edit.h"
-#include "platform/db_grid.h"
-#include "platform/db_navigator.h"
-#include "platform/db_text.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_navigator.h"
+#include "platform/dbcontrols/db_text.h"
+#include "platform/ui/masked_edit.h"
 #include "screen_resources.h"
 #include "ui_frm_apropriacao.h"
 
@@ -78,9 +78,9 @@ void fitCaption(QLabel* label, int width) {
     label->setFont(font);
 }
 
-platform::DBGridColumnDef column(const dataset::DataSet& dataSet, const char* field, int width,
+platform::dbcontrols::DBGridColumnDef column(const platform::dataset::DataSet& dataSet, const char* field, int width,
                                  bool readOnly = false) {
-    platform::DBGridColumnDef def;
+    platform::dbcontrols::DBGridColumnDef def;
     def.fieldName = QString::fromLatin1(field);
     def.title = QString::fromStdString(dataSet.fieldByName(field).displayLabel());
     def.width = width;
@@ -205,7 +205,7 @@ void TfrmApropriacao::applyDesignColours() {
 }
 
 void TfrmApropriacao::buildDataSets() {
-    const std::pair<const char*, dataset::DataSet*> sets[] = {
+    const std::pair<const char*, platform::dataset::DataSet*> sets[] = {
         {"cdsAtividades", &cdsAtividades},
         {"cdsPonto", &cdsPonto},
         {"cdsDatas", &cdsDatas},
@@ -220,7 +220,7 @@ void TfrmApropriacao::buildDataSets() {
         {"cdsOperEquip", &cdsOperEquip},
         {"cdsCtrlAcesso", &cdsCtrlAcesso},
     };
-    const std::pair<const char*, dataset::DataSource*> sources[] = {
+    const std::pair<const char*, platform::dataset::DataSource*> sources[] = {
         {"dtsPadrao", &dtsPadrao},       {"dtsPonto", &dtsPonto},
         {"dtsDatas", &dtsDatas},         {"dtsPesqTarefa", &dtsPesqTarefa},
         {"dtsPesqAtiv", &dtsPesqAtiv},   {"dtsApropria", &dtsApropria},
@@ -236,7 +236,7 @@ void TfrmApropriacao::buildDataSets() {
         if (found == definitions.end())
             throw framework::Error(
                 QStringLiteral("%1: falta o conjunto de dados %2").arg(path, wanted));
-        for (const dataset::FieldDef& field : found->fields) dataSet->addField(field);
+        for (const platform::dataset::FieldDef& field : found->fields) dataSet->addField(field);
         registerDataSet(wanted, dataSet);
         if (found->source.isEmpty()) continue;
         auto source = std::find_if(std::begin(sources), std::end(sources), [&](const auto& s) {
@@ -275,9 +275,9 @@ void TfrmApropriacao::bindControls() {
     depAgenda->setValidDateColor(Qt::blue);
     depAgenda->setKeepTime(false);
 
-    using Option = platform::DBGrid::Option;
+    using Option = platform::dbcontrols::DBGrid::Option;
     dbgAtividades->setDataSource(&dtsPadrao);
-    dbgAtividades->setOptions(platform::DBGrid::Options(Option::Editing) | Option::Titles |
+    dbgAtividades->setOptions(platform::dbcontrols::DBGrid::Options(Option::Editing) | Option::Titles |
                               Option::ColumnResize | Option::ColLines | Option::RowLines |
                               Option::Tabs | Option::AlwaysShowSelection | Option::ConfirmDelete |
                               Option::CancelOnExit);
@@ -288,7 +288,7 @@ void TfrmApropriacao::bindControls() {
          column(cdsAtividades, "DTHFAPATIVTA", 0, true)});
 
     dbgCtrlPonto->setDataSource(&dtsPonto);
-    dbgCtrlPonto->setOptions(platform::DBGrid::Options(Option::Titles) | Option::ColumnResize |
+    dbgCtrlPonto->setOptions(platform::dbcontrols::DBGrid::Options(Option::Titles) | Option::ColumnResize |
                              Option::ColLines | Option::RowLines | Option::Tabs |
                              Option::RowSelect | Option::ConfirmDelete | Option::CancelOnExit);
     dbgCtrlPonto->setReadOnly(true);
@@ -300,9 +300,9 @@ void TfrmApropriacao::bindControls() {
     dbeTotApro->setDataField(QStringLiteral("QTHRAPRO"));
     dbnPadrao->setDataSource(&dtsPadrao);
     dbnPadrao->setVisibleButtons(
-        platform::DBNavigator::Buttons(platform::DBNavigator::Button::First) |
-        platform::DBNavigator::Button::Prior | platform::DBNavigator::Button::Next |
-        platform::DBNavigator::Button::Last);
+        platform::dbcontrols::DBNavigator::Buttons(platform::dbcontrols::DBNavigator::Button::First) |
+        platform::dbcontrols::DBNavigator::Button::Prior | platform::dbcontrols::DBNavigator::Button::Next |
+        platform::dbcontrols::DBNavigator::Button::Last);
     DBText1->setDataSource(&dtsPadrao);
     DBText1->setDataField(QStringLiteral("ATIVIDADE"));
 
@@ -324,9 +324,9 @@ void TfrmApropriacao::bindHandlers() {
     bindDrawing();
 }
 
-dataset::DataSetEvent TfrmApropriacao::whileAlive(
-    void (TfrmApropriacao::*handler)(dataset::DataSet&)) {
-    return [this, handler](dataset::DataSet& dataSet) {
+platform::dataset::DataSetEvent TfrmApropriacao::whileAlive(
+    void (TfrmApropriacao::*handler)(platform::dataset::DataSet&)) {
+    return [this, handler](platform::dataset::DataSet& dataSet) {
         if (!tearingDown_) (this->*handler)(dataSet);
     };
 }

@@ -10,8 +10,8 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/utils.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -20,34 +20,34 @@ namespace Cli_Zep00700 {
 namespace {
 
 int daysInMonth(int year, int month) {
-    return static_cast<int>(dataset::DateTime::date(year, month, 1).addMonths(1).dayNumber() -
-                            dataset::DateTime::date(year, month, 1).dayNumber());
+    return static_cast<int>(platform::dataset::DateTime::date(year, month, 1).addMonths(1).dayNumber() -
+                            platform::dataset::DateTime::date(year, month, 1).dayNumber());
 }
 
 }  // namespace
 
 void TfrmApropriacao::bindCalendar() {
-    platform::FocusManager& focus = focusManager();
+    platform::ui::FocusManager& focus = focusManager();
     focus.setOnEnter(dbcDia, [this] {
         if (!tearingDown_) dbcDiaEnter();
     });
     connect(btnHojeDia, &QToolButton::clicked, this,
-            platform::guarded([this] { btnHojeDiaClick(); }));
-    connect(mnuHoje, &QAction::triggered, this, platform::guarded([this] { btnHojeDiaClick(); }));
+            platform::ui::guarded([this] { btnHojeDiaClick(); }));
+    connect(mnuHoje, &QAction::triggered, this, platform::ui::guarded([this] { btnHojeDiaClick(); }));
     connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
-            platform::guarded([this] { sbtCalendDiaAntClick(); }));
+            platform::ui::guarded([this] { sbtCalendDiaAntClick(); }));
     connect(sbtCalendDiaPost, &QToolButton::clicked, this,
-            platform::guarded([this] { sbtCalendDiaPostClick(); }));
+            platform::ui::guarded([this] { sbtCalendDiaPostClick(); }));
     dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
-    connect(&tmrAgenda, &QTimer::timeout, this, platform::guarded([this] { tmrAgendaTimer(); }));
+    connect(&tmrAgenda, &QTimer::timeout, this, platform::ui::guarded([this] { tmrAgendaTimer(); }));
 }
 
-dataset::DateTime TfrmApropriacao::chosenDay() const {
-    return dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
+platform::dataset::DateTime TfrmApropriacao::chosenDay() const {
+    return platform::dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
                                    dbcDia->GetDateElement(3));
 }
 
-void TfrmApropriacao::showCalendarCaption(const dataset::DateTime& date) {
+void TfrmApropriacao::showCalendarCaption(const platform::dataset::DateTime& date) {
     panCalendario->setText(framework::NomeMes(date) + QLatin1Char(' ') +
                            QString::number(dbcDia->GetDateElement(1)));
     // The month buttons sit on both ends of the caption: keep the text between them.
@@ -87,7 +87,7 @@ void TfrmApropriacao::sbtCalendDiaPostClick() {
 void TfrmApropriacao::stepMonth(int delta) {
     dbcDia->SuspendChange();
     try {
-        const dataset::DateTime from = depAgenda->GetDate();
+        const platform::dataset::DateTime from = depAgenda->GetDate();
         int year = from.year;
         int month = from.month + delta;
         if (month == 0) {
@@ -101,7 +101,7 @@ void TfrmApropriacao::stepMonth(int delta) {
         dbcDia->SetDateElement(2, month);
         // A day the target month lacks (the 29th to the 31st) becomes its last day.
         const int day = std::min(from.day, daysInMonth(year, month));
-        depAgenda->SetDate(dataset::DateTime::date(year, month, day));
+        depAgenda->SetDate(platform::dataset::DateTime::date(year, month, day));
         showCalendarCaption(depAgenda->GetDate());
     } catch (...) {
         dbcDia->ResumeChange();

@@ -5,8 +5,8 @@
 
 #include "framework/indice_col.h"
 #include "framework/utils.h"
-#include "platform/db_grid_column.h"
-#include "platform/grid_canvas.h"
+#include "platform/dbcontrols/db_grid_column.h"
+#include "platform/dbcontrols/grid_canvas.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
@@ -17,11 +17,11 @@ const QColor kOpenRow(0, 128, 0);       // no end stamp yet
 const QColor kRecordedLate(255, 0, 0);  // a time differs from its stamp
 const QColor kIconBackground(128, 128, 0);
 
-QString textOf(const dataset::DataSet& dataSet, const char* field) {
+QString textOf(const platform::dataset::DataSet& dataSet, const char* field) {
     return QString::fromStdString(dataSet.fieldByName(field).text());
 }
 
-QString displayTextOf(const dataset::DataSet& dataSet, const char* field) {
+QString displayTextOf(const platform::dataset::DataSet& dataSet, const char* field) {
     return QString::fromStdString(dataSet.fieldByName(field).displayText());
 }
 
@@ -31,19 +31,19 @@ void TfrmApropriacao::bindDrawing() {
     // Read once: every duration cell of a flagged row copies it.
     alertBitmap_ = imgAlerta->pixmap().toImage();
     dbgAtividades->onDrawColumnCell =
-        [this](platform::DBGrid& sender, platform::Canvas& canvas, const QRect& rect, int dataCol,
-               platform::DBGridColumn& column, platform::DBGrid::DrawState state) {
+        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas, const QRect& rect, int dataCol,
+               platform::dbcontrols::DBGridColumn& column, platform::dbcontrols::DBGrid::DrawState state) {
             if (!tearingDown_)
                 dbgAtividadesDrawColumnCell(sender, canvas, rect, dataCol, column, state);
         };
 }
 
-void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::DBGrid& /*sender*/,
-                                                  platform::Canvas& canvas, const QRect& rect,
-                                                  int dataCol, platform::DBGridColumn& column,
-                                                  platform::DBGrid::DrawState state) {
+void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& /*sender*/,
+                                                  platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                                  int dataCol, platform::dbcontrols::DBGridColumn& column,
+                                                  platform::dbcontrols::DBGrid::DrawState state) {
     if (cdsAtividades.isEmpty()) return;
-    const dataset::Field* field = column.field();
+    const platform::dataset::Field* field = column.field();
     if (!field) return;
 
     const QString fieldName = column.fieldName();
@@ -61,10 +61,10 @@ void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::DBGrid& /*sender*/,
 
     if (dataCol == framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))) {
         text = framework::AllTrim(QString::fromStdString(field->displayText()));
-        using Flag = platform::DBGrid::DrawFlag;
+        using Flag = platform::dbcontrols::DBGrid::DrawFlag;
         // The cell under an editor open on a browsed row shows the number being edited.
-        if (cdsAtividades.state() == dataset::DataSetState::Browse && dbgAtividades->editorMode() &&
-            state == platform::DBGrid::DrawState(Flag::Selected))
+        if (cdsAtividades.state() == platform::dataset::DataSetState::Browse && dbgAtividades->editorMode() &&
+            state == platform::dbcontrols::DBGrid::DrawState(Flag::Selected))
             text = displayTextOf(cdsAtividades, "NRTAREFA");
         else if (!textOf(cdsAtividades, "NRTAREFA").isEmpty())
             text = displayTextOf(cdsAtividades, "DSREFETAREFA");

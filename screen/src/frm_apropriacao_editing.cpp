@@ -7,16 +7,16 @@
 #include <QSignalBlocker>
 
 #include "busy_guard.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "field_text.h"
 #include "framework/button_flat.h"
 #include "framework/corvix.h"
 #include "framework/indice_col.h"
 #include "framework/pesquisar.h"
 #include "framework/utils.h"
-#include "platform/db_grid.h"
-#include "platform/db_grid_column.h"
-#include "platform/dispatch.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_grid_column.h"
+#include "platform/ui/dispatch.h"
 #include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
@@ -25,8 +25,8 @@ namespace Cli_Zep00700 {
 
 namespace {
 
-QString selectedFieldName(const platform::DBGrid& grid) {
-    const dataset::Field* field = grid.selectedField();
+QString selectedFieldName(const platform::dbcontrols::DBGrid& grid) {
+    const platform::dataset::Field* field = grid.selectedField();
     return field ? QString::fromStdString(field->name()) : QString();
 }
 
@@ -39,17 +39,17 @@ void TfrmApropriacao::bindEditing() {
     cdsAtividades.events.beforeDelete = whileAlive(&TfrmApropriacao::cdsAtividadesBeforeDelete);
     cdsAtividades.events.onNewRecord = whileAlive(&TfrmApropriacao::cdsAtividadesNewRecord);
 
-    dbgAtividades->onColEnter = [this](platform::DBGrid&) {
+    dbgAtividades->onColEnter = [this](platform::dbcontrols::DBGrid&) {
         if (!tearingDown_) dbgAtividadesColEnter();
     };
-    dbgAtividades->onColExit = [this](platform::DBGrid&) {
+    dbgAtividades->onColExit = [this](platform::dbcontrols::DBGrid&) {
         if (!tearingDown_) dbgAtividadesColExit();
     };
-    dbgAtividades->onEditButtonClick = [this](platform::DBGrid&) {
+    dbgAtividades->onEditButtonClick = [this](platform::dbcontrols::DBGrid&) {
         if (!tearingDown_) dbgAtividadesEditButtonClick();
     };
     connect(memDesc, &QPlainTextEdit::textChanged, this,
-            platform::guarded([this] { memDescChange(); }));
+            platform::ui::guarded([this] { memDescChange(); }));
 }
 
 // --- Row state -------------------------------------------------------------------------------
@@ -96,7 +96,7 @@ void TfrmApropriacao::sbtExcluirClick() {
 void TfrmApropriacao::dbgAtividadesColEnter() {
     const bool duration = selectedFieldName(*dbgAtividades) == QStringLiteral("QTHRAPRO");
     // The duration is the server's: its column is never typed into.
-    dbgAtividades->setOption(platform::DBGrid::Option::Editing, !duration);
+    dbgAtividades->setOption(platform::dbcontrols::DBGrid::Option::Editing, !duration);
     if (!duration || !cdsAtividades.editing()) return;
     for (const char* name : {"NRTAREFA", "NRPLATIVTARE", "HORAINI", "HORAFIN"})
         if (framework::EmptyString(fieldText(cdsAtividades, name))) return;
@@ -158,11 +158,11 @@ void TfrmApropriacao::memDescChange() {
         setFieldText(cdsAtividades, "TXAPRATIVTAR", memDesc->toPlainText());
 }
 
-void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsAtividadesAfterScroll(platform::dataset::DataSet& /*dataSet*/) {
     setMemDescQuietly(fieldText(cdsAtividades, "TXAPRATIVTAR"));
     // An open row cannot be edited: what would be typed into its description
     // could never be kept, so the memo does not take it.
-    memDesc->setReadOnly(cdsAtividades.state() == dataset::DataSetState::Browse &&
+    memDesc->setReadOnly(cdsAtividades.state() == platform::dataset::DataSetState::Browse &&
                          !cdsAtividades.isEmpty() && !hasEndStamp());
 
     const bool locked = isLockedRow();
@@ -175,7 +175,7 @@ void TfrmApropriacao::cdsAtividadesAfterScroll(dataset::DataSet& /*dataSet*/) {
     mnuAlterar->setEnabled(sbtAlterar->isEnabled());
 }
 
-void TfrmApropriacao::cdsAtividadesAfterCancel(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsAtividadesAfterCancel(platform::dataset::DataSet& /*dataSet*/) {
     cdsAtividades.cancelUpdates();
     // Detached: putting the stored description back must not start an edit
     // that would then be posted and sent.
@@ -184,15 +184,15 @@ void TfrmApropriacao::cdsAtividadesAfterCancel(dataset::DataSet& /*dataSet*/) {
     if (cdsAtividades.editing()) cdsAtividades.post();
 }
 
-void TfrmApropriacao::cdsAtividadesBeforeEdit(dataset::DataSet& /*dataSet*/) {
-    if (!hasEndStamp()) throw dataset::Abort();
+void TfrmApropriacao::cdsAtividadesBeforeEdit(platform::dataset::DataSet& /*dataSet*/) {
+    if (!hasEndStamp()) throw platform::dataset::Abort();
 }
 
-void TfrmApropriacao::cdsAtividadesBeforeDelete(dataset::DataSet& /*dataSet*/) {
-    if (isLockedRow()) throw dataset::Abort();
+void TfrmApropriacao::cdsAtividadesBeforeDelete(platform::dataset::DataSet& /*dataSet*/) {
+    if (isLockedRow()) throw platform::dataset::Abort();
 }
 
-void TfrmApropriacao::cdsAtividadesNewRecord(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsAtividadesNewRecord(platform::dataset::DataSet& /*dataSet*/) {
     // A new row takes no defaults: the posting checks fill what the server needs.
 }
 

@@ -13,9 +13,9 @@
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/utils.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
@@ -23,14 +23,14 @@
 namespace Cli_Zep00700 {
 
 void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr error) {
-    QString text = platform::exceptionMessage(error);
+    QString text = platform::ui::exceptionMessage(error);
     if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
     std::cerr << "Manutenção da Apropriação: " << what
               << " não terminou: " << text.toStdString() << std::endl;
 }
 
 void TfrmApropriacao::bindFilter() {
-    platform::FocusManager& focus = focusManager();
+    platform::ui::FocusManager& focus = focusManager();
     const auto unlessTearingDown = [this](void (TfrmApropriacao::*handler)()) {
         return [this, handler] {
             if (!tearingDown_) (this->*handler)();
@@ -42,7 +42,7 @@ void TfrmApropriacao::bindFilter() {
     focus.setOnExit(depAgenda, unlessTearingDown(&TfrmApropriacao::depAgendaExit));
 
     connect(medCdOper, &QLineEdit::textChanged, this,
-            platform::guarded([this] { medCdOperChange(); }));
+            platform::ui::guarded([this] { medCdOperChange(); }));
     btnPesqOper->OnBeforePesq = [this](framework::TBtnPesquisa& sender, bool& proceed) {
         btnPesqOperBeforePesq(sender, proceed);
     };
@@ -87,7 +87,7 @@ void TfrmApropriacao::GetDatas() {
     bool suspended = false;
     try {
         busy.show();
-        const dataset::DateTime today = HoraServidor();
+        const platform::dataset::DateTime today = HoraServidor();
         depAgenda->SetDate(HoraServidor());
         loadFromServer(netApropriacao, "GetDatas",
                        {medCdOper->text(), framework::FiliProc(), QString::number(today.year)},
@@ -126,7 +126,7 @@ void TfrmApropriacao::panFiltroExit() {
     try {
         busy.show();
         depAgenda->CheckValidDate();
-        const dataset::DateTime day = depAgenda->GetDate();
+        const platform::dataset::DateTime day = depAgenda->GetDate();
 
         // Left suspended when a later step fails: the next completed load,
         // the year load or a month step resumes it.

@@ -14,12 +14,12 @@
 #include "framework/date_edit_plus.h"
 #include "framework/indice_col.h"
 #include "framework/utils.h"
-#include "platform/db_grid.h"
-#include "platform/db_grid_column.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_grid_column.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
@@ -31,7 +31,7 @@ void TfrmApropriacao::bindLifecycle() {
         netApropriacaoBeforeConnect(sender);
     };
     connect(pgcApropr, &QTabWidget::currentChanged, this,
-            platform::guarded([this] { pgcAproprChange(); }));
+            platform::ui::guarded([this] { pgcAproprChange(); }));
 }
 
 void TfrmApropriacao::FormCreate() {
@@ -66,7 +66,7 @@ void TfrmApropriacao::FormActivate() {
     busy.hide();
 
     if (cdsCtrlAcesso.isEmpty()) {
-        platform::dialogs().error(msgPadrao.Msg(QStringLiteral("Neg_Acess")));
+        platform::ui::dialogs().error(msgPadrao.Msg(QStringLiteral("Neg_Acess")));
         Close();
         return;
     }
@@ -78,15 +78,15 @@ void TfrmApropriacao::FormActivate() {
 
 void TfrmApropriacao::dtsPadraoStateChange() {
     TfrmPadraoSimples::dtsPadraoStateChange();
-    const dataset::DataSetState state = dtsPadrao.state();
-    const bool editing = dataset::isEditingState(state);
+    const platform::dataset::DataSetState state = dtsPadrao.state();
+    const bool editing = platform::dataset::isEditingState(state);
 
     framework::SetChildEnabled(panFiltro, !editing);
     btnHojeDia->setEnabled(!editing);
     lblDataRef->setEnabled(!editing);
     depAgenda->setEnabled(!editing);
 
-    const bool browsingRows = state == dataset::DataSetState::Browse && !cdsAtividades.isEmpty();
+    const bool browsingRows = state == platform::dataset::DataSetState::Browse && !cdsAtividades.isEmpty();
     const bool mayChange = browsingRows && hasEndStamp();
     sbtAlterar->setEnabled(mayChange);
     sbtExcluir->setEnabled(mayChange);
@@ -98,7 +98,7 @@ void TfrmApropriacao::dtsPadraoStateChange() {
     mnuHoje->setEnabled(btnHojeDia->isEnabled());
 
     const auto buttons =
-        editing ? platform::ColumnButtonStyle::Ellipsis : platform::ColumnButtonStyle::None;
+        editing ? platform::dbcontrols::ColumnButtonStyle::Ellipsis : platform::dbcontrols::ColumnButtonStyle::None;
     dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA")))
         .setButtonStyle(buttons);
     dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRPLATIVTARE")))
@@ -109,9 +109,9 @@ void TfrmApropriacao::pgcAproprChange() {
     dtsPadraoStateChange();
 }
 
-dataset::DateTime TfrmApropriacao::HoraServidor() {
+platform::dataset::DateTime TfrmApropriacao::HoraServidor() {
     loadFromServer(netApropriacao, "getHoraServidor", {}, cdsHoraServidor);
-    const dataset::DateTime now = cdsHoraServidor.fieldByName("SYSDATE").asDateTime();
+    const platform::dataset::DateTime now = cdsHoraServidor.fieldByName("SYSDATE").asDateTime();
     // The calendar's current day is the server's, whenever the screen asks it.
     dbcDia->SetToday(now);
     return now;

@@ -6,13 +6,13 @@
 #include <optional>
 
 #include "busy_guard.h"
-#include "dataset/filter.h"
-#include "dataset/value_text.h"
+#include "platform/dataset/filter.h"
+#include "platform/dataset/value_text.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/remote_call.h"
 #include "framework/utils.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/frm_apropriacao.h"
 
@@ -21,26 +21,26 @@ namespace Cli_Zep00700 {
 namespace {
 
 /// A recorded appropriation with its times: CHAVE2, HORAINI and HORAFIN joined.
-QString identityText(const dataset::DataSet& dataSet) {
+QString identityText(const platform::dataset::DataSet& dataSet) {
     return fieldText(dataSet, "CHAVE2") + fieldText(dataSet, "HORAINI") +
            fieldText(dataSet, "HORAFIN");
 }
 
 /// The identity text of the row as it was loaded; nothing when one of the
 /// three has no old value (a null one included).
-std::optional<QString> oldIdentityText(const dataset::DataSet& dataSet) {
+std::optional<QString> oldIdentityText(const platform::dataset::DataSet& dataSet) {
     QString text;
     for (const char* name : {"CHAVE2", "HORAINI", "HORAFIN"}) {
-        const std::optional<dataset::Value> old = dataSet.fieldByName(name).oldValue();
+        const std::optional<platform::dataset::Value> old = dataSet.fieldByName(name).oldValue();
         if (!old || old->isNull()) return std::nullopt;
-        text += QString::fromStdString(dataset::defaultText(*old));
+        text += QString::fromStdString(platform::dataset::defaultText(*old));
     }
     return text;
 }
 
-std::string oldText(const dataset::DataSet& dataSet, const char* name) {
-    const std::optional<dataset::Value> old = dataSet.fieldByName(name).oldValue();
-    return old ? dataset::defaultText(*old) : std::string();
+std::string oldText(const platform::dataset::DataSet& dataSet, const char* name) {
+    const std::optional<platform::dataset::Value> old = dataSet.fieldByName(name).oldValue();
+    return old ? platform::dataset::defaultText(*old) : std::string();
 }
 
 }  // namespace
@@ -77,11 +77,11 @@ void TfrmApropriacao::vd_apropria(bool /*checked*/) {
     };
 
     switch (cdsAtividades.state()) {
-        case dataset::DataSetState::Insert:
+        case platform::dataset::DataSetState::Insert:
             // Only the first answer row is looked at.
             if (current != answered) clash();
             return;
-        case dataset::DataSetState::Edit: {
+        case platform::dataset::DataSetState::Edit: {
             if (current == answered) return;  // the row itself, its times unchanged
             const std::optional<QString> old = oldIdentityText(cdsAtividades);
             if (!old || *old != answered) clash();
@@ -89,8 +89,8 @@ void TfrmApropriacao::vd_apropria(bool /*checked*/) {
             // every answer sharing its recorded start or end. The old values are
             // quoted so that no stored text changes what the filter means.
             cdsApropria.setFilter(
-                "HORAINI <> " + dataset::quoteFilterText(oldText(cdsAtividades, "HORAINI")) +
-                " AND HORAFIN <> " + dataset::quoteFilterText(oldText(cdsAtividades, "HORAFIN")));
+                "HORAINI <> " + platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAINI")) +
+                " AND HORAFIN <> " + platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAFIN")));
             cdsApropria.setFiltered(true);
             if (!cdsApropria.isEmpty()) clash();
             return;

@@ -3,21 +3,21 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "dataset/errors.h"
-#include "dataset/time_text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/time_text.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "framework/utils.h"
-#include "platform/db_grid.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/masked_edit.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
 
 namespace {
 
-namespace time_text = dataset::time_text;
+namespace time_text = platform::dataset::time_text;
 
 /// The time text without its two separators (the 3rd and 6th characters):
 /// what is left tells whether anything was typed at all.
@@ -42,15 +42,15 @@ void TfrmApropriacao::bindPosting() {
 void TfrmApropriacao::refuse(const char* key, const char* fieldName) {
     focusField(fieldName);
     framework::MensErro(msgPadrao.Msg(QString::fromLatin1(key)));
-    throw dataset::Abort();  // not reached: MensErro abandons the post
+    throw platform::dataset::Abort();  // not reached: MensErro abandons the post
 }
 
-void TfrmApropriacao::cdsAtividadesBeforePost(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsAtividadesBeforePost(platform::dataset::DataSet& /*dataSet*/) {
     const QString startText = fieldText(cdsAtividades, "HORAINI");
     const QString endText = fieldText(cdsAtividades, "HORAFIN");
     const bool noStart = framework::EmptyString(strippedTime(startText));
     const bool noEnd = framework::EmptyString(strippedTime(endText));
-    const bool inserting = cdsAtividades.state() == dataset::DataSetState::Insert;
+    const bool inserting = cdsAtividades.state() == platform::dataset::DataSetState::Insert;
 
     vd_tarefa(true);
     vd_ativ(true);
@@ -61,7 +61,7 @@ void TfrmApropriacao::cdsAtividadesBeforePost(dataset::DataSet& /*dataSet*/) {
         // The end of a new row must have passed already, by the server's
         // clock asked now (never the local clock, nor an earlier attempt's).
         if (const auto end = timeOfDay(endText)) {
-            const dataset::DateTime now = HoraServidor();
+            const platform::dataset::DateTime now = HoraServidor();
             if (chosenDay().addSeconds(*end) > now) refuse("HORFIMINV", "HORAFIN");
         }
     } else if (noEnd && hasEndStamp()) {
@@ -82,8 +82,8 @@ void TfrmApropriacao::cdsAtividadesBeforePost(dataset::DataSet& /*dataSet*/) {
     vd_horas();
 
     if (!noStart && !noEnd) {
-        const auto startTime = dataset::DateTime::parseTime(startText.toStdString());
-        const auto endTime = dataset::DateTime::parseTime(endText.toStdString());
+        const auto startTime = platform::dataset::DateTime::parseTime(startText.toStdString());
+        const auto endTime = platform::dataset::DateTime::parseTime(endText.toStdString());
         // A time the current column's check did not see is refused here, where it stands.
         if (!startTime) throw framework::Error(startText + msgPadrao.Msg(QStringLiteral("HR_INV")));
         if (!endTime) throw framework::Error(endText + msgPadrao.Msg(QStringLiteral("HR_INV")));
@@ -103,7 +103,7 @@ void TfrmApropriacao::cdsAtividadesBeforePost(dataset::DataSet& /*dataSet*/) {
 
 void TfrmApropriacao::vd_horas() {
     if (!cdsAtividades.editing()) return;
-    const dataset::Field* selected = dbgAtividades->selectedField();
+    const platform::dataset::Field* selected = dbgAtividades->selectedField();
     const QString name = selected ? QString::fromStdString(selected->name()) : QString();
     if (name != QStringLiteral("HORAINI") && name != QStringLiteral("HORAFIN")) return;
     const QByteArray fieldName = name.toLatin1();

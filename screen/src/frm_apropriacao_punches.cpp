@@ -10,8 +10,8 @@
 #include "framework/date_edit_plus.h"
 #include "framework/remote_call.h"
 #include "framework/utils.h"
-#include "platform/grid_canvas.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/grid_canvas.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/frm_apropriacao.h"
 
@@ -35,8 +35,8 @@ bool isOneOf(const std::string& code, const std::array<std::string_view, N>& cod
 
 void TfrmApropriacao::bindPunches() {
     const auto getText =
-        [this](void (TfrmApropriacao::*handler)(dataset::Field&, std::string&, bool)) {
-            return [this, handler](dataset::Field& field, std::string& text, bool displayText) {
+        [this](void (TfrmApropriacao::*handler)(platform::dataset::Field&, std::string&, bool)) {
+            return [this, handler](platform::dataset::Field& field, std::string& text, bool displayText) {
                 (this->*handler)(field, text, displayText);
             };
         };
@@ -49,22 +49,22 @@ void TfrmApropriacao::bindPunches() {
     cdsPonto.events.afterOpen = whileAlive(&TfrmApropriacao::cdsPontoAfterOpen);
 
     dbgCtrlPonto->onDrawColumnCell =
-        [this](platform::DBGrid& sender, platform::Canvas& canvas, const QRect& rect, int dataCol,
-               platform::DBGridColumn& column, platform::DBGrid::DrawState state) {
+        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas, const QRect& rect, int dataCol,
+               platform::dbcontrols::DBGridColumn& column, platform::dbcontrols::DBGrid::DrawState state) {
             dbgCtrlPontoDrawColumnCell(sender, canvas, rect, dataCol, column, state);
         };
 }
 
-void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(dataset::Field& /*sender*/, std::string& text,
+void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
                                                  bool /*displayText*/) {
-    const dataset::Field& punch = cdsPonto.fieldByName("DTBATIDAPTO");
+    const platform::dataset::Field& punch = cdsPonto.fieldByName("DTBATIDAPTO");
     // A punch without a time has no weekday: its cell stays empty rather
     // than failing at every paint.
     if (punch.isNull()) return;
     text = framework::NomeSemana(punch.asDateTime()).left(3).toStdString() + ' ' + punch.asString();
 }
 
-void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(dataset::Field& /*sender*/, std::string& text,
+void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
                                                  bool /*displayText*/) {
     if (cdsPonto.isEmpty()) return;
     // Matched exactly: the message table's keys would also take "e1".
@@ -75,20 +75,20 @@ void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(dataset::Field& /*sender*/, std
     text = msgPadrao.Msg(QString::fromStdString(key)).toStdString();
 }
 
-void TfrmApropriacao::cdsPontoIDORIGPTOGetText(dataset::Field& /*sender*/, std::string& text,
+void TfrmApropriacao::cdsPontoIDORIGPTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
                                                bool /*displayText*/) {
     const std::string code = cdsPonto.fieldByName("IDORIGPTO").asString();
     if (isOneOf(code, kOriginCodes))
         text = msgPadrao.Msg(QString::fromStdString(code)).toStdString();
 }
 
-void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(platform::DBGrid& /*sender*/,
-                                                 platform::Canvas& canvas, const QRect& rect,
-                                                 int /*dataCol*/, platform::DBGridColumn& column,
-                                                 platform::DBGrid::DrawState /*state*/) {
+void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(platform::dbcontrols::DBGrid& /*sender*/,
+                                                 platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                                 int /*dataCol*/, platform::dbcontrols::DBGridColumn& column,
+                                                 platform::dbcontrols::DBGrid::DrawState /*state*/) {
     canvas.fillRect(rect);
     canvas.setFontBold(false);
-    const dataset::Field* field = column.field();
+    const platform::dataset::Field* field = column.field();
     if (!field) return;
     // The stored code, not its text: only the event column can hold one of these.
     if (isOneOf(field->asString(), kRegularPunches)) canvas.setFontBold(true);
@@ -96,7 +96,7 @@ void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(platform::DBGrid& /*sender*/,
                     QString::fromStdString(field->displayText()));
 }
 
-void TfrmApropriacao::cdsPontoAfterOpen(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsPontoAfterOpen(platform::dataset::DataSet& /*dataSet*/) {
     // A failure ends here and reaches the day load, which drops it:
     // medHrTotal then keeps what it showed.
     loadFromServer(netApropriacao, "GetTotPontoReal",

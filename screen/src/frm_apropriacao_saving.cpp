@@ -4,15 +4,15 @@
 #include <QLineEdit>
 
 #include "busy_guard.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
 #include "framework/remote_call.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
@@ -24,7 +24,7 @@ void TfrmApropriacao::bindSaving() {
     cdsAtividades.events.afterDelete = whileAlive(&TfrmApropriacao::cdsAtividadesAfterPost);
 }
 
-void TfrmApropriacao::cdsAtividadesAfterPost(dataset::DataSet& /*dataSet*/) {
+void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataSet*/) {
     // One level of the busy animation for both stages: shown at the start of
     // each, hidden once at the end, whatever way the save ends.
     BusyGuard busy;
@@ -56,7 +56,7 @@ void TfrmApropriacao::cdsAtividadesAfterPost(dataset::DataSet& /*dataSet*/) {
                 if (!stored) throw;
                 // The row is stored: say what failed and keep "P", so that the
                 // next save asks again; the day is still reloaded.
-                platform::reportException(std::current_exception());
+                platform::ui::reportException(std::current_exception());
             }
         }
     } catch (const framework::ServerCallError& error) {
@@ -65,9 +65,9 @@ void TfrmApropriacao::cdsAtividadesAfterPost(dataset::DataSet& /*dataSet*/) {
         if (!error.isConflict()) throw;
         // Someone changed or deleted the row meanwhile: show what the server
         // holds now instead of a stale row that could only fail again.
-        platform::dialogs().error(error.message());
+        platform::ui::dialogs().error(error.message());
         panFiltroExit();
-        throw dataset::Abort();
+        throw platform::dataset::Abort();
     } catch (...) {
         busy.hide();
         cdsAtividades.cancelUpdates();
@@ -87,7 +87,7 @@ void TfrmApropriacao::cdsAtividadesAfterPost(dataset::DataSet& /*dataSet*/) {
                        {medCdOper->text(), framework::FiliProc(), day}, cdsTotApro);
         cdsAtividades.locate(
             "HORAINI",
-            savedStart.isEmpty() ? dataset::Value() : dataset::Value(savedStart.toStdString()),
+            savedStart.isEmpty() ? platform::dataset::Value() : platform::dataset::Value(savedStart.toStdString()),
             {.caseInsensitive = true});
         const QString year = QString::fromStdString(depAgenda->GetDate().format("yyyy"));
         loadFromServer(netApropriacao, "GetDatas", {medCdOper->text(), framework::FiliProc(), year},

@@ -6,7 +6,7 @@
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/utils.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/frm_apropriacao.h"
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/net_connection.h"
 #include "framework/remote_call.h"
 
@@ -15,7 +15,7 @@ namespace Cli_Zep00700 {
 /// loads the returned packet whole into `into`.
 inline void loadFromServer(framework::TNetConnection& connection, std::string_view method,
                            std::initializer_list<framework::RemoteArg> args,
-                           dataset::DataSet& into) {
+                           platform::dataset::DataSet& into) {
     into.load(framework::CheckResultServ(
         connection.AppServer().call(method, std::vector<framework::RemoteArg>(args)), true, 0));
 }

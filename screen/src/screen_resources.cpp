@@ -26,20 +26,20 @@ void ensureResources() {
     throw framework::Error(QStringLiteral("%1: %2: %3").arg(path, where, what));
 }
 
-dataset::FieldDef readField(const QString& path, const QString& where, const QJsonObject& object) {
-    dataset::FieldDef def;
+platform::dataset::FieldDef readField(const QString& path, const QString& where, const QJsonObject& object) {
+    platform::dataset::FieldDef def;
     const QString name = object.value(QStringLiteral("name")).toString();
     if (name.isEmpty()) fail(path, where, QStringLiteral("campo sem \"name\""));
     def.name = name.toStdString();
     const QString type = object.value(QStringLiteral("type")).toString(QStringLiteral("string"));
     if (type == QStringLiteral("string")) {
-        def.type = dataset::FieldType::String;
+        def.type = platform::dataset::FieldType::String;
     } else if (type == QStringLiteral("datetime")) {
-        def.type = dataset::FieldType::DateTime;
+        def.type = platform::dataset::FieldType::DateTime;
     } else {
         fail(path, where, QStringLiteral("tipo desconhecido \"%1\"").arg(type));
     }
-    def.size = object.value(QStringLiteral("size")).toInt(dataset::kDefaultStringSize);
+    def.size = object.value(QStringLiteral("size")).toInt(platform::dataset::kDefaultStringSize);
     def.label = object.value(QStringLiteral("label")).toString().toStdString();
     def.visible = object.value(QStringLiteral("visible")).toBool(true);
     def.readOnly = object.value(QStringLiteral("readOnly")).toBool(false);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "dataset/field_def.h"
+#include "platform/dataset/field_def.h"
 #include "framework/messages.h"
 
 namespace Cli_Zep00700 {
@@ -15,7 +15,7 @@ namespace Cli_Zep00700 {
 struct DataSetDefinition {
     QString name;
     QString source;
-    std::vector<dataset::FieldDef> fields;
+    std::vector<platform::dataset::FieldDef> fields;
 };
 
 /// The module's resource files (Qt resource paths).

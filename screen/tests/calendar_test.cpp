@@ -10,13 +10,13 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 namespace screen_testing {
 namespace {

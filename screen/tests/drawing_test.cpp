@@ -6,13 +6,13 @@
 #include <QPainter>
 
 #include "framework/indice_col.h"
-#include "platform/db_grid.h"
-#include "platform/grid_canvas.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/grid_canvas.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
-using dataset::Value;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
 
 namespace screen_testing {
 namespace {
@@ -20,8 +20,8 @@ namespace {
 using DrawingTest = ScreenTest;
 
 /// The day's rows as the server sent them, with IDCHECK changed on each.
-void flagRows(dataset::DataSet& cds, const std::vector<const char*>& checks) {
-    dataset::DataPacket packet = cds.data();
+void flagRows(platform::dataset::DataSet& cds, const std::vector<const char*>& checks) {
+    platform::dataset::DataPacket packet = cds.data();
     const auto check = static_cast<std::size_t>(packet.fieldIndex("IDCHECK"));
     for (std::size_t row = 0; row < packet.rows.size() && row < checks.size(); ++row)
         packet.rows[row][check] = Value(std::string(checks[row]));
@@ -33,7 +33,7 @@ TEST_F(DrawingTest, TheIconStandsAtTheLeftOfTheDurationOnTheCellsOwnBackground) 
     workOn(DateTime::date(2025, 3, 28));
     ASSERT_EQ(f.cdsAtividades.recordCount(), 2);
     flagRows(f.cdsAtividades, {"S", "s"});
-    platform::DBGrid& grid = *f.dbgAtividades;
+    platform::dbcontrols::DBGrid& grid = *f.dbgAtividades;
     const int duration = framework::IndiceCol(&grid, QStringLiteral("QTHRAPRO"));
     // The flagged row's duration is the current cell: drawn on the highlight.
     ASSERT_TRUE(grid.setSelectedIndex(duration));
@@ -70,14 +70,14 @@ TEST_F(DrawingTest, ADayWithoutRowsIsLeftToTheGridsOwnDrawing) {
     QImage image(100, 20, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    platform::Canvas canvas(painter);
+    platform::dbcontrols::Canvas canvas(painter);
     canvas.setBrushColor(Qt::black);
     const QRect rect(0, 0, 100, 20);
     for (int column = 0; column < f.dbgAtividades->columnCount(); ++column) {
         canvas.beginCell(rect);
         f.dbgAtividadesDrawColumnCell(*f.dbgAtividades, canvas, rect, column,
                                       f.dbgAtividades->column(column), {});
-        const platform::CellDrawing drawn = canvas.endCell();
+        const platform::dbcontrols::CellDrawing drawn = canvas.endCell();
         EXPECT_FALSE(drawn.background.isValid()) << "column " << column << " was filled";
         EXPECT_TRUE(drawn.text.isEmpty()) << "column " << column;
         EXPECT_FALSE(drawn.bitmapDrawn) << "column " << column;

@@ -11,14 +11,14 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/masked_edit.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 namespace screen_testing {
 namespace {
@@ -107,7 +107,7 @@ TEST_F(FilterTest, TheSearchListFillsCodeAndNameWithoutCheckingTheCode) {
     // A failed list opens nothing and is passed on.
     framework::NetScript::failNextCalls("GetOperEquip", 1);
     EXPECT_THROW(f.btnPesqOper->Execute(), std::exception);
-    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Pick).size(), 1);
+    EXPECT_EQ(dialogs.texts(platform::ui::ScriptedDialogService::Kind::Pick).size(), 1);
     EXPECT_FALSE(framework::busyShowing());
 }
 

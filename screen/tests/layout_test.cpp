@@ -12,17 +12,17 @@
 
 #include <memory>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/btn_pesquisa.h"
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
-#include "platform/db_edit.h"
-#include "platform/db_grid.h"
-#include "platform/db_grid_column.h"
-#include "platform/db_navigator.h"
-#include "platform/db_text.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_grid_column.h"
+#include "platform/dbcontrols/db_navigator.h"
+#include "platform/dbcontrols/db_text.h"
+#include "platform/ui/masked_edit.h"
 #include "screen/frm_apropriacao.h"
 
 using Cli_Zep00700::TfrmApropriacao;
@@ -89,7 +89,7 @@ TEST_F(LayoutTest, FilterPanel) {
     EXPECT_EQ(filtro->height(), 55);
     EXPECT_EQ(child<QLabel>("lblOperador")->text(), QStringLiteral("Operador"));
     EXPECT_TRUE(child<QLabel>("lblOperador")->font().bold());
-    auto* oper = child<platform::MaskedEdit>("medCdOper");
+    auto* oper = child<platform::ui::MaskedEdit>("medCdOper");
     EXPECT_EQ(oper->geometry().topLeft(), QPoint(105, 7));
     EXPECT_EQ(oper->width(), 98);
     EXPECT_EQ(oper->maxLength(), 12);
@@ -122,9 +122,9 @@ TEST_F(LayoutTest, FilterPanel) {
 }
 
 TEST_F(LayoutTest, GridsAndTheirColumns) {
-    auto* grid = child<platform::DBGrid>("dbgAtividades");
+    auto* grid = child<platform::dbcontrols::DBGrid>("dbgAtividades");
     EXPECT_EQ(grid->dataSource(), &form->dtsPadrao);
-    using Option = platform::DBGrid::Option;
+    using Option = platform::dbcontrols::DBGrid::Option;
     for (Option on :
          {Option::Editing, Option::Titles, Option::ColumnResize, Option::ColLines, Option::RowLines,
           Option::Tabs, Option::AlwaysShowSelection, Option::ConfirmDelete, Option::CancelOnExit})
@@ -147,7 +147,7 @@ TEST_F(LayoutTest, GridsAndTheirColumns) {
     EXPECT_TRUE(grid->column(6).readOnly());
     EXPECT_EQ(grid->column(2).title(), QStringLiteral("Hora Início"));
 
-    auto* ponto = child<platform::DBGrid>("dbgCtrlPonto");
+    auto* ponto = child<platform::dbcontrols::DBGrid>("dbgCtrlPonto");
     EXPECT_EQ(ponto->dataSource(), &form->dtsPonto);
     EXPECT_TRUE(ponto->hasOption(Option::RowSelect));
     EXPECT_FALSE(ponto->hasOption(Option::Editing));
@@ -180,21 +180,21 @@ TEST_F(LayoutTest, CalendarDescriptionAndTotals) {
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
     EXPECT_EQ(child<QLabel>("lblTotal")->text(), QStringLiteral("Apropriado no Dia"));
-    auto* total = child<platform::DBEdit>("dbeTotApro");
+    auto* total = child<platform::dbcontrols::DBEdit>("dbeTotApro");
     EXPECT_FALSE(total->isEnabled());
     EXPECT_EQ(total->dataSource(), &form->dtsTotApro);
     EXPECT_EQ(total->dataField(), QStringLiteral("QTHRAPRO"));
     EXPECT_EQ(child<QLabel>("Panel5")->text(), QStringLiteral("Ponto"));
     EXPECT_EQ(child<QLabel>("Label2")->text(), QStringLiteral("Total"));
     EXPECT_EQ(child<QLabel>("Label2")->x(), 525);
-    auto* horas = child<platform::MaskedEdit>("medHrTotal");
+    auto* horas = child<platform::ui::MaskedEdit>("medHrTotal");
     EXPECT_FALSE(horas->isEnabled());
     EXPECT_EQ(horas->geometry().x(), 563);
     EXPECT_EQ(horas->width(), 68);
 
-    auto* navegador = child<platform::DBNavigator>("dbnPadrao");
+    auto* navegador = child<platform::dbcontrols::DBNavigator>("dbnPadrao");
     EXPECT_EQ(navegador->dataSource(), &form->dtsPadrao);
-    auto* atividade = child<platform::DBText>("DBText1");
+    auto* atividade = child<platform::dbcontrols::DBText>("DBText1");
     EXPECT_EQ(atividade->dataField(), QStringLiteral("ATIVIDADE"));
     EXPECT_TRUE(atividade->font().bold());
 
@@ -213,14 +213,14 @@ TEST_F(LayoutTest, NonVisualComponents) {
     EXPECT_EQ(form->dtsApropria.dataSet(), &form->cdsApropria);
     EXPECT_EQ(form->dataSetNames().size(), 13);
     for (const QString& name : form->dataSetNames()) {
-        dataset::DataSet* ds = form->findDataSet(name);
+        platform::dataset::DataSet* ds = form->findDataSet(name);
         ASSERT_NE(ds, nullptr);
         EXPECT_FALSE(ds->active()) << name.toStdString() << " is open at design state";
     }
 }
 
 TEST_F(LayoutTest, AppropriationFieldsInOrderWithTheirFlags) {
-    const dataset::DataSet& ds = form->cdsAtividades;
+    const platform::dataset::DataSet& ds = form->cdsAtividades;
     const char* names[] = {"HORAINI",      "HORAFIN",      "NRTAREFA",     "NRPLATIVTARE",
                            "DTIAPATIVTAR", "DTFAPATIVTAR", "CDFILIAL",     "NMPROCESSO",
                            "DATA",         "TXAPRATIVTAR", "CDOPERADOR",   "DSREFETAREFA",
@@ -229,20 +229,20 @@ TEST_F(LayoutTest, AppropriationFieldsInOrderWithTheirFlags) {
     ASSERT_EQ(ds.fieldCount(), 20);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(ds.field(i).name(), names[i]);
 
-    const dataset::FieldDef ini = ds.fieldByName("HORAINI").def();
+    const platform::dataset::FieldDef ini = ds.fieldByName("HORAINI").def();
     EXPECT_EQ(ini.size, 8);
     EXPECT_EQ(ini.label, "Hora Início");
     EXPECT_EQ(ini.displayWidth, 12);
     EXPECT_EQ(ini.editMask, "!90:00:00;1; ");
     EXPECT_TRUE(ini.flags.where);
-    const dataset::FieldDef dur = ds.fieldByName("QTHRAPRO").def();
+    const platform::dataset::FieldDef dur = ds.fieldByName("QTHRAPRO").def();
     EXPECT_TRUE(dur.visible);
     EXPECT_TRUE(dur.flags.where);
     EXPECT_TRUE(dur.flags.hidden);
     EXPECT_EQ(dur.label, "Duração");
     EXPECT_EQ(ds.fieldByName("TXAPRATIVTAR").size(), 4000);
     EXPECT_FALSE(ds.fieldByName("TXAPRATIVTAR").visible());
-    EXPECT_EQ(ds.fieldByName("DTHFAPATIVTA").type(), dataset::FieldType::DateTime);
+    EXPECT_EQ(ds.fieldByName("DTHFAPATIVTA").type(), platform::dataset::FieldType::DateTime);
     EXPECT_EQ(ds.fieldByName("DTHFAPATIVTA").displayLabel(), "Fim Ap.");
     EXPECT_TRUE(ds.fieldByName("DSREFETAREFA").def().label == "Descrição");
     EXPECT_FALSE(ds.fieldByName("DSREFETAREFA").visible());
@@ -253,7 +253,7 @@ TEST_F(LayoutTest, SearchAndLookupFields) {
     EXPECT_EQ(form->cdsOperEquip.fieldByName("CDOPERADOR").size(), 15);
     EXPECT_EQ(form->cdsOperEquip.fieldByName("NMOPERADOR").displayLabel(), "Nome");
     EXPECT_EQ(form->cdsCtrlAcesso.fieldByName("CDOPERADOR").size(), 12);
-    EXPECT_EQ(form->cdsHoraServidor.fieldByName("SYSDATE").type(), dataset::FieldType::DateTime);
+    EXPECT_EQ(form->cdsHoraServidor.fieldByName("SYSDATE").type(), platform::dataset::FieldType::DateTime);
     EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayLabel(), "Número");
     EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayWidth(), 10);
     EXPECT_FALSE(form->cdsPesqAtiv.fieldByName("IDSITATIVTAR").visible());

@@ -13,15 +13,15 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "platform/db_grid.h"
-#include "platform/db_grid_column.h"
-#include "platform/focus_manager.h"
-#include "platform/masked_edit.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_grid_column.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/masked_edit.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using framework::FormWindowState;
 using framework::TApplication;
 
@@ -125,7 +125,7 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     EXPECT_FALSE(f.sbtAlterar->isEnabled());
     EXPECT_FALSE(f.mnuExcluir->isEnabled());
     EXPECT_FALSE(f.memDesc->isEnabled());
-    EXPECT_EQ(buttonOf(0), platform::ColumnButtonStyle::None);
+    EXPECT_EQ(buttonOf(0), platform::dbcontrols::ColumnButtonStyle::None);
 
     // An empty day, the focus on the grid.
     workOn(DateTime::date(2025, 3, 30));
@@ -142,7 +142,7 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     // A day with rows: a closed row, then an open one of situation "A".
     loadDay(DateTime::date(2025, 3, 28));
     ASSERT_EQ(f.cdsAtividades.recordCount(), 2);
-    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", dataset::Value("00001")));
+    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", platform::dataset::Value("00001")));
     EXPECT_TRUE(f.sbtAlterar->isEnabled());
     EXPECT_TRUE(f.sbtExcluir->isEnabled());
     EXPECT_TRUE(f.mnuAlterar->isEnabled());
@@ -151,7 +151,7 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     EXPECT_EQ(f.memDesc->toPlainText(), QStringLiteral("Tela de filtro"));
     EXPECT_FALSE(f.dbgAtividades->column(0).readOnly());
 
-    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", dataset::Value("00002")));
+    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", platform::dataset::Value("00002")));
     EXPECT_FALSE(f.sbtAlterar->isEnabled()) << "no end stamp";
     EXPECT_FALSE(f.sbtExcluir->isEnabled());
     EXPECT_FALSE(f.mnuAlterar->isEnabled());
@@ -162,7 +162,7 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     EXPECT_FALSE(f.dbgAtividades->column(4).readOnly());
 
     // Editing a row.
-    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", dataset::Value("00001")));
+    ASSERT_TRUE(f.cdsAtividades.locate("NRPLATIVTARE", platform::dataset::Value("00001")));
     EXPECT_FALSE(f.dbgAtividades->column(0).readOnly());
     f.cdsAtividades.edit();
     EXPECT_FALSE(f.medCdOper->isEnabled());
@@ -172,14 +172,14 @@ TEST_F(LifecycleTest, EnableRulesFollowTheAppropriationDataSet) {
     EXPECT_FALSE(f.mnuHoje->isEnabled());
     EXPECT_FALSE(f.sbtAlterar->isEnabled());
     EXPECT_FALSE(f.memDesc->isEnabled());
-    EXPECT_EQ(buttonOf(0), platform::ColumnButtonStyle::Ellipsis);
-    EXPECT_EQ(buttonOf(1), platform::ColumnButtonStyle::Ellipsis);
-    EXPECT_EQ(buttonOf(2), platform::ColumnButtonStyle::None);
+    EXPECT_EQ(buttonOf(0), platform::dbcontrols::ColumnButtonStyle::Ellipsis);
+    EXPECT_EQ(buttonOf(1), platform::dbcontrols::ColumnButtonStyle::Ellipsis);
+    EXPECT_EQ(buttonOf(2), platform::dbcontrols::ColumnButtonStyle::None);
     f.cdsAtividades.cancel();
     EXPECT_TRUE(f.medCdOper->isEnabled());
     EXPECT_TRUE(f.mnuHoje->isEnabled());
     EXPECT_TRUE(f.sbtAlterar->isEnabled());
-    EXPECT_EQ(buttonOf(0), platform::ColumnButtonStyle::None);
+    EXPECT_EQ(buttonOf(0), platform::dbcontrols::ColumnButtonStyle::None);
 }
 
 TEST_F(LifecycleTest, TheMemoKeepsItsStateWhileItHasTheFocus) {

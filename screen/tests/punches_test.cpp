@@ -2,12 +2,12 @@
 #include <QLineEdit>
 
 #include "framework/net_connection.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
-using dataset::Value;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
 
 namespace screen_testing {
 namespace {
@@ -18,7 +18,7 @@ TEST_F(PunchesTest, TextsAreTheSameForDisplayAndEditingAndAPunchWithoutTimeShows
     Z::TfrmApropriacao& f = open();
     workOn(DateTime::date(2025, 3, 28));
     ASSERT_EQ(f.cdsPonto.recordCount(), 2);
-    dataset::DataPacket packet = f.cdsPonto.data();
+    platform::dataset::DataPacket packet = f.cdsPonto.data();
     // A Monday's entry, and an exit the clock sent without time, code or origin.
     packet.rows = {
         {Value(std::string("01")), Value(DateTime{2025, 3, 24, 7, 58, 0}), Value(std::string("1")),
@@ -28,7 +28,7 @@ TEST_F(PunchesTest, TextsAreTheSameForDisplayAndEditingAndAPunchWithoutTimeShows
     f.cdsPonto.load(std::move(packet));
 
     const auto both = [&](const char* name) {
-        const dataset::Field& field = f.cdsPonto.fieldByName(name);
+        const platform::dataset::Field& field = f.cdsPonto.fieldByName(name);
         EXPECT_EQ(field.text(), field.displayText()) << name;
         return QString::fromStdString(field.displayText());
     };

@@ -3,18 +3,18 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/busy.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "framework/remote_call.h"
-#include "platform/dispatch.h"
+#include "platform/ui/dispatch.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 namespace screen_testing {
 namespace {
@@ -37,12 +37,12 @@ public:
         net_.setServerName(QStringLiteral("Zep00700.rdmApropriacao"));
     }
     /// Loads the operator's day into `rows` (declared like the screen's).
-    void loadDay(dataset::DataSet& rows, const DateTime& day) {
+    void loadDay(platform::dataset::DataSet& rows, const DateTime& day) {
         rows.load(framework::CheckResultServ(net_.AppServer().call(
             "getAtividades", {QStringLiteral("000000000101"), QStringLiteral("0001"),
                               framework::RemoteArg::date(day)})));
     }
-    void save(const dataset::DataSet& rows) {
+    void save(const platform::dataset::DataSet& rows) {
         framework::CheckResultServ(net_.AppServer().call(
             "SetAtividades", {framework::RemoteArg::delta(rows.changePacket())}));
     }
@@ -58,8 +58,8 @@ TEST_F(SavingTest, ARowChangedByAnotherClientMeanwhileShowsTheConflictAndWhatThe
     ASSERT_EQ(f.memDesc->toPlainText(), QStringLiteral("Tela de filtro"));
 
     // Between the screen's load and its save, another client changes the row.
-    dataset::DataSet theirs("theirs");
-    for (const dataset::FieldDef& def : f.cdsAtividades.fieldDefs()) theirs.addField(def);
+    platform::dataset::DataSet theirs("theirs");
+    for (const platform::dataset::FieldDef& def : f.cdsAtividades.fieldDefs()) theirs.addField(def);
     OtherClient other;
     other.loadDay(theirs, DateTime::date(2025, 3, 28));
     theirs.edit();
@@ -71,15 +71,15 @@ TEST_F(SavingTest, ARowChangedByAnotherClientMeanwhileShowsTheConflictAndWhatThe
     f.memDesc->setFocus();
     f.memDesc->moveCursor(QTextCursor::End);
     QTest::keyClicks(f.memDesc, QStringLiteral(" e grade"));
-    ASSERT_EQ(f.cdsAtividades.state(), dataset::DataSetState::Edit);
-    platform::dispatch([&] { f.sbtConfirmarClick(); });
+    ASSERT_EQ(f.cdsAtividades.state(), platform::dataset::DataSetState::Edit);
+    platform::ui::dispatch([&] { f.sbtConfirmarClick(); });
 
     EXPECT_EQ(
         errors(),
         QStringList{QStringLiteral("Registro alterado por outro usuário. Recarregue o dia.")});
     EXPECT_EQ(calls("SetAtividades"), 1);
     EXPECT_EQ(calls("getAtividades"), 1) << "the day is reloaded once the conflict is shown";
-    EXPECT_EQ(f.cdsAtividades.state(), dataset::DataSetState::Browse);
+    EXPECT_EQ(f.cdsAtividades.state(), platform::dataset::DataSetState::Browse);
     EXPECT_EQ(f.cdsAtividades.changeCount(), 0);
     EXPECT_EQ(f.cdsAtividades.fieldByName("NRPLATIVTARE").text(), "00002");
     EXPECT_EQ(f.memDesc->toPlainText(), QStringLiteral("Tela de filtro"));
@@ -89,7 +89,7 @@ TEST_F(SavingTest, ARowChangedByAnotherClientMeanwhileShowsTheConflictAndWhatThe
     dialogs.clear();
     f.memDesc->moveCursor(QTextCursor::End);
     QTest::keyClicks(f.memDesc, QStringLiteral("!"));
-    platform::dispatch([&] { f.sbtConfirmarClick(); });
+    platform::ui::dispatch([&] { f.sbtConfirmarClick(); });
     EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(calls("SetAtividades"), 2);
     EXPECT_EQ(f.memDesc->toPlainText(), QStringLiteral("Tela de filtro!"));
@@ -99,7 +99,7 @@ TEST_F(SavingTest, ANewRowIsStampedByTheServersClockAndSentOnceWithItsDerivedFie
     Z::TfrmApropriacao& f = open();
     workOn(DateTime::date(2025, 3, 28));
     framework::NetScript::reset();
-    platform::dispatch([&] {
+    platform::ui::dispatch([&] {
         f.sbtIncluirClick();
         f.cdsAtividades.fieldByName("NRTAREFA").setText("1");
         f.cdsAtividades.fieldByName("NRPLATIVTARE").setText("1");
@@ -114,7 +114,7 @@ TEST_F(SavingTest, ANewRowIsStampedByTheServersClockAndSentOnceWithItsDerivedFie
     EXPECT_EQ(calls("getApropria"), 1);
     EXPECT_EQ(f.cdsAtividades.recordCount(), 3);
 
-    ASSERT_TRUE(f.cdsAtividades.locate("HORAINI", dataset::Value(std::string("07:00:00"))));
+    ASSERT_TRUE(f.cdsAtividades.locate("HORAINI", platform::dataset::Value(std::string("07:00:00"))));
     const auto& ds = f.cdsAtividades;
     EXPECT_EQ(ds.fieldByName("NRTAREFA").text(), "0000000001") << "the server's form of the task";
     EXPECT_EQ(ds.fieldByName("NRPLATIVTARE").text(), "00001");
@@ -132,7 +132,7 @@ TEST_F(SavingTest, NoSaveLeavesTheBusyAnimationUpWhateverFails) {
     Z::TfrmApropriacao& f = open();
     workOn(DateTime::date(2025, 3, 28));
     const auto saveDescription = [&](const char* text) {
-        platform::dispatch([&] {
+        platform::ui::dispatch([&] {
             f.cdsAtividades.first();
             f.cdsAtividades.edit();
             f.cdsAtividades.fieldByName("TXAPRATIVTAR").setText(text);
@@ -147,7 +147,7 @@ TEST_F(SavingTest, NoSaveLeavesTheBusyAnimationUpWhateverFails) {
         framework::NetScript::failNextCalls(method, 1);
         saveDescription(method);
         EXPECT_FALSE(framework::busyShowing());
-        EXPECT_EQ(f.cdsAtividades.state(), dataset::DataSetState::Browse);
+        EXPECT_EQ(f.cdsAtividades.state(), platform::dataset::DataSetState::Browse);
         EXPECT_EQ(f.cdsAtividades.changeCount(), 0) << "nothing left to send twice";
         dialogs.clear();
     }

@@ -7,8 +7,8 @@
 #include "framework/busy.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
 #include "screen/cli_zep00700.h"
 
 namespace screen_testing {
@@ -63,12 +63,12 @@ void ScreenTest::pump(int ms) {
     while (waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-void ScreenTest::loadDay(const dataset::DateTime& day) {
+void ScreenTest::loadDay(const platform::dataset::DateTime& day) {
     form->depAgenda->SetDate(day);
     form->panFiltroExit();
 }
 
-void ScreenTest::workOn(const dataset::DateTime& day) {
+void ScreenTest::workOn(const platform::dataset::DateTime& day) {
     form->focusManager().setFocusTo(form->depAgenda);
     form->depAgenda->SetDate(day);
     form->focusManager().setFocusTo(form->dbgAtividades);

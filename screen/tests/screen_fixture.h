@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "dataset/datetime.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/datetime.h"
+#include "platform/ui/scripted_dialog_service.h"
 #include "screen/frm_apropriacao.h"
 #include "screen_server.h"
 
@@ -29,19 +29,19 @@ protected:
     /// Lets queued events run for at least `ms` milliseconds.
     static void pump(int ms = 50);
     /// Runs the day load for `day` as leaving the filter does.
-    void loadDay(const dataset::DateTime& day);
+    void loadDay(const platform::dataset::DateTime& day);
     /// As a user would: the focus into depAgenda (leaving medCdOper checks
     /// the operator and loads the year), `day` typed, then the focus to the
     /// grid, which loads the day.
-    void workOn(const dataset::DateTime& day);
+    void workOn(const platform::dataset::DateTime& day);
     QStringList errors() const {
-        return dialogs.texts(platform::ScriptedDialogService::Kind::Error);
+        return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error);
     }
     static int calls(const char* method);
 
     static std::unique_ptr<ScreenServer> server;
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed{dialogs};
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed{dialogs};
     QMainWindow window;
     QMdiArea* area = nullptr;
     Cli_Zep00700::TfrmApropriacao* form = nullptr;

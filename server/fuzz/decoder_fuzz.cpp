@@ -9,8 +9,8 @@
 
 #include "api_error.h"
 #include "call_args.h"
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // refused with a message for the client, as it should be
     }
     try {
-        dataset::decodeChangePacket(text);
-    } catch (const dataset::Error&) {
+        platform::dataset::decodeChangePacket(text);
+    } catch (const platform::dataset::Error&) {
         // refused with a message, as it should be
     }
     return 0;

@@ -2,8 +2,8 @@
 
 namespace appserver::fields {
 
-using dataset::FieldDef;
-using dataset::FieldType;
+using platform::dataset::FieldDef;
+using platform::dataset::FieldType;
 
 namespace {
 

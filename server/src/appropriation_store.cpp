@@ -2,7 +2,7 @@
 
 namespace appserver {
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 namespace {
 

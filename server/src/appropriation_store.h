@@ -8,7 +8,7 @@
 #include "database.h"
 #include "soci_includes.h"
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 namespace appserver {
 
@@ -16,10 +16,10 @@ namespace appserver {
 struct AppropriationRecord {
     std::int64_t id = 0;
     std::string operatorCode, branch, task, activity;
-    dataset::DateTime start;
-    std::optional<dataset::DateTime> end;
-    dataset::DateTime stampStart;
-    std::optional<dataset::DateTime> stampEnd;
+    platform::dataset::DateTime start;
+    std::optional<platform::dataset::DateTime> end;
+    platform::dataset::DateTime stampStart;
+    std::optional<platform::dataset::DateTime> stampEnd;
     std::string description;
     // From the task and the activity (filled by reads only).
     std::string taskDescription, processName, situation;
@@ -27,25 +27,25 @@ struct AppropriationRecord {
 
 struct PunchRecord {
     std::string company, operatorCode;
-    dataset::DateTime at;
+    platform::dataset::DateTime at;
     std::string direction, event;
-    dataset::DateTime day;
+    platform::dataset::DateTime day;
     std::string origin;
 };
 
 /// The operator's appropriations of one branch and day, ordered by start.
 std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
-                                                     const std::string& branch, const dataset::DateTime& day);
+                                                     const std::string& branch, const platform::dataset::DateTime& day);
 std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id);
 /// The operator's appropriations of the day (any branch when `branch` is
 /// empty) whose span clashes with [start, end): recorded start < end and
 /// recorded end > start. A row without end clashes when its start lies in
 /// [start, end). `excludeId` (0 for none) is left out.
 std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
-                                                        const std::string& branch, const dataset::DateTime& start,
-                                                        const dataset::DateTime& end, std::int64_t excludeId);
+                                                        const std::string& branch, const platform::dataset::DateTime& start,
+                                                        const platform::dataset::DateTime& end, std::int64_t excludeId);
 /// The distinct days of `year` that hold appropriations of the operator at the branch.
-std::vector<dataset::DateTime> daysWithAppropriations(const Database::Lease& db, const std::string& op,
+std::vector<platform::dataset::DateTime> daysWithAppropriations(const Database::Lease& db, const std::string& op,
                                                       const std::string& branch, int year);
 
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r);
@@ -54,7 +54,7 @@ std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationR
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
 void deleteAppropriation(soci::session& sql, std::int64_t id);
 
-std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const dataset::DateTime& day);
+std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const platform::dataset::DateTime& day);
 void insertPunch(soci::session& sql, const PunchRecord& p);
 
 }  // namespace appserver

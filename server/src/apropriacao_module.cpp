@@ -14,18 +14,18 @@
 #include "atividades_rows.h"
 #include "catalog_store.h"
 #include "change_applier.h"
-#include "dataset/packet_json.h"
-#include "dataset/text.h"
-#include "dataset/time_text.h"
+#include "platform/dataset/packet_json.h"
+#include "platform/dataset/text.h"
+#include "platform/dataset/time_text.h"
 #include "directory_store.h"
 #include "packet_text.h"
 #include "time_text.h"
 
 namespace appserver {
 
-using dataset::DataPacket;
-using dataset::DateTime;
-using dataset::Value;
+using platform::dataset::DataPacket;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
 using nlohmann::json;
 
 void CallContext::requireSessionUser(const std::string& user) const {
@@ -66,19 +66,19 @@ namespace {
 
 /// An answer under construction: the rows, with the field list it is sent with.
 struct Answer {
-    const std::vector<dataset::FieldDef>* fields;
-    std::vector<dataset::Row> rows;
+    const std::vector<platform::dataset::FieldDef>* fields;
+    std::vector<platform::dataset::Row> rows;
 };
 
-Answer packet(const std::vector<dataset::FieldDef>& fields) { return Answer{&fields, {}}; }
+Answer packet(const std::vector<platform::dataset::FieldDef>& fields) { return Answer{&fields, {}}; }
 
 /// The field list in wire form, encoded once per answer kind: it is the same in every answer.
-const std::string& encodedFields(const std::vector<dataset::FieldDef>& fields) {
+const std::string& encodedFields(const std::vector<platform::dataset::FieldDef>& fields) {
     static std::mutex mutex;
-    static std::map<const std::vector<dataset::FieldDef>*, std::string> cache;
+    static std::map<const std::vector<platform::dataset::FieldDef>*, std::string> cache;
     std::lock_guard lock(mutex);
     auto& text = cache[&fields];
-    if (text.empty()) text = dataset::toJson(DataPacket{fields, {}})["fields"].dump();
+    if (text.empty()) text = platform::dataset::toJson(DataPacket{fields, {}})["fields"].dump();
     return text;
 }
 
@@ -91,7 +91,7 @@ int parseYear(const std::string& text) {
 }
 
 int parseTimeArg(const std::string& text, const char* method) {
-    auto seconds = dataset::time_text::parse(text);
+    auto seconds = platform::dataset::time_text::parse(text);
     if (!seconds) throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method, text));
     return *seconds;
 }
@@ -210,7 +210,7 @@ std::string getDatas(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-dataset::Row taskRow(const TaskRecord& t) {
+platform::dataset::Row taskRow(const TaskRecord& t) {
     return {Value(t.task), Value(t.description), Value(t.project), Value(t.baseline), Value(t.processCode), Value(t.processName)};
 }
 
@@ -333,7 +333,7 @@ const std::map<std::string, Method, CaseInsensitiveLess>& methods() {
 
 /// How much a write will do, for the order in which waiting writers go: the changes of its packet.
 std::size_t writeWeight(const std::vector<CallArg>& args) {
-    const auto* packet = args.empty() ? nullptr : std::get_if<dataset::ChangePacket>(&args.front());
+    const auto* packet = args.empty() ? nullptr : std::get_if<platform::dataset::ChangePacket>(&args.front());
     return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
 }
 

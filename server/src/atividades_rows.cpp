@@ -7,8 +7,8 @@
 
 namespace appserver {
 
-using dataset::DateTime;
-using dataset::Value;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
 
 namespace {
 constexpr std::size_t kIdDigits = 19;
@@ -68,7 +68,7 @@ std::optional<std::int64_t> idFromChave2(const std::string& chave2) {
 
 std::string timeOfDayText(const DateTime& t) { return formatDuration(t.secondsOfDay()); }
 
-dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence) {
+platform::dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence) {
     const std::optional<std::int64_t> endSeconds = r.end ? std::optional(r.end->toSeconds()) : std::nullopt;
     return {
         Value(timeOfDayText(r.start)),
@@ -94,7 +94,7 @@ dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presenc
     };
 }
 
-dataset::Row apropriaRow(const AppropriationRecord& r) {
+platform::dataset::Row apropriaRow(const AppropriationRecord& r) {
     return {
         Value(r.start),
         r.end ? Value(*r.end) : Value(),

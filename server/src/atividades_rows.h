@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "appropriation_store.h"
-#include "dataset/packet.h"
+#include "platform/dataset/packet.h"
 
 namespace appserver {
 
@@ -32,11 +32,11 @@ std::string chave2Of(const AppropriationRecord& r);
 std::optional<std::int64_t> idFromChave2(const std::string& chave2);
 
 /// "hh:mm:ss" of a record's start or end time of day.
-std::string timeOfDayText(const dataset::DateTime& t);
+std::string timeOfDayText(const platform::dataset::DateTime& t);
 
 /// One row of the day's answer, in the field order of the appropriation data set.
-dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence);
+platform::dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence);
 /// One row of the clash answer.
-dataset::Row apropriaRow(const AppropriationRecord& r);
+platform::dataset::Row apropriaRow(const AppropriationRecord& r);
 
 }  // namespace appserver

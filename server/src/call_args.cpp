@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 
 #include "api_error.h"
-#include "dataset/errors.h"
-#include "dataset/packet_reader.h"
-#include "dataset/text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_reader.h"
+#include "platform/dataset/text.h"
 #include "server_settings.h"
 
 namespace appserver {
@@ -14,12 +14,12 @@ namespace dom = simdjson::dom;
 
 namespace {
 
-dataset::DateTime parseStamp(dom::element j, const char* kind, std::size_t index, bool dateOnly) {
+platform::dataset::DateTime parseStamp(dom::element j, const char* kind, std::size_t index, bool dateOnly) {
     const std::string where = fmt::format("Argumento {}", index + 1);
     std::string_view s;
     if (j.get_string().get(s) != simdjson::SUCCESS)
         throw badRequest(fmt::format("{}: \"{}\" deve ser um texto", where, kind));
-    auto parsed = dataset::DateTime::parseIso(s);
+    auto parsed = platform::dataset::DateTime::parseIso(s);
     const bool shapeOk = dateOnly ? s.size() == 10 : s.size() == 19;
     if (!parsed || !shapeOk)
         throw badRequest(fmt::format("{}: \"{}\" não é {} válida ({})", where, s, dateOnly ? "uma data" : "uma data e hora",
@@ -40,20 +40,20 @@ bool singleMember(dom::element a, std::string_view& key, dom::element& value) {
 
 /// The change packets a client may send: within the fixed counts, and no
 /// control character but in the description, which may span lines.
-const dataset::ChangePacketLimits& packetLimits() {
-    static const dataset::ChangePacketLimits limits{limits::kMaxPacketFields, limits::kMaxPacketChanges, true,
+const platform::dataset::ChangePacketLimits& packetLimits() {
+    static const platform::dataset::ChangePacketLimits limits{limits::kMaxPacketFields, limits::kMaxPacketChanges, true,
                                                     {"TXAPRATIVTAR"}};
     return limits;
 }
 
-dataset::ChangePacket packetArgument(dom::element value, std::size_t index) {
+platform::dataset::ChangePacket packetArgument(dom::element value, std::size_t index) {
     try {
-        return dataset::changePacketFromElement(value, packetLimits());
-    } catch (const dataset::PacketLimitError& e) {
+        return platform::dataset::changePacketFromElement(value, packetLimits());
+    } catch (const platform::dataset::PacketLimitError& e) {
         const std::string message = fmt::format("Argumento {}: pacote de alterações grande demais: {}", index + 1, e.what());
-        if (e.kind() == dataset::PacketLimitError::Kind::Fields) throw invalid(message);
+        if (e.kind() == platform::dataset::PacketLimitError::Kind::Fields) throw invalid(message);
         throw ApiError(ErrorCode::TooLarge, message);
-    } catch (const dataset::Error& e) {
+    } catch (const platform::dataset::Error& e) {
         throw badRequest(fmt::format("Argumento {}: pacote de alterações inválido: {}", index + 1, e.what()));
     }
 }
@@ -61,7 +61,7 @@ dataset::ChangePacket packetArgument(dom::element value, std::size_t index) {
 }  // namespace
 
 void checkTextArgument(std::string_view text, const std::string& what) {
-    const std::size_t at = dataset::findControlCharacter(text);
+    const std::size_t at = platform::dataset::findControlCharacter(text);
     if (at != std::string_view::npos)
         throw badRequest(fmt::format("{}: o texto tem um caractere de controle (U+{:04X}) na posição {}", what,
                                      static_cast<unsigned char>(text[at]), at + 1));
@@ -142,14 +142,14 @@ const std::string& CallArgs::text(std::size_t i, const char* name) const {
     throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um texto", method_, i + 1, name));
 }
 
-dataset::DateTime CallArgs::date(std::size_t i, const char* name) const {
+platform::dataset::DateTime CallArgs::date(std::size_t i, const char* name) const {
     if (const auto* d = std::get_if<DateArg>(&args_.at(i))) return d->value;
     if (const auto* d = std::get_if<DateTimeArg>(&args_.at(i))) return d->value.datePart();
     throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser uma data", method_, i + 1, name));
 }
 
-const dataset::ChangePacket& CallArgs::delta(std::size_t i, const char* name) const {
-    if (const auto* d = std::get_if<dataset::ChangePacket>(&args_.at(i))) return *d;
+const platform::dataset::ChangePacket& CallArgs::delta(std::size_t i, const char* name) const {
+    if (const auto* d = std::get_if<platform::dataset::ChangePacket>(&args_.at(i))) return *d;
     throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um pacote de alterações", method_, i + 1, name));
 }
 

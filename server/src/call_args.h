@@ -8,19 +8,19 @@
 #include <variant>
 #include <vector>
 
-#include "dataset/datetime.h"
-#include "dataset/packet.h"
+#include "platform/dataset/datetime.h"
+#include "platform/dataset/packet.h"
 
 namespace appserver {
 
 /// One argument of a remote call: a text, a date, a date-time or a change packet.
 struct DateArg {
-    dataset::DateTime value;
+    platform::dataset::DateTime value;
 };
 struct DateTimeArg {
-    dataset::DateTime value;
+    platform::dataset::DateTime value;
 };
-using CallArg = std::variant<std::string, DateArg, DateTimeArg, dataset::ChangePacket>;
+using CallArg = std::variant<std::string, DateArg, DateTimeArg, platform::dataset::ChangePacket>;
 
 /// Reads the "args" array of a call; throws ApiError naming the argument at
 /// fault: bad_request for a malformed one or a text holding a control
@@ -52,8 +52,8 @@ public:
 
     const std::string& text(std::size_t i, const char* name) const;
     /// A date value; a date-time is taken by its date part.
-    dataset::DateTime date(std::size_t i, const char* name) const;
-    const dataset::ChangePacket& delta(std::size_t i, const char* name) const;
+    platform::dataset::DateTime date(std::size_t i, const char* name) const;
+    const platform::dataset::ChangePacket& delta(std::size_t i, const char* name) const;
 
 private:
     std::string method_;

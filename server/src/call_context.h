@@ -5,7 +5,7 @@
 #include <string>
 
 #include "database.h"
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 #include "session_store.h"
 #include "work_team_cache.h"
 
@@ -16,13 +16,13 @@ namespace appserver {
 /// runs inside `tx`, and reads the user's work team afresh inside it; the
 /// cache of teams serves the calls that only read.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, dataset::DateTime at, WorkTeamCache& teams,
+    CallContext(const SessionInfo& s, const Database::Lease& lease, platform::dataset::DateTime at, WorkTeamCache& teams,
                 WriteTransaction* write = nullptr)
         : session(s), db(lease), now(at), tx(write), teams_(teams) {}
 
     const SessionInfo& session;
     const Database::Lease& db;
-    dataset::DateTime now;
+    platform::dataset::DateTime now;
     WriteTransaction* const tx;  ///< null for a call that only reads
 
     soci::session& sql() const { return db.sql(); }

@@ -10,19 +10,19 @@
 #include "appropriation_store.h"
 #include "atividades_rows.h"
 #include "catalog_store.h"
-#include "dataset/text.h"
-#include "dataset/time_text.h"
+#include "platform/dataset/text.h"
+#include "platform/dataset/time_text.h"
 #include "directory_store.h"
 #include "time_text.h"
 
 namespace appserver {
 
-using dataset::ChangePacket;
-using dataset::DateTime;
-using dataset::Row;
-using dataset::RowChange;
-using dataset::Value;
-namespace time_text = dataset::time_text;
+using platform::dataset::ChangePacket;
+using platform::dataset::DateTime;
+using platform::dataset::Row;
+using platform::dataset::RowChange;
+using platform::dataset::Value;
+namespace time_text = platform::dataset::time_text;
 
 namespace {
 
@@ -103,7 +103,7 @@ private:
         // server marks, whatever the packet marks: each must be there, with
         // the server's type, to hold the value the client loaded.
         if (!needsKey) return;
-        for (const dataset::FieldDef& def : fields::atividades()) {
+        for (const platform::dataset::FieldDef& def : fields::atividades()) {
             if (!def.flags.where && !def.flags.key) continue;
             const int i = packet_.fieldIndex(def.name);
             if (i < 0)
@@ -172,7 +172,7 @@ private:
         r.taskDescription = task->description;
         r.processName = activity->processName;
         r.situation = activity->situation;
-        if (dataset::utf8Length(r.description) > kMaxDescription)
+        if (platform::dataset::utf8Length(r.description) > kMaxDescription)
             throw invalid(fmt::format("A descrição deve ter no máximo {} caracteres.", kMaxDescription));
 
         const std::string startText = row.text("HORAINI");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "call_context.h"
-#include "dataset/packet.h"
+#include "platform/dataset/packet.h"
 
 namespace appserver {
 
@@ -10,6 +10,6 @@ namespace appserver {
 /// the first line, these are the last. Throws ApiError: forbidden for rows
 /// outside the caller's reach, conflict when a row changed since it was
 /// loaded, invalid when a rule refuses a change.
-void applyAppropriationChanges(const CallContext& ctx, const dataset::ChangePacket& packet);
+void applyAppropriationChanges(const CallContext& ctx, const platform::dataset::ChangePacket& packet);
 
 }  // namespace appserver

@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "appropriation_store.h"
-#include "dataset/text.h"
+#include "platform/dataset/text.h"
 
 namespace appserver {
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using nlohmann::json;
 
 namespace {
@@ -34,7 +34,7 @@ public:
         if (!it->is_string()) fail(fmt::format("\"{}\" deve ser um texto", key));
         std::string s = it->get<std::string>();
         if (required && s.empty()) fail(fmt::format("\"{}\" não pode ser vazio", key));
-        if (dataset::utf8Length(s) > maxLength) fail(fmt::format("\"{}\" tem mais de {} caracteres", key, maxLength));
+        if (platform::dataset::utf8Length(s) > maxLength) fail(fmt::format("\"{}\" tem mais de {} caracteres", key, maxLength));
         return s;
     }
 
@@ -58,7 +58,7 @@ public:
         if (!it->is_array()) fail(fmt::format("\"{}\" deve ser uma lista", key));
         for (std::size_t i = 0; i < it->size(); ++i) {
             const json& v = (*it)[i];
-            if (!v.is_string() || v.get<std::string>().empty() || dataset::utf8Length(v.get<std::string>()) > maxLength)
+            if (!v.is_string() || v.get<std::string>().empty() || platform::dataset::utf8Length(v.get<std::string>()) > maxLength)
                 fail(fmt::format("\"{}\"[{}] deve ser um código de até {} caracteres", key, i, maxLength));
             out.push_back(v.get<std::string>());
         }

@@ -8,7 +8,7 @@
 
 namespace appserver {
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 using nlohmann::json;
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 namespace appserver {
 
@@ -12,7 +12,7 @@ namespace appserver {
 /// in three work teams, 30 tasks with 120 activities, and the 90 days before
 /// `today` of punches and appropriations (some open, some outside the punches).
 /// The same `today` always gives the same data.
-nlohmann::json makeDemoData(const dataset::DateTime& today);
+nlohmann::json makeDemoData(const platform::dataset::DateTime& today);
 
 /// The login the demonstration prints.
 inline constexpr const char* kDemoUser = "000000000101";

@@ -9,7 +9,7 @@
 #include "api_error.h"
 #include "call_args.h"
 #include "database_error.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 
 namespace appserver {
 
@@ -91,7 +91,7 @@ http::Handler guarded(F&& f) {
             f(req, res);
         } catch (const ApiError& e) {
             sendError(res, e.code(), e.what());
-        } catch (const dataset::Error& e) {
+        } catch (const platform::dataset::Error& e) {
             sendError(res, ErrorCode::BadRequest, e.what());
         } catch (const DatabaseUnavailable& e) {
             spdlog::warn("{} {}: {}", req.method, req.path, e.what());

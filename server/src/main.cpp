@@ -119,7 +119,7 @@ int serve(Database& db, const ServerClock& clock, const ServeOptions& o, const s
 
 ServerClock makeClock(const std::string& text) {
     if (text.empty()) return ServerClock();
-    auto start = dataset::DateTime::parseIso(text);
+    auto start = platform::dataset::DateTime::parseIso(text);
     if (!start || text.size() != 19) throw CLI::ValidationError("--clock", "use AAAA-MM-DDTHH:MM:SS");
     return ServerClock(*start);
 }

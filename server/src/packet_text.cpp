@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "dataset/packet_json.h"
+#include "platform/dataset/packet_json.h"
 
 namespace appserver {
 
@@ -32,7 +32,7 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
     return 0;
 }
 
-void appendDateTime(std::string& out, const dataset::DateTime& t) {
+void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
     const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 && t.day >= 0 &&
                            t.day <= 99 && t.hour >= 0 && t.hour <= 99 && t.minute >= 0 && t.minute <= 99 &&
                            t.second >= 0 && t.second <= 99;
@@ -110,21 +110,21 @@ void appendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void appendJsonValue(std::string& out, const dataset::Value& value) {
+void appendJsonValue(std::string& out, const platform::dataset::Value& value) {
     const auto& v = value.storage();
     if (std::holds_alternative<std::monostate>(v)) {
         out += "null";
     } else if (const auto* s = std::get_if<std::string>(&v)) {
         appendJsonString(out, *s);
-    } else if (const auto* t = std::get_if<dataset::DateTime>(&v)) {
+    } else if (const auto* t = std::get_if<platform::dataset::DateTime>(&v)) {
         appendDateTime(out, *t);
     } else {
         // Numbers and booleans print as the JSON library prints them.
-        out += dataset::valueToJson(value).dump();
+        out += platform::dataset::valueToJson(value).dump();
     }
 }
 
-std::string packetText(const std::string& encodedFields, const std::vector<dataset::Row>& rows) {
+std::string packetText(const std::string& encodedFields, const std::vector<platform::dataset::Row>& rows) {
     std::string out;
     out.reserve(encodedFields.size() + 32 + rows.size() * 512);
     out += "{\"fields\":";

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dataset/field_def.h"
-#include "dataset/packet.h"
+#include "platform/dataset/field_def.h"
+#include "platform/dataset/packet.h"
 
 namespace appserver {
 
@@ -17,8 +17,8 @@ namespace appserver {
 /// Appends `text` as a JSON string.
 void appendJsonString(std::string& out, std::string_view text);
 /// Appends one cell value as JSON (null, text, number, boolean or "YYYY-MM-DDTHH:MM:SS").
-void appendJsonValue(std::string& out, const dataset::Value& value);
+void appendJsonValue(std::string& out, const platform::dataset::Value& value);
 /// A data packet: the field list (already in wire form) and the rows.
-std::string packetText(const std::string& encodedFields, const std::vector<dataset::Row>& rows);
+std::string packetText(const std::string& encodedFields, const std::vector<platform::dataset::Row>& rows);
 
 }  // namespace appserver

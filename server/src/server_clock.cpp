@@ -4,9 +4,9 @@
 
 namespace appserver {
 
-ServerClock::ServerClock(dataset::DateTime startAt) : start_(startAt), startedAt_(std::chrono::steady_clock::now()) {}
+ServerClock::ServerClock(platform::dataset::DateTime startAt) : start_(startAt), startedAt_(std::chrono::steady_clock::now()) {}
 
-dataset::DateTime ServerClock::now() const {
+platform::dataset::DateTime ServerClock::now() const {
     if (start_) {
         const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - startedAt_);
         return start_->addSeconds(elapsed.count());

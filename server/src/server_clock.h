@@ -3,7 +3,7 @@
 #include <chrono>
 #include <optional>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 namespace appserver {
 
@@ -13,12 +13,12 @@ namespace appserver {
 class ServerClock {
 public:
     ServerClock() = default;
-    explicit ServerClock(dataset::DateTime startAt);
+    explicit ServerClock(platform::dataset::DateTime startAt);
 
-    dataset::DateTime now() const;
+    platform::dataset::DateTime now() const;
 
 private:
-    std::optional<dataset::DateTime> start_;
+    std::optional<platform::dataset::DateTime> start_;
     std::chrono::steady_clock::time_point startedAt_{};
 };
 

@@ -104,7 +104,7 @@ TEST(HttpListening, many_clients_connecting_at_once_are_all_taken_in_without_a_r
     // queue, which must hold far more than the library's 5. A connection left
     // out would have its attempt dropped and retried only a second later.
     TestDatabase database;
-    ServerClock clock(*dataset::DateTime::parseIso(kNow));
+    ServerClock clock(*platform::dataset::DateTime::parseIso(kNow));
     ServerSettings settings;
     settings.port = 0;
     settings.hashCost = HashCost::minimum();

@@ -4,18 +4,18 @@
 #include <nlohmann/json.hpp>
 
 #include "answer_fields.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/packet_json.h"
 #include "packet_text.h"
 
 namespace appserver {
 namespace {
 
-using dataset::DateTime;
-using dataset::Value;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
 using nlohmann::json;
 
 std::string libraryForm(const Value& v) {
-    return dataset::valueToJson(v).dump(-1, ' ', false, json::error_handler_t::replace);
+    return platform::dataset::valueToJson(v).dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::string writtenForm(const Value& v) {
@@ -46,18 +46,18 @@ TEST(PacketText, other_values_print_as_the_json_library_prints_them) {
 
 TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
     const auto& fields = fields::apropria();
-    const std::string encodedFields = dataset::toJson(dataset::DataPacket{fields, {}})["fields"].dump();
+    const std::string encodedFields = platform::dataset::toJson(platform::dataset::DataPacket{fields, {}})["fields"].dump();
     for (std::size_t rowCount : {0u, 1u, 3u}) {
-        dataset::DataPacket p{fields, {}};
+        platform::dataset::DataPacket p{fields, {}};
         for (std::size_t i = 0; i < rowCount; ++i) {
-            dataset::Row row;
+            platform::dataset::Row row;
             for (std::size_t c = 0; c < fields.size(); ++c)
                 row.push_back(c % 3 == 0 ? Value(DateTime{2026, 1, 2, 3, 4, static_cast<int>(i)})
                                          : c % 3 == 1 ? Value() : Value("t\xC3\xADtulo " + std::to_string(i)));
             p.rows.push_back(row);
         }
         EXPECT_EQ(packetText(encodedFields, p.rows),
-                  dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace));
+                  platform::dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace));
     }
 }
 

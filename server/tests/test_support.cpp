@@ -152,7 +152,7 @@ ServerSettings testSettings() {
 
 TestServer::TestServer(const TestOptions& options)
     : database_(options),
-      clock_(*dataset::DateTime::parseIso(kNow)),
+      clock_(*platform::dataset::DateTime::parseIso(kNow)),
       server_(std::make_unique<AppServer>(database_.db(), clock_, testSettings())),
       port_(server_->bind()),
       client_("127.0.0.1", port_) {

@@ -7,7 +7,7 @@
 namespace appserver {
 namespace {
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 TEST(TimeText, durations_print_as_hours_minutes_seconds_past_24_hours) {
     EXPECT_EQ(formatDuration(0), "00:00:00");

@@ -49,7 +49,7 @@ TEST(Tls, the_protocol_is_served_over_https_and_plain_http_gets_no_answer) {
     SelfSignedCertificate certificate;
     ASSERT_TRUE(certificate.made()) << "the openssl command could not make a certificate";
     TestDatabase database;
-    ServerClock clock(*dataset::DateTime::parseIso(kNow));
+    ServerClock clock(*platform::dataset::DateTime::parseIso(kNow));
     AppServer server(database.db(), clock, tlsSettings(certificate.cert(), certificate.key()));
     const int port = server.bind();
     std::thread serving([&] { server.run(); });

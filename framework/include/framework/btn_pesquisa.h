@@ -8,7 +8,7 @@
 
 #include "framework/export.h"
 
-namespace dataset {
+namespace platform::dataset {
 class DataSource;
 }
 
@@ -43,8 +43,8 @@ public:
     void SetAssociate(QWidget* edit) { associate_ = edit; }
     QWidget* Associate() const { return associate_.data(); }
     /// The source of the list (not owned; may be null).
-    void SetDataSource(dataset::DataSource* source) { source_ = source; }
-    dataset::DataSource* DataSource() const { return source_; }
+    void SetDataSource(platform::dataset::DataSource* source) { source_ = source; }
+    platform::dataset::DataSource* DataSource() const { return source_; }
     void SetTitle(const QString& title) { title_ = title; }
     QString Title() const { return title_; }
     /// Shown instead of an empty list; PesquisarEmptyText() when empty.
@@ -62,7 +62,7 @@ private:
     void focusAssociate();
 
     QPointer<QWidget> associate_;
-    dataset::DataSource* source_ = nullptr;
+    platform::dataset::DataSource* source_ = nullptr;
     QString title_;
     QString emptyError_;
 };

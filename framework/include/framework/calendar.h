@@ -4,11 +4,11 @@
 
 #include <functional>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 #include "framework/export.h"
-#include "platform/db_calendar.h"
+#include "platform/dbcontrols/db_calendar.h"
 
-namespace dataset {
+namespace platform::dataset {
 class DataSource;
 }
 
@@ -29,7 +29,7 @@ namespace framework {
 /// framed. The calendar never reads the local clock and never moves by itself.
 ///
 /// Dates are the data sets' civil dates: year (element 1), month (2), day (3).
-class FRAMEWORK_EXPORT TNCalendar : public platform::DBCalendar {
+class FRAMEWORK_EXPORT TNCalendar : public platform::dbcontrols::DBCalendar {
     Q_OBJECT
 public:
     using ChangeEvent = std::function<void(TNCalendar& sender)>;
@@ -46,9 +46,9 @@ public:
     void SetDateElement(int element, int value);
 
     /// The chosen date (time 00:00:00).
-    dataset::DateTime CalendarDate() const;
+    platform::dataset::DateTime CalendarDate() const;
     /// Chooses `date` (its date part); throws framework::Error for an invalid date.
-    void SetCalendarDate(const dataset::DateTime& date);
+    void SetCalendarDate(const platform::dataset::DateTime& date);
 
     void SuspendChange();
     void ResumeChange();
@@ -70,9 +70,9 @@ public:
 
     /// The day framed as today: the date part of `today` (the server's
     /// date). The zero date frames no day.
-    void SetToday(const dataset::DateTime& today);
+    void SetToday(const platform::dataset::DateTime& today);
     /// The date given to SetToday, or the zero date.
-    dataset::DateTime Today() const;
+    platform::dataset::DateTime Today() const;
 
     /// Colour of the Sunday day numbers (red by default).
     void SetHolidayColor(const QColor& color) { setHolidayColor(color); }
@@ -95,13 +95,13 @@ public:
     explicit TDBCalendar(QWidget* parent = nullptr);
 
     /// Not owned; null unbinds.
-    void SetDataSource(dataset::DataSource* source) { setDataSource(source); }
-    dataset::DataSource* DataSource() const { return dataSource(); }
+    void SetDataSource(platform::dataset::DataSource* source) { setDataSource(source); }
+    platform::dataset::DataSource* DataSource() const { return dataSource(); }
     void SetDataField(const QString& fieldName) { setDataField(fieldName); }
     const QString& DataField() const { return dataField(); }
 
     /// The data set holds `date` (its date part) in the date field.
-    bool IsMarked(const dataset::DateTime& date) const;
+    bool IsMarked(const platform::dataset::DateTime& date) const;
 };
 
 }  // namespace framework

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 #include "framework/export.h"
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 
 namespace framework {
 
@@ -15,7 +15,7 @@ namespace framework {
 /// is entered; CheckValidDate refuses a date that does not exist. A valid
 /// date is drawn in ValidDateColor; the weekday of the date shows as the
 /// tooltip. With KeepTime false (the default) no time part is kept.
-class FRAMEWORK_EXPORT TDateEditPlus : public platform::MaskedEdit {
+class FRAMEWORK_EXPORT TDateEditPlus : public platform::ui::MaskedEdit {
     Q_OBJECT
 public:
     explicit TDateEditPlus(QWidget* parent = nullptr);
@@ -23,9 +23,9 @@ public:
     /// The entered date (with the kept time when KeepTime is on), or the
     /// zero date when the entry is empty. Throws framework::Error like
     /// CheckValidDate for an entry that is not a date.
-    dataset::DateTime GetDate() const;
+    platform::dataset::DateTime GetDate() const;
     /// Shows `date` (the zero date empties the entry).
-    void SetDate(const dataset::DateTime& date);
+    void SetDate(const platform::dataset::DateTime& date);
     /// Throws framework::Error ("\"31/02/2026\" não é uma data válida.") for
     /// a partial or impossible date; an empty entry passes.
     void CheckValidDate() const;
@@ -44,7 +44,7 @@ public:
     bool keepTime() const { return keepTime_; }
 
 private:
-    std::optional<dataset::DateTime> parsed() const;
+    std::optional<platform::dataset::DateTime> parsed() const;
     void refreshLook();
 
     QStringList weekdayNames_;

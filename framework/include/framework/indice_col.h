@@ -4,9 +4,9 @@
 
 #include "framework/export.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 class DBGrid;
-}
+}  // namespace platform::dbcontrols
 
 namespace framework {
 
@@ -15,6 +15,6 @@ namespace framework {
 /// without such a column is a fault of the screen, not a value to carry on
 /// with: throws framework::Error naming the grid and the field (also for a
 /// null grid), so a column is never looked up at -1.
-FRAMEWORK_EXPORT int IndiceCol(const platform::DBGrid* grid, const QString& fieldName);
+FRAMEWORK_EXPORT int IndiceCol(const platform::dbcontrols::DBGrid* grid, const QString& fieldName);
 
 }  // namespace framework

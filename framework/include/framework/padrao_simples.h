@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "dataset/data_source.h"
+#include "platform/dataset/data_source.h"
 #include "framework/export.h"
 #include "framework/messages.h"
 
@@ -17,10 +17,13 @@ class QMdiSubWindow;
 class QMenu;
 class QMenuBar;
 
-namespace platform {
+namespace platform::dbcontrols {
 class DBText;
+}  // namespace platform::dbcontrols
+
+namespace platform::ui {
 class FocusManager;
-}  // namespace platform
+}  // namespace platform::ui
 
 namespace framework {
 
@@ -84,7 +87,7 @@ public:
     QWidget* clientArea() const { return clientArea_; }
     /// The focus manager of the form: screens register the enter and exit
     /// handlers of their controls and containers on it.
-    platform::FocusManager& focusManager() const { return *focus_; }
+    platform::ui::FocusManager& focusManager() const { return *focus_; }
     /// The form's MDI window, or null when it is not in an MDI area.
     QMdiSubWindow* subWindow() const;
 
@@ -95,7 +98,7 @@ public:
     // Inherited controls (owned by the form through Qt's parenting).
     QLabel* lblCodTela = nullptr;
     QWidget* panMenu = nullptr;
-    platform::DBText* dbtNome = nullptr;
+    platform::dbcontrols::DBText* dbtNome = nullptr;
     TButtonFlat* sbtConfirmar = nullptr;
     TButtonFlat* sbtCancelar = nullptr;
     TButtonFlat* sbtIncluir = nullptr;
@@ -120,16 +123,16 @@ public:
     QAction* mnuConfirmar = nullptr;
 
     /// The source of the data set the screen maintains (the screen binds it).
-    dataset::DataSource dtsPadrao;
+    platform::dataset::DataSource dtsPadrao;
     /// The screen's keyed messages (the screen fills it).
     TMessages msgPadrao;
 
     /// The screen's data sets by name ("cdsAtividades"), so that tools that
     /// drive a screen from outside (scripted runs) can read them. The screen
     /// registers the data sets it owns; names match without regard to case.
-    void registerDataSet(const QString& name, dataset::DataSet* dataSet);
+    void registerDataSet(const QString& name, platform::dataset::DataSet* dataSet);
     /// nullptr when no data set of that name is registered.
-    dataset::DataSet* findDataSet(const QString& name) const;
+    platform::dataset::DataSet* findDataSet(const QString& name) const;
     QStringList dataSetNames() const;
 
     // --- Handlers -------------------------------------------------------------
@@ -200,12 +203,12 @@ private:
     void placeCodeLabel();
     void setCommandsEnabled(bool incluir, bool alterar, bool excluir, bool procurar, bool verificar,
                             bool confirmar, bool cancelar);
-    dataset::DataSet& dataSetOrFail(const QString& what) const;
+    platform::dataset::DataSet& dataSetOrFail(const QString& what) const;
     void release();
 
     QWidget* clientArea_ = nullptr;
-    std::vector<std::pair<QString, dataset::DataSet*>> dataSets_;
-    platform::FocusManager* focus_ = nullptr;
+    std::vector<std::pair<QString, platform::dataset::DataSet*>> dataSets_;
+    platform::ui::FocusManager* focus_ = nullptr;
     QPointer<QMdiSubWindow> watchedWindow_;
     bool created_ = false;
     bool destroyRan_ = false;

@@ -4,7 +4,7 @@
 
 #include "framework/export.h"
 
-namespace dataset {
+namespace platform::dataset {
 class DataSource;
 }
 
@@ -35,7 +35,7 @@ FRAMEWORK_EXPORT QString PesquisarEmptyText();
 /// by record number (with its scroll events); false on cancel (the data set
 /// stays where it was) and for an empty list. Errors of the data set and of
 /// the dialog service pass on to the caller.
-FRAMEWORK_EXPORT bool Pesquisar(dataset::DataSource* source, const QString& title,
+FRAMEWORK_EXPORT bool Pesquisar(platform::dataset::DataSource* source, const QString& title,
                                 bool allFields = false, bool emptyAsError = true);
 
 }  // namespace framework

@@ -8,8 +8,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "dataset/datetime.h"
-#include "dataset/packet.h"
+#include "platform/dataset/datetime.h"
+#include "platform/dataset/packet.h"
 #include "framework/export.h"
 
 namespace framework {
@@ -25,9 +25,9 @@ public:
     RemoteArg(const char* text);
     RemoteArg(const QString& text);
     /// Throw framework::Error for a date that is not valid.
-    static RemoteArg date(const dataset::DateTime& date);
-    static RemoteArg dateTime(const dataset::DateTime& when);
-    static RemoteArg delta(dataset::ChangePacket changes);
+    static RemoteArg date(const platform::dataset::DateTime& date);
+    static RemoteArg dateTime(const platform::dataset::DateTime& when);
+    static RemoteArg delta(platform::dataset::ChangePacket changes);
 
     Kind kind() const { return kind_; }
     nlohmann::json toJson() const;
@@ -36,8 +36,8 @@ private:
     RemoteArg() = default;
     Kind kind_ = Kind::Text;
     std::string text_;
-    dataset::DateTime when_;
-    std::shared_ptr<const dataset::ChangePacket> delta_;
+    platform::dataset::DateTime when_;
+    std::shared_ptr<const platform::dataset::ChangePacket> delta_;
 };
 
 /// What a remote call came back with. A failure is a value here; it becomes
@@ -50,7 +50,7 @@ struct FRAMEWORK_EXPORT RemoteResult {
         BadReply,          ///< the server answered something unreadable
     };
     Status status = Status::Ok;
-    std::optional<dataset::DataPacket> packet;
+    std::optional<platform::dataset::DataPacket> packet;
     std::string method;
     std::string errorCode;  ///< the server's code, for ServerError
     std::string message;    ///< the server's text, or what went wrong
@@ -68,6 +68,6 @@ struct FRAMEWORK_EXPORT RemoteResult {
 /// ServerCallError carrying failureText(); with `raise` false the text is
 /// shown as an error and the silent abort is thrown. `minRows` > 0 also
 /// refuses a packet with fewer rows, naming the method.
-FRAMEWORK_EXPORT dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise = true, int minRows = 0);
+FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise = true, int minRows = 0);
 
 }  // namespace framework

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 #include "framework/export.h"
 
 class QWidget;
@@ -41,13 +41,13 @@ FRAMEWORK_EXPORT QString Format(const QString& pattern, const QStringList& args)
 FRAMEWORK_EXPORT void SetChildEnabled(QWidget* container, bool enabled);
 
 /// "Janeiro" … "Dezembro"; throws framework::Error for a date that is not valid.
-FRAMEWORK_EXPORT QString NomeMes(const dataset::DateTime& date);
+FRAMEWORK_EXPORT QString NomeMes(const platform::dataset::DateTime& date);
 /// "Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado";
 /// throws framework::Error for a date that is not valid.
-FRAMEWORK_EXPORT QString NomeSemana(const dataset::DateTime& date);
+FRAMEWORK_EXPORT QString NomeSemana(const platform::dataset::DateTime& date);
 
 /// Shows `text` as an error through the dialog service; with `abort` true
-/// (the usual call) then throws the silent abort (dataset::Abort) so the
+/// (the usual call) then throws the silent abort (platform::dataset::Abort) so the
 /// running operation is abandoned without a second message.
 FRAMEWORK_EXPORT void MensErro(const QString& text, bool abort = true);
 

@@ -2,14 +2,14 @@
 
 #include <ostream>
 
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace host {
 
 /// The dialog service of unattended runs (the screenshot): every message is
 /// recorded and written to the console; a question has no one to answer it
 /// and fails as the scripted service does.
-class ConsoleDialogService : public platform::ScriptedDialogService {
+class ConsoleDialogService : public platform::ui::ScriptedDialogService {
 public:
     explicit ConsoleDialogService(std::ostream& out) : out_(out) {}
 

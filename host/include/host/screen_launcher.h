@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "module/module_registry.h"
+#include "platform/module/module_registry.h"
 
 namespace host {
 
@@ -23,13 +23,13 @@ public:
     static QStringList providedPackages();
 
     /// Loads the module (once) and calls IniProc. Throws
-    /// platform::ModuleError with the module's own error text.
+    /// platform::module::ModuleError with the module's own error text.
     void openApropriacao();
 
-    platform::ModuleRegistry& registry() { return registry_; }
+    platform::module::ModuleRegistry& registry() { return registry_; }
 
 private:
-    platform::ModuleRegistry registry_;
+    platform::module::ModuleRegistry registry_;
 };
 
 }  // namespace host

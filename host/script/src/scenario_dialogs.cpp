@@ -2,8 +2,8 @@
 
 namespace host::script {
 
-QString kindName(platform::ScriptedDialogService::Kind kind) {
-    using Kind = platform::ScriptedDialogService::Kind;
+QString kindName(platform::ui::ScriptedDialogService::Kind kind) {
+    using Kind = platform::ui::ScriptedDialogService::Kind;
     switch (kind) {
         case Kind::Error:
             return QStringLiteral("error");
@@ -20,16 +20,16 @@ QString kindName(platform::ScriptedDialogService::Kind kind) {
 bool ScenarioDialogService::confirm(const QString& text) {
     try {
         return ScriptedDialogService::confirm(text);
-    } catch (const platform::UnexpectedDialog& e) {
+    } catch (const platform::ui::UnexpectedDialog& e) {
         if (!unexpected_) unexpected_ = QString::fromUtf8(e.what());
         throw;
     }
 }
 
-std::optional<int> ScenarioDialogService::pick(const platform::PickList& list) {
+std::optional<int> ScenarioDialogService::pick(const platform::ui::PickList& list) {
     try {
         return ScriptedDialogService::pick(list);
-    } catch (const platform::UnexpectedDialog& e) {
+    } catch (const platform::ui::UnexpectedDialog& e) {
         if (!unexpected_) unexpected_ = QString::fromUtf8(e.what());
         throw;
     }
@@ -41,7 +41,7 @@ std::optional<QString> ScenarioDialogService::takeUnexpectedQuestion() {
     return question;
 }
 
-std::optional<platform::ScriptedDialogService::Shown> ScenarioDialogService::peekMessage() const {
+std::optional<platform::ui::ScriptedDialogService::Shown> ScenarioDialogService::peekMessage() const {
     // A search list is a choice, not a message: it is not expected with `expect message`.
     for (std::size_t i = nextMessage_; i < shown().size(); ++i) {
         if (shown()[i].kind != Kind::Pick) return shown()[i];
@@ -49,7 +49,7 @@ std::optional<platform::ScriptedDialogService::Shown> ScenarioDialogService::pee
     return std::nullopt;
 }
 
-std::optional<platform::ScriptedDialogService::Shown> ScenarioDialogService::takeMessage() {
+std::optional<platform::ui::ScriptedDialogService::Shown> ScenarioDialogService::takeMessage() {
     while (nextMessage_ < shown().size()) {
         const Shown& s = shown()[nextMessage_++];
         if (s.kind != Kind::Pick) return s;

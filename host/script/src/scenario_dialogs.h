@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace host::script {
 
@@ -13,10 +13,10 @@ namespace host::script {
 /// `answer` commands; every message is recorded for `expect message`. A
 /// question without a queued answer is remembered, so the run fails at the
 /// command that raised it, and is refused as the scripted service refuses it.
-class ScenarioDialogService : public platform::ScriptedDialogService {
+class ScenarioDialogService : public platform::ui::ScriptedDialogService {
 public:
     bool confirm(const QString& text) override;
-    std::optional<int> pick(const platform::PickList& list) override;
+    std::optional<int> pick(const platform::ui::PickList& list) override;
 
     /// The first question that found no answer since the last call, then forgets it.
     std::optional<QString> takeUnexpectedQuestion();
@@ -31,6 +31,6 @@ private:
     std::size_t nextMessage_ = 0;
 };
 
-QString kindName(platform::ScriptedDialogService::Kind kind);
+QString kindName(platform::ui::ScriptedDialogService::Kind kind);
 
 }  // namespace host::script

@@ -11,15 +11,15 @@
 #include <QTextEdit>
 #include <QVariant>
 
-#include "dataset/data_set.h"
-#include "dataset/field.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/field.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
-#include "platform/db_calendar.h"
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_calendar.h"
+#include "platform/dbcontrols/db_grid.h"
 #include "run_context.h"
 #include "screen_lookup.h"
 #include "step_failure.h"
@@ -109,7 +109,7 @@ void expectFocus(const ScenarioHost& host, const QString& target) {
         const bool inGrid = focus == cell.grid || cell.grid->isAncestorOf(focus);
         if (!inGrid) throw StepFailure(QStringLiteral("the focus is in %1").arg(describe(focus)));
         if (cell.grid->selectedIndex() != cell.column) {
-            const dataset::Field* selected = cell.grid->selectedField();
+            const platform::dataset::Field* selected = cell.grid->selectedField();
             throw StepFailure(QStringLiteral("the focus is in %1, column %2")
                                   .arg(cell.grid->objectName(),
                                        selected ? QString::fromStdString(selected->name())
@@ -125,7 +125,7 @@ void expectFocus(const ScenarioHost& host, const QString& target) {
 }
 
 /// What the last paint drew in a cell, after a fresh paint of the grid.
-platform::CellDrawing drawnCell(platform::DBGrid& grid, int row, int column) {
+platform::dbcontrols::CellDrawing drawnCell(platform::dbcontrols::DBGrid& grid, int row, int column) {
     if (row > grid.rowCount()) {
         throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3")
                               .arg(grid.objectName())
@@ -135,7 +135,7 @@ platform::CellDrawing drawnCell(platform::DBGrid& grid, int row, int column) {
     if (!grid.isVisible())
         throw StepFailure(QStringLiteral("%1 is not visible").arg(grid.objectName()));
     grid.viewport()->repaint();
-    const std::optional<platform::CellDrawing> drawing = grid.cellDrawing(row - 1, column);
+    const std::optional<platform::dbcontrols::CellDrawing> drawing = grid.cellDrawing(row - 1, column);
     if (!drawing) {
         throw StepFailure(QStringLiteral("row %1 of %2 is not drawn (scrolled out of view)")
                               .arg(row)
@@ -144,8 +144,8 @@ platform::CellDrawing drawnCell(platform::DBGrid& grid, int row, int column) {
     return *drawing;
 }
 
-QString stateText(dataset::DataSetState state) {
-    return QString::fromLatin1(dataset::stateName(state));
+QString stateText(platform::dataset::DataSetState state) {
+    return QString::fromLatin1(platform::dataset::stateName(state));
 }
 
 QString windowStateText(framework::FormWindowState state) {
@@ -160,9 +160,9 @@ QString windowStateText(framework::FormWindowState state) {
     return QStringLiteral("?");
 }
 
-dataset::Field& fieldOf(dataset::DataSet& dataSet, const QString& dataSetName,
+platform::dataset::Field& fieldOf(platform::dataset::DataSet& dataSet, const QString& dataSetName,
                         const QString& fieldName) {
-    dataset::Field* field = dataSet.findField(fieldName.toStdString());
+    platform::dataset::Field* field = dataSet.findField(fieldName.toStdString());
     if (!field) throw StepFailure(QStringLiteral("%1 has no field %2").arg(dataSetName, fieldName));
     return *field;
 }
@@ -170,7 +170,7 @@ dataset::Field& fieldOf(dataset::DataSet& dataSet, const QString& dataSetName,
 void expectDate(const ScenarioHost& host, const QString& name, const QString& day) {
     auto* edit = qobject_cast<framework::TDateEditPlus*>(findWidget(host, name));
     if (!edit) throw StepFailure(QStringLiteral("%1 is not a date edit").arg(name));
-    dataset::DateTime date;
+    platform::dataset::DateTime date;
     try {
         date = edit->GetDate();
     } catch (const std::exception& e) {
@@ -240,10 +240,10 @@ void checkExpectation(const Command& c, RunContext& context) {
                         QStringLiteral("the state"));
             return;
         case Verb::ExpectField: {
-            dataset::DataSet& dataSet = findDataSet(host, arg(0));
-            if (dataSet.state() == dataset::DataSetState::Inactive)
+            platform::dataset::DataSet& dataSet = findDataSet(host, arg(0));
+            if (dataSet.state() == platform::dataset::DataSetState::Inactive)
                 throw StepFailure(arg(0) + QStringLiteral(" is inactive"));
-            if (dataSet.isEmpty() && dataSet.state() == dataset::DataSetState::Browse) {
+            if (dataSet.isEmpty() && dataSet.state() == platform::dataset::DataSetState::Browse) {
                 throw StepFailure(arg(0) + QStringLiteral(" has no rows"));
             }
             expectEqual(QString::fromStdString(fieldOf(dataSet, arg(0), arg(1)).text()), arg(2),
@@ -260,8 +260,8 @@ void checkExpectation(const Command& c, RunContext& context) {
         case Verb::ExpectCell:
         case Verb::ExpectColour:
         case Verb::ExpectBold: {
-            platform::DBGrid& grid = *findGrid(host, arg(0));
-            const platform::CellDrawing drawing =
+            platform::dbcontrols::DBGrid& grid = *findGrid(host, arg(0));
+            const platform::dbcontrols::CellDrawing drawing =
                 drawnCell(grid, arg(1).toInt(), columnOf(grid, arg(2)));
             if (c.verb == Verb::ExpectCell)
                 expectEqual(drawing.text, arg(3), QStringLiteral("the text"));
@@ -276,16 +276,16 @@ void checkExpectation(const Command& c, RunContext& context) {
         }
         case Verb::ExpectIcon: {
             // The alert icon belongs to the duration cell.
-            platform::DBGrid& grid = *findGrid(host, arg(0));
-            const platform::CellDrawing drawing =
+            platform::dbcontrols::DBGrid& grid = *findGrid(host, arg(0));
+            const platform::dbcontrols::CellDrawing drawing =
                 drawnCell(grid, arg(1).toInt(), columnOf(grid, QStringLiteral("QTHRAPRO")));
             expectFlag(drawing.bitmapDrawn, arg(2), QStringLiteral("icon"));
             return;
         }
         case Verb::ExpectReadonly: {
             const CellRef cell = findCell(host, arg(0));
-            const platform::DBGridColumn& column = cell.grid->column(cell.column);
-            const dataset::Field* field = column.field();
+            const platform::dbcontrols::DBGridColumn& column = cell.grid->column(cell.column);
+            const platform::dataset::Field* field = column.field();
             expectFlag(cell.grid->isReadOnly() || column.readOnly() || (field && field->readOnly()),
                        arg(1), QStringLiteral("read-only"));
             return;
@@ -294,11 +294,11 @@ void checkExpectation(const Command& c, RunContext& context) {
             // The column carries the ellipsis style and the grid lets it show in
             // the column's current cell.
             const CellRef cell = findCell(host, arg(0));
-            const platform::DBGrid& grid = *cell.grid;
+            const platform::dbcontrols::DBGrid& grid = *cell.grid;
             const bool shows =
-                grid.column(cell.column).buttonStyle() == platform::ColumnButtonStyle::Ellipsis &&
-                grid.hasOption(platform::DBGrid::Option::Editing) &&
-                !grid.hasOption(platform::DBGrid::Option::RowSelect) && !grid.isReadOnly();
+                grid.column(cell.column).buttonStyle() == platform::dbcontrols::ColumnButtonStyle::Ellipsis &&
+                grid.hasOption(platform::dbcontrols::DBGrid::Option::Editing) &&
+                !grid.hasOption(platform::dbcontrols::DBGrid::Option::RowSelect) && !grid.isReadOnly();
             expectFlag(shows, arg(1), QStringLiteral("ellipsis button"));
             return;
         }

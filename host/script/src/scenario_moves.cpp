@@ -12,9 +12,9 @@
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
 #include "host/script/key_names.h"
-#include "platform/db_calendar.h"
-#include "platform/db_grid.h"
-#include "platform/dispatch.h"
+#include "platform/dbcontrols/db_calendar.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/dispatch.h"
 #include "run_context.h"
 #include "screen_lookup.h"
 #include "step_failure.h"
@@ -74,9 +74,9 @@ void clickMiddle(QWidget* widget, const QString& name) {
 }
 
 /// The grid holding the focus (itself or its in-place editor).
-platform::DBGrid* focusedGrid() {
+platform::dbcontrols::DBGrid* focusedGrid() {
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
-        if (auto* grid = qobject_cast<platform::DBGrid*>(w)) return grid;
+        if (auto* grid = qobject_cast<platform::dbcontrols::DBGrid*>(w)) return grid;
     }
     throw StepFailure(QStringLiteral("no grid has the focus (the focus is in %1)")
                           .arg(describe(QApplication::focusWidget())));
@@ -84,7 +84,7 @@ platform::DBGrid* focusedGrid() {
 
 /// A click on the empty area of a grid without rows: it takes the focus;
 /// then the column is chosen as a program move would.
-void focusEmptyGrid(platform::DBGrid* grid, int column) {
+void focusEmptyGrid(platform::dbcontrols::DBGrid* grid, int column) {
     QWidget* viewport = grid->viewport();
     if (!grid->isVisible())
         throw StepFailure(QStringLiteral("%1 is not visible").arg(grid->objectName()));
@@ -92,12 +92,12 @@ void focusEmptyGrid(platform::DBGrid* grid, int column) {
                       QPoint(viewport->width() / 2, viewport->height() - 2));
     const QWidget* focus = QApplication::focusWidget();
     if (column >= 0 && (focus == grid || grid->isAncestorOf(focus))) {
-        platform::dispatch([grid, column] { grid->setSelectedIndex(column); });
+        platform::ui::dispatch([grid, column] { grid->setSelectedIndex(column); });
     }
 }
 
 void focusCell(const CellRef& cell) {
-    platform::DBGrid* grid = cell.grid;
+    platform::dbcontrols::DBGrid* grid = cell.grid;
     if (grid->rowCount() == 0) {
         focusEmptyGrid(grid, cell.column);
         return;
@@ -108,7 +108,7 @@ void focusCell(const CellRef& cell) {
 
 void focusControl(const ScenarioHost& host, const QString& name) {
     QWidget* widget = findWidget(host, name);
-    if (auto* grid = qobject_cast<platform::DBGrid*>(widget)) {
+    if (auto* grid = qobject_cast<platform::dbcontrols::DBGrid*>(widget)) {
         const QWidget* focus = QApplication::focusWidget();
         if (focus == grid || grid->isAncestorOf(focus)) return;
         if (grid->rowCount() == 0) {
@@ -135,7 +135,7 @@ void clickControl(const ScenarioHost& host, const QString& name) {
 }
 
 void rowMove(const ScenarioHost& host, const QString& gridName, int row) {
-    platform::DBGrid* grid = findGrid(host, gridName);
+    platform::dbcontrols::DBGrid* grid = findGrid(host, gridName);
     if (row > grid->rowCount()) {
         throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3")
                               .arg(gridName)
@@ -146,7 +146,7 @@ void rowMove(const ScenarioHost& host, const QString& gridName, int row) {
 }
 
 void pressEditButton() {
-    platform::DBGrid* grid = focusedGrid();
+    platform::dbcontrols::DBGrid* grid = focusedGrid();
     const QRect button = grid->editButtonRect();
     if (button.isEmpty()) {
         throw StepFailure(QStringLiteral("the current cell of %1 shows no ellipsis button")
@@ -156,7 +156,7 @@ void pressEditButton() {
 }
 
 void pickDay(const ScenarioHost& host, const QString& dayText) {
-    platform::DBCalendar* calendar = findCalendar(host, QStringLiteral("dbcDia"));
+    platform::dbcontrols::DBCalendar* calendar = findCalendar(host, QStringLiteral("dbcDia"));
     const QDate day = QDate::fromString(dayText, Qt::ISODate);
     if (calendar->dayRect(day).isEmpty()) {
         throw StepFailure(QStringLiteral("dbcDia shows %1, not the day %2")

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/dialog_service.h"
+#include "platform/ui/dialog_service.h"
 #include "run_context.h"
 #include "step_failure.h"
 
@@ -33,7 +33,7 @@ void noteLeftovers(std::ostream& out, ScenarioDialogService& dialogs) {
 int runScenario(const Scenario& scenario, const ScenarioHost& host, std::ostream& out,
                 RunnerLimits limits) {
     ScenarioDialogService dialogs;
-    platform::ScopedDialogService installed(dialogs);
+    platform::ui::ScopedDialogService installed(dialogs);
     RunContext context{host, dialogs, limits, {}};
     for (const Command& command : scenario.commands) {
         try {

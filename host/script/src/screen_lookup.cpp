@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/padrao_simples.h"
 #include "host/script/scenario_runner.h"
-#include "platform/db_calendar.h"
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_calendar.h"
+#include "platform/dbcontrols/db_grid.h"
 #include "step_failure.h"
 
 namespace host::script {
@@ -85,14 +85,14 @@ QWidget* findWidget(const ScenarioHost& host, const QString& name) {
     return widget;
 }
 
-platform::DBGrid* findGrid(const ScenarioHost& host, const QString& name) {
-    auto* grid = qobject_cast<platform::DBGrid*>(findWidget(host, name));
+platform::dbcontrols::DBGrid* findGrid(const ScenarioHost& host, const QString& name) {
+    auto* grid = qobject_cast<platform::dbcontrols::DBGrid*>(findWidget(host, name));
     if (!grid) throw StepFailure(QStringLiteral("%1 is not a data grid").arg(name));
     return grid;
 }
 
-platform::DBCalendar* findCalendar(const ScenarioHost& host, const QString& name) {
-    auto* calendar = qobject_cast<platform::DBCalendar*>(findWidget(host, name));
+platform::dbcontrols::DBCalendar* findCalendar(const ScenarioHost& host, const QString& name) {
+    auto* calendar = qobject_cast<platform::dbcontrols::DBCalendar*>(findWidget(host, name));
     if (!calendar) throw StepFailure(QStringLiteral("%1 is not a calendar").arg(name));
     return calendar;
 }
@@ -115,11 +115,11 @@ QWidget& requireScreen(const ScenarioHost& host) {
     return *screen;
 }
 
-dataset::DataSet& findDataSet(const ScenarioHost& host, const QString& name) {
+platform::dataset::DataSet& findDataSet(const ScenarioHost& host, const QString& name) {
     auto* base = qobject_cast<framework::TfrmPadraoSimples*>(&requireScreen(host));
     if (!base) throw StepFailure(QStringLiteral("the open screen has no data sets"));
     framework::TfrmPadraoSimples& screen = *base;
-    dataset::DataSet* dataSet = screen.findDataSet(name);
+    platform::dataset::DataSet* dataSet = screen.findDataSet(name);
     if (!dataSet) {
         throw StepFailure(QStringLiteral("the screen has no data set %1 (it has %2)")
                               .arg(name, screen.dataSetNames().join(QStringLiteral(", "))));
@@ -127,7 +127,7 @@ dataset::DataSet& findDataSet(const ScenarioHost& host, const QString& name) {
     return *dataSet;
 }
 
-int columnOf(const platform::DBGrid& grid, const QString& field) {
+int columnOf(const platform::dbcontrols::DBGrid& grid, const QString& field) {
     const int column = grid.columnIndex(field);
     if (column < 0)
         throw StepFailure(

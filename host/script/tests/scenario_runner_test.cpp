@@ -19,18 +19,18 @@
 #include <stdexcept>
 #include <string>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
 #include "host/script/scenario.h"
 #include "host/script/scenario_runner.h"
-#include "platform/db_grid.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
-#include "platform/focus_manager.h"
-#include "platform/grid_canvas.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/dbcontrols/grid_canvas.h"
 
 namespace {
 
@@ -64,34 +64,34 @@ public:
         btnBusca->setObjectName(QStringLiteral("btnBusca"));
         layout->addWidget(btnBusca);
         QObject::connect(btnBusca, &QPushButton::clicked, this, [this] {
-            platform::dispatch([this] {
-                platform::PickList list{QStringLiteral("Itens"), {QStringLiteral("Nome")}, {}};
+            platform::ui::dispatch([this] {
+                platform::ui::PickList list{QStringLiteral("Itens"), {QStringLiteral("Nome")}, {}};
                 list.rows = {{QStringLiteral("Parafuso")}, {QStringLiteral("Porca")}};
-                const std::optional<int> row = platform::dialogs().pick(list);
+                const std::optional<int> row = platform::ui::dialogs().pick(list);
                 lblAviso->setText(row ? list.rows.at(static_cast<std::size_t>(*row)).at(0)
                                       : QStringLiteral("Cancelado"));
             });
         });
-        dbgItens = new platform::DBGrid(clientArea());
+        dbgItens = new platform::dbcontrols::DBGrid(clientArea());
         dbgItens->setObjectName(QStringLiteral("dbgItens"));
         dbgItens->setDataSource(&dtsPadrao);
         dbgItens->setColumns(
-            {{QStringLiteral("CODIGO"), 80, {}, false, platform::ColumnButtonStyle::Ellipsis},
+            {{QStringLiteral("CODIGO"), 80, {}, false, platform::dbcontrols::ColumnButtonStyle::Ellipsis},
              {QStringLiteral("NOME"), 200},
              {QStringLiteral("QTHRAPRO"), 80}});
-        dbgItens->onEditButtonClick = [this](platform::DBGrid&) {
+        dbgItens->onEditButtonClick = [this](platform::dbcontrols::DBGrid&) {
             lblAviso->setText(QStringLiteral("Busca do código"));
         };
         // "Porca" is drawn red and bold, with a bitmap in its duration cell.
         marker.fill(Qt::blue);
-        dbgItens->onDrawColumnCell = [this](platform::DBGrid&, platform::Canvas& canvas,
-                                            const QRect& rect, int column, platform::DBGridColumn&,
-                                            platform::DBGrid::DrawState) {
+        dbgItens->onDrawColumnCell = [this](platform::dbcontrols::DBGrid&, platform::dbcontrols::Canvas& canvas,
+                                            const QRect& rect, int column, platform::dbcontrols::DBGridColumn&,
+                                            platform::dbcontrols::DBGrid::DrawState) {
             if (cds.fieldByName("NOME").text() != "Porca") return;
             canvas.fillRect(rect);
             canvas.setFontColor(Qt::red);
             canvas.setFontBold(true);
-            const dataset::Field& field = cds.field(column);
+            const platform::dataset::Field& field = cds.field(column);
             if (column == 2) canvas.brushCopy(rect, marker, marker.rect(), Qt::white);
             canvas.textRect(rect, rect.left() + 20, rect.top() + 2,
                             QString::fromStdString(field.displayText()));
@@ -106,15 +106,15 @@ public:
             layout->addWidget(w);
         }
         QObject::connect(btnLimpar, &QPushButton::clicked, this, [this] {
-            platform::dispatch([this] {
-                if (platform::dialogs().confirm(QStringLiteral("Limpar o nome?"))) edtNome->clear();
+            platform::ui::dispatch([this] {
+                if (platform::ui::dialogs().confirm(QStringLiteral("Limpar o nome?"))) edtNome->clear();
             });
         });
         QObject::connect(btnErro, &QPushButton::clicked, this, [] {
-            platform::dialogs().error(QStringLiteral("Item \"A\" não cadastrado."));
+            platform::ui::dialogs().error(QStringLiteral("Item \"A\" não cadastrado."));
         });
         Create();
-        dataset::DataPacket packet{cds.fieldDefs(), {}};
+        platform::dataset::DataPacket packet{cds.fieldDefs(), {}};
         for (const char* nome : {"Parafuso", "Porca", "Arruela"}) {
             packet.rows.push_back({std::string("00") + std::to_string(packet.rows.size() + 1),
                                    std::string(nome), std::string("01:00:00")});
@@ -124,11 +124,11 @@ public:
     }
     ~ItensScreen() override { BeforeDestruction(); }
 
-    dataset::DataSet cds{"cdsItens"};
+    platform::dataset::DataSet cds{"cdsItens"};
     QImage marker{8, 8, QImage::Format_RGB32};
     QLineEdit* edtNome = nullptr;
     QLabel* lblAviso = nullptr;
-    platform::DBGrid* dbgItens = nullptr;
+    platform::dbcontrols::DBGrid* dbgItens = nullptr;
 };
 
 ItensScreen* g_screen = nullptr;

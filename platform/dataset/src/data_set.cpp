@@ -1,16 +1,16 @@
 // Fields, opening and closing, and the plumbing shared by the other parts of
 // DataSet (data_set_editing.cpp, data_set_navigation.cpp).
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 
-#include "dataset/data_source.h"
-#include "dataset/errors.h"
-#include "dataset/value_text.h"
+#include "platform/dataset/data_source.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/value_text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 DataSet::DataSet(std::string name) : name_(std::move(name)) {}
 
@@ -329,4 +329,4 @@ void DataSet::writeField(int field, Value value) {
     notify(Notice::RecordChanged, &f);
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

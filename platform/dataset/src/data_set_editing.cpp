@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "dataset/data_set.h"
-#include "dataset/errors.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/errors.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 void DataSet::edit() {
     checkActive();
@@ -240,4 +240,4 @@ void DataSet::mergeChangeLog() {
     notify(Notice::DataSetChanged);
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

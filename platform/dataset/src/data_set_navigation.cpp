@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
-#include "dataset/data_set.h"
-#include "dataset/errors.h"
-#include "dataset/text.h"
-#include "dataset/value_text.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/text.h"
+#include "platform/dataset/value_text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 bool DataSet::isEmpty() const {
     return view_.empty() && state_ != DataSetState::Insert;
@@ -278,4 +278,4 @@ DataSet::DisplayRowScope::~DisplayRowScope() {
     dataSet_.displayOverride_ = previous_;
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,10 +1,10 @@
-#include "dataset/data_source.h"
+#include "platform/dataset/data_source.h"
 
 #include <algorithm>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 std::string_view stateName(DataSetState state) {
     switch (state) {
@@ -149,4 +149,4 @@ bool DataSource::requestFocus(Field& field) {
     return false;
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,10 +1,10 @@
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
 #include <fmt/format.h>
 
 #include <cstdio>
 
-namespace dataset {
+namespace platform::dataset {
 
 bool isLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -262,4 +262,4 @@ std::string DateTime::toDisplayTime() const {
     return fmt::format("{:02}:{:02}:{:02}", hour, minute, second);
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

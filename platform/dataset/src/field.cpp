@@ -1,10 +1,10 @@
-#include "dataset/field.h"
+#include "platform/dataset/field.h"
 
-#include "dataset/data_set.h"
-#include "dataset/errors.h"
-#include "dataset/value_text.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/value_text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 namespace {
 FieldDef asType(const FieldDef& def, FieldType type) {
@@ -77,4 +77,4 @@ bool Field::focusControl() {
     return dataSet_->requestFocus(*this);
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,13 +1,13 @@
-#include "dataset/filter.h"
+#include "platform/dataset/filter.h"
 
 #include <fmt/format.h>
 
 #include <optional>
 
-#include "dataset/errors.h"
-#include "dataset/text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 namespace {
 
@@ -518,4 +518,4 @@ bool FilterExpression::matches(const Row& row) const {
     return evaluate(*root_, row, caseInsensitive_) == Tri::True;
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

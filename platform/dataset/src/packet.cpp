@@ -1,13 +1,13 @@
-#include "dataset/packet.h"
+#include "platform/dataset/packet.h"
 
 #include <fmt/format.h>
 
 #include <unordered_set>
 
-#include "dataset/errors.h"
-#include "dataset/text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 std::string_view fieldTypeName(FieldType type) {
     switch (type) {
@@ -152,4 +152,4 @@ void ChangePacket::validate() const {
     }
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

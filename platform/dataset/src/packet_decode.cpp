@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
-#include "dataset/packet_reader.h"
-#include "dataset/text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
+#include "platform/dataset/packet_reader.h"
+#include "platform/dataset/text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 namespace dom = simdjson::dom;
 
@@ -271,4 +271,4 @@ std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::str
     return dataPacketFromElement(packet);
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,8 +1,8 @@
-#include "dataset/packet_json.h"
+#include "platform/dataset/packet_json.h"
 
 #include <nlohmann/json.hpp>
 
-namespace dataset {
+namespace platform::dataset {
 
 using nlohmann::json;
 
@@ -69,4 +69,4 @@ std::string encodeChangePacket(const ChangePacket& packet) {
     return toJson(packet).dump();
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,6 +1,6 @@
-#include "dataset/text.h"
+#include "platform/dataset/text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 std::size_t utf8Length(std::string_view text) {
     std::size_t n = 0;
@@ -54,4 +54,4 @@ std::size_t findControlCharacter(std::string_view text, ControlCharacters allowe
     return std::string_view::npos;
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

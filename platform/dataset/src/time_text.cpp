@@ -1,6 +1,6 @@
-#include "dataset/time_text.h"
+#include "platform/dataset/time_text.h"
 
-namespace dataset::time_text {
+namespace platform::dataset::time_text {
 
 namespace {
 
@@ -69,4 +69,4 @@ bool isSpanWithinDay(int startSeconds, int endSeconds) {
     return startSeconds >= 0 && endSeconds < kDaySeconds && startSeconds < endSeconds;
 }
 
-}  // namespace dataset::time_text
+}  // namespace platform::dataset::time_text

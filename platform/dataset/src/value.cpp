@@ -1,8 +1,8 @@
-#include "dataset/value.h"
+#include "platform/dataset/value.h"
 
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 namespace {
 template <typename T>
@@ -28,4 +28,4 @@ const DateTime& Value::asDateTime() const {
     return get<DateTime>(v_, "a date-time");
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -1,14 +1,14 @@
-#include "dataset/value_text.h"
+#include "platform/dataset/value_text.h"
 
 #include <fmt/format.h>
 
 #include <charconv>
 #include <cmath>
 
-#include "dataset/errors.h"
-#include "dataset/text.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/text.h"
 
-namespace dataset {
+namespace platform::dataset {
 
 namespace {
 
@@ -119,4 +119,4 @@ void checkFieldSize(const FieldDef& def, const Value& value) {
                                 def.name, def.size, length));
 }
 
-}  // namespace dataset
+}  // namespace platform::dataset

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "data_set_fixture.h"
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 
-using namespace dataset;
-using dataset::testing::dayPacket;
+using namespace platform::dataset;
+using platform::dataset::testing::dayPacket;
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 
-namespace dataset::testing {
+namespace platform::dataset::testing {
 
 /// A small appropriation-like packet: HORAINI, HORAFIN (text 8, where),
 /// NRTAREFA (text 10), DTHFAPATIVTA (date-time), CHAVE2 (text 35, where).
@@ -76,4 +76,4 @@ private:
     DataSource source_;
 };
 
-}  // namespace dataset::testing
+}  // namespace platform::dataset::testing

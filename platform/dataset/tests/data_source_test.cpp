@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "data_set_fixture.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 
-using namespace dataset;
-using dataset::testing::dayPacket;
+using namespace platform::dataset;
+using platform::dataset::testing::dayPacket;
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "dataset/datetime.h"
+#include "platform/dataset/datetime.h"
 
-using dataset::DateTime;
+using platform::dataset::DateTime;
 
 TEST(DateTime, DayNumberRoundTripsAcrossCenturiesAndLeapDays) {
     for (std::int64_t d = -700000; d <= 700000; d += 997) {

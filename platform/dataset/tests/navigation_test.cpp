@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "data_set_fixture.h"
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 
-using namespace dataset;
-using dataset::testing::dayPacket;
-using dataset::testing::EventLog;
+using namespace platform::dataset;
+using platform::dataset::testing::dayPacket;
+using platform::dataset::testing::EventLog;
 
 TEST(Navigation, RecordNumbersAfterDeletes) {
     DataSet ds;

@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "dataset/errors.h"
-#include "dataset/packet_json.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 
-using namespace dataset;
+using namespace platform::dataset;
 
 namespace {
 const char* kPacket =

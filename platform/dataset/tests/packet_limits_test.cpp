@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "dataset/errors.h"
-#include "dataset/packet_reader.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_reader.h"
 
-using namespace dataset;
+using namespace platform::dataset;
 
 namespace {
 

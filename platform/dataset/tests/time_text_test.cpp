@@ -2,9 +2,9 @@
 // checks and the server's re-checks.
 #include <gtest/gtest.h>
 
-#include "dataset/time_text.h"
+#include "platform/dataset/time_text.h"
 
-namespace tt = dataset::time_text;
+namespace tt = platform::dataset::time_text;
 
 namespace {
 

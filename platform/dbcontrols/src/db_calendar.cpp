@@ -1,4 +1,4 @@
-#include "platform/db_calendar.h"
+#include "platform/dbcontrols/db_calendar.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "platform/dispatch.h"
-#include "platform/focus_lookup.h"
-#include "platform/focus_manager.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/ui/dispatch.h"
+#include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/focus_manager.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 namespace {
 constexpr int kColumns = 7;
@@ -31,18 +31,18 @@ DBCalendar::DBCalendar(QWidget* parent)
     : QWidget(parent),
       link_({.activeChanged = [this] { reloadMarks(); },
              .dataSetChanged = [this] { reloadMarks(); },
-             .recordChanged = [this](dataset::Field*) { reloadMarks(); }}) {
+             .recordChanged = [this](platform::dataset::Field*) { reloadMarks(); }}) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
 DBCalendar::~DBCalendar() { link_.setDataSource(nullptr); }
 
-void DBCalendar::setDataSource(dataset::DataSource* source) {
+void DBCalendar::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     reloadMarks();
 }
 
-dataset::DataSource* DBCalendar::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBCalendar::dataSource() const { return link_.dataSource(); }
 
 void DBCalendar::setDataField(const QString& fieldName) {
     link_.setDataField(fieldName);
@@ -51,14 +51,14 @@ void DBCalendar::setDataField(const QString& fieldName) {
 
 void DBCalendar::reloadMarks() {
     marks_.clear();
-    dataset::DataSet* ds = link_.openDataSet();
-    dataset::Field* field = link_.field();
+    platform::dataset::DataSet* ds = link_.openDataSet();
+    platform::dataset::Field* field = link_.field();
     if (field) {
         // Read every row without moving the cursor (no scroll events).
         for (int row = 0; row < ds->displayRowCount(); ++row) {
             auto shown = ds->showDisplayRow(row);
             if (field->isNull()) continue;
-            const dataset::DateTime value = field->asDateTime();
+            const platform::dataset::DateTime value = field->asDateTime();
             const QDate day(value.year, value.month, value.day);
             if (day.isValid()) marks_.insert(day.toJulianDay());
         }
@@ -82,7 +82,7 @@ void DBCalendar::changeDate(const QDate& date) {
 
 void DBCalendar::chooseByUser(const QDate& date) {
     if (!date.isValid() || date == date_) return;
-    dispatch([&] { changeDate(date); });
+    ui::dispatch([&] { changeDate(date); });
 }
 
 int DBCalendar::GetDateElement(int element) const {
@@ -176,7 +176,7 @@ QRect DBCalendar::dayRect(const QDate& date) const {
 void DBCalendar::clickDay(const QDate& date) {
     if (dayRect(date).isEmpty()) return;
     if (!hasFocus() && focusPolicy() != Qt::NoFocus) {
-        if (FocusManager* manager = findFocusManager(this)) {
+        if (ui::FocusManager* manager = findFocusManager(this)) {
             if (!manager->setFocusTo(this, Qt::MouseFocusReason)) return;
         } else {
             setFocus(Qt::MouseFocusReason);
@@ -257,4 +257,4 @@ void DBCalendar::keyPressEvent(QKeyEvent* event) {
     if (target.month() == date_.month() && target.year() == date_.year()) chooseByUser(target);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

@@ -1,15 +1,15 @@
-#include "platform/db_edit.h"
+#include "platform/dbcontrols/db_edit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "platform/dispatch.h"
-#include "platform/focus_lookup.h"
-#include "platform/focus_manager.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/ui/dispatch.h"
+#include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/focus_manager.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 DBEdit::DBEdit(QWidget* parent)
     : FieldLineEdit(parent),
@@ -18,37 +18,37 @@ DBEdit::DBEdit(QWidget* parent)
              .dataSetChanged = [this] { load(); },
              .dataSetScrolled = [this] { load(); },
              .recordChanged =
-                 [this](dataset::Field* changed) {
+                 [this](platform::dataset::Field* changed) {
                      if (!changed || changed == field()) load();
                  },
              .updateData = [this] { updateRecord(); },
-             .focusControl = [this](dataset::Field& wanted) { return takeFocusFor(wanted); }}) {
+             .focusControl = [this](platform::dataset::Field& wanted) { return takeFocusFor(wanted); }}) {
     beforeModify = [this] { return startEdit(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old == this && FocusManager::isMoveBetweenControls(old, now)) focusLeft();
+        if (old == this && ui::FocusManager::isMoveBetweenControls(old, now)) focusLeft();
     });
     applyReadOnly();
 }
 
 DBEdit::~DBEdit() { link_.setDataSource(nullptr); }
 
-void DBEdit::setDataSource(dataset::DataSource* source) {
+void DBEdit::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     load();
 }
 
-dataset::DataSource* DBEdit::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBEdit::dataSource() const { return link_.dataSource(); }
 
 void DBEdit::setDataField(const QString& fieldName) {
     link_.setDataField(fieldName);
     load();
 }
 
-dataset::Field* DBEdit::field() const { return link_.field(); }
+platform::dataset::Field* DBEdit::field() const { return link_.field(); }
 
-bool DBEdit::takeFocusFor(dataset::Field& wanted) {
+bool DBEdit::takeFocusFor(platform::dataset::Field& wanted) {
     if (&wanted != field() || !isEnabled()) return false;
-    if (FocusManager* manager = findFocusManager(this)) {
+    if (ui::FocusManager* manager = findFocusManager(this)) {
         manager->setFocusTo(this);
     } else {
         setFocus(Qt::OtherFocusReason);
@@ -62,7 +62,7 @@ void DBEdit::setReadOnly(bool readOnly) {
 }
 
 void DBEdit::applyReadOnly() {
-    const dataset::Field* f = field();
+    const platform::dataset::Field* f = field();
     QLineEdit::setReadOnly(readOnly_ || !f || f->readOnly());
 }
 
@@ -74,13 +74,13 @@ void DBEdit::load() {
 }
 
 void DBEdit::updateRecord() {
-    if (dataset::Field* f = field()) writeTo(*f);
+    if (platform::dataset::Field* f = field()) writeTo(*f);
 }
 
 bool DBEdit::startEdit() {
     bool allowed = false;
-    dispatch([&] {
-        dataset::DataSet* ds = link_.openDataSet();
+    ui::dispatch([&] {
+        platform::dataset::DataSet* ds = link_.openDataSet();
         if (!ds || !field() || readOnly_) return;
         if (!ds->editing()) ds->edit();
         allowed = ds->editing();
@@ -88,7 +88,7 @@ bool DBEdit::startEdit() {
     return allowed;
 }
 
-void DBEdit::focusLeft() { dispatch([this] { updateRecord(); }); }
+void DBEdit::focusLeft() { ui::dispatch([this] { updateRecord(); }); }
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && userModified()) {
@@ -97,9 +97,9 @@ void DBEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        dispatch([this] { updateRecord(); });
+        ui::dispatch([this] { updateRecord(); });
     }
     FieldLineEdit::keyPressEvent(event);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

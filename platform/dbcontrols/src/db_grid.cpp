@@ -1,5 +1,5 @@
 // DBGrid: binding, columns, options, data-link callbacks, the in-place editor and focus.
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_grid.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -7,16 +7,16 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 #include "grid_editor.h"
-#include "platform/dispatch.h"
-#include "platform/focus_lookup.h"
-#include "platform/focus_manager.h"
+#include "platform/ui/dispatch.h"
+#include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/focus_manager.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
-using dataset::DataSetState;
+using platform::dataset::DataSetState;
 
 // --- Construction and binding ---------------------------------------------------------
 
@@ -26,9 +26,9 @@ DBGrid::DBGrid(QWidget* parent)
              .editingChanged = [this] { linkEditingChanged(); },
              .dataSetChanged = [this] { linkDataChanged(false); },
              .dataSetScrolled = [this] { linkDataChanged(true); },
-             .recordChanged = [this](dataset::Field* field) { linkRecordChanged(field); },
+             .recordChanged = [this](platform::dataset::Field* field) { linkRecordChanged(field); },
              .updateData = [this] { linkUpdateData(); },
-             .focusControl = [this](dataset::Field& field) { return linkFocusControl(field); }}),
+             .focusControl = [this](platform::dataset::Field& field) { return linkFocusControl(field); }}),
       deleteQuestion_(QStringLiteral("Excluir registro?")) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -39,7 +39,7 @@ DBGrid::DBGrid(QWidget* parent)
         const auto inside = [this](const QWidget* w) { return w && (w == this || isAncestorOf(w)); };
         // Only a move to another control of the same screen is an exit; a
         // dialog, another window or the window being minimized is not.
-        if (inside(old) && !inside(now) && FocusManager::isMoveBetweenControls(old, now))
+        if (inside(old) && !inside(now) && ui::FocusManager::isMoveBetweenControls(old, now))
             focusLeft();
     });
 }
@@ -49,14 +49,14 @@ DBGrid::~DBGrid() {
     link_.setDataSource(nullptr);
 }
 
-void DBGrid::setDataSource(dataset::DataSource* source) {
+void DBGrid::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     linkActiveChanged();
 }
 
-dataset::DataSource* DBGrid::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBGrid::dataSource() const { return link_.dataSource(); }
 
-dataset::DataSet* DBGrid::dataSet() const { return link_.active() ? link_.dataSet() : nullptr; }
+platform::dataset::DataSet* DBGrid::dataSet() const { return link_.active() ? link_.dataSet() : nullptr; }
 
 // --- Columns ---------------------------------------------------------------------------
 
@@ -78,7 +78,7 @@ void DBGrid::setColumns(const std::vector<DBGridColumnDef>& columns) {
 void DBGrid::rebuildDefaultColumns() {
     if (declaredColumns_) return;
     std::vector<QString> names;
-    if (dataset::DataSet* ds = dataSet()) {
+    if (platform::dataset::DataSet* ds = dataSet()) {
         for (int i = 0; i < ds->fieldCount(); ++i) {
             if (ds->field(i).visible()) names.push_back(QString::fromStdString(ds->field(i).name()));
         }
@@ -148,16 +148,16 @@ QColor DBGrid::cellColor() const { return cellColor_.isValid() ? cellColor_ : pa
 // --- Current cell ---------------------------------------------------------------------------
 
 int DBGrid::currentRow() const {
-    const dataset::DataSet* ds = dataSet();
+    const platform::dataset::DataSet* ds = dataSet();
     return ds ? ds->displayRowOfCursor() : -1;
 }
 
 int DBGrid::rowCount() const {
-    const dataset::DataSet* ds = dataSet();
+    const platform::dataset::DataSet* ds = dataSet();
     return ds ? ds->displayRowCount() : 0;
 }
 
-dataset::Field* DBGrid::selectedField() const {
+platform::dataset::Field* DBGrid::selectedField() const {
     return selectedIndex_ >= 0 && selectedIndex_ < columnCount() ? column(selectedIndex_).field() : nullptr;
 }
 
@@ -167,7 +167,7 @@ bool DBGrid::setSelectedIndex(int index) {
     return selectedIndex_ == index;
 }
 
-bool DBGrid::setSelectedField(const dataset::Field& field) { return setSelectedField(QString::fromStdString(field.name())); }
+bool DBGrid::setSelectedField(const platform::dataset::Field& field) { return setSelectedField(QString::fromStdString(field.name())); }
 
 bool DBGrid::setSelectedField(const QString& fieldName) { return setSelectedIndex(columnIndex(fieldName)); }
 
@@ -195,7 +195,7 @@ void DBGrid::linkDataChanged(bool scrolled) {
     refresh();
 }
 
-void DBGrid::linkRecordChanged(dataset::Field* field) {
+void DBGrid::linkRecordChanged(platform::dataset::Field* field) {
     if (editorOpen_ && !editor_->userModified() && (!field || field == selectedField())) reloadEditor();
     viewport()->update();
 }
@@ -215,7 +215,7 @@ void DBGrid::linkEditingChanged() {
 
 void DBGrid::linkUpdateData() { commitEditor(); }
 
-bool DBGrid::linkFocusControl(dataset::Field& field) {
+bool DBGrid::linkFocusControl(platform::dataset::Field& field) {
     const int index = columnIndex(QString::fromStdString(field.name()));
     if (index < 0) return false;
     if (selectedIndex_ != index) changeColumn(index);
@@ -230,10 +230,10 @@ bool DBGrid::linkFocusControl(dataset::Field& field) {
 
 bool DBGrid::canShowEditor() const {
     if (!hasOption(Option::Editing) || hasOption(Option::RowSelect) || readOnly_) return false;
-    const dataset::DataSet* ds = dataSet();
+    const platform::dataset::DataSet* ds = dataSet();
     if (!ds || selectedIndex_ < 0 || selectedIndex_ >= columnCount()) return false;
     const DBGridColumn& col = column(selectedIndex_);
-    const dataset::Field* field = col.field();
+    const platform::dataset::Field* field = col.field();
     return field && !col.readOnly() && !field->readOnly();
 }
 
@@ -303,18 +303,18 @@ bool DBGrid::focusWithin() const {
     return focused && (focused == this || isAncestorOf(focused));
 }
 
-FocusManager* DBGrid::focusManager() const {
+ui::FocusManager* DBGrid::focusManager() const {
     if (focusManager_) return focusManager_;
     return findFocusManager(const_cast<DBGrid*>(this));
 }
 
-void DBGrid::setFocusManager(FocusManager* manager) {
+void DBGrid::setFocusManager(ui::FocusManager* manager) {
     focusManager_ = manager;
     registerTabUse();
 }
 
 void DBGrid::registerTabUse() {
-    FocusManager* manager = focusManager();
+    ui::FocusManager* manager = focusManager();
     if (!manager) return;
     const bool tabs = hasOption(Option::Tabs);
     // Told only when something changed: screens switch options often.
@@ -326,7 +326,7 @@ void DBGrid::registerTabUse() {
 
 void DBGrid::takeFocus(Qt::FocusReason reason) {
     if (focusWithin()) return;
-    if (FocusManager* manager = focusManager()) {
+    if (ui::FocusManager* manager = focusManager()) {
         manager->setFocusTo(this, reason);
     } else {
         setFocus(reason);
@@ -346,8 +346,8 @@ void DBGrid::focusOutEvent(QFocusEvent* event) {
 }
 
 void DBGrid::focusLeft() {
-    dispatch([this] {
-        dataset::DataSet* ds = dataSet();
+    ui::dispatch([this] {
+        platform::dataset::DataSet* ds = dataSet();
         if (!ds) return;
         const bool editorChanged = editorOpen_ && editor_->userModified();
         if (hasOption(Option::CancelOnExit) && ds->state() == DataSetState::Insert && !ds->modified() &&
@@ -360,4 +360,4 @@ void DBGrid::focusLeft() {
     viewport()->update();
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

@@ -1,12 +1,12 @@
-#include "platform/db_grid_column.h"
+#include "platform/dbcontrols/db_grid_column.h"
 
-#include "dataset/data_set.h"
-#include "platform/db_grid.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dbcontrols/db_grid.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
-dataset::Field* DBGridColumn::field() const {
-    dataset::DataSet* ds = grid_->dataSet();
+platform::dataset::Field* DBGridColumn::field() const {
+    platform::dataset::DataSet* ds = grid_->dataSet();
     if (!ds || !ds->active()) return nullptr;
     return ds->findField(def_.fieldName.toStdString());
 }
@@ -23,7 +23,7 @@ void DBGridColumn::setWidth(int width) {
 
 QString DBGridColumn::title() const {
     if (!def_.title.isEmpty()) return def_.title;
-    if (const dataset::Field* f = field()) return QString::fromStdString(f->displayLabel());
+    if (const platform::dataset::Field* f = field()) return QString::fromStdString(f->displayLabel());
     return def_.fieldName;
 }
 
@@ -44,4 +44,4 @@ void DBGridColumn::setButtonStyle(ColumnButtonStyle style) {
     grid_->columnChanged();
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

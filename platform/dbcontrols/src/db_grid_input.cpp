@@ -5,21 +5,21 @@
 
 #include <algorithm>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "grid_editor.h"
-#include "platform/db_grid.h"
-#include "platform/dialog_service.h"
-#include "platform/dispatch.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/dispatch.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
-using dataset::DataSetState;
+using platform::dataset::DataSetState;
 
 // --- Moves ------------------------------------------------------------------------------------
 
 void DBGrid::commitEditor() {
     if (!editorOpen_ || !editor_->userModified()) return;
-    dataset::Field* field = selectedField();
+    platform::dataset::Field* field = selectedField();
     if (!field) return;
     editor_->writeTo(*field);
 }
@@ -51,7 +51,7 @@ bool DBGrid::changeColumn(int index) {
 }
 
 void DBGrid::moveToRow(int row) {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds) return;
     commitEditor();
     const int current = currentRow();
@@ -84,7 +84,7 @@ bool DBGrid::canAppend() const {
 }
 
 void DBGrid::nextRow(bool mayAppend) {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds) return;
     commitEditor();
     if (ds->state() == DataSetState::Insert && !ds->modified()) {
@@ -98,7 +98,7 @@ void DBGrid::nextRow(bool mayAppend) {
 }
 
 void DBGrid::priorRow() {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds) return;
     commitEditor();
     if (ds->state() == DataSetState::Insert && !ds->modified() && ds->appending()) {
@@ -133,20 +133,20 @@ void DBGrid::cancelKey() {
         reloadEditor();
         return;
     }
-    if (dataset::DataSet* ds = dataSet(); ds && ds->editing()) ds->cancel();
+    if (platform::dataset::DataSet* ds = dataSet(); ds && ds->editing()) ds->cancel();
     hideEditor();
 }
 
 void DBGrid::deleteCurrentRow() {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds || ds->isEmpty() || readOnly_) return;
-    if (hasOption(Option::ConfirmDelete) && !dialogs().confirm(deleteQuestion_)) return;
+    if (hasOption(Option::ConfirmDelete) && !ui::dialogs().confirm(deleteQuestion_)) return;
     hideEditor();
     ds->deleteRecord();
 }
 
 void DBGrid::insertRow() {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds || !canAppend()) return;
     commitEditor();
     ds->insert();
@@ -161,9 +161,9 @@ void DBGrid::editButtonClick() {
 
 bool DBGrid::beginModify() {
     bool allowed = false;
-    dispatch([&] {
-        dataset::DataSet* ds = dataSet();
-        const dataset::Field* field = selectedField();
+    ui::dispatch([&] {
+        platform::dataset::DataSet* ds = dataSet();
+        const platform::dataset::Field* field = selectedField();
         if (!ds || !field || !canShowEditor()) return;
         if (!ds->editing()) ds->edit();
         allowed = ds->editing();
@@ -201,7 +201,7 @@ void DBGrid::handleKey(QKeyEvent* event) {
     event->accept();
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
-    dispatch([&] {
+    ui::dispatch([&] {
         switch (event->key()) {
         case Qt::Key_Down: nextRow(true); break;
         case Qt::Key_Up: priorRow(); break;
@@ -210,7 +210,7 @@ void DBGrid::handleKey(QKeyEvent* event) {
         case Qt::Key_Home:
             if (ctrl) {
                 commitEditor();
-                if (dataset::DataSet* ds = dataSet()) ds->first();
+                if (platform::dataset::DataSet* ds = dataSet()) ds->first();
             } else {
                 changeColumn(0);
             }
@@ -218,7 +218,7 @@ void DBGrid::handleKey(QKeyEvent* event) {
         case Qt::Key_End:
             if (ctrl) {
                 commitEditor();
-                if (dataset::DataSet* ds = dataSet()) ds->last();
+                if (platform::dataset::DataSet* ds = dataSet()) ds->last();
             } else {
                 changeColumn(columnCount() - 1);
             }
@@ -323,7 +323,7 @@ void DBGrid::clickCell(int row, int column) {
         focusedByMouse_ = false;
         if (!focusWithin()) return;
     }
-    dispatch([&] { clickAt(row, column, wasFocused); });
+    ui::dispatch([&] { clickAt(row, column, wasFocused); });
 }
 
 void DBGrid::mousePressEvent(QMouseEvent* event) {
@@ -338,18 +338,18 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (editButtonRect().contains(pos)) {
-        dispatch([this] { editButtonClick(); });
+        ui::dispatch([this] { editButtonClick(); });
         return;
     }
     const auto [row, col] = cellAt(pos);
     if (row < 0 || col < 0) return;
     if (!focusWithin()) takeFocus(Qt::MouseFocusReason);
-    dispatch([&] { clickAt(row, col, wasFocused); });
+    ui::dispatch([&] { clickAt(row, col, wasFocused); });
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const auto [row, col] = cellAt(event->position().toPoint());
-    if (row >= 0 && row == currentRow() && col == selectedIndex_ && !editorOpen_) dispatch([this] { showEditor(); });
+    if (row >= 0 && row == currentRow() && col == selectedIndex_ && !editorOpen_) ui::dispatch([this] { showEditor(); });
 }
 
 void DBGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -363,4 +363,4 @@ void DBGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void DBGrid::mouseReleaseEvent(QMouseEvent*) { resizingColumn_ = -1; }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

@@ -9,12 +9,12 @@
 
 #include <algorithm>
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 #include "grid_editor.h"
-#include "platform/db_grid.h"
-#include "platform/dispatch.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/dispatch.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 namespace {
 constexpr int kResizeMargin = 3;
@@ -25,20 +25,20 @@ constexpr qreal kSmallestTitlePoints = 6.0;
 constexpr qreal kSmallestTitleScale = 0.7;
 
 /// Characters a field shows by default when it declares no display width.
-int defaultDisplayChars(const dataset::Field& field) {
+int defaultDisplayChars(const platform::dataset::Field& field) {
     if (field.displayWidth() > 0) return field.displayWidth();
     switch (field.type()) {
-    case dataset::FieldType::String: return field.size();
-    case dataset::FieldType::DateTime: return 19;  // dd/mm/yyyy hh:nn:ss
-    case dataset::FieldType::Boolean: return 5;
-    case dataset::FieldType::Integer:
-    case dataset::FieldType::Float: return 10;
+    case platform::dataset::FieldType::String: return field.size();
+    case platform::dataset::FieldType::DateTime: return 19;  // dd/mm/yyyy hh:nn:ss
+    case platform::dataset::FieldType::Boolean: return 5;
+    case platform::dataset::FieldType::Integer:
+    case platform::dataset::FieldType::Float: return 10;
     }
     return 10;
 }
 }  // namespace
 
-int DBGrid::defaultColumnWidth(const dataset::Field* field, const QString& title) const {
+int DBGrid::defaultColumnWidth(const platform::dataset::Field* field, const QString& title) const {
     const QFontMetrics fm(font());
     int width = kMinimumColumnWidth;
     if (field) width = std::max(width, defaultDisplayChars(*field) * fm.horizontalAdvance(QLatin1Char('0')) + 4);
@@ -168,7 +168,7 @@ std::optional<CellDrawing> DBGrid::cellDrawing(int row, int index) const {
 
 void DBGrid::defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& col, DrawState) {
     canvas.fillRect(rect);
-    const dataset::Field* field = col.field();
+    const platform::dataset::Field* field = col.field();
     canvas.textRect(rect, rect.left() + 2, rect.top() + 2, field ? QString::fromStdString(field->displayText()) : QString());
 }
 
@@ -260,7 +260,7 @@ void DBGrid::paintTitles(QPainter& painter) {
 }
 
 void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
-    dataset::DataSet* ds = dataSet();
+    platform::dataset::DataSet* ds = dataSet();
     if (!ds) return;
     const QColor line = palette().color(QPalette::Mid);
     const int last = std::min(rowCount(), topRow() + visibleRowCount() + 1);
@@ -292,7 +292,7 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
                             this,
                             [this, error = std::current_exception()] {
                                 drawReportPending_ = false;
-                                reportException(error);
+                                ui::reportException(error);
                             },
                             Qt::QueuedConnection);
                     }
@@ -322,4 +322,4 @@ void DBGrid::paintEditButton(QPainter& painter, const QRect& rect) {
     style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

@@ -1,14 +1,14 @@
-#include "platform/db_navigator.h"
+#include "platform/dbcontrols/db_navigator.h"
 
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QToolButton>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "platform/dispatch.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/ui/dispatch.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 int DBNavigator::slot(Button which) {
     switch (which) {
@@ -53,12 +53,12 @@ DBNavigator::DBNavigator(QWidget* parent)
 
 DBNavigator::~DBNavigator() { link_.setDataSource(nullptr); }
 
-void DBNavigator::setDataSource(dataset::DataSource* source) {
+void DBNavigator::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     updateButtons();
 }
 
-dataset::DataSource* DBNavigator::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBNavigator::dataSource() const { return link_.dataSource(); }
 
 void DBNavigator::setVisibleButtons(Buttons buttons) {
     visible_ = buttons;
@@ -69,9 +69,9 @@ void DBNavigator::setVisibleButtons(Buttons buttons) {
 QToolButton* DBNavigator::button(Button which) const { return buttons_[static_cast<std::size_t>(slot(which))]; }
 
 void DBNavigator::click(Button which) {
-    dataset::DataSet* ds = link_.openDataSet();
+    platform::dataset::DataSet* ds = link_.openDataSet();
     if (!ds) return;
-    dispatch([&] {
+    ui::dispatch([&] {
         switch (which) {
         case Button::First: ds->first(); break;
         case Button::Prior: ds->prior(); break;
@@ -83,10 +83,10 @@ void DBNavigator::click(Button which) {
 }
 
 void DBNavigator::updateButtons() {
-    const dataset::DataSet* ds = link_.openDataSet();
+    const platform::dataset::DataSet* ds = link_.openDataSet();
     const int row = ds ? ds->recNo() : 0;
     const int count = ds ? ds->recordCount() : 0;
-    const bool inserting = ds && ds->state() == dataset::DataSetState::Insert;
+    const bool inserting = ds && ds->state() == platform::dataset::DataSetState::Insert;
     // A new row can always be left towards the stored ones.
     const bool canGoBack = ds && !ds->isEmpty() && (row > 1 || inserting);
     const bool canGoOn = ds && !ds->isEmpty() && (row < count || inserting);
@@ -96,4 +96,4 @@ void DBNavigator::updateButtons() {
     button(Button::Last)->setEnabled(canGoOn);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

@@ -1,22 +1,22 @@
-#include "platform/field_line_edit.h"
+#include "platform/dbcontrols/field_line_edit.h"
 
 #include <QKeyEvent>
 
-#include "dataset/field.h"
+#include "platform/dataset/field.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
-FieldLineEdit::FieldLineEdit(QWidget* parent) : MaskedEdit(parent) {
+FieldLineEdit::FieldLineEdit(QWidget* parent) : ui::MaskedEdit(parent) {
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
-void FieldLineEdit::loadFrom(const dataset::Field* field) {
+void FieldLineEdit::loadFrom(const platform::dataset::Field* field) {
     const QString mask = field ? QString::fromStdString(field->editMask()) : QString();
     if (mask != editMaskText()) {
         setStoredText({});
         setEditMask(mask);
     }
-    if (field && mask.isEmpty() && field->type() == dataset::FieldType::String && field->size() > 0) {
+    if (field && mask.isEmpty() && field->type() == platform::dataset::FieldType::String && field->size() > 0) {
         setMaxLength(field->size());
     } else if (mask.isEmpty()) {
         setMaxLength(32767);
@@ -24,11 +24,11 @@ void FieldLineEdit::loadFrom(const dataset::Field* field) {
     const QString stored = field ? QString::fromStdString(field->text()) : QString();
     // Showing the same text again keeps the cursor and selection where the
     // user left them (an edit starting under the user's first key reloads).
-    if (editTextFromStored(editMask(), stored) != text() || stored.isEmpty() != text().isEmpty()) setStoredText(stored);
+    if (ui::editTextFromStored(editMask(), stored) != text() || stored.isEmpty() != text().isEmpty()) setStoredText(stored);
     modified_ = false;
 }
 
-bool FieldLineEdit::writeTo(dataset::Field& field) {
+bool FieldLineEdit::writeTo(platform::dataset::Field& field) {
     if (!modified_) return false;
     modified_ = false;
     try {
@@ -51,7 +51,7 @@ bool FieldLineEdit::changesText(const QKeyEvent* event) {
 }
 
 bool FieldLineEdit::maskRefuses(const QKeyEvent* event) const {
-    const EditMask& mask = editMask();
+    const ui::EditMask& mask = editMask();
     const QString typed = event->text();
     if (mask.isEmpty() || typed.size() != 1 || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)
         return false;
@@ -76,7 +76,7 @@ void FieldLineEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();  // refused: the key changes nothing
         return;
     }
-    MaskedEdit::keyPressEvent(event);
+    ui::MaskedEdit::keyPressEvent(event);
 }
 
 void FieldLineEdit::contextMenuEvent(QContextMenuEvent* event) {
@@ -84,4 +84,4 @@ void FieldLineEdit::contextMenuEvent(QContextMenuEvent* event) {
     event->ignore();
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

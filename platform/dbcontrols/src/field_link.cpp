@@ -1,8 +1,8 @@
-#include "platform/field_link.h"
+#include "platform/dbcontrols/field_link.h"
 
-#include "dataset/data_set.h"
+#include "platform/dataset/data_set.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 namespace {
 
@@ -16,8 +16,8 @@ FieldLink::~FieldLink() {
     setDataSource(nullptr);
 }
 
-dataset::Field* FieldLink::field() const {
-    dataset::DataSet* ds = openDataSet();
+platform::dataset::Field* FieldLink::field() const {
+    platform::dataset::DataSet* ds = openDataSet();
     return ds && !fieldName_.isEmpty() ? ds->findField(fieldName_.toStdString()) : nullptr;
 }
 
@@ -37,12 +37,12 @@ void FieldLink::updateData() {
     run(handlers_.updateData);
 }
 
-void FieldLink::recordChanged(dataset::Field* field) {
+void FieldLink::recordChanged(platform::dataset::Field* field) {
     if (handlers_.recordChanged) handlers_.recordChanged(field);
 }
 
-bool FieldLink::focusControl(dataset::Field& field) {
+bool FieldLink::focusControl(platform::dataset::Field& field) {
     return handlers_.focusControl && handlers_.focusControl(field);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

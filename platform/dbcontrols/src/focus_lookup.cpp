@@ -1,16 +1,16 @@
-#include "platform/focus_lookup.h"
+#include "platform/dbcontrols/focus_lookup.h"
 
 #include <QWidget>
 
-#include "platform/focus_manager.h"
+#include "platform/ui/focus_manager.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
-FocusManager* findFocusManager(QWidget* widget) {
+ui::FocusManager* findFocusManager(QWidget* widget) {
     for (QWidget* w = widget; w; w = w->parentWidget()) {
-        if (auto* manager = w->findChild<FocusManager*>(QString(), Qt::FindDirectChildrenOnly)) return manager;
+        if (auto* manager = w->findChild<ui::FocusManager*>(QString(), Qt::FindDirectChildrenOnly)) return manager;
     }
     return nullptr;
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

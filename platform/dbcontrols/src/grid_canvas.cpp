@@ -1,11 +1,11 @@
-#include "platform/grid_canvas.h"
+#include "platform/dbcontrols/grid_canvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
 
-namespace platform {
+namespace platform::dbcontrols {
 
 Canvas::Canvas(QPainter& painter) : painter_(painter) {}
 
@@ -92,4 +92,4 @@ CellDrawing Canvas::endCell() const {
     return d;
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

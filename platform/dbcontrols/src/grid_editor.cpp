@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_grid.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 GridEditor::GridEditor(DBGrid& grid, QWidget* parent) : FieldLineEdit(parent), grid_(grid) {
     setFrame(false);
@@ -32,4 +32,4 @@ void GridEditor::keyPressEvent(QKeyEvent* event) {
     FieldLineEdit::keyPressEvent(event);
 }
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

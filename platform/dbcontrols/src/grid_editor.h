@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/field_line_edit.h"
+#include "platform/dbcontrols/field_line_edit.h"
 
-namespace platform {
+namespace platform::dbcontrols {
 
 class DBGrid;
 
@@ -21,4 +21,4 @@ private:
     DBGrid& grid_;
 };
 
-}  // namespace platform
+}  // namespace platform::dbcontrols

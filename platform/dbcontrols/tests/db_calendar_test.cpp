@@ -9,20 +9,20 @@
 
 #include <stdexcept>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "platform/db_calendar.h"
-#include "platform/focus_manager.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/dbcontrols/db_calendar.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace {
 
-using dataset::DataPacket;
-using dataset::DateTime;
-using dataset::FieldDef;
-using dataset::FieldType;
-using dataset::Value;
-using platform::DBCalendar;
+using platform::dataset::DataPacket;
+using platform::dataset::DateTime;
+using platform::dataset::FieldDef;
+using platform::dataset::FieldType;
+using platform::dataset::Value;
+using platform::dbcontrols::DBCalendar;
 
 struct CalendarTest : ::testing::Test {
     CalendarTest() : installed(dialogs), ds("cdsDatas"), source(&ds) {
@@ -40,10 +40,10 @@ struct CalendarTest : ::testing::Test {
         ds.load(std::move(p));
     }
 
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed;
-    dataset::DataSet ds;
-    dataset::DataSource source;
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed;
+    platform::dataset::DataSet ds;
+    platform::dataset::DataSource source;
     DBCalendar calendar;
     std::vector<QDate> changes;
 };
@@ -138,7 +138,7 @@ TEST_F(CalendarTest, picking_a_day_as_a_click_takes_the_focus_through_the_manage
     auto* calendarInWindow = new DBCalendar(&window);
     layout->addWidget(other);
     layout->addWidget(calendarInWindow);
-    auto* focus = new platform::FocusManager(&window);
+    auto* focus = new platform::ui::FocusManager(&window);
     std::vector<std::string> log;
     focus->setOnEnter(calendarInWindow, [&] { log.push_back("enter"); });
     calendarInWindow->onChange = [&](DBCalendar& c) { log.push_back("change " + c.date().toString(Qt::ISODate).toStdString()); };
@@ -167,7 +167,7 @@ TEST_F(CalendarTest, an_error_from_the_change_handler_on_a_click_is_shown_not_th
     calendar.resumeChange();
     calendar.onChange = [](DBCalendar&) { throw std::runtime_error("Servidor indisponível."); };
     calendar.clickDay(QDate(2026, 12, 9));
-    EXPECT_EQ(dialogs.texts(platform::ScriptedDialogService::Kind::Error), QStringList({QString::fromUtf8("Servidor indisponível.")}));
+    EXPECT_EQ(dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error), QStringList({QString::fromUtf8("Servidor indisponível.")}));
     EXPECT_EQ(calendar.date(), QDate(2026, 12, 9));
     EXPECT_THROW(calendar.setDate(QDate(2026, 12, 10)), std::runtime_error) << "code sees its own handler's error";
 }

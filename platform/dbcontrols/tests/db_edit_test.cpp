@@ -7,30 +7,30 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "dataset/errors.h"
-#include "platform/db_edit.h"
-#include "platform/db_navigator.h"
-#include "platform/db_text.h"
-#include "platform/focus_manager.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/dataset/errors.h"
+#include "platform/dbcontrols/db_edit.h"
+#include "platform/dbcontrols/db_navigator.h"
+#include "platform/dbcontrols/db_text.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 namespace {
 
-using dataset::DataPacket;
-using dataset::DataSetState;
-using dataset::FieldDef;
-using dataset::Value;
-using platform::DBNavigator;
+using platform::dataset::DataPacket;
+using platform::dataset::DataSetState;
+using platform::dataset::FieldDef;
+using platform::dataset::Value;
+using platform::dbcontrols::DBNavigator;
 
 struct DataControlsTest : ::testing::Test {
     DataControlsTest() : installed(dialogs), ds("cdsAtividades"), source(&ds) {
         ds.addField(FieldDef{.name = "HORAINI", .size = 8, .editMask = "!90:00:00;1; "});
         ds.addField(FieldDef{.name = "ATIVIDADE", .size = 121});
         auto* layout = new QVBoxLayout(&window);
-        edit = new platform::DBEdit(&window);
-        label = new platform::DBText(&window);
+        edit = new platform::dbcontrols::DBEdit(&window);
+        label = new platform::dbcontrols::DBText(&window);
         nav = new DBNavigator(&window);
         other = new QLineEdit(&window);
         for (QWidget* w : {static_cast<QWidget*>(edit), static_cast<QWidget*>(label), static_cast<QWidget*>(nav),
@@ -41,7 +41,7 @@ struct DataControlsTest : ::testing::Test {
         label->setDataSource(&source);
         label->setDataField("ATIVIDADE");
         nav->setDataSource(&source);
-        new platform::FocusManager(&window);
+        new platform::ui::FocusManager(&window);
     }
 
     void SetUp() override {
@@ -57,13 +57,13 @@ struct DataControlsTest : ::testing::Test {
         ds.load(std::move(p));
     }
 
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed;
-    dataset::DataSet ds;
-    dataset::DataSource source;
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed;
+    platform::dataset::DataSet ds;
+    platform::dataset::DataSource source;
     QWidget window;
-    platform::DBEdit* edit = nullptr;
-    platform::DBText* label = nullptr;
+    platform::dbcontrols::DBEdit* edit = nullptr;
+    platform::dbcontrols::DBText* label = nullptr;
     DBNavigator* nav = nullptr;
     QLineEdit* other = nullptr;
 };
@@ -104,7 +104,7 @@ TEST_F(DataControlsTest, the_edit_follows_the_row_and_honours_read_only_and_refu
     QTest::keyClicks(edit, "1");
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     edit->setReadOnly(false);
-    ds.events.beforeEdit = [](dataset::DataSet&) { throw dataset::Abort(); };
+    ds.events.beforeEdit = [](platform::dataset::DataSet&) { throw platform::dataset::Abort(); };
     edit->setCursorPosition(0);
     QTest::keyClicks(edit, "1");
     EXPECT_EQ(edit->text(), "09:00:00");

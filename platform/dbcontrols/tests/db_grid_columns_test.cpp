@@ -5,7 +5,7 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 
 #include "grid_fixture.h"
 
@@ -98,7 +98,7 @@ TEST_F(ColumnsTest, an_error_from_column_exit_keeps_the_cell_and_is_shown_once) 
 
 TEST_F(ColumnsTest, a_silent_abort_from_column_exit_keeps_the_cell_without_a_message) {
     load(1);
-    grid->onColExit = [](DBGrid&) { throw dataset::Abort(); };
+    grid->onColExit = [](DBGrid&) { throw platform::dataset::Abort(); };
     focusGrid();
     press(Qt::Key_Right);
     EXPECT_EQ(grid->selectedIndex(), 0);
@@ -140,7 +140,7 @@ TEST_F(ColumnsTest, a_field_focus_request_selects_its_column_and_takes_the_focus
 
 TEST_F(ColumnsTest, a_refused_exit_of_the_focused_control_keeps_the_focus_there) {
     load(1);
-    focus->setOnExit(other, [] { throw dataset::Abort(); });
+    focus->setOnExit(other, [] { throw platform::dataset::Abort(); });
     focus->setFocusTo(other);
     EXPECT_FALSE(ds.fieldByName("HORAINI").focusControl());
     EXPECT_TRUE(other->hasFocus());

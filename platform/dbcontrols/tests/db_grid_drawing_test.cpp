@@ -38,8 +38,8 @@ TEST_F(DrawingTest, the_default_drawing_shows_each_fields_display_text) {
 TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_default_drawing) {
     load(2);
     const QImage icon = alertIcon();
-    grid->onDrawColumnCell = [&](DBGrid&, platform::Canvas& canvas, const QRect& rect, int column,
-                                 platform::DBGridColumn& col, DBGrid::DrawState) {
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas& canvas, const QRect& rect, int column,
+                                 platform::dbcontrols::DBGridColumn& col, DBGrid::DrawState) {
         canvas.fillRect(rect);
         if (col.field()->text() == "T2" || ds.fieldByName("NRTAREFA").text() == "T2") canvas.setFontColor(Qt::red);
         if (column == 0) {
@@ -85,7 +85,7 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
 TEST_F(DrawingTest, the_drawing_state_tells_selected_and_focused_cells) {
     load(2);
     std::vector<DBGrid::DrawState> cellStates;
-    grid->onDrawColumnCell = [&](DBGrid&, platform::Canvas&, const QRect& rect, int, platform::DBGridColumn&,
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect, int, platform::dbcontrols::DBGridColumn&,
                                  DBGrid::DrawState state) {
         if (rect == grid->cellRect(0, 1)) cellStates.push_back(state);
     };
@@ -110,7 +110,7 @@ TEST_F(DrawingTest, the_drawing_state_tells_selected_and_focused_cells) {
 
 TEST_F(DrawingTest, a_failing_handler_is_reported_once_after_the_paint_and_the_cells_still_draw) {
     load(2);
-    grid->onDrawColumnCell = [](DBGrid&, platform::Canvas&, const QRect&, int, platform::DBGridColumn&,
+    grid->onDrawColumnCell = [](DBGrid&, platform::dbcontrols::Canvas&, const QRect&, int, platform::dbcontrols::DBGridColumn&,
                                 DBGrid::DrawState) { throw std::runtime_error("falha ao desenhar"); };
     grid->viewport()->repaint();
     EXPECT_TRUE(dialogs.shown().empty()) << "nothing is shown from inside the paint";
@@ -135,7 +135,7 @@ TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothin
     load(2);
     grid->setOptions(DBGrid::Options(DBGrid::Option::Titles) | DBGrid::Option::RowSelect | DBGrid::Option::Editing);
     std::map<int, DBGrid::DrawState> rowZero;
-    grid->onDrawColumnCell = [&](DBGrid&, platform::Canvas&, const QRect& rect, int column, platform::DBGridColumn&,
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect, int column, platform::dbcontrols::DBGridColumn&,
                                  DBGrid::DrawState state) {
         if (rect.top() == grid->cellRect(0, 0).top()) rowZero[column] = state;
     };

@@ -1,7 +1,7 @@
 // The grid's row rules: posting on leaving a modified row, cancelling an
 // unmodified new row, Insert and Ctrl+Delete, Down on the last row, Esc,
 // refusals of the data set, and cancel on exit.
-#include "dataset/errors.h"
+#include "platform/dataset/errors.h"
 #include "grid_fixture.h"
 
 namespace dbtest {
@@ -173,7 +173,7 @@ TEST_F(RowsTest, ctrl_delete_without_confirm_deletes_at_once_and_a_read_only_gri
 
 TEST_F(RowsTest, a_refused_delete_keeps_the_row_silently) {
     load(2);
-    ds.events.beforeDelete = [](DataSet&) { throw dataset::Abort(); };
+    ds.events.beforeDelete = [](DataSet&) { throw platform::dataset::Abort(); };
     grid->setOption(DBGrid::Option::ConfirmDelete, false);
     focusGrid();
     press(Qt::Key_Delete, Qt::ControlModifier);
@@ -183,7 +183,7 @@ TEST_F(RowsTest, a_refused_delete_keeps_the_row_silently) {
 
 TEST_F(RowsTest, a_refused_edit_leaves_the_cell_as_it_was_without_a_message) {
     load(1);
-    ds.events.beforeEdit = [](DataSet&) { throw dataset::Abort(); };
+    ds.events.beforeEdit = [](DataSet&) { throw platform::dataset::Abort(); };
     focusGrid();
     type("Z");
     EXPECT_EQ(ds.state(), DataSetState::Browse);

@@ -11,29 +11,29 @@
 #include <string>
 #include <vector>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "platform/db_grid.h"
-#include "platform/focus_manager.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/scripted_dialog_service.h"
 
 /// Readable QStrings in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace dbtest {
 
-using dataset::DataPacket;
-using dataset::DataSet;
-using dataset::DataSetState;
-using dataset::DataSource;
-using dataset::DateTime;
-using dataset::FieldDef;
-using dataset::FieldType;
-using dataset::Value;
-using platform::ColumnButtonStyle;
-using platform::DBGrid;
-using platform::DBGridColumnDef;
-using Kind = platform::ScriptedDialogService::Kind;
+using platform::dataset::DataPacket;
+using platform::dataset::DataSet;
+using platform::dataset::DataSetState;
+using platform::dataset::DataSource;
+using platform::dataset::DateTime;
+using platform::dataset::FieldDef;
+using platform::dataset::FieldType;
+using platform::dataset::Value;
+using platform::dbcontrols::ColumnButtonStyle;
+using platform::dbcontrols::DBGrid;
+using platform::dbcontrols::DBGridColumnDef;
+using Kind = platform::ui::ScriptedDialogService::Kind;
 
 inline const char* const kTimeMask = "!90:00:00;1; ";
 
@@ -63,7 +63,7 @@ struct GridFixture : ::testing::Test {
                           {"HORAFIN", 75},
                           {"QTHRAPRO", 71},
                           {"DTHFAPATIVTA", 0, {}, true}});
-        focus = new platform::FocusManager(&window);
+        focus = new platform::ui::FocusManager(&window);
         window.resize(700, 300);
     }
 
@@ -100,14 +100,14 @@ struct GridFixture : ::testing::Test {
     }
     std::string text(const char* field) const { return ds.fieldByName(field).text(); }
 
-    platform::ScriptedDialogService dialogs;
-    platform::ScopedDialogService installed;
+    platform::ui::ScriptedDialogService dialogs;
+    platform::ui::ScopedDialogService installed;
     DataSet ds;
     DataSource source;
     QWidget window;
     DBGrid* grid = nullptr;
     QLineEdit* other = nullptr;
-    platform::FocusManager* focus = nullptr;
+    platform::ui::FocusManager* focus = nullptr;
 };
 
 }  // namespace dbtest

@@ -1,4 +1,4 @@
-#include "module/module.h"
+#include "platform/module/module.h"
 
 #include <dlfcn.h>
 
@@ -6,7 +6,7 @@
 
 #include "elf_section.h"
 
-namespace platform {
+namespace platform::module {
 
 namespace {
 
@@ -127,4 +127,4 @@ void Module::close() {
     state_ = ModuleState::Unloaded;
 }
 
-}  // namespace platform
+}  // namespace platform::module

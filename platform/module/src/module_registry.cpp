@@ -1,9 +1,9 @@
-#include "module/module_registry.h"
+#include "platform/module/module_registry.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace platform {
+namespace platform::module {
 
 namespace {
 
@@ -119,4 +119,4 @@ void ModuleRegistry::unload(const std::string& name) {
     m.close();
 }
 
-}  // namespace platform
+}  // namespace platform::module

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "module/module_registry.h"
+#include "platform/module/module_registry.h"
 
-using platform::Module;
-using platform::ModuleError;
-using platform::ModuleRegistry;
-using platform::ModuleState;
+using platform::module::Module;
+using platform::module::ModuleError;
+using platform::module::ModuleRegistry;
+using platform::module::ModuleState;
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST_F(ModuleFolder, LoadsInitializesCallsExportsFinalizesAndUnloads) {
 
 TEST_F(ModuleFolder, MetadataIsReadWithoutRunningTheModule) {
     install("missing_package");
-    const auto meta = platform::readModuleMetadata(folder / "libfixture_missing_package.so");
+    const auto meta = platform::module::readModuleMetadata(folder / "libfixture_missing_package.so");
     EXPECT_EQ(meta.name, "fixture_missing_package");
     EXPECT_EQ(meta.requiredPackages, (Lines{"rtl", "Pkg_Inexistente"}));
     EXPECT_TRUE(logLines().empty());

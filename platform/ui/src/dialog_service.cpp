@@ -1,8 +1,8 @@
-#include "platform/dialog_service.h"
+#include "platform/ui/dialog_service.h"
 
 #include <stdexcept>
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 DialogService* g_service = nullptr;
@@ -21,4 +21,4 @@ DialogService* setDialogService(DialogService* service) {
     return previous;
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,11 +1,11 @@
-#include "platform/dispatch.h"
+#include "platform/ui/dispatch.h"
 
 #include <QtGlobal>
 
-#include "dataset/errors.h"
-#include "platform/dialog_service.h"
+#include "platform/dataset/errors.h"
+#include "platform/ui/dialog_service.h"
 
-namespace platform {
+namespace platform::ui {
 
 QString exceptionMessage(std::exception_ptr error) {
     try {
@@ -20,7 +20,7 @@ QString exceptionMessage(std::exception_ptr error) {
 void reportException(std::exception_ptr error) noexcept {
     try {
         std::rethrow_exception(error);
-    } catch (const dataset::Abort&) {
+    } catch (const platform::dataset::Abort&) {
         return;
     } catch (...) {
     }
@@ -46,4 +46,4 @@ bool dispatch(const std::function<void()>& handler) noexcept {
     }
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,8 +1,8 @@
-#include "platform/edit_mask.h"
+#include "platform/ui/edit_mask.h"
 
 #include <algorithm>
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 
@@ -279,4 +279,4 @@ QString editTextFromStored(const EditMask& mask, const QString& stored) {
     return state.text;
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,4 +1,4 @@
-#include "platform/focus_manager.h"
+#include "platform/ui/focus_manager.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,9 +13,9 @@
 
 #include <algorithm>
 
-#include "platform/dispatch.h"
+#include "platform/ui/dispatch.h"
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 
@@ -339,4 +339,4 @@ bool FocusManager::ownsTab(QWidget* widget) const {
     return false;
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,10 +1,10 @@
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 // QLineEdit's own default maximum length.
@@ -27,7 +27,7 @@ void MaskedEdit::setEditMask(const QString& mask) {
     setStoredText(stored);
 }
 
-QString MaskedEdit::storedText() const { return platform::storedText(mask_, text()); }
+QString MaskedEdit::storedText() const { return platform::ui::storedText(mask_, text()); }
 
 void MaskedEdit::setStoredText(const QString& stored) {
     setText(editTextFromStored(mask_, stored));
@@ -108,4 +108,4 @@ void MaskedEdit::focusInEvent(QFocusEvent* event) {
     }
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,4 +1,4 @@
-#include "platform/qt_dialog_service.h"
+#include "platform/ui/qt_dialog_service.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::optional<int> QtDialogService::pick(const PickList& list) {
     return table->currentRow();
 }
 
-}  // namespace platform
+}  // namespace platform::ui

@@ -1,6 +1,6 @@
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
-namespace platform {
+namespace platform::ui {
 
 namespace {
 
@@ -67,4 +67,4 @@ ScriptedDialogService::Answer ScriptedDialogService::takeAnswer(Kind kind, const
     return answer;
 }
 
-}  // namespace platform
+}  // namespace platform::ui

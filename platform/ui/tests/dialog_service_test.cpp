@@ -6,15 +6,15 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "platform/qt_dialog_service.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/ui/qt_dialog_service.h"
+#include "platform/ui/scripted_dialog_service.h"
 
-using platform::ScriptedDialogService;
-using Kind = platform::ScriptedDialogService::Kind;
+using platform::ui::ScriptedDialogService;
+using Kind = platform::ui::ScriptedDialogService::Kind;
 
 namespace {
 
-platform::PickList threeRows() {
+platform::ui::PickList threeRows() {
     return {QStringLiteral("Tarefa"),
             {QStringLiteral("Tarefa"), QStringLiteral("Descrição")},
             {{QStringLiteral("1"), QStringLiteral("um")},
@@ -46,36 +46,36 @@ TEST(ScriptedDialogService, AnswersQuestionsInOrderAndRecordsEveryMessage) {
 
 TEST(ScriptedDialogService, AnUnansweredOrMismatchedQuestionFailsInsteadOfWaiting) {
     ScriptedDialogService script;
-    EXPECT_THROW(script.confirm(QStringLiteral("Sem resposta?")), platform::UnexpectedDialog);
+    EXPECT_THROW(script.confirm(QStringLiteral("Sem resposta?")), platform::ui::UnexpectedDialog);
     EXPECT_EQ(script.texts(Kind::Confirmation), QStringList{QStringLiteral("Sem resposta?")});  // still recorded
 
     script.queuePick(std::nullopt);
-    EXPECT_THROW(script.confirm(QStringLiteral("Pergunta")), platform::UnexpectedDialog);
+    EXPECT_THROW(script.confirm(QStringLiteral("Pergunta")), platform::ui::UnexpectedDialog);
     EXPECT_EQ(script.pendingAnswers(), 1u);  // the pick answer stays for the pick list
     EXPECT_EQ(script.pick(threeRows()), std::nullopt);
 
     script.queuePick(3);  // the list has rows 0..2
-    EXPECT_THROW(script.pick(threeRows()), platform::UnexpectedDialog);
+    EXPECT_THROW(script.pick(threeRows()), platform::ui::UnexpectedDialog);
 }
 
 TEST(DialogServiceRegistry, ScopedInstallationRestoresThePreviousService) {
-    ASSERT_FALSE(platform::hasDialogService());
-    EXPECT_THROW(platform::dialogs(), std::logic_error);
+    ASSERT_FALSE(platform::ui::hasDialogService());
+    EXPECT_THROW(platform::ui::dialogs(), std::logic_error);
     ScriptedDialogService outer;
     {
-        platform::ScopedDialogService a(outer);
+        platform::ui::ScopedDialogService a(outer);
         ScriptedDialogService inner;
         {
-            platform::ScopedDialogService b(inner);
-            EXPECT_EQ(&platform::dialogs(), &inner);
+            platform::ui::ScopedDialogService b(inner);
+            EXPECT_EQ(&platform::ui::dialogs(), &inner);
         }
-        EXPECT_EQ(&platform::dialogs(), &outer);
+        EXPECT_EQ(&platform::ui::dialogs(), &outer);
     }
-    EXPECT_FALSE(platform::hasDialogService());
+    EXPECT_FALSE(platform::ui::hasDialogService());
 }
 
 TEST(QtDialogService, PickListReturnsTheRowTheUserChose) {
-    platform::QtDialogService service;
+    platform::ui::QtDialogService service;
     QTimer::singleShot(0, [] {
         auto* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
@@ -95,7 +95,7 @@ TEST(QtDialogService, PickListReturnsTheRowTheUserChose) {
 }
 
 TEST(QtDialogService, ConfirmationIsYesOnlyWhenYesIsPressed) {
-    platform::QtDialogService service;
+    platform::ui::QtDialogService service;
     const auto press = [](QMessageBox::StandardButton which) {
         QTimer::singleShot(0, [which] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -4,23 +4,23 @@
 
 #include <stdexcept>
 
-#include "dataset/errors.h"
-#include "platform/dispatch.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/errors.h"
+#include "platform/ui/dispatch.h"
+#include "platform/ui/scripted_dialog_service.h"
 
-using platform::dispatch;
-using Kind = platform::ScriptedDialogService::Kind;
+using platform::ui::dispatch;
+using Kind = platform::ui::ScriptedDialogService::Kind;
 
 TEST(Dispatch, ShowsTheMessageOfAnErrorAndSwallowsASilentAbort) {
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed(script);
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed(script);
 
     EXPECT_TRUE(dispatch([] {}));
-    EXPECT_FALSE(dispatch([] { throw dataset::Abort(); }));
+    EXPECT_FALSE(dispatch([] { throw platform::dataset::Abort(); }));
     EXPECT_TRUE(script.shown().empty());
 
     EXPECT_FALSE(dispatch([] { throw std::runtime_error("Tarefa não cadastrada."); }));
-    EXPECT_FALSE(dispatch([] { throw dataset::Error("Campo HORAINI: texto longo demais"); }));
+    EXPECT_FALSE(dispatch([] { throw platform::dataset::Error("Campo HORAINI: texto longo demais"); }));
     EXPECT_FALSE(dispatch([] { throw 42; }));
     EXPECT_EQ(script.texts(Kind::Error),
               (QStringList{QStringLiteral("Tarefa não cadastrada."), QStringLiteral("Campo HORAINI: texto longo demais"),
@@ -28,7 +28,7 @@ TEST(Dispatch, ShowsTheMessageOfAnErrorAndSwallowsASilentAbort) {
 }
 
 TEST(Dispatch, NothingEscapesEvenWhenTheErrorCannotBeShown) {
-    ASSERT_FALSE(platform::hasDialogService());
+    ASSERT_FALSE(platform::ui::hasDialogService());
     bool ran = false;
     EXPECT_FALSE(dispatch([&] {
         ran = true;
@@ -38,19 +38,19 @@ TEST(Dispatch, NothingEscapesEvenWhenTheErrorCannotBeShown) {
 
     // A handler whose own question has no scripted answer: the failure is
     // reported as an error, not thrown into the caller.
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed(script);
-    EXPECT_FALSE(dispatch([] { platform::dialogs().confirm(QStringLiteral("Confirma?")); }));
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed(script);
+    EXPECT_FALSE(dispatch([] { platform::ui::dialogs().confirm(QStringLiteral("Confirma?")); }));
     ASSERT_EQ(script.texts(Kind::Error).size(), 1);
     EXPECT_TRUE(script.texts(Kind::Error)[0].contains(QStringLiteral("Confirma?")));
 }
 
 TEST(Dispatch, GuardedHandlersOfQtSignalsReportTheirErrors) {
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed(script);
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed(script);
     QObject sender;
     QString seen;
-    QObject::connect(&sender, &QObject::objectNameChanged, platform::guarded([&](const QString& name) {
+    QObject::connect(&sender, &QObject::objectNameChanged, platform::ui::guarded([&](const QString& name) {
                          seen = name;
                          throw std::runtime_error("Operador deve ser informado.");
                      }));

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "platform/edit_mask.h"
+#include "platform/ui/edit_mask.h"
 
-using platform::checkFill;
-using platform::EditMask;
-using platform::EditMaskError;
-using platform::MaskEditState;
-using platform::MaskFill;
+using platform::ui::checkFill;
+using platform::ui::EditMask;
+using platform::ui::EditMaskError;
+using platform::ui::MaskEditState;
+using platform::ui::MaskFill;
 
 namespace {
 
@@ -17,11 +17,11 @@ MaskEditState typeKeys(const EditMask& mask, const QString& keys) {
     MaskEditState state{mask.emptyEditText(), 0};
     for (const QChar c : keys) {
         if (c == QLatin1Char('\b')) {
-            platform::eraseBackward(mask, state);
+            platform::ui::eraseBackward(mask, state);
         } else if (c == QChar(0x7f)) {
-            platform::eraseForward(mask, state);
+            platform::ui::eraseForward(mask, state);
         } else {
-            platform::typeCharacter(mask, state, c);
+            platform::ui::typeCharacter(mask, state, c);
         }
     }
     return state;
@@ -65,7 +65,7 @@ TEST(EditMask, TypedKeysGiveTheTextTheFieldStores) {
         const EditMask mask = EditMask::parse(QString::fromUtf8(c.mask));
         const MaskEditState state = typeKeys(mask, QString::fromUtf8(c.keys));
         EXPECT_EQ(state.text.toStdString(), c.editText);
-        EXPECT_EQ(platform::storedText(mask, state.text).toStdString(), c.stored);
+        EXPECT_EQ(platform::ui::storedText(mask, state.text).toStdString(), c.stored);
         EXPECT_EQ(checkFill(mask, state.text), c.fill);
     }
 }
@@ -97,15 +97,15 @@ TEST(EditMask, RejectsMalformedMasks) {
 
 TEST(EditMask, StoredValuesShowInTheirPositions) {
     const EditMask mask = EditMask::parse(QString::fromUtf8(kHourMask));
-    EXPECT_EQ(platform::editTextFromStored(mask, QStringLiteral(" 8:00:00")), QStringLiteral(" 8:00:00"));
-    EXPECT_EQ(platform::editTextFromStored(mask, QStringLiteral("17:45:00")), QStringLiteral("17:45:00"));
-    EXPECT_EQ(platform::editTextFromStored(mask, QString()), QStringLiteral("  :  :  "));
-    EXPECT_EQ(platform::editTextFromStored(mask, QStringLiteral("  :  :  ")), QStringLiteral("  :  :  "));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral(" 8:00:00")), QStringLiteral(" 8:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("17:45:00")), QStringLiteral("17:45:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QString()), QStringLiteral("  :  :  "));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("  :  :  ")), QStringLiteral("  :  :  "));
     // Without literals, and in a shortened form read as typed.
-    EXPECT_EQ(platform::editTextFromStored(mask, QStringLiteral("080000")), QStringLiteral("08:00:00"));
-    EXPECT_EQ(platform::editTextFromStored(mask, QStringLiteral("8:00:00")), QStringLiteral(" 8:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("080000")), QStringLiteral("08:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("8:00:00")), QStringLiteral(" 8:00:00"));
     // A stored value the mask does not allow is shown as it is and reported.
-    const QString odd = platform::editTextFromStored(mask, QStringLiteral("ab:00:00"));
+    const QString odd = platform::ui::editTextFromStored(mask, QStringLiteral("ab:00:00"));
     EXPECT_EQ(odd, QStringLiteral("ab:00:00"));
     EXPECT_EQ(checkFill(mask, odd), MaskFill::Invalid);
     EXPECT_EQ(checkFill(mask, QStringLiteral("08:00")), MaskFill::Invalid);
@@ -114,18 +114,18 @@ TEST(EditMask, StoredValuesShowInTheirPositions) {
 TEST(EditMask, ErasingBlanksEditablePositionsOnly) {
     const EditMask mask = EditMask::parse(QString::fromUtf8(kHourMask));
     MaskEditState state{QStringLiteral("12:34:56"), 3};
-    platform::eraseBackward(mask, state);  // skips the colon
+    platform::ui::eraseBackward(mask, state);  // skips the colon
     EXPECT_EQ(state, (MaskEditState{QStringLiteral("1 :34:56"), 1}));
 
     state = {QStringLiteral("12:34:56"), 2};
-    platform::eraseForward(mask, state);
+    platform::ui::eraseForward(mask, state);
     EXPECT_EQ(state, (MaskEditState{QStringLiteral("12: 4:56"), 2}));
 
     state = {QStringLiteral("12:34:56"), 0};
-    platform::eraseRange(mask, state, 1, 7);
+    platform::ui::eraseRange(mask, state, 1, 7);
     EXPECT_EQ(state, (MaskEditState{QStringLiteral("1 :  : 6"), 1}));
 
     state = {QStringLiteral("12:34:56"), 8};
-    EXPECT_FALSE(platform::typeCharacter(mask, state, QLatin1Char('7')));  // nothing after the last position
+    EXPECT_FALSE(platform::ui::typeCharacter(mask, state, QLatin1Char('7')));  // nothing after the last position
     EXPECT_EQ(state.text, QStringLiteral("12:34:56"));
 }

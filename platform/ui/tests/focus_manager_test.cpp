@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "dataset/errors.h"
-#include "platform/focus_manager.h"
-#include "platform/scripted_dialog_service.h"
+#include "platform/dataset/errors.h"
+#include "platform/ui/focus_manager.h"
+#include "platform/ui/scripted_dialog_service.h"
 
-using platform::FocusManager;
-using Kind = platform::ScriptedDialogService::Kind;
+using platform::ui::FocusManager;
+using Kind = platform::ui::ScriptedDialogService::Kind;
 
 namespace {
 
@@ -79,8 +79,8 @@ struct FocusFixture : ::testing::Test {
         log.clear();
     }
 
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed;
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed;
     QWidget root;
     QFrame *panA, *panB, *panB2;
     QLineEdit *a1, *a2, *b1, *b3;
@@ -138,7 +138,7 @@ TEST_F(FocusFixture, AnErrorInAnExitKeepsTheFocusAndRunsNoEnter) {
 }
 
 TEST_F(FocusFixture, ASilentAbortInAnExitRefusesWithoutAMessage) {
-    failExit["a1"] = [] { throw dataset::Abort(); };
+    failExit["a1"] = [] { throw platform::dataset::Abort(); };
     EXPECT_FALSE(manager->setFocusTo(b1));
     EXPECT_EQ(QApplication::focusWidget(), a1);
     EXPECT_EQ(log, (Log{"exit a1"}));  // the container's exit is not reached
@@ -180,7 +180,7 @@ TEST_F(FocusFixture, AFocusChangeMadeBehindTheManagersBackIsCheckedAndUndoneOnRe
 TEST_F(FocusFixture, AnExitHandlerThatPlacesTheFocusDecidesWhereItGoes) {
     failExit["a1"] = [this] {
         manager->setFocusTo(a2);
-        throw dataset::Abort();
+        throw platform::dataset::Abort();
     };
     EXPECT_FALSE(manager->setFocusTo(b1));
     EXPECT_EQ(QApplication::focusWidget(), a2);
@@ -294,8 +294,8 @@ struct WindowFocusFixture : ::testing::Test {
         EXPECT_TRUE(log.empty()) << after << ": " << log.front();
     }
 
-    platform::ScriptedDialogService script;
-    platform::ScopedDialogService installed;
+    platform::ui::ScriptedDialogService script;
+    platform::ui::ScopedDialogService installed;
     QMainWindow main;
     QMdiArea* area = new QMdiArea;
     QMdiSubWindow* screenWindow;

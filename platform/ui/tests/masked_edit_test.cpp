@@ -5,10 +5,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "platform/masked_edit.h"
+#include "platform/ui/masked_edit.h"
 
-using platform::MaskedEdit;
-using platform::MaskFill;
+using platform::ui::MaskedEdit;
+using platform::ui::MaskFill;
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST_F(MaskedEditFixture, PasteIsTypedThroughTheMask) {
 
 TEST_F(MaskedEditFixture, ChangingTheMaskKeepsTheValueAndABadMaskIsRefused) {
     edit.setStoredText(QStringLiteral("08:15:00"));
-    EXPECT_THROW(edit.setEditMask(QStringLiteral("00;7")), platform::EditMaskError);
+    EXPECT_THROW(edit.setEditMask(QStringLiteral("00;7")), platform::ui::EditMaskError);
     EXPECT_EQ(edit.storedText(), QStringLiteral("08:15:00"));
 
     edit.setEditMask(QString());  // plain edit, no longer limited to the mask's length

@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "dataset/data_set.h"
-#include "dataset/data_source.h"
-#include "dataset/datetime.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
+#include "platform/dataset/datetime.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
-#include "platform/db_grid.h"
+#include "platform/dbcontrols/db_grid.h"
 
 class QAction;
 class QFrame;
@@ -19,14 +19,17 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTabWidget;
 
-namespace platform {
+namespace platform::dbcontrols {
 class Canvas;
 class DBEdit;
 class DBGridColumn;
 class DBNavigator;
 class DBText;
+}  // namespace platform::dbcontrols
+
+namespace platform::ui {
 class MaskedEdit;
-}  // namespace platform
+}  // namespace platform::ui
 
 namespace framework {
 class TBtnPesquisa;
@@ -66,53 +69,53 @@ public:
     // --- Controls of the form resource -----------------------------------------
     QFrame* panFiltro = nullptr;
     QLabel* lblOperador = nullptr;
-    platform::MaskedEdit* medCdOper = nullptr;
+    platform::ui::MaskedEdit* medCdOper = nullptr;
     framework::TBtnPesquisa* btnPesqOper = nullptr;
     QLineEdit* edtNmOper = nullptr;
     QLabel* lblDataRef = nullptr;
     framework::TDateEditPlus* depAgenda = nullptr;
     QTabWidget* pgcApropr = nullptr;
     QWidget* tshApropr = nullptr;
-    platform::DBGrid* dbgAtividades = nullptr;
+    platform::dbcontrols::DBGrid* dbgAtividades = nullptr;
     QLabel* lblTotal = nullptr;
-    platform::DBEdit* dbeTotApro = nullptr;
+    platform::dbcontrols::DBEdit* dbeTotApro = nullptr;
     QLabel* panCalendario = nullptr;
     framework::TButtonFlat* sbtCalendDiaAnt = nullptr;
     framework::TButtonFlat* sbtCalendDiaPost = nullptr;
     framework::TDBCalendar* dbcDia = nullptr;
     QLabel* panDescricao = nullptr;
     QPlainTextEdit* memDesc = nullptr;
-    platform::DBGrid* dbgCtrlPonto = nullptr;
-    platform::MaskedEdit* medHrTotal = nullptr;
-    platform::DBNavigator* dbnPadrao = nullptr;
-    platform::DBText* DBText1 = nullptr;
+    platform::dbcontrols::DBGrid* dbgCtrlPonto = nullptr;
+    platform::ui::MaskedEdit* medHrTotal = nullptr;
+    platform::dbcontrols::DBNavigator* dbnPadrao = nullptr;
+    platform::dbcontrols::DBText* DBText1 = nullptr;
 
     // --- Non-visual components ---------------------------------------------------
     framework::TNetConnection netApropriacao;
     QTimer tmrAgenda;
 
-    dataset::DataSet cdsAtividades{"cdsAtividades"};
-    dataset::DataSet cdsPonto{"cdsPonto"};
-    dataset::DataSet cdsDatas{"cdsDatas"};
-    dataset::DataSet cdsHoraServidor{"cdsHoraServidor"};
-    dataset::DataSet cdsPesqTarefa{"cdsPesqTarefa"};
-    dataset::DataSet cdsPesqAtiv{"cdsPesqAtiv"};
-    dataset::DataSet cdsVdTarefa{"cdsVdTarefa"};
-    dataset::DataSet cdsVdAtiv{"cdsVdAtiv"};
-    dataset::DataSet cdsApropria{"cdsApropria"};
-    dataset::DataSet cdsTotApro{"cdsTotApro"};
-    dataset::DataSet cdsTotPontoReal{"cdsTotPontoReal"};
-    dataset::DataSet cdsOperEquip{"cdsOperEquip"};
-    dataset::DataSet cdsCtrlAcesso{"cdsCtrlAcesso"};
+    platform::dataset::DataSet cdsAtividades{"cdsAtividades"};
+    platform::dataset::DataSet cdsPonto{"cdsPonto"};
+    platform::dataset::DataSet cdsDatas{"cdsDatas"};
+    platform::dataset::DataSet cdsHoraServidor{"cdsHoraServidor"};
+    platform::dataset::DataSet cdsPesqTarefa{"cdsPesqTarefa"};
+    platform::dataset::DataSet cdsPesqAtiv{"cdsPesqAtiv"};
+    platform::dataset::DataSet cdsVdTarefa{"cdsVdTarefa"};
+    platform::dataset::DataSet cdsVdAtiv{"cdsVdAtiv"};
+    platform::dataset::DataSet cdsApropria{"cdsApropria"};
+    platform::dataset::DataSet cdsTotApro{"cdsTotApro"};
+    platform::dataset::DataSet cdsTotPontoReal{"cdsTotPontoReal"};
+    platform::dataset::DataSet cdsOperEquip{"cdsOperEquip"};
+    platform::dataset::DataSet cdsCtrlAcesso{"cdsCtrlAcesso"};
 
-    dataset::DataSource dtsPonto;
-    dataset::DataSource dtsDatas;
-    dataset::DataSource dtsPesqTarefa;
-    dataset::DataSource dtsPesqAtiv;
-    dataset::DataSource dtsApropria;
-    dataset::DataSource dtsTotApro;
-    dataset::DataSource dtsTotPontoReal;
-    dataset::DataSource dtsOperEquip;
+    platform::dataset::DataSource dtsPonto;
+    platform::dataset::DataSource dtsDatas;
+    platform::dataset::DataSource dtsPesqTarefa;
+    platform::dataset::DataSource dtsPesqAtiv;
+    platform::dataset::DataSource dtsApropria;
+    platform::dataset::DataSource dtsTotApro;
+    platform::dataset::DataSource dtsTotPontoReal;
+    platform::dataset::DataSource dtsOperEquip;
 
     // The handlers, one group per source file (frm_apropriacao_<group>.cpp);
     // each group binds its own events in its bind…() function, and the
@@ -127,7 +130,7 @@ public:
     void pgcAproprChange();
     void netApropriacaoBeforeConnect(QObject* sender);
     /// The server's current date and time, asked anew on every call.
-    dataset::DateTime HoraServidor();
+    platform::dataset::DateTime HoraServidor();
 
     // --- Operator and reference-date filter, the day load (filter) ------------
     void medCdOperChange();
@@ -158,11 +161,11 @@ public:
     void dbgAtividadesColExit();
     void dbgAtividadesEditButtonClick();
     void memDescChange();
-    void cdsAtividadesAfterScroll(dataset::DataSet& dataSet);
-    void cdsAtividadesAfterCancel(dataset::DataSet& dataSet);
-    void cdsAtividadesBeforeEdit(dataset::DataSet& dataSet);
-    void cdsAtividadesBeforeDelete(dataset::DataSet& dataSet);
-    void cdsAtividadesNewRecord(dataset::DataSet& dataSet);
+    void cdsAtividadesAfterScroll(platform::dataset::DataSet& dataSet);
+    void cdsAtividadesAfterCancel(platform::dataset::DataSet& dataSet);
+    void cdsAtividadesBeforeEdit(platform::dataset::DataSet& dataSet);
+    void cdsAtividadesBeforeDelete(platform::dataset::DataSet& dataSet);
+    void cdsAtividadesNewRecord(platform::dataset::DataSet& dataSet);
 
     // --- Task and activity validation (validation) -------------------------------
     /// Checks the row's task with the server and copies its description;
@@ -173,7 +176,7 @@ public:
     void vd_ativ(bool required);
 
     // --- Hour and posting checks (posting) ---------------------------------------
-    void cdsAtividadesBeforePost(dataset::DataSet& dataSet);
+    void cdsAtividadesBeforePost(platform::dataset::DataSet& dataSet);
     /// Checks the time typed in the grid's current column, when it is a time column.
     void vd_horas();
     void sbtVerificarClick() override;
@@ -185,22 +188,22 @@ public:
 
     // --- Saving and refreshing the day (saving) ----------------------------------
     /// Bound to after-post and after-delete: sends the change, then reloads the day.
-    void cdsAtividadesAfterPost(dataset::DataSet& dataSet);
+    void cdsAtividadesAfterPost(platform::dataset::DataSet& dataSet);
 
     // --- Time-clock punches (punches) ---------------------------------------------
-    void cdsPontoDTBATIDAPTOGetText(dataset::Field& sender, std::string& text, bool displayText);
-    void cdsPontoIDEVENPONTOGetText(dataset::Field& sender, std::string& text, bool displayText);
-    void cdsPontoIDORIGPTOGetText(dataset::Field& sender, std::string& text, bool displayText);
-    void dbgCtrlPontoDrawColumnCell(platform::DBGrid& sender, platform::Canvas& canvas,
-                                    const QRect& rect, int dataCol, platform::DBGridColumn& column,
-                                    platform::DBGrid::DrawState state);
+    void cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
+    void cdsPontoIDEVENPONTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
+    void cdsPontoIDORIGPTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
+    void dbgCtrlPontoDrawColumnCell(platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
+                                    const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
+                                    platform::dbcontrols::DBGrid::DrawState state);
     /// Fills medHrTotal with the clock's total for the operator and day.
-    void cdsPontoAfterOpen(dataset::DataSet& dataSet);
+    void cdsPontoAfterOpen(platform::dataset::DataSet& dataSet);
 
     // --- Grid drawing (drawing) ---------------------------------------------------
-    void dbgAtividadesDrawColumnCell(platform::DBGrid& sender, platform::Canvas& canvas,
-                                     const QRect& rect, int dataCol, platform::DBGridColumn& column,
-                                     platform::DBGrid::DrawState state);
+    void dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
+                                     const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
+                                     platform::dbcontrols::DBGrid::DrawState state);
 
     /// For tests: the next construction of a screen fails with an error
     /// after every control and data set was built.
@@ -222,12 +225,12 @@ private:
     void bindPunches();
     void bindDrawing();
     /// A handler for a data-set event that does nothing while the screen is torn down.
-    dataset::DataSetEvent whileAlive(void (TfrmApropriacao::*handler)(dataset::DataSet&));
+    platform::dataset::DataSetEvent whileAlive(void (TfrmApropriacao::*handler)(platform::dataset::DataSet&));
 
     /// A month step of `delta` months (-1 or +1).
     void stepMonth(int delta);
     /// "Julho 2003": the month of `date` and the calendar's year.
-    void showCalendarCaption(const dataset::DateTime& date);
+    void showCalendarCaption(const platform::dataset::DateTime& date);
     /// The day load's failure is written to the log and goes no further.
     static void logDroppedFailure(const char* what, std::exception_ptr error);
     bool isLockedRow() const;
@@ -236,7 +239,7 @@ private:
     /// user types starts an edit.
     void setMemDescQuietly(const QString& text);
     /// The day chosen in the calendar (its year, month and day), no time part.
-    dataset::DateTime chosenDay() const;
+    platform::dataset::DateTime chosenDay() const;
     /// Puts the input focus on the grid column of a field of cdsAtividades.
     void focusField(const char* fieldName);
     /// Focus on `fieldName`, then the text of message `key` as an error: the post is abandoned.

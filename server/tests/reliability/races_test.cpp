@@ -57,7 +57,7 @@ TEST(Races, saves_racing_through_two_server_processes_never_store_two_clashing_s
     }
     const std::string op = kAna;  // bound by reference until the statement runs
     long long stored = 0;
-    const long long firstDay = dataset::DateTime::date(2026, 11, 2).dayNumber(),
+    const long long firstDay = platform::dataset::DateTime::date(2026, 11, 2).dayNumber(),
                     lastDay = firstDay + kRounds - 1;
     t.db().acquire().sql()
         << "SELECT COUNT(*) FROM appropriations WHERE operator = :o AND day BETWEEN :f AND :l",

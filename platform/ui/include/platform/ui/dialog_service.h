@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace platform::ui {
+
+/// The rows offered by a pick list: one text per column in each row.
+struct PickList {
+    QString title;
+    QStringList columnTitles;
+    std::vector<QStringList> rows;
+};
+
+/// Every message and question the platform puts to the user goes through
+/// one of these. The host installs the interactive one; tests and scripted
+/// runs install a ScriptedDialogService so that nothing waits for a person.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+
+    virtual void error(const QString& text) = 0;
+    virtual void information(const QString& text) = 0;
+    /// A yes/no question; true for yes.
+    virtual bool confirm(const QString& text) = 0;
+    /// Index of the picked row, or nullopt when the user cancelled.
+    virtual std::optional<int> pick(const PickList& list) = 0;
+};
+
+/// The application-wide service. Throws std::logic_error when none is
+/// installed: a question that nobody can answer is a programming error.
+DialogService& dialogs();
+bool hasDialogService();
+/// Installs `service` (not owned; the host or test keeps it alive while it
+/// is installed) and returns the one it replaces. nullptr uninstalls.
+DialogService* setDialogService(DialogService* service);
+
+/// Installs a service for the lifetime of a scope and restores the previous one.
+class ScopedDialogService {
+public:
+    explicit ScopedDialogService(DialogService& service) : previous_(setDialogService(&service)) {}
+    ~ScopedDialogService() { setDialogService(previous_); }
+    ScopedDialogService(const ScopedDialogService&) = delete;
+    ScopedDialogService& operator=(const ScopedDialogService&) = delete;
+
+private:
+    DialogService* previous_;
+};
+
+}  // namespace platform::ui

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/ui/dialog_service.h"
+
+namespace platform::ui {
+
+/// The interactive service: modal message boxes and a pick-list dialog over
+/// the active window. Titles carry the application's display name.
+class QtDialogService : public DialogService {
+public:
+    void error(const QString& text) override;
+    void information(const QString& text) override;
+    bool confirm(const QString& text) override;
+    std::optional<int> pick(const PickList& list) override;
+};
+
+}  // namespace platform::ui

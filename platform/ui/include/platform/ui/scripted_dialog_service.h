@@ -1,0 +1,55 @@
+#pragma once
+
+#include <deque>
+#include <stdexcept>
+
+#include "platform/ui/dialog_service.h"
+
+namespace platform::ui {
+
+/// A question reached the scripted service without a queued answer of its
+/// kind. Raised instead of waiting, so a headless run fails visibly.
+class UnexpectedDialog : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Answers questions from a queue filled in advance and records every
+/// message and question shown, in order.
+class ScriptedDialogService : public DialogService {
+public:
+    enum class Kind { Error, Information, Confirmation, Pick };
+
+    struct Shown {
+        Kind kind;
+        QString text;  ///< the message, the question, or the pick list's title
+    };
+
+    void queueConfirmation(bool yes);
+    /// nullopt answers the pick list with a cancel.
+    void queuePick(std::optional<int> row);
+
+    void error(const QString& text) override;
+    void information(const QString& text) override;
+    bool confirm(const QString& text) override;
+    std::optional<int> pick(const PickList& list) override;
+
+    const std::vector<Shown>& shown() const { return shown_; }
+    /// Texts shown with the given kind, in order.
+    QStringList texts(Kind kind) const;
+    std::size_t pendingAnswers() const { return answers_.size(); }
+    void clear();
+
+private:
+    struct Answer {
+        Kind kind;
+        bool yes = false;
+        std::optional<int> row;
+    };
+    Answer takeAnswer(Kind kind, const QString& text);
+
+    std::deque<Answer> answers_;
+    std::vector<Shown> shown_;
+};
+
+}  // namespace platform::ui
