@@ -74,6 +74,8 @@ function(aprop_configure_packages)
  O programa de mesa entra no servidor de aplicação e abre a tela de
  apropriação de horas por tarefa e atividade, dia a dia.")
   # The private libraries of the desktop package are found by dpkg-shlibdeps there.
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib ${CMAKE_BINARY_DIR}/framework)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+      ${CMAKE_BINARY_DIR}/framework ${CMAKE_BINARY_DIR}/platform/dataset ${CMAKE_BINARY_DIR}/platform/ui
+      ${CMAKE_BINARY_DIR}/platform/dbcontrols ${CMAKE_BINARY_DIR}/platform/module)
   include(CPack)
 endfunction()

@@ -44,7 +44,10 @@ expect_files "$server_deb" /usr/bin/appserver /etc/apropriacao/appserver.conf \
 expect_files "$desktop_deb" /usr/lib/apropriacao/bin/host /usr/lib/apropriacao/lib/aprop/libPkg_Zep00700.so \
   /usr/bin/apropriacao /usr/share/applications/apropriacao.desktop \
   /usr/share/icons/hicolor/scalable/apps/apropriacao.svg
-contents "$desktop_deb" | grep -qE '^/usr/lib/apropriacao/lib/libframework\.so' || fail "the desktop package lacks libframework.so"
+desktop_files=$(contents "$desktop_deb")
+for lib in framework platform_dataset platform_ui platform_dbcontrols platform_module; do
+  grep -qE "^/usr/lib/apropriacao/lib/lib$lib\.so" <<<"$desktop_files" || fail "the desktop package lacks lib$lib.so"
+done
 
 # Runtime dependencies found by dpkg-shlibdeps, and the service's own.
 server_depends=$(dpkg-deb -f "$server_deb" Depends)

@@ -14,6 +14,7 @@
 #include "platform/dataset/filter.h"
 #include "platform/dataset/packet.h"
 #include "platform/dataset/value.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -22,7 +23,7 @@ class DataSource;
 /// Pending-change status of a stored row.
 enum class UpdateStatus { Unmodified, Modified, Inserted };
 
-struct LocateOptions {
+struct PLATFORM_DATASET_EXPORT LocateOptions {
     bool caseInsensitive = false;
 };
 
@@ -33,7 +34,7 @@ using DataSetEvent = std::function<void(DataSet&)>;
 /// leaves the data set as it was, and the exception propagates to the caller.
 /// An after-handler runs once the operation is complete; what it throws
 /// propagates too, the operation staying done.
-struct DataSetEvents {
+struct PLATFORM_DATASET_EXPORT DataSetEvents {
     DataSetEvent beforeOpen, afterOpen, beforeClose, afterClose;
     DataSetEvent beforeInsert, afterInsert, onNewRecord;
     DataSetEvent beforeEdit, afterEdit;
@@ -93,7 +94,7 @@ struct DataSetEvents {
 /// Handlers may run further operations on the same data set (an afterPost
 /// that reloads it, an afterCancel that posts); every event fires after the
 /// data set's own bookkeeping for the step is complete.
-class DataSet {
+class PLATFORM_DATASET_EXPORT DataSet {
 public:
     explicit DataSet(std::string name = {});
     ~DataSet();

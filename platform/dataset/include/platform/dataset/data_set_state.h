@@ -2,12 +2,14 @@
 
 #include <string_view>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 /// The states of a data set. Edit and insert are the editing states.
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
-std::string_view stateName(DataSetState state);
+PLATFORM_DATASET_EXPORT std::string_view stateName(DataSetState state);
 
 inline bool isEditingState(DataSetState state) {
     return state == DataSetState::Edit || state == DataSetState::Insert;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/dataset/data_set_state.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -32,7 +33,7 @@ class Field;
 /// A link detaches itself when destroyed; a data source detaches its links
 /// when destroyed; a data set destroyed before its sources leaves them without
 /// one (inactive) and tells nobody, as nothing may run during its destruction.
-class DataLink {
+class PLATFORM_DATASET_EXPORT DataLink {
 public:
     DataLink() = default;
     virtual ~DataLink();
@@ -71,7 +72,7 @@ private:
 /// set's notifications on to its links, then to its own handlers, and tells
 /// the data set's state as seen through it (inactive when it has no data set
 /// or is disabled).
-class DataSource {
+class PLATFORM_DATASET_EXPORT DataSource {
 public:
     explicit DataSource(DataSet* dataSet = nullptr);
     ~DataSource();

@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 /// A local civil date and time to the second, with no time zone. A date is a
 /// DateTime at 00:00:00. The zero value (all fields 0) is "no date" and is
 /// not valid.
-struct DateTime {
+struct PLATFORM_DATASET_EXPORT DateTime {
     int year = 0;
     int month = 0;
     int day = 0;
@@ -81,7 +83,7 @@ struct DateTime {
     bool operator==(const DateTime&) const = default;
 };
 
-bool isLeapYear(int year);
-int daysInMonth(int year, int month);
+PLATFORM_DATASET_EXPORT bool isLeapYear(int year);
+PLATFORM_DATASET_EXPORT int daysInMonth(int year, int month);
 
 }  // namespace platform::dataset

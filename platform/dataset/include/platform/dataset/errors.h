@@ -3,17 +3,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 /// The one error type of the data-set layer. The message is meant for the
 /// user: it names the field, packet member or operation at fault.
-class Error : public std::runtime_error {
+class PLATFORM_DATASET_EXPORT Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 /// A packet (data packet or change packet) that is malformed or inconsistent.
-class PacketError : public Error {
+class PLATFORM_DATASET_EXPORT PacketError : public Error {
 public:
     using Error::Error;
 };
@@ -22,7 +24,7 @@ public:
 /// dispatch point that calls handlers swallows it; every other layer lets it
 /// pass like any other exception (a before-handler that throws it cancels
 /// the operation it guards).
-class Abort : public std::exception {
+class PLATFORM_DATASET_EXPORT Abort : public std::exception {
 public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };

@@ -7,6 +7,7 @@
 
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/value.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -22,7 +23,7 @@ class DataSet;
 /// or insert state, the field must not be read-only, the value must convert
 /// to the field's type, and a text must fit the field's size; otherwise
 /// platform::dataset::Error, naming the field, and nothing is written.
-class Field {
+class PLATFORM_DATASET_EXPORT Field {
 public:
     /// Supplies the text of the field instead of the default text. `text`
     /// starts empty; `displayText` is true for display, false for editing.

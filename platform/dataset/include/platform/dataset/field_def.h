@@ -3,18 +3,20 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 enum class FieldType { String, DateTime, Integer, Float, Boolean };
 
 /// The wire name of a field type ("string", "datetime", …).
-std::string_view fieldTypeName(FieldType type);
+PLATFORM_DATASET_EXPORT std::string_view fieldTypeName(FieldType type);
 /// Throws PacketError for an unknown name.
-FieldType fieldTypeFromName(std::string_view name);
+PLATFORM_DATASET_EXPORT FieldType fieldTypeFromName(std::string_view name);
 
 /// Update flags carried into a change packet: `where` (the column identifies
 /// the row when the server applies a change), `key` and `hidden`.
-struct UpdateFlags {
+struct PLATFORM_DATASET_EXPORT UpdateFlags {
     bool where = false;
     bool key = false;
     bool hidden = false;
@@ -25,7 +27,7 @@ inline constexpr int kDefaultStringSize = 20;
 
 /// The definition of one field: what a data packet carries (name, type,
 /// size, flags) and what the screen declares on top of it for its controls.
-struct FieldDef {
+struct PLATFORM_DATASET_EXPORT FieldDef {
     std::string name;
     FieldType type = FieldType::String;
     int size = kDefaultStringSize;  ///< maximum characters of a text field
@@ -40,6 +42,6 @@ struct FieldDef {
 };
 
 /// Case-insensitive ASCII equality of field names.
-bool sameName(std::string_view a, std::string_view b);
+PLATFORM_DATASET_EXPORT bool sameName(std::string_view a, std::string_view b);
 
 }  // namespace platform::dataset

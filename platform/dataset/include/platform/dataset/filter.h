@@ -7,13 +7,14 @@
 
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/packet.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
 /// `text` as a quoted filter constant: in single quotes, each quote inside
 /// doubled, so that any text can be compared safely ("O'Brien" gives
 /// "'O''Brien'").
-std::string quoteFilterText(std::string_view text);
+PLATFORM_DATASET_EXPORT std::string quoteFilterText(std::string_view text);
 
 /// A compiled filter over the fields of a row. The syntax:
 ///
@@ -29,7 +30,7 @@ std::string quoteFilterText(std::string_view text);
 /// or "YYYY-MM-DD[THH:MM:SS]". A comparison with a null value is unknown, as in
 /// SQL: `NOT` of unknown is unknown, and only rows whose filter is true pass.
 /// Texts compare character by character; `*` has no special meaning.
-class FilterExpression {
+class PLATFORM_DATASET_EXPORT FilterExpression {
 public:
     /// Parses `text`; throws Error (quoting the filter and the position) when it is malformed.
     static FilterExpression parse(std::string_view text);

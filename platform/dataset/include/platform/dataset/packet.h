@@ -7,13 +7,14 @@
 
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/value.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
 using Row = std::vector<Value>;
 
 /// A remote method's tabular result: field definitions and rows in field order.
-struct DataPacket {
+struct PLATFORM_DATASET_EXPORT DataPacket {
     std::vector<FieldDef> fields;
     std::vector<Row> rows;
 
@@ -26,18 +27,18 @@ struct DataPacket {
 };
 
 /// One pending change of a change packet.
-struct RowChange {
+struct PLATFORM_DATASET_EXPORT RowChange {
     enum class Op { Insert, Update, Delete };
     Op op = Op::Insert;
     Row oldValues;  ///< empty for an insert
     Row newValues;  ///< empty for a delete
 };
 
-std::string_view changeOpName(RowChange::Op op);
+PLATFORM_DATASET_EXPORT std::string_view changeOpName(RowChange::Op op);
 
 /// The inserted, changed and deleted rows of a data set, with the fields'
 /// update flags, sent back to the server to be applied.
-struct ChangePacket {
+struct PLATFORM_DATASET_EXPORT ChangePacket {
     std::vector<FieldDef> fields;
     std::vector<RowChange> changes;
 
@@ -47,6 +48,6 @@ struct ChangePacket {
 
 /// Checks that `value` may be stored in a field of `def`; throws PacketError
 /// (message naming `def.name`) otherwise. Null is always accepted.
-void checkValueFits(const FieldDef& def, const Value& value);
+PLATFORM_DATASET_EXPORT void checkValueFits(const FieldDef& def, const Value& value);
 
 }  // namespace platform::dataset

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/dataset/packet.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -19,20 +20,20 @@ namespace platform::dataset {
 // Date-times travel as "YYYY-MM-DDTHH:MM:SS". Decoding validates the whole
 // packet and throws PacketError; nothing is half loaded.
 
-nlohmann::json toJson(const DataPacket& packet);
-nlohmann::json toJson(const ChangePacket& packet);
-std::string encodeDataPacket(const DataPacket& packet);
-std::string encodeChangePacket(const ChangePacket& packet);
+PLATFORM_DATASET_EXPORT nlohmann::json toJson(const DataPacket& packet);
+PLATFORM_DATASET_EXPORT nlohmann::json toJson(const ChangePacket& packet);
+PLATFORM_DATASET_EXPORT std::string encodeDataPacket(const DataPacket& packet);
+PLATFORM_DATASET_EXPORT std::string encodeChangePacket(const ChangePacket& packet);
 
-DataPacket decodeDataPacket(std::string_view text);
-ChangePacket decodeChangePacket(std::string_view text);
+PLATFORM_DATASET_EXPORT DataPacket decodeDataPacket(std::string_view text);
+PLATFORM_DATASET_EXPORT ChangePacket decodeChangePacket(std::string_view text);
 
 /// The data packet held by member `member` of the JSON object `text` (an
 /// answer {"result": PACKET}); nothing when that member is null. Throws
 /// PacketError when `text` is not an object holding the member.
-std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member);
+PLATFORM_DATASET_EXPORT std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member);
 
 /// One value in wire form.
-nlohmann::json valueToJson(const Value& value);
+PLATFORM_DATASET_EXPORT nlohmann::json valueToJson(const Value& value);
 
 }  // namespace platform::dataset

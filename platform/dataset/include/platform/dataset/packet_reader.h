@@ -9,6 +9,7 @@
 
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -17,13 +18,13 @@ namespace platform::dataset {
 // the packet inside it. Same checks and messages as decodeDataPacket and
 // decodeChangePacket; nothing is half decoded.
 
-DataPacket dataPacketFromElement(simdjson::dom::element json);
-ChangePacket changePacketFromElement(simdjson::dom::element json);
+PLATFORM_DATASET_EXPORT DataPacket dataPacketFromElement(simdjson::dom::element json);
+PLATFORM_DATASET_EXPORT ChangePacket changePacketFromElement(simdjson::dom::element json);
 
 /// What a change packet from an untrusted sender may hold. The counts are
 /// checked before any field or change is read, so that a packet past them
 /// costs no more than its parse.
-struct ChangePacketLimits {
+struct PLATFORM_DATASET_EXPORT ChangePacketLimits {
     std::size_t maxFields = std::numeric_limits<std::size_t>::max();
     std::size_t maxChanges = std::numeric_limits<std::size_t>::max();
     /// When set, text values and field names holding a C0 control character
@@ -34,7 +35,7 @@ struct ChangePacketLimits {
 };
 
 /// A change packet over one of the counts of its ChangePacketLimits.
-class PacketLimitError : public PacketError {
+class PLATFORM_DATASET_EXPORT PacketLimitError : public PacketError {
 public:
     enum class Kind { Fields, Changes };
     PacketLimitError(Kind kind, const std::string& message) : PacketError(message), kind_(kind) {}
@@ -45,6 +46,6 @@ private:
 };
 
 /// As changePacketFromElement, within `limits`; throws PacketLimitError past a count.
-ChangePacket changePacketFromElement(simdjson::dom::element json, const ChangePacketLimits& limits);
+PLATFORM_DATASET_EXPORT ChangePacket changePacketFromElement(simdjson::dom::element json, const ChangePacketLimits& limits);
 
 }  // namespace platform::dataset

@@ -4,23 +4,25 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 /// Number of characters (UTF-8 code points) in `text`.
-std::size_t utf8Length(std::string_view text);
+PLATFORM_DATASET_EXPORT std::size_t utf8Length(std::string_view text);
 
 /// ASCII upper case; other bytes unchanged.
-std::string upperAscii(std::string_view text);
+PLATFORM_DATASET_EXPORT std::string upperAscii(std::string_view text);
 
 /// Lower case for comparisons without regard to letter case: ASCII letters and
 /// the accented Latin-1 letters of UTF-8 text (so "AÇÃO" folds like "ação").
-std::string foldCase(std::string_view text);
+PLATFORM_DATASET_EXPORT std::string foldCase(std::string_view text);
 
 /// `a` and `b` equal without regard to letter case (as `foldCase` folds).
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
+PLATFORM_DATASET_EXPORT bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 /// `text` without leading and trailing blanks (spaces and tabs).
-std::string_view trimBlanks(std::string_view text);
+PLATFORM_DATASET_EXPORT std::string_view trimBlanks(std::string_view text);
 
 /// Whether a text may hold tabs and line breaks (a description) or no control character at all.
 enum class ControlCharacters { None, LineBreaksAndTabs };
@@ -28,6 +30,6 @@ enum class ControlCharacters { None, LineBreaksAndTabs };
 /// The first C0 control character (U+0000–U+001F) of `text` that `allowed`
 /// does not admit, or npos. A NUL would cut the text short in a database
 /// that stores C strings, and the others have no place in a code or a name.
-std::size_t findControlCharacter(std::string_view text, ControlCharacters allowed = ControlCharacters::None);
+PLATFORM_DATASET_EXPORT std::size_t findControlCharacter(std::string_view text, ControlCharacters allowed = ControlCharacters::None);
 
 }  // namespace platform::dataset

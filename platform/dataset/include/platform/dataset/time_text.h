@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/dataset/export.h"
+
 namespace platform::dataset {
 
 /// The time of day of an appropriation as the screen holds it: 8 characters,
@@ -21,7 +23,7 @@ inline constexpr int kDaySeconds = 24 * 3600;
 
 /// True when the text holds nothing but blanks and the two separators (an
 /// empty field reads so through the mask: "  :  :  "); an empty text too.
-bool isBlank(std::string_view text);
+PLATFORM_DATASET_EXPORT bool isBlank(std::string_view text);
 
 /// Why a time text is not a time of day.
 enum class Fault {
@@ -33,7 +35,7 @@ enum class Fault {
     OutOfRange,    ///< hours over 23, minutes or seconds over 59
 };
 
-struct Reading {
+struct PLATFORM_DATASET_EXPORT Reading {
     Fault fault = Fault::None;
     int seconds = 0;           ///< since midnight, when fault is None
     std::string_view badPart;  ///< the two characters at fault, for NotANumber
@@ -44,14 +46,14 @@ struct Reading {
 /// a number of one or two digits (a leading blank allowed), with ':' at 3
 /// and 6. The faults are tested in the order of the enumeration, the parts
 /// from hours to seconds.
-Reading read(std::string_view text);
+PLATFORM_DATASET_EXPORT Reading read(std::string_view text);
 
 /// Seconds since midnight, or nullopt for any fault.
-std::optional<int> parse(std::string_view text);
+PLATFORM_DATASET_EXPORT std::optional<int> parse(std::string_view text);
 
 /// An appropriation's span lies within one day: both ends are times of day
 /// and the start comes strictly before the end.
-bool isSpanWithinDay(int startSeconds, int endSeconds);
+PLATFORM_DATASET_EXPORT bool isSpanWithinDay(int startSeconds, int endSeconds);
 
 }  // namespace time_text
 }  // namespace platform::dataset

@@ -5,11 +5,12 @@
 #include <variant>
 
 #include "platform/dataset/datetime.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
 /// One cell value: null, text, integer, float, boolean or date-time.
-class Value {
+class PLATFORM_DATASET_EXPORT Value {
 public:
     using Storage = std::variant<std::monostate, std::string, std::int64_t, double, bool, DateTime>;
 

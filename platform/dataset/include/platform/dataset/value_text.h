@@ -5,6 +5,7 @@
 
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/value.h"
+#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 
@@ -14,23 +15,23 @@ namespace platform::dataset {
 /// The default text of a value: "" for null, the text itself, the integer in
 /// decimal, a float with a decimal comma, "True"/"False", a date-time as
 /// "dd/mm/yyyy hh:nn:ss".
-std::string defaultText(const Value& value);
+PLATFORM_DATASET_EXPORT std::string defaultText(const Value& value);
 
 /// The value that `text` stands for in a field of `def`. Empty text (or, for
 /// other types than text, blanks only) is null. Date-times are read as
 /// `DateTime::parseDisplay` reads them; floats accept a decimal comma or point;
 /// booleans "True"/"False"/"T"/"F" in any letter case. Throws Error naming the
 /// field when the text does not convert. Sizes are not checked here.
-Value valueFromText(const FieldDef& def, std::string_view text);
+PLATFORM_DATASET_EXPORT Value valueFromText(const FieldDef& def, std::string_view text);
 
 /// `value` converted for a field of `def`: null and values of the field's own
 /// type pass, an integer becomes a float for a float field, a text is read by
 /// `valueFromText`, any value becomes its default text for a text field.
 /// Throws Error naming the field when no conversion exists.
-Value convertForField(const FieldDef& def, const Value& value);
+PLATFORM_DATASET_EXPORT Value convertForField(const FieldDef& def, const Value& value);
 
 /// Throws Error naming the field when `value` (already of the field's type) is
 /// a text longer than the field's size. Never cuts the text.
-void checkFieldSize(const FieldDef& def, const Value& value);
+PLATFORM_DATASET_EXPORT void checkFieldSize(const FieldDef& def, const Value& value);
 
 }  // namespace platform::dataset

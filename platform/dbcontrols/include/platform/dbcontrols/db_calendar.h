@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/dbcontrols/field_link.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSource;
@@ -29,7 +30,7 @@ namespace platform::dbcontrols {
 /// caller), unless the event is suspended. suspendChange()/resumeChange()
 /// nest as a counter; a change made while suspended is not replayed on
 /// resume.
-class DBCalendar : public QWidget {
+class PLATFORM_DBCONTROLS_EXPORT DBCalendar : public QWidget {
     Q_OBJECT
 public:
     using ChangeEvent = std::function<void(DBCalendar& sender)>;

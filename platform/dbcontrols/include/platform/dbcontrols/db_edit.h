@@ -4,6 +4,7 @@
 
 #include "platform/dbcontrols/field_line_edit.h"
 #include "platform/dbcontrols/field_link.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSet;
@@ -21,7 +22,7 @@ namespace platform::dbcontrols {
 /// control of the window, and on Enter; Esc brings back the field's text.
 /// The edit is read-only while the data set is closed, the field is missing
 /// or read-only, or setReadOnly(true) was called.
-class DBEdit : public FieldLineEdit {
+class PLATFORM_DBCONTROLS_EXPORT DBEdit : public FieldLineEdit {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget* parent = nullptr);

@@ -15,6 +15,7 @@
 #include "platform/dbcontrols/db_grid_column.h"
 #include "platform/dbcontrols/field_link.h"
 #include "platform/dbcontrols/grid_canvas.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSet;
@@ -70,7 +71,7 @@ class GridEditor;
 /// it (see ui::dispatch()), so an exception from a handler is shown once and
 /// nothing reaches Qt; when code causes an event (setSelectedIndex, a
 /// field's focusControl), the handler's exception reaches that code.
-class DBGrid : public QAbstractScrollArea {
+class PLATFORM_DBCONTROLS_EXPORT DBGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
     enum class Option {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/dbcontrols/export.h"
+
 namespace platform::dataset {
 class Field;
 }
@@ -15,7 +17,7 @@ enum class ColumnButtonStyle { None, Ellipsis };
 
 /// A column as a screen declares it. A width of 0 means the default width
 /// (from the field's display width); an empty title means the field's label.
-struct DBGridColumnDef {
+struct PLATFORM_DBCONTROLS_EXPORT DBGridColumnDef {
     QString fieldName;
     int width = 0;
     QString title;
@@ -25,7 +27,7 @@ struct DBGridColumnDef {
 
 /// One column of a DBGrid, bound to a field by name. Owned by its grid;
 /// changing a column repaints the grid.
-class DBGridColumn {
+class PLATFORM_DBCONTROLS_EXPORT DBGridColumn {
 public:
     DBGridColumn(const DBGridColumn&) = delete;
     DBGridColumn& operator=(const DBGridColumn&) = delete;

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "platform/dbcontrols/field_link.h"
+#include "platform/dbcontrols/export.h"
 
 class QToolButton;
 
@@ -20,7 +21,7 @@ namespace platform::dbcontrols {
 /// click leaves the focus (and any edit in progress) where it is; moving
 /// posts or cancels that edit as every move of the data set does. A button
 /// is disabled when its move would go nowhere.
-class DBNavigator : public QWidget {
+class PLATFORM_DBCONTROLS_EXPORT DBNavigator : public QWidget {
     Q_OBJECT
 public:
     enum class Button { First = 0x1, Prior = 0x2, Next = 0x4, Last = 0x8 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "platform/dbcontrols/field_link.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSource;
@@ -13,7 +14,7 @@ namespace platform::dbcontrols {
 
 /// A label showing the display text of one field of the current row; empty
 /// while the data set is closed or lacks the field.
-class DBText : public QLabel {
+class PLATFORM_DBCONTROLS_EXPORT DBText : public QLabel {
     Q_OBJECT
 public:
     explicit DBText(QWidget* parent = nullptr);

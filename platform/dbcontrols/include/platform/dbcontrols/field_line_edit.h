@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "platform/ui/masked_edit.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class Field;
@@ -15,7 +16,7 @@ namespace platform::dbcontrols {
 /// which a before-edit handler may refuse), remembers whether the user
 /// changed the text since it was last loaded, and writes the text back
 /// through the field. Used by the grid's in-place editor and by DBEdit.
-class FieldLineEdit : public ui::MaskedEdit {
+class PLATFORM_DBCONTROLS_EXPORT FieldLineEdit : public ui::MaskedEdit {
     Q_OBJECT
 public:
     explicit FieldLineEdit(QWidget* parent = nullptr);

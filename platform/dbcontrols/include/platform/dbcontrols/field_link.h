@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/dataset/data_source.h"
+#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSet;
@@ -18,7 +19,7 @@ namespace platform::dbcontrols {
 /// handlers, and names the one field the control shows (a grid or a
 /// navigator names none). A handler left empty ignores its notification; an
 /// empty focus handler takes no focus.
-class FieldLink : public platform::dataset::DataLink {
+class PLATFORM_DBCONTROLS_EXPORT FieldLink : public platform::dataset::DataLink {
 public:
     struct Handlers {
         std::function<void()> activeChanged;

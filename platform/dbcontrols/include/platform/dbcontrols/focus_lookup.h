@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/dbcontrols/export.h"
+
 class QWidget;
 
 namespace platform::ui {
@@ -10,6 +12,6 @@ namespace platform::dbcontrols {
 
 /// The focus manager that governs `widget`: the one owned by its nearest
 /// ancestor (or by the widget itself), or nullptr when there is none.
-ui::FocusManager* findFocusManager(QWidget* widget);
+PLATFORM_DBCONTROLS_EXPORT ui::FocusManager* findFocusManager(QWidget* widget);
 
 }  // namespace platform::dbcontrols

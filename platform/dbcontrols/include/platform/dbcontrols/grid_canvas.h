@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "platform/dbcontrols/export.h"
+
 class QPainter;
 
 namespace platform::dbcontrols {
@@ -15,7 +17,7 @@ namespace platform::dbcontrols {
 /// What one grid cell showed when it was last painted: the last text still
 /// visible in it (a later fill over the text's start hides it), the colour
 /// and weight it was drawn in, and whether a bitmap is visible in it.
-struct CellDrawing {
+struct PLATFORM_DBCONTROLS_EXPORT CellDrawing {
     QString text;
     QColor fontColor;
     bool bold = false;
@@ -29,7 +31,7 @@ struct CellDrawing {
 /// platform's grids offer. Coordinates are those of the grid's viewport,
 /// the same as the cell rectangle passed to the handler. The canvas also
 /// records what each cell ends up showing (see CellDrawing), for tests.
-class Canvas {
+class PLATFORM_DBCONTROLS_EXPORT Canvas {
 public:
     /// Draws through `painter` (not owned; must outlive the canvas).
     explicit Canvas(QPainter& painter);

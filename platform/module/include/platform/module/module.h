@@ -6,17 +6,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/module/export.h"
+
 namespace platform::module {
 
 /// A failed step of finding, loading, initializing, finalizing or unloading
 /// a module; the message names the module and says what went wrong.
-class ModuleError : public std::runtime_error {
+class PLATFORM_MODULE_EXPORT ModuleError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 /// What a module declares about itself (read before any of its code runs).
-struct ModuleMetadata {
+struct PLATFORM_MODULE_EXPORT ModuleMetadata {
     std::string name;
     std::string version;
     std::vector<std::string> requiredPackages;  ///< "requires" in the JSON
@@ -24,19 +26,19 @@ struct ModuleMetadata {
 };
 
 /// Parses the metadata JSON object; throws ModuleError for a malformed one.
-ModuleMetadata parseModuleMetadata(std::string_view json);
+PLATFORM_MODULE_EXPORT ModuleMetadata parseModuleMetadata(std::string_view json);
 
 /// Reads the metadata kept in the ".aprop_module" section of a module file,
 /// without loading it. Throws ModuleError when the file is not a module.
-ModuleMetadata readModuleMetadata(const std::filesystem::path& file);
+PLATFORM_MODULE_EXPORT ModuleMetadata readModuleMetadata(const std::filesystem::path& file);
 
 enum class ModuleState { Found, Loaded, Initialized, Finalized, Unloaded };
-std::string_view moduleStateName(ModuleState state);
+PLATFORM_MODULE_EXPORT std::string_view moduleStateName(ModuleState state);
 
 /// One module known to a ModuleRegistry. The registry owns it and drives its
 /// steps; a failed step leaves the state where the module got to (a module
 /// whose initialization failed is unloaded again) and keeps its error text.
-class Module {
+class PLATFORM_MODULE_EXPORT Module {
 public:
     Module(std::string name, std::filesystem::path file, std::filesystem::path resourceFile);
     ~Module();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/module/module.h"
+#include "platform/module/export.h"
 
 namespace platform::module {
 
@@ -15,7 +16,7 @@ namespace platform::module {
 /// by the host (providePackage) or modules of this registry that are
 /// initialized. Pass the registry to whoever loads modules; there is no
 /// process-wide instance.
-class ModuleRegistry {
+class PLATFORM_MODULE_EXPORT ModuleRegistry {
 public:
     /// `language`: extension of the language resource modules looked for
     /// beside each module file (e.g. "ptb").

@@ -6,10 +6,12 @@
 #include <optional>
 #include <vector>
 
+#include "platform/ui/export.h"
+
 namespace platform::ui {
 
 /// The rows offered by a pick list: one text per column in each row.
-struct PickList {
+struct PLATFORM_UI_EXPORT PickList {
     QString title;
     QStringList columnTitles;
     std::vector<QStringList> rows;
@@ -18,7 +20,7 @@ struct PickList {
 /// Every message and question the platform puts to the user goes through
 /// one of these. The host installs the interactive one; tests and scripted
 /// runs install a ScriptedDialogService so that nothing waits for a person.
-class DialogService {
+class PLATFORM_UI_EXPORT DialogService {
 public:
     virtual ~DialogService() = default;
 
@@ -32,14 +34,14 @@ public:
 
 /// The application-wide service. Throws std::logic_error when none is
 /// installed: a question that nobody can answer is a programming error.
-DialogService& dialogs();
-bool hasDialogService();
+PLATFORM_UI_EXPORT DialogService& dialogs();
+PLATFORM_UI_EXPORT bool hasDialogService();
 /// Installs `service` (not owned; the host or test keeps it alive while it
 /// is installed) and returns the one it replaces. nullptr uninstalls.
-DialogService* setDialogService(DialogService* service);
+PLATFORM_UI_EXPORT DialogService* setDialogService(DialogService* service);
 
 /// Installs a service for the lifetime of a scope and restores the previous one.
-class ScopedDialogService {
+class PLATFORM_UI_EXPORT ScopedDialogService {
 public:
     explicit ScopedDialogService(DialogService& service) : previous_(setDialogService(&service)) {}
     ~ScopedDialogService() { setDialogService(previous_); }

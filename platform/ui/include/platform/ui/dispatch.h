@@ -7,6 +7,8 @@
 #include <functional>
 #include <utility>
 
+#include "platform/ui/export.h"
+
 namespace platform::ui {
 
 /// The one place where handlers that Qt calls are run. A silent abort
@@ -14,7 +16,7 @@ namespace platform::ui {
 /// is shown through the dialog service as an error with its message.
 /// Nothing escapes into Qt's event loop. Returns true when the handler
 /// completed normally.
-bool dispatch(const std::function<void()>& handler) noexcept;
+PLATFORM_UI_EXPORT bool dispatch(const std::function<void()>& handler) noexcept;
 
 /// Wraps a handler for a Qt connection so that it runs through dispatch():
 ///   connect(button, &QToolButton::clicked, form, platform::ui::guarded([this] { ... }));
@@ -27,9 +29,9 @@ auto guarded(Handler handler) {
 }
 
 /// Shows what `error` holds as dispatch() would (nothing for a silent abort).
-void reportException(std::exception_ptr error) noexcept;
+PLATFORM_UI_EXPORT void reportException(std::exception_ptr error) noexcept;
 
 /// The text dispatch() shows for an exception.
-QString exceptionMessage(std::exception_ptr error);
+PLATFORM_UI_EXPORT QString exceptionMessage(std::exception_ptr error);
 
 }  // namespace platform::ui

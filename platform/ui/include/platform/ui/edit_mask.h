@@ -6,10 +6,12 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/ui/export.h"
+
 namespace platform::ui {
 
 /// A malformed edit mask (unknown field count, empty mask, dangling escape).
-class EditMaskError : public std::runtime_error {
+class PLATFORM_UI_EXPORT EditMaskError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -28,7 +30,7 @@ public:
 /// BLANK: the character shown in unfilled positions (default "_").
 ///
 /// Unlike Qt's input masks, the letters above keep their platform meaning.
-class EditMask {
+class PLATFORM_UI_EXPORT EditMask {
 public:
     enum class Kind {
         Literal,
@@ -81,7 +83,7 @@ private:
 
 /// The text being edited under a mask and the cursor position in it. The
 /// edit text always has one character per mask position.
-struct MaskEditState {
+struct PLATFORM_UI_EXPORT MaskEditState {
     QString text;
     int cursor = 0;
     bool operator==(const MaskEditState&) const = default;
@@ -99,24 +101,24 @@ enum class MaskFill {
 /// the character is refused. Typing the literal that ends the current group
 /// jumps past it; under `!` the digits typed in that group move to its end,
 /// so "8:" in "!90:00:00" gives " 8:".
-bool typeCharacter(const EditMask& mask, MaskEditState& state, QChar c);
+PLATFORM_UI_EXPORT bool typeCharacter(const EditMask& mask, MaskEditState& state, QChar c);
 /// Backspace: blanks the editable position before the cursor.
-void eraseBackward(const EditMask& mask, MaskEditState& state);
+PLATFORM_UI_EXPORT void eraseBackward(const EditMask& mask, MaskEditState& state);
 /// Delete: blanks the editable position at or after the cursor.
-void eraseForward(const EditMask& mask, MaskEditState& state);
+PLATFORM_UI_EXPORT void eraseForward(const EditMask& mask, MaskEditState& state);
 /// Blanks every editable position in [from, to) and puts the cursor at from.
-void eraseRange(const EditMask& mask, MaskEditState& state, int from, int to);
+PLATFORM_UI_EXPORT void eraseRange(const EditMask& mask, MaskEditState& state, int from, int to);
 
-MaskFill checkFill(const EditMask& mask, const QString& editText);
+PLATFORM_UI_EXPORT MaskFill checkFill(const EditMask& mask, const QString& editText);
 
 /// The value a field stores for an edit text: literals kept or dropped as
 /// the mask says, unfilled positions as spaces, and the empty text when
 /// nothing has been typed (a field left blank holds no value).
-QString storedText(const EditMask& mask, const QString& editText);
+PLATFORM_UI_EXPORT QString storedText(const EditMask& mask, const QString& editText);
 /// The edit text that shows a stored value: a text of the full mask length
 /// (or of the editable positions only) is placed position by position;
 /// any other text fills the editable positions in order, skipping its own
 /// copies of the literals; the empty text gives the empty edit text.
-QString editTextFromStored(const EditMask& mask, const QString& stored);
+PLATFORM_UI_EXPORT QString editTextFromStored(const EditMask& mask, const QString& stored);
 
 }  // namespace platform::ui

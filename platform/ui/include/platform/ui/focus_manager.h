@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/ui/export.h"
+
 namespace platform::ui {
 
 /// Gives the widgets of one screen the platform's enter/exit semantics.
@@ -39,7 +41,7 @@ namespace platform::ui {
 /// without running handlers; only when that widget can no longer take the
 /// focus is the return a move. A modal dialog taking the focus for a while
 /// is not "outside": what follows it is compared as any move.
-class FocusManager : public QObject {
+class PLATFORM_UI_EXPORT FocusManager : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<void()>;

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "platform/ui/edit_mask.h"
+#include "platform/ui/export.h"
 
 namespace platform::ui {
 
@@ -10,7 +11,7 @@ namespace platform::ui {
 /// the text shown is the edit text (literals in place, blanks in unfilled
 /// positions), typing overwrites position by position, and storedText() is
 /// what a field keeps. With no mask it is a plain line edit.
-class MaskedEdit : public QLineEdit {
+class PLATFORM_UI_EXPORT MaskedEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit MaskedEdit(QWidget* parent = nullptr);

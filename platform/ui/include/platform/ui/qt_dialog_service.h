@@ -1,12 +1,13 @@
 #pragma once
 
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/export.h"
 
 namespace platform::ui {
 
 /// The interactive service: modal message boxes and a pick-list dialog over
 /// the active window. Titles carry the application's display name.
-class QtDialogService : public DialogService {
+class PLATFORM_UI_EXPORT QtDialogService : public DialogService {
 public:
     void error(const QString& text) override;
     void information(const QString& text) override;

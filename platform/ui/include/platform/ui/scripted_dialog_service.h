@@ -4,19 +4,20 @@
 #include <stdexcept>
 
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/export.h"
 
 namespace platform::ui {
 
 /// A question reached the scripted service without a queued answer of its
 /// kind. Raised instead of waiting, so a headless run fails visibly.
-class UnexpectedDialog : public std::runtime_error {
+class PLATFORM_UI_EXPORT UnexpectedDialog : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 /// Answers questions from a queue filled in advance and records every
 /// message and question shown, in order.
-class ScriptedDialogService : public DialogService {
+class PLATFORM_UI_EXPORT ScriptedDialogService : public DialogService {
 public:
     enum class Kind { Error, Information, Confirmation, Pick };
 

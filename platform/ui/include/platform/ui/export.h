@@ -1,0 +1,5 @@
+#pragma once
+
+// The library is shared and built with hidden visibility: only what carries
+// PLATFORM_UI_EXPORT is reachable by the libraries and programs that use it.
+#define PLATFORM_UI_EXPORT __attribute__((visibility("default")))
