@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "database.h"
-#include "migrations.h"
+#include "appserver/database.h"
+#include "appserver/migrations.h"
 
 namespace screen_bench {
 

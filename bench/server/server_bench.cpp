@@ -25,17 +25,17 @@
 #include <set>
 #include <thread>
 
-#include "answer_fields.h"
+#include "appserver/answer_fields.h"
 #include "appropriation_fill.h"
-#include "app_server.h"
-#include "appropriation_store.h"
-#include "data_import.h"
-#include "database.h"
+#include "appserver/app_server.h"
+#include "appserver/appropriation_store.h"
+#include "appserver/data_import.h"
+#include "appserver/database.h"
 #include "platform/dataset/packet_json.h"
-#include "http_server.h"
-#include "time_text.h"
-#include "migrations.h"
-#include "password_hasher.h"
+#include "appserver/http_server.h"
+#include "appserver/time_text.h"
+#include "appserver/migrations.h"
+#include "appserver/password_hasher.h"
 
 #include <soci/sqlite3/soci-sqlite3.h>
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "password_hasher.h"
-#include "soci_includes.h"
+#include "appserver/password_hasher.h"
+#include "appserver/soci_includes.h"
 
 namespace bench {
 

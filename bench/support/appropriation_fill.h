@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "database.h"
+#include "appserver/database.h"
 #include "platform/dataset/datetime.h"
 
 namespace bench {

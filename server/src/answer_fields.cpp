@@ -1,4 +1,4 @@
-#include "answer_fields.h"
+#include "appserver/answer_fields.h"
 
 namespace appserver::fields {
 

@@ -1,4 +1,6 @@
-#include "app_server.h"
+#include "appserver/app_server.h"
+
+#include "http_api.h"
 
 namespace appserver {
 
@@ -24,13 +26,17 @@ http::ServerOptions transportOptions(const ServerSettings& s) {
 
 AppServer::AppServer(Database& db, const ServerClock& clock, const ServerSettings& settings)
     : settings_(settings),
-      api_(db, clock, settings),
+      api_(std::make_unique<HttpApi>(db, clock, settings)),
       server_(std::make_unique<http::Server>(transportOptions(settings))) {
-    api_.install(*server_);
+    api_->install(*server_);
 }
 
 AppServer::~AppServer() {
     stop();
+}
+
+SessionStore& AppServer::sessions() {
+    return api_->sessions();
 }
 
 int AppServer::bind() {

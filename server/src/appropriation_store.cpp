@@ -1,4 +1,4 @@
-#include "appropriation_store.h"
+#include "appserver/appropriation_store.h"
 
 namespace appserver {
 

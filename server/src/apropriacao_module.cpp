@@ -8,9 +8,9 @@
 #include <map>
 #include <mutex>
 
-#include "answer_fields.h"
+#include "appserver/answer_fields.h"
 #include "api_error.h"
-#include "appropriation_store.h"
+#include "appserver/appropriation_store.h"
 #include "atividades_rows.h"
 #include "catalog_store.h"
 #include "change_applier.h"
@@ -19,7 +19,7 @@
 #include "platform/dataset/time_text.h"
 #include "directory_store.h"
 #include "packet_text.h"
-#include "time_text.h"
+#include "appserver/time_text.h"
 
 namespace appserver {
 

@@ -8,8 +8,8 @@
 
 #include "call_args.h"
 #include "call_context.h"
-#include "database.h"
-#include "server_clock.h"
+#include "appserver/database.h"
+#include "appserver/server_clock.h"
 #include "work_team_cache.h"
 
 namespace appserver {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "time_text.h"
+#include "appserver/time_text.h"
 
 namespace appserver {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "appropriation_store.h"
+#include "appserver/appropriation_store.h"
 #include "platform/dataset/packet.h"
 
 namespace appserver {

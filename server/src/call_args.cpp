@@ -6,7 +6,7 @@
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_reader.h"
 #include "platform/dataset/text.h"
-#include "server_settings.h"
+#include "appserver/server_settings.h"
 
 namespace appserver {
 

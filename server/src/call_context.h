@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "database.h"
+#include "appserver/database.h"
 #include "platform/dataset/datetime.h"
 #include "session_store.h"
 #include "work_team_cache.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "database.h"
-#include "soci_includes.h"
+#include "appserver/database.h"
+#include "appserver/soci_includes.h"
 
 namespace appserver {
 

@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <set>
 
-#include "answer_fields.h"
+#include "appserver/answer_fields.h"
 #include "api_error.h"
-#include "appropriation_store.h"
+#include "appserver/appropriation_store.h"
 #include "atividades_rows.h"
 #include "catalog_store.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
 #include "directory_store.h"
-#include "time_text.h"
+#include "appserver/time_text.h"
 
 namespace appserver {
 

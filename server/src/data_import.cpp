@@ -1,4 +1,4 @@
-#include "data_import.h"
+#include "appserver/data_import.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "appropriation_store.h"
+#include "appserver/appropriation_store.h"
 #include "platform/dataset/text.h"
 
 namespace appserver {

@@ -1,6 +1,6 @@
-#include "database.h"
+#include "appserver/database.h"
 
-#include "soci_includes.h"
+#include "appserver/soci_includes.h"
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 #include <spdlog/spdlog.h>

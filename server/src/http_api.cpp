@@ -8,7 +8,7 @@
 
 #include "api_error.h"
 #include "call_args.h"
-#include "database_error.h"
+#include "appserver/database_error.h"
 #include "platform/dataset/errors.h"
 
 namespace appserver {

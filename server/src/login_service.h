@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "database.h"
+#include "appserver/database.h"
 #include "login_throttle.h"
-#include "password_hasher.h"
-#include "server_settings.h"
+#include "appserver/password_hasher.h"
+#include "appserver/server_settings.h"
 #include "session_store.h"
 
 namespace appserver {

@@ -13,12 +13,12 @@
 #include <pthread.h>
 #include <thread>
 
-#include "app_server.h"
-#include "data_import.h"
-#include "database.h"
+#include "appserver/app_server.h"
+#include "appserver/data_import.h"
+#include "appserver/database.h"
 #include "demo_data.h"
-#include "migrations.h"
-#include "server_clock.h"
+#include "appserver/migrations.h"
+#include "appserver/server_clock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "migrations.h"
+#include "appserver/migrations.h"
 
 #include <fmt/format.h>
 #include <spdlog/spdlog.h>

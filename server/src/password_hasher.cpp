@@ -1,4 +1,4 @@
-#include "password_hasher.h"
+#include "appserver/password_hasher.h"
 
 #include <sodium.h>
 

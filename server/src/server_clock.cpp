@@ -1,4 +1,4 @@
-#include "server_clock.h"
+#include "appserver/server_clock.h"
 
 #include <ctime>
 

@@ -1,6 +1,6 @@
 #include "session_store.h"
 
-#include "password_hasher.h"
+#include "appserver/password_hasher.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "time_text.h"
+#include "appserver/time_text.h"
 
 namespace appserver {
 

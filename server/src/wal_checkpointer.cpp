@@ -1,8 +1,8 @@
-#include "wal_checkpointer.h"
+#include "appserver/wal_checkpointer.h"
 
 #include <spdlog/spdlog.h>
 
-#include "database_error.h"
+#include "appserver/database_error.h"
 
 namespace appserver {
 

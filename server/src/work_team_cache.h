@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "database.h"
+#include "appserver/database.h"
 #include "directory_store.h"
 
 namespace appserver {

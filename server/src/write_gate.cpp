@@ -1,4 +1,4 @@
-#include "write_gate.h"
+#include "appserver/write_gate.h"
 
 #include <algorithm>
 

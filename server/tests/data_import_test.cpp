@@ -1,10 +1,10 @@
 // The data file import and the schema: all or nothing, errors that name the item at fault.
 #include <gtest/gtest.h>
 
-#include "data_import.h"
+#include "appserver/data_import.h"
 #include "directory_store.h"
-#include "migrations.h"
-#include "password_hasher.h"
+#include "appserver/migrations.h"
+#include "appserver/password_hasher.h"
 #include "test_support.h"
 
 namespace appserver::testing {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "answer_fields.h"
+#include "appserver/answer_fields.h"
 #include "platform/dataset/packet_json.h"
 #include "packet_text.h"
 

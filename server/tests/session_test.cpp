@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "login_throttle.h"
-#include "password_hasher.h"
+#include "appserver/password_hasher.h"
 #include "session_store.h"
 
 namespace appserver {

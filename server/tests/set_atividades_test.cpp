@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "data_import.h"
-#include "password_hasher.h"
+#include "appserver/data_import.h"
+#include "appserver/password_hasher.h"
 #include "test_support.h"
 
 namespace appserver::testing {

@@ -10,9 +10,9 @@
 
 #include <spdlog/spdlog.h>
 
-#include "data_import.h"
-#include "migrations.h"
-#include "password_hasher.h"
+#include "appserver/data_import.h"
+#include "appserver/migrations.h"
+#include "appserver/password_hasher.h"
 
 namespace appserver::testing {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "app_server.h"
-#include "database.h"
-#include "server_clock.h"
+#include "appserver/app_server.h"
+#include "appserver/database.h"
+#include "appserver/server_clock.h"
 
 namespace appserver::testing {
 

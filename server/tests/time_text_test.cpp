@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "atividades_rows.h"
-#include "time_text.h"
+#include "appserver/time_text.h"
 
 namespace appserver {
 namespace {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "reliability_support.h"
+#include "session_store.h"
 #include "test_support.h"
 
 namespace appserver::testing {

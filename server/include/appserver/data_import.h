@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "database.h"
-#include "password_hasher.h"
+#include "appserver/database.h"
+#include "appserver/password_hasher.h"
 
 namespace appserver {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "database.h"
-#include "soci_includes.h"
+#include "appserver/database.h"
+#include "appserver/soci_includes.h"
 
 #include "platform/dataset/datetime.h"
 

@@ -2,13 +2,15 @@
 
 #include <memory>
 
-#include "database.h"
-#include "http_api.h"
-#include "http_server.h"
-#include "server_clock.h"
-#include "server_settings.h"
+#include "appserver/database.h"
+#include "appserver/http_server.h"
+#include "appserver/server_clock.h"
+#include "appserver/server_settings.h"
 
 namespace appserver {
+
+class HttpApi;
+class SessionStore;
 
 /// The HTTP service over one database: binds, serves until stopped, and lets
 /// in-flight requests finish on stop.
@@ -29,11 +31,12 @@ public:
     void stop();
     bool isRunning() const { return server_->isRunning(); }
 
-    SessionStore& sessions() { return api_.sessions(); }
+    /// The server's sessions (tests age them).
+    SessionStore& sessions();
 
 private:
     ServerSettings settings_;
-    HttpApi api_;
+    std::unique_ptr<HttpApi> api_;
     std::unique_ptr<http::Server> server_;
 };
 

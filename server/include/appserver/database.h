@@ -14,10 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "database_error.h"
-#include "soci_includes.h"
-#include "wal_checkpointer.h"
-#include "write_gate.h"
+#include "appserver/database_error.h"
+#include "appserver/soci_includes.h"
+#include "appserver/wal_checkpointer.h"
+#include "appserver/write_gate.h"
 
 namespace appserver {
 

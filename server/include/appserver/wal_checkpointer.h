@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "soci_includes.h"
+#include "appserver/soci_includes.h"
 
 namespace appserver {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "database.h"
+#include "appserver/database.h"
 
 namespace appserver {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "password_hasher.h"
+#include "appserver/password_hasher.h"
 
 namespace appserver {
 
