@@ -32,12 +32,14 @@ DateTime firstFilledDay(long long rows) {
     return serverToday().addDays(-filledDayCount(rows) - 3);
 }
 
-long long filledDayCount(long long rows) { return bench::fillDayCount(rows); }
+long long filledDayCount(long long rows) {
+    return bench::fillDayCount(rows);
+}
 
 std::filesystem::path preparedDatabase(const std::filesystem::path& folder, long long rows) {
     if (rows < kOperators * kRowsPerDay)
-        throw std::invalid_argument(
-            fmt::format("--rows must be at least {} (a day for every operator)", kOperators * kRowsPerDay));
+        throw std::invalid_argument(fmt::format(
+            "--rows must be at least {} (a day for every operator)", kOperators * kRowsPerDay));
     std::filesystem::create_directories(folder);
     // The layout's version is part of the name: a changed fill never reuses an old file.
     const auto path = folder / fmt::format("screen-bench-v1-{}.db", rows);

@@ -37,7 +37,8 @@ void loadBusyDay(platform::dataset::DataSet& cds) {
         platform::dataset::Row row = day.rows[static_cast<std::size_t>(i) % day.rows.size()];
         row[startStamp] = row[start];
         if (i % 5 == 1) row[endStamp] = platform::dataset::Value();
-        if (i % 5 == 2) row[startStamp] = platform::dataset::Value(row[start].asDateTime().addSeconds(61));
+        if (i % 5 == 2)
+            row[startStamp] = platform::dataset::Value(row[start].asDateTime().addSeconds(61));
         row[check] = platform::dataset::Value(std::string(i % 5 == 3 ? "S" : "N"));
         rows.push_back(std::move(row));
     }

@@ -27,8 +27,8 @@
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
-#include "platform/dataset/errors.h"
 #include "grid_repaint.h"
+#include "platform/dataset/errors.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/masked_edit.h"
@@ -53,8 +53,8 @@ struct Options {
 
 /// The remote methods the screen calls when it opens, loads a day and saves.
 const std::vector<std::string> kMethods = {
-    "GetCtrlAcesso", "GetOperEquip", "getHoraServidor", "GetDatas",    "getAtividades",
-    "getTotApro",    "getPonto",     "GetTotPontoReal", "getVdTarefa", "getVdAtiv",
+    "GetCtrlAcesso", "GetOperEquip",  "getHoraServidor", "GetDatas",    "getAtividades",
+    "getTotApro",    "getPonto",      "GetTotPontoReal", "getVdTarefa", "getVdAtiv",
     "getApropria",   "SetAtividades", "GetUpdateAtiv"};
 
 int totalCalls() {
@@ -111,10 +111,11 @@ void printSummary(const char* what, const std::vector<Sample>& samples, double g
     const std::string calls = s.callsMin == s.callsMax
                                   ? std::to_string(s.callsMin)
                                   : std::to_string(s.callsMin) + "–" + std::to_string(s.callsMax);
-    std::printf("%-18s median %7.2f ms  p90 %7.2f ms  (min %.2f, max %.2f, %zu runs)  remote calls %s"
-                "  goal %.0f ms: %s\n",
-                what, s.median, s.p90, s.min, s.max, samples.size(), calls.c_str(), goalMs,
-                s.median <= goalMs ? "met" : "NOT met");
+    std::printf(
+        "%-18s median %7.2f ms  p90 %7.2f ms  (min %.2f, max %.2f, %zu runs)  remote calls %s"
+        "  goal %.0f ms: %s\n",
+        what, s.median, s.p90, s.min, s.max, samples.size(), calls.c_str(), goalMs,
+        s.median <= goalMs ? "met" : "NOT met");
 }
 
 double elapsedMs(const QElapsedTimer& t) {
@@ -145,7 +146,8 @@ Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
     t.start();
     Cli_Zep00700::IniProc();
     while (Cli_Zep00700::boPrimVez) {
-        if (t.elapsed() > 30000) throw std::runtime_error("the first activation did not end within 30 s");
+        if (t.elapsed() > 30000)
+            throw std::runtime_error("the first activation did not end within 30 s");
         failOnMessages(dialogs, "the first activation");
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
@@ -156,7 +158,8 @@ Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
 }
 
 /// One day of one operator, as leaving the filter loads it.
-Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const platform::dataset::DateTime& day,
+Sample loadDay(TfrmApropriacao& form, const QString& operatorCode,
+               const platform::dataset::DateTime& day,
                platform::ui::ScriptedDialogService& dialogs) {
     form.medCdOper->setText(operatorCode);
     form.depAgenda->SetDate(day);
@@ -172,9 +175,9 @@ Sample loadDay(TfrmApropriacao& form, const QString& operatorCode, const platfor
     s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
     failOnMessages(dialogs, "a day load");
     if (!Cli_Zep00700::boFiltrado || form.cdsAtividades.recordCount() != screen_bench::kRowsPerDay)
-        throw std::runtime_error("the day load of " + operatorCode.toStdString() + " on " + day.toIso() +
-                                 " did not show the day's " + std::to_string(screen_bench::kRowsPerDay) +
-                                 " appropriations");
+        throw std::runtime_error("the day load of " + operatorCode.toStdString() + " on " +
+                                 day.toIso() + " did not show the day's " +
+                                 std::to_string(screen_bench::kRowsPerDay) + " appropriations");
     return s;
 }
 
@@ -183,17 +186,20 @@ constexpr const char* kFreeStart = "13:00:00";
 constexpr const char* kFreeEnd = "13:50:00";
 
 /// Posts, turning a refusal the screen showed into an error naming it.
-void postOrExplain(platform::dataset::DataSet& rows, const platform::ui::ScriptedDialogService& dialogs) {
+void postOrExplain(platform::dataset::DataSet& rows,
+                   const platform::ui::ScriptedDialogService& dialogs) {
     try {
         rows.post();
     } catch (const platform::dataset::Abort&) {
         const auto& shown = dialogs.shown();
-        throw std::runtime_error("the screen refused the save: " +
-                                 (shown.empty() ? std::string("(nothing shown)") : shown.back().text.toStdString()));
+        throw std::runtime_error(
+            "the screen refused the save: " +
+            (shown.empty() ? std::string("(nothing shown)") : shown.back().text.toStdString()));
     }
 }
 
-Sample finish(const QElapsedTimer& t, platform::ui::ScriptedDialogService& dialogs, const char* what) {
+Sample finish(const QElapsedTimer& t, platform::ui::ScriptedDialogService& dialogs,
+              const char* what) {
     QCoreApplication::processEvents();
     Sample s{elapsedMs(t), totalCalls()};
     s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
@@ -242,24 +248,27 @@ void printRemoteSplit(const std::vector<Sample>& samples) {
         screen.push_back({x.ms - x.remoteMs, 0});
     }
     const Summary r = summarise(remote), w = summarise(screen);
-    std::printf("%-18s of which waiting for the remote calls median %.2f ms (p90 %.2f), the screen's own"
-                " work median %.2f ms (p90 %.2f)\n",
-                "", r.median, r.p90, w.median, w.p90);
+    std::printf(
+        "%-18s of which waiting for the remote calls median %.2f ms (p90 %.2f), the screen's own"
+        " work median %.2f ms (p90 %.2f)\n",
+        "", r.median, r.p90, w.median, w.p90);
 }
 
 int run(const Options& o, QApplication& /*app*/) {
     const auto database = screen_bench::preparedDatabase(o.folder, o.rows);
     aprop_testing::AppServerProcess server(
         QString::fromStdString(o.appserver),
-        {QStringLiteral("--db"), QStringLiteral("sqlite:") + QString::fromStdString(database.string()),
+        {QStringLiteral("--db"),
+         QStringLiteral("sqlite:") + QString::fromStdString(database.string()),
          QStringLiteral("--clock"), QString::fromLatin1(screen_bench::kServerNow)});
-    std::printf("appserver on 127.0.0.1:%d, its clock from %s\n", server.port(), screen_bench::kServerNow);
+    std::printf("appserver on 127.0.0.1:%d, its clock from %s\n", server.port(),
+                screen_bench::kServerNow);
 
     // The login, once and untimed, as the host does before any screen opens.
     const QString host = QStringLiteral("127.0.0.1");
-    const framework::LoginAnswer answer =
-        framework::ServerLogin(host, server.port(), QString::fromLatin1(screen_bench::kUser),
-                               QString::fromLatin1(screen_bench::kPassword), QStringLiteral("0001"));
+    const framework::LoginAnswer answer = framework::ServerLogin(
+        host, server.port(), QString::fromLatin1(screen_bench::kUser),
+        QString::fromLatin1(screen_bench::kPassword), QStringLiteral("0001"));
     framework::LoginValues values;
     values.operador = answer.user;
     values.nomeOperador = answer.name;
@@ -301,7 +310,8 @@ int run(const Options& o, QApplication& /*app*/) {
     std::vector<Sample> days;
     std::string dayCalls;
     for (int i = 0; i < o.dayLoads; ++i) {
-        const QString code = QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
+        const QString code =
+            QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
         days.push_back(loadDay(*form, code, first.addDays(anyDay(rng)), dialogs));
         if (i == 0) dayCalls = callBreakdown();
     }
@@ -310,7 +320,8 @@ int run(const Options& o, QApplication& /*app*/) {
     std::vector<Sample> saves, deletes;
     std::string saveCalls, deleteCalls;
     for (int i = 0; i < o.saves; ++i) {
-        const QString code = QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
+        const QString code =
+            QStringLiteral("%1").arg(100000 + anyOperator(rng), 12, 10, QLatin1Char('0'));
         loadDay(*form, code, first.addDays(anyDay(rng)), dialogs);
         saves.push_back(saveNewRow(*form, dialogs));
         if (i == 0) saveCalls = callBreakdown();
@@ -325,7 +336,8 @@ int run(const Options& o, QApplication& /*app*/) {
 
     std::printf("\n%lld appropriations, %d operators, %lld days; login not counted\n", o.rows,
                 screen_bench::kOperators, screen_bench::filledDayCount(o.rows));
-    std::printf("%-18s %7.2f ms  remote calls %d (%s)\n", "first opening", cold.ms, cold.calls, openCalls.c_str());
+    std::printf("%-18s %7.2f ms  remote calls %d (%s)\n", "first opening", cold.ms, cold.calls,
+                openCalls.c_str());
     printSummary("first activation", openings, 150);
     printSummary("day load", days, 5);
     std::printf("%-18s remote calls: %s\n", "", dayCalls.c_str());
@@ -335,9 +347,10 @@ int run(const Options& o, QApplication& /*app*/) {
         events.push_back({d.eventsMs, 0, 0});
     }
     const Summary h = summarise(handler), e = summarise(events);
-    std::printf("%-18s of which panFiltroExit median %.2f ms (p90 %.2f), the events after it median %.2f ms"
-                " (p90 %.2f)\n",
-                "", h.median, h.p90, e.median, e.p90);
+    std::printf(
+        "%-18s of which panFiltroExit median %.2f ms (p90 %.2f), the events after it median %.2f ms"
+        " (p90 %.2f)\n",
+        "", h.median, h.p90, e.median, e.p90);
     printRemoteSplit(days);
     printSummary("save", saves, 20);
     std::printf("%-18s remote calls: %s\n", "", saveCalls.c_str());
@@ -353,21 +366,25 @@ int run(const Options& o, QApplication& /*app*/) {
 int main(int argc, char** argv) {
     Options o;
     CLI::App cli{"Benchmark of the appropriation screen against a real appserver on loopback"};
-    cli.add_option("--rows", o.rows, "Appropriations in the database (at least 5000)")->capture_default_str();
-    cli.add_option("--activations", o.activations, "Openings to measure, after a first (cold) opening reported apart")
+    cli.add_option("--rows", o.rows, "Appropriations in the database (at least 5000)")
+        ->capture_default_str();
+    cli.add_option("--activations", o.activations,
+                   "Openings to measure, after a first (cold) opening reported apart")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--day-loads", o.dayLoads, "Day loads to measure, on random operator-days")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    cli.add_option("--saves", o.saves, "Saves of a new row, each followed by its delete, on random operator-days")
+    cli.add_option("--saves", o.saves,
+                   "Saves of a new row, each followed by its delete, on random operator-days")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--repaints", o.repaints,
                    "Repaints of the 200-row grid to measure for each figure")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    cli.add_option("--folder", o.folder, "Where the filled databases are kept, one for each row count")
+    cli.add_option("--folder", o.folder,
+                   "Where the filled databases are kept, one for each row count")
         ->capture_default_str();
     cli.add_option("--appserver", o.appserver, "The appserver program")->capture_default_str();
     cli.add_option("--seed", o.seed, "Seed of the random operator-days")->capture_default_str();

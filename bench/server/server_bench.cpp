@@ -25,23 +25,23 @@
 #include <set>
 #include <thread>
 
-#include "appserver/answer_fields.h"
 #include "appropriation_fill.h"
+#include "appserver/answer_fields.h"
 #include "appserver/app_server.h"
 #include "appserver/appropriation_store.h"
 #include "appserver/data_import.h"
 #include "appserver/database.h"
-#include "platform/dataset/packet_json.h"
 #include "appserver/http_server.h"
-#include "appserver/time_text.h"
 #include "appserver/migrations.h"
 #include "appserver/password_hasher.h"
+#include "appserver/time_text.h"
+#include "platform/dataset/packet_json.h"
 
 #include <soci/sqlite3/soci-sqlite3.h>
 
 using namespace appserver;
-using platform::dataset::DateTime;
 using nlohmann::json;
+using platform::dataset::DateTime;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -57,8 +57,8 @@ struct Options {
     int calls = 3000;
     int inserts = 1000;
     int rounds = 3;
-    int writers = 8;    ///< clients saving large packets in the contention measurement
-    int bigRows = 500;  ///< inserts in each of their packets
+    int writers = 8;             ///< clients saving large packets in the contention measurement
+    int bigRows = 500;           ///< inserts in each of their packets
     std::set<std::string> skip;  ///< measurements left out (to profile the others)
 
     bool runs(const char* part) const { return skip.count(part) == 0; }
@@ -69,7 +69,9 @@ DateTime firstDay(long long rows) {
     return ServerClock().now().datePart().addDays(-bench::fillDayCount(rows) - 31);
 }
 
-long long dayCount(long long rows) { return bench::fillDayCount(rows); }
+long long dayCount(long long rows) {
+    return bench::fillDayCount(rows);
+}
 
 struct Stats {
     double median = 0, p99 = 0, perSecond = 0;
@@ -104,12 +106,13 @@ double processCpuMicros() {
 
 struct Load {
     double perSecond = 0;
-    double p99 = 0;           ///< µs, over every request of every connection
-    double cpuPerRequest = 0; ///< µs of processor time per request, the clients' included
+    double p99 = 0;            ///< µs, over every request of every connection
+    double cpuPerRequest = 0;  ///< µs of processor time per request, the clients' included
 };
 
 /// `connections` clients, each making `perClient` calls on a keep-alive connection of its own.
-Load throughput(int connections, int perClient, const std::function<void(httplib::Client&, int)>& once, int port) {
+Load throughput(int connections, int perClient,
+                const std::function<void(httplib::Client&, int)>& once, int port) {
     std::vector<std::thread> threads;
     std::vector<std::vector<double>> latencies(static_cast<std::size_t>(connections));
     std::atomic<int> failures{0};
@@ -129,7 +132,8 @@ Load throughput(int connections, int perClient, const std::function<void(httplib
                 } catch (const std::exception&) {
                     ++failures;
                 }
-                mine.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+                mine.push_back(
+                    std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
             }
         });
     }
@@ -206,7 +210,8 @@ std::vector<std::string> dayBodies(std::mt19937& rng, long long rows, std::size_
 }
 
 /// The new values of an appropriation of `op` from `s` to `e`, as the screen posts them.
-platform::dataset::Row newAppropriation(const std::string& op, const DateTime& s, const DateTime& e) {
+platform::dataset::Row newAppropriation(const std::string& op, const DateTime& s,
+                                        const DateTime& e) {
     return {formatDuration(s.secondsOfDay()),
             formatDuration(e.secondsOfDay()),
             "0000000001",
@@ -233,13 +238,15 @@ std::string saveBody(const platform::dataset::ChangePacket& p) {
     return callBody("SetAtividades", json::array({{{"delta", platform::dataset::toJson(p)}}}));
 }
 
-/// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends it.
+/// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends
+/// it.
 std::string insertBody(const OperatorDay& od, int hour = 14) {
     platform::dataset::ChangePacket p;
     p.fields = fields::atividades();
     platform::dataset::RowChange c;
     c.op = platform::dataset::RowChange::Op::Insert;
-    c.newValues = newAppropriation(od.op, od.day.addSeconds(hour * 3600), od.day.addSeconds(hour * 3600 + 1800));
+    c.newValues = newAppropriation(od.op, od.day.addSeconds(hour * 3600),
+                                   od.day.addSeconds(hour * 3600 + 1800));
     p.changes.push_back(c);
     return saveBody(p);
 }
@@ -281,12 +288,16 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
     const auto post = [&](httplib::Client& c, const std::string& body, const char* what) {
         auto res = c.Post("/v1/call", auth, body, "application/json");
         if (!res || res->status != 200)
-            throw std::runtime_error(std::string(what) + " failed: " + (res ? res->body.substr(0, 300) : httplib::to_string(res.error())));
+            throw std::runtime_error(
+                std::string(what) +
+                " failed: " + (res ? res->body.substr(0, 300) : httplib::to_string(res.error())));
         return res->body;
     };
     const auto dayOf = [&](httplib::Client& c, const std::string& op, const DateTime& day) {
         return *platform::dataset::decodeDataPacketMember(
-            post(c, callBody("getAtividades", json{op, "0001", {{"date", day.toIsoDate()}}}), "getAtividades"), "result");
+            post(c, callBody("getAtividades", json{op, "0001", {{"date", day.toIsoDate()}}}),
+                 "getAtividades"),
+            "result");
     };
     const auto connect = [port] {
         auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
@@ -303,8 +314,9 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
         for (int i = 0; i < n; ++i) {
             const DateTime day = freeDay.addDays(i % 20);
             for (const bool inserting : {true, false}) {
-                const std::string body = inserting ? spansBody(smallOp, day, 17 * 60 + 2 * (i / 20), 1)
-                                                   : deleteAllBody(dayOf(*small, smallOp, day));
+                const std::string body = inserting
+                                             ? spansBody(smallOp, day, 17 * 60 + 2 * (i / 20), 1)
+                                             : deleteAllBody(dayOf(*small, smallOp, day));
                 const auto t0 = Clock::now();
                 post(*small, body, "one-row save");
                 ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
@@ -353,10 +365,13 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
     for (auto& t : writers) t.join();
     if (!failure.empty()) throw std::runtime_error(failure);
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-    std::printf("one-row SetAtividades of another user, alone: median %.2f ms  p99 %.2f ms\n", alone.first,
-                alone.second);
-    std::printf("  while %d clients save %d-row packets: median %.2f ms  p99 %.2f ms  (%d large saves, %.1f/s)\n",
-                o.writers, o.bigRows, contended.first, contended.second, bigSaves.load(), bigSaves.load() / seconds);
+    std::printf("one-row SetAtividades of another user, alone: median %.2f ms  p99 %.2f ms\n",
+                alone.first, alone.second);
+    std::printf(
+        "  while %d clients save %d-row packets: median %.2f ms  p99 %.2f ms  (%d large saves, "
+        "%.1f/s)\n",
+        o.writers, o.bigRows, contended.first, contended.second, bigSaves.load(),
+        bigSaves.load() / seconds);
 }
 
 void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
@@ -562,7 +577,8 @@ int main(int argc, char** argv) {
                    "Rounds of each throughput measurement (the median counts)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    app.add_option("--writers", o.writers, "Clients saving large packets while one-row saves are timed")
+    app.add_option("--writers", o.writers,
+                   "Clients saving large packets while one-row saves are timed")
         ->capture_default_str();
     app.add_option("--big-rows", o.bigRows, "Inserts in each large packet")->capture_default_str();
     app.add_option("--skip", o.skip,
@@ -593,7 +609,8 @@ int main(int argc, char** argv) {
         if (auto before = db.checkpointStats()) {
             const auto t0 = Clock::now();
             while (db.checkpointStats()->truncations == before->truncations &&
-                   db.checkpointStats()->walFrames > 0 && Clock::now() - t0 < std::chrono::seconds(120))
+                   db.checkpointStats()->walFrames > 0 &&
+                   Clock::now() - t0 < std::chrono::seconds(120))
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             std::printf("write-ahead log copied and emptied in %.1f s\n",
                         std::chrono::duration<double>(Clock::now() - t0).count());
@@ -627,7 +644,9 @@ int main(int argc, char** argv) {
         echoOptions.threads = settings.threads;
         http::Server echo(echoOptions);
         echo.route("POST", "/echo", limits::kMaxBodyBytes,
-                   [&](const http::Request&, http::Response& res) { res.set_content(answer, "application/json"); });
+                   [&](const http::Request&, http::Response& res) {
+                       res.set_content(answer, "application/json");
+                   });
         const int echoPort = echo.bind("127.0.0.1", 0);
         std::thread echoing([&] { echo.run(); });
         while (!echo.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -725,10 +744,13 @@ int main(int argc, char** argv) {
                 dayP99.push_back(day.p99);
                 echoCosts.push_back(echoed.cpuPerRequest);
                 const double cores = std::thread::hardware_concurrency();
-                boundRatios.push_back(day.perSecond / (cores * 1e6 / (echoed.cpuPerRequest + readsCost)));
+                boundRatios.push_back(day.perSecond /
+                                      (cores * 1e6 / (echoed.cpuPerRequest + readsCost)));
             }
-            std::printf("%2d connections    getAtividades %8.0f calls/s (p99 %.0f µs), bare echo %8.0f calls/s, ratio %.2f\n",
-                        connections, median(dayRates), median(dayP99), median(echoRates), median(ratios));
+            std::printf(
+                "%2d connections    getAtividades %8.0f calls/s (p99 %.0f µs), bare echo %8.0f "
+                "calls/s, ratio %.2f\n",
+                connections, median(dayRates), median(dayP99), median(echoRates), median(ratios));
             std::printf("                  ratio of each round:");
             for (double r : ratios) std::printf(" %.2f", r);
             std::printf("\n");
@@ -737,10 +759,11 @@ int main(int argc, char** argv) {
                 const double cores = std::thread::hardware_concurrency();
                 const double echoCost = median(echoCosts);
                 std::printf(
-                    "16 connections    bound %u cores / (echo %.1f µs + day's reads in-process %.1f µs) = %.0f calls/s;"
+                    "16 connections    bound %u cores / (echo %.1f µs + day's reads in-process "
+                    "%.1f µs) = %.0f calls/s;"
                     " day calls / bound %.2f (goal >= 0.85), p99 %.0f µs (goal <= 10000)\n",
-                    std::thread::hardware_concurrency(), echoCost, readsCost, cores * 1e6 / (echoCost + readsCost),
-                    median(boundRatios), median(dayP99));
+                    std::thread::hardware_concurrency(), echoCost, readsCost,
+                    cores * 1e6 / (echoCost + readsCost), median(boundRatios), median(dayP99));
                 std::printf("                  day calls / bound in each round:");
                 for (double r : boundRatios) std::printf(" %.2f", r);
                 std::printf("\n");
@@ -755,7 +778,8 @@ int main(int argc, char** argv) {
             std::vector<std::string> mixInserts;
             for (int i = 0; i < saves; ++i) {
                 const long long d = (i / kOperators) % dayCount(o.rows);
-                mixInserts.push_back(insertBody({std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)}, 18));
+                mixInserts.push_back(insertBody(
+                    {std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)}, 18));
             }
             std::atomic<std::size_t> nextInsert{0};
             std::vector<double> p99s, rates;
@@ -764,15 +788,20 @@ int main(int argc, char** argv) {
                     16, per,
                     [&](httplib::Client& c, int i) {
                         if (i % 11 != 10) return dayCall(c, i);
-                        auto res = c.Post("/v1/call", auth, mixInserts[nextInsert++ % mixInserts.size()], "application/json");
-                        if (!res || res->status != 200) throw std::runtime_error("SetAtividades failed");
+                        auto res =
+                            c.Post("/v1/call", auth, mixInserts[nextInsert++ % mixInserts.size()],
+                                   "application/json");
+                        if (!res || res->status != 200)
+                            throw std::runtime_error("SetAtividades failed");
                     },
                     port);
                 p99s.push_back(mix.p99);
                 rates.push_back(mix.perSecond);
             }
-            std::printf("16 connections    one SetAtividades per ten day calls: %8.0f calls/s, p99 %.0f µs\n", median(rates),
-                        median(p99s));
+            std::printf(
+                "16 connections    one SetAtividades per ten day calls: %8.0f calls/s, p99 %.0f "
+                "µs\n",
+                median(rates), median(p99s));
         }
 
         // The same day query in-process, straight on the database.
@@ -784,7 +813,8 @@ int main(int argc, char** argv) {
                 appropriationsOfDay(lease, od.op, "0001", od.day);
             });
             std::printf("in-process day query median %7.1f µs", direct.median);
-            if (day1.median > 0) std::printf("; end to end / in-process %.2f", day1.median / direct.median);
+            if (day1.median > 0)
+                std::printf("; end to end / in-process %.2f", day1.median / direct.median);
             std::printf("\n");
         }
 

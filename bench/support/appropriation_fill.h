@@ -15,9 +15,9 @@ inline constexpr int kFillRowsPerDay = 5;
 
 struct FillPlan {
     long long rows = 1000000;
-    int codeWidth = 6;          ///< digits of an operator code
-    platform::dataset::DateTime firstDay; ///< the first day that holds appropriations
-    std::string password;       ///< every operator's
+    int codeWidth = 6;                     ///< digits of an operator code
+    platform::dataset::DateTime firstDay;  ///< the first day that holds appropriations
+    std::string password;                  ///< every operator's
 };
 
 /// The code of the i-th operator of a fill.

@@ -9,8 +9,8 @@
 
 APROP_MODULE_METADATA(R"({"name": "Pkg_Zep00700", "version": ")" PKG_ZEP00700_VERSION R"(",
     "description": "Manutenção da Apropriação",
-    "requires": ["runtime", "widgets", "data", "datacontrols", "remotedata", "framework", "components",
-                 "dbcomponents"]})")
+    "requires": ["runtime", "widgets", "data", "datacontrols", "remotedata", "framework",
+                 "components", "dbcomponents"]})")
 
 namespace {
 

@@ -20,7 +20,9 @@ void TApplication::SetMainForm(QWidget* mainForm, QMdiArea* mdiArea) {
     mdiArea_ = mdiArea;
 }
 
-QMdiArea* TApplication::MdiArea() const { return mdiArea_.data(); }
+QMdiArea* TApplication::MdiArea() const {
+    return mdiArea_.data();
+}
 
 void TApplication::adopt(QWidget* form) {
     std::erase_if(forms_, [](const QPointer<QWidget>& f) { return f.isNull(); });
@@ -64,7 +66,8 @@ QMdiSubWindow* TApplication::ShowChild(QWidget* form) {
     if (!window) {
         // A form keeps the size it was designed with; the MDI window would
         // otherwise shrink it to its size hint.
-        const QSize designed = form->testAttribute(Qt::WA_Resized) ? form->size() : form->sizeHint();
+        const QSize designed =
+            form->testAttribute(Qt::WA_Resized) ? form->size() : form->sizeHint();
         window = area->addSubWindow(form);
         form->show();
         window->show();
@@ -82,9 +85,15 @@ void TApplication::SetWindowState(QWidget* form, FormWindowState state) {
     QWidget* window = SubWindowOf(form);
     if (!window) window = form;
     switch (state) {
-    case FormWindowState::Normal: window->showNormal(); break;
-    case FormWindowState::Minimized: window->showMinimized(); break;
-    case FormWindowState::Maximized: window->showMaximized(); break;
+        case FormWindowState::Normal:
+            window->showNormal();
+            break;
+        case FormWindowState::Minimized:
+            window->showMinimized();
+            break;
+        case FormWindowState::Maximized:
+            window->showMaximized();
+            break;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "framework/btn_pesquisa.h"
 
 #include "framework/pesquisar.h"
-#include "platform/ui/dispatch.h"
 #include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 
 namespace framework {

@@ -99,10 +99,16 @@ void DeactiveShowAvi() {
     });
 }
 
-bool busyShowing() { return g_depth > 0; }
+bool busyShowing() {
+    return g_depth > 0;
+}
 
-int busyDepth() { return g_depth; }
+int busyDepth() {
+    return g_depth;
+}
 
-QWidget* busyOverlay() { return g_depth > 0 ? g_overlay.data() : nullptr; }
+QWidget* busyOverlay() {
+    return g_depth > 0 ? g_overlay.data() : nullptr;
+}
 
 }  // namespace framework

@@ -39,7 +39,8 @@ TNCalendar::TNCalendar(QWidget* parent) : platform::dbcontrols::DBCalendar(paren
 }
 
 int TNCalendar::GetDateElement(int element) const {
-    return asFrameworkError([&] { return platform::dbcontrols::DBCalendar::GetDateElement(element); });
+    return asFrameworkError(
+        [&] { return platform::dbcontrols::DBCalendar::GetDateElement(element); });
 }
 
 void TNCalendar::SetDateElement(int element, int value) {

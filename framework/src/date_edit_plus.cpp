@@ -6,8 +6,9 @@ namespace framework {
 
 TDateEditPlus::TDateEditPlus(QWidget* parent)
     : platform::ui::MaskedEdit(parent),
-      weekdayNames_{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"), QStringLiteral("Quarta"),
-                    QStringLiteral("Quinta"), QStringLiteral("Sexta"), QStringLiteral("Sábado")} {
+      weekdayNames_{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                    QStringLiteral("Quarta"),  QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
+                    QStringLiteral("Sábado")} {
     setEditMask(QStringLiteral("00/00/0000;1; "));
     defaultTextColor_ = palette().color(QPalette::Text);
     connect(this, &QLineEdit::textChanged, this, [this] { refreshLook(); });
@@ -17,12 +18,15 @@ TDateEditPlus::TDateEditPlus(QWidget* parent)
 std::optional<platform::dataset::DateTime> TDateEditPlus::parsed() const {
     if (fill() != platform::ui::MaskFill::Complete) return std::nullopt;
     const QString t = text();  // "dd/mm/yyyy"
-    const auto d = platform::dataset::DateTime::date(t.mid(6, 4).toInt(), t.mid(3, 2).toInt(), t.mid(0, 2).toInt());
+    const auto d = platform::dataset::DateTime::date(t.mid(6, 4).toInt(), t.mid(3, 2).toInt(),
+                                                     t.mid(0, 2).toInt());
     if (!d.isValid()) return std::nullopt;
     return d;
 }
 
-bool TDateEditPlus::hasValidDate() const { return parsed().has_value(); }
+bool TDateEditPlus::hasValidDate() const {
+    return parsed().has_value();
+}
 
 platform::dataset::DateTime TDateEditPlus::GetDate() const {
     if (fill() == platform::ui::MaskFill::Empty) return {};
@@ -48,7 +52,8 @@ void TDateEditPlus::CheckValidDate() const {
 }
 
 void TDateEditPlus::setWeekdayNames(const QStringList& sundayFirst) {
-    if (sundayFirst.size() != 7) throw Error(QStringLiteral("São necessários 7 nomes de dias da semana."));
+    if (sundayFirst.size() != 7)
+        throw Error(QStringLiteral("São necessários 7 nomes de dias da semana."));
     weekdayNames_ = sundayFirst;
     refreshLook();
 }
@@ -63,7 +68,9 @@ void TDateEditPlus::setValidDateColor(const QColor& color) {
     refreshLook();
 }
 
-QColor TDateEditPlus::currentTextColor() const { return palette().color(QPalette::Text); }
+QColor TDateEditPlus::currentTextColor() const {
+    return palette().color(QPalette::Text);
+}
 
 void TDateEditPlus::refreshLook() {
     QPalette p = palette();

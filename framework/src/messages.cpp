@@ -14,12 +14,17 @@ TMessages TMessages::fromText(const QString& text) {
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
         if (line.trimmed().isEmpty()) continue;
         const auto bar = line.indexOf(QLatin1Char('|'));
-        if (bar < 0) throw Error(QStringLiteral("Tabela de mensagens, linha %1: falta a barra entre chave e texto.").arg(i + 1));
-        if (bar == 0) throw Error(QStringLiteral("Tabela de mensagens, linha %1: chave vazia.").arg(i + 1));
+        if (bar < 0)
+            throw Error(
+                QStringLiteral("Tabela de mensagens, linha %1: falta a barra entre chave e texto.")
+                    .arg(i + 1));
+        if (bar == 0)
+            throw Error(QStringLiteral("Tabela de mensagens, linha %1: chave vazia.").arg(i + 1));
         try {
             table.Add(line.left(bar), line.mid(bar + 1));
         } catch (const Error& e) {
-            throw Error(QStringLiteral("Tabela de mensagens, linha %1: %2").arg(i + 1).arg(e.message()));
+            throw Error(
+                QStringLiteral("Tabela de mensagens, linha %1: %2").arg(i + 1).arg(e.message()));
         }
     }
     return table;
@@ -28,13 +33,15 @@ TMessages TMessages::fromText(const QString& text) {
 TMessages TMessages::fromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(QStringLiteral("Não foi possível ler a tabela de mensagens %1: %2").arg(path, file.errorString()));
+        throw Error(QStringLiteral("Não foi possível ler a tabela de mensagens %1: %2")
+                        .arg(path, file.errorString()));
     }
     return fromText(QString::fromUtf8(file.readAll()));
 }
 
 void TMessages::Add(const QString& key, const QString& text) {
-    if (findEntry(key)) throw Error(QStringLiteral("a chave \"%1\" aparece mais de uma vez.").arg(key));
+    if (findEntry(key))
+        throw Error(QStringLiteral("a chave \"%1\" aparece mais de uma vez.").arg(key));
     entries_.push_back({key, key.toCaseFolded(), text});
 }
 
@@ -51,7 +58,9 @@ QString TMessages::Msg(const QString& key) const {
     throw Error(QStringLiteral("Mensagem \"%1\" não encontrada na tabela de mensagens.").arg(key));
 }
 
-bool TMessages::Contains(const QString& key) const { return findEntry(key) != nullptr; }
+bool TMessages::Contains(const QString& key) const {
+    return findEntry(key) != nullptr;
+}
 
 QStringList TMessages::Keys() const {
     QStringList keys;

@@ -6,12 +6,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/dataset/errors.h"
-#include "platform/dataset/packet_json.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "http_limits.h"
 #include "net_script_state.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 
 namespace framework {
 
@@ -33,8 +33,10 @@ void readServerError(const std::string& body, RemoteResult& result) {
     if (doc.is_object() && doc.contains("error") && doc["error"].is_object()) {
         const auto& error = doc["error"];
         result.status = RemoteResult::Status::ServerError;
-        if (error.contains("code") && error["code"].is_string()) result.errorCode = error["code"].get<std::string>();
-        if (error.contains("message") && error["message"].is_string()) result.message = error["message"].get<std::string>();
+        if (error.contains("code") && error["code"].is_string())
+            result.errorCode = error["code"].get<std::string>();
+        if (error.contains("message") && error["message"].is_string())
+            result.message = error["message"].get<std::string>();
         return;
     }
     result.status = RemoteResult::Status::BadReply;
@@ -43,7 +45,8 @@ void readServerError(const std::string& body, RemoteResult& result) {
 
 void readAnswer(const std::string& body, RemoteResult& result) {
     try {
-        if (auto packet = platform::dataset::decodeDataPacketMember(body, "result")) result.packet = std::move(*packet);
+        if (auto packet = platform::dataset::decodeDataPacketMember(body, "result"))
+            result.packet = std::move(*packet);
     } catch (const platform::dataset::Error& e) {
         result.status = RemoteResult::Status::BadReply;
         result.message = e.what();
@@ -89,7 +92,10 @@ bool TNetConnection::connect() {
     unreachable.host = host_.toStdString();
     unreachable.port = port_;
     if (host_.isEmpty() || port_ <= 0) {
-        lastError_ = QStringLiteral("Servidor de aplicação não configurado (endereço \"%1\", porta %2).").arg(host_).arg(port_);
+        lastError_ =
+            QStringLiteral("Servidor de aplicação não configurado (endereço \"%1\", porta %2).")
+                .arg(host_)
+                .arg(port_);
         return false;
     }
     client_ = makeClient(host_, port_);

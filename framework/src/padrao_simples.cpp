@@ -10,10 +10,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/dispatch.h"

@@ -1,8 +1,8 @@
 #include "framework/pesquisar.h"
 
+#include "framework/errors.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/data_source.h"
-#include "framework/errors.h"
 #include "platform/ui/dialog_service.h"
 
 namespace framework {
@@ -13,7 +13,8 @@ QString fromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-platform::ui::PickList buildPickList(platform::dataset::DataSet& ds, const QString& title, bool allFields) {
+platform::ui::PickList buildPickList(platform::dataset::DataSet& ds, const QString& title,
+                                     bool allFields) {
     platform::ui::PickList list;
     list.title = title;
     std::vector<platform::dataset::Field*> shown;
@@ -48,7 +49,8 @@ bool Pesquisar(platform::dataset::DataSource* source, const QString& title, bool
 
     // A disabled source shows its data set as closed, as it does to controls.
     platform::dataset::DataSet* ds =
-        source && source->state() != platform::dataset::DataSetState::Inactive ? source->dataSet() : nullptr;
+        source && source->state() != platform::dataset::DataSetState::Inactive ? source->dataSet()
+                                                                               : nullptr;
     if (ds) ds->checkBrowseMode();
     if (!ds || ds->isEmpty()) {
         if (emptyAsError) {

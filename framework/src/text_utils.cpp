@@ -7,11 +7,19 @@ namespace framework {
 
 namespace {
 
-bool isBlank(QChar c) { return c.unicode() <= ' '; }
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool isBlank(QChar c) {
+    return c.unicode() <= ' ';
+}
+bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 template <typename Text>
 bool allDigits(const Text& text) {
@@ -20,9 +28,13 @@ bool allDigits(const Text& text) {
 
 }  // namespace
 
-bool EmptyString(const QString& text) { return std::all_of(text.begin(), text.end(), [](QChar c) { return isBlank(c); }); }
+bool EmptyString(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return isBlank(c); });
+}
 
-bool EmptyString(std::string_view text) { return std::all_of(text.begin(), text.end(), [](char c) { return isBlank(c); }); }
+bool EmptyString(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return isBlank(c); });
+}
 
 QString AllTrim(const QString& text) {
     qsizetype first = 0;
@@ -68,10 +80,14 @@ QString Format(const QString& pattern, const QStringList& args) {
             out += c;
         } else if (directive == QLatin1Char('s')) {
             if (used == args.size())
-                throw Error(QStringLiteral("A mensagem \"%1\" pede mais de %2 argumento(s).").arg(pattern).arg(args.size()));
+                throw Error(QStringLiteral("A mensagem \"%1\" pede mais de %2 argumento(s).")
+                                .arg(pattern)
+                                .arg(args.size()));
             out += args[used++];
         } else {
-            throw Error(QStringLiteral("A mensagem \"%1\" tem um formato inválido na posição %2.").arg(pattern).arg(i + 1));
+            throw Error(QStringLiteral("A mensagem \"%1\" tem um formato inválido na posição %2.")
+                            .arg(pattern)
+                            .arg(i + 1));
         }
         ++i;
     }

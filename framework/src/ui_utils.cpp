@@ -1,14 +1,15 @@
 #include <QWidget>
 
-#include "platform/dataset/errors.h"
 #include "framework/utils.h"
+#include "platform/dataset/errors.h"
 #include "platform/ui/dialog_service.h"
 
 namespace framework {
 
 void SetChildEnabled(QWidget* container, bool enabled) {
     if (!container) return;
-    for (QWidget* child : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
+    for (QWidget* child : container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setEnabled(enabled);
 }
 
 void MensErro(const QString& text, bool abort) {

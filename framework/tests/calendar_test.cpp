@@ -3,10 +3,10 @@
 #include <QDate>
 #include <QTest>
 
-#include "platform/dataset/data_set.h"
-#include "platform/dataset/data_source.h"
 #include "framework/calendar.h"
 #include "framework/errors.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 #include "platform/ui/scripted_dialog_service.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
 
-using platform::dataset::DateTime;
 using framework::TDateEditPlus;
+using platform::dataset::DateTime;
 
 namespace {
 
@@ -76,8 +76,9 @@ TEST_F(DateEditFixture, ValidDatesAreDrawnInTheGivenColour) {
 
 TEST_F(DateEditFixture, WeekdayNamesCanBeReplacedButOnlyAllSeven) {
     edit.SetDate(DateTime::date(2003, 7, 6));
-    edit.setWeekdayNames({QStringLiteral("Dom"), QStringLiteral("Seg"), QStringLiteral("Ter"), QStringLiteral("Qua"),
-                          QStringLiteral("Qui"), QStringLiteral("Sex"), QStringLiteral("Sáb")});
+    edit.setWeekdayNames({QStringLiteral("Dom"), QStringLiteral("Seg"), QStringLiteral("Ter"),
+                          QStringLiteral("Qua"), QStringLiteral("Qui"), QStringLiteral("Sex"),
+                          QStringLiteral("Sáb")});
     EXPECT_EQ(edit.weekdayName(), QStringLiteral("Dom"));
     EXPECT_THROW(edit.setWeekdayNames({QStringLiteral("Dom")}), framework::Error);
 }

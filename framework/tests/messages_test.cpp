@@ -28,11 +28,15 @@ TEST(TMessages, KeysMatchWithoutRegardToCaseAndTextsStayAsWritten) {
     EXPECT_EQ(table.Keys().first(), QStringLiteral("Excl"));
     EXPECT_EQ(table.Keys().last(), QStringLiteral("1"));
 
-    EXPECT_EQ(table.Msg(QStringLiteral("Ativ_deve")), QStringLiteral("Atividade deve ser informada."));
+    EXPECT_EQ(table.Msg(QStringLiteral("Ativ_deve")),
+              QStringLiteral("Atividade deve ser informada."));
     EXPECT_EQ(table.Msg(QStringLiteral("excl")), QStringLiteral("Confirma exclusão?"));
-    EXPECT_EQ(table.Msg(QStringLiteral("HORA_INV")), QStringLiteral(" não é uma hora válida."));  // leading blank kept, CR dropped
-    EXPECT_EQ(table.Msg(QStringLiteral("dt_dev<=")), QStringLiteral("Data de apropriação deve ser menor ou igual a data atual."));
-    EXPECT_EQ(table.Msg(QStringLiteral("RE")), QStringLiteral("<Registro|com barra>"));  // only the first bar separates
+    EXPECT_EQ(table.Msg(QStringLiteral("HORA_INV")),
+              QStringLiteral(" não é uma hora válida."));  // leading blank kept, CR dropped
+    EXPECT_EQ(table.Msg(QStringLiteral("dt_dev<=")),
+              QStringLiteral("Data de apropriação deve ser menor ou igual a data atual."));
+    EXPECT_EQ(table.Msg(QStringLiteral("RE")),
+              QStringLiteral("<Registro|com barra>"));  // only the first bar separates
     EXPECT_EQ(table.Msg(QStringLiteral("Tare_deve")), table.Msg(QStringLiteral("Tare_Inf")));
     EXPECT_TRUE(table.Contains(QStringLiteral("TARE_INF")));
 }
@@ -43,7 +47,8 @@ TEST(TMessages, AnUnknownKeyIsAClearError) {
         table.Msg(QStringLiteral("Neg_Acess"));
         FAIL() << "unknown key accepted";
     } catch (const framework::Error& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Mensagem \"Neg_Acess\" não encontrada na tabela de mensagens."));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Mensagem \"Neg_Acess\" não encontrada na tabela de mensagens."));
     }
 }
 
@@ -56,9 +61,11 @@ TEST(TMessages, MalformedTablesAreRefusedNamingTheLine) {
         }
         return QStringLiteral("(accepted)");
     };
-    EXPECT_TRUE(errorOf("A|a\nsem barra\n").startsWith(QStringLiteral("Tabela de mensagens, linha 2:")));
+    EXPECT_TRUE(
+        errorOf("A|a\nsem barra\n").startsWith(QStringLiteral("Tabela de mensagens, linha 2:")));
     EXPECT_TRUE(errorOf("|texto\n").contains(QStringLiteral("chave vazia")));
-    EXPECT_TRUE(errorOf("Excl|a\nEXCL|b\n").contains(QStringLiteral("\"EXCL\" aparece mais de uma vez")));
+    EXPECT_TRUE(
+        errorOf("Excl|a\nEXCL|b\n").contains(QStringLiteral("\"EXCL\" aparece mais de uma vez")));
 }
 
 TEST(TMessages, LoadsFromAFileAndReportsAMissingOne) {
@@ -67,5 +74,6 @@ TEST(TMessages, LoadsFromAFileAndReportsAMissingOne) {
     file.write(kTable);
     file.close();
     EXPECT_EQ(TMessages::fromFile(file.fileName()).Count(), 8);
-    EXPECT_THROW(TMessages::fromFile(QStringLiteral("/nonexistent/messages.txt")), framework::Error);
+    EXPECT_THROW(TMessages::fromFile(QStringLiteral("/nonexistent/messages.txt")),
+                 framework::Error);
 }

@@ -12,11 +12,11 @@
 #include <set>
 #include <thread>
 
-#include "platform/dataset/errors.h"
-#include "platform/dataset/packet_json.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "framework/net_connection.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/packet_json.h"
 #include "platform/ui/scripted_dialog_service.h"
 
 using framework::CheckResultServ;
@@ -40,21 +40,27 @@ public:
         server_.Get("/v1/health", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(R"({"status": "ok"})", "application/json");
         });
-        server_.Post("/v1/call", [this](const httplib::Request& req, httplib::Response& res) { answerCall(req, res); });
+        server_.Post("/v1/call", [this](const httplib::Request& req, httplib::Response& res) {
+            answerCall(req, res);
+        });
         server_.Post("/v1/login", [](const httplib::Request& req, httplib::Response& res) {
             const json body = json::parse(req.body);
             if (body["user"] == "maria" && body["password"] == "certa") {
-                res.set_content(R"({"token": "T-123", "user": "maria", "name": "Maria Silva", "branch": "0001"})", "application/json");
+                res.set_content(R"({"token": "T-123", "user": "maria", "name": "Maria Silva",)"
+                                R"( "branch": "0001"})",
+                                "application/json");
             } else if (body["user"] == "bloqueado") {
                 res.status = 401;
-                res.set_content(R"({"error": {"code": "LOCKED", "message": "Usuário bloqueado."}})", "application/json");
+                res.set_content(R"({"error": {"code": "LOCKED", "message": "Usuário bloqueado."}})",
+                                "application/json");
             } else {
                 res.status = 401;
             }
         });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
-        for (int i = 0; i < 500 && !server_.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 500 && !server_.is_running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ~FakeAppServer() {
         server_.stop();
@@ -96,7 +102,9 @@ private:
             res.set_content(R"({"result": null})", "application/json");
         } else if (method == "getVdTarefa") {
             res.status = 422;
-            res.set_content(R"({"error": {"code": "NOT_FOUND", "message": "Tarefa não cadastrada."}})", "application/json");
+            res.set_content(
+                R"({"error": {"code": "NOT_FOUND", "message": "Tarefa não cadastrada."}})",
+                "application/json");
         } else if (method == "quebrado") {
             res.set_content("<html>oops</html>", "text/html");
         } else {
@@ -135,8 +143,9 @@ int closedPort() {
 struct ConnectionFixture : ::testing::Test {
     ConnectionFixture() {
         framework::NetScript::reset();
-        framework::SetLoginValues({QStringLiteral("maria"), QStringLiteral("Maria Silva"), QStringLiteral("0001"),
-                                   QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("T-123")});
+        framework::SetLoginValues({QStringLiteral("maria"), QStringLiteral("Maria Silva"),
+                                   QStringLiteral("0001"), QStringLiteral("127.0.0.1"),
+                                   server.port(), QStringLiteral("T-123")});
         net.setServerName(QStringLiteral("Zep00700.rdmApropriacao"));
         net.setThrowException(false);
         net.OnBeforeConnect = [this](QObject* sender) {
@@ -174,12 +183,16 @@ TEST_F(ConnectionFixture, ConnectingRaisesBeforeConnectFirstThenChecksTheServer)
 TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken) {
     platform::dataset::ChangePacket delta;
     delta.fields.push_back({"HORAINI", platform::dataset::FieldType::String, 8});
-    delta.changes.push_back({platform::dataset::RowChange::Op::Insert, {}, {platform::dataset::Value("08:00:00")}});
+    delta.changes.push_back(
+        {platform::dataset::RowChange::Op::Insert, {}, {platform::dataset::Value("08:00:00")}});
 
     net.setConnected(true);
     const RemoteResult result = net.AppServer().call(
-        "getHoraServidor", {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"), RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0}),
-                            RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 30, 15}), RemoteArg::delta(delta)});
+        "getHoraServidor",
+        {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"),
+         RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0}),
+         RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 30, 15}),
+         RemoteArg::delta(delta)});
     ASSERT_TRUE(result.ok()) << result.failureText().toStdString();
 
     const json sent = server.lastBody();
@@ -195,7 +208,8 @@ TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken)
 
     const platform::dataset::DataPacket packet = CheckResultServ(result, true, 0);
     ASSERT_EQ(packet.rows.size(), 1u);
-    EXPECT_EQ(packet.rows[0][0].asDateTime(), (platform::dataset::DateTime{2026, 12, 8, 10, 15, 0}));
+    EXPECT_EQ(packet.rows[0][0].asDateTime(),
+              (platform::dataset::DateTime{2026, 12, 8, 10, 15, 0}));
 }
 
 TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
@@ -208,12 +222,15 @@ TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
         CheckResultServ(result, true, 1);
         FAIL();
     } catch (const framework::ServerCallError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("O servidor de aplicação não retornou dados para o método SetAtividades."));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral(
+                      "O servidor de aplicação não retornou dados para o método SetAtividades."));
     }
 }
 
 TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
-    const RemoteResult result = net.AppServer().call("getVdTarefa", {RemoteArg("0001"), RemoteArg("0000000123")});
+    const RemoteResult result =
+        net.AppServer().call("getVdTarefa", {RemoteArg("0001"), RemoteArg("0000000123")});
     EXPECT_EQ(result.status, RemoteResult::Status::ServerError);
     EXPECT_EQ(result.httpStatus, 422);
     EXPECT_EQ(result.errorCode, "NOT_FOUND");
@@ -233,7 +250,8 @@ TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
     platform::ui::ScriptedDialogService script;
     platform::ui::ScopedDialogService installed(script);
     EXPECT_THROW(CheckResultServ(result, false, 0), platform::dataset::Abort);
-    EXPECT_EQ(script.texts(platform::ui::ScriptedDialogService::Kind::Error), QStringList{QStringLiteral("Tarefa não cadastrada.")});
+    EXPECT_EQ(script.texts(platform::ui::ScriptedDialogService::Kind::Error),
+              QStringList{QStringLiteral("Tarefa não cadastrada.")});
 }
 
 TEST_F(ConnectionFixture, UnreadableAnswersAreReportedAsSuch) {
@@ -282,9 +300,11 @@ TEST_F(ConnectionFixture, KeepsOneConnectionAliveAcrossCalls) {
 
 TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem) {
     framework::NetScript::failNextCalls("getHoraServidor", 2);
-    EXPECT_EQ(net.AppServer().call("getHoraServidor").status, RemoteResult::Status::ConnectionFailed);
+    EXPECT_EQ(net.AppServer().call("getHoraServidor").status,
+              RemoteResult::Status::ConnectionFailed);
     EXPECT_TRUE(net.AppServer().call("SetAtividades").ok());  // other methods unaffected
-    EXPECT_EQ(net.AppServer().call("getHoraServidor").status, RemoteResult::Status::ConnectionFailed);
+    EXPECT_EQ(net.AppServer().call("getHoraServidor").status,
+              RemoteResult::Status::ConnectionFailed);
     EXPECT_TRUE(net.AppServer().call("getHoraServidor").ok());
     EXPECT_EQ(framework::NetScript::callCount("getHoraServidor"), 3);
     EXPECT_EQ(framework::NetScript::callCount("SetAtividades"), 1);
@@ -297,28 +317,35 @@ TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem)
 }
 
 TEST_F(ConnectionFixture, LoginGivesTheSessionOrAClearRefusal) {
-    const auto answer = framework::ServerLogin(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("maria"),
-                                               QStringLiteral("certa"), QStringLiteral("0001"));
+    const auto answer =
+        framework::ServerLogin(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("maria"),
+                               QStringLiteral("certa"), QStringLiteral("0001"));
     EXPECT_EQ(answer.token, QStringLiteral("T-123"));
     EXPECT_EQ(answer.name, QStringLiteral("Maria Silva"));
     EXPECT_EQ(answer.branch, QStringLiteral("0001"));
 
     const auto refusal = [&](const QString& user, int port) -> QString {
         try {
-            framework::ServerLogin(QStringLiteral("127.0.0.1"), port, user, QStringLiteral("errada"), QStringLiteral("0001"));
+            framework::ServerLogin(QStringLiteral("127.0.0.1"), port, user,
+                                   QStringLiteral("errada"), QStringLiteral("0001"));
         } catch (const framework::ServerCallError& e) {
             return e.message();
         }
         return QStringLiteral("(accepted)");
     };
-    EXPECT_EQ(refusal(QStringLiteral("maria"), server.port()), QStringLiteral("Usuário ou senha inválidos."));
-    EXPECT_EQ(refusal(QStringLiteral("bloqueado"), server.port()), QStringLiteral("Usuário bloqueado."));
+    EXPECT_EQ(refusal(QStringLiteral("maria"), server.port()),
+              QStringLiteral("Usuário ou senha inválidos."));
+    EXPECT_EQ(refusal(QStringLiteral("bloqueado"), server.port()),
+              QStringLiteral("Usuário bloqueado."));
     const int port = closedPort();
-    EXPECT_TRUE(refusal(QStringLiteral("maria"), port).contains(QStringLiteral("127.0.0.1:%1").arg(port)));
+    EXPECT_TRUE(
+        refusal(QStringLiteral("maria"), port).contains(QStringLiteral("127.0.0.1:%1").arg(port)));
 }
 
 TEST(RemoteArg, RefusesDatesThatDoNotExist) {
     EXPECT_THROW(RemoteArg::date(platform::dataset::DateTime{}), framework::Error);
-    EXPECT_THROW(RemoteArg::dateTime(platform::dataset::DateTime{2026, 2, 30, 0, 0, 0}), framework::Error);
-    EXPECT_EQ(RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 23, 0, 0}).toJson(), (json{{"date", "2026-12-08"}}));
+    EXPECT_THROW(RemoteArg::dateTime(platform::dataset::DateTime{2026, 2, 30, 0, 0, 0}),
+                 framework::Error);
+    EXPECT_EQ(RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 23, 0, 0}).toJson(),
+              (json{{"date", "2026-12-08"}}));
 }

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
 #include "framework/padrao_simples.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/scripted_dialog_service.h"
 

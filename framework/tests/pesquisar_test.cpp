@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/dataset/data_set.h"
-#include "platform/dataset/data_source.h"
 #include "framework/btn_pesquisa.h"
 #include "framework/errors.h"
 #include "framework/indice_col.h"
 #include "framework/pesquisar.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/data_source.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/scripted_dialog_service.h"

@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "platform/dataset/errors.h"
 #include "framework/errors.h"
 #include "framework/utils.h"
+#include "platform/dataset/errors.h"
 #include "platform/ui/scripted_dialog_service.h"
 
 using platform::dataset::DateTime;
@@ -32,15 +32,15 @@ TEST(TextRoutines, AjustaPadsCodesOfDigitsToTheColumnWidth) {
         const char* expected;
     };
     const Case cases[] = {
-        {"123", 10, "0000000123"},      // task
-        {"7", 5, "00007"},              // activity
-        {" 42 ", 12, "000000000042"},   // operator, blanks around it
-        {"00001", 5, "00001"},          // already at width
-        {"", 10, ""},                   // empty stays empty
-        {"    ", 10, ""},               // blanks only count as empty
-        {"123456", 5, "123456"},        // longer than the width: left for the server to refuse
-        {"AB12", 10, "AB12"},           // not digits only: trimmed, otherwise as typed
-        {" 12 3 ", 10, "12 3"},         // an inner blank is not a digit
+        {"123", 10, "0000000123"},     // task
+        {"7", 5, "00007"},             // activity
+        {" 42 ", 12, "000000000042"},  // operator, blanks around it
+        {"00001", 5, "00001"},         // already at width
+        {"", 10, ""},                  // empty stays empty
+        {"    ", 10, ""},              // blanks only count as empty
+        {"123456", 5, "123456"},       // longer than the width: left for the server to refuse
+        {"AB12", 10, "AB12"},          // not digits only: trimmed, otherwise as typed
+        {" 12 3 ", 10, "12 3"},        // an inner blank is not a digit
         {"-5", 5, "-5"},
     };
     for (const auto& c : cases) {
@@ -52,11 +52,14 @@ TEST(TextRoutines, AjustaPadsCodesOfDigitsToTheColumnWidth) {
 
 TEST(TextRoutines, FormatFillsEachTextArgumentInOrder) {
     const QString ativapro = QStringLiteral(
-        "O operador %s - %s tem a atividade %s referente à tarefa %s apropriada no horário de %s às %s.");
-    EXPECT_EQ(Format(ativapro, {QStringLiteral("000000000101"), QStringLiteral("Ana Souza"), QStringLiteral("00002"),
-                                QStringLiteral("0000000010"), QStringLiteral("08:00:00"), QStringLiteral("09:00:00")}),
-              QStringLiteral("O operador 000000000101 - Ana Souza tem a atividade 00002 referente à tarefa "
-                             "0000000010 apropriada no horário de 08:00:00 às 09:00:00."));
+        "O operador %s - %s tem a atividade %s referente à tarefa %s apropriada no horário de %s "
+        "às %s.");
+    EXPECT_EQ(Format(ativapro, {QStringLiteral("000000000101"), QStringLiteral("Ana Souza"),
+                                QStringLiteral("00002"), QStringLiteral("0000000010"),
+                                QStringLiteral("08:00:00"), QStringLiteral("09:00:00")}),
+              QStringLiteral(
+                  "O operador 000000000101 - Ana Souza tem a atividade 00002 referente à tarefa "
+                  "0000000010 apropriada no horário de 08:00:00 às 09:00:00."));
     EXPECT_EQ(Format(QStringLiteral("%s%% de %s"), {QStringLiteral("50"), QStringLiteral("%s")}),
               QStringLiteral("50% de %s"))
         << "an argument is copied, never read as a pattern";
@@ -64,9 +67,12 @@ TEST(TextRoutines, FormatFillsEachTextArgumentInOrder) {
 }
 
 TEST(TextRoutines, FormatRefusesAMissingOrExtraArgumentOrAnUnknownDirective) {
-    const QString twoArgs = QStringLiteral("Não há atividades cadastradas para o operador %s na tarefa %s.");
+    const QString twoArgs =
+        QStringLiteral("Não há atividades cadastradas para o operador %s na tarefa %s.");
     EXPECT_THROW(Format(twoArgs, {QStringLiteral("Ana")}), Error);
-    EXPECT_THROW(Format(twoArgs, {QStringLiteral("Ana"), QStringLiteral("1"), QStringLiteral("extra")}), Error);
+    EXPECT_THROW(
+        Format(twoArgs, {QStringLiteral("Ana"), QStringLiteral("1"), QStringLiteral("extra")}),
+        Error);
     EXPECT_THROW(Format(QStringLiteral("%d horas"), {QStringLiteral("8")}), Error);
     EXPECT_THROW(Format(QStringLiteral("termina em %"), {}), Error);
     try {

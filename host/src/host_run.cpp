@@ -26,7 +26,9 @@ LoginRequest requestFrom(const HostOptions& o) {
     return LoginRequest{o.serverHost, o.serverPort, o.user, o.password, o.branch};
 }
 
-QString messageOf(const std::exception& e) { return QString::fromUtf8(e.what()); }
+QString messageOf(const std::exception& e) {
+    return QString::fromUtf8(e.what());
+}
 
 }  // namespace
 
@@ -67,7 +69,8 @@ std::optional<QString> HostSession::logIn() {
     // Remembering is a convenience: a settings file that cannot be written
     // is reported and the session goes on.
     platform::ui::dispatch([&] {
-        writeRememberedLogin(options_.settingsFile, {used.serverHost, used.serverPort, used.user, used.branch});
+        writeRememberedLogin(options_.settingsFile,
+                             {used.serverHost, used.serverPort, used.user, used.branch});
     });
     return std::nullopt;
 }
@@ -126,7 +129,8 @@ int runHost(const QStringList& arguments, const QProcessEnvironment& environment
     ConsoleDialogService console(err);
     platform::ui::QtDialogService interactive;
     const bool unattended = !options.screenshotFile.isEmpty() || !options.scriptFile.isEmpty();
-    platform::ui::ScopedDialogService dialogs(unattended ? static_cast<platform::ui::DialogService&>(console) : interactive);
+    platform::ui::ScopedDialogService dialogs(
+        unattended ? static_cast<platform::ui::DialogService&>(console) : interactive);
 
     HostSession session(options);
     if (const auto failure = session.logIn()) {

@@ -33,7 +33,8 @@ void writeRememberedLogin(const QString& settingsFile, const RememberedLogin& lo
     settings.setValue(kBranch, login.branch);
     settings.sync();
     if (settings.status() != QSettings::NoError) {
-        throw std::runtime_error("Não foi possível gravar as configurações em " + settingsFile.toStdString() + ".");
+        throw std::runtime_error("Não foi possível gravar as configurações em " +
+                                 settingsFile.toStdString() + ".");
     }
 }
 

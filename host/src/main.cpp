@@ -10,13 +10,15 @@ namespace {
 
 /// A screenshot or scenario run needs no screen: without one, draw off-screen.
 void useOffscreenWhenThereIsNoDisplay(int argc, char** argv) {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") ||
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         return;
     }
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg(argv[i]);
-        if (arg.starts_with("--screenshot") || arg.starts_with("--script")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (arg.starts_with("--screenshot") || arg.starts_with("--script"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 }
 
@@ -27,6 +29,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Apropriação"));
     QApplication::setOrganizationName(QStringLiteral("apropriacao"));
-    return host::runHost(QApplication::arguments(), QProcessEnvironment::systemEnvironment(), std::cerr,
-                         host::script::runScenarioFile);
+    return host::runHost(QApplication::arguments(), QProcessEnvironment::systemEnvironment(),
+                         std::cerr, host::script::runScenarioFile);
 }

@@ -33,21 +33,24 @@ MainWindow::MainWindow(std::function<void()> openScreen, QWidget* parent)
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName(QStringLiteral("mnuJanela"));
-    connect(windows->addAction(QStringLiteral("Cascata")), &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    connect(windows->addAction(QStringLiteral("Lado a lado")), &QAction::triggered, mdiArea_, &QMdiArea::tileSubWindows);
+    connect(windows->addAction(QStringLiteral("Cascata")), &QAction::triggered, mdiArea_,
+            &QMdiArea::cascadeSubWindows);
+    connect(windows->addAction(QStringLiteral("Lado a lado")), &QAction::triggered, mdiArea_,
+            &QMdiArea::tileSubWindows);
 
     resize(1024, 720);
     framework::Application().SetMainForm(this, mdiArea_);
 }
 
 MainWindow::~MainWindow() {
-    if (framework::Application().MainForm() == this) framework::Application().SetMainForm(nullptr, nullptr);
+    if (framework::Application().MainForm() == this)
+        framework::Application().SetMainForm(nullptr, nullptr);
 }
 
 void MainWindow::showLoginInStatusBar() {
     statusBar()->showMessage(QStringLiteral("Operador %1 — %2   Filial %3   Servidor %4:%5")
-                                 .arg(framework::Operador(), framework::NomeOperador(), framework::FiliProc(),
-                                      framework::WebURL())
+                                 .arg(framework::Operador(), framework::NomeOperador(),
+                                      framework::FiliProc(), framework::WebURL())
                                  .arg(framework::WebPort()));
 }
 

@@ -25,7 +25,8 @@ bool screenShownAndIdle(const QMdiArea* area) {
 
 }  // namespace
 
-bool waitForFirstActivation(QMdiArea* area, std::chrono::milliseconds timeout, std::chrono::milliseconds settle) {
+bool waitForFirstActivation(QMdiArea* area, std::chrono::milliseconds timeout,
+                            std::chrono::milliseconds settle) {
     QElapsedTimer clock;
     clock.start();
     qint64 idleSince = -1;

@@ -48,11 +48,13 @@ TEST_F(HostOptionsTest, TheInstalledModuleFolderIsPreferredWhenItExists) {
     ASSERT_TRUE(root.mkpath(QStringLiteral("lib/aprop")));
     EXPECT_EQ(host::defaultModulesDir(root.filePath(QStringLiteral("bin"))),
               QDir::cleanPath(root.filePath(QStringLiteral("lib/aprop"))));
-    EXPECT_EQ(parse({QStringLiteral("--modules"), QStringLiteral("/opt/mods")}).modulesDir, QStringLiteral("/opt/mods"));
+    EXPECT_EQ(parse({QStringLiteral("--modules"), QStringLiteral("/opt/mods")}).modulesDir,
+              QStringLiteral("/opt/mods"));
 }
 
 TEST_F(HostOptionsTest, SettingsPrefillButNeverScriptAndNeverHoldAPassword) {
-    remember(QStringLiteral("srv.local"), 9000, QStringLiteral("000000000007"), QStringLiteral("0002"));
+    remember(QStringLiteral("srv.local"), 9000, QStringLiteral("000000000007"),
+             QStringLiteral("0002"));
     const HostOptions o = parse({});
     EXPECT_EQ(o.serverHost, QStringLiteral("srv.local"));
     EXPECT_EQ(o.serverPort, 9000);
@@ -63,7 +65,8 @@ TEST_F(HostOptionsTest, SettingsPrefillButNeverScriptAndNeverHoldAPassword) {
 }
 
 TEST_F(HostOptionsTest, OptionsWinOverEnvironmentWhichWinsOverSettings) {
-    remember(QStringLiteral("srv.local"), 9000, QStringLiteral("000000000007"), QStringLiteral("0002"));
+    remember(QStringLiteral("srv.local"), 9000, QStringLiteral("000000000007"),
+             QStringLiteral("0002"));
     env.insert(QStringLiteral("APROP_SERVER"), QStringLiteral("env.host:7000"));
     env.insert(QStringLiteral("APROP_USER"), QStringLiteral("000000000008"));
     env.insert(QStringLiteral("APROP_BRANCH"), QStringLiteral("0003"));
@@ -75,8 +78,9 @@ TEST_F(HostOptionsTest, OptionsWinOverEnvironmentWhichWinsOverSettings) {
     EXPECT_EQ(o.branch, QStringLiteral("0003"));
     EXPECT_FALSE(o.scripted);  // no password given: ask
 
-    o = parse({QStringLiteral("--server"), QStringLiteral("opt.host:6000"), QStringLiteral("--user"),
-               QStringLiteral("000000000009"), QStringLiteral("--branch"), QStringLiteral("0004")});
+    o = parse({QStringLiteral("--server"), QStringLiteral("opt.host:6000"),
+               QStringLiteral("--user"), QStringLiteral("000000000009"), QStringLiteral("--branch"),
+               QStringLiteral("0004")});
     EXPECT_EQ(o.serverHost, QStringLiteral("opt.host"));
     EXPECT_EQ(o.serverPort, 6000);
     EXPECT_EQ(o.user, QStringLiteral("000000000009"));
@@ -97,7 +101,8 @@ TEST_F(HostOptionsTest, UserAndPasswordFromOptionsOrEnvironmentMakeAScriptedLogi
 
 TEST_F(HostOptionsTest, BadValuesAreRefusedWithAMessage) {
     for (const char* server : {"semporta", "host:", ":8211", "host:0", "host:70000", "host:abc"}) {
-        EXPECT_THROW(parse({QStringLiteral("--server"), QString::fromLatin1(server)}), UsageError) << server;
+        EXPECT_THROW(parse({QStringLiteral("--server"), QString::fromLatin1(server)}), UsageError)
+            << server;
     }
     env.insert(QStringLiteral("APROP_SERVER"), QStringLiteral("semporta"));
     EXPECT_THROW(parse({}), UsageError);
@@ -107,14 +112,16 @@ TEST_F(HostOptionsTest, BadValuesAreRefusedWithAMessage) {
     // A screenshot run cannot ask for a password.
     EXPECT_THROW(parse({QStringLiteral("--screenshot"), QStringLiteral("/tmp/x.png")}), UsageError);
     EXPECT_THROW(parse({QStringLiteral("--help")}), host::HelpRequested);
-    EXPECT_EQ(host::parseServerAddress(QStringLiteral("::1:8211")), std::make_pair(QStringLiteral("::1"), 8211));
+    EXPECT_EQ(host::parseServerAddress(QStringLiteral("::1:8211")),
+              std::make_pair(QStringLiteral("::1"), 8211));
 }
 
 TEST(LoginSettings, RemembersTheLastLoginWithoutThePassword) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("sub/host.ini"));
     EXPECT_EQ(host::readRememberedLogin(file).serverPort, 0);  // nothing yet
-    host::writeRememberedLogin(file, {QStringLiteral("srv"), 8211, QStringLiteral("000000000101"), QStringLiteral("0001")});
+    host::writeRememberedLogin(file, {QStringLiteral("srv"), 8211, QStringLiteral("000000000101"),
+                                      QStringLiteral("0001")});
     const host::RememberedLogin back = host::readRememberedLogin(file);
     EXPECT_EQ(back.serverHost, QStringLiteral("srv"));
     EXPECT_EQ(back.serverPort, 8211);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -7,7 +8,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QApplication>
 
 #include <sstream>
 
@@ -29,18 +29,23 @@ struct LoginTest : ::testing::Test {
     ~LoginTest() override { framework::SetLoginValues({}); }
 
     LoginRequest request(const char* password) const {
-        return LoginRequest{QStringLiteral("127.0.0.1"), server.port(), QString::fromLatin1(FakeLoginServer::kUser),
-                            QString::fromLatin1(password), QString::fromLatin1(FakeLoginServer::kBranch)};
+        return LoginRequest{
+            QStringLiteral("127.0.0.1"), server.port(), QString::fromLatin1(FakeLoginServer::kUser),
+            QString::fromLatin1(password), QString::fromLatin1(FakeLoginServer::kBranch)};
     }
 
-    QStringList errors() const { return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error); }
+    QStringList errors() const {
+        return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error);
+    }
 
     FakeLoginServer server;
     platform::ui::ScriptedDialogService dialogs;
     platform::ui::ScopedDialogService installed{dialogs};
 };
 
-QString refusal() { return QString::fromUtf8(FakeLoginServer::kRefusal); }
+QString refusal() {
+    return QString::fromUtf8(FakeLoginServer::kRefusal);
+}
 
 }  // namespace
 
@@ -78,7 +83,8 @@ TEST_F(LoginTest, AnUnreachableServerIsNamedInTheMessage) {
         host::logIn(r);
         FAIL() << "login without a server returned";
     } catch (const framework::ServerCallError& e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("127.0.0.1:%1").arg(closedPort))) << e.what();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("127.0.0.1:%1").arg(closedPort)))
+            << e.what();
     }
 }
 
@@ -129,10 +135,13 @@ TEST_F(LoginTest, TheDialogAsksForAMissingFieldWithoutCallingTheServer) {
 
 TEST_F(LoginTest, AScriptedRunWithAWrongPasswordExitsNonZeroWithTheMessage) {
     QTemporaryDir dir;
-    const QStringList args{QStringLiteral("host"),     QStringLiteral("--server"),
+    const QStringList args{QStringLiteral("host"),
+                           QStringLiteral("--server"),
                            QStringLiteral("127.0.0.1:%1").arg(server.port()),
-                           QStringLiteral("--settings"), dir.filePath(QStringLiteral("host.ini")),
-                           QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("shot.png"))};
+                           QStringLiteral("--settings"),
+                           dir.filePath(QStringLiteral("host.ini")),
+                           QStringLiteral("--screenshot"),
+                           dir.filePath(QStringLiteral("shot.png"))};
     QProcessEnvironment env;
     env.insert(QStringLiteral("APROP_USER"), QString::fromLatin1(FakeLoginServer::kUser));
     env.insert(QStringLiteral("APROP_PASSWORD"), QStringLiteral("errada"));
@@ -141,11 +150,15 @@ TEST_F(LoginTest, AScriptedRunWithAWrongPasswordExitsNonZeroWithTheMessage) {
     EXPECT_EQ(host::runHost(args, env, err), 1);
     EXPECT_NE(err.str().find(FakeLoginServer::kRefusal), std::string::npos) << err.str();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("shot.png"))));
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("host.ini"))));  // scripted runs remember nothing
-    EXPECT_EQ(server.loginCount(), 1);  // one attempt, no retry
+    EXPECT_FALSE(QFileInfo::exists(
+        dir.filePath(QStringLiteral("host.ini"))));  // scripted runs remember nothing
+    EXPECT_EQ(server.loginCount(), 1);               // one attempt, no retry
 
     std::ostringstream usage;
-    EXPECT_EQ(host::runHost({QStringLiteral("host"), QStringLiteral("--server"), QStringLiteral("x")}, env, usage), 2);
+    EXPECT_EQ(
+        host::runHost({QStringLiteral("host"), QStringLiteral("--server"), QStringLiteral("x")},
+                      env, usage),
+        2);
     EXPECT_NE(usage.str().find("HOST:PORTA"), std::string::npos);
 }
 
@@ -164,7 +177,8 @@ TEST_F(LoginTest, AnInteractiveLoginIsRememberedWithoutThePassword) {
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<host::LoginDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
-        dialog->findChild<QLineEdit*>(QStringLiteral("edtSenha"))->setText(QString::fromLatin1(FakeLoginServer::kPassword));
+        dialog->findChild<QLineEdit*>(QStringLiteral("edtSenha"))
+            ->setText(QString::fromLatin1(FakeLoginServer::kPassword));
         dialog->findChild<QPushButton*>(QStringLiteral("btnEntrar"))->click();
         typed = true;
     });

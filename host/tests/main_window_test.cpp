@@ -25,7 +25,9 @@ using host::ScreenLauncher;
 
 namespace {
 
-QString fixtureFolder(const char* name) { return QStringLiteral(APROP_HOST_FIXTURE_DIR "/") + QString::fromLatin1(name); }
+QString fixtureFolder(const char* name) {
+    return QStringLiteral(APROP_HOST_FIXTURE_DIR "/") + QString::fromLatin1(name);
+}
 
 /// A host session without login whose modules come from `folder`, with
 /// the dialogs recorded.
@@ -38,10 +40,13 @@ struct MainWindowTest : ::testing::Test {
         s->mainWindow().show();
         return s;
     }
-    QStringList errors() const { return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error); }
+    QStringList errors() const {
+        return dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error);
+    }
     template <typename T>
     static T& exported(HostSession& s, const char* name) {
-        return *static_cast<T*>(s.launcher().registry().find(ScreenLauncher::kModuleName)->symbol(name));
+        return *static_cast<T*>(
+            s.launcher().registry().find(ScreenLauncher::kModuleName)->symbol(name));
     }
 
     QTemporaryDir dir;
@@ -92,7 +97,8 @@ TEST_F(MainWindowTest, ClosingTheSessionDestroysTheScreensBeforeUnloadingTheModu
     ASSERT_EQ(Application().Forms().size(), 1u);
     s.reset();
     EXPECT_TRUE(Application().Forms().empty());
-    EXPECT_FALSE(framework::busyShowing());  // the screen closed before its load ended left nothing showing
+    EXPECT_FALSE(
+        framework::busyShowing());  // the screen closed before its load ended left nothing showing
     EXPECT_EQ(Application().MainForm(), nullptr);
     EXPECT_EQ(Application().MdiArea(), nullptr);
 }
@@ -110,15 +116,17 @@ TEST_F(MainWindowTest, AModuleNeedingAPackageTheHostLacksShowsWhichOne) {
     auto s = session(fixtureFolder("needs_missing_package"));
     s->mainWindow().apropriacaoAction()->trigger();
     ASSERT_EQ(errors().size(), 1);
-    EXPECT_TRUE(errors().constFirst().contains(QStringLiteral("'reports'"))) << errors().constFirst().toStdString();
+    EXPECT_TRUE(errors().constFirst().contains(QStringLiteral("'reports'")))
+        << errors().constFirst().toStdString();
     EXPECT_FALSE(errors().constFirst().contains(QStringLiteral("'framework'")));
     EXPECT_TRUE(s->mainWindow().mdiArea()->subWindowList().isEmpty());
 }
 
 TEST(ScreenLauncher, ProvidesTheEightPackagesTheModuleRequires) {
     EXPECT_EQ(ScreenLauncher::providedPackages(),
-              (QStringList{QStringLiteral("runtime"), QStringLiteral("widgets"), QStringLiteral("data"),
-                           QStringLiteral("datacontrols"), QStringLiteral("remotedata"), QStringLiteral("framework"),
+              (QStringList{QStringLiteral("runtime"), QStringLiteral("widgets"),
+                           QStringLiteral("data"), QStringLiteral("datacontrols"),
+                           QStringLiteral("remotedata"), QStringLiteral("framework"),
                            QStringLiteral("components"), QStringLiteral("dbcomponents")}));
     ScreenLauncher launcher(std::filesystem::temp_directory_path());
     for (const QString& package : ScreenLauncher::providedPackages()) {
@@ -159,10 +167,15 @@ TEST(HostScreenshot, LogsInOpensTheScreenAndSavesTheMainWindow) {
 TEST(HostScreenshot, AScreenThatCannotOpenFailsTheRunWithTheModulesMessage) {
     FakeLoginServer server;
     QTemporaryDir dir;
-    const QStringList args{QStringLiteral("host"), QStringLiteral("--server"),
-                           QStringLiteral("127.0.0.1:%1").arg(server.port()), QStringLiteral("--modules"),
-                           dir.path(), QStringLiteral("--settings"), dir.filePath(QStringLiteral("host.ini")),
-                           QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("shot.png"))};
+    const QStringList args{QStringLiteral("host"),
+                           QStringLiteral("--server"),
+                           QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                           QStringLiteral("--modules"),
+                           dir.path(),
+                           QStringLiteral("--settings"),
+                           dir.filePath(QStringLiteral("host.ini")),
+                           QStringLiteral("--screenshot"),
+                           dir.filePath(QStringLiteral("shot.png"))};
     QProcessEnvironment env;
     env.insert(QStringLiteral("APROP_USER"), QString::fromLatin1(FakeLoginServer::kUser));
     env.insert(QStringLiteral("APROP_PASSWORD"), QString::fromLatin1(FakeLoginServer::kPassword));

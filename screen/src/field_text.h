@@ -12,7 +12,8 @@ inline QString fieldText(const platform::dataset::DataSet& dataSet, const char* 
 }
 
 /// Writes a field's text on the row being edited or inserted (an empty text writes null).
-inline void setFieldText(platform::dataset::DataSet& dataSet, const char* name, const QString& text) {
+inline void setFieldText(platform::dataset::DataSet& dataSet, const char* name,
+                         const QString& text) {
     dataSet.fieldByName(name).setText(text.toStdString());
 }
 

@@ -78,8 +78,8 @@ void fitCaption(QLabel* label, int width) {
     label->setFont(font);
 }
 
-platform::dbcontrols::DBGridColumnDef column(const platform::dataset::DataSet& dataSet, const char* field, int width,
-                                 bool readOnly = false) {
+platform::dbcontrols::DBGridColumnDef column(const platform::dataset::DataSet& dataSet,
+                                             const char* field, int width, bool readOnly = false) {
     platform::dbcontrols::DBGridColumnDef def;
     def.fieldName = QString::fromLatin1(field);
     def.title = QString::fromStdString(dataSet.fieldByName(field).displayLabel());
@@ -277,10 +277,10 @@ void TfrmApropriacao::bindControls() {
 
     using Option = platform::dbcontrols::DBGrid::Option;
     dbgAtividades->setDataSource(&dtsPadrao);
-    dbgAtividades->setOptions(platform::dbcontrols::DBGrid::Options(Option::Editing) | Option::Titles |
-                              Option::ColumnResize | Option::ColLines | Option::RowLines |
-                              Option::Tabs | Option::AlwaysShowSelection | Option::ConfirmDelete |
-                              Option::CancelOnExit);
+    dbgAtividades->setOptions(platform::dbcontrols::DBGrid::Options(Option::Editing) |
+                              Option::Titles | Option::ColumnResize | Option::ColLines |
+                              Option::RowLines | Option::Tabs | Option::AlwaysShowSelection |
+                              Option::ConfirmDelete | Option::CancelOnExit);
     dbgAtividades->setColumns(
         {column(cdsAtividades, "NRTAREFA", 227), column(cdsAtividades, "NRPLATIVTARE", 220),
          column(cdsAtividades, "HORAINI", 66), column(cdsAtividades, "HORAFIN", 75),
@@ -288,9 +288,10 @@ void TfrmApropriacao::bindControls() {
          column(cdsAtividades, "DTHFAPATIVTA", 0, true)});
 
     dbgCtrlPonto->setDataSource(&dtsPonto);
-    dbgCtrlPonto->setOptions(platform::dbcontrols::DBGrid::Options(Option::Titles) | Option::ColumnResize |
-                             Option::ColLines | Option::RowLines | Option::Tabs |
-                             Option::RowSelect | Option::ConfirmDelete | Option::CancelOnExit);
+    dbgCtrlPonto->setOptions(platform::dbcontrols::DBGrid::Options(Option::Titles) |
+                             Option::ColumnResize | Option::ColLines | Option::RowLines |
+                             Option::Tabs | Option::RowSelect | Option::ConfirmDelete |
+                             Option::CancelOnExit);
     dbgCtrlPonto->setReadOnly(true);
     dbgCtrlPonto->setColumns({column(cdsPonto, "DTBATIDAPTO", 186),
                               column(cdsPonto, "IDEVENPONTO", 343),
@@ -299,10 +300,11 @@ void TfrmApropriacao::bindControls() {
     dbeTotApro->setDataSource(&dtsTotApro);
     dbeTotApro->setDataField(QStringLiteral("QTHRAPRO"));
     dbnPadrao->setDataSource(&dtsPadrao);
-    dbnPadrao->setVisibleButtons(
-        platform::dbcontrols::DBNavigator::Buttons(platform::dbcontrols::DBNavigator::Button::First) |
-        platform::dbcontrols::DBNavigator::Button::Prior | platform::dbcontrols::DBNavigator::Button::Next |
-        platform::dbcontrols::DBNavigator::Button::Last);
+    dbnPadrao->setVisibleButtons(platform::dbcontrols::DBNavigator::Buttons(
+                                     platform::dbcontrols::DBNavigator::Button::First) |
+                                 platform::dbcontrols::DBNavigator::Button::Prior |
+                                 platform::dbcontrols::DBNavigator::Button::Next |
+                                 platform::dbcontrols::DBNavigator::Button::Last);
     DBText1->setDataSource(&dtsPadrao);
     DBText1->setDataField(QStringLiteral("ATIVIDADE"));
 

@@ -20,8 +20,9 @@ namespace Cli_Zep00700 {
 namespace {
 
 int daysInMonth(int year, int month) {
-    return static_cast<int>(platform::dataset::DateTime::date(year, month, 1).addMonths(1).dayNumber() -
-                            platform::dataset::DateTime::date(year, month, 1).dayNumber());
+    return static_cast<int>(
+        platform::dataset::DateTime::date(year, month, 1).addMonths(1).dayNumber() -
+        platform::dataset::DateTime::date(year, month, 1).dayNumber());
 }
 
 }  // namespace
@@ -33,18 +34,20 @@ void TfrmApropriacao::bindCalendar() {
     });
     connect(btnHojeDia, &QToolButton::clicked, this,
             platform::ui::guarded([this] { btnHojeDiaClick(); }));
-    connect(mnuHoje, &QAction::triggered, this, platform::ui::guarded([this] { btnHojeDiaClick(); }));
+    connect(mnuHoje, &QAction::triggered, this,
+            platform::ui::guarded([this] { btnHojeDiaClick(); }));
     connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
             platform::ui::guarded([this] { sbtCalendDiaAntClick(); }));
     connect(sbtCalendDiaPost, &QToolButton::clicked, this,
             platform::ui::guarded([this] { sbtCalendDiaPostClick(); }));
     dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
-    connect(&tmrAgenda, &QTimer::timeout, this, platform::ui::guarded([this] { tmrAgendaTimer(); }));
+    connect(&tmrAgenda, &QTimer::timeout, this,
+            platform::ui::guarded([this] { tmrAgendaTimer(); }));
 }
 
 platform::dataset::DateTime TfrmApropriacao::chosenDay() const {
     return platform::dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
-                                   dbcDia->GetDateElement(3));
+                                             dbcDia->GetDateElement(3));
 }
 
 void TfrmApropriacao::showCalendarCaption(const platform::dataset::DateTime& date) {

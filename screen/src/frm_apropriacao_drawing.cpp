@@ -31,16 +31,18 @@ void TfrmApropriacao::bindDrawing() {
     // Read once: every duration cell of a flagged row copies it.
     alertBitmap_ = imgAlerta->pixmap().toImage();
     dbgAtividades->onDrawColumnCell =
-        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas, const QRect& rect, int dataCol,
-               platform::dbcontrols::DBGridColumn& column, platform::dbcontrols::DBGrid::DrawState state) {
+        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
+               const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
+               platform::dbcontrols::DBGrid::DrawState state) {
             if (!tearingDown_)
                 dbgAtividadesDrawColumnCell(sender, canvas, rect, dataCol, column, state);
         };
 }
 
 void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& /*sender*/,
-                                                  platform::dbcontrols::Canvas& canvas, const QRect& rect,
-                                                  int dataCol, platform::dbcontrols::DBGridColumn& column,
+                                                  platform::dbcontrols::Canvas& canvas,
+                                                  const QRect& rect, int dataCol,
+                                                  platform::dbcontrols::DBGridColumn& column,
                                                   platform::dbcontrols::DBGrid::DrawState state) {
     if (cdsAtividades.isEmpty()) return;
     const platform::dataset::Field* field = column.field();
@@ -63,7 +65,8 @@ void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& 
         text = framework::AllTrim(QString::fromStdString(field->displayText()));
         using Flag = platform::dbcontrols::DBGrid::DrawFlag;
         // The cell under an editor open on a browsed row shows the number being edited.
-        if (cdsAtividades.state() == platform::dataset::DataSetState::Browse && dbgAtividades->editorMode() &&
+        if (cdsAtividades.state() == platform::dataset::DataSetState::Browse &&
+            dbgAtividades->editorMode() &&
             state == platform::dbcontrols::DBGrid::DrawState(Flag::Selected))
             text = displayTextOf(cdsAtividades, "NRTAREFA");
         else if (!textOf(cdsAtividades, "NRTAREFA").isEmpty())

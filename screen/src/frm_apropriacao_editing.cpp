@@ -7,13 +7,13 @@
 #include <QSignalBlocker>
 
 #include "busy_guard.h"
-#include "platform/dataset/errors.h"
 #include "field_text.h"
 #include "framework/button_flat.h"
 #include "framework/corvix.h"
 #include "framework/indice_col.h"
 #include "framework/pesquisar.h"
 #include "framework/utils.h"
+#include "platform/dataset/errors.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/dbcontrols/db_grid_column.h"
 #include "platform/ui/dispatch.h"

@@ -25,8 +25,8 @@ namespace Cli_Zep00700 {
 void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr error) {
     QString text = platform::ui::exceptionMessage(error);
     if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
-    std::cerr << "Manutenção da Apropriação: " << what
-              << " não terminou: " << text.toStdString() << std::endl;
+    std::cerr << "Manutenção da Apropriação: " << what << " não terminou: " << text.toStdString()
+              << std::endl;
 }
 
 void TfrmApropriacao::bindFilter() {

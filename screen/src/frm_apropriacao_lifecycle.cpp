@@ -86,7 +86,8 @@ void TfrmApropriacao::dtsPadraoStateChange() {
     lblDataRef->setEnabled(!editing);
     depAgenda->setEnabled(!editing);
 
-    const bool browsingRows = state == platform::dataset::DataSetState::Browse && !cdsAtividades.isEmpty();
+    const bool browsingRows =
+        state == platform::dataset::DataSetState::Browse && !cdsAtividades.isEmpty();
     const bool mayChange = browsingRows && hasEndStamp();
     sbtAlterar->setEnabled(mayChange);
     sbtExcluir->setEnabled(mayChange);
@@ -97,8 +98,8 @@ void TfrmApropriacao::dtsPadraoStateChange() {
     mnuExcluir->setEnabled(sbtExcluir->isEnabled());
     mnuHoje->setEnabled(btnHojeDia->isEnabled());
 
-    const auto buttons =
-        editing ? platform::dbcontrols::ColumnButtonStyle::Ellipsis : platform::dbcontrols::ColumnButtonStyle::None;
+    const auto buttons = editing ? platform::dbcontrols::ColumnButtonStyle::Ellipsis
+                                 : platform::dbcontrols::ColumnButtonStyle::None;
     dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA")))
         .setButtonStyle(buttons);
     dbgAtividades->column(framework::IndiceCol(dbgAtividades, QStringLiteral("NRPLATIVTARE")))

@@ -6,12 +6,12 @@
 #include <optional>
 
 #include "busy_guard.h"
-#include "platform/dataset/filter.h"
-#include "platform/dataset/value_text.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/remote_call.h"
 #include "framework/utils.h"
+#include "platform/dataset/filter.h"
+#include "platform/dataset/value_text.h"
 #include "platform/ui/masked_edit.h"
 #include "remote.h"
 #include "screen/frm_apropriacao.h"
@@ -89,8 +89,10 @@ void TfrmApropriacao::vd_apropria(bool /*checked*/) {
             // every answer sharing its recorded start or end. The old values are
             // quoted so that no stored text changes what the filter means.
             cdsApropria.setFilter(
-                "HORAINI <> " + platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAINI")) +
-                " AND HORAFIN <> " + platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAFIN")));
+                "HORAINI <> " +
+                platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAINI")) +
+                " AND HORAFIN <> " +
+                platform::dataset::quoteFilterText(oldText(cdsAtividades, "HORAFIN")));
             cdsApropria.setFiltered(true);
             if (!cdsApropria.isEmpty()) clash();
             return;

@@ -3,12 +3,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "platform/dataset/errors.h"
-#include "platform/dataset/time_text.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
 #include "framework/utils.h"
+#include "platform/dataset/errors.h"
+#include "platform/dataset/time_text.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/masked_edit.h"
 #include "screen/frm_apropriacao.h"

@@ -34,12 +34,11 @@ bool isOneOf(const std::string& code, const std::array<std::string_view, N>& cod
 }  // namespace
 
 void TfrmApropriacao::bindPunches() {
-    const auto getText =
-        [this](void (TfrmApropriacao::*handler)(platform::dataset::Field&, std::string&, bool)) {
-            return [this, handler](platform::dataset::Field& field, std::string& text, bool displayText) {
-                (this->*handler)(field, text, displayText);
-            };
-        };
+    const auto getText = [this](void (TfrmApropriacao::*handler)(platform::dataset::Field&,
+                                                                 std::string&, bool)) {
+        return [this, handler](platform::dataset::Field& field, std::string& text,
+                               bool displayText) { (this->*handler)(field, text, displayText); };
+    };
     cdsPonto.fieldByName("DTBATIDAPTO").onGetText =
         getText(&TfrmApropriacao::cdsPontoDTBATIDAPTOGetText);
     cdsPonto.fieldByName("IDEVENPONTO").onGetText =
@@ -48,15 +47,16 @@ void TfrmApropriacao::bindPunches() {
         getText(&TfrmApropriacao::cdsPontoIDORIGPTOGetText);
     cdsPonto.events.afterOpen = whileAlive(&TfrmApropriacao::cdsPontoAfterOpen);
 
-    dbgCtrlPonto->onDrawColumnCell =
-        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas, const QRect& rect, int dataCol,
-               platform::dbcontrols::DBGridColumn& column, platform::dbcontrols::DBGrid::DrawState state) {
-            dbgCtrlPontoDrawColumnCell(sender, canvas, rect, dataCol, column, state);
-        };
+    dbgCtrlPonto->onDrawColumnCell = [this](platform::dbcontrols::DBGrid& sender,
+                                            platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                            int dataCol, platform::dbcontrols::DBGridColumn& column,
+                                            platform::dbcontrols::DBGrid::DrawState state) {
+        dbgCtrlPontoDrawColumnCell(sender, canvas, rect, dataCol, column, state);
+    };
 }
 
-void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
-                                                 bool /*displayText*/) {
+void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& /*sender*/,
+                                                 std::string& text, bool /*displayText*/) {
     const platform::dataset::Field& punch = cdsPonto.fieldByName("DTBATIDAPTO");
     // A punch without a time has no weekday: its cell stays empty rather
     // than failing at every paint.
@@ -64,8 +64,8 @@ void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& /*sen
     text = framework::NomeSemana(punch.asDateTime()).left(3).toStdString() + ' ' + punch.asString();
 }
 
-void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
-                                                 bool /*displayText*/) {
+void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(platform::dataset::Field& /*sender*/,
+                                                 std::string& text, bool /*displayText*/) {
     if (cdsPonto.isEmpty()) return;
     // Matched exactly: the message table's keys would also take "e1".
     const std::string code = cdsPonto.fieldByName("IDEVENPONTO").asString();
@@ -75,17 +75,17 @@ void TfrmApropriacao::cdsPontoIDEVENPONTOGetText(platform::dataset::Field& /*sen
     text = msgPadrao.Msg(QString::fromStdString(key)).toStdString();
 }
 
-void TfrmApropriacao::cdsPontoIDORIGPTOGetText(platform::dataset::Field& /*sender*/, std::string& text,
-                                               bool /*displayText*/) {
+void TfrmApropriacao::cdsPontoIDORIGPTOGetText(platform::dataset::Field& /*sender*/,
+                                               std::string& text, bool /*displayText*/) {
     const std::string code = cdsPonto.fieldByName("IDORIGPTO").asString();
     if (isOneOf(code, kOriginCodes))
         text = msgPadrao.Msg(QString::fromStdString(code)).toStdString();
 }
 
-void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(platform::dbcontrols::DBGrid& /*sender*/,
-                                                 platform::dbcontrols::Canvas& canvas, const QRect& rect,
-                                                 int /*dataCol*/, platform::dbcontrols::DBGridColumn& column,
-                                                 platform::dbcontrols::DBGrid::DrawState /*state*/) {
+void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(
+    platform::dbcontrols::DBGrid& /*sender*/, platform::dbcontrols::Canvas& canvas,
+    const QRect& rect, int /*dataCol*/, platform::dbcontrols::DBGridColumn& column,
+    platform::dbcontrols::DBGrid::DrawState /*state*/) {
     canvas.fillRect(rect);
     canvas.setFontBold(false);
     const platform::dataset::Field* field = column.field();

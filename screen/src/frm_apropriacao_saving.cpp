@@ -4,12 +4,12 @@
 #include <QLineEdit>
 
 #include "busy_guard.h"
-#include "platform/dataset/errors.h"
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
 #include "framework/remote_call.h"
+#include "platform/dataset/errors.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/masked_edit.h"
@@ -85,10 +85,11 @@ void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataS
                        {medCdOper->text(), framework::FiliProc(), day}, cdsAtividades);
         loadFromServer(netApropriacao, "getTotApro",
                        {medCdOper->text(), framework::FiliProc(), day}, cdsTotApro);
-        cdsAtividades.locate(
-            "HORAINI",
-            savedStart.isEmpty() ? platform::dataset::Value() : platform::dataset::Value(savedStart.toStdString()),
-            {.caseInsensitive = true});
+        cdsAtividades.locate("HORAINI",
+                             savedStart.isEmpty()
+                                 ? platform::dataset::Value()
+                                 : platform::dataset::Value(savedStart.toStdString()),
+                             {.caseInsensitive = true});
         const QString year = QString::fromStdString(depAgenda->GetDate().format("yyyy"));
         loadFromServer(netApropriacao, "GetDatas", {medCdOper->text(), framework::FiliProc(), year},
                        cdsDatas);

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dataset/data_set.h"
 #include "framework/net_connection.h"
 #include "framework/remote_call.h"
+#include "platform/dataset/data_set.h"
 
 namespace Cli_Zep00700 {
 

@@ -26,7 +26,8 @@ void ensureResources() {
     throw framework::Error(QStringLiteral("%1: %2: %3").arg(path, where, what));
 }
 
-platform::dataset::FieldDef readField(const QString& path, const QString& where, const QJsonObject& object) {
+platform::dataset::FieldDef readField(const QString& path, const QString& where,
+                                      const QJsonObject& object) {
     platform::dataset::FieldDef def;
     const QString name = object.value(QStringLiteral("name")).toString();
     if (name.isEmpty()) fail(path, where, QStringLiteral("campo sem \"name\""));

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "platform/dataset/field_def.h"
 #include "framework/messages.h"
+#include "platform/dataset/field_def.h"
 
 namespace Cli_Zep00700 {
 

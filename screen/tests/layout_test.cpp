@@ -12,11 +12,11 @@
 
 #include <memory>
 
-#include "platform/dataset/data_set.h"
 #include "framework/btn_pesquisa.h"
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_edit.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/dbcontrols/db_grid_column.h"
@@ -253,7 +253,8 @@ TEST_F(LayoutTest, SearchAndLookupFields) {
     EXPECT_EQ(form->cdsOperEquip.fieldByName("CDOPERADOR").size(), 15);
     EXPECT_EQ(form->cdsOperEquip.fieldByName("NMOPERADOR").displayLabel(), "Nome");
     EXPECT_EQ(form->cdsCtrlAcesso.fieldByName("CDOPERADOR").size(), 12);
-    EXPECT_EQ(form->cdsHoraServidor.fieldByName("SYSDATE").type(), platform::dataset::FieldType::DateTime);
+    EXPECT_EQ(form->cdsHoraServidor.fieldByName("SYSDATE").type(),
+              platform::dataset::FieldType::DateTime);
     EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayLabel(), "Número");
     EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayWidth(), 10);
     EXPECT_FALSE(form->cdsPesqAtiv.fieldByName("IDSITATIVTAR").visible());

@@ -21,9 +21,9 @@
 #include "screen_fixture.h"
 
 namespace Z = Cli_Zep00700;
-using platform::dataset::DateTime;
 using framework::FormWindowState;
 using framework::TApplication;
+using platform::dataset::DateTime;
 
 namespace screen_testing {
 namespace {

@@ -3,12 +3,12 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "platform/dataset/data_set.h"
 #include "framework/busy.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "framework/remote_call.h"
+#include "platform/dataset/data_set.h"
 #include "platform/ui/dispatch.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
@@ -114,7 +114,8 @@ TEST_F(SavingTest, ANewRowIsStampedByTheServersClockAndSentOnceWithItsDerivedFie
     EXPECT_EQ(calls("getApropria"), 1);
     EXPECT_EQ(f.cdsAtividades.recordCount(), 3);
 
-    ASSERT_TRUE(f.cdsAtividades.locate("HORAINI", platform::dataset::Value(std::string("07:00:00"))));
+    ASSERT_TRUE(
+        f.cdsAtividades.locate("HORAINI", platform::dataset::Value(std::string("07:00:00"))));
     const auto& ds = f.cdsAtividades;
     EXPECT_EQ(ds.fieldByName("NRTAREFA").text(), "0000000001") << "the server's form of the task";
     EXPECT_EQ(ds.fieldByName("NRPLATIVTARE").text(), "00001");

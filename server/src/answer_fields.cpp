@@ -29,20 +29,21 @@ FieldDef stamp(const char* name, bool where = false) {
 
 const std::vector<FieldDef>& atividades() {
     static const std::vector<FieldDef> f = {
-        text("HORAINI", 8, true),        text("HORAFIN", 8, true),      text("NRTAREFA", 10),
-        text("NRPLATIVTARE", 5),         stamp("DTIAPATIVTAR"),         stamp("DTFAPATIVTAR"),
-        text("CDFILIAL", 4),             text("NMPROCESSO", 100),       stamp("DATA", true),
-        text("TXAPRATIVTAR", 4000),      text("CDOPERADOR", 12),        text("DSREFETAREFA", 100),
-        text("CHAVE", 27, true),         text("CHAVE2", 35, true),      text("IDSITATIVTAR", 1),
-        stamp("DTHIAPATIVTA"),           stamp("DTHFAPATIVTA"),         text("QTHRAPRO", 8, true, true),
-        text("ATIVIDADE", 121, true),    text("IDCHECK", 1, true),
+        text("HORAINI", 8, true),     text("HORAFIN", 8, true), text("NRTAREFA", 10),
+        text("NRPLATIVTARE", 5),      stamp("DTIAPATIVTAR"),    stamp("DTFAPATIVTAR"),
+        text("CDFILIAL", 4),          text("NMPROCESSO", 100),  stamp("DATA", true),
+        text("TXAPRATIVTAR", 4000),   text("CDOPERADOR", 12),   text("DSREFETAREFA", 100),
+        text("CHAVE", 27, true),      text("CHAVE2", 35, true), text("IDSITATIVTAR", 1),
+        stamp("DTHIAPATIVTA"),        stamp("DTHFAPATIVTA"),    text("QTHRAPRO", 8, true, true),
+        text("ATIVIDADE", 121, true), text("IDCHECK", 1, true),
     };
     return f;
 }
 
 const std::vector<FieldDef>& ponto() {
-    static const std::vector<FieldDef> f = {text("CDEMPRESA", 2), stamp("DTBATIDAPTO"), text("IDSENTBATIDA", 1),
-                                            text("IDEVENPONTO", 2), stamp("DTPONTO"), text("IDORIGPTO", 3)};
+    static const std::vector<FieldDef> f = {text("CDEMPRESA", 2),    stamp("DTBATIDAPTO"),
+                                            text("IDSENTBATIDA", 1), text("IDEVENPONTO", 2),
+                                            stamp("DTPONTO"),        text("IDORIGPTO", 3)};
     return f;
 }
 
@@ -57,18 +58,22 @@ const std::vector<FieldDef>& horaServidor() {
 }
 
 const std::vector<FieldDef>& pesqTarefa() {
-    static const std::vector<FieldDef> f = {text("NRTAREFA", 10),     text("DSREFETAREFA", 100), text("CDPROJETO", 10),
-                                            text("NRBASELINEPR", 3),  text("CDARVPROCESS", 20),  text("NMPROCESSO", 100)};
+    static const std::vector<FieldDef> f = {text("NRTAREFA", 10),     text("DSREFETAREFA", 100),
+                                            text("CDPROJETO", 10),    text("NRBASELINEPR", 3),
+                                            text("CDARVPROCESS", 20), text("NMPROCESSO", 100)};
     return f;
 }
 
 const std::vector<FieldDef>& pesqAtiv() {
-    static const std::vector<FieldDef> f = {text("NRPLATIVTARE", 5), text("CDPROCESSO", 10),  text("NMPROCESSO", 100),
-                                            text("IDSITATIVTAR", 1), text("CDARVITTRAB", 20), text("NMITEMTRAB", 100)};
+    static const std::vector<FieldDef> f = {text("NRPLATIVTARE", 5), text("CDPROCESSO", 10),
+                                            text("NMPROCESSO", 100), text("IDSITATIVTAR", 1),
+                                            text("CDARVITTRAB", 20), text("NMITEMTRAB", 100)};
     return f;
 }
 
-const std::vector<FieldDef>& vdTarefa() { return pesqTarefa(); }
+const std::vector<FieldDef>& vdTarefa() {
+    return pesqTarefa();
+}
 
 const std::vector<FieldDef>& vdAtiv() {
     static const std::vector<FieldDef> f = {text("CDOPERRESP", 12), text("NMPROCESSO", 100)};
@@ -76,10 +81,11 @@ const std::vector<FieldDef>& vdAtiv() {
 }
 
 const std::vector<FieldDef>& apropria() {
-    static const std::vector<FieldDef> f = {stamp("DTIAPATIVTAR"), stamp("DTFAPATIVTAR"), text("HORAINI", 8),
-                                            text("HORAFIN", 8),      stamp("DATA"),         text("CDFILIAL", 4),
-                                            text("NRTAREFA", 10),    text("NRPLATIVTARE", 5), text("CDOPERADOR", 12),
-                                            text("CHAVE2", 35)};
+    static const std::vector<FieldDef> f = {stamp("DTIAPATIVTAR"),  stamp("DTFAPATIVTAR"),
+                                            text("HORAINI", 8),     text("HORAFIN", 8),
+                                            stamp("DATA"),          text("CDFILIAL", 4),
+                                            text("NRTAREFA", 10),   text("NRPLATIVTARE", 5),
+                                            text("CDOPERADOR", 12), text("CHAVE2", 35)};
     return f;
 }
 

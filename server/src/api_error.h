@@ -29,16 +29,25 @@ int errorCodeStatus(ErrorCode code);
 /// message is meant for the user (Portuguese, as the rest of the system).
 class ApiError : public std::runtime_error {
 public:
-    ApiError(ErrorCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    ApiError(ErrorCode code, const std::string& message)
+        : std::runtime_error(message), code_(code) {}
     ErrorCode code() const { return code_; }
 
 private:
     ErrorCode code_;
 };
 
-inline ApiError badRequest(const std::string& m) { return {ErrorCode::BadRequest, m}; }
-inline ApiError forbidden(const std::string& m) { return {ErrorCode::Forbidden, m}; }
-inline ApiError invalid(const std::string& m) { return {ErrorCode::Invalid, m}; }
-inline ApiError conflict(const std::string& m) { return {ErrorCode::Conflict, m}; }
+inline ApiError badRequest(const std::string& m) {
+    return {ErrorCode::BadRequest, m};
+}
+inline ApiError forbidden(const std::string& m) {
+    return {ErrorCode::Forbidden, m};
+}
+inline ApiError invalid(const std::string& m) {
+    return {ErrorCode::Invalid, m};
+}
+inline ApiError conflict(const std::string& m) {
+    return {ErrorCode::Conflict, m};
+}
 
 }  // namespace appserver

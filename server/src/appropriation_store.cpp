@@ -8,7 +8,8 @@ namespace {
 
 // Columns of a read joined with the task and the activity, in the order Reader binds them.
 const char* kSelect =
-    "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, a.stamp_start, a.stamp_end,"
+    "SELECT a.id, a.operator, a.branch, a.task, a.activity, a.start_at, a.end_at, a.stamp_start, "
+    "a.stamp_end,"
     " a.description, t.description, v.process_name, v.situation FROM appropriations a"
     " JOIN tasks t ON t.branch = a.branch AND t.task = a.task"
     " JOIN activities v ON v.branch = a.branch AND v.task = a.task AND v.activity = a.activity";
@@ -41,15 +42,19 @@ struct Reader {
         out.start = DateTime::fromSeconds(start);
         out.end = endInd == soci::i_null ? std::nullopt : std::optional(DateTime::fromSeconds(end));
         out.stampStart = DateTime::fromSeconds(stampStart);
-        out.stampEnd = stampEndInd == soci::i_null ? std::nullopt : std::optional(DateTime::fromSeconds(stampEnd));
+        out.stampEnd = stampEndInd == soci::i_null ? std::nullopt
+                                                   : std::optional(DateTime::fromSeconds(stampEnd));
         return out;
     }
 };
 
-long long dayNumberOf(const DateTime& d) { return static_cast<long long>(d.dayNumber()); }
+long long dayNumberOf(const DateTime& d) {
+    return static_cast<long long>(d.dayNumber());
+}
 
 const char* kInsert =
-    "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, stamp_start,"
+    "INSERT INTO appropriations (operator, branch, task, activity, day, start_at, end_at, "
+    "stamp_start,"
     " stamp_end, description) VALUES (:o, :b, :t, :a, :d, :s, :e, :ss, :se, :x) RETURNING id";
 
 struct DayQuery {
@@ -64,16 +69,19 @@ struct DayQuery {
         st.exchange(soci::use(day));
         st.exchange(soci::use(branch));
         st.alloc();
-        st.prepare(std::string(kSelect) +
-                   " WHERE a.operator = :o AND a.day = :d AND a.branch = :b ORDER BY a.start_at, a.id");
+        st.prepare(
+            std::string(kSelect) +
+            " WHERE a.operator = :o AND a.day = :d AND a.branch = :b ORDER BY a.start_at, a.id");
         st.define_and_bind();
     }
 };
 
 }  // namespace
 
-std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
-                                                     const std::string& branch, const DateTime& day) {
+std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db,
+                                                     const std::string& op,
+                                                     const std::string& branch,
+                                                     const DateTime& day) {
     return db.withPrepared<DayQuery>([&](DayQuery& q) {
         std::vector<AppropriationRecord> out;
         q.op = op;
@@ -118,10 +126,12 @@ struct ClashQuery {
         st.exchange(soci::use(exclude));
         st.alloc();
         // Bounded to the operator's day so that the index narrows the search to a handful of rows.
-        st.prepare(std::string(kSelect) +
-                   " WHERE a.operator = :o AND a.day = :d AND (:b1 = '' OR a.branch = :b2) AND a.start_at < :e"
-                   " AND (a.end_at > :s1 OR (a.end_at IS NULL AND a.start_at >= :s2)) AND a.id <> :x"
-                   " ORDER BY a.start_at, a.id");
+        st.prepare(
+            std::string(kSelect) +
+            " WHERE a.operator = :o AND a.day = :d AND (:b1 = '' OR a.branch = :b2) AND a.start_at "
+            "< :e"
+            " AND (a.end_at > :s1 OR (a.end_at IS NULL AND a.start_at >= :s2)) AND a.id <> :x"
+            " ORDER BY a.start_at, a.id");
         st.define_and_bind();
     }
 };
@@ -142,17 +152,20 @@ struct PunchQuery {
         st.exchange(soci::use(op));
         st.exchange(soci::use(day));
         st.alloc();
-        st.prepare("SELECT company, operator, punched_at, direction, event, origin FROM punches"
-                   " WHERE operator = :o AND day = :d ORDER BY punched_at, id");
+        st.prepare(
+            "SELECT company, operator, punched_at, direction, event, origin FROM punches"
+            " WHERE operator = :o AND day = :d ORDER BY punched_at, id");
         st.define_and_bind();
     }
 };
 
 }  // namespace
 
-std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
-                                                        const std::string& branch, const DateTime& start,
-                                                        const DateTime& end, std::int64_t excludeId) {
+std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db,
+                                                        const std::string& op,
+                                                        const std::string& branch,
+                                                        const DateTime& start, const DateTime& end,
+                                                        std::int64_t excludeId) {
     return db.withPrepared<ClashQuery>([&](ClashQuery& q) {
         std::vector<AppropriationRecord> out;
         q.op = op;
@@ -181,8 +194,9 @@ struct DaysQuery {
         st.exchange(soci::use(last));
         st.exchange(soci::use(branch));
         st.alloc();
-        st.prepare("SELECT DISTINCT day FROM appropriations WHERE operator = :o"
-                   " AND day BETWEEN :f AND :l AND branch = :b ORDER BY day");
+        st.prepare(
+            "SELECT DISTINCT day FROM appropriations WHERE operator = :o"
+            " AND day BETWEEN :f AND :l AND branch = :b ORDER BY day");
         st.define_and_bind();
     }
 };
@@ -212,10 +226,10 @@ std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& 
     long long stampEnd = r.stampEnd ? r.stampEnd->toSeconds() : 0;
     soci::indicator stampEndInd = r.stampEnd ? soci::i_ok : soci::i_null;
     long long id = 0;
-    sql << kInsert,
-        soci::use(r.operatorCode), soci::use(r.branch), soci::use(r.task), soci::use(r.activity), soci::use(day),
-        soci::use(start), soci::use(end, endInd), soci::use(stampStart), soci::use(stampEnd, stampEndInd),
-        soci::use(r.description), soci::into(id);
+    sql << kInsert, soci::use(r.operatorCode), soci::use(r.branch), soci::use(r.task),
+        soci::use(r.activity), soci::use(day), soci::use(start), soci::use(end, endInd),
+        soci::use(stampStart), soci::use(stampEnd, stampEndInd), soci::use(r.description),
+        soci::into(id);
     return id;
 }
 
@@ -273,10 +287,11 @@ void updateAppropriation(soci::session& sql, const AppropriationRecord& r) {
     long long end = r.end ? r.end->toSeconds() : 0;
     soci::indicator endInd = r.end ? soci::i_ok : soci::i_null;
     long long id = r.id;
-    sql << "UPDATE appropriations SET task = :t, activity = :a, day = :d, start_at = :s, end_at = :e,"
+    sql << "UPDATE appropriations SET task = :t, activity = :a, day = :d, start_at = :s, end_at = "
+           ":e,"
            " description = :x WHERE id = :id",
-        soci::use(r.task), soci::use(r.activity), soci::use(day), soci::use(start), soci::use(end, endInd),
-        soci::use(r.description), soci::use(id);
+        soci::use(r.task), soci::use(r.activity), soci::use(day), soci::use(start),
+        soci::use(end, endInd), soci::use(r.description), soci::use(id);
 }
 
 void deleteAppropriation(soci::session& sql, std::int64_t id) {
@@ -284,7 +299,8 @@ void deleteAppropriation(soci::session& sql, std::int64_t id) {
     sql << "DELETE FROM appropriations WHERE id = :id", soci::use(key);
 }
 
-std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const DateTime& day) {
+std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op,
+                                      const DateTime& day) {
     return db.withPrepared<PunchQuery>([&](PunchQuery& q) {
         std::vector<PunchRecord> out;
         q.op = op;
@@ -304,8 +320,8 @@ void insertPunch(soci::session& sql, const PunchRecord& p) {
     long long day = dayNumberOf(p.day);
     sql << "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin)"
            " VALUES (:c, :o, :a, :d, :e, :y, :g)",
-        soci::use(p.company), soci::use(p.operatorCode), soci::use(at), soci::use(p.direction), soci::use(p.event),
-        soci::use(day), soci::use(p.origin);
+        soci::use(p.company), soci::use(p.operatorCode), soci::use(at), soci::use(p.direction),
+        soci::use(p.event), soci::use(day), soci::use(p.origin);
 }
 
 }  // namespace appserver

@@ -8,25 +8,25 @@
 #include <map>
 #include <mutex>
 
-#include "appserver/answer_fields.h"
 #include "api_error.h"
+#include "appserver/answer_fields.h"
 #include "appserver/appropriation_store.h"
+#include "appserver/time_text.h"
 #include "atividades_rows.h"
 #include "catalog_store.h"
 #include "change_applier.h"
+#include "directory_store.h"
+#include "packet_text.h"
 #include "platform/dataset/packet_json.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
-#include "directory_store.h"
-#include "packet_text.h"
-#include "appserver/time_text.h"
 
 namespace appserver {
 
+using nlohmann::json;
 using platform::dataset::DataPacket;
 using platform::dataset::DateTime;
 using platform::dataset::Value;
-using nlohmann::json;
 
 void CallContext::requireSessionUser(const std::string& user) const {
     if (user != session.user) throw forbidden("O usuário informado não é o usuário conectado.");
@@ -37,8 +37,9 @@ void CallContext::requireSessionBranch(const std::string& branch) const {
 }
 
 const WorkTeam& CallContext::workTeam() const {
-    if (!team_) team_ = tx ? std::make_shared<const WorkTeam>(appserver::workTeam(db.sql(), session.user))
-                           : teams_.teamOf(db, session.user);
+    if (!team_)
+        team_ = tx ? std::make_shared<const WorkTeam>(appserver::workTeam(db.sql(), session.user))
+                   : teams_.teamOf(db, session.user);
     return *team_;
 }
 
@@ -70,7 +71,9 @@ struct Answer {
     std::vector<platform::dataset::Row> rows;
 };
 
-Answer packet(const std::vector<platform::dataset::FieldDef>& fields) { return Answer{&fields, {}}; }
+Answer packet(const std::vector<platform::dataset::FieldDef>& fields) {
+    return Answer{&fields, {}};
+}
 
 /// The field list in wire form, encoded once per answer kind: it is the same in every answer.
 const std::string& encodedFields(const std::vector<platform::dataset::FieldDef>& fields) {
@@ -82,10 +85,13 @@ const std::string& encodedFields(const std::vector<platform::dataset::FieldDef>&
     return text;
 }
 
-std::string answer(const Answer& a) { return packetText(encodedFields(*a.fields), a.rows); }
+std::string answer(const Answer& a) {
+    return packetText(encodedFields(*a.fields), a.rows);
+}
 
 int parseYear(const std::string& text) {
-    if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos || text == "0000")
+    if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos ||
+        text == "0000")
         throw badRequest(fmt::format("GetDatas: o ano \"{}\" deve ter 4 dígitos", text));
     return std::stoi(text);
 }
@@ -105,7 +111,8 @@ std::string getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
     Answer p = packet(fields::ctrlAcesso());
-    if (operatorMayUseScreen(ctx.db, user, branch, ApropriacaoModule::kScreenCode)) p.rows.push_back({Value(user)});
+    if (operatorMayUseScreen(ctx.db, user, branch, ApropriacaoModule::kScreenCode))
+        p.rows.push_back({Value(user)});
     return answer(p);
 }
 
@@ -122,7 +129,9 @@ std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
     const std::string& code = a.text(1, "código");
     const std::string& kind = a.text(2, "tipo");
     ctx.requireSessionUser(user);
-    if (kind != "T" && !kind.empty()) throw badRequest(fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
+    if (kind != "T" && !kind.empty())
+        throw badRequest(
+            fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
     Answer p = packet(fields::operEquip());
     auto add = [&](const std::string& c, const std::string& name) {
         p.rows.push_back({Value(c), Value(listedName(name))});
@@ -183,7 +192,8 @@ std::string getPonto(const CallContext& ctx, const CallArgs& a) {
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::ponto());
     for (const PunchRecord& r : punchesOfDay(ctx.db, op, day))
-        p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event), Value(r.day), Value(r.origin)});
+        p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event),
+                          Value(r.day), Value(r.origin)});
     return answer(p);
 }
 
@@ -206,12 +216,14 @@ std::string getDatas(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::datas());
-    for (const DateTime& d : daysWithAppropriations(ctx.db, op, branch, year)) p.rows.push_back({Value(d)});
+    for (const DateTime& d : daysWithAppropriations(ctx.db, op, branch, year))
+        p.rows.push_back({Value(d)});
     return answer(p);
 }
 
 platform::dataset::Row taskRow(const TaskRecord& t) {
-    return {Value(t.task), Value(t.description), Value(t.project), Value(t.baseline), Value(t.processCode), Value(t.processName)};
+    return {Value(t.task),     Value(t.description), Value(t.project),
+            Value(t.baseline), Value(t.processCode), Value(t.processName)};
 }
 
 std::string getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
@@ -242,8 +254,8 @@ std::string getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionUser(user);
     Answer p = packet(fields::pesqAtiv());
     for (const ActivityRecord& v : activitiesOpenTo(ctx.db, branch, task, user))
-        p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName), Value(v.situation),
-                          Value(v.workItemCode), Value(v.workItemName)});
+        p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName),
+                          Value(v.situation), Value(v.workItemCode), Value(v.workItemName)});
     return answer(p);
 }
 
@@ -256,7 +268,8 @@ std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::vdAtiv());
-    if (const ActivityCheck v = checkActivity(ctx.db, branch, task, activity, op); v.activity && v.openToOperator)
+    if (const ActivityCheck v = checkActivity(ctx.db, branch, task, activity, op);
+        v.activity && v.openToOperator)
         p.rows.push_back({Value(v.activity->responsible), Value(v.activity->processName)});
     return answer(p);
 }
@@ -271,7 +284,8 @@ std::string getApropria(const CallContext& ctx, const CallArgs& a) {
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
     Answer p = packet(fields::apropria());
-    for (const auto& r : clashingAppropriations(ctx.db, op, branch, day.addSeconds(start), day.addSeconds(end), 0))
+    for (const auto& r :
+         clashingAppropriations(ctx.db, op, branch, day.addSeconds(start), day.addSeconds(end), 0))
         p.rows.push_back(apropriaRow(r));
     return answer(p);
 }
@@ -301,7 +315,9 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
 /// Method names compare without regard to letter case, as the remote module's always did.
 struct CaseInsensitiveLess {
     bool operator()(std::string_view x, std::string_view y) const {
-        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+        const auto upper = [](char c) {
+            return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        };
         return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
                                             [&](char a, char b) { return upper(a) < upper(b); });
     }
@@ -333,12 +349,14 @@ const std::map<std::string, Method, CaseInsensitiveLess>& methods() {
 
 /// How much a write will do, for the order in which waiting writers go: the changes of its packet.
 std::size_t writeWeight(const std::vector<CallArg>& args) {
-    const auto* packet = args.empty() ? nullptr : std::get_if<platform::dataset::ChangePacket>(&args.front());
+    const auto* packet =
+        args.empty() ? nullptr : std::get_if<platform::dataset::ChangePacket>(&args.front());
     return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
 }
 
-std::string runMethod(const Method& m, const SessionInfo& session, const Database::Lease& lease, DateTime now,
-                      WorkTeamCache& teams, const CallArgs& args, std::size_t weight) {
+std::string runMethod(const Method& m, const SessionInfo& session, const Database::Lease& lease,
+                      DateTime now, WorkTeamCache& teams, const CallArgs& args,
+                      std::size_t weight) {
     if (m.access == Access::Write) {
         // The permission and the work team are read inside the transaction
         // that writes, so that a change to either is never missed by a save.
@@ -363,10 +381,12 @@ std::string runMethod(const Method& m, const SessionInfo& session, const Databas
 
 }  // namespace
 
-std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args) {
+std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& method,
+                                    std::vector<CallArg> args) {
     auto it = methods().find(method);
     if (it == methods().end())
-        throw ApiError(ErrorCode::NotFound, fmt::format("Método \"{}\" não existe em {}", method, kServerName));
+        throw ApiError(ErrorCode::NotFound,
+                       fmt::format("Método \"{}\" não existe em {}", method, kServerName));
     const std::size_t weight = writeWeight(args);
     CallArgs callArgs(it->first, std::move(args));
     auto lease = db_.acquire();

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "call_args.h"
-#include "call_context.h"
 #include "appserver/database.h"
 #include "appserver/server_clock.h"
+#include "call_args.h"
+#include "call_context.h"
 #include "work_team_cache.h"
 
 namespace appserver {
@@ -25,7 +25,8 @@ public:
 
     /// Runs `method` for the session. Returns the answer packet in wire form
     /// (JSON text), or "null" for the methods that return no data. Throws ApiError.
-    std::string call(const SessionInfo& session, const std::string& method, std::vector<CallArg> args);
+    std::string call(const SessionInfo& session, const std::string& method,
+                     std::vector<CallArg> args);
 
 private:
     Database& db_;

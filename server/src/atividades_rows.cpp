@@ -36,7 +36,8 @@ std::optional<std::int64_t> Presence::totalSeconds() const {
 bool Presence::flags(std::int64_t from, std::optional<std::int64_t> to) const {
     if (!hasPunches) return false;
     if (!to) {
-        return std::none_of(spans.begin(), spans.end(), [&](const auto& s) { return s.first <= from && from < s.second; });
+        return std::none_of(spans.begin(), spans.end(),
+                            [&](const auto& s) { return s.first <= from && from < s.second; });
     }
     auto sorted = spans;
     std::sort(sorted.begin(), sorted.end());
@@ -49,11 +50,14 @@ bool Presence::flags(std::int64_t from, std::optional<std::int64_t> to) const {
     return covered < *to;
 }
 
-std::string chaveOf(const AppropriationRecord& r) { return r.task + r.activity + r.operatorCode; }
+std::string chaveOf(const AppropriationRecord& r) {
+    return r.task + r.activity + r.operatorCode;
+}
 
 std::string chave2Of(const AppropriationRecord& r) {
     std::string id = std::to_string(r.id);
-    return r.operatorCode + r.branch + std::string(kIdDigits - std::min(kIdDigits, id.size()), '0') + id;
+    return r.operatorCode + r.branch +
+           std::string(kIdDigits - std::min(kIdDigits, id.size()), '0') + id;
 }
 
 std::optional<std::int64_t> idFromChave2(const std::string& chave2) {
@@ -66,10 +70,13 @@ std::optional<std::int64_t> idFromChave2(const std::string& chave2) {
     return id;
 }
 
-std::string timeOfDayText(const DateTime& t) { return formatDuration(t.secondsOfDay()); }
+std::string timeOfDayText(const DateTime& t) {
+    return formatDuration(t.secondsOfDay());
+}
 
 platform::dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence) {
-    const std::optional<std::int64_t> endSeconds = r.end ? std::optional(r.end->toSeconds()) : std::nullopt;
+    const std::optional<std::int64_t> endSeconds =
+        r.end ? std::optional(r.end->toSeconds()) : std::nullopt;
     return {
         Value(timeOfDayText(r.start)),
         Value(r.end ? timeOfDayText(*r.end) : std::string()),

@@ -3,10 +3,10 @@
 #include <fmt/format.h>
 
 #include "api_error.h"
+#include "appserver/server_settings.h"
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_reader.h"
 #include "platform/dataset/text.h"
-#include "appserver/server_settings.h"
 
 namespace appserver {
 
@@ -14,7 +14,8 @@ namespace dom = simdjson::dom;
 
 namespace {
 
-platform::dataset::DateTime parseStamp(dom::element j, const char* kind, std::size_t index, bool dateOnly) {
+platform::dataset::DateTime parseStamp(dom::element j, const char* kind, std::size_t index,
+                                       bool dateOnly) {
     const std::string where = fmt::format("Argumento {}", index + 1);
     std::string_view s;
     if (j.get_string().get(s) != simdjson::SUCCESS)
@@ -22,7 +23,8 @@ platform::dataset::DateTime parseStamp(dom::element j, const char* kind, std::si
     auto parsed = platform::dataset::DateTime::parseIso(s);
     const bool shapeOk = dateOnly ? s.size() == 10 : s.size() == 19;
     if (!parsed || !shapeOk)
-        throw badRequest(fmt::format("{}: \"{}\" não é {} válida ({})", where, s, dateOnly ? "uma data" : "uma data e hora",
+        throw badRequest(fmt::format("{}: \"{}\" não é {} válida ({})", where, s,
+                                     dateOnly ? "uma data" : "uma data e hora",
                                      dateOnly ? "AAAA-MM-DD" : "AAAA-MM-DDTHH:MM:SS"));
     return *parsed;
 }
@@ -41,8 +43,8 @@ bool singleMember(dom::element a, std::string_view& key, dom::element& value) {
 /// The change packets a client may send: within the fixed counts, and no
 /// control character but in the description, which may span lines.
 const platform::dataset::ChangePacketLimits& packetLimits() {
-    static const platform::dataset::ChangePacketLimits limits{limits::kMaxPacketFields, limits::kMaxPacketChanges, true,
-                                                    {"TXAPRATIVTAR"}};
+    static const platform::dataset::ChangePacketLimits limits{
+        limits::kMaxPacketFields, limits::kMaxPacketChanges, true, {"TXAPRATIVTAR"}};
     return limits;
 }
 
@@ -50,11 +52,13 @@ platform::dataset::ChangePacket packetArgument(dom::element value, std::size_t i
     try {
         return platform::dataset::changePacketFromElement(value, packetLimits());
     } catch (const platform::dataset::PacketLimitError& e) {
-        const std::string message = fmt::format("Argumento {}: pacote de alterações grande demais: {}", index + 1, e.what());
+        const std::string message = fmt::format(
+            "Argumento {}: pacote de alterações grande demais: {}", index + 1, e.what());
         if (e.kind() == platform::dataset::PacketLimitError::Kind::Fields) throw invalid(message);
         throw ApiError(ErrorCode::TooLarge, message);
     } catch (const platform::dataset::Error& e) {
-        throw badRequest(fmt::format("Argumento {}: pacote de alterações inválido: {}", index + 1, e.what()));
+        throw badRequest(
+            fmt::format("Argumento {}: pacote de alterações inválido: {}", index + 1, e.what()));
     }
 }
 
@@ -63,13 +67,15 @@ platform::dataset::ChangePacket packetArgument(dom::element value, std::size_t i
 void checkTextArgument(std::string_view text, const std::string& what) {
     const std::size_t at = platform::dataset::findControlCharacter(text);
     if (at != std::string_view::npos)
-        throw badRequest(fmt::format("{}: o texto tem um caractere de controle (U+{:04X}) na posição {}", what,
-                                     static_cast<unsigned char>(text[at]), at + 1));
+        throw badRequest(
+            fmt::format("{}: o texto tem um caractere de controle (U+{:04X}) na posição {}", what,
+                        static_cast<unsigned char>(text[at]), at + 1));
 }
 
 std::vector<CallArg> parseCallArgs(dom::element args) {
     dom::array list;
-    if (args.get_array().get(list) != simdjson::SUCCESS) throw badRequest("\"args\" deve ser uma lista de argumentos");
+    if (args.get_array().get(list) != simdjson::SUCCESS)
+        throw badRequest("\"args\" deve ser uma lista de argumentos");
     std::vector<CallArg> out;
     out.reserve(list.size());
     std::size_t i = 0;
@@ -98,7 +104,8 @@ std::vector<CallArg> parseCallArgs(dom::element args) {
             }
         }
         throw badRequest(fmt::format(
-            "Argumento {}: use um texto, {{\"date\":…}}, {{\"datetime\":…}} ou {{\"delta\":…}}", i + 1));
+            "Argumento {}: use um texto, {{\"date\":…}}, {{\"datetime\":…}} ou {{\"delta\":…}}",
+            i + 1));
     }
     return out;
 }
@@ -123,7 +130,8 @@ CallRequest decodeCallBody(std::string_view body) {
     if (parser.parse(body.data(), body.size(), true).get(doc) != simdjson::SUCCESS)
         throw badRequest("O corpo da requisição não é um JSON válido.");
     dom::object call;
-    if (doc.get_object().get(call) != simdjson::SUCCESS) throw badRequest("O corpo da chamada deve ser um objeto JSON.");
+    if (doc.get_object().get(call) != simdjson::SUCCESS)
+        throw badRequest("O corpo da chamada deve ser um objeto JSON.");
     CallRequest request;
     request.server = requiredText(call, "server");
     request.method = requiredText(call, "method");
@@ -134,23 +142,27 @@ CallRequest decodeCallBody(std::string_view body) {
 
 void CallArgs::expectCount(std::size_t n) const {
     if (args_.size() != n)
-        throw badRequest(fmt::format("{} espera {} argumento(s) e recebeu {}", method_, n, args_.size()));
+        throw badRequest(
+            fmt::format("{} espera {} argumento(s) e recebeu {}", method_, n, args_.size()));
 }
 
 const std::string& CallArgs::text(std::size_t i, const char* name) const {
     if (const auto* s = std::get_if<std::string>(&args_.at(i))) return *s;
-    throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um texto", method_, i + 1, name));
+    throw badRequest(
+        fmt::format("{}: o argumento {} ({}) deve ser um texto", method_, i + 1, name));
 }
 
 platform::dataset::DateTime CallArgs::date(std::size_t i, const char* name) const {
     if (const auto* d = std::get_if<DateArg>(&args_.at(i))) return d->value;
     if (const auto* d = std::get_if<DateTimeArg>(&args_.at(i))) return d->value.datePart();
-    throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser uma data", method_, i + 1, name));
+    throw badRequest(
+        fmt::format("{}: o argumento {} ({}) deve ser uma data", method_, i + 1, name));
 }
 
 const platform::dataset::ChangePacket& CallArgs::delta(std::size_t i, const char* name) const {
     if (const auto* d = std::get_if<platform::dataset::ChangePacket>(&args_.at(i))) return *d;
-    throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um pacote de alterações", method_, i + 1, name));
+    throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um pacote de alterações",
+                                 method_, i + 1, name));
 }
 
 }  // namespace appserver

@@ -45,7 +45,8 @@ void checkTextArgument(std::string_view text, const std::string& what);
 /// naming the method and the argument when the type differs.
 class CallArgs {
 public:
-    CallArgs(std::string method, std::vector<CallArg> args) : method_(std::move(method)), args_(std::move(args)) {}
+    CallArgs(std::string method, std::vector<CallArg> args)
+        : method_(std::move(method)), args_(std::move(args)) {}
 
     std::size_t size() const { return args_.size(); }
     void expectCount(std::size_t n) const;

@@ -16,8 +16,8 @@ namespace appserver {
 /// runs inside `tx`, and reads the user's work team afresh inside it; the
 /// cache of teams serves the calls that only read.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, platform::dataset::DateTime at, WorkTeamCache& teams,
-                WriteTransaction* write = nullptr)
+    CallContext(const SessionInfo& s, const Database::Lease& lease, platform::dataset::DateTime at,
+                WorkTeamCache& teams, WriteTransaction* write = nullptr)
         : session(s), db(lease), now(at), tx(write), teams_(teams) {}
 
     const SessionInfo& session;
@@ -43,7 +43,8 @@ struct CallContext {
 private:
     WorkTeamCache& teams_;
     mutable std::shared_ptr<const WorkTeam> team_;
-    mutable std::map<std::string, bool> checkedMembers_;  ///< a writing call's answers of inWorkTeam()
+    mutable std::map<std::string, bool>
+        checkedMembers_;  ///< a writing call's answers of inWorkTeam()
 };
 
 }  // namespace appserver

@@ -4,7 +4,8 @@ namespace appserver {
 
 namespace {
 
-const char* kTaskColumns = "SELECT branch, task, description, project, baseline, process_code, process_name FROM tasks";
+const char* kTaskColumns =
+    "SELECT branch, task, description, project, baseline, process_code, process_name FROM tasks";
 
 void intoTask(soci::statement& st, TaskRecord& t) {
     st.exchange(soci::into(t.branch));
@@ -60,14 +61,17 @@ struct ActivityQuery {
         st.exchange(soci::use(task));
         st.exchange(soci::use(activity));
         st.alloc();
-        st.prepare("SELECT branch, task, activity, process_code, process_name, situation, work_item_code,"
-                   " work_item_name, responsible FROM activities WHERE branch = :b AND task = :t AND activity = :a");
+        st.prepare(
+            "SELECT branch, task, activity, process_code, process_name, situation, work_item_code,"
+            " work_item_name, responsible FROM activities WHERE branch = :b AND task = :t AND "
+            "activity = :a");
         st.define_and_bind();
     }
 };
 
 const char* kActivityColumns =
-    "SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation, v.work_item_code,"
+    "SELECT v.branch, v.task, v.activity, v.process_code, v.process_name, v.situation, "
+    "v.work_item_code,"
     " v.work_item_name, v.responsible";
 
 /// The activity with whether it is open to an operator, in one query.
@@ -87,8 +91,10 @@ struct ActivityCheckQuery {
         st.exchange(soci::use(activity));
         st.alloc();
         st.prepare(std::string(kActivityColumns) +
-                   ", (SELECT COUNT(*) FROM activity_operators x WHERE x.branch = v.branch AND x.task = v.task"
-                   " AND x.activity = v.activity), (SELECT COUNT(*) FROM activity_operators y WHERE y.branch = v.branch"
+                   ", (SELECT COUNT(*) FROM activity_operators x WHERE x.branch = v.branch AND "
+                   "x.task = v.task"
+                   " AND x.activity = v.activity), (SELECT COUNT(*) FROM activity_operators y "
+                   "WHERE y.branch = v.branch"
                    " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)"
                    " FROM activities v WHERE v.branch = :b AND v.task = :t AND v.activity = :a");
         st.define_and_bind();
@@ -124,9 +130,12 @@ struct OpenActivitiesQuery {
         st.alloc();
         st.prepare(std::string(kActivityColumns) +
                    " FROM activities v WHERE v.branch = :b AND v.task = :t AND ("
-                   " NOT EXISTS (SELECT 1 FROM activity_operators x WHERE x.branch = v.branch AND x.task = v.task"
-                   " AND x.activity = v.activity) OR EXISTS (SELECT 1 FROM activity_operators y WHERE y.branch = v.branch"
-                   " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)) ORDER BY v.activity");
+                   " NOT EXISTS (SELECT 1 FROM activity_operators x WHERE x.branch = v.branch AND "
+                   "x.task = v.task"
+                   " AND x.activity = v.activity) OR EXISTS (SELECT 1 FROM activity_operators y "
+                   "WHERE y.branch = v.branch"
+                   " AND y.task = v.task AND y.activity = v.activity AND y.operator = :o)) ORDER "
+                   "BY v.activity");
         st.define_and_bind();
     }
 };
@@ -140,10 +149,10 @@ std::vector<Record> fetchAll(Q& q, const Record& row) {
     return out;
 }
 
-
 }  // namespace
 
-std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string& branch, const std::string& task) {
+std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string& branch,
+                                   const std::string& task) {
     return db.withPrepared<TaskQuery>([&](TaskQuery& q) -> std::optional<TaskRecord> {
         q.branch = branch;
         q.task = task;
@@ -152,8 +161,8 @@ std::optional<TaskRecord> findTask(const Database::Lease& db, const std::string&
     });
 }
 
-std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std::string& branch, const std::string& task,
-                                           const std::string& activity) {
+std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std::string& branch,
+                                           const std::string& task, const std::string& activity) {
     return db.withPrepared<ActivityQuery>([&](ActivityQuery& q) -> std::optional<ActivityRecord> {
         q.branch = branch;
         q.task = task;
@@ -163,8 +172,9 @@ std::optional<ActivityRecord> findActivity(const Database::Lease& db, const std:
     });
 }
 
-ActivityCheck checkActivity(const Database::Lease& db, const std::string& branch, const std::string& task,
-                            const std::string& activity, const std::string& op) {
+ActivityCheck checkActivity(const Database::Lease& db, const std::string& branch,
+                            const std::string& task, const std::string& activity,
+                            const std::string& op) {
     return db.withPrepared<ActivityCheckQuery>([&](ActivityCheckQuery& q) {
         q.op = op;
         q.branch = branch;
@@ -200,7 +210,8 @@ std::vector<ActivityRecord> activitiesOpenTo(const Database::Lease& db, const st
 
 void markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
                          const std::string& activity) {
-    sql << "UPDATE activities SET situation = 'A' WHERE branch = :b AND task = :t AND activity = :a AND situation = 'P'",
+    sql << "UPDATE activities SET situation = 'A' WHERE branch = :b AND task = :t AND activity = "
+           ":a AND situation = 'P'",
         soci::use(branch), soci::use(task), soci::use(activity);
 }
 

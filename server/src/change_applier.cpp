@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <set>
 
-#include "appserver/answer_fields.h"
 #include "api_error.h"
+#include "appserver/answer_fields.h"
 #include "appserver/appropriation_store.h"
+#include "appserver/time_text.h"
 #include "atividades_rows.h"
 #include "catalog_store.h"
+#include "directory_store.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
-#include "directory_store.h"
-#include "appserver/time_text.h"
 
 namespace appserver {
 
@@ -41,13 +41,16 @@ public:
     std::string text(const char* name) const {
         const Value* v = find(name);
         if (!v || v->isNull()) return {};
-        if (!v->isString()) throw badRequest(fmt::format("SetAtividades: o campo {} deve ser um texto", name));
+        if (!v->isString())
+            throw badRequest(fmt::format("SetAtividades: o campo {} deve ser um texto", name));
         return v->asString();
     }
     std::optional<DateTime> stamp(const char* name) const {
         const Value* v = find(name);
         if (!v || v->isNull()) return std::nullopt;
-        if (!v->isDateTime()) throw badRequest(fmt::format("SetAtividades: o campo {} deve ser uma data e hora", name));
+        if (!v->isDateTime())
+            throw badRequest(
+                fmt::format("SetAtividades: o campo {} deve ser uma data e hora", name));
         return v->asDateTime();
     }
 
@@ -66,8 +69,10 @@ public:
         // (the team as read inside this transaction) before anything is locked.
         std::set<std::string> operators;
         for (const RowChange& c : packet_.changes) {
-            if (c.op != RowChange::Op::Delete) operators.insert(RowView(packet_, c.newValues).text("CDOPERADOR"));
-            if (c.op != RowChange::Op::Insert) operators.insert(RowView(packet_, c.oldValues).text("CDOPERADOR"));
+            if (c.op != RowChange::Op::Delete)
+                operators.insert(RowView(packet_, c.newValues).text("CDOPERADOR"));
+            if (c.op != RowChange::Op::Insert)
+                operators.insert(RowView(packet_, c.oldValues).text("CDOPERADOR"));
         }
         operators.erase("");
         for (const std::string& op : operators) ctx_.requireWorkTeam(op);
@@ -75,9 +80,15 @@ public:
         for (const std::string& op : operators) lockOperator(op);
         for (const RowChange& c : packet_.changes) {
             switch (c.op) {
-                case RowChange::Op::Insert: insert(RowView(packet_, c.newValues)); break;
-                case RowChange::Op::Update: update(RowView(packet_, c.oldValues), RowView(packet_, c.newValues)); break;
-                case RowChange::Op::Delete: remove(RowView(packet_, c.oldValues)); break;
+                case RowChange::Op::Insert:
+                    insert(RowView(packet_, c.newValues));
+                    break;
+                case RowChange::Op::Update:
+                    update(RowView(packet_, c.oldValues), RowView(packet_, c.newValues));
+                    break;
+                case RowChange::Op::Delete:
+                    remove(RowView(packet_, c.oldValues));
+                    break;
             }
         }
     }
@@ -93,12 +104,13 @@ private:
         std::vector<const char*> required;
         if (needsKey) required.push_back("CHAVE2");
         if (needsValues)
-            for (const char* f : {"HORAINI", "HORAFIN", "NRTAREFA", "NRPLATIVTARE", "DTIAPATIVTAR", "DTFAPATIVTAR",
-                                  "CDFILIAL", "CDOPERADOR"})
+            for (const char* f : {"HORAINI", "HORAFIN", "NRTAREFA", "NRPLATIVTARE", "DTIAPATIVTAR",
+                                  "DTFAPATIVTAR", "CDFILIAL", "CDOPERADOR"})
                 required.push_back(f);
         for (const char* f : required)
             if (packet_.fieldIndex(f) < 0)
-                throw badRequest(fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", f));
+                throw badRequest(
+                    fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", f));
         // The rows changed and deleted are compared on the fields that the
         // server marks, whatever the packet marks: each must be there, with
         // the server's type, to hold the value the client loaded.
@@ -107,11 +119,13 @@ private:
             if (!def.flags.where && !def.flags.key) continue;
             const int i = packet_.fieldIndex(def.name);
             if (i < 0)
-                throw badRequest(fmt::format("SetAtividades: o pacote de alterações não tem o campo {}", def.name));
+                throw badRequest(fmt::format(
+                    "SetAtividades: o pacote de alterações não tem o campo {}", def.name));
             if (packet_.fields[static_cast<std::size_t>(i)].type != def.type)
-                throw badRequest(fmt::format("SetAtividades: o campo {} do pacote de alterações não tem o tipo do "
-                                             "campo do servidor",
-                                             def.name));
+                throw badRequest(fmt::format(
+                    "SetAtividades: o campo {} do pacote de alterações não tem o tipo do "
+                    "campo do servidor",
+                    def.name));
         }
     }
 
@@ -136,7 +150,8 @@ private:
         ctx_.requireSessionBranch(stored->branch);
         ctx_.requireWorkTeam(stored->operatorCode);
 
-        const Presence presence = Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
+        const Presence presence =
+            Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
         const Row current = atividadesRow(*stored, presence);
         const auto& defs = fields::atividades();
         for (std::size_t i = 0; i < defs.size(); ++i) {
@@ -164,7 +179,8 @@ private:
         const auto task = findTask(ctx_.db, r.branch, r.task);
         if (!task) throw invalid("Tarefa não cadastrada.");
         if (r.activity.empty()) throw invalid("Atividade deve ser informada.");
-        const ActivityCheck check = checkActivity(ctx_.db, r.branch, r.task, r.activity, r.operatorCode);
+        const ActivityCheck check =
+            checkActivity(ctx_.db, r.branch, r.task, r.activity, r.operatorCode);
         const auto& activity = check.activity;
         if (!activity) throw invalid("Atividade não cadastrada.");
         // As the screen's own check says it: no such activity for this operator.
@@ -173,7 +189,8 @@ private:
         r.processName = activity->processName;
         r.situation = activity->situation;
         if (platform::dataset::utf8Length(r.description) > kMaxDescription)
-            throw invalid(fmt::format("A descrição deve ter no máximo {} caracteres.", kMaxDescription));
+            throw invalid(
+                fmt::format("A descrição deve ter no máximo {} caracteres.", kMaxDescription));
 
         const std::string startText = row.text("HORAINI");
         const std::string endText = row.text("HORAFIN");
@@ -190,22 +207,29 @@ private:
         if (!end) throw invalid("A data e hora de término da apropriação devem ser informadas.");
         if (start->secondsOfDay() != *startSeconds || end->secondsOfDay() != *endSeconds)
             throw invalid("As horas de início e término não conferem com as datas da apropriação.");
-        if (start->datePart() != end->datePart()) throw invalid("A apropriação deve começar e terminar no mesmo dia.");
-        if (inserting && *end > ctx_.now) throw invalid("Hora final deve ser menor que a hora atual.");
-        if (*startSeconds == *endSeconds) throw invalid("Hora início não pode ser igual a hora término.");
+        if (start->datePart() != end->datePart())
+            throw invalid("A apropriação deve começar e terminar no mesmo dia.");
+        if (inserting && *end > ctx_.now)
+            throw invalid("Hora final deve ser menor que a hora atual.");
+        if (*startSeconds == *endSeconds)
+            throw invalid("Hora início não pode ser igual a hora término.");
         if (!time_text::isSpanWithinDay(*startSeconds, *endSeconds))
             throw invalid("Hora início deve ser menor que hora término.");
         r.start = *start;
         r.end = *end;
 
-        const auto clashes = clashingAppropriations(ctx_.db, r.operatorCode, "", r.start, *r.end, id);
+        const auto clashes =
+            clashingAppropriations(ctx_.db, r.operatorCode, "", r.start, *r.end, id);
         if (!clashes.empty()) {
             const AppropriationRecord& c = clashes.front();
             const auto op = findOperator(ctx_.sql(), r.operatorCode);
-            // The screen's own text, filled as the screen fills it (the name as its name box shows it).
-            throw invalid(fmt::format("O operador {} - {} tem a atividade {} referente à tarefa {} apropriada no horário de {} às {}.",
-                                      r.operatorCode, op ? listedName(op->name) : std::string(), c.activity, c.task,
-                                      timeOfDayText(c.start), c.end ? timeOfDayText(*c.end) : std::string()));
+            // The screen's own text, filled as the screen fills it (the name as its name box shows
+            // it).
+            throw invalid(fmt::format(
+                "O operador {} - {} tem a atividade {} referente à tarefa {} apropriada no horário "
+                "de {} às {}.",
+                r.operatorCode, op ? listedName(op->name) : std::string(), c.activity, c.task,
+                timeOfDayText(c.start), c.end ? timeOfDayText(*c.end) : std::string()));
         }
         return r;
     }
@@ -220,7 +244,8 @@ private:
 
     void update(const RowView& old, const RowView& row) {
         const AppropriationRecord stored = storedRow(old);
-        if (!stored.stampEnd) throw invalid("Apropriação sem término de apontamento não pode ser alterada.");
+        if (!stored.stampEnd)
+            throw invalid("Apropriação sem término de apontamento não pode ser alterada.");
         if (row.text("CDOPERADOR") != stored.operatorCode || row.text("CDFILIAL") != stored.branch)
             throw invalid("O operador e a filial de uma apropriação não podem ser alterados.");
         AppropriationRecord r = candidate(row, false, stored.id);
@@ -243,6 +268,8 @@ private:
 
 }  // namespace
 
-void applyAppropriationChanges(const CallContext& ctx, const ChangePacket& packet) { Applier(ctx, packet).run(); }
+void applyAppropriationChanges(const CallContext& ctx, const ChangePacket& packet) {
+    Applier(ctx, packet).run();
+}
 
 }  // namespace appserver

@@ -11,8 +11,8 @@
 
 namespace appserver {
 
-using platform::dataset::DateTime;
 using nlohmann::json;
+using platform::dataset::DateTime;
 
 namespace {
 
@@ -23,7 +23,9 @@ public:
         if (!j_.is_object()) fail("deve ser um objeto");
     }
 
-    [[noreturn]] void fail(const std::string& what) const { throw ImportError(fmt::format("{}: {}", where_, what)); }
+    [[noreturn]] void fail(const std::string& what) const {
+        throw ImportError(fmt::format("{}: {}", where_, what));
+    }
 
     std::string text(const char* key, std::size_t maxLength, bool required = true) const {
         auto it = j_.find(key);
@@ -34,7 +36,8 @@ public:
         if (!it->is_string()) fail(fmt::format("\"{}\" deve ser um texto", key));
         std::string s = it->get<std::string>();
         if (required && s.empty()) fail(fmt::format("\"{}\" não pode ser vazio", key));
-        if (platform::dataset::utf8Length(s) > maxLength) fail(fmt::format("\"{}\" tem mais de {} caracteres", key, maxLength));
+        if (platform::dataset::utf8Length(s) > maxLength)
+            fail(fmt::format("\"{}\" tem mais de {} caracteres", key, maxLength));
         return s;
     }
 
@@ -47,7 +50,9 @@ public:
         const std::string s = it->is_string() ? it->get<std::string>() : std::string();
         auto parsed = DateTime::parseIso(s);
         if (!parsed || s.size() != (dateOnly ? 10u : 19u))
-            fail(fmt::format("\"{}\" deve ser {}", key, dateOnly ? "uma data AAAA-MM-DD" : "uma data e hora AAAA-MM-DDTHH:MM:SS"));
+            fail(fmt::format(
+                "\"{}\" deve ser {}", key,
+                dateOnly ? "uma data AAAA-MM-DD" : "uma data e hora AAAA-MM-DDTHH:MM:SS"));
         return parsed;
     }
 
@@ -58,8 +63,10 @@ public:
         if (!it->is_array()) fail(fmt::format("\"{}\" deve ser uma lista", key));
         for (std::size_t i = 0; i < it->size(); ++i) {
             const json& v = (*it)[i];
-            if (!v.is_string() || v.get<std::string>().empty() || platform::dataset::utf8Length(v.get<std::string>()) > maxLength)
-                fail(fmt::format("\"{}\"[{}] deve ser um código de até {} caracteres", key, i, maxLength));
+            if (!v.is_string() || v.get<std::string>().empty() ||
+                platform::dataset::utf8Length(v.get<std::string>()) > maxLength)
+                fail(fmt::format("\"{}\"[{}] deve ser um código de até {} caracteres", key, i,
+                                 maxLength));
             out.push_back(v.get<std::string>());
         }
         return out;
@@ -101,7 +108,8 @@ ImportSummary importData(Database& db, const json& data, const PasswordHasher& h
 
     s.branches = eachItem(data, "branches", [&](const Item& it) {
         const std::string code = it.text("code", 4), name = it.text("name", 100, false);
-        sql << "INSERT INTO branches (code, name) VALUES (:c, :n)", soci::use(code), soci::use(name);
+        sql << "INSERT INTO branches (code, name) VALUES (:c, :n)", soci::use(code),
+            soci::use(name);
     });
     s.teams = eachItem(data, "teams", [&](const Item& it) {
         const std::string code = it.text("code", 20), name = it.text("name", 100, false);
@@ -110,41 +118,55 @@ ImportSummary importData(Database& db, const json& data, const PasswordHasher& h
     s.operators = eachItem(data, "operators", [&](const Item& it) {
         const std::string code = it.text("code", 12), name = it.text("name", 40);
         const std::string password = it.text("password", 1024);
-        const auto branches = it.list("branches", 4), screens = it.list("screens", 20), teams = it.list("teams", 20);
+        const auto branches = it.list("branches", 4), screens = it.list("screens", 20),
+                   teams = it.list("teams", 20);
         const std::string hash = hasher.hash(password);
-        sql << "INSERT INTO operators (code, name, password_hash) VALUES (:c, :n, :h)", soci::use(code), soci::use(name),
-            soci::use(hash);
+        sql << "INSERT INTO operators (code, name, password_hash) VALUES (:c, :n, :h)",
+            soci::use(code), soci::use(name), soci::use(hash);
         for (const std::string& b : branches)
-            sql << "INSERT INTO operator_branches (operator, branch) VALUES (:o, :b)", soci::use(code), soci::use(b);
+            sql << "INSERT INTO operator_branches (operator, branch) VALUES (:o, :b)",
+                soci::use(code), soci::use(b);
         for (const std::string& sc : screens)
-            sql << "INSERT INTO operator_screens (operator, screen) VALUES (:o, :s)", soci::use(code), soci::use(sc);
+            sql << "INSERT INTO operator_screens (operator, screen) VALUES (:o, :s)",
+                soci::use(code), soci::use(sc);
         for (const std::string& t : teams)
-            sql << "INSERT INTO team_members (team, operator) VALUES (:t, :o)", soci::use(t), soci::use(code);
+            sql << "INSERT INTO team_members (team, operator) VALUES (:t, :o)", soci::use(t),
+                soci::use(code);
     });
     s.tasks = eachItem(data, "tasks", [&](const Item& it) {
         const std::string branch = it.text("branch", 4), task = it.text("task", 10);
-        const std::string description = it.text("description", 100, false), project = it.text("project", 10, false);
-        const std::string baseline = it.text("baseline", 3, false), processCode = it.text("processCode", 20, false);
+        const std::string description = it.text("description", 100, false),
+                          project = it.text("project", 10, false);
+        const std::string baseline = it.text("baseline", 3, false),
+                          processCode = it.text("processCode", 20, false);
         const std::string processName = it.text("processName", 100, false);
-        sql << "INSERT INTO tasks (branch, task, description, project, baseline, process_code, process_name)"
+        sql << "INSERT INTO tasks (branch, task, description, project, baseline, process_code, "
+               "process_name)"
                " VALUES (:b, :t, :d, :p, :l, :c, :n)",
-            soci::use(branch), soci::use(task), soci::use(description), soci::use(project), soci::use(baseline),
-            soci::use(processCode), soci::use(processName);
+            soci::use(branch), soci::use(task), soci::use(description), soci::use(project),
+            soci::use(baseline), soci::use(processCode), soci::use(processName);
     });
     s.activities = eachItem(data, "activities", [&](const Item& it) {
-        const std::string branch = it.text("branch", 4), task = it.text("task", 10), activity = it.text("activity", 5);
-        const std::string processCode = it.text("processCode", 10, false), processName = it.text("processName", 100, false);
+        const std::string branch = it.text("branch", 4), task = it.text("task", 10),
+                          activity = it.text("activity", 5);
+        const std::string processCode = it.text("processCode", 10, false),
+                          processName = it.text("processName", 100, false);
         const std::string situation = it.text("situation", 1, false);
-        const std::string workItemCode = it.text("workItemCode", 20, false), workItemName = it.text("workItemName", 100, false);
+        const std::string workItemCode = it.text("workItemCode", 20, false),
+                          workItemName = it.text("workItemName", 100, false);
         const std::string responsible = it.text("responsible", 12, false);
         const auto operators = it.list("operators", 12);
-        if (processName.size() + task.size() + activity.size() + 6 > 121) it.fail("legenda da atividade passa de 121 caracteres");
-        sql << "INSERT INTO activities (branch, task, activity, process_code, process_name, situation, work_item_code,"
+        if (processName.size() + task.size() + activity.size() + 6 > 121)
+            it.fail("legenda da atividade passa de 121 caracteres");
+        sql << "INSERT INTO activities (branch, task, activity, process_code, process_name, "
+               "situation, work_item_code,"
                " work_item_name, responsible) VALUES (:b, :t, :a, :c, :n, :s, :wc, :wn, :r)",
-            soci::use(branch), soci::use(task), soci::use(activity), soci::use(processCode), soci::use(processName),
-            soci::use(situation), soci::use(workItemCode), soci::use(workItemName), soci::use(responsible);
+            soci::use(branch), soci::use(task), soci::use(activity), soci::use(processCode),
+            soci::use(processName), soci::use(situation), soci::use(workItemCode),
+            soci::use(workItemName), soci::use(responsible);
         for (const std::string& op : operators)
-            sql << "INSERT INTO activity_operators (branch, task, activity, operator) VALUES (:b, :t, :a, :o)",
+            sql << "INSERT INTO activity_operators (branch, task, activity, operator) VALUES (:b, "
+                   ":t, :a, :o)",
                 soci::use(branch), soci::use(task), soci::use(activity), soci::use(op);
     });
     s.appropriations = eachItem(data, "appropriations", [&](const Item& it) {

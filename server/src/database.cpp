@@ -1,9 +1,9 @@
 #include "appserver/database.h"
 
-#include "appserver/soci_includes.h"
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 #include <spdlog/spdlog.h>
+#include "appserver/soci_includes.h"
 
 #include <fmt/format.h>
 #include <libpq-fe.h>
@@ -18,12 +18,15 @@ namespace appserver {
 DatabaseUrl DatabaseUrl::parse(const std::string& url) {
     if (url.rfind("sqlite:", 0) == 0) {
         std::string path = url.substr(7);
-        if (path.empty()) throw std::invalid_argument("O endereço sqlite: precisa do caminho do arquivo (sqlite:/caminho/dados.db)");
+        if (path.empty())
+            throw std::invalid_argument(
+                "O endereço sqlite: precisa do caminho do arquivo (sqlite:/caminho/dados.db)");
         return {DatabaseKind::Sqlite, path};
     }
-    if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0) return {DatabaseKind::Postgres, url};
-    throw std::invalid_argument(
-        fmt::format("Banco de dados \"{}\" não reconhecido: use sqlite:CAMINHO ou postgresql://…", url));
+    if (url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0)
+        return {DatabaseKind::Postgres, url};
+    throw std::invalid_argument(fmt::format(
+        "Banco de dados \"{}\" não reconhecido: use sqlite:CAMINHO ou postgresql://…", url));
 }
 
 std::string DatabaseUrl::redacted() const {
@@ -72,7 +75,8 @@ void stopSqliteMemoryCounting() {
 
 std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const DatabaseOptions& options) {
     if (url.kind == DatabaseKind::Postgres) {
-        auto s = std::make_unique<soci::session>(*soci::factory_postgresql(), conninfoFromUri(url.target));
+        auto s = std::make_unique<soci::session>(*soci::factory_postgresql(),
+                                                 conninfoFromUri(url.target));
         *s << "SET client_min_messages = WARNING";
         // A lock (an operator's advisory lock above all) not had in time
         // fails the statement instead of holding the request.
@@ -85,7 +89,8 @@ std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const Databas
     auto s = std::make_unique<soci::session>(*soci::factory_sqlite3(), params);
     *s << "PRAGMA journal_mode = WAL";
     *s << "PRAGMA foreign_keys = ON";
-    *s << (options.sync == SyncMode::Full ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = NORMAL");
+    *s << (options.sync == SyncMode::Full ? "PRAGMA synchronous = FULL"
+                                          : "PRAGMA synchronous = NORMAL");
     *s << fmt::format("PRAGMA busy_timeout = {}", options.lockWait.count());
     // Read pages through a shared memory map rather than a read() call per
     // page: a day query on a large table touches a dozen pages that another
@@ -97,7 +102,9 @@ std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const Databas
     return s;
 }
 
-PGconn* pgConnection(soci::session& s) { return static_cast<soci::postgresql_session_backend*>(s.get_backend())->conn_; }
+PGconn* pgConnection(soci::session& s) {
+    return static_cast<soci::postgresql_session_backend*>(s.get_backend())->conn_;
+}
 
 sqlite_api::sqlite3* sqliteConnection(soci::session& s) {
     return static_cast<soci::sqlite3_session_backend*>(s.get_backend())->conn_;
@@ -105,7 +112,8 @@ sqlite_api::sqlite3* sqliteConnection(soci::session& s) {
 
 /// True while the session is inside a transaction that a rollback would end.
 bool inTransaction(soci::session& s, DatabaseKind kind) {
-    if (kind == DatabaseKind::Sqlite) return sqlite_api::sqlite3_get_autocommit(sqliteConnection(s)) == 0;
+    if (kind == DatabaseKind::Sqlite)
+        return sqlite_api::sqlite3_get_autocommit(sqliteConnection(s)) == 0;
     const PGTransactionStatusType status = PQtransactionStatus(pgConnection(s));
     return status != PQTRANS_IDLE && status != PQTRANS_UNKNOWN;
 }
@@ -120,12 +128,14 @@ Database::Database(const DatabaseUrl& url, const DatabaseOptions& options)
         try {
             slots_[i].session = openSession(url, options);
         } catch (const std::exception& e) {
-            throw std::runtime_error(fmt::format("Não foi possível abrir o banco {}: {}", url.redacted(), failureText(e)));
+            throw std::runtime_error(fmt::format("Não foi possível abrir o banco {}: {}",
+                                                 url.redacted(), failureText(e)));
         }
         free_.push_back(i);
     }
     if (url.kind == DatabaseKind::Sqlite)
-        checkpointer_ = std::make_unique<WalCheckpointer>(openSession(url, options), options.checkpointInterval);
+        checkpointer_ = std::make_unique<WalCheckpointer>(openSession(url, options),
+                                                          options.checkpointInterval);
 }
 
 Database::~Database() {
@@ -158,7 +168,8 @@ void Database::check() {
         int one = 0;
         lease.sql() << "SELECT 1", soci::into(one);
     } catch (const std::exception& e) {
-        throw DatabaseUnavailable(unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Unreachable), failureText(e));
+        throw DatabaseUnavailable(
+            unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Unreachable), failureText(e));
     }
 }
 
@@ -200,13 +211,15 @@ void Database::reopen(std::size_t index) {
             slot.session = openSession(url_, options_);
             slot.broken = false;
             slot.checkedAt = breaks_.load();
-            if (down_.exchange(false)) spdlog::info("Conexão com o banco {} restabelecida", url_.redacted());
+            if (down_.exchange(false))
+                spdlog::info("Conexão com o banco {} restabelecida", url_.redacted());
             return;
         } catch (const std::exception& e) {
             last = failureText(e);
         }
     }
-    throw DatabaseUnavailable(DatabaseUnavailable::Reason::Unreachable, "reconexão ao banco falhou: " + last);
+    throw DatabaseUnavailable(DatabaseUnavailable::Reason::Unreachable,
+                              "reconexão ao banco falhou: " + last);
 }
 
 void Database::Lease::throwIfUnavailable(const std::exception& e) const {
@@ -214,7 +227,8 @@ void Database::Lease::throwIfUnavailable(const std::exception& e) const {
     auto reason = unavailabilityOf(e);
     const Slot& slot = db_->slots_[index_];
     // A connection lost in mid-statement does not always come with an error code that says so.
-    if (!reason && kind() == DatabaseKind::Postgres && slot.session && PQstatus(pgConnection(*slot.session)) != CONNECTION_OK)
+    if (!reason && kind() == DatabaseKind::Postgres && slot.session &&
+        PQstatus(pgConnection(*slot.session)) != CONNECTION_OK)
         reason = DatabaseUnavailable::Reason::Unreachable;
     if (reason) throw DatabaseUnavailable(*reason, failureText(e));
 }
@@ -225,7 +239,9 @@ void Database::giveBack(std::size_t index) {
         (!slot.session || PQstatus(pgConnection(*slot.session)) != CONNECTION_OK)) {
         slot.broken = true;
         ++breaks_;
-        if (!down_.exchange(true)) spdlog::warn("Conexão com o banco {} perdida; será reaberta no próximo uso", url_.redacted());
+        if (!down_.exchange(true))
+            spdlog::warn("Conexão com o banco {} perdida; será reaberta no próximo uso",
+                         url_.redacted());
     }
     {
         std::lock_guard lock(mutex_);
@@ -246,10 +262,14 @@ struct TxCommand {
 
     static const char* text() {
         switch (Kind) {
-            case TxCommandKind::BeginImmediate: return "BEGIN IMMEDIATE";
-            case TxCommandKind::Begin: return "BEGIN";
-            case TxCommandKind::Commit: return "COMMIT";
-            case TxCommandKind::Rollback: return "ROLLBACK";
+            case TxCommandKind::BeginImmediate:
+                return "BEGIN IMMEDIATE";
+            case TxCommandKind::Begin:
+                return "BEGIN";
+            case TxCommandKind::Commit:
+                return "COMMIT";
+            case TxCommandKind::Rollback:
+                return "ROLLBACK";
         }
         return "";
     }
@@ -280,7 +300,8 @@ bool fetchSingleRow(soci::statement& st) {
     return found;
 }
 
-WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t weight) : lease_(lease) {
+WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t weight)
+    : lease_(lease) {
     Database& db = *lease_.db_;
     if (lease_.kind() == DatabaseKind::Postgres) {
         run<TxCommandKind::Begin>(lease_);
@@ -288,8 +309,9 @@ WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t wei
     }
     const auto wait = db.options_.lockWait;
     if (!db.writeGate_.enter(weight, WriteGate::Clock::now() + wait))
-        throw DatabaseUnavailable(DatabaseUnavailable::Reason::Busy,
-                                  fmt::format("a trava de escrita não foi obtida em {} ms", wait.count()));
+        throw DatabaseUnavailable(
+            DatabaseUnavailable::Reason::Busy,
+            fmt::format("a trava de escrita não foi obtida em {} ms", wait.count()));
     gated_ = true;
     try {
         run<TxCommandKind::BeginImmediate>(lease_);
@@ -308,7 +330,8 @@ WriteTransaction::~WriteTransaction() {
         // a rollback then would only fail again.
         if (inTransaction(lease_.sql(), lease_.kind())) run<TxCommandKind::Rollback>(lease_);
     } catch (const std::exception& e) {
-        // Always after the failure that made the transaction roll back, which is reported on its own.
+        // Always after the failure that made the transaction roll back, which is reported on its
+        // own.
         spdlog::debug("Falha ao desfazer a transação: {}", failureText(e));
     }
     end();
@@ -320,7 +343,9 @@ void WriteTransaction::end() {
     gated_ = false;
 }
 
-ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) { run<TxCommandKind::Begin>(lease_); }
+ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) {
+    run<TxCommandKind::Begin>(lease_);
+}
 
 ReadTransaction::~ReadTransaction() {
     try {

@@ -8,28 +8,32 @@
 
 namespace appserver {
 
-using platform::dataset::DateTime;
 using nlohmann::json;
+using platform::dataset::DateTime;
 
 namespace {
 
 constexpr std::array<const char*, 12> kNames = {
-    "Ana Souza",       "Bruno Carvalho", "Carla Mendes",  "Diego Ferreira", "Eduarda Lima",  "Fábio Rocha",
-    "Gabriela Nunes",  "Henrique Alves", "Isabela Costa", "João Pereira",   "Larissa Gomes", "Marcos Ribeiro"};
+    "Ana Souza",     "Bruno Carvalho", "Carla Mendes",   "Diego Ferreira",
+    "Eduarda Lima",  "Fábio Rocha",    "Gabriela Nunes", "Henrique Alves",
+    "Isabela Costa", "João Pereira",   "Larissa Gomes",  "Marcos Ribeiro"};
 constexpr std::array<const char*, 3> kTeams = {"Desenvolvimento", "Suporte", "Implantação"};
 constexpr std::array<const char*, 15> kTaskNames = {
-    "Módulo de faturamento",    "Integração bancária",      "Portal do cliente",     "Migração do cadastro",
-    "Relatórios gerenciais",    "Controle de estoque",      "Folha de pagamento",    "Atendimento ao cliente",
-    "Implantação filial Sul",   "Treinamento de usuários",  "Auditoria de acessos",  "Conciliação contábil",
-    "Emissão de notas fiscais", "Automação de testes",      "Infraestrutura de rede"};
-constexpr std::array<const char*, 4> kActivityNames = {"Levantamento de requisitos", "Desenvolvimento",
-                                                       "Testes e homologação", "Documentação"};
+    "Módulo de faturamento",    "Integração bancária",    "Portal do cliente",
+    "Migração do cadastro",     "Relatórios gerenciais",  "Controle de estoque",
+    "Folha de pagamento",       "Atendimento ao cliente", "Implantação filial Sul",
+    "Treinamento de usuários",  "Auditoria de acessos",   "Conciliação contábil",
+    "Emissão de notas fiscais", "Automação de testes",    "Infraestrutura de rede"};
+constexpr std::array<const char*, 4> kActivityNames = {
+    "Levantamento de requisitos", "Desenvolvimento", "Testes e homologação", "Documentação"};
 constexpr std::array<const char*, 6> kDescriptions = {
     "Reunião com o cliente para alinhar o escopo.", "Ajustes conforme revisão de código.",
     "Correção de falhas apontadas nos testes.",     "Elaboração do manual do usuário.",
     "Acompanhamento da implantação em produção.",   "Análise de desempenho das consultas."};
 
-std::string code(int n, int width) { return fmt::format("{:0{}}", n, width); }
+std::string code(int n, int width) {
+    return fmt::format("{:0{}}", n, width);
+}
 
 }  // namespace
 
@@ -38,7 +42,8 @@ json makeDemoData(const DateTime& today) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
 
     json data;
-    data["branches"] = json::array({{{"code", "0001"}, {"name", "Matriz"}}, {{"code", "0002"}, {"name", "Filial Sul"}}});
+    data["branches"] = json::array(
+        {{{"code", "0001"}, {"name", "Matriz"}}, {{"code", "0002"}, {"name", "Filial Sul"}}});
     data["teams"] = json::array();
     for (std::size_t t = 0; t < kTeams.size(); ++t)
         data["teams"].push_back({{"code", fmt::format("EQ{:02}", t + 1)}, {"name", kTeams[t]}});
@@ -62,29 +67,33 @@ json makeDemoData(const DateTime& today) {
         const std::string branch = code(b + 1, 4);
         for (int t = 0; t < 15; ++t) {
             const std::string task = code(b * 100 + t + 1, 10);
-            data["tasks"].push_back({{"branch", branch},
-                                     {"task", task},
-                                     {"description", kTaskNames[static_cast<std::size_t>(t)]},
-                                     {"project", fmt::format("PRJ{:03}", t % 5 + 1)},
-                                     {"baseline", "001"},
-                                     {"processCode", fmt::format("PROC.{:02}", t + 1)},
-                                     {"processName", fmt::format("Processo de {}", kTaskNames[static_cast<std::size_t>(t)])}});
+            data["tasks"].push_back(
+                {{"branch", branch},
+                 {"task", task},
+                 {"description", kTaskNames[static_cast<std::size_t>(t)]},
+                 {"project", fmt::format("PRJ{:03}", t % 5 + 1)},
+                 {"baseline", "001"},
+                 {"processCode", fmt::format("PROC.{:02}", t + 1)},
+                 {"processName",
+                  fmt::format("Processo de {}", kTaskNames[static_cast<std::size_t>(t)])}});
             for (int a = 0; a < 4; ++a) {
                 json operators = json::array();
                 // Some activities are reserved to two operators; the rest are open to everyone.
                 if (t % 5 == 4 && a == 3) operators = json::array({code(101, 12), code(102, 12)});
                 const char* situation = a == 0 ? "A" : (a == 3 ? "P" : (t % 3 == 0 ? "C" : "A"));
-                data["activities"].push_back({{"branch", branch},
-                                              {"task", task},
-                                              {"activity", code(a + 1, 5)},
-                                              {"processCode", fmt::format("P{:02}{:02}", t + 1, a + 1)},
-                                              {"processName", kActivityNames[static_cast<std::size_t>(a)]},
-                                              {"situation", situation},
-                                              {"workItemCode", fmt::format("IT.{:02}.{:02}", t + 1, a + 1)},
-                                              {"workItemName", fmt::format("{} - {}", kActivityNames[static_cast<std::size_t>(a)],
-                                                                           kTaskNames[static_cast<std::size_t>(t)])},
-                                              {"responsible", code(101 + (t % 12), 12)},
-                                              {"operators", operators}});
+                data["activities"].push_back(
+                    {{"branch", branch},
+                     {"task", task},
+                     {"activity", code(a + 1, 5)},
+                     {"processCode", fmt::format("P{:02}{:02}", t + 1, a + 1)},
+                     {"processName", kActivityNames[static_cast<std::size_t>(a)]},
+                     {"situation", situation},
+                     {"workItemCode", fmt::format("IT.{:02}.{:02}", t + 1, a + 1)},
+                     {"workItemName",
+                      fmt::format("{} - {}", kActivityNames[static_cast<std::size_t>(a)],
+                                  kTaskNames[static_cast<std::size_t>(t)])},
+                     {"responsible", code(101 + (t % 12), 12)},
+                     {"operators", operators}});
             }
         }
     }
@@ -106,9 +115,11 @@ json makeDemoData(const DateTime& today) {
             const bool showcase = i == 0 && day == showcaseDay;
             if (!showcase && pick(0, 19) == 0) continue;  // a day off now and then
             const int in1 = 8 * 3600 + pick(-15, 15) * 60, out1 = 12 * 3600 + pick(-10, 10) * 60;
-            const int in2 = 13 * 3600 + pick(-10, 10) * 60, out2 = 17 * 3600 + 30 * 60 + pick(-20, 20) * 60;
+            const int in2 = 13 * 3600 + pick(-10, 10) * 60,
+                      out2 = 17 * 3600 + 30 * 60 + pick(-20, 20) * 60;
             const std::array<std::pair<int, const char*>, 4> punches = {
-                std::pair{in1, "E1"}, std::pair{out1, "S1"}, std::pair{in2, "E2"}, std::pair{out2, "S2"}};
+                std::pair{in1, "E1"}, std::pair{out1, "S1"}, std::pair{in2, "E2"},
+                std::pair{out2, "S2"}};
             for (const auto& [at, event] : punches) {
                 const DateTime when = day.addSeconds(at);
                 if (isToday && when > today) break;
@@ -122,7 +133,8 @@ json makeDemoData(const DateTime& today) {
             }
             // Morning and afternoon split into a few appropriations; a late
             // finish now and then lies outside the punches and gets flagged.
-            const std::array<std::pair<int, int>, 2> halves = {std::pair{in1, out1}, std::pair{in2, out2}};
+            const std::array<std::pair<int, int>, 2> halves = {std::pair{in1, out1},
+                                                               std::pair{in2, out2}};
             const std::string branch = (i % 4 == 3 && d % 2 == 0) ? "0002" : "0001";
             for (std::size_t h = 0; h < halves.size(); ++h) {
                 int from = halves[h].first + pick(0, 10) * 60;

@@ -4,16 +4,16 @@ namespace appserver {
 
 std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string& code) {
     OperatorRecord r;
-    sql << "SELECT code, name, password_hash FROM operators WHERE code = :c", soci::into(r.code), soci::into(r.name),
-        soci::into(r.passwordHash), soci::use(code);
+    sql << "SELECT code, name, password_hash FROM operators WHERE code = :c", soci::into(r.code),
+        soci::into(r.name), soci::into(r.passwordHash), soci::use(code);
     if (!sql.got_data()) return std::nullopt;
     return r;
 }
 
 bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch) {
     int n = 0;
-    sql << "SELECT COUNT(*) FROM operator_branches WHERE operator = :o AND branch = :b", soci::into(n), soci::use(op),
-        soci::use(branch);
+    sql << "SELECT COUNT(*) FROM operator_branches WHERE operator = :o AND branch = :b",
+        soci::into(n), soci::use(op), soci::use(branch);
     return n > 0;
 }
 
@@ -30,8 +30,10 @@ struct ScreenAccessQuery {
         st.exchange(soci::use(branch));
         st.exchange(soci::use(screen));
         st.alloc();
-        st.prepare("SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = b.operator"
-                   " WHERE b.operator = :o AND b.branch = :b AND s.screen = :s");
+        st.prepare(
+            "SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = "
+            "b.operator"
+            " WHERE b.operator = :o AND b.branch = :b AND s.screen = :s");
         st.define_and_bind();
     }
 };
@@ -46,8 +48,10 @@ struct TeamMateQuery {
         st.exchange(soci::use(user));
         st.exchange(soci::use(op));
         st.alloc();
-        st.prepare("SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = mine.team"
-                   " WHERE mine.operator = :u AND theirs.operator = :o");
+        st.prepare(
+            "SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = "
+            "mine.team"
+            " WHERE mine.operator = :u AND theirs.operator = :o");
         st.define_and_bind();
     }
 };
@@ -55,7 +59,8 @@ struct TeamMateQuery {
 }  // namespace
 
 bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op) {
-    // The user is in his own team even when he belongs to none (as workTeam() has it), if he exists.
+    // The user is in his own team even when he belongs to none (as workTeam() has it), if he
+    // exists.
     if (op == user) return findOperator(db.sql(), user).has_value();
     return db.withPrepared<TeamMateQuery>([&](TeamMateQuery& q) {
         q.user = user;
@@ -66,8 +71,8 @@ bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::s
     });
 }
 
-bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
-                          const std::string& screen) {
+bool operatorMayUseScreen(const Database::Lease& db, const std::string& op,
+                          const std::string& branch, const std::string& screen) {
     return db.withPrepared<ScreenAccessQuery>([&](ScreenAccessQuery& q) {
         q.op = op;
         q.branch = branch;
@@ -83,7 +88,8 @@ std::string listedName(const std::string& name) {
     std::size_t chars = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {
         // A character starts at every byte that is not a UTF-8 continuation byte.
-        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && chars++ == kListedLength) return name.substr(0, i);
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && chars++ == kListedLength)
+            return name.substr(0, i);
     }
     return name;
 }
@@ -91,11 +97,13 @@ std::string listedName(const std::string& name) {
 std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user) {
     std::vector<TeamMember> out;
     TeamMember m;
-    soci::statement st = (sql.prepare << "SELECT o.code, o.name FROM operators o WHERE o.code = :u OR EXISTS ("
-                                         " SELECT 1 FROM team_members mine JOIN team_members theirs"
-                                         " ON theirs.team = mine.team WHERE mine.operator = :u2 AND theirs.operator = o.code)"
-                                         " ORDER BY o.name, o.code",
-                          soci::into(m.code), soci::into(m.name), soci::use(user), soci::use(user));
+    soci::statement st =
+        (sql.prepare << "SELECT o.code, o.name FROM operators o WHERE o.code = :u OR EXISTS ("
+                        " SELECT 1 FROM team_members mine JOIN team_members theirs"
+                        " ON theirs.team = mine.team WHERE mine.operator = :u2 AND theirs.operator "
+                        "= o.code)"
+                        " ORDER BY o.name, o.code",
+         soci::into(m.code), soci::into(m.name), soci::use(user), soci::use(user));
     st.execute();
     while (st.fetch()) out.push_back(m);
     return out;

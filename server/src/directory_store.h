@@ -24,8 +24,8 @@ struct TeamMember {
 std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string& code);
 bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch);
 /// The operator works at the branch and may use the screen there.
-bool operatorMayUseScreen(const Database::Lease& db, const std::string& op, const std::string& branch,
-                          const std::string& screen);
+bool operatorMayUseScreen(const Database::Lease& db, const std::string& op,
+                          const std::string& branch, const std::string& screen);
 /// True when `op` is in the work team of `user`: the user himself, or one who
 /// shares a team with him. One indexed lookup, however large the team.
 bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op);

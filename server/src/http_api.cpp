@@ -1,14 +1,14 @@
 #include "http_api.h"
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 #include <spdlog/spdlog.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 
 #include "api_error.h"
-#include "call_args.h"
 #include "appserver/database_error.h"
+#include "call_args.h"
 #include "platform/dataset/errors.h"
 
 namespace appserver {
@@ -17,38 +17,64 @@ using nlohmann::json;
 
 const char* errorCodeName(ErrorCode code) {
     switch (code) {
-        case ErrorCode::BadRequest: return "bad_request";
-        case ErrorCode::Unauthenticated: return "unauthenticated";
-        case ErrorCode::Forbidden: return "forbidden";
-        case ErrorCode::NotFound: return "not_found";
-        case ErrorCode::Timeout: return "request_timeout";
-        case ErrorCode::Conflict: return "conflict";
-        case ErrorCode::TooLarge: return "too_large";
-        case ErrorCode::UnsupportedMediaType: return "unsupported_media_type";
-        case ErrorCode::Invalid: return "invalid";
-        case ErrorCode::HeadersTooLarge: return "headers_too_large";
-        case ErrorCode::Throttled: return "too_many_requests";
-        case ErrorCode::Internal: return "internal";
-        case ErrorCode::Unavailable: return "unavailable";
+        case ErrorCode::BadRequest:
+            return "bad_request";
+        case ErrorCode::Unauthenticated:
+            return "unauthenticated";
+        case ErrorCode::Forbidden:
+            return "forbidden";
+        case ErrorCode::NotFound:
+            return "not_found";
+        case ErrorCode::Timeout:
+            return "request_timeout";
+        case ErrorCode::Conflict:
+            return "conflict";
+        case ErrorCode::TooLarge:
+            return "too_large";
+        case ErrorCode::UnsupportedMediaType:
+            return "unsupported_media_type";
+        case ErrorCode::Invalid:
+            return "invalid";
+        case ErrorCode::HeadersTooLarge:
+            return "headers_too_large";
+        case ErrorCode::Throttled:
+            return "too_many_requests";
+        case ErrorCode::Internal:
+            return "internal";
+        case ErrorCode::Unavailable:
+            return "unavailable";
     }
     return "internal";
 }
 
 int errorCodeStatus(ErrorCode code) {
     switch (code) {
-        case ErrorCode::BadRequest: return 400;
-        case ErrorCode::Unauthenticated: return 401;
-        case ErrorCode::Forbidden: return 403;
-        case ErrorCode::NotFound: return 404;
-        case ErrorCode::Timeout: return 408;
-        case ErrorCode::Conflict: return 409;
-        case ErrorCode::TooLarge: return 413;
-        case ErrorCode::UnsupportedMediaType: return 415;
-        case ErrorCode::Invalid: return 422;
-        case ErrorCode::HeadersTooLarge: return 431;
-        case ErrorCode::Throttled: return 429;
-        case ErrorCode::Internal: return 500;
-        case ErrorCode::Unavailable: return 503;
+        case ErrorCode::BadRequest:
+            return 400;
+        case ErrorCode::Unauthenticated:
+            return 401;
+        case ErrorCode::Forbidden:
+            return 403;
+        case ErrorCode::NotFound:
+            return 404;
+        case ErrorCode::Timeout:
+            return 408;
+        case ErrorCode::Conflict:
+            return 409;
+        case ErrorCode::TooLarge:
+            return 413;
+        case ErrorCode::UnsupportedMediaType:
+            return 415;
+        case ErrorCode::Invalid:
+            return 422;
+        case ErrorCode::HeadersTooLarge:
+            return 431;
+        case ErrorCode::Throttled:
+            return 429;
+        case ErrorCode::Internal:
+            return 500;
+        case ErrorCode::Unavailable:
+            return 503;
     }
     return 500;
 }
@@ -59,7 +85,8 @@ constexpr const char* kJson = "application/json; charset=utf-8";
 
 void sendError(http::Response& res, ErrorCode code, const std::string& message) {
     res.status = errorCodeStatus(code);
-    res.set_content(json{{"error", {{"code", errorCodeName(code)}, {"message", message}}}}.dump(), kJson);
+    res.set_content(json{{"error", {{"code", errorCodeName(code)}, {"message", message}}}}.dump(),
+                    kJson);
 }
 
 void sendJson(http::Response& res, const json& body) {
@@ -77,7 +104,8 @@ json parseBody(const http::Request& req) {
 
 std::string requiredText(const json& body, const char* key) {
     auto it = body.find(key);
-    if (it == body.end() || !it->is_string()) throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
+    if (it == body.end() || !it->is_string())
+        throw badRequest(fmt::format("Informe \"{}\" como texto.", key));
     std::string text = it->get<std::string>();
     checkTextArgument(text, fmt::format("\"{}\"", key));
     return text;
@@ -99,7 +127,8 @@ http::Handler guarded(F&& f) {
             sendError(res, ErrorCode::Unavailable, e.userMessage());
         } catch (const std::exception& e) {
             spdlog::error("{} {}: {}", req.method, req.path, failureText(e));
-            sendError(res, ErrorCode::Internal, "Erro interno do servidor. Tente novamente; se persistir, avise o suporte.");
+            sendError(res, ErrorCode::Internal,
+                      "Erro interno do servidor. Tente novamente; se persistir, avise o suporte.");
         }
     };
 }
@@ -116,18 +145,24 @@ HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& s
 namespace {
 
 /// The answer to what the transport refuses by itself, in the protocol's error form.
-void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& res, std::size_t maxBodyBytes) {
+void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& res,
+                 std::size_t maxBodyBytes) {
     using http::Refusal;
     switch (kind) {
-        case Refusal::BadRequest: sendError(res, ErrorCode::BadRequest, "Requisição HTTP malformada."); return;
+        case Refusal::BadRequest:
+            sendError(res, ErrorCode::BadRequest, "Requisição HTTP malformada.");
+            return;
         case Refusal::NotFound:
-            sendError(res, ErrorCode::NotFound, fmt::format("O endereço {} {} não existe.", req.method, req.path));
+            sendError(res, ErrorCode::NotFound,
+                      fmt::format("O endereço {} {} não existe.", req.method, req.path));
             return;
         case Refusal::BodyTooLarge:
             sendError(res, ErrorCode::TooLarge,
                       req.path == "/v1/login"
-                          ? fmt::format("O corpo do login passa de {} KiB.", limits::kMaxLoginBodyBytes / 1024)
-                          : fmt::format("O corpo da requisição passa de {} MiB.", maxBodyBytes / (1024 * 1024)));
+                          ? fmt::format("O corpo do login passa de {} KiB.",
+                                        limits::kMaxLoginBodyBytes / 1024)
+                          : fmt::format("O corpo da requisição passa de {} MiB.",
+                                        maxBodyBytes / (1024 * 1024)));
             return;
         case Refusal::HeadersTooLarge:
             sendError(res, ErrorCode::HeadersTooLarge,
@@ -142,9 +177,12 @@ void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& r
             sendError(res, ErrorCode::Timeout, "A requisição não chegou inteira a tempo.");
             return;
         case Refusal::TooManyConnections:
-            sendError(res, ErrorCode::Throttled, "Conexões demais abertas a partir deste endereço. Tente de novo em instantes.");
+            sendError(
+                res, ErrorCode::Throttled,
+                "Conexões demais abertas a partir deste endereço. Tente de novo em instantes.");
             return;
-        case Refusal::HandlerFailed: break;
+        case Refusal::HandlerFailed:
+            break;
     }
     sendError(res, ErrorCode::Internal, "Erro interno do servidor.");
 }
@@ -154,21 +192,30 @@ void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& r
 void HttpApi::install(http::Server& server) {
     // Bodies are read as JSON whatever their Content-Type: a client that
     // sends a form type (as curl -d does) still gets its JSON read.
-    const auto sessionFirst = [this](const http::Request& q, http::Response& r) { return hasSession(q, r); };
-    server.route("POST", "/v1/call", maxBodyBytes_, guarded([this](const auto& q, auto& r) { call(q, r); }), sessionFirst);
+    const auto sessionFirst = [this](const http::Request& q, http::Response& r) {
+        return hasSession(q, r);
+    };
+    server.route("POST", "/v1/call", maxBodyBytes_,
+                 guarded([this](const auto& q, auto& r) { call(q, r); }), sessionFirst);
     server.route("GET", "/v1/health", 0, guarded([this](const auto& q, auto& r) { health(q, r); }));
-    server.route("POST", "/v1/login", limits::kMaxLoginBodyBytes, guarded([this](const auto& q, auto& r) { login(q, r); }));
-    server.route("POST", "/v1/logout", limits::kMaxLoginBodyBytes, guarded([this](const auto& q, auto& r) { logout(q, r); }),
-                 sessionFirst);
+    server.route("POST", "/v1/login", limits::kMaxLoginBodyBytes,
+                 guarded([this](const auto& q, auto& r) { login(q, r); }));
+    server.route("POST", "/v1/logout", limits::kMaxLoginBodyBytes,
+                 guarded([this](const auto& q, auto& r) { logout(q, r); }), sessionFirst);
 
-    server.setRefusalHandler([max = maxBodyBytes_](http::Refusal kind, const http::Request& req, http::Response& res) {
-        sendRefusal(kind, req, res, max);
-    });
+    server.setRefusalHandler(
+        [max = maxBodyBytes_](http::Refusal kind, const http::Request& req, http::Response& res) {
+            sendRefusal(kind, req, res, max);
+        });
     server.setLogger([](const http::Request& req, const http::Response& res) {
         // A failure of ours was logged where it was caught, once.
-        if (res.status >= 500) spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
-        else if (res.status >= 400) spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr, res.body);
-        else spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+        if (res.status >= 500)
+            spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+        else if (res.status >= 400)
+            spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr,
+                         res.body);
+        else
+            spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
     });
 }
 
@@ -194,8 +241,12 @@ void HttpApi::login(const http::Request& req, http::Response& res) {
     const std::string password = requiredText(body, "password");
     const std::string branch = requiredText(body, "branch");
     const LoginService::Result r = login_.login(user, password, branch, req.remote_addr);
-    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch, req.remote_addr);
-    sendJson(res, {{"token", r.token}, {"user", r.session.user}, {"name", r.session.name}, {"branch", branch}});
+    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch,
+                 req.remote_addr);
+    sendJson(res, {{"token", r.token},
+                   {"user", r.session.user},
+                   {"name", r.session.name},
+                   {"branch", branch}});
 }
 
 std::pair<std::string, SessionInfo> HttpApi::authenticate(const http::Request& req) {
@@ -219,12 +270,15 @@ void HttpApi::call(const http::Request& req, http::Response& res) {
     auto [token, session] = authenticate(req);
     CallRequest request = decodeCallBody(req.body);
     if (request.server != ApropriacaoModule::kServerName)
-        throw ApiError(ErrorCode::NotFound, fmt::format("Servidor \"{}\" não existe.", request.server));
+        throw ApiError(ErrorCode::NotFound,
+                       fmt::format("Servidor \"{}\" não existe.", request.server));
     const std::string result = module_.call(session, request.method, std::move(request.args));
     res.status = 200;
     res.set_content("{\"result\":" + result + "}", kJson);
     spdlog::debug("{} por {}: {} µs", request.method, session.user,
-                  std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
+                  std::chrono::duration_cast<std::chrono::microseconds>(
+                      std::chrono::steady_clock::now() - started)
+                      .count());
 }
 
 }  // namespace appserver

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "apropriacao_module.h"
 #include "appserver/database.h"
 #include "appserver/http_server.h"
-#include "login_service.h"
 #include "appserver/server_clock.h"
 #include "appserver/server_settings.h"
+#include "apropriacao_module.h"
+#include "login_service.h"
 #include "session_store.h"
 
 namespace appserver {

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "appserver/database.h"
-#include "login_throttle.h"
 #include "appserver/password_hasher.h"
 #include "appserver/server_settings.h"
+#include "login_throttle.h"
 #include "session_store.h"
 
 namespace appserver {

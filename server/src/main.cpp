@@ -1,24 +1,24 @@
 // appserver: the application server of the appropriation screen.
-#include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 #include <spdlog/sinks/stdout_color_sinks.h>
 #include <spdlog/spdlog.h>
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
+#include <pthread.h>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <pthread.h>
 #include <thread>
 
 #include "appserver/app_server.h"
 #include "appserver/data_import.h"
 #include "appserver/database.h"
-#include "demo_data.h"
 #include "appserver/migrations.h"
 #include "appserver/server_clock.h"
+#include "demo_data.h"
 
 namespace {
 
@@ -40,14 +40,16 @@ struct ServeOptions {
 
 void parseListen(const std::string& text, ServerSettings& s) {
     const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) throw CLI::ValidationError("--listen", "use HOST:PORT, por exemplo 127.0.0.1:8211");
+    if (colon == std::string::npos || colon == 0)
+        throw CLI::ValidationError("--listen", "use HOST:PORT, por exemplo 127.0.0.1:8211");
     s.host = text.substr(0, colon);
     try {
         s.port = std::stoi(text.substr(colon + 1));
     } catch (const std::exception&) {
         throw CLI::ValidationError("--listen", "a porta deve ser um número");
     }
-    if (s.port < 0 || s.port > 65535) throw CLI::ValidationError("--listen", "porta fora de 0–65535");
+    if (s.port < 0 || s.port > 65535)
+        throw CLI::ValidationError("--listen", "porta fora de 0–65535");
 }
 
 std::unique_ptr<Database> openDatabase(const std::string& url, const ServeOptions& o) {
@@ -82,7 +84,8 @@ public:
             int sig = 0;
             sigwait(&set, &sig);
             if (done_) return;
-            spdlog::info("Sinal {} recebido: encerrando (as requisições em andamento terminam)", sig);
+            spdlog::info("Sinal {} recebido: encerrando (as requisições em andamento terminam)",
+                         sig);
             // Also before run() started: then run() returns at once.
             server_.stop();
         });
@@ -99,13 +102,13 @@ private:
     std::thread waiter_;
 };
 
-int serve(Database& db, const ServerClock& clock, const ServeOptions& o, const std::string& clockText,
-          const std::function<void(int)>& onListening = {}) {
+int serve(Database& db, const ServerClock& clock, const ServeOptions& o,
+          const std::string& clockText, const std::function<void(int)>& onListening = {}) {
     AppServer server(db, clock, o.settings);
     ShutdownOnSignal shutdown(server);
     const int port = server.bind();
-    spdlog::info("Escutando em {}://{}:{} ; relógio: {}", o.settings.tlsCert.empty() ? "http" : "https", o.settings.host,
-                 port, clockText);
+    spdlog::info("Escutando em {}://{}:{} ; relógio: {}",
+                 o.settings.tlsCert.empty() ? "http" : "https", o.settings.host, port, clockText);
     if (!o.portFile.empty()) {
         const std::string tmp = o.portFile + ".tmp";
         std::ofstream(tmp) << port << "\n";
@@ -120,15 +123,19 @@ int serve(Database& db, const ServerClock& clock, const ServeOptions& o, const s
 ServerClock makeClock(const std::string& text) {
     if (text.empty()) return ServerClock();
     auto start = platform::dataset::DateTime::parseIso(text);
-    if (!start || text.size() != 19) throw CLI::ValidationError("--clock", "use AAAA-MM-DDTHH:MM:SS");
+    if (!start || text.size() != 19)
+        throw CLI::ValidationError("--clock", "use AAAA-MM-DDTHH:MM:SS");
     return ServerClock(*start);
 }
 
 std::string demoDatabasePath() {
     std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::filesystem::path(home) / ".local/share";
-    else base = std::filesystem::temp_directory_path();
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".local/share";
+    else
+        base = std::filesystem::temp_directory_path();
     const auto dir = base / "apropriacao";
     std::filesystem::create_directories(dir);
     return (dir / "demo.sqlite").string();
@@ -147,8 +154,10 @@ public:
         if (ec) spdlog::warn("Não foi possível apagar {}: {}", path_, ec.message());
     }
     const std::string& create() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "appserver-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("Não foi possível criar uma pasta temporária");
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "appserver-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("Não foi possível criar uma pasta temporária");
         path_ = pattern;
         return path_;
     }
@@ -158,11 +167,16 @@ private:
 };
 
 void addServeOptions(CLI::App* cmd, ServeOptions& o) {
-    cmd->add_option("--listen", o.listen, "HOST:PORT onde escutar (porta 0: uma porta livre)")->capture_default_str();
-    cmd->add_option("--port-file", o.portFile, "Grava neste arquivo a porta escolhida, quando já escutando");
-    cmd->add_option("--threads", o.settings.threads, "Requisições atendidas ao mesmo tempo")->capture_default_str();
-    cmd->add_option("--session-idle-hours", o.idleHours, "Horas sem uso que encerram uma sessão")->capture_default_str();
-    cmd->add_option("--session-max-hours", o.maxSessionHours, "Horas após o login que encerram uma sessão, mesmo em uso")
+    cmd->add_option("--listen", o.listen, "HOST:PORT onde escutar (porta 0: uma porta livre)")
+        ->capture_default_str();
+    cmd->add_option("--port-file", o.portFile,
+                    "Grava neste arquivo a porta escolhida, quando já escutando");
+    cmd->add_option("--threads", o.settings.threads, "Requisições atendidas ao mesmo tempo")
+        ->capture_default_str();
+    cmd->add_option("--session-idle-hours", o.idleHours, "Horas sem uso que encerram uma sessão")
+        ->capture_default_str();
+    cmd->add_option("--session-max-hours", o.maxSessionHours,
+                    "Horas após o login que encerram uma sessão, mesmo em uso")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cmd->add_option("--request-deadline-ms", o.requestDeadlineMs,
@@ -174,13 +188,15 @@ void addServeOptions(CLI::App* cmd, ServeOptions& o) {
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cmd->add_option("--sync", o.sync,
-                    "Durabilidade do SQLite: full (cada gravação confirmada sobrevive a queda de energia) ou normal "
+                    "Durabilidade do SQLite: full (cada gravação confirmada sobrevive a queda de "
+                    "energia) ou normal "
                     "(as últimas gravações podem se perder numa queda de energia)")
         ->check(CLI::IsMember({"normal", "full"}))
         ->capture_default_str();
     cmd->add_option("--tls-cert", o.settings.tlsCert, "Certificado PEM para servir HTTPS");
     cmd->add_option("--tls-key", o.settings.tlsKey, "Chave PEM do certificado");
-    cmd->add_option("--log-level", o.logLevel, "trace, debug, info, warn, error")->capture_default_str();
+    cmd->add_option("--log-level", o.logLevel, "trace, debug, info, warn, error")
+        ->capture_default_str();
 }
 
 }  // namespace
@@ -193,24 +209,32 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     // The service's settings: the options of each command under a section of
     // its name ([serve]), without their dashes; an option given wins over the file.
-    app.set_config("--config", "", "Arquivo de configuração: [serve] com as chaves das opções, sem os traços");
+    app.set_config("--config", "",
+                   "Arquivo de configuração: [serve] com as chaves das opções, sem os traços");
 
     ServeOptions o;
-    auto* serveCmd = app.add_subcommand("serve", "Atende o protocolo v1 sobre um banco SQLite ou PostgreSQL");
-    serveCmd->add_option("--db", o.db,
-                         "sqlite:CAMINHO ou postgresql://… (sem ele: um SQLite temporário, apagado ao encerrar)");
-    serveCmd->add_option("--clock", o.clock, "Começa o relógio do servidor neste instante (AAAA-MM-DDTHH:MM:SS)");
-    serveCmd->add_option("--seed", o.seed, "Importa este arquivo ao iniciar, se o banco estiver vazio");
+    auto* serveCmd =
+        app.add_subcommand("serve", "Atende o protocolo v1 sobre um banco SQLite ou PostgreSQL");
+    serveCmd->add_option(
+        "--db", o.db,
+        "sqlite:CAMINHO ou postgresql://… (sem ele: um SQLite temporário, apagado ao encerrar)");
+    serveCmd->add_option("--clock", o.clock,
+                         "Começa o relógio do servidor neste instante (AAAA-MM-DDTHH:MM:SS)");
+    serveCmd->add_option("--seed", o.seed,
+                         "Importa este arquivo ao iniciar, se o banco estiver vazio");
     addServeOptions(serveCmd, o);
 
     std::string importDb, importPath;
     auto* importCmd = app.add_subcommand("import", "Importa um arquivo de dados numa só transação");
     importCmd->add_option("--db", importDb, "sqlite:CAMINHO ou postgresql://…")->required();
-    importCmd->add_option("FILE", importPath, "Arquivo JSON de dados")->required()->check(CLI::ExistingFile);
+    importCmd->add_option("FILE", importPath, "Arquivo JSON de dados")
+        ->required()
+        ->check(CLI::ExistingFile);
 
     ServeOptions demo;
     demo.listen = "127.0.0.1:8211";
-    auto* demoCmd = app.add_subcommand("demo", "Cria (na primeira vez) e serve um banco de demonstração");
+    auto* demoCmd =
+        app.add_subcommand("demo", "Cria (na primeira vez) e serve um banco de demonstração");
     addServeOptions(demoCmd, demo);
 
     CLI11_PARSE(app, argc, argv);
@@ -233,13 +257,14 @@ int main(int argc, char** argv) {
             if (!o.seed.empty()) {
                 if (databaseIsEmpty(*db)) {
                     const auto s = importFile(*db, o.seed, PasswordHasher(o.settings.hashCost));
-                    spdlog::info("Semente {} importada: {} operadores, {} apropriações, {} batidas", o.seed, s.operators,
-                                 s.appropriations, s.punches);
+                    spdlog::info("Semente {} importada: {} operadores, {} apropriações, {} batidas",
+                                 o.seed, s.operators, s.appropriations, s.punches);
                 } else {
                     spdlog::info("Banco já tem dados: semente {} não importada", o.seed);
                 }
             }
-            const int status = serve(*db, clock, o, o.clock.empty() ? "o do sistema" : "a partir de " + o.clock);
+            const int status =
+                serve(*db, clock, o, o.clock.empty() ? "o do sistema" : "a partir de " + o.clock);
             db.reset();  // the last copy of the write-ahead log into the database file
             spdlog::info("Banco fechado");
             return status;
@@ -251,8 +276,11 @@ int main(int argc, char** argv) {
             opts.settings.threads = 0;
             auto db = openDatabase(importDb, opts);
             const auto s = importFile(*db, importPath, PasswordHasher());
-            spdlog::info("Importado: {} filiais, {} equipes, {} operadores, {} tarefas, {} atividades, {} apropriações, {} batidas",
-                         s.branches, s.teams, s.operators, s.tasks, s.activities, s.appropriations, s.punches);
+            spdlog::info(
+                "Importado: {} filiais, {} equipes, {} operadores, {} tarefas, {} atividades, {} "
+                "apropriações, {} batidas",
+                s.branches, s.teams, s.operators, s.tasks, s.activities, s.appropriations,
+                s.punches);
             return 0;
         }
         if (*demoCmd) {
@@ -265,11 +293,13 @@ int main(int argc, char** argv) {
             }
             const std::string host = demo.settings.host;
             const int status = serve(*db, clock, demo, "o do sistema", [&host](int port) {
-                std::fprintf(stderr,
-                             "\nDemonstração pronta. Entre com usuário %s, senha \"%s\", filial %s:\n"
-                             "  curl -s http://%s:%d/v1/login -H 'Content-Type: application/json' "
-                             "-d '{\"user\":\"%s\",\"password\":\"%s\",\"branch\":\"%s\"}'\n\n",
-                             kDemoUser, kDemoPassword, kDemoBranch, host.c_str(), port, kDemoUser, kDemoPassword, kDemoBranch);
+                std::fprintf(
+                    stderr,
+                    "\nDemonstração pronta. Entre com usuário %s, senha \"%s\", filial %s:\n"
+                    "  curl -s http://%s:%d/v1/login -H 'Content-Type: application/json' "
+                    "-d '{\"user\":\"%s\",\"password\":\"%s\",\"branch\":\"%s\"}'\n\n",
+                    kDemoUser, kDemoPassword, kDemoBranch, host.c_str(), port, kDemoUser,
+                    kDemoPassword, kDemoBranch);
             });
             db.reset();
             spdlog::info("Banco fechado");

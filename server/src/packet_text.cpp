@@ -33,9 +33,9 @@ std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
 }
 
 void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
-    const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 && t.day >= 0 &&
-                           t.day <= 99 && t.hour >= 0 && t.hour <= 99 && t.minute >= 0 && t.minute <= 99 &&
-                           t.second >= 0 && t.second <= 99;
+    const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 &&
+                           t.day >= 0 && t.day <= 99 && t.hour >= 0 && t.hour <= 99 &&
+                           t.minute >= 0 && t.minute <= 99 && t.second >= 0 && t.second <= 99;
     if (!printable) {
         appendJsonString(out, t.toIso());
         return;
@@ -43,7 +43,8 @@ void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
     // "YYYY-MM-DDTHH:MM:SS" with its quotes, filled in place and appended at once.
     char buf[] = "\"0000-00-00T00:00:00\"";
     const auto put = [&buf](int at, int value, int width) {
-        for (int i = width - 1; i >= 0; --i, value /= 10) buf[at + i] = static_cast<char>('0' + value % 10);
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            buf[at + i] = static_cast<char>('0' + value % 10);
     };
     put(1, t.year, 4);
     put(6, t.month, 2);
@@ -79,9 +80,11 @@ void appendJsonString(std::string& out, std::string_view text) {
         if (c >= 0x80) {
             const std::size_t n = utf8SequenceLength(text, i);
             if (n == 0) {
-                // Malformed text is rare: the JSON library's own replacement is used for the whole string.
+                // Malformed text is rare: the JSON library's own replacement is used for the whole
+                // string.
                 out.resize(begin);
-                out += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+                out += nlohmann::json(std::string(text))
+                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
                 return;
             }
             out.append(text.data() + i, n);
@@ -89,13 +92,27 @@ void appendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     out += "\\u00";
@@ -124,7 +141,8 @@ void appendJsonValue(std::string& out, const platform::dataset::Value& value) {
     }
 }
 
-std::string packetText(const std::string& encodedFields, const std::vector<platform::dataset::Row>& rows) {
+std::string packetText(const std::string& encodedFields,
+                       const std::vector<platform::dataset::Row>& rows) {
     std::string out;
     out.reserve(encodedFields.size() + 32 + rows.size() * 512);
     out += "{\"fields\":";

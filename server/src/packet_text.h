@@ -19,6 +19,7 @@ void appendJsonString(std::string& out, std::string_view text);
 /// Appends one cell value as JSON (null, text, number, boolean or "YYYY-MM-DDTHH:MM:SS").
 void appendJsonValue(std::string& out, const platform::dataset::Value& value);
 /// A data packet: the field list (already in wire form) and the rows.
-std::string packetText(const std::string& encodedFields, const std::vector<platform::dataset::Row>& rows);
+std::string packetText(const std::string& encodedFields,
+                       const std::vector<platform::dataset::Row>& rows);
 
 }  // namespace appserver

@@ -27,7 +27,8 @@ public:
 
     /// Opens a session and returns its new random token.
     std::string open(const SessionInfo& info);
-    /// The session of `token`, refreshing its idle time; nullopt when unknown, idle too long or too old.
+    /// The session of `token`, refreshing its idle time; nullopt when unknown, idle too long or too
+    /// old.
     std::optional<SessionInfo> touch(const std::string& token);
     /// Ends the session; false when there was none.
     bool close(const std::string& token);

@@ -6,7 +6,8 @@
 
 namespace appserver {
 
-WalCheckpointer::WalCheckpointer(std::unique_ptr<soci::session> session, std::chrono::milliseconds interval)
+WalCheckpointer::WalCheckpointer(std::unique_ptr<soci::session> session,
+                                 std::chrono::milliseconds interval)
     : session_(std::move(session)), interval_(interval) {
     // A copy that cannot have what it needs at once tries again at the next
     // interval rather than keep a request waiting behind it.
@@ -25,8 +26,10 @@ WalCheckpointer::~WalCheckpointer() {
     // commit by itself, and the log is left empty.
     int busy = 0, frames = 0, copied = 0;
     try {
-        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames), soci::into(copied);
-        if (busy != 0) spdlog::warn("Última cópia do log de escrita incompleta: o banco ainda estava em uso");
+        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames),
+            soci::into(copied);
+        if (busy != 0)
+            spdlog::warn("Última cópia do log de escrita incompleta: o banco ainda estava em uso");
     } catch (const std::exception& e) {
         spdlog::warn("Última cópia do log de escrita para o banco falhou: {}", e.what());
     }
@@ -51,12 +54,14 @@ void WalCheckpointer::checkpoint() {
     // writers; what it leaves is copied by a later run.
     int busy = 0, frames = 0, copied = 0;
     try {
-        *session_ << "PRAGMA wal_checkpoint(PASSIVE)", soci::into(busy), soci::into(frames), soci::into(copied);
+        *session_ << "PRAGMA wal_checkpoint(PASSIVE)", soci::into(busy), soci::into(frames),
+            soci::into(copied);
     } catch (const std::exception& e) {
         // Said once per run of failures: the copy is tried again every interval.
         if (!failing_)
-            spdlog::warn("Cópia do log de escrita para o banco falhou; tentando de novo a cada {} ms: {}",
-                         interval_.count(), failureText(e));
+            spdlog::warn(
+                "Cópia do log de escrita para o banco falhou; tentando de novo a cada {} ms: {}",
+                interval_.count(), failureText(e));
         failing_ = true;
         return;
     }
@@ -79,13 +84,17 @@ void WalCheckpointer::truncateIfIdle() {
     // reading or writing.
     int busy = 0, frames = 0, copied = 0;
     try {
-        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames), soci::into(copied);
+        *session_ << "PRAGMA wal_checkpoint(TRUNCATE)", soci::into(busy), soci::into(frames),
+            soci::into(copied);
     } catch (const std::exception& e) {
-        if (!failing_) spdlog::warn("Não foi possível esvaziar o log de escrita já copiado: {}", failureText(e));
+        if (!failing_)
+            spdlog::warn("Não foi possível esvaziar o log de escrita já copiado: {}",
+                         failureText(e));
         failing_ = true;
         return;
     }
-    if (busy != 0) return;  // someone was using the log: the next wholly copied log gets another try
+    if (busy != 0)
+        return;  // someone was using the log: the next wholly copied log gets another try
     std::lock_guard lock(mutex_);
     ++stats_.truncations;
 }

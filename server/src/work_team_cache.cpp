@@ -13,7 +13,8 @@ const TeamMember* WorkTeam::find(const std::string& op) const {
 }
 
 template <typename V, typename Read>
-V WorkTeamCache::cached(std::unordered_map<std::string, Entry<V>>& map, const std::string& key, Read&& read) {
+V WorkTeamCache::cached(std::unordered_map<std::string, Entry<V>>& map, const std::string& key,
+                        Read&& read) {
     const auto now = std::chrono::steady_clock::now();
     {
         std::lock_guard lock(mutex_);
@@ -28,12 +29,14 @@ V WorkTeamCache::cached(std::unordered_map<std::string, Entry<V>>& map, const st
     return value;
 }
 
-std::shared_ptr<const WorkTeam> WorkTeamCache::teamOf(const Database::Lease& db, const std::string& user) {
-    return cached(teams_, user, [&] { return std::make_shared<const WorkTeam>(workTeam(db.sql(), user)); });
+std::shared_ptr<const WorkTeam> WorkTeamCache::teamOf(const Database::Lease& db,
+                                                      const std::string& user) {
+    return cached(teams_, user,
+                  [&] { return std::make_shared<const WorkTeam>(workTeam(db.sql(), user)); });
 }
 
-bool WorkTeamCache::mayUseScreen(const Database::Lease& db, const std::string& user, const std::string& branch,
-                                 const std::string& screen) {
+bool WorkTeamCache::mayUseScreen(const Database::Lease& db, const std::string& user,
+                                 const std::string& branch, const std::string& screen) {
     // Codes hold no NUL, so the joined key is unambiguous.
     const std::string key = user + '\0' + branch + '\0' + screen;
     return cached(screens_, key, [&] { return operatorMayUseScreen(db, user, branch, screen); });

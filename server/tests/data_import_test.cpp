@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "appserver/data_import.h"
-#include "directory_store.h"
 #include "appserver/migrations.h"
 #include "appserver/password_hasher.h"
+#include "directory_store.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -55,10 +55,12 @@ TEST(DataImport, a_file_with_an_error_is_refused_whole_naming_the_member_and_ind
     EXPECT_EQ(importError(t.db(), data).rfind("appropriations[1]: ", 0), 0u);
     data = baseData();
     data["appropriations"][0]["end"] = "2026-12-07T07:00:00";
-    EXPECT_EQ(importError(t.db(), data), "appropriations[0]: \"end\" deve ser depois de \"start\", no mesmo dia");
+    EXPECT_EQ(importError(t.db(), data),
+              "appropriations[0]: \"end\" deve ser depois de \"start\", no mesmo dia");
     data = baseData();
     data["punches"][4]["at"] = "07/12/2026";
-    EXPECT_EQ(importError(t.db(), data), "punches[4]: \"at\" deve ser uma data e hora AAAA-MM-DDTHH:MM:SS");
+    EXPECT_EQ(importError(t.db(), data),
+              "punches[4]: \"at\" deve ser uma data e hora AAAA-MM-DDTHH:MM:SS");
     data = baseData();
     data["tasks"] = json::object();
     EXPECT_EQ(importError(t.db(), data), "tasks: deve ser uma lista");
@@ -89,8 +91,12 @@ TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
     TestDatabase t(true);
     if (t.isPostgres()) {
         // The same rule on PostgreSQL: a row naming an unknown operator is refused.
-        EXPECT_NE(importError(t.db(), {{"punches", {{{"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}}}}}),
-                  "(imported)");
+        EXPECT_NE(
+            importError(
+                t.db(),
+                {{"punches",
+                  {{{"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}}}}}),
+            "(imported)");
         return;
     }
     auto lease = t.db().acquire();
@@ -105,7 +111,8 @@ TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
 TEST(Storage, database_urls_are_parsed_and_passwords_kept_out_of_logs) {
     EXPECT_EQ(DatabaseUrl::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
     EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").kind, DatabaseKind::Postgres);
-    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").redacted(), "postgresql://u:***@h:5432/db");
+    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").redacted(),
+              "postgresql://u:***@h:5432/db");
     EXPECT_THROW(DatabaseUrl::parse("mysql://x"), std::invalid_argument);
     EXPECT_THROW(DatabaseUrl::parse("sqlite:"), std::invalid_argument);
 }

@@ -48,38 +48,53 @@ TEST_F(HttpProtocol, bad_requests_get_their_4xx_and_the_server_stays_up) {
     const std::string oversized(1024 * 1024 + 10, 'x');
     expectError(server.post("/v1/call", "{not json", token), 400, "bad_request");
     expectError(server.post("/v1/call", "[1,2]", token), 400, "bad_request");
-    expectError(server.post("/v1/call", R"({"server":"Zep00700.rdmApropriacao"})", token), 400, "bad_request");
+    expectError(server.post("/v1/call", R"({"server":"Zep00700.rdmApropriacao"})", token), 400,
+                "bad_request");
     expectError(server.post("/v1/login", "{}", ""), 400, "bad_request");
     expectError(server.post("/v1/login", "nonsense", ""), 400, "bad_request");
     expectError(server.post("/v1/call", oversized, token), 413, "too_large");
     expectError(server.get("/v1/nowhere"), 404, "not_found");
-    expectError(server.post("/v1/call", R"({"server":"Outro.rdm","method":"getHoraServidor","args":[]})", token), 404,
-                "not_found");
+    expectError(
+        server.post("/v1/call", R"({"server":"Outro.rdm","method":"getHoraServidor","args":[]})",
+                    token),
+        404, "not_found");
     expectError(server.call(token, "DropEverything", json::array()), 404, "not_found");
     // Wrong argument count and types.
     expectError(server.call(token, "getAtividades", {"000000000101", "0001"}), 400, "bad_request");
-    expectError(server.call(token, "getAtividades", {"000000000101", "0001", "2026-12-07"}), 400, "bad_request");
-    expectError(server.call(token, "getAtividades", {"000000000101", 1, date("2026-12-07")}), 400, "bad_request");
-    expectError(server.call(token, "getAtividades", {"000000000101", "0001", date("2026-02-30")}), 400, "bad_request");
-    expectError(server.call(token, "getAtividades", {"000000000101", "0001", {{"date", 5}}}), 400, "bad_request");
-    expectError(server.call(token, "getAtividades", {"000000000101", "0001", {{"when", "2026-12-07"}}}), 400,
+    expectError(server.call(token, "getAtividades", {"000000000101", "0001", "2026-12-07"}), 400,
                 "bad_request");
-    expectError(server.call(token, "getHoraServidor", {"extra"}), 400, "bad_request");
-    expectError(server.call(token, "SetAtividades", {{{"delta", {{"fields", 3}}}}}), 400, "bad_request");
-    expectError(server.post("/v1/call", R"({"server":"Zep00700.rdmApropriacao","method":"getHoraServidor","args":{}})", token),
+    expectError(server.call(token, "getAtividades", {"000000000101", 1, date("2026-12-07")}), 400,
+                "bad_request");
+    expectError(server.call(token, "getAtividades", {"000000000101", "0001", date("2026-02-30")}),
                 400, "bad_request");
+    expectError(server.call(token, "getAtividades", {"000000000101", "0001", {{"date", 5}}}), 400,
+                "bad_request");
+    expectError(
+        server.call(token, "getAtividades", {"000000000101", "0001", {{"when", "2026-12-07"}}}),
+        400, "bad_request");
+    expectError(server.call(token, "getHoraServidor", {"extra"}), 400, "bad_request");
+    expectError(server.call(token, "SetAtividades", {{{"delta", {{"fields", 3}}}}}), 400,
+                "bad_request");
+    expectError(
+        server.post("/v1/call",
+                    R"({"server":"Zep00700.rdmApropriacao","method":"getHoraServidor","args":{}})",
+                    token),
+        400, "bad_request");
     EXPECT_EQ(server.get("/v1/health").status, 200);
     EXPECT_EQ(server.call(token, "getHoraServidor", json::array()).status, 200);
 }
 
 TEST_F(HttpProtocol, dates_may_come_as_date_times_and_methods_match_without_case) {
-    const json a = server.result(token, "getAtividades", {"000000000101", "0001", {{"datetime", "2026-12-07T15:00:00"}}});
+    const json a = server.result(token, "getAtividades",
+                                 {"000000000101", "0001", {{"datetime", "2026-12-07T15:00:00"}}});
     EXPECT_EQ(a["rows"].size(), 3u);
-    EXPECT_EQ(server.result(token, "GETATIVIDADES", {"000000000101", "0001", date("2026-12-07")}), a);
+    EXPECT_EQ(server.result(token, "GETATIVIDADES", {"000000000101", "0001", date("2026-12-07")}),
+              a);
 }
 
 TEST_F(HttpProtocol, one_keep_alive_connection_serves_many_requests) {
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(server.call(token, "getHoraServidor", json::array()).status, 200);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(server.call(token, "getHoraServidor", json::array()).status, 200);
 }
 
 }  // namespace

@@ -24,19 +24,31 @@ TEST_F(ReadMethods, every_answer_carries_the_fields_of_its_data_set_in_order) {
         std::vector<std::string> names;
     };
     const std::vector<Case> cases = {
-        {"getAtividades", {kAna, "0001", date(kDay)},
-         {"HORAINI", "HORAFIN", "NRTAREFA", "NRPLATIVTARE", "DTIAPATIVTAR", "DTFAPATIVTAR", "CDFILIAL", "NMPROCESSO",
-          "DATA", "TXAPRATIVTAR", "CDOPERADOR", "DSREFETAREFA", "CHAVE", "CHAVE2", "IDSITATIVTAR", "DTHIAPATIVTA",
-          "DTHFAPATIVTA", "QTHRAPRO", "ATIVIDADE", "IDCHECK"}},
-        {"getPonto", {kAna, date(kDay)}, {"CDEMPRESA", "DTBATIDAPTO", "IDSENTBATIDA", "IDEVENPONTO", "DTPONTO", "IDORIGPTO"}},
+        {"getAtividades",
+         {kAna, "0001", date(kDay)},
+         {"HORAINI",      "HORAFIN",      "NRTAREFA",   "NRPLATIVTARE", "DTIAPATIVTAR",
+          "DTFAPATIVTAR", "CDFILIAL",     "NMPROCESSO", "DATA",         "TXAPRATIVTAR",
+          "CDOPERADOR",   "DSREFETAREFA", "CHAVE",      "CHAVE2",       "IDSITATIVTAR",
+          "DTHIAPATIVTA", "DTHFAPATIVTA", "QTHRAPRO",   "ATIVIDADE",    "IDCHECK"}},
+        {"getPonto",
+         {kAna, date(kDay)},
+         {"CDEMPRESA", "DTBATIDAPTO", "IDSENTBATIDA", "IDEVENPONTO", "DTPONTO", "IDORIGPTO"}},
         {"GetDatas", {kAna, "0001", "2026"}, {"DTIAPATIVTAR"}},
         {"getHoraServidor", json::array(), {"SYSDATE"}},
-        {"GetPesqTarefa", {"0001"}, {"NRTAREFA", "DSREFETAREFA", "CDPROJETO", "NRBASELINEPR", "CDARVPROCESS", "NMPROCESSO"}},
-        {"GetPesqAtiv", {"0001", "0000000001", kAna}, {"NRPLATIVTARE", "CDPROCESSO", "NMPROCESSO", "IDSITATIVTAR", "CDARVITTRAB", "NMITEMTRAB"}},
-        {"getVdTarefa", {"0001", "0000000001"}, {"NRTAREFA", "DSREFETAREFA", "CDPROJETO", "NRBASELINEPR", "CDARVPROCESS", "NMPROCESSO"}},
+        {"GetPesqTarefa",
+         {"0001"},
+         {"NRTAREFA", "DSREFETAREFA", "CDPROJETO", "NRBASELINEPR", "CDARVPROCESS", "NMPROCESSO"}},
+        {"GetPesqAtiv",
+         {"0001", "0000000001", kAna},
+         {"NRPLATIVTARE", "CDPROCESSO", "NMPROCESSO", "IDSITATIVTAR", "CDARVITTRAB", "NMITEMTRAB"}},
+        {"getVdTarefa",
+         {"0001", "0000000001"},
+         {"NRTAREFA", "DSREFETAREFA", "CDPROJETO", "NRBASELINEPR", "CDARVPROCESS", "NMPROCESSO"}},
         {"getVdAtiv", {"0001", "0000000001", kAna, "00001"}, {"CDOPERRESP", "NMPROCESSO"}},
-        {"getApropria", {kAna, "0001", date(kDay), "08:00:00", "09:00:00"},
-         {"DTIAPATIVTAR", "DTFAPATIVTAR", "HORAINI", "HORAFIN", "DATA", "CDFILIAL", "NRTAREFA", "NRPLATIVTARE", "CDOPERADOR", "CHAVE2"}},
+        {"getApropria",
+         {kAna, "0001", date(kDay), "08:00:00", "09:00:00"},
+         {"DTIAPATIVTAR", "DTFAPATIVTAR", "HORAINI", "HORAFIN", "DATA", "CDFILIAL", "NRTAREFA",
+          "NRPLATIVTARE", "CDOPERADOR", "CHAVE2"}},
         {"getTotApro", {kAna, "0001", date(kDay)}, {"QTHRAPRO"}},
         {"GetTotPontoReal", {kAna, date(kDay)}, {"HR"}},
         {"GetOperEquip", {kAna, "", "T"}, {"CDOPERADOR", "NMOPERADOR"}},
@@ -64,7 +76,8 @@ TEST_F(ReadMethods, atividades_fields_have_the_sizes_types_and_where_flags_the_s
     EXPECT_EQ(field("ATIVIDADE")["size"], 121);
     EXPECT_EQ(field("DTHIAPATIVTA")["type"], "datetime");
     EXPECT_EQ(field("QTHRAPRO")["flags"], json({"where", "hidden"}));
-    for (const char* where : {"HORAINI", "HORAFIN", "DATA", "CHAVE", "CHAVE2", "ATIVIDADE", "IDCHECK"})
+    for (const char* where :
+         {"HORAINI", "HORAFIN", "DATA", "CHAVE", "CHAVE2", "ATIVIDADE", "IDCHECK"})
         EXPECT_EQ(field(where)["flags"], json({"where"})) << where;
     for (const char* plain : {"NRTAREFA", "CDOPERADOR", "DTIAPATIVTAR", "TXAPRATIVTAR"})
         EXPECT_FALSE(field(plain).contains("flags")) << plain;
@@ -105,7 +118,8 @@ TEST_F(ReadMethods, getAtividades_flags_spans_outside_the_punched_presence) {
     EXPECT_EQ(rows[1]["IDCHECK"], "S");  // 09:00–10:30 crosses the 10:00–10:15 gap
     EXPECT_EQ(rows[2]["IDCHECK"], "S");  // starts at 13:00, an entry never closed by an exit
     // A day without punches is never flagged.
-    const auto quiet = rowsByName(server.result(token, "getAtividades", {kAna, "0001", date("2026-11-30")}));
+    const auto quiet =
+        rowsByName(server.result(token, "getAtividades", {kAna, "0001", date("2026-11-30")}));
     ASSERT_EQ(quiet.size(), 1u);
     EXPECT_EQ(quiet[0]["IDCHECK"], "N");
 }
@@ -117,7 +131,8 @@ TEST_F(ReadMethods, empty_days_answer_empty_packets) {
         EXPECT_FALSE(r["fields"].empty()) << method;
     }
     EXPECT_TRUE(server.result(token, "getPonto", {kAna, date("2026-12-01")})["rows"].empty());
-    EXPECT_TRUE(server.result(token, "GetTotPontoReal", {kAna, date("2026-11-30")})["rows"].empty());
+    EXPECT_TRUE(
+        server.result(token, "GetTotPontoReal", {kAna, date("2026-11-30")})["rows"].empty());
     EXPECT_TRUE(server.result(token, "GetDatas", {kAna, "0001", "2024"})["rows"].empty());
 }
 
@@ -136,13 +151,15 @@ TEST_F(ReadMethods, punches_come_in_time_order_and_the_measured_time_pairs_entri
     EXPECT_EQ(punches[0]["IDORIGPTO"], "CAT");
     EXPECT_EQ(punches[4]["DTBATIDAPTO"], "2026-12-07T13:00:00");
     // 07:58–10:00 and 10:15–12:00; the last entry has no exit yet.
-    EXPECT_EQ(server.result(token, "GetTotPontoReal", {kAna, date(kDay)})["rows"], json({{"03:47:00"}}));
+    EXPECT_EQ(server.result(token, "GetTotPontoReal", {kAna, date(kDay)})["rows"],
+              json({{"03:47:00"}}));
 }
 
 TEST_F(ReadMethods, GetDatas_answers_the_distinct_days_of_the_year_at_the_branch) {
     EXPECT_EQ(server.result(token, "GetDatas", {kAna, "0001", "2026"})["rows"],
               json({{"2026-11-30T00:00:00"}, {"2026-12-07T00:00:00"}}));
-    EXPECT_EQ(server.result(token, "GetDatas", {kAna, "0001", "2025"})["rows"], json({{"2025-06-02T00:00:00"}}));
+    EXPECT_EQ(server.result(token, "GetDatas", {kAna, "0001", "2025"})["rows"],
+              json({{"2025-06-02T00:00:00"}}));
     EXPECT_EQ(server.call(token, "GetDatas", {kAna, "0001", "26"}).status, 400);
 }
 
@@ -155,7 +172,8 @@ TEST_F(ReadMethods, task_search_and_validation) {
     const auto found = rowsByName(server.result(token, "getVdTarefa", {"0001", "0000000002"}));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0]["DSREFETAREFA"], "Portal do cliente");
-    EXPECT_TRUE(server.result(token, "getVdTarefa", {"0001", "0000000009"})["rows"].empty());  // another branch's task
+    EXPECT_TRUE(server.result(token, "getVdTarefa", {"0001", "0000000009"})["rows"]
+                    .empty());  // another branch's task
     EXPECT_TRUE(server.result(token, "getVdTarefa", {"0001", ""})["rows"].empty());
 }
 
@@ -171,32 +189,45 @@ TEST_F(ReadMethods, activity_search_lists_only_activities_open_to_the_user) {
 TEST_F(ReadMethods, getVdAtiv_answers_only_for_an_activity_open_to_the_operator) {
     EXPECT_EQ(server.result(token, "getVdAtiv", {"0001", "0000000001", kAna, "00001"})["rows"],
               json::array({json::array({"000000000103", "Desenvolvimento"})}));
-    EXPECT_TRUE(server.result(token, "getVdAtiv", {"0001", "0000000001", kAna, "00002"})["rows"].empty());
-    EXPECT_EQ(server.result(token, "getVdAtiv", {"0001", "0000000001", "000000000102", "00002"})["rows"].size(), 1u);
-    EXPECT_TRUE(server.result(token, "getVdAtiv", {"0001", "0000000001", kAna, "00009"})["rows"].empty());
-    EXPECT_TRUE(server.result(token, "getVdAtiv", {"0001", "0000000002", kAna, "00003"})["rows"].empty());
+    EXPECT_TRUE(
+        server.result(token, "getVdAtiv", {"0001", "0000000001", kAna, "00002"})["rows"].empty());
+    EXPECT_EQ(
+        server.result(token, "getVdAtiv", {"0001", "0000000001", "000000000102", "00002"})["rows"]
+            .size(),
+        1u);
+    EXPECT_TRUE(
+        server.result(token, "getVdAtiv", {"0001", "0000000001", kAna, "00009"})["rows"].empty());
+    EXPECT_TRUE(
+        server.result(token, "getVdAtiv", {"0001", "0000000002", kAna, "00003"})["rows"].empty());
 }
 
 TEST_F(ReadMethods, getApropria_answers_clashing_spans_and_touching_ends_do_not_clash) {
     auto starts = [&](const char* from, const char* to) {
         std::vector<std::string> out;
-        for (const auto& r : rowsByName(server.result(token, "getApropria", {kAna, "0001", date(kDay), from, to})))
+        for (const auto& r :
+             rowsByName(server.result(token, "getApropria", {kAna, "0001", date(kDay), from, to})))
             out.push_back(r["HORAINI"]);
         return out;
     };
     EXPECT_EQ(starts("08:30:00", "09:30:00"), (std::vector<std::string>{"08:00:00", "09:00:00"}));
     EXPECT_EQ(starts("09:00:00", "09:30:00"), (std::vector<std::string>{"09:00:00"}));
     EXPECT_EQ(starts("07:00:00", "08:00:00"), std::vector<std::string>{});
-    EXPECT_EQ(starts("10:30:00", "12:00:00"), std::vector<std::string>{});  // 0002's 11:00 row is another branch
-    EXPECT_EQ(starts("12:00:00", "14:00:00"), (std::vector<std::string>{"13:00:00"}));  // the open row
+    EXPECT_EQ(starts("10:30:00", "12:00:00"),
+              std::vector<std::string>{});  // 0002's 11:00 row is another branch
+    EXPECT_EQ(starts("12:00:00", "14:00:00"),
+              (std::vector<std::string>{"13:00:00"}));  // the open row
     EXPECT_EQ(starts("13:30:00", "14:00:00"), std::vector<std::string>{});
-    EXPECT_EQ(starts(" 8:30:00", "08:40:00"), (std::vector<std::string>{"08:00:00"}));  // the mask's leading blank
-    const auto row = rowsByName(server.result(token, "getApropria", {kAna, "0001", date(kDay), "08:30:00", "08:40:00"}));
+    EXPECT_EQ(starts(" 8:30:00", "08:40:00"),
+              (std::vector<std::string>{"08:00:00"}));  // the mask's leading blank
+    const auto row = rowsByName(
+        server.result(token, "getApropria", {kAna, "0001", date(kDay), "08:30:00", "08:40:00"}));
     ASSERT_EQ(row.size(), 1u);
     const auto day = rowsByName(server.result(token, "getAtividades", {kAna, "0001", date(kDay)}));
     EXPECT_EQ(row[0]["CHAVE2"], day[0]["CHAVE2"]);
     EXPECT_EQ(row[0]["HORAFIN"], "09:00:00");
-    EXPECT_EQ(server.call(token, "getApropria", {kAna, "0001", date(kDay), "24:00:00", "25:00:00"}).status, 400);
+    EXPECT_EQ(server.call(token, "getApropria", {kAna, "0001", date(kDay), "24:00:00", "25:00:00"})
+                  .status,
+              400);
 }
 
 TEST_F(ReadMethods, access_check_needs_the_screen_at_the_branch) {
@@ -206,9 +237,10 @@ TEST_F(ReadMethods, access_check_needs_the_screen_at_the_branch) {
 }
 
 TEST_F(ReadMethods, GetOperEquip_lists_the_work_team_by_name_or_checks_one_code) {
-    EXPECT_EQ(server.result(token, "GetOperEquip", {kAna, "", "T"})["rows"],
-              json::array({json::array({kAna, "Ana Souza"}), json::array({"000000000102", "Bruno Lima"}),
-                           json::array({"000000000103", "Carla Dias"})}));
+    EXPECT_EQ(
+        server.result(token, "GetOperEquip", {kAna, "", "T"})["rows"],
+        json::array({json::array({kAna, "Ana Souza"}), json::array({"000000000102", "Bruno Lima"}),
+                     json::array({"000000000103", "Carla Dias"})}));
     EXPECT_EQ(server.result(token, "GetOperEquip", {kAna, "000000000103", ""})["rows"],
               json::array({json::array({"000000000103", "Carla Dias"})}));
     EXPECT_TRUE(server.result(token, "GetOperEquip", {kAna, "000000000104", ""})["rows"].empty());
@@ -229,7 +261,8 @@ TEST_F(ReadMethods, server_time_is_the_servers_clock) {
 TEST_F(ReadMethods, GetUpdateAtiv_moves_a_pending_activity_to_started_only) {
     auto situations = [&] {
         std::vector<std::string> out;
-        for (const auto& r : rowsByName(server.result(token, "GetPesqAtiv", {"0001", "0000000001", kAna})))
+        for (const auto& r :
+             rowsByName(server.result(token, "GetPesqAtiv", {"0001", "0000000001", kAna})))
             out.push_back(r["IDSITATIVTAR"]);
         return out;
     };

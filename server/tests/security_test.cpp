@@ -63,9 +63,11 @@ TEST_F(Security, every_method_needs_a_live_token) {
 TEST_F(Security, a_session_expires_after_its_idle_time) {
     const std::string token = server.login(kAna);
     server.server().sessions().ageAll(std::chrono::hours(7));
-    EXPECT_EQ(server.call(token, "getHoraServidor", json::array()).status, 200);  // use refreshes it
+    EXPECT_EQ(server.call(token, "getHoraServidor", json::array()).status,
+              200);  // use refreshes it
     server.server().sessions().ageAll(std::chrono::hours(8) + std::chrono::seconds(1));
-    for (const MethodCall& c : allowedCalls()) EXPECT_EQ(server.call(token, c.method, c.args).status, 401) << c.method;
+    for (const MethodCall& c : allowedCalls())
+        EXPECT_EQ(server.call(token, c.method, c.args).status, 401) << c.method;
 }
 
 TEST_F(Security, arguments_naming_the_user_must_be_the_sessions_user) {
@@ -96,10 +98,12 @@ TEST_F(Security, branch_arguments_must_be_the_sessions_branch) {
         {"getApropria", {kAna, "0002", date(kDay), "08:00:00", "12:00:00"}},
         {"GetUpdateAtiv", {"0002", "0000000009", "00001"}},
     };
-    for (const MethodCall& c : calls) EXPECT_EQ(server.call(token, c.method, c.args).status, 403) << c.method;
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(token, c.method, c.args).status, 403) << c.method;
     // Logged in at 0002 the same calls are allowed.
     const std::string south = server.login(kAna, "0002");
-    for (const MethodCall& c : calls) EXPECT_EQ(server.call(south, c.method, c.args).status, 200) << c.method;
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(south, c.method, c.args).status, 200) << c.method;
 }
 
 TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
@@ -116,18 +120,21 @@ TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
     for (const MethodCall& c : calls) {
         const Reply r = server.call(token, c.method, c.args);
         EXPECT_EQ(r.status, 403) << c.method;
-        EXPECT_EQ(r.body["error"]["message"], "Operador não cadastrado para equipe de trabalho do usuário.");
+        EXPECT_EQ(r.body["error"]["message"],
+                  "Operador não cadastrado para equipe de trabalho do usuário.");
     }
     // Carla shares a team with Diego, so she may read his day.
     const std::string carla = server.login("000000000103");
-    for (const MethodCall& c : calls) EXPECT_EQ(server.call(carla, c.method, c.args).status, 200) << c.method;
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(carla, c.method, c.args).status, 200) << c.method;
 }
 
 TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
     const std::string ana = server.login(kAna);
     const json anaDay = server.result(ana, "getAtividades", {kAna, "0001", date(kDay)});
     DeltaBuilder insertForDiego(anaDay);
-    insertForDiego.insert(newRow("2026-12-04", "08:00:00", "09:00:00", "0000000001", "00001", kDiego));
+    insertForDiego.insert(
+        newRow("2026-12-04", "08:00:00", "09:00:00", "0000000001", "00001", kDiego));
     EXPECT_EQ(server.call(ana, "SetAtividades", json::array({insertForDiego.arg()})).status, 403);
 
     // Diego's row, loaded by Carla, relabelled as Ana's: the stored row decides.
@@ -138,7 +145,8 @@ TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
     DeltaBuilder deleteDiegos(diegoDay);
     deleteDiegos.remove(diegoRow);
     EXPECT_EQ(server.call(ana, "SetAtividades", json::array({deleteDiegos.arg()})).status, 403);
-    EXPECT_EQ(server.result(carla, "getAtividades", {kDiego, "0001", date(kDay)})["rows"].size(), 1u);
+    EXPECT_EQ(server.result(carla, "getAtividades", {kDiego, "0001", date(kDay)})["rows"].size(),
+              1u);
 
     // A row for another branch than the session's.
     json southRow = newRow("2026-12-04", "08:00:00", "09:00:00", "0000000009", "00001");
@@ -150,7 +158,8 @@ TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
 
 TEST_F(Security, login_refuses_wrong_user_password_or_branch_alike) {
     auto login = [&](const char* user, const char* password, const char* branch) {
-        return server.post("/v1/login", json{{"user", user}, {"password", password}, {"branch", branch}}.dump());
+        return server.post("/v1/login",
+                           json{{"user", user}, {"password", password}, {"branch", branch}}.dump());
     };
     const Reply good = login(kAna, "senha101", "0001");
     ASSERT_EQ(good.status, 200);
@@ -169,7 +178,9 @@ TEST_F(Security, login_refuses_wrong_user_password_or_branch_alike) {
 
 TEST_F(Security, repeated_login_failures_lock_the_user_for_a_while) {
     auto login = [&](const char* password) {
-        return server.post("/v1/login", json{{"user", "000000000103"}, {"password", password}, {"branch", "0001"}}.dump());
+        return server.post(
+            "/v1/login",
+            json{{"user", "000000000103"}, {"password", password}, {"branch", "0001"}}.dump());
     };
     for (int i = 0; i < 5; ++i) EXPECT_EQ(login("errada").status, 401);
     const Reply locked = login("senha103");

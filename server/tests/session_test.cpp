@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "login_throttle.h"
 #include "appserver/password_hasher.h"
+#include "login_throttle.h"
 #include "session_store.h"
 
 namespace appserver {

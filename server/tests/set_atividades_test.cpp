@@ -73,27 +73,34 @@ TEST_F(SetAtividades, refuses_each_broken_rule_with_its_message_and_stores_nothi
         {"no activity", with(ok, "NRPLATIVTARE", ""), "Atividade deve ser informada."},
         {"unknown activity", with(ok, "NRPLATIVTARE", "00077"), "Atividade não cadastrada."},
         // The screen's own words: its check finds no such activity for the operator.
-        {"activity reserved to others", with(ok, "NRPLATIVTARE", "00002"), "Atividade não cadastrada."},
+        {"activity reserved to others", with(ok, "NRPLATIVTARE", "00002"),
+         "Atividade não cadastrada."},
         {"blank start", with(ok, "HORAINI", "  :  :  "), "Hora início deve ser informada."},
         {"blank end", with(ok, "HORAFIN", ""), "Hora término deve ser informada."},
         {"impossible time", with(ok, "HORAFIN", "11:60:00"), "11:60:00 não é uma hora válida."},
-        {"same times", newRow(kDay, "10:30:00", "10:30:00"), "Hora início não pode ser igual a hora término."},
-        {"one time spelt two ways", with(newRow(kDay, "09:00:00", "09:00:00"), "HORAINI", " 9:00:00"),
+        {"same times", newRow(kDay, "10:30:00", "10:30:00"),
          "Hora início não pode ser igual a hora término."},
-        {"end before start", newRow(kDay, "11:00:00", "10:30:00"), "Hora início deve ser menor que hora término."},
+        {"one time spelt two ways",
+         with(newRow(kDay, "09:00:00", "09:00:00"), "HORAINI", " 9:00:00"),
+         "Hora início não pode ser igual a hora término."},
+        {"end before start", newRow(kDay, "11:00:00", "10:30:00"),
+         "Hora início deve ser menor que hora término."},
         {"end after the server's now", newRow("2026-12-08", "09:00:00", "10:30:00"),
          "Hora final deve ser menor que a hora atual."},
         {"times that disagree with the date-times", with(ok, "DTIAPATIVTAR", "2026-12-07T10:00:00"),
          "As horas de início e término não conferem com as datas da apropriação."},
-        {"over midnight", with(newRow("2026-12-06", "10:30:00", "11:00:00"), "DTFAPATIVTAR", "2026-12-07T11:00:00"),
+        {"over midnight",
+         with(newRow("2026-12-06", "10:30:00", "11:00:00"), "DTFAPATIVTAR", "2026-12-07T11:00:00"),
          "A apropriação deve começar e terminar no mesmo dia."},
         {"no start date-time", with(ok, "DTIAPATIVTAR", nullptr),
          "A data e hora de início da apropriação devem ser informadas."},
         {"clash", newRow(kDay, "08:30:00", "09:30:00"),
-         "O operador 000000000101 - Ana Souza tem a atividade 00001 referente à tarefa 0000000001 apropriada no "
+         "O operador 000000000101 - Ana Souza tem a atividade 00001 referente à tarefa 0000000001 "
+         "apropriada no "
          "horário de 08:00:00 às 09:00:00."},
         {"clash with the other branch's row", newRow(kDay, "11:10:00", "11:20:00"),
-         "O operador 000000000101 - Ana Souza tem a atividade 00001 referente à tarefa 0000000009 apropriada no "
+         "O operador 000000000101 - Ana Souza tem a atividade 00001 referente à tarefa 0000000009 "
+         "apropriada no "
          "horário de 11:00:00 às 11:30:00."},
     };
     const json before = day();
@@ -157,8 +164,13 @@ TEST_F(SetAtividades, an_open_row_cannot_be_changed_and_a_locked_one_cannot_be_d
 
 TEST_F(SetAtividades, an_open_row_of_an_activity_not_started_can_be_deleted) {
     json extra = {{"appropriations",
-                   {{{"operator", kAna}, {"branch", "0001"}, {"task", "0000000001"}, {"activity", "00001"},
-                     {"start", "2026-12-07T15:00:00"}, {"end", nullptr}, {"stampStart", "2026-12-07T15:00:00"},
+                   {{{"operator", kAna},
+                     {"branch", "0001"},
+                     {"task", "0000000001"},
+                     {"activity", "00001"},
+                     {"start", "2026-12-07T15:00:00"},
+                     {"end", nullptr},
+                     {"stampStart", "2026-12-07T15:00:00"},
                      {"stampEnd", nullptr}}}}};
     importData(server.db(), extra, PasswordHasher(HashCost::minimum()));
     const auto rows = rowsByName(day());
@@ -176,7 +188,8 @@ TEST_F(SetAtividades, deletes_a_row_and_its_day_loses_its_mark_with_the_last_one
     d.remove(rowsByName(packet)[0]);
     ASSERT_EQ(save(d).status, 200);
     EXPECT_TRUE(day("2026-11-30")["rows"].empty());
-    EXPECT_EQ(server.result(token, "GetDatas", {kAna, "0001", "2026"})["rows"], json({{"2026-12-07T00:00:00"}}));
+    EXPECT_EQ(server.result(token, "GetDatas", {kAna, "0001", "2026"})["rows"],
+              json({{"2026-12-07T00:00:00"}}));
 }
 
 TEST_F(SetAtividades, a_row_changed_by_another_session_since_it_was_loaded_is_refused) {
@@ -242,7 +255,8 @@ TEST_F(SetAtividades, the_operator_and_branch_of_a_row_cannot_change) {
 
 TEST_F(SetAtividades, a_packet_without_the_key_or_value_fields_is_a_bad_request) {
     json delta = DeltaBuilder(day()).arg();
-    delta["delta"]["fields"] = json::array({{{"name", "HORAINI"}, {"type", "string"}, {"size", 8}}});
+    delta["delta"]["fields"] =
+        json::array({{{"name", "HORAINI"}, {"type", "string"}, {"size", 8}}});
     delta["delta"]["changes"] = json::array({{{"op", "delete"}, {"old", {"08:00:00"}}}});
     Reply r = server.call(token, "SetAtividades", json::array({delta}));
     EXPECT_EQ(r.status, 400);
@@ -263,8 +277,11 @@ TEST_F(SetAtividades, concurrent_saves_never_store_two_clashing_spans) {
             // Every span covers 11:40–11:45; each starts at another minute.
             const std::string start = "11:" + std::to_string(30 + i) + ":00";
             d.insert(newRow(kDay, start, "11:50:00"));
-            const json body = {{"server", "Zep00700.rdmApropriacao"}, {"method", "SetAtividades"}, {"args", {d.arg()}}};
-            auto res = c.Post("/v1/call", {{"Authorization", "Bearer " + token}}, body.dump(), "application/json");
+            const json body = {{"server", "Zep00700.rdmApropriacao"},
+                               {"method", "SetAtividades"},
+                               {"args", {d.arg()}}};
+            auto res = c.Post("/v1/call", {{"Authorization", "Bearer " + token}}, body.dump(),
+                              "application/json");
             statuses[static_cast<std::size_t>(i)] = res ? res->status : -1;
         });
     }

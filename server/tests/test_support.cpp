@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include <spdlog/spdlog.h>
 
@@ -20,22 +20,30 @@ using nlohmann::json;
 
 json baseData() {
     auto person = [](const char* code, const char* name, json branches, json screens, json teams) {
-        return json{{"code", code}, {"name", name}, {"password", std::string("senha") + (code + 9)},
-                    {"branches", branches}, {"screens", screens}, {"teams", teams}};
+        return json{{"code", code},
+                    {"name", name},
+                    {"password", std::string("senha") + (code + 9)},
+                    {"branches", branches},
+                    {"screens", screens},
+                    {"teams", teams}};
     };
-    auto appro = [](const char* op, const char* branch, const char* task, const char* act, const char* start,
-                    json end, json stampEnd) {
-        return json{{"operator", op},   {"branch", branch}, {"task", task},         {"activity", act},
-                    {"start", start},   {"end", end},       {"stampStart", start},  {"stampEnd", stampEnd},
-                    {"description", "Trabalho registrado"}};
+    auto appro = [](const char* op, const char* branch, const char* task, const char* act,
+                    const char* start, json end, json stampEnd) {
+        return json{
+            {"operator", op},      {"branch", branch},     {"task", task},
+            {"activity", act},     {"start", start},       {"end", end},
+            {"stampStart", start}, {"stampEnd", stampEnd}, {"description", "Trabalho registrado"}};
     };
     auto punch = [](const char* op, const char* at, const char* dir, const char* event) {
-        return json{{"company", "01"}, {"operator", op}, {"at", at}, {"direction", dir}, {"event", event},
-                    {"day", std::string(at).substr(0, 10)}, {"origin", "CAT"}};
+        return json{{"company", "01"},  {"operator", op}, {"at", at},
+                    {"direction", dir}, {"event", event}, {"day", std::string(at).substr(0, 10)},
+                    {"origin", "CAT"}};
     };
     json d;
-    d["branches"] = {{{"code", "0001"}, {"name", "Matriz"}}, {{"code", "0002"}, {"name", "Filial Sul"}}};
-    d["teams"] = {{{"code", "EQ01"}, {"name", "Desenvolvimento"}}, {{"code", "EQ02"}, {"name", "Suporte"}}};
+    d["branches"] = {{{"code", "0001"}, {"name", "Matriz"}},
+                     {{"code", "0002"}, {"name", "Filial Sul"}}};
+    d["teams"] = {{{"code", "EQ01"}, {"name", "Desenvolvimento"}},
+                  {{"code", "EQ02"}, {"name", "Suporte"}}};
     d["operators"] = {
         person("000000000101", "Ana Souza", {"0001", "0002"}, {"Zep00700"}, {"EQ01"}),
         person("000000000102", "Bruno Lima", {"0001"}, json::array(), {"EQ01"}),
@@ -43,17 +51,40 @@ json baseData() {
         person("000000000104", "Diego Rocha", {"0001"}, {"Zep00700"}, {"EQ02"}),
     };
     d["tasks"] = {
-        {{"branch", "0001"}, {"task", "0000000001"}, {"description", "Faturamento"}, {"project", "PRJ01"},
-         {"baseline", "001"}, {"processCode", "PR.01"}, {"processName", "Processo de faturamento"}},
-        {{"branch", "0001"}, {"task", "0000000002"}, {"description", "Portal do cliente"}, {"project", "PRJ02"},
-         {"baseline", "002"}, {"processCode", "PR.02"}, {"processName", "Processo do portal"}},
-        {{"branch", "0002"}, {"task", "0000000009"}, {"description", "Implantação Sul"}, {"project", "PRJ09"},
-         {"baseline", "001"}, {"processCode", "PR.09"}, {"processName", "Processo de implantação"}},
+        {{"branch", "0001"},
+         {"task", "0000000001"},
+         {"description", "Faturamento"},
+         {"project", "PRJ01"},
+         {"baseline", "001"},
+         {"processCode", "PR.01"},
+         {"processName", "Processo de faturamento"}},
+        {{"branch", "0001"},
+         {"task", "0000000002"},
+         {"description", "Portal do cliente"},
+         {"project", "PRJ02"},
+         {"baseline", "002"},
+         {"processCode", "PR.02"},
+         {"processName", "Processo do portal"}},
+        {{"branch", "0002"},
+         {"task", "0000000009"},
+         {"description", "Implantação Sul"},
+         {"project", "PRJ09"},
+         {"baseline", "001"},
+         {"processCode", "PR.09"},
+         {"processName", "Processo de implantação"}},
     };
-    auto act = [](const char* branch, const char* task, const char* a, const char* name, const char* sit, json ops) {
-        return json{{"branch", branch}, {"task", task}, {"activity", a}, {"processCode", std::string("C") + a},
-                    {"processName", name}, {"situation", sit}, {"workItemCode", std::string("IT") + a},
-                    {"workItemName", std::string("Item ") + a}, {"responsible", "000000000103"}, {"operators", ops}};
+    auto act = [](const char* branch, const char* task, const char* a, const char* name,
+                  const char* sit, json ops) {
+        return json{{"branch", branch},
+                    {"task", task},
+                    {"activity", a},
+                    {"processCode", std::string("C") + a},
+                    {"processName", name},
+                    {"situation", sit},
+                    {"workItemCode", std::string("IT") + a},
+                    {"workItemName", std::string("Item ") + a},
+                    {"responsible", "000000000103"},
+                    {"operators", ops}};
     };
     d["activities"] = {
         act("0001", "0000000001", "00001", "Desenvolvimento", "P", json::array()),
@@ -63,20 +94,21 @@ json baseData() {
         act("0002", "0000000009", "00001", "Implantação", "P", json::array()),
     };
     d["appropriations"] = {
-        appro("000000000101", "0001", "0000000001", "00001", "2026-12-07T08:00:00", "2026-12-07T09:00:00",
-              "2026-12-07T09:05:00"),
-        appro("000000000101", "0001", "0000000001", "00003", "2026-12-07T09:00:00", "2026-12-07T10:30:00",
-              "2026-12-07T10:31:00"),
+        appro("000000000101", "0001", "0000000001", "00001", "2026-12-07T08:00:00",
+              "2026-12-07T09:00:00", "2026-12-07T09:05:00"),
+        appro("000000000101", "0001", "0000000001", "00003", "2026-12-07T09:00:00",
+              "2026-12-07T10:30:00", "2026-12-07T10:31:00"),
         // An open row (no end stamp) on a started activity: locked.
-        appro("000000000101", "0001", "0000000002", "00001", "2026-12-07T13:00:00", nullptr, nullptr),
-        appro("000000000101", "0001", "0000000001", "00001", "2026-11-30T14:00:00", "2026-11-30T15:00:00",
-              "2026-11-30T15:00:00"),
-        appro("000000000101", "0001", "0000000001", "00001", "2025-06-02T14:00:00", "2025-06-02T15:00:00",
-              "2025-06-02T15:00:00"),
-        appro("000000000101", "0002", "0000000009", "00001", "2026-12-07T11:00:00", "2026-12-07T11:30:00",
-              "2026-12-07T11:30:00"),
-        appro("000000000104", "0001", "0000000001", "00001", "2026-12-07T08:00:00", "2026-12-07T12:00:00",
-              "2026-12-07T12:00:00"),
+        appro("000000000101", "0001", "0000000002", "00001", "2026-12-07T13:00:00", nullptr,
+              nullptr),
+        appro("000000000101", "0001", "0000000001", "00001", "2026-11-30T14:00:00",
+              "2026-11-30T15:00:00", "2026-11-30T15:00:00"),
+        appro("000000000101", "0001", "0000000001", "00001", "2025-06-02T14:00:00",
+              "2025-06-02T15:00:00", "2025-06-02T15:00:00"),
+        appro("000000000101", "0002", "0000000009", "00001", "2026-12-07T11:00:00",
+              "2026-12-07T11:30:00", "2026-12-07T11:30:00"),
+        appro("000000000104", "0001", "0000000001", "00001", "2026-12-07T08:00:00",
+              "2026-12-07T12:00:00", "2026-12-07T12:00:00"),
     };
     d["punches"] = {
         punch("000000000101", "2026-12-07T07:58:00", "1", "E1"),
@@ -118,7 +150,8 @@ TestDatabase::TestDatabase(const TestOptions& test) {
         runAdmin(pgAdminUrl_, "CREATE DATABASE " + pgName_);
         url_ = pgAdminUrl_.substr(0, pgAdminUrl_.rfind('/') + 1) + pgName_;
     } else {
-        sqliteDir_ = (std::filesystem::temp_directory_path() / ("appserver-" + uniqueName())).string();
+        sqliteDir_ =
+            (std::filesystem::temp_directory_path() / ("appserver-" + uniqueName())).string();
         std::filesystem::create_directories(sqliteDir_);
         url_ = "sqlite:" + sqliteDir_ + "/test.db";
     }
@@ -130,7 +163,8 @@ TestDatabase::TestDatabase(const TestOptions& test) {
 TestDatabase::~TestDatabase() {
     db_.reset();
     try {
-        if (!pgName_.empty()) runAdmin(pgAdminUrl_, "DROP DATABASE IF EXISTS " + pgName_ + " WITH (FORCE)");
+        if (!pgName_.empty())
+            runAdmin(pgAdminUrl_, "DROP DATABASE IF EXISTS " + pgName_ + " WITH (FORCE)");
         if (!sqliteDir_.empty()) std::filesystem::remove_all(sqliteDir_);
     } catch (const std::exception& e) {
         ADD_FAILURE() << "Could not remove the test database: " << e.what();
@@ -157,7 +191,8 @@ TestServer::TestServer(const TestOptions& options)
       port_(server_->bind()),
       client_("127.0.0.1", port_) {
     thread_ = std::thread([this] { server_->run(); });
-    for (int i = 0; i < 500 && !server_->isRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 500 && !server_->isRunning(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     client_.set_keep_alive(true);
     client_.set_tcp_nodelay(true);
     client_.set_read_timeout(20, 0);
@@ -181,7 +216,8 @@ Reply TestServer::post(const std::string& path, const std::string& body, const s
     return r;
 }
 
-httplib::Result TestServer::postRaw(const std::string& path, const std::string& body, const std::string& token) {
+httplib::Result TestServer::postRaw(const std::string& path, const std::string& body,
+                                    const std::string& token) {
     httplib::Headers headers;
     if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
     return client_.Post(path.c_str(), headers, body, "application/json");
@@ -197,13 +233,18 @@ Reply TestServer::get(const std::string& path) {
 }
 
 std::string TestServer::login(const std::string& user, const std::string& branch) {
-    const Reply r = post("/v1/login", json{{"user", user}, {"password", "senha" + user.substr(9)}, {"branch", branch}}.dump());
+    const Reply r = post(
+        "/v1/login",
+        json{{"user", user}, {"password", "senha" + user.substr(9)}, {"branch", branch}}.dump());
     EXPECT_EQ(r.status, 200) << r.body.dump();
     return r.status == 200 ? r.body.value("token", "") : std::string();
 }
 
 Reply TestServer::call(const std::string& token, const std::string& method, const json& args) {
-    return post("/v1/call", json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump(), token);
+    return post(
+        "/v1/call",
+        json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump(),
+        token);
 }
 
 json TestServer::result(const std::string& token, const std::string& method, const json& args) {
@@ -233,7 +274,9 @@ DeltaBuilder::DeltaBuilder(const json& dayPacket) : fields_(dayPacket.at("fields
 
 json DeltaBuilder::rowArray(const json& row) const {
     json out = json::array();
-    for (const json& f : fields_) out.push_back(row.contains(f.at("name")) ? row.at(f.at("name").get<std::string>()) : json());
+    for (const json& f : fields_)
+        out.push_back(row.contains(f.at("name")) ? row.at(f.at("name").get<std::string>())
+                                                 : json());
     return out;
 }
 
@@ -252,10 +295,12 @@ DeltaBuilder& DeltaBuilder::remove(const json& o) {
     return *this;
 }
 
-json DeltaBuilder::arg() const { return {{"delta", {{"fields", fields_}, {"changes", changes_}}}}; }
+json DeltaBuilder::arg() const {
+    return {{"delta", {{"fields", fields_}, {"changes", changes_}}}};
+}
 
-json newRow(const std::string& day, const std::string& start, const std::string& end, const std::string& task,
-            const std::string& activity, const std::string& op) {
+json newRow(const std::string& day, const std::string& start, const std::string& end,
+            const std::string& task, const std::string& activity, const std::string& op) {
     return {{"HORAINI", start},
             {"HORAFIN", end},
             {"NRTAREFA", task},

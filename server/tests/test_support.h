@@ -68,13 +68,15 @@ public:
 
     Reply post(const std::string& path, const std::string& body, const std::string& token = {});
     /// The same, with the answer's headers.
-    httplib::Result postRaw(const std::string& path, const std::string& body, const std::string& token = {});
+    httplib::Result postRaw(const std::string& path, const std::string& body,
+                            const std::string& token = {});
     Reply get(const std::string& path);
     /// Logs in; fails the test unless it succeeds. Returns the token.
     std::string login(const std::string& user, const std::string& branch = "0001");
     Reply call(const std::string& token, const std::string& method, const nlohmann::json& args);
     /// A call that must succeed; returns its "result".
-    nlohmann::json result(const std::string& token, const std::string& method, const nlohmann::json& args);
+    nlohmann::json result(const std::string& token, const std::string& method,
+                          const nlohmann::json& args);
 
 private:
     TestDatabase database_;
@@ -86,7 +88,9 @@ private:
 };
 
 /// Argument helpers in wire form.
-inline nlohmann::json date(const std::string& iso) { return {{"date", iso}}; }
+inline nlohmann::json date(const std::string& iso) {
+    return {{"date", iso}};
+}
 
 /// The rows of a result packet as objects keyed by field name.
 std::vector<nlohmann::json> rowsByName(const nlohmann::json& packet);

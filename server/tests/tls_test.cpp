@@ -16,11 +16,13 @@ namespace fs = std::filesystem;
 /// command in a folder removed at the end.
 class SelfSignedCertificate {
 public:
-    SelfSignedCertificate() : dir_(fs::temp_directory_path() / ("tls-test-" + std::to_string(::getpid()))) {
+    SelfSignedCertificate()
+        : dir_(fs::temp_directory_path() / ("tls-test-" + std::to_string(::getpid()))) {
         fs::create_directories(dir_);
-        const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
-                                    " -addext subjectAltName=IP:127.0.0.1 -keyout '" + key() + "' -out '" + cert() +
-                                    "' >/dev/null 2>&1";
+        const std::string command =
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+            " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+            key() + "' -out '" + cert() + "' >/dev/null 2>&1";
         made_ = std::system(command.c_str()) == 0 && fs::exists(cert()) && fs::exists(key());
     }
     ~SelfSignedCertificate() { fs::remove_all(dir_); }
@@ -53,7 +55,8 @@ TEST(Tls, the_protocol_is_served_over_https_and_plain_http_gets_no_answer) {
     AppServer server(database.db(), clock, tlsSettings(certificate.cert(), certificate.key()));
     const int port = server.bind();
     std::thread serving([&] { server.run(); });
-    for (int i = 0; i < 500 && !server.isRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 500 && !server.isRunning(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 
     httplib::SSLClient tls("127.0.0.1", port);
     tls.set_ca_cert_path(certificate.cert().c_str());
@@ -61,8 +64,9 @@ TEST(Tls, the_protocol_is_served_over_https_and_plain_http_gets_no_answer) {
     auto health = tls.Get("/v1/health");
     ASSERT_TRUE(health) << httplib::to_string(health.error());
     EXPECT_EQ(health->status, 200);
-    auto login = tls.Post("/v1/login", R"({"user":"000000000101","password":"senha101","branch":"0001"})",
-                          "application/json");
+    auto login =
+        tls.Post("/v1/login", R"({"user":"000000000101","password":"senha101","branch":"0001"})",
+                 "application/json");
     ASSERT_TRUE(login);
     EXPECT_EQ(login->status, 200);
     EXPECT_TRUE(nlohmann::json::parse(login->body).contains("token"));
@@ -81,9 +85,11 @@ TEST(Tls, a_certificate_without_its_key_or_an_unreadable_one_is_refused_at_start
     ASSERT_TRUE(certificate.made());
     TestDatabase database;
     ServerClock clock;
-    EXPECT_THROW(AppServer(database.db(), clock, tlsSettings(certificate.cert(), "")), std::invalid_argument);
+    EXPECT_THROW(AppServer(database.db(), clock, tlsSettings(certificate.cert(), "")),
+                 std::invalid_argument);
     std::ofstream(certificate.file("bogus.pem")) << "not a certificate\n";
-    EXPECT_THROW(AppServer(database.db(), clock, tlsSettings(certificate.file("bogus.pem"), certificate.key())),
+    EXPECT_THROW(AppServer(database.db(), clock,
+                           tlsSettings(certificate.file("bogus.pem"), certificate.key())),
                  std::runtime_error);
 }
 

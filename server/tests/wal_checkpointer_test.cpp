@@ -19,7 +19,8 @@ TEST(WalCheckpointer, commits_leave_the_log_to_the_background_copy_which_catches
         EXPECT_EQ(automatic, 0);
         for (int i = 0; i < 200; ++i) {
             const std::string code = "T" + std::to_string(i);
-            lease.sql() << "INSERT INTO teams (code, name) VALUES (:c, 'Equipe de carga')", soci::use(code);
+            lease.sql() << "INSERT INTO teams (code, name) VALUES (:c, 'Equipe de carga')",
+                soci::use(code);
         }
     }
     const auto before = t.db().checkpointStats().value();
@@ -33,7 +34,8 @@ TEST(WalCheckpointer, commits_leave_the_log_to_the_background_copy_which_catches
     // Wholly copied and no one using it: the log was emptied, so that reads
     // go to the database file again.
     EXPECT_GT(s.truncations, before.truncations);
-    EXPECT_EQ(std::filesystem::file_size(t.url().substr(std::string("sqlite:").size()) + "-wal"), 0u);
+    EXPECT_EQ(std::filesystem::file_size(t.url().substr(std::string("sqlite:").size()) + "-wal"),
+              0u);
 
     auto lease = t.db().acquire();
     int teams = 0;

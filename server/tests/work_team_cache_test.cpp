@@ -39,7 +39,8 @@ TEST(WorkTeamCache, members_come_ordered_by_name_with_the_user_among_them) {
     auto lease = t.db().acquire();
     const auto& members = cache.teamOf(lease, kAna)->members();
     ASSERT_GE(members.size(), 2u);
-    for (std::size_t i = 1; i < members.size(); ++i) EXPECT_LE(members[i - 1].name, members[i].name);
+    for (std::size_t i = 1; i < members.size(); ++i)
+        EXPECT_LE(members[i - 1].name, members[i].name);
     EXPECT_TRUE(cache.teamOf(lease, kAna)->contains(kAna));
 }
 

@@ -87,7 +87,8 @@ FRAMEWORK_EXPORT TApplication& Application();
 template <typename T>
 T* TApplication::CreateForm(T*& ref) {
     static_assert(std::is_base_of_v<QWidget, T>, "CreateForm creates widgets");
-    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "over-aligned forms are not supported");
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__,
+                  "over-aligned forms are not supported");
     // Plain operator new, so that the form is later destroyed by an ordinary
     // delete (Qt's parent ownership, deleteLater) with the matching delete.
     void* storage = ::operator new(sizeof(T));

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "platform/dataset/datetime.h"
 #include "framework/export.h"
+#include "platform/dataset/datetime.h"
 #include "platform/dbcontrols/db_calendar.h"
 
 namespace platform::dataset {

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "platform/dataset/datetime.h"
 #include "framework/export.h"
+#include "platform/dataset/datetime.h"
 #include "platform/ui/masked_edit.h"
 
 namespace framework {

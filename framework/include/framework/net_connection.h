@@ -92,8 +92,8 @@ struct LoginAnswer {
 /// POST /v1/login for the host. Throws ServerCallError: "Usuário ou senha
 /// inválidos." (or the server's own text) when refused, host:port when the
 /// server cannot be reached.
-FRAMEWORK_EXPORT LoginAnswer ServerLogin(const QString& host, int port, const QString& user, const QString& password,
-                                         const QString& branch);
+FRAMEWORK_EXPORT LoginAnswer ServerLogin(const QString& host, int port, const QString& user,
+                                         const QString& password, const QString& branch);
 
 /// Hooks for scripted runs, tests and benchmarks, process-wide: make the
 /// next calls of a method fail as a broken connection would, count the

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/dataset/data_source.h"
 #include "framework/export.h"
 #include "framework/messages.h"
+#include "platform/dataset/data_source.h"
 
 class QAction;
 class QLabel;

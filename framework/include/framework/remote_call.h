@@ -8,9 +8,9 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "framework/export.h"
 #include "platform/dataset/datetime.h"
 #include "platform/dataset/packet.h"
-#include "framework/export.h"
 
 namespace framework {
 
@@ -68,6 +68,7 @@ struct FRAMEWORK_EXPORT RemoteResult {
 /// ServerCallError carrying failureText(); with `raise` false the text is
 /// shown as an error and the silent abort is thrown. `minRows` > 0 also
 /// refuses a packet with fewer rows, naming the method.
-FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise = true, int minRows = 0);
+FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result,
+                                                               bool raise = true, int minRows = 0);
 
 }  // namespace framework

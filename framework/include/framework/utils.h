@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dataset/datetime.h"
 #include "framework/export.h"
+#include "platform/dataset/datetime.h"
 
 class QWidget;
 

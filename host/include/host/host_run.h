@@ -53,7 +53,8 @@ private:
 
 /// Runs the scenario file of `--script` in a logged-in session; returns the
 /// exit code (0 every expectation held, 1 otherwise).
-using ScriptRunner = std::function<int(HostSession& session, const QString& file, std::ostream& err)>;
+using ScriptRunner =
+    std::function<int(HostSession& session, const QString& file, std::ostream& err)>;
 
 /// The whole program after QApplication exists: returns the exit code
 /// (0 done, 1 login, screenshot or scenario failed, 2 bad options);

@@ -41,7 +41,8 @@ std::optional<QString> ScenarioDialogService::takeUnexpectedQuestion() {
     return question;
 }
 
-std::optional<platform::ui::ScriptedDialogService::Shown> ScenarioDialogService::peekMessage() const {
+std::optional<platform::ui::ScriptedDialogService::Shown> ScenarioDialogService::peekMessage()
+    const {
     // A search list is a choice, not a message: it is not expected with `expect message`.
     for (std::size_t i = nextMessage_; i < shown().size(); ++i) {
         if (shown()[i].kind != Kind::Pick) return shown()[i];

@@ -11,13 +11,13 @@
 #include <QTextEdit>
 #include <QVariant>
 
-#include "platform/dataset/data_set.h"
-#include "platform/dataset/field.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
+#include "platform/dataset/data_set.h"
+#include "platform/dataset/field.h"
 #include "platform/dbcontrols/db_calendar.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "run_context.h"
@@ -125,7 +125,8 @@ void expectFocus(const ScenarioHost& host, const QString& target) {
 }
 
 /// What the last paint drew in a cell, after a fresh paint of the grid.
-platform::dbcontrols::CellDrawing drawnCell(platform::dbcontrols::DBGrid& grid, int row, int column) {
+platform::dbcontrols::CellDrawing drawnCell(platform::dbcontrols::DBGrid& grid, int row,
+                                            int column) {
     if (row > grid.rowCount()) {
         throw StepFailure(QStringLiteral("%1 has %2 row(s), no row %3")
                               .arg(grid.objectName())
@@ -135,7 +136,8 @@ platform::dbcontrols::CellDrawing drawnCell(platform::dbcontrols::DBGrid& grid, 
     if (!grid.isVisible())
         throw StepFailure(QStringLiteral("%1 is not visible").arg(grid.objectName()));
     grid.viewport()->repaint();
-    const std::optional<platform::dbcontrols::CellDrawing> drawing = grid.cellDrawing(row - 1, column);
+    const std::optional<platform::dbcontrols::CellDrawing> drawing =
+        grid.cellDrawing(row - 1, column);
     if (!drawing) {
         throw StepFailure(QStringLiteral("row %1 of %2 is not drawn (scrolled out of view)")
                               .arg(row)
@@ -161,7 +163,7 @@ QString windowStateText(framework::FormWindowState state) {
 }
 
 platform::dataset::Field& fieldOf(platform::dataset::DataSet& dataSet, const QString& dataSetName,
-                        const QString& fieldName) {
+                                  const QString& fieldName) {
     platform::dataset::Field* field = dataSet.findField(fieldName.toStdString());
     if (!field) throw StepFailure(QStringLiteral("%1 has no field %2").arg(dataSetName, fieldName));
     return *field;
@@ -295,10 +297,11 @@ void checkExpectation(const Command& c, RunContext& context) {
             // the column's current cell.
             const CellRef cell = findCell(host, arg(0));
             const platform::dbcontrols::DBGrid& grid = *cell.grid;
-            const bool shows =
-                grid.column(cell.column).buttonStyle() == platform::dbcontrols::ColumnButtonStyle::Ellipsis &&
-                grid.hasOption(platform::dbcontrols::DBGrid::Option::Editing) &&
-                !grid.hasOption(platform::dbcontrols::DBGrid::Option::RowSelect) && !grid.isReadOnly();
+            const bool shows = grid.column(cell.column).buttonStyle() ==
+                                   platform::dbcontrols::ColumnButtonStyle::Ellipsis &&
+                               grid.hasOption(platform::dbcontrols::DBGrid::Option::Editing) &&
+                               !grid.hasOption(platform::dbcontrols::DBGrid::Option::RowSelect) &&
+                               !grid.isReadOnly();
             expectFlag(shows, arg(1), QStringLiteral("ellipsis button"));
             return;
         }

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/dataset/data_set.h"
 #include "framework/padrao_simples.h"
 #include "host/script/scenario_runner.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_calendar.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "step_failure.h"

@@ -19,18 +19,18 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/dataset/data_set.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
 #include "host/script/scenario.h"
 #include "host/script/scenario_runner.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/grid_canvas.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
-#include "platform/dbcontrols/grid_canvas.h"
 
 namespace {
 
@@ -75,17 +75,21 @@ public:
         dbgItens = new platform::dbcontrols::DBGrid(clientArea());
         dbgItens->setObjectName(QStringLiteral("dbgItens"));
         dbgItens->setDataSource(&dtsPadrao);
-        dbgItens->setColumns(
-            {{QStringLiteral("CODIGO"), 80, {}, false, platform::dbcontrols::ColumnButtonStyle::Ellipsis},
-             {QStringLiteral("NOME"), 200},
-             {QStringLiteral("QTHRAPRO"), 80}});
+        dbgItens->setColumns({{QStringLiteral("CODIGO"),
+                               80,
+                               {},
+                               false,
+                               platform::dbcontrols::ColumnButtonStyle::Ellipsis},
+                              {QStringLiteral("NOME"), 200},
+                              {QStringLiteral("QTHRAPRO"), 80}});
         dbgItens->onEditButtonClick = [this](platform::dbcontrols::DBGrid&) {
             lblAviso->setText(QStringLiteral("Busca do código"));
         };
         // "Porca" is drawn red and bold, with a bitmap in its duration cell.
         marker.fill(Qt::blue);
-        dbgItens->onDrawColumnCell = [this](platform::dbcontrols::DBGrid&, platform::dbcontrols::Canvas& canvas,
-                                            const QRect& rect, int column, platform::dbcontrols::DBGridColumn&,
+        dbgItens->onDrawColumnCell = [this](platform::dbcontrols::DBGrid&,
+                                            platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                            int column, platform::dbcontrols::DBGridColumn&,
                                             platform::dbcontrols::DBGrid::DrawState) {
             if (cds.fieldByName("NOME").text() != "Porca") return;
             canvas.fillRect(rect);
@@ -107,7 +111,8 @@ public:
         }
         QObject::connect(btnLimpar, &QPushButton::clicked, this, [this] {
             platform::ui::dispatch([this] {
-                if (platform::ui::dialogs().confirm(QStringLiteral("Limpar o nome?"))) edtNome->clear();
+                if (platform::ui::dialogs().confirm(QStringLiteral("Limpar o nome?")))
+                    edtNome->clear();
             });
         });
         QObject::connect(btnErro, &QPushButton::clicked, this, [] {

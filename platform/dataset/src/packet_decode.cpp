@@ -32,7 +32,9 @@ dom::element parse(dom::parser& parser, std::string_view text) {
 }
 
 /// The text of an element already known to be a string.
-std::string_view textOf(dom::element e) { return e.get_string().value_unsafe(); }
+std::string_view textOf(dom::element e) {
+    return e.get_string().value_unsafe();
+}
 
 bool findMember(dom::object o, std::string_view key, dom::element& out) {
     return o.at_key(key).get(out) == simdjson::SUCCESS;
@@ -43,7 +45,8 @@ void readFlags(dom::element flags, FieldDef& def) {
     if (flags.get_array().get(list) != simdjson::SUCCESS)
         throw PacketError(fmt::format("Field {}: \"flags\" must be an array", def.name));
     for (dom::element fl : list) {
-        if (!fl.is_string()) throw PacketError(fmt::format("Field {}: a flag must be a text", def.name));
+        if (!fl.is_string())
+            throw PacketError(fmt::format("Field {}: a flag must be a text", def.name));
         const std::string_view s = textOf(fl);
         if (s == "where")
             def.flags.where = true;
@@ -58,7 +61,8 @@ void readFlags(dom::element flags, FieldDef& def) {
 
 FieldDef fieldFromElement(dom::element jf, std::size_t index) {
     dom::object o;
-    if (jf.get_object().get(o) != simdjson::SUCCESS) throw PacketError(fmt::format("Field {} must be an object", index + 1));
+    if (jf.get_object().get(o) != simdjson::SUCCESS)
+        throw PacketError(fmt::format("Field {} must be an object", index + 1));
     dom::element name, type, member;
     if (!findMember(o, "name", name) || !name.is_string())
         throw PacketError(fmt::format("Field {} needs a \"name\" text", index + 1));
@@ -81,7 +85,8 @@ FieldDef fieldFromElement(dom::element jf, std::size_t index) {
 dom::array arrayMember(dom::object o, std::string_view key, const char* missing) {
     dom::element member;
     dom::array list;
-    if (!findMember(o, key, member) || member.get_array().get(list) != simdjson::SUCCESS) throw PacketError(missing);
+    if (!findMember(o, key, member) || member.get_array().get(list) != simdjson::SUCCESS)
+        throw PacketError(missing);
     return list;
 }
 
@@ -89,7 +94,8 @@ std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxField
     const dom::array list = arrayMember(packet, "fields", "A packet needs a \"fields\" array");
     if (list.size() > maxFields)
         throw PacketLimitError(PacketLimitError::Kind::Fields,
-                               fmt::format("A packet holds at most {} fields; this one has {}", maxFields, list.size()));
+                               fmt::format("A packet holds at most {} fields; this one has {}",
+                                           maxFields, list.size()));
     std::vector<FieldDef> fields;
     fields.reserve(list.size());
     std::size_t i = 0;
@@ -99,12 +105,14 @@ std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxField
 
 dom::object packetObject(dom::element json) {
     dom::object o;
-    if (json.get_object().get(o) != simdjson::SUCCESS) throw PacketError("A packet must be a JSON object");
+    if (json.get_object().get(o) != simdjson::SUCCESS)
+        throw PacketError("A packet must be a JSON object");
     return o;
 }
 
 [[noreturn]] void wrongType(const FieldDef& def) {
-    throw PacketError(fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
+    throw PacketError(
+        fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
 }
 
 /// How the texts of each field are checked for control characters; empty: not checked.
@@ -113,8 +121,8 @@ using TextRules = std::vector<ControlCharacters>;
 void checkText(std::string_view text, ControlCharacters allowed, const std::string& what) {
     const std::size_t at = findControlCharacter(text, allowed);
     if (at != std::string_view::npos)
-        throw PacketError(fmt::format("{} holds the control character U+{:04X} at position {}", what,
-                                      static_cast<unsigned char>(text[at]), at + 1));
+        throw PacketError(fmt::format("{} holds the control character U+{:04X} at position {}",
+                                      what, static_cast<unsigned char>(text[at]), at + 1));
 }
 
 Value valueFromElement(dom::element j, const FieldDef& def, const ControlCharacters* rule) {
@@ -132,11 +140,13 @@ Value valueFromElement(dom::element j, const FieldDef& def, const ControlCharact
             if (kind != dom::element_type::STRING) wrongType(def);
             const std::string_view text = textOf(j);
             if (auto dt = DateTime::parseIso(text)) return Value(*dt);
-            throw PacketError(fmt::format("Field {}: \"{}\" is not a date-time YYYY-MM-DDTHH:MM:SS", def.name, text));
+            throw PacketError(fmt::format("Field {}: \"{}\" is not a date-time YYYY-MM-DDTHH:MM:SS",
+                                          def.name, text));
         }
         case FieldType::Integer: {
             std::int64_t i = 0;
-            if (kind == dom::element_type::DOUBLE || j.get_int64().get(i) != simdjson::SUCCESS) wrongType(def);
+            if (kind == dom::element_type::DOUBLE || j.get_int64().get(i) != simdjson::SUCCESS)
+                wrongType(def);
             return Value(i);
         }
         case FieldType::Float: {
@@ -156,11 +166,14 @@ Value valueFromElement(dom::element j, const FieldDef& def, const ControlCharact
 /// `where` names the row for a message ("Row 3", "Change 2 (old)"); it is
 /// only called when something is wrong.
 template <typename Where>
-Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Where& where, const TextRules& rules = {}) {
+Row rowFromElement(dom::element j, const std::vector<FieldDef>& fields, const Where& where,
+                   const TextRules& rules = {}) {
     dom::array values;
-    if (j.get_array().get(values) != simdjson::SUCCESS) throw PacketError(where() + " must be an array");
+    if (j.get_array().get(values) != simdjson::SUCCESS)
+        throw PacketError(where() + " must be an array");
     if (values.size() != fields.size())
-        throw PacketError(fmt::format("{} has {} values; the packet has {} fields", where(), values.size(), fields.size()));
+        throw PacketError(fmt::format("{} has {} values; the packet has {} fields", where(),
+                                      values.size(), fields.size()));
     Row row;
     row.reserve(fields.size());
     std::size_t i = 0;
@@ -204,7 +217,9 @@ DataPacket dataPacketFromElement(dom::element json) {
     return p;
 }
 
-ChangePacket changePacketFromElement(dom::element json) { return changePacketFromElement(json, ChangePacketLimits{}); }
+ChangePacket changePacketFromElement(dom::element json) {
+    return changePacketFromElement(json, ChangePacketLimits{});
+}
 
 ChangePacket changePacketFromElement(dom::element json, const ChangePacketLimits& limits) {
     const dom::object o = packetObject(json);
@@ -215,38 +230,46 @@ ChangePacket changePacketFromElement(dom::element json, const ChangePacketLimits
         rules.reserve(p.fields.size());
         for (const FieldDef& f : p.fields) {
             checkText(f.name, ControlCharacters::None, "A field name");
-            const bool multiline = std::any_of(limits.multilineFields.begin(), limits.multilineFields.end(),
-                                               [&](const std::string& m) { return sameName(m, f.name); });
-            rules.push_back(multiline ? ControlCharacters::LineBreaksAndTabs : ControlCharacters::None);
+            const bool multiline =
+                std::any_of(limits.multilineFields.begin(), limits.multilineFields.end(),
+                            [&](const std::string& m) { return sameName(m, f.name); });
+            rules.push_back(multiline ? ControlCharacters::LineBreaksAndTabs
+                                      : ControlCharacters::None);
         }
     }
     checkFields(p.fields);
-    const dom::array changes = arrayMember(o, "changes", "A change packet needs a \"changes\" array");
+    const dom::array changes =
+        arrayMember(o, "changes", "A change packet needs a \"changes\" array");
     if (changes.size() > limits.maxChanges)
-        throw PacketLimitError(PacketLimitError::Kind::Changes,
-                               fmt::format("A change packet holds at most {} changes; this one has {}", limits.maxChanges,
-                                           changes.size()));
+        throw PacketLimitError(
+            PacketLimitError::Kind::Changes,
+            fmt::format("A change packet holds at most {} changes; this one has {}",
+                        limits.maxChanges, changes.size()));
     p.changes.reserve(changes.size());
     std::size_t c = 0;
     for (dom::element jc : changes) {
         const std::size_t index = c++;
         const auto where = [index] { return fmt::format("Change {}", index + 1); };
         dom::object change;
-        if (jc.get_object().get(change) != simdjson::SUCCESS) throw PacketError(where() + " must be an object");
+        if (jc.get_object().get(change) != simdjson::SUCCESS)
+            throw PacketError(where() + " must be an object");
         dom::element op;
-        if (!findMember(change, "op", op) || !op.is_string()) throw PacketError(where() + " needs an \"op\"");
+        if (!findMember(change, "op", op) || !op.is_string())
+            throw PacketError(where() + " needs an \"op\"");
         RowChange rc;
         rc.op = opFromName(textOf(op), index);
         dom::element values;
         const bool hasOld = findMember(change, "old", values);
         if (rc.op != RowChange::Op::Insert) {
             if (!hasOld) throw PacketError(where() + " needs \"old\" values");
-            rc.oldValues = rowFromElement(values, p.fields, [&] { return where() + " (old)"; }, rules);
+            rc.oldValues = rowFromElement(
+                values, p.fields, [&] { return where() + " (old)"; }, rules);
         }
         const bool hasNew = findMember(change, "new", values);
         if (rc.op != RowChange::Op::Delete) {
             if (!hasNew) throw PacketError(where() + " needs \"new\" values");
-            rc.newValues = rowFromElement(values, p.fields, [&] { return where() + " (new)"; }, rules);
+            rc.newValues = rowFromElement(
+                values, p.fields, [&] { return where() + " (new)"; }, rules);
         }
         p.changes.push_back(std::move(rc));
     }
@@ -266,7 +289,8 @@ std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::str
     if (parse(threadParser(), text).get_object().get(envelope) != simdjson::SUCCESS)
         throw PacketError("The message is not a JSON object");
     dom::element packet;
-    if (!findMember(envelope, member, packet)) throw PacketError(fmt::format("The message has no \"{}\"", member));
+    if (!findMember(envelope, member, packet))
+        throw PacketError(fmt::format("The message has no \"{}\"", member));
     if (packet.is_null()) return std::nullopt;
     return dataPacketFromElement(packet);
 }

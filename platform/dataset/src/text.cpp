@@ -48,7 +48,9 @@ std::size_t findControlCharacter(std::string_view text, ControlCharacters allowe
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20) continue;
-        if (allowed == ControlCharacters::LineBreaksAndTabs && (c == '\t' || c == '\n' || c == '\r')) continue;
+        if (allowed == ControlCharacters::LineBreaksAndTabs &&
+            (c == '\t' || c == '\n' || c == '\r'))
+            continue;
         return i;
     }
     return std::string_view::npos;

@@ -64,7 +64,8 @@ TEST(PacketJson, RefusesMalformedPacketsWithAClearMessage) {
         {R"({"fields": [{"name": "A", "type": "integer"}], "rows": [["1"]]})", "type integer"},
         {R"({"fields": [{"name": "A", "type": "datetime"}], "rows": [["2026-13-01T00:00:00"]]})",
          "not a date-time"},
-        {R"({"fields": [{"name": "A", "type": "string"}, {"name": "a", "type": "string"}], "rows": []})",
+        {R"({"fields": [{"name": "A", "type": "string"}, {"name": "a", "type": "string"}],)"
+         R"( "rows": []})",
          "twice"},
         {R"({"fields": [{"name": "A", "type": "string", "flags": ["bogus"]}], "rows": []})",
          "bogus"},
@@ -95,7 +96,8 @@ TEST(PacketJson, ChangePacketNeedsOldValuesForUpdates) {
 }
 
 TEST(PacketJson, NumbersAndBooleansKeepTheirFieldTypes) {
-    DataPacket p = decodeDataPacket(R"({"fields": [{"name": "N", "type": "integer"}, {"name": "F", "type": "float"},
+    DataPacket p = decodeDataPacket(
+        R"({"fields": [{"name": "N", "type": "integer"}, {"name": "F", "type": "float"},
                                                    {"name": "B", "type": "boolean"}],
                                         "rows": [[7, 2, true], [-3, 2.5, null]]})");
     EXPECT_EQ(p.rows[0][0].asInteger(), 7);
@@ -104,9 +106,9 @@ TEST(PacketJson, NumbersAndBooleansKeepTheirFieldTypes) {
     EXPECT_DOUBLE_EQ(p.rows[1][1].asFloat(), 2.5);
     EXPECT_TRUE(p.rows[1][2].isNull());
     for (const char* wrong : {R"([[1.5, 1, true]])", R"([[1, "1", true]])", R"([[1, 1, 1]])"}) {
-        const std::string text =
-            std::string(R"({"fields": [{"name": "N", "type": "integer"}, {"name": "F", "type": "float"},)") +
-            R"({"name": "B", "type": "boolean"}], "rows": )" + wrong + "}";
+        const std::string text = std::string(R"({"fields": [{"name": "N", "type": "integer"},)"
+                                             R"( {"name": "F", "type": "float"},)") +
+                                 R"({"name": "B", "type": "boolean"}], "rows": )" + wrong + "}";
         EXPECT_THROW(decodeDataPacket(text), PacketError) << wrong;
     }
 }

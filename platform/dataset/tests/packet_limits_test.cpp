@@ -29,7 +29,8 @@ std::string fieldsOf(int count, const char* prefix = "F") {
 std::string insertOf(const std::string& field, const std::string& value) {
     const std::string note = field == "NOTE" ? value : "x";
     const std::string code = field == "CODE" ? value : "x";
-    return R"({"fields":[{"name":"NOTE","type":"string","size":40},{"name":"CODE","type":"string","size":40}],)"
+    return R"({"fields":[{"name":"NOTE","type":"string","size":40},)"
+           R"({"name":"CODE","type":"string","size":40}],)"
            R"("changes":[{"op":"insert","new":[")" +
            note + R"(",")" + code + R"("]}]})";
 }

@@ -9,8 +9,8 @@
 
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/data_source.h"
-#include "platform/ui/dispatch.h"
 #include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 
 namespace platform::dbcontrols {
@@ -24,7 +24,9 @@ const char* const kWeekdayInitials[kColumns] = {"D", "S", "T", "Q", "Q", "S", "S
 constexpr int kDayGap = 2;
 constexpr qreal kSmallestDayPoints = 6.0;
 
-int qtToSundayBased(int qtDayOfWeek) { return qtDayOfWeek % 7; }  // Qt: Monday 1 … Sunday 7
+int qtToSundayBased(int qtDayOfWeek) {
+    return qtDayOfWeek % 7;
+}  // Qt: Monday 1 … Sunday 7
 }  // namespace
 
 DBCalendar::DBCalendar(QWidget* parent)
@@ -35,14 +37,18 @@ DBCalendar::DBCalendar(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-DBCalendar::~DBCalendar() { link_.setDataSource(nullptr); }
+DBCalendar::~DBCalendar() {
+    link_.setDataSource(nullptr);
+}
 
 void DBCalendar::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     reloadMarks();
 }
 
-platform::dataset::DataSource* DBCalendar::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBCalendar::dataSource() const {
+    return link_.dataSource();
+}
 
 void DBCalendar::setDataField(const QString& fieldName) {
     link_.setDataField(fieldName);
@@ -66,7 +72,9 @@ void DBCalendar::reloadMarks() {
     update();
 }
 
-bool DBCalendar::isMarked(const QDate& date) const { return marks_.count(date.toJulianDay()) > 0; }
+bool DBCalendar::isMarked(const QDate& date) const {
+    return marks_.count(date.toJulianDay()) > 0;
+}
 
 void DBCalendar::setDate(const QDate& date) {
     if (!date.isValid()) throw std::invalid_argument("Data inválida para o calendário.");
@@ -87,10 +95,14 @@ void DBCalendar::chooseByUser(const QDate& date) {
 
 int DBCalendar::GetDateElement(int element) const {
     switch (element) {
-    case 1: return date_.year();
-    case 2: return date_.month();
-    case 3: return date_.day();
-    default: throw std::invalid_argument("Elemento de data inválido: " + std::to_string(element));
+        case 1:
+            return date_.year();
+        case 2:
+            return date_.month();
+        case 3:
+            return date_.day();
+        default:
+            throw std::invalid_argument("Elemento de data inválido: " + std::to_string(element));
     }
 }
 
@@ -99,26 +111,30 @@ void DBCalendar::SetDateElement(int element, int value) {
     int month = date_.month();
     int day = date_.day();
     switch (element) {
-    case 1:
-        if (value < 1 || value > 9999) throw std::invalid_argument("Ano inválido: " + std::to_string(value));
-        year = value;
-        break;
-    case 2:
-        if (value < 1 || value > 12) throw std::invalid_argument("Mês inválido: " + std::to_string(value));
-        month = value;
-        break;
-    case 3:
-        if (value < 1) throw std::invalid_argument("Dia inválido: " + std::to_string(value));
-        day = value;
-        break;
-    default: throw std::invalid_argument("Elemento de data inválido: " + std::to_string(element));
+        case 1:
+            if (value < 1 || value > 9999)
+                throw std::invalid_argument("Ano inválido: " + std::to_string(value));
+            year = value;
+            break;
+        case 2:
+            if (value < 1 || value > 12)
+                throw std::invalid_argument("Mês inválido: " + std::to_string(value));
+            month = value;
+            break;
+        case 3:
+            if (value < 1) throw std::invalid_argument("Dia inválido: " + std::to_string(value));
+            day = value;
+            break;
+        default:
+            throw std::invalid_argument("Elemento de data inválido: " + std::to_string(element));
     }
     day = std::min(day, QDate(year, month, 1).daysInMonth());
     changeDate(QDate(year, month, day));
 }
 
 void DBCalendar::setStartOfWeek(int day) {
-    if (day < 0 || day > 6) throw std::invalid_argument("Início da semana inválido: " + std::to_string(day));
+    if (day < 0 || day > 6)
+        throw std::invalid_argument("Início da semana inválido: " + std::to_string(day));
     startOfWeek_ = day;
     update();
 }
@@ -143,7 +159,9 @@ void DBCalendar::setShowCurrentDay(bool show) {
     update();
 }
 
-void DBCalendar::suspendChange() { ++suspended_; }
+void DBCalendar::suspendChange() {
+    ++suspended_;
+}
 
 void DBCalendar::resumeChange() {
     if (suspended_ > 0) --suspended_;
@@ -155,7 +173,9 @@ QColor DBCalendar::dayColor(const QDate& date) const {
     return palette().color(QPalette::WindowText);
 }
 
-bool DBCalendar::dayBold(const QDate& date) const { return isMarked(date); }
+bool DBCalendar::dayBold(const QDate& date) const {
+    return isMarked(date);
+}
 
 int DBCalendar::columnOf(const QDate& date) const {
     return (qtToSundayBased(date.dayOfWeek()) - startOfWeek_ + kColumns) % kColumns;
@@ -187,7 +207,8 @@ void DBCalendar::clickDay(const QDate& date) {
 
 QSize DBCalendar::sizeHint() const {
     const QFontMetrics fm(font());
-    return {kColumns * (fm.horizontalAdvance(QStringLiteral("00")) + 6), (kWeekRows + 1) * (fm.height() + 2)};
+    return {kColumns * (fm.horizontalAdvance(QStringLiteral("00")) + 6),
+            (kWeekRows + 1) * (fm.height() + 2)};
 }
 
 QFont DBCalendar::dayFont() const {
@@ -213,16 +234,20 @@ void DBCalendar::paintEvent(QPaintEvent*) {
     for (int c = 0; c < kColumns; ++c) {
         const int weekday = (c + startOfWeek_) % kColumns;
         painter.setPen(weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText));
-        painter.drawText(cellRect(0, c), Qt::AlignCenter, QString::fromLatin1(kWeekdayInitials[weekday]));
+        painter.drawText(cellRect(0, c), Qt::AlignCenter,
+                         QString::fromLatin1(kWeekdayInitials[weekday]));
     }
     for (int day = 1; day <= date_.daysInMonth(); ++day) {
         const QDate d(date_.year(), date_.month(), day);
         const QRect r = dayRect(d);
-        if (d == date_) painter.fillRect(r, palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight));
+        if (d == date_)
+            painter.fillRect(
+                r, palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight));
         QFont f = fitted;
         f.setBold(dayBold(d));
         painter.setFont(f);
-        painter.setPen(d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText) : dayColor(d));
+        painter.setPen(d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText)
+                                                : dayColor(d));
         painter.drawText(r, Qt::AlignCenter, QString::number(day));
         if (showCurrentDay_ && d == today_) {
             painter.setPen(palette().color(QPalette::WindowText));
@@ -245,11 +270,21 @@ void DBCalendar::mousePressEvent(QMouseEvent* event) {
 void DBCalendar::keyPressEvent(QKeyEvent* event) {
     int step = 0;
     switch (event->key()) {
-    case Qt::Key_Left: step = -1; break;
-    case Qt::Key_Right: step = 1; break;
-    case Qt::Key_Up: step = -kColumns; break;
-    case Qt::Key_Down: step = kColumns; break;
-    default: QWidget::keyPressEvent(event); return;
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        case Qt::Key_Up:
+            step = -kColumns;
+            break;
+        case Qt::Key_Down:
+            step = kColumns;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
     }
     event->accept();
     const QDate target = date_.addDays(step);

@@ -5,8 +5,8 @@
 
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/data_source.h"
-#include "platform/ui/dispatch.h"
 #include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 
 namespace platform::dbcontrols {
@@ -22,7 +22,8 @@ DBEdit::DBEdit(QWidget* parent)
                      if (!changed || changed == field()) load();
                  },
              .updateData = [this] { updateRecord(); },
-             .focusControl = [this](platform::dataset::Field& wanted) { return takeFocusFor(wanted); }}) {
+             .focusControl =
+                 [this](platform::dataset::Field& wanted) { return takeFocusFor(wanted); }}) {
     beforeModify = [this] { return startEdit(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == this && ui::FocusManager::isMoveBetweenControls(old, now)) focusLeft();
@@ -30,21 +31,27 @@ DBEdit::DBEdit(QWidget* parent)
     applyReadOnly();
 }
 
-DBEdit::~DBEdit() { link_.setDataSource(nullptr); }
+DBEdit::~DBEdit() {
+    link_.setDataSource(nullptr);
+}
 
 void DBEdit::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     load();
 }
 
-platform::dataset::DataSource* DBEdit::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBEdit::dataSource() const {
+    return link_.dataSource();
+}
 
 void DBEdit::setDataField(const QString& fieldName) {
     link_.setDataField(fieldName);
     load();
 }
 
-platform::dataset::Field* DBEdit::field() const { return link_.field(); }
+platform::dataset::Field* DBEdit::field() const {
+    return link_.field();
+}
 
 bool DBEdit::takeFocusFor(platform::dataset::Field& wanted) {
     if (&wanted != field() || !isEnabled()) return false;
@@ -88,7 +95,9 @@ bool DBEdit::startEdit() {
     return allowed;
 }
 
-void DBEdit::focusLeft() { ui::dispatch([this] { updateRecord(); }); }
+void DBEdit::focusLeft() {
+    ui::dispatch([this] { updateRecord(); });
+}
 
 void DBEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && userModified()) {

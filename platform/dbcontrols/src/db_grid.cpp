@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "grid_editor.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/data_source.h"
-#include "grid_editor.h"
-#include "platform/ui/dispatch.h"
 #include "platform/dbcontrols/focus_lookup.h"
+#include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 
 namespace platform::dbcontrols {
@@ -28,7 +28,8 @@ DBGrid::DBGrid(QWidget* parent)
              .dataSetScrolled = [this] { linkDataChanged(true); },
              .recordChanged = [this](platform::dataset::Field* field) { linkRecordChanged(field); },
              .updateData = [this] { linkUpdateData(); },
-             .focusControl = [this](platform::dataset::Field& field) { return linkFocusControl(field); }}),
+             .focusControl =
+                 [this](platform::dataset::Field& field) { return linkFocusControl(field); }}),
       deleteQuestion_(QStringLiteral("Excluir registro?")) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
@@ -36,7 +37,9 @@ DBGrid::DBGrid(QWidget* parent)
     editor_->hide();
     editor_->beforeModify = [this] { return beginModify(); };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        const auto inside = [this](const QWidget* w) { return w && (w == this || isAncestorOf(w)); };
+        const auto inside = [this](const QWidget* w) {
+            return w && (w == this || isAncestorOf(w));
+        };
         // Only a move to another control of the same screen is an exit; a
         // dialog, another window or the window being minimized is not.
         if (inside(old) && !inside(now) && ui::FocusManager::isMoveBetweenControls(old, now))
@@ -54,9 +57,13 @@ void DBGrid::setDataSource(platform::dataset::DataSource* source) {
     linkActiveChanged();
 }
 
-platform::dataset::DataSource* DBGrid::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBGrid::dataSource() const {
+    return link_.dataSource();
+}
 
-platform::dataset::DataSet* DBGrid::dataSet() const { return link_.active() ? link_.dataSet() : nullptr; }
+platform::dataset::DataSet* DBGrid::dataSet() const {
+    return link_.active() ? link_.dataSet() : nullptr;
+}
 
 // --- Columns ---------------------------------------------------------------------------
 
@@ -80,16 +87,19 @@ void DBGrid::rebuildDefaultColumns() {
     std::vector<QString> names;
     if (platform::dataset::DataSet* ds = dataSet()) {
         for (int i = 0; i < ds->fieldCount(); ++i) {
-            if (ds->field(i).visible()) names.push_back(QString::fromStdString(ds->field(i).name()));
+            if (ds->field(i).visible())
+                names.push_back(QString::fromStdString(ds->field(i).name()));
         }
     }
     bool same = names.size() == columns_.size();
-    for (std::size_t i = 0; same && i < names.size(); ++i) same = names[i] == columns_[i]->fieldName();
+    for (std::size_t i = 0; same && i < names.size(); ++i)
+        same = names[i] == columns_[i]->fieldName();
     if (same) return;
     hideEditor();
     columns_.clear();
     for (const QString& name : names)
-        columns_.push_back(std::unique_ptr<DBGridColumn>(new DBGridColumn(*this, 0, DBGridColumnDef{name})));
+        columns_.push_back(
+            std::unique_ptr<DBGridColumn>(new DBGridColumn(*this, 0, DBGridColumnDef{name})));
     renumberColumns();
     selectedIndex_ = columns_.empty() ? -1 : std::clamp(selectedIndex_, 0, columnCount() - 1);
 }
@@ -125,7 +135,9 @@ void DBGrid::setOptions(Options options) {
     refresh();
 }
 
-void DBGrid::setOption(Option option, bool on) { setOptions(on ? options_ | option : options_ & ~Options(option)); }
+void DBGrid::setOption(Option option, bool on) {
+    setOptions(on ? options_ | option : options_ & ~Options(option));
+}
 
 void DBGrid::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;
@@ -143,7 +155,9 @@ void DBGrid::setCellColor(const QColor& color) {
     viewport()->update();
 }
 
-QColor DBGrid::cellColor() const { return cellColor_.isValid() ? cellColor_ : palette().color(QPalette::Base); }
+QColor DBGrid::cellColor() const {
+    return cellColor_.isValid() ? cellColor_ : palette().color(QPalette::Base);
+}
 
 // --- Current cell ---------------------------------------------------------------------------
 
@@ -158,7 +172,8 @@ int DBGrid::rowCount() const {
 }
 
 platform::dataset::Field* DBGrid::selectedField() const {
-    return selectedIndex_ >= 0 && selectedIndex_ < columnCount() ? column(selectedIndex_).field() : nullptr;
+    return selectedIndex_ >= 0 && selectedIndex_ < columnCount() ? column(selectedIndex_).field()
+                                                                 : nullptr;
 }
 
 bool DBGrid::setSelectedIndex(int index) {
@@ -167,9 +182,13 @@ bool DBGrid::setSelectedIndex(int index) {
     return selectedIndex_ == index;
 }
 
-bool DBGrid::setSelectedField(const platform::dataset::Field& field) { return setSelectedField(QString::fromStdString(field.name())); }
+bool DBGrid::setSelectedField(const platform::dataset::Field& field) {
+    return setSelectedField(QString::fromStdString(field.name()));
+}
 
-bool DBGrid::setSelectedField(const QString& fieldName) { return setSelectedIndex(columnIndex(fieldName)); }
+bool DBGrid::setSelectedField(const QString& fieldName) {
+    return setSelectedIndex(columnIndex(fieldName));
+}
 
 // --- Link callbacks ---------------------------------------------------------------------------
 
@@ -196,7 +215,8 @@ void DBGrid::linkDataChanged(bool scrolled) {
 }
 
 void DBGrid::linkRecordChanged(platform::dataset::Field* field) {
-    if (editorOpen_ && !editor_->userModified() && (!field || field == selectedField())) reloadEditor();
+    if (editorOpen_ && !editor_->userModified() && (!field || field == selectedField()))
+        reloadEditor();
     viewport()->update();
 }
 
@@ -213,7 +233,9 @@ void DBGrid::linkEditingChanged() {
     refresh();
 }
 
-void DBGrid::linkUpdateData() { commitEditor(); }
+void DBGrid::linkUpdateData() {
+    commitEditor();
+}
 
 bool DBGrid::linkFocusControl(platform::dataset::Field& field) {
     const int index = columnIndex(QString::fromStdString(field.name()));
@@ -226,7 +248,8 @@ bool DBGrid::linkFocusControl(platform::dataset::Field& field) {
     return true;
 }
 
-// --- Editor ---------------------------------------------------------------------------------------------
+// --- Editor
+// ---------------------------------------------------------------------------------------------
 
 bool DBGrid::canShowEditor() const {
     if (!hasOption(Option::Editing) || hasOption(Option::RowSelect) || readOnly_) return false;
@@ -237,7 +260,9 @@ bool DBGrid::canShowEditor() const {
     return field && !col.readOnly() && !field->readOnly();
 }
 
-bool DBGrid::editorMode() const { return editorOpen_; }
+bool DBGrid::editorMode() const {
+    return editorOpen_;
+}
 
 void DBGrid::setEditorMode(bool open) {
     if (open) {
@@ -248,9 +273,13 @@ void DBGrid::setEditorMode(bool open) {
     }
 }
 
-QString DBGrid::editorText() const { return editorOpen_ ? editor_->text() : QString(); }
+QString DBGrid::editorText() const {
+    return editorOpen_ ? editor_->text() : QString();
+}
 
-QWidget* DBGrid::editorWidget() const { return editorOpen_ ? editor_ : nullptr; }
+QWidget* DBGrid::editorWidget() const {
+    return editorOpen_ ? editor_ : nullptr;
+}
 
 void DBGrid::showEditor() {
     if (!canShowEditor() || currentRow() < 0) return;
@@ -296,7 +325,8 @@ void DBGrid::placeEditor() {
     editor_->setGeometry(rect);
 }
 
-// --- Focus --------------------------------------------------------------------------------------------------
+// --- Focus
+// -------------------------------------------------------------------------------------------------
 
 bool DBGrid::focusWithin() const {
     const QWidget* focused = QApplication::focusWidget();
@@ -350,8 +380,8 @@ void DBGrid::focusLeft() {
         platform::dataset::DataSet* ds = dataSet();
         if (!ds) return;
         const bool editorChanged = editorOpen_ && editor_->userModified();
-        if (hasOption(Option::CancelOnExit) && ds->state() == DataSetState::Insert && !ds->modified() &&
-            !editorChanged) {
+        if (hasOption(Option::CancelOnExit) && ds->state() == DataSetState::Insert &&
+            !ds->modified() && !editorChanged) {
             ds->cancel();
         } else {
             commitEditor();

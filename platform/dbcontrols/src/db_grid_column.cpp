@@ -23,7 +23,8 @@ void DBGridColumn::setWidth(int width) {
 
 QString DBGridColumn::title() const {
     if (!def_.title.isEmpty()) return def_.title;
-    if (const platform::dataset::Field* f = field()) return QString::fromStdString(f->displayLabel());
+    if (const platform::dataset::Field* f = field())
+        return QString::fromStdString(f->displayLabel());
     return def_.fieldName;
 }
 

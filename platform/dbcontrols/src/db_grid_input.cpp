@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/dataset/data_set.h"
 #include "grid_editor.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/dispatch.h"
@@ -176,24 +176,24 @@ bool DBGrid::beginModify() {
 bool DBGrid::isNavigationKey(const QKeyEvent* event) const {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_F2:
-        return true;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return hasOption(Option::Tabs);
-    case Qt::Key_Delete:
-        return ctrl;
-    case Qt::Key_Insert:
-        return event->modifiers() == Qt::NoModifier;
-    default:
-        return false;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2:
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return hasOption(Option::Tabs);
+        case Qt::Key_Delete:
+            return ctrl;
+        case Qt::Key_Insert:
+            return event->modifiers() == Qt::NoModifier;
+        default:
+            return false;
     }
 }
 
@@ -203,52 +203,73 @@ void DBGrid::handleKey(QKeyEvent* event) {
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     ui::dispatch([&] {
         switch (event->key()) {
-        case Qt::Key_Down: nextRow(true); break;
-        case Qt::Key_Up: priorRow(); break;
-        case Qt::Key_PageDown: moveToRow(std::min(currentRow() + std::max(1, visibleRowCount() - 1), rowCount() - 1)); break;
-        case Qt::Key_PageUp: moveToRow(std::max(currentRow() - std::max(1, visibleRowCount() - 1), 0)); break;
-        case Qt::Key_Home:
-            if (ctrl) {
-                commitEditor();
-                if (platform::dataset::DataSet* ds = dataSet()) ds->first();
-            } else {
-                changeColumn(0);
-            }
-            break;
-        case Qt::Key_End:
-            if (ctrl) {
-                commitEditor();
-                if (platform::dataset::DataSet* ds = dataSet()) ds->last();
-            } else {
-                changeColumn(columnCount() - 1);
-            }
-            break;
-        case Qt::Key_Left: changeColumn(selectedIndex_ - 1); break;
-        case Qt::Key_Right: changeColumn(selectedIndex_ + 1); break;
-        case Qt::Key_Tab: tabMove(!shift); break;
-        case Qt::Key_Backtab: tabMove(false); break;
-        case Qt::Key_Escape: cancelKey(); break;
-        case Qt::Key_Insert:
-            if (!ctrl && !shift) insertRow();
-            break;
-        case Qt::Key_Delete:
-            if (ctrl) deleteCurrentRow();
-            break;
-        case Qt::Key_F2:
-            if (!editorOpen_) showEditor();
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (ctrl) {
-                editButtonClick();
-            } else if (editorOpen_) {
-                commitEditor();
-                hideEditor();
-            } else {
-                showEditor();
-            }
-            break;
-        default: event->ignore(); break;
+            case Qt::Key_Down:
+                nextRow(true);
+                break;
+            case Qt::Key_Up:
+                priorRow();
+                break;
+            case Qt::Key_PageDown:
+                moveToRow(
+                    std::min(currentRow() + std::max(1, visibleRowCount() - 1), rowCount() - 1));
+                break;
+            case Qt::Key_PageUp:
+                moveToRow(std::max(currentRow() - std::max(1, visibleRowCount() - 1), 0));
+                break;
+            case Qt::Key_Home:
+                if (ctrl) {
+                    commitEditor();
+                    if (platform::dataset::DataSet* ds = dataSet()) ds->first();
+                } else {
+                    changeColumn(0);
+                }
+                break;
+            case Qt::Key_End:
+                if (ctrl) {
+                    commitEditor();
+                    if (platform::dataset::DataSet* ds = dataSet()) ds->last();
+                } else {
+                    changeColumn(columnCount() - 1);
+                }
+                break;
+            case Qt::Key_Left:
+                changeColumn(selectedIndex_ - 1);
+                break;
+            case Qt::Key_Right:
+                changeColumn(selectedIndex_ + 1);
+                break;
+            case Qt::Key_Tab:
+                tabMove(!shift);
+                break;
+            case Qt::Key_Backtab:
+                tabMove(false);
+                break;
+            case Qt::Key_Escape:
+                cancelKey();
+                break;
+            case Qt::Key_Insert:
+                if (!ctrl && !shift) insertRow();
+                break;
+            case Qt::Key_Delete:
+                if (ctrl) deleteCurrentRow();
+                break;
+            case Qt::Key_F2:
+                if (!editorOpen_) showEditor();
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (ctrl) {
+                    editButtonClick();
+                } else if (editorOpen_) {
+                    commitEditor();
+                    hideEditor();
+                } else {
+                    showEditor();
+                }
+                break;
+            default:
+                event->ignore();
+                break;
         }
     });
 }
@@ -262,8 +283,8 @@ void DBGrid::typeIntoCell(QKeyEvent* event) {
 }
 
 void DBGrid::forwardKeyToEditor(QKeyEvent* event) {
-    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
-                   static_cast<quint16>(event->count()));
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
+                   event->isAutoRepeat(), static_cast<quint16>(event->count()));
     forwardingKey_ = true;
     QApplication::sendEvent(editor_, &copy);
     forwardingKey_ = false;
@@ -273,7 +294,8 @@ void DBGrid::forwardKeyToEditor(QKeyEvent* event) {
 bool DBGrid::event(QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && hasOption(Option::Tabs) &&
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            hasOption(Option::Tabs) &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             handleKey(key);
             return true;
@@ -294,8 +316,9 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const QString text = event->text();
-    const bool printable = !text.isEmpty() && text[0].isPrint() &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool printable =
+        !text.isEmpty() && text[0].isPrint() &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (printable) {
         event->accept();
         typeIntoCell(event);
@@ -305,7 +328,8 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     if (!event->isAccepted()) QAbstractScrollArea::keyPressEvent(event);
 }
 
-// --- Mouse ------------------------------------------------------------------------------------------
+// --- Mouse
+// ------------------------------------------------------------------------------------------
 
 void DBGrid::clickAt(int row, int column, bool wasFocused) {
     if (row == currentRow() && column == selectedIndex_) {
@@ -349,7 +373,8 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const auto [row, col] = cellAt(event->position().toPoint());
-    if (row >= 0 && row == currentRow() && col == selectedIndex_ && !editorOpen_) ui::dispatch([this] { showEditor(); });
+    if (row >= 0 && row == currentRow() && col == selectedIndex_ && !editorOpen_)
+        ui::dispatch([this] { showEditor(); });
 }
 
 void DBGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -361,6 +386,8 @@ void DBGrid::mouseMoveEvent(QMouseEvent* event) {
     viewport()->setCursor(resizeHandleAt(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
-void DBGrid::mouseReleaseEvent(QMouseEvent*) { resizingColumn_ = -1; }
+void DBGrid::mouseReleaseEvent(QMouseEvent*) {
+    resizingColumn_ = -1;
+}
 
 }  // namespace platform::dbcontrols

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "platform/dataset/data_set.h"
 #include "grid_editor.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/dispatch.h"
 
@@ -28,11 +28,15 @@ constexpr qreal kSmallestTitleScale = 0.7;
 int defaultDisplayChars(const platform::dataset::Field& field) {
     if (field.displayWidth() > 0) return field.displayWidth();
     switch (field.type()) {
-    case platform::dataset::FieldType::String: return field.size();
-    case platform::dataset::FieldType::DateTime: return 19;  // dd/mm/yyyy hh:nn:ss
-    case platform::dataset::FieldType::Boolean: return 5;
-    case platform::dataset::FieldType::Integer:
-    case platform::dataset::FieldType::Float: return 10;
+        case platform::dataset::FieldType::String:
+            return field.size();
+        case platform::dataset::FieldType::DateTime:
+            return 19;  // dd/mm/yyyy hh:nn:ss
+        case platform::dataset::FieldType::Boolean:
+            return 5;
+        case platform::dataset::FieldType::Integer:
+        case platform::dataset::FieldType::Float:
+            return 10;
     }
     return 10;
 }
@@ -41,18 +45,28 @@ int defaultDisplayChars(const platform::dataset::Field& field) {
 int DBGrid::defaultColumnWidth(const platform::dataset::Field* field, const QString& title) const {
     const QFontMetrics fm(font());
     int width = kMinimumColumnWidth;
-    if (field) width = std::max(width, defaultDisplayChars(*field) * fm.horizontalAdvance(QLatin1Char('0')) + 4);
+    if (field)
+        width = std::max(width,
+                         defaultDisplayChars(*field) * fm.horizontalAdvance(QLatin1Char('0')) + 4);
     if (hasOption(Option::Titles)) width = std::max(width, fm.horizontalAdvance(title) + 4);
     return width;
 }
 
-int DBGrid::rowHeight() const { return QFontMetrics(font()).height() + 4; }
+int DBGrid::rowHeight() const {
+    return QFontMetrics(font()).height() + 4;
+}
 
-int DBGrid::lineWidth() const { return hasOption(Option::ColLines) ? 1 : 0; }
+int DBGrid::lineWidth() const {
+    return hasOption(Option::ColLines) ? 1 : 0;
+}
 
-int DBGrid::rowStride() const { return rowHeight() + (hasOption(Option::RowLines) ? 1 : 0); }
+int DBGrid::rowStride() const {
+    return rowHeight() + (hasOption(Option::RowLines) ? 1 : 0);
+}
 
-int DBGrid::titleHeight() const { return hasOption(Option::Titles) ? rowStride() : 0; }
+int DBGrid::titleHeight() const {
+    return hasOption(Option::Titles) ? rowStride() : 0;
+}
 
 int DBGrid::columnLeft(int index) const {
     int x = -horizontalScrollBar()->value();
@@ -60,25 +74,31 @@ int DBGrid::columnLeft(int index) const {
     return x;
 }
 
-int DBGrid::totalWidth() const { return columnLeft(columnCount()) + horizontalScrollBar()->value(); }
+int DBGrid::totalWidth() const {
+    return columnLeft(columnCount()) + horizontalScrollBar()->value();
+}
 
 int DBGrid::visibleRowCount() const {
     return std::max(1, (viewport()->height() - titleHeight()) / rowStride());
 }
 
-int DBGrid::topRow() const { return verticalScrollBar()->value(); }
+int DBGrid::topRow() const {
+    return verticalScrollBar()->value();
+}
 
 QRect DBGrid::cellRect(int row, int index) const {
     if (row < 0 || row >= rowCount() || index < 0 || index >= columnCount()) return {};
     if (row < topRow() || row >= topRow() + visibleRowCount()) return {};
-    const QRect rect(columnLeft(index), titleHeight() + (row - topRow()) * rowStride(), column(index).width(), rowHeight());
+    const QRect rect(columnLeft(index), titleHeight() + (row - topRow()) * rowStride(),
+                     column(index).width(), rowHeight());
     return rect.intersects(viewport()->rect()) ? rect : QRect();
 }
 
 bool DBGrid::columnShowsButton(int index) const {
-    if (index < 0 || index >= columnCount() || index != selectedIndex_ || currentRow() < 0) return false;
-    return column(index).buttonStyle() == ColumnButtonStyle::Ellipsis && hasOption(Option::Editing) &&
-           !hasOption(Option::RowSelect) && !readOnly_;
+    if (index < 0 || index >= columnCount() || index != selectedIndex_ || currentRow() < 0)
+        return false;
+    return column(index).buttonStyle() == ColumnButtonStyle::Ellipsis &&
+           hasOption(Option::Editing) && !hasOption(Option::RowSelect) && !readOnly_;
 }
 
 QRect DBGrid::editButtonRect() const {
@@ -101,7 +121,8 @@ std::pair<int, int> DBGrid::cellAt(const QPoint& pos) const {
 }
 
 int DBGrid::resizeHandleAt(const QPoint& pos) const {
-    if (!hasOption(Option::ColumnResize) || !hasOption(Option::Titles) || pos.y() >= titleHeight()) return -1;
+    if (!hasOption(Option::ColumnResize) || !hasOption(Option::Titles) || pos.y() >= titleHeight())
+        return -1;
     for (int i = 0; i < columnCount(); ++i) {
         const int edge = columnLeft(i) + column(i).width();
         if (std::abs(pos.x() - edge) <= kResizeMargin) return i;
@@ -114,15 +135,19 @@ void DBGrid::ensureCurrentVisible() {
     const int row = currentRow();
     if (row >= 0) {
         QScrollBar* v = verticalScrollBar();
-        if (row < v->value()) v->setValue(row);
-        else if (row >= v->value() + visibleRowCount()) v->setValue(row - visibleRowCount() + 1);
+        if (row < v->value())
+            v->setValue(row);
+        else if (row >= v->value() + visibleRowCount())
+            v->setValue(row - visibleRowCount() + 1);
     }
     if (selectedIndex_ >= 0 && selectedIndex_ < columnCount()) {
         QScrollBar* h = horizontalScrollBar();
         const int left = columnLeft(selectedIndex_) + h->value();
         const int right = left + column(selectedIndex_).width();
-        if (left < h->value()) h->setValue(left);
-        else if (right > h->value() + viewport()->width()) h->setValue(std::min(left, right - viewport()->width()));
+        if (left < h->value())
+            h->setValue(left);
+        else if (right > h->value() + viewport()->width())
+            h->setValue(std::min(left, right - viewport()->width()));
     }
 }
 
@@ -151,7 +176,8 @@ void DBGrid::scrollContentsBy(int, int) {
 
 DBGrid::DrawState DBGrid::drawStateOf(int row, int index) const {
     DrawState state;
-    const bool currentCell = row == currentRow() && (index == selectedIndex_ || hasOption(Option::RowSelect));
+    const bool currentCell =
+        row == currentRow() && (index == selectedIndex_ || hasOption(Option::RowSelect));
     const bool gridHasFocus = hasFocus();
     const bool editorHasFocus = editorOpen_ && editor_->hasFocus();
     if (currentCell && (gridHasFocus || editorHasFocus || hasOption(Option::AlwaysShowSelection)))
@@ -166,10 +192,12 @@ std::optional<CellDrawing> DBGrid::cellDrawing(int row, int index) const {
     return it->second;
 }
 
-void DBGrid::defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& col, DrawState) {
+void DBGrid::defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& col,
+                                   DrawState) {
     canvas.fillRect(rect);
     const platform::dataset::Field* field = col.field();
-    canvas.textRect(rect, rect.left() + 2, rect.top() + 2, field ? QString::fromStdString(field->displayText()) : QString());
+    canvas.textRect(rect, rect.left() + 2, rect.top() + 2,
+                    field ? QString::fromStdString(field->displayText()) : QString());
 }
 
 void DBGrid::paintEvent(QPaintEvent* event) {
@@ -276,7 +304,8 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
             const bool selected = state.testFlag(DrawFlag::Selected);
             canvas.beginCell(rect);
             canvas.setBrushColor(selected ? palette().color(QPalette::Highlight) : cellColor());
-            canvas.setFontColor(selected ? palette().color(QPalette::HighlightedText) : palette().color(QPalette::Text));
+            canvas.setFontColor(selected ? palette().color(QPalette::HighlightedText)
+                                         : palette().color(QPalette::Text));
             canvas.setFontBold(font().bold());
             if (defaultDrawing_) defaultDrawColumnCell(canvas, rect, col, state);
             if (onDrawColumnCell && !handlerFailed) {
@@ -299,7 +328,8 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
                 }
             }
             drawings_[{row, i}] = canvas.endCell();
-            if (row == currentRow() && columnShowsButton(i)) paintEditButton(painter, editButtonRect());
+            if (row == currentRow() && columnShowsButton(i))
+                paintEditButton(painter, editButtonRect());
             if (hasOption(Option::ColLines)) {
                 painter.setPen(line);
                 painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
@@ -307,7 +337,8 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
         }
         if (hasOption(Option::RowLines)) {
             painter.setPen(line);
-            painter.drawLine(0, y + rowHeight(), std::min(totalWidth(), viewport()->width()), y + rowHeight());
+            painter.drawLine(0, y + rowHeight(), std::min(totalWidth(), viewport()->width()),
+                             y + rowHeight());
         }
     }
 }

@@ -12,10 +12,14 @@ namespace platform::dbcontrols {
 
 int DBNavigator::slot(Button which) {
     switch (which) {
-    case Button::First: return 0;
-    case Button::Prior: return 1;
-    case Button::Next: return 2;
-    case Button::Last: return 3;
+        case Button::First:
+            return 0;
+        case Button::Prior:
+            return 1;
+        case Button::Next:
+            return 2;
+        case Button::Last:
+            return 3;
     }
     return 0;
 }
@@ -34,9 +38,9 @@ DBNavigator::DBNavigator(QWidget* parent)
         QStyle::StandardPixmap icon;
         const char* hint;
     } kButtons[] = {{Button::First, QStyle::SP_MediaSkipBackward, "Primeiro"},
-                 {Button::Prior, QStyle::SP_MediaSeekBackward, "Anterior"},
-                 {Button::Next, QStyle::SP_MediaSeekForward, "Próximo"},
-                 {Button::Last, QStyle::SP_MediaSkipForward, "Último"}};
+                    {Button::Prior, QStyle::SP_MediaSeekBackward, "Anterior"},
+                    {Button::Next, QStyle::SP_MediaSeekForward, "Próximo"},
+                    {Button::Last, QStyle::SP_MediaSkipForward, "Último"}};
     for (const auto& entry : kButtons) {
         auto* b = new QToolButton(this);
         b->setIcon(style()->standardIcon(entry.icon));
@@ -51,14 +55,18 @@ DBNavigator::DBNavigator(QWidget* parent)
     updateButtons();
 }
 
-DBNavigator::~DBNavigator() { link_.setDataSource(nullptr); }
+DBNavigator::~DBNavigator() {
+    link_.setDataSource(nullptr);
+}
 
 void DBNavigator::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     updateButtons();
 }
 
-platform::dataset::DataSource* DBNavigator::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBNavigator::dataSource() const {
+    return link_.dataSource();
+}
 
 void DBNavigator::setVisibleButtons(Buttons buttons) {
     visible_ = buttons;
@@ -66,17 +74,27 @@ void DBNavigator::setVisibleButtons(Buttons buttons) {
         button(b)->setVisible(visible_.testFlag(b));
 }
 
-QToolButton* DBNavigator::button(Button which) const { return buttons_[static_cast<std::size_t>(slot(which))]; }
+QToolButton* DBNavigator::button(Button which) const {
+    return buttons_[static_cast<std::size_t>(slot(which))];
+}
 
 void DBNavigator::click(Button which) {
     platform::dataset::DataSet* ds = link_.openDataSet();
     if (!ds) return;
     ui::dispatch([&] {
         switch (which) {
-        case Button::First: ds->first(); break;
-        case Button::Prior: ds->prior(); break;
-        case Button::Next: ds->next(); break;
-        case Button::Last: ds->last(); break;
+            case Button::First:
+                ds->first();
+                break;
+            case Button::Prior:
+                ds->prior();
+                break;
+            case Button::Next:
+                ds->next();
+                break;
+            case Button::Last:
+                ds->last();
+                break;
         }
     });
     updateButtons();

@@ -12,21 +12,27 @@ DBText::DBText(QWidget* parent)
              .dataSetScrolled = [this] { load(); },
              .recordChanged = [this](platform::dataset::Field*) { load(); }}) {}
 
-DBText::~DBText() { link_.setDataSource(nullptr); }
+DBText::~DBText() {
+    link_.setDataSource(nullptr);
+}
 
 void DBText::setDataSource(platform::dataset::DataSource* source) {
     link_.setDataSource(source);
     load();
 }
 
-platform::dataset::DataSource* DBText::dataSource() const { return link_.dataSource(); }
+platform::dataset::DataSource* DBText::dataSource() const {
+    return link_.dataSource();
+}
 
 void DBText::setDataField(const QString& fieldName) {
     link_.setDataField(fieldName);
     load();
 }
 
-platform::dataset::Field* DBText::field() const { return link_.field(); }
+platform::dataset::Field* DBText::field() const {
+    return link_.field();
+}
 
 void DBText::load() {
     const platform::dataset::Field* f = field();

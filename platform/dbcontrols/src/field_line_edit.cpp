@@ -16,7 +16,8 @@ void FieldLineEdit::loadFrom(const platform::dataset::Field* field) {
         setStoredText({});
         setEditMask(mask);
     }
-    if (field && mask.isEmpty() && field->type() == platform::dataset::FieldType::String && field->size() > 0) {
+    if (field && mask.isEmpty() && field->type() == platform::dataset::FieldType::String &&
+        field->size() > 0) {
         setMaxLength(field->size());
     } else if (mask.isEmpty()) {
         setMaxLength(32767);
@@ -24,7 +25,9 @@ void FieldLineEdit::loadFrom(const platform::dataset::Field* field) {
     const QString stored = field ? QString::fromStdString(field->text()) : QString();
     // Showing the same text again keeps the cursor and selection where the
     // user left them (an edit starting under the user's first key reloads).
-    if (ui::editTextFromStored(editMask(), stored) != text() || stored.isEmpty() != text().isEmpty()) setStoredText(stored);
+    if (ui::editTextFromStored(editMask(), stored) != text() ||
+        stored.isEmpty() != text().isEmpty())
+        setStoredText(stored);
     modified_ = false;
 }
 
@@ -53,14 +56,16 @@ bool FieldLineEdit::changesText(const QKeyEvent* event) {
 bool FieldLineEdit::maskRefuses(const QKeyEvent* event) const {
     const ui::EditMask& mask = editMask();
     const QString typed = event->text();
-    if (mask.isEmpty() || typed.size() != 1 || event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete)
+    if (mask.isEmpty() || typed.size() != 1 || event->key() == Qt::Key_Backspace ||
+        event->key() == Qt::Key_Delete)
         return false;
     const QChar c = typed[0];
     const int from = hasSelectedText() ? selectionStart() : cursorPosition();
     const auto& places = mask.positions();
     for (int pos = 0; pos < mask.length(); ++pos) {
         const auto& place = places[static_cast<std::size_t>(pos)];
-        if (place.isLiteral() ? place.literal == c : (pos >= from && !mask.accept(pos, c).isNull())) return false;
+        if (place.isLiteral() ? place.literal == c : (pos >= from && !mask.accept(pos, c).isNull()))
+            return false;
     }
     return true;
 }

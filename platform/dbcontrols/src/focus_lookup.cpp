@@ -8,7 +8,8 @@ namespace platform::dbcontrols {
 
 ui::FocusManager* findFocusManager(QWidget* widget) {
     for (QWidget* w = widget; w; w = w->parentWidget()) {
-        if (auto* manager = w->findChild<ui::FocusManager*>(QString(), Qt::FindDirectChildrenOnly)) return manager;
+        if (auto* manager = w->findChild<ui::FocusManager*>(QString(), Qt::FindDirectChildrenOnly))
+            return manager;
     }
     return nullptr;
 }

@@ -50,7 +50,8 @@ void Canvas::textOut(int x, int y, const QString& text) {
     marks_.push_back({QRect(x, y, 1, 1), true, text, fontColor_, bold_});
 }
 
-void Canvas::brushCopy(const QRect& dest, const QImage& bitmap, const QRect& source, const QColor& replaced) {
+void Canvas::brushCopy(const QRect& dest, const QImage& bitmap, const QRect& source,
+                       const QColor& replaced) {
     const QRect part = source.intersected(bitmap.rect());
     if (part.isEmpty()) return;
     QImage image = bitmap.copy(part).convertToFormat(QImage::Format_ARGB32);

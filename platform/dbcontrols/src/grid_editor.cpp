@@ -15,7 +15,8 @@ bool GridEditor::event(QEvent* event) {
     // grid decides what Tab does.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && grid_.hasOption(DBGrid::Option::Tabs) &&
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            grid_.hasOption(DBGrid::Option::Tabs) &&
             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             grid_.handleKey(key);
             return true;

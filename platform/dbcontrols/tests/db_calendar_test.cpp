@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QVBoxLayout>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <stdexcept>
 
@@ -119,7 +119,8 @@ TEST_F(CalendarTest, a_click_or_an_arrow_key_chooses_a_day_of_the_shown_month) {
     calendar.suspendChange();
     calendar.setDate(QDate(2026, 12, 8));
     calendar.resumeChange();
-    QTest::mouseClick(&calendar, Qt::LeftButton, {}, calendar.dayRect(QDate(2026, 12, 17)).center());
+    QTest::mouseClick(&calendar, Qt::LeftButton, {},
+                      calendar.dayRect(QDate(2026, 12, 17)).center());
     ASSERT_EQ(changes, std::vector<QDate>{QDate(2026, 12, 17)});
     QTest::keyClick(&calendar, Qt::Key_Down);
     QTest::keyClick(&calendar, Qt::Key_Right);
@@ -141,7 +142,9 @@ TEST_F(CalendarTest, picking_a_day_as_a_click_takes_the_focus_through_the_manage
     auto* focus = new platform::ui::FocusManager(&window);
     std::vector<std::string> log;
     focus->setOnEnter(calendarInWindow, [&] { log.push_back("enter"); });
-    calendarInWindow->onChange = [&](DBCalendar& c) { log.push_back("change " + c.date().toString(Qt::ISODate).toStdString()); };
+    calendarInWindow->onChange = [&](DBCalendar& c) {
+        log.push_back("change " + c.date().toString(Qt::ISODate).toStdString());
+    };
     calendarInWindow->suspendChange();
     calendarInWindow->setDate(QDate(2026, 12, 8));
     calendarInWindow->resumeChange();
@@ -167,9 +170,11 @@ TEST_F(CalendarTest, an_error_from_the_change_handler_on_a_click_is_shown_not_th
     calendar.resumeChange();
     calendar.onChange = [](DBCalendar&) { throw std::runtime_error("Servidor indisponível."); };
     calendar.clickDay(QDate(2026, 12, 9));
-    EXPECT_EQ(dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error), QStringList({QString::fromUtf8("Servidor indisponível.")}));
+    EXPECT_EQ(dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error),
+              QStringList({QString::fromUtf8("Servidor indisponível.")}));
     EXPECT_EQ(calendar.date(), QDate(2026, 12, 9));
-    EXPECT_THROW(calendar.setDate(QDate(2026, 12, 10)), std::runtime_error) << "code sees its own handler's error";
+    EXPECT_THROW(calendar.setDate(QDate(2026, 12, 10)), std::runtime_error)
+        << "code sees its own handler's error";
 }
 
 TEST_F(CalendarTest, the_start_of_the_week_decides_the_first_column) {
@@ -178,7 +183,8 @@ TEST_F(CalendarTest, the_start_of_the_week_decides_the_first_column) {
     const int sundayLeft = calendar.dayRect(QDate(2026, 11, 1)).left();
     EXPECT_EQ(sundayLeft, 0);
     calendar.setStartOfWeek(1);  // Monday first: Sunday is the last column
-    EXPECT_GT(calendar.dayRect(QDate(2026, 11, 1)).left(), calendar.dayRect(QDate(2026, 11, 2)).left());
+    EXPECT_GT(calendar.dayRect(QDate(2026, 11, 1)).left(),
+              calendar.dayRect(QDate(2026, 11, 2)).left());
     EXPECT_EQ(calendar.dayRect(QDate(2026, 11, 2)).left(), 0);
     EXPECT_TRUE(calendar.dayRect(QDate(2026, 12, 1)).isEmpty());
     EXPECT_THROW(calendar.setStartOfWeek(7), std::invalid_argument);
@@ -188,7 +194,8 @@ TEST_F(CalendarTest, the_current_day_is_the_one_the_program_gives) {
     EXPECT_FALSE(calendar.today().isValid()) << "never taken from the local clock";
     calendar.setToday(QDate(2003, 7, 15));
     EXPECT_EQ(calendar.today(), QDate(2003, 7, 15));
-    EXPECT_EQ(calendar.date(), QDate(2000, 1, 1)) << "the calendar does not follow the current day by itself";
+    EXPECT_EQ(calendar.date(), QDate(2000, 1, 1))
+        << "the calendar does not follow the current day by itself";
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ struct DataControlsTest : ::testing::Test {
         label = new platform::dbcontrols::DBText(&window);
         nav = new DBNavigator(&window);
         other = new QLineEdit(&window);
-        for (QWidget* w : {static_cast<QWidget*>(edit), static_cast<QWidget*>(label), static_cast<QWidget*>(nav),
-                           static_cast<QWidget*>(other)})
+        for (QWidget* w : {static_cast<QWidget*>(edit), static_cast<QWidget*>(label),
+                           static_cast<QWidget*>(nav), static_cast<QWidget*>(other)})
             layout->addWidget(w);
         edit->setDataSource(&source);
         edit->setDataField("HORAINI");
@@ -53,7 +53,9 @@ struct DataControlsTest : ::testing::Test {
     void load() {
         DataPacket p;
         p.fields = ds.fieldDefs();
-        p.rows = {{Value("08:00:00"), Value("Análise")}, {Value("09:00:00"), Value("Testes")}, {Value("10:00:00"), Value("Revisão")}};
+        p.rows = {{Value("08:00:00"), Value("Análise")},
+                  {Value("09:00:00"), Value("Testes")},
+                  {Value("10:00:00"), Value("Revisão")}};
         ds.load(std::move(p));
     }
 
@@ -150,7 +152,8 @@ TEST_F(DataControlsTest, a_navigator_move_posts_the_edit_in_progress_and_buttons
     nav->click(DBNavigator::Button::Next);
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(ds.changeCount(), 1);
-    nav->setVisibleButtons(DBNavigator::Buttons(DBNavigator::Button::First) | DBNavigator::Button::Last);
+    nav->setVisibleButtons(DBNavigator::Buttons(DBNavigator::Button::First) |
+                           DBNavigator::Button::Last);
     EXPECT_TRUE(nav->button(DBNavigator::Button::First)->isVisible());
     EXPECT_FALSE(nav->button(DBNavigator::Button::Next)->isVisible());
 }

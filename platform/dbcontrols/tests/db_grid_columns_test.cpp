@@ -49,8 +49,8 @@ TEST_F(ColumnsTest, tab_runs_exit_of_the_column_left_then_enter_of_the_column_en
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
     press(Qt::Key_Backtab);
-    EXPECT_EQ(log, (std::vector<std::string>{"exit NRTAREFA", "enter HORAINI", "exit HORAINI", "enter HORAFIN",
-                                             "exit HORAFIN", "enter HORAINI"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"exit NRTAREFA", "enter HORAINI", "exit HORAINI",
+                                             "enter HORAFIN", "exit HORAFIN", "enter HORAINI"}));
     EXPECT_EQ(grid->selectedIndex(), 1);
     EXPECT_TRUE(grid->hasFocus()) << "Tab stays inside the grid";
 }
@@ -80,7 +80,8 @@ TEST_F(ColumnsTest, an_error_from_column_exit_keeps_the_cell_and_is_shown_once) 
     load(2);
     int enters = 0;
     grid->onColExit = [](DBGrid& g) {
-        if (g.selectedField()->name() == "HORAINI") throw std::runtime_error("12:60:00 não é uma hora válida.");
+        if (g.selectedField()->name() == "HORAINI")
+            throw std::runtime_error("12:60:00 não é uma hora válida.");
     };
     grid->onColEnter = [&](DBGrid&) { ++enters; };
     focusGrid();
@@ -120,7 +121,8 @@ TEST_F(ColumnsTest, a_column_exit_that_focuses_a_field_itself_decides_where_the_
     EXPECT_EQ(enters, 1) << "one enter, for the column the handler chose";
 }
 
-TEST_F(ColumnsTest, a_field_focus_request_selects_its_column_and_takes_the_focus_through_the_manager) {
+TEST_F(ColumnsTest,
+       a_field_focus_request_selects_its_column_and_takes_the_focus_through_the_manager) {
     load(1);
     std::vector<std::string> log;
     focus->setOnExit(other, [&] { log.push_back("other exit"); });
@@ -144,7 +146,8 @@ TEST_F(ColumnsTest, a_refused_exit_of_the_focused_control_keeps_the_focus_there)
     focus->setFocusTo(other);
     EXPECT_FALSE(ds.fieldByName("HORAINI").focusControl());
     EXPECT_TRUE(other->hasFocus());
-    EXPECT_EQ(grid->selectedField()->name(), "HORAINI") << "the column is selected before the focus moves";
+    EXPECT_EQ(grid->selectedField()->name(), "HORAINI")
+        << "the column is selected before the focus moves";
 }
 
 TEST_F(ColumnsTest, selecting_a_field_by_code_runs_the_column_events_and_reports_the_veto) {
@@ -174,7 +177,8 @@ TEST_F(ColumnsTest, click_cell_takes_the_focus_through_the_manager_and_moves_lik
     EXPECT_EQ(grid->selectedIndex(), 1);
     EXPECT_FALSE(grid->editorMode());
     grid->clickCell(2, 1);
-    EXPECT_TRUE(grid->editorMode()) << "a click on the current cell of a focused grid opens the editor";
+    EXPECT_TRUE(grid->editorMode())
+        << "a click on the current cell of a focused grid opens the editor";
 }
 
 TEST_F(ColumnsTest, keys_reach_far_rows_and_columns_and_the_current_cell_is_scrolled_into_view) {

@@ -38,20 +38,25 @@ TEST_F(DrawingTest, the_default_drawing_shows_each_fields_display_text) {
 TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_default_drawing) {
     load(2);
     const QImage icon = alertIcon();
-    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas& canvas, const QRect& rect, int column,
-                                 platform::dbcontrols::DBGridColumn& col, DBGrid::DrawState) {
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                 int column, platform::dbcontrols::DBGridColumn& col,
+                                 DBGrid::DrawState) {
         canvas.fillRect(rect);
-        if (col.field()->text() == "T2" || ds.fieldByName("NRTAREFA").text() == "T2") canvas.setFontColor(Qt::red);
+        if (col.field()->text() == "T2" || ds.fieldByName("NRTAREFA").text() == "T2")
+            canvas.setFontColor(Qt::red);
         if (column == 0) {
             canvas.setFontBold(true);
-            canvas.textRect(rect, rect.left() + 5, rect.top() + 2, QString::fromStdString(ds.fieldByName("DSREFETAREFA").displayText()));
+            canvas.textRect(rect, rect.left() + 5, rect.top() + 2,
+                            QString::fromStdString(ds.fieldByName("DSREFETAREFA").displayText()));
         } else if (col.fieldName() == "QTHRAPRO") {
             canvas.fillRect(rect);
             canvas.brushCopy(QRect(rect.left() + 1, rect.top(), icon.width(), rect.height()), icon,
                              QRect(0, 0, icon.width(), rect.height()), kOlive);
-            canvas.textOut(rect.left() + icon.width() + 5, rect.top() + 2, QString::fromStdString(col.field()->text()));
+            canvas.textOut(rect.left() + icon.width() + 5, rect.top() + 2,
+                           QString::fromStdString(col.field()->text()));
         } else {
-            canvas.textRect(rect, rect.left() + 5, rect.top() + 2, QString::fromStdString(col.field()->text()));
+            canvas.textRect(rect, rect.left() + 5, rect.top() + 2,
+                            QString::fromStdString(col.field()->text()));
         }
     };
     grid->setCellColor(QColor(255, 255, 225));
@@ -64,7 +69,8 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
     EXPECT_EQ(task->text, "Tarefa 2") << "the fill hid the default text";
     EXPECT_TRUE(task->bold);
     EXPECT_EQ(task->fontColor, QColor(Qt::red));
-    EXPECT_EQ(grid->cellDrawing(1, 2)->fontColor, QColor(Qt::red)) << "the colour applies to the whole row";
+    EXPECT_EQ(grid->cellDrawing(1, 2)->fontColor, QColor(Qt::red))
+        << "the colour applies to the whole row";
     EXPECT_NE(grid->cellDrawing(0, 2)->fontColor, QColor(Qt::red));
 
     const auto duration = grid->cellDrawing(0, 3);
@@ -85,15 +91,16 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
 TEST_F(DrawingTest, the_drawing_state_tells_selected_and_focused_cells) {
     load(2);
     std::vector<DBGrid::DrawState> cellStates;
-    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect, int, platform::dbcontrols::DBGridColumn&,
-                                 DBGrid::DrawState state) {
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect, int,
+                                 platform::dbcontrols::DBGridColumn&, DBGrid::DrawState state) {
         if (rect == grid->cellRect(0, 1)) cellStates.push_back(state);
     };
     grid->setSelectedIndex(1);
     focusGrid();
     grid->viewport()->repaint();
     ASSERT_FALSE(cellStates.empty());
-    EXPECT_EQ(cellStates.back(), DBGrid::DrawState(DBGrid::DrawFlag::Selected) | DBGrid::DrawFlag::Focused);
+    EXPECT_EQ(cellStates.back(),
+              DBGrid::DrawState(DBGrid::DrawFlag::Selected) | DBGrid::DrawFlag::Focused);
 
     press(Qt::Key_F2);  // the editor holds the focus now
     grid->viewport()->repaint();
@@ -102,7 +109,8 @@ TEST_F(DrawingTest, the_drawing_state_tells_selected_and_focused_cells) {
     press(Qt::Key_Escape);
     other->setFocus();
     grid->viewport()->repaint();
-    EXPECT_EQ(cellStates.back(), DBGrid::DrawState(DBGrid::DrawFlag::Selected)) << "always show selection";
+    EXPECT_EQ(cellStates.back(), DBGrid::DrawState(DBGrid::DrawFlag::Selected))
+        << "always show selection";
     grid->setOption(DBGrid::Option::AlwaysShowSelection, false);
     grid->viewport()->repaint();
     EXPECT_EQ(cellStates.back(), DBGrid::DrawState());
@@ -110,8 +118,10 @@ TEST_F(DrawingTest, the_drawing_state_tells_selected_and_focused_cells) {
 
 TEST_F(DrawingTest, a_failing_handler_is_reported_once_after_the_paint_and_the_cells_still_draw) {
     load(2);
-    grid->onDrawColumnCell = [](DBGrid&, platform::dbcontrols::Canvas&, const QRect&, int, platform::dbcontrols::DBGridColumn&,
-                                DBGrid::DrawState) { throw std::runtime_error("falha ao desenhar"); };
+    grid->onDrawColumnCell = [](DBGrid&, platform::dbcontrols::Canvas&, const QRect&, int,
+                                platform::dbcontrols::DBGridColumn&, DBGrid::DrawState) {
+        throw std::runtime_error("falha ao desenhar");
+    };
     grid->viewport()->repaint();
     EXPECT_TRUE(dialogs.shown().empty()) << "nothing is shown from inside the paint";
     QApplication::processEvents();
@@ -133,16 +143,19 @@ TEST_F(DrawingTest, an_inserted_row_is_drawn_with_its_unposted_values) {
 
 TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothing_is_typed_into) {
     load(2);
-    grid->setOptions(DBGrid::Options(DBGrid::Option::Titles) | DBGrid::Option::RowSelect | DBGrid::Option::Editing);
+    grid->setOptions(DBGrid::Options(DBGrid::Option::Titles) | DBGrid::Option::RowSelect |
+                     DBGrid::Option::Editing);
     std::map<int, DBGrid::DrawState> rowZero;
-    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect, int column, platform::dbcontrols::DBGridColumn&,
+    grid->onDrawColumnCell = [&](DBGrid&, platform::dbcontrols::Canvas&, const QRect& rect,
+                                 int column, platform::dbcontrols::DBGridColumn&,
                                  DBGrid::DrawState state) {
         if (rect.top() == grid->cellRect(0, 0).top()) rowZero[column] = state;
     };
     focusGrid();
     grid->viewport()->repaint();
     ASSERT_EQ(rowZero.size(), 5u);
-    for (const auto& [column, state] : rowZero) EXPECT_TRUE(state.testFlag(DBGrid::DrawFlag::Selected)) << column;
+    for (const auto& [column, state] : rowZero)
+        EXPECT_TRUE(state.testFlag(DBGrid::DrawFlag::Selected)) << column;
     EXPECT_FALSE(grid->cellDrawing(1, 0)->background == grid->cellDrawing(0, 0)->background);
     type("x");
     press(Qt::Key_F2);

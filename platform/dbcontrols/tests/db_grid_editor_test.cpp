@@ -63,7 +63,9 @@ TEST_F(EditorTest, making_the_column_read_only_closes_its_open_editor_and_back) 
 
 TEST_F(EditorTest, switching_editing_off_for_a_column_keeps_its_cells_from_being_typed_into) {
     load(1);
-    grid->onColEnter = [](DBGrid& g) { g.setOption(DBGrid::Option::Editing, g.selectedField()->name() != "QTHRAPRO"); };
+    grid->onColEnter = [](DBGrid& g) {
+        g.setOption(DBGrid::Option::Editing, g.selectedField()->name() != "QTHRAPRO");
+    };
     focusGrid();
     grid->setSelectedIndex(3);
     type("5");
@@ -108,7 +110,8 @@ TEST_F(EditorTest, clicking_the_ellipsis_or_ctrl_enter_raises_the_edit_button_ev
     EXPECT_EQ(clicks, 2) << "a column without the button raises nothing";
 }
 
-TEST_F(EditorTest, text_typed_before_the_ellipsis_is_written_first_and_the_pick_shows_in_the_editor) {
+TEST_F(EditorTest,
+       text_typed_before_the_ellipsis_is_written_first_and_the_pick_shows_in_the_editor) {
     load(1);
     std::string seen;
     grid->onEditButtonClick = [&](DBGrid&) {

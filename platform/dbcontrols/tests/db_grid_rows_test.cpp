@@ -1,8 +1,8 @@
 // The grid's row rules: posting on leaving a modified row, cancelling an
 // unmodified new row, Insert and Ctrl+Delete, Down on the last row, Esc,
 // refusals of the data set, and cancel on exit.
-#include "platform/dataset/errors.h"
 #include "grid_fixture.h"
+#include "platform/dataset/errors.h"
 
 namespace dbtest {
 namespace {
@@ -156,7 +156,8 @@ TEST_F(RowsTest, ctrl_delete_asks_and_deletes_only_on_yes) {
     press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(ds.recordCount(), 2);
     EXPECT_EQ(text("NRTAREFA"), "T2");
-    EXPECT_EQ(dialogs.texts(Kind::Confirmation), QStringList({"Excluir registro?", "Excluir registro?"}));
+    EXPECT_EQ(dialogs.texts(Kind::Confirmation),
+              QStringList({"Excluir registro?", "Excluir registro?"}));
 }
 
 TEST_F(RowsTest, ctrl_delete_without_confirm_deletes_at_once_and_a_read_only_grid_never_deletes) {

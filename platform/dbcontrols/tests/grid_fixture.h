@@ -18,7 +18,9 @@
 #include "platform/ui/scripted_dialog_service.h"
 
 /// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace dbtest {
 
@@ -44,11 +46,21 @@ inline const char* const kTimeMask = "!90:00:00;1; ";
 /// 4 DTHFAPATIVTA (read-only column).
 struct GridFixture : ::testing::Test {
     GridFixture() : installed(dialogs), ds("cdsAtividades"), source(&ds) {
-        ds.addField(FieldDef{.name = "HORAINI", .size = 8, .label = "Hora Início", .displayWidth = 12, .editMask = kTimeMask});
-        ds.addField(FieldDef{.name = "HORAFIN", .size = 8, .label = "Hora Término", .displayWidth = 12, .editMask = kTimeMask});
+        ds.addField(FieldDef{.name = "HORAINI",
+                             .size = 8,
+                             .label = "Hora Início",
+                             .displayWidth = 12,
+                             .editMask = kTimeMask});
+        ds.addField(FieldDef{.name = "HORAFIN",
+                             .size = 8,
+                             .label = "Hora Término",
+                             .displayWidth = 12,
+                             .editMask = kTimeMask});
         ds.addField(FieldDef{.name = "NRTAREFA", .size = 10, .label = "Tarefa"});
-        ds.addField(FieldDef{.name = "DSREFETAREFA", .size = 100, .label = "Descrição", .visible = false});
-        ds.addField(FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime, .label = "Fim Ap."});
+        ds.addField(
+            FieldDef{.name = "DSREFETAREFA", .size = 100, .label = "Descrição", .visible = false});
+        ds.addField(
+            FieldDef{.name = "DTHFAPATIVTA", .type = FieldType::DateTime, .label = "Fim Ap."});
         ds.addField(FieldDef{.name = "QTHRAPRO", .size = 8, .label = "Duração"});
 
         auto* layout = new QVBoxLayout(&window);
@@ -79,20 +91,24 @@ struct GridFixture : ::testing::Test {
         p.fields = ds.fieldDefs();
         for (int i = 0; i < rows; ++i) {
             const auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-            p.rows.push_back({Value(two(8 + i) + ":00:00"), Value(two(9 + i) + ":00:00"), Value("T" + std::to_string(i + 1)),
-                              Value("Tarefa " + std::to_string(i + 1)), Value(DateTime{2026, 12, 8, 9 + i, 0, 0}),
-                              Value("01:00:00")});
+            p.rows.push_back({Value(two(8 + i) + ":00:00"), Value(two(9 + i) + ":00:00"),
+                              Value("T" + std::to_string(i + 1)),
+                              Value("Tarefa " + std::to_string(i + 1)),
+                              Value(DateTime{2026, 12, 8, 9 + i, 0, 0}), Value("01:00:00")});
         }
         ds.load(std::move(p));
     }
 
     /// Keys go where the keyboard focus is, as a user's keys do.
     static QWidget* focused() { return QApplication::focusWidget(); }
-    static void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(focused(), key, mods); }
+    static void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(focused(), key, mods);
+    }
     static void type(const QString& text) { QTest::keyClicks(focused(), text); }
 
     void click(int row, int column) {
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(row, column).center());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->cellRect(row, column).center());
     }
     void focusGrid() {
         grid->setFocus();

@@ -11,8 +11,10 @@ namespace platform::detail {
 
 namespace {
 
-void readAt(std::ifstream& in, std::uint64_t offset, void* out, std::size_t size, std::uint64_t fileSize) {
-    if (offset > fileSize || size > fileSize - offset) throw std::runtime_error("arquivo ELF truncado");
+void readAt(std::ifstream& in, std::uint64_t offset, void* out, std::size_t size,
+            std::uint64_t fileSize) {
+    if (offset > fileSize || size > fileSize - offset)
+        throw std::runtime_error("arquivo ELF truncado");
     in.seekg(static_cast<std::streamoff>(offset));
     in.read(static_cast<char*>(out), static_cast<std::streamsize>(size));
     if (!in) throw std::runtime_error("não foi possível ler o arquivo");
@@ -20,7 +22,8 @@ void readAt(std::ifstream& in, std::uint64_t offset, void* out, std::size_t size
 
 }  // namespace
 
-std::optional<std::string> readElfSection(const std::filesystem::path& file, const std::string& sectionName) {
+std::optional<std::string> readElfSection(const std::filesystem::path& file,
+                                          const std::string& sectionName) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw std::runtime_error("não foi possível abrir o arquivo");
     in.seekg(0, std::ios::end);

@@ -12,17 +12,24 @@ namespace {
 
 constexpr const char* kMetadataSection = ".aprop_module";
 
-std::string inQuotes(const std::string& text) { return "'" + text + "'"; }
+std::string inQuotes(const std::string& text) {
+    return "'" + text + "'";
+}
 
 }  // namespace
 
 std::string_view moduleStateName(ModuleState state) {
     switch (state) {
-    case ModuleState::Found: return "found";
-    case ModuleState::Loaded: return "loaded";
-    case ModuleState::Initialized: return "initialized";
-    case ModuleState::Finalized: return "finalized";
-    case ModuleState::Unloaded: return "unloaded";
+        case ModuleState::Found:
+            return "found";
+        case ModuleState::Loaded:
+            return "loaded";
+        case ModuleState::Initialized:
+            return "initialized";
+        case ModuleState::Finalized:
+            return "finalized";
+        case ModuleState::Unloaded:
+            return "unloaded";
     }
     return "?";
 }
@@ -39,8 +46,10 @@ ModuleMetadata parseModuleMetadata(std::string_view json) {
     try {
         meta.name = doc.at("name").get<std::string>();
         meta.version = doc.at("version").get<std::string>();
-        if (doc.contains("requires")) meta.requiredPackages = doc.at("requires").get<std::vector<std::string>>();
-        if (doc.contains("description")) meta.description = doc.at("description").get<std::string>();
+        if (doc.contains("requires"))
+            meta.requiredPackages = doc.at("requires").get<std::vector<std::string>>();
+        if (doc.contains("description"))
+            meta.description = doc.at("description").get<std::string>();
     } catch (const nlohmann::json::exception& e) {
         throw ModuleError(std::string("metadados do módulo incompletos: ") + e.what());
     }
@@ -67,7 +76,9 @@ ModuleMetadata readModuleMetadata(const std::filesystem::path& file) {
 Module::Module(std::string name, std::filesystem::path file, std::filesystem::path resourceFile)
     : name_(std::move(name)), file_(std::move(file)), resourceFile_(std::move(resourceFile)) {}
 
-Module::~Module() { close(); }
+Module::~Module() {
+    close();
+}
 
 void* Module::symbol(std::string_view exportName) const {
     if (!handle_) {
@@ -79,18 +90,23 @@ void* Module::symbol(std::string_view exportName) const {
 
 void* Module::requireSymbol(std::string_view exportName) const {
     void* address = symbol(exportName);
-    if (!address) throw ModuleError("Módulo " + inQuotes(name_) + " não exporta " + inQuotes(std::string(exportName)) + ".");
+    if (!address)
+        throw ModuleError("Módulo " + inQuotes(name_) + " não exporta " +
+                          inQuotes(std::string(exportName)) + ".");
     return address;
 }
 
-void Module::readMetadata() { metadata_ = readModuleMetadata(file_); }
+void Module::readMetadata() {
+    metadata_ = readModuleMetadata(file_);
+}
 
 void Module::open() {
     dlerror();
     handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* why = dlerror();
-        throw ModuleError("Não foi possível carregar o módulo " + inQuotes(name_) + ": " + (why ? why : "motivo desconhecido"));
+        throw ModuleError("Não foi possível carregar o módulo " + inQuotes(name_) + ": " +
+                          (why ? why : "motivo desconhecido"));
     }
     state_ = ModuleState::Loaded;
 }

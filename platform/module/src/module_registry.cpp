@@ -8,11 +8,14 @@ namespace platform::module {
 namespace {
 
 std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
+bool sameName(const std::string& a, const std::string& b) {
+    return lower(a) == lower(b);
+}
 
 }  // namespace
 
@@ -33,17 +36,21 @@ ModuleRegistry::~ModuleRegistry() {
     }
 }
 
-void ModuleRegistry::providePackage(const std::string& name) { provided_.insert(lower(name)); }
+void ModuleRegistry::providePackage(const std::string& name) {
+    provided_.insert(lower(name));
+}
 
 bool ModuleRegistry::hasPackage(const std::string& name) const {
     if (provided_.count(lower(name))) return true;
     return std::any_of(modules_.begin(), modules_.end(), [&](const std::unique_ptr<Module>& m) {
-        return m->state() == ModuleState::Initialized && (sameName(m->name(), name) || sameName(m->metadata().name, name));
+        return m->state() == ModuleState::Initialized &&
+               (sameName(m->name(), name) || sameName(m->metadata().name, name));
     });
 }
 
 std::filesystem::path ModuleRegistry::locate(const std::string& name) const {
-    for (const auto& candidate : {folder_ / ("lib" + name + ".so"), folder_ / (name + ".so"), folder_ / name}) {
+    for (const auto& candidate :
+         {folder_ / ("lib" + name + ".so"), folder_ / (name + ".so"), folder_ / name}) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
     }
@@ -51,7 +58,9 @@ std::filesystem::path ModuleRegistry::locate(const std::string& name) const {
 }
 
 std::vector<std::unique_ptr<Module>>::iterator ModuleRegistry::entry(const std::string& name) {
-    return std::find_if(modules_.begin(), modules_.end(), [&](const std::unique_ptr<Module>& m) { return sameName(m->name(), name); });
+    return std::find_if(modules_.begin(), modules_.end(), [&](const std::unique_ptr<Module>& m) {
+        return sameName(m->name(), name);
+    });
 }
 
 Module* ModuleRegistry::find(const std::string& name) {
@@ -65,7 +74,8 @@ Module& ModuleRegistry::load(const std::string& name) {
         modules_.erase(it);  // a failed or unloaded module is tried afresh
     }
     const std::filesystem::path file = locate(name);
-    if (file.empty()) throw ModuleError("Módulo '" + name + "' não encontrado em " + folder_.string() + ".");
+    if (file.empty())
+        throw ModuleError("Módulo '" + name + "' não encontrado em " + folder_.string() + ".");
 
     std::filesystem::path resource = file;
     resource.replace_extension("." + language_);
@@ -83,7 +93,8 @@ Module& ModuleRegistry::load(const std::string& name) {
         if (!missing.empty()) {
             std::string list;
             for (const auto& p : missing) list += (list.empty() ? "'" : ", '") + p + "'";
-            throw ModuleError("Módulo '" + name + "' requer o(s) pacote(s) " + list + ", que não está(ão) carregado(s).");
+            throw ModuleError("Módulo '" + name + "' requer o(s) pacote(s) " + list +
+                              ", que não está(ão) carregado(s).");
         }
         m.open();
         m.initialize();
@@ -103,7 +114,8 @@ void ModuleRegistry::unload(const std::string& name) {
         if (other.get() == &m || other->state() != ModuleState::Initialized) continue;
         for (const auto& package : other->metadata().requiredPackages) {
             if (sameName(package, m.name()) || sameName(package, m.metadata().name)) {
-                throw ModuleError("Módulo '" + name + "' é requerido por '" + other->name() + "' e não pode ser descarregado.");
+                throw ModuleError("Módulo '" + name + "' é requerido por '" + other->name() +
+                                  "' e não pode ser descarregado.");
             }
         }
     }

@@ -55,7 +55,8 @@ TEST_F(ModuleFolder, LoadsInitializesCallsExportsFinalizesAndUnloads) {
     install("good");
     ModuleRegistry registry(folder);
     registry.providePackage("rtl");
-    registry.providePackage("framework");  // required as "Framework": names match without regard to case
+    registry.providePackage(
+        "framework");  // required as "Framework": names match without regard to case
 
     Module& m = registry.load("fixture_good");
     EXPECT_EQ(m.state(), ModuleState::Initialized);
@@ -80,7 +81,8 @@ TEST_F(ModuleFolder, LoadsInitializesCallsExportsFinalizesAndUnloads) {
 
 TEST_F(ModuleFolder, MetadataIsReadWithoutRunningTheModule) {
     install("missing_package");
-    const auto meta = platform::module::readModuleMetadata(folder / "libfixture_missing_package.so");
+    const auto meta =
+        platform::module::readModuleMetadata(folder / "libfixture_missing_package.so");
     EXPECT_EQ(meta.name, "fixture_missing_package");
     EXPECT_EQ(meta.requiredPackages, (Lines{"rtl", "Pkg_Inexistente"}));
     EXPECT_TRUE(logLines().empty());
@@ -119,10 +121,12 @@ TEST_F(ModuleFolder, BrokenModulesReportTheStepThatFailed) {
     EXPECT_THROW(registry.load("fixture_throwing"), ModuleError);
     const Module* throwing = registry.find("fixture_throwing");
     EXPECT_EQ(throwing->state(), ModuleState::Unloaded);
-    EXPECT_NE(throwing->error().find("banco de mensagens ausente"), std::string::npos) << throwing->error();
+    EXPECT_NE(throwing->error().find("banco de mensagens ausente"), std::string::npos)
+        << throwing->error();
 
     EXPECT_THROW(registry.load("fixture_no_metadata"), ModuleError);
-    EXPECT_NE(registry.find("fixture_no_metadata")->error().find("sem metadados"), std::string::npos);
+    EXPECT_NE(registry.find("fixture_no_metadata")->error().find("sem metadados"),
+              std::string::npos);
     EXPECT_THROW(registry.load("not_elf"), ModuleError);
     EXPECT_NE(registry.find("not_elf")->error().find("não é um arquivo ELF"), std::string::npos);
 
@@ -143,13 +147,16 @@ TEST_F(ModuleFolder, ARequiredModuleIsAPackageAndCannotBeUnloadedUnderItsUser) {
         ModuleRegistry registry(folder);
         registry.providePackage("rtl");
         registry.providePackage("framework");
-        EXPECT_THROW(registry.load("fixture_dependent"), ModuleError);  // fixture_good not loaded yet
+        EXPECT_THROW(registry.load("fixture_dependent"),
+                     ModuleError);  // fixture_good not loaded yet
         registry.load("fixture_good");
-        EXPECT_EQ(registry.load("fixture_dependent").state(), ModuleState::Initialized);  // tried afresh
+        EXPECT_EQ(registry.load("fixture_dependent").state(),
+                  ModuleState::Initialized);  // tried afresh
         EXPECT_THROW(registry.unload("fixture_good"), ModuleError);
         EXPECT_EQ(registry.find("fixture_good")->state(), ModuleState::Initialized);
     }  // the registry unloads the newest first
-    EXPECT_EQ(logLines(), (Lines{"good: initialize", "dependent: initialize", "dependent: finalize", "good: finalize"}));
+    EXPECT_EQ(logLines(), (Lines{"good: initialize", "dependent: initialize", "dependent: finalize",
+                                 "good: finalize"}));
 }
 
 TEST_F(ModuleFolder, ALanguageResourceBesideTheModuleIsUsedWhenPresent) {

@@ -13,7 +13,9 @@ DialogService& dialogs() {
     return *g_service;
 }
 
-bool hasDialogService() { return g_service != nullptr; }
+bool hasDialogService() {
+    return g_service != nullptr;
+}
 
 DialogService* setDialogService(DialogService* service) {
     DialogService* previous = g_service;

@@ -6,11 +6,17 @@ namespace platform::ui {
 
 namespace {
 
-bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
-bool isBlankInput(const EditMask& mask, QChar c) { return c == QLatin1Char(' ') || c == mask.blank(); }
+bool isBlankInput(const EditMask& mask, QChar c) {
+    return c == QLatin1Char(' ') || c == mask.blank();
+}
 
-bool isLiteralAt(const EditMask& mask, int pos) { return mask.positions()[static_cast<std::size_t>(pos)].isLiteral(); }
+bool isLiteralAt(const EditMask& mask, int pos) {
+    return mask.positions()[static_cast<std::size_t>(pos)].isLiteral();
+}
 
 int nextEditable(const EditMask& mask, int pos) {
     while (pos < mask.length() && isLiteralAt(mask, pos)) ++pos;
@@ -32,7 +38,8 @@ void closeGroup(const EditMask& mask, QString& text, int start, int typedEnd, in
         bool fits = true;
         for (int i = 0; i < group.size() && fits; ++i) {
             const auto& slot = mask.positions()[static_cast<std::size_t>(start + i)];
-            fits = isBlankInput(mask, group[i]) ? !slot.isRequired() : !mask.accept(start + i, group[i]).isNull();
+            fits = isBlankInput(mask, group[i]) ? !slot.isRequired()
+                                                : !mask.accept(start + i, group[i]).isNull();
         }
         if (fits) {
             text.replace(start, end - start, group);
@@ -46,13 +53,13 @@ void closeGroup(const EditMask& mask, QString& text, int start, int typedEnd, in
 
 bool EditMask::Slot::isRequired() const {
     switch (kind) {
-    case Kind::DigitRequired:
-    case Kind::LetterRequired:
-    case Kind::AlnumRequired:
-    case Kind::AnyRequired:
-        return true;
-    default:
-        return false;
+        case Kind::DigitRequired:
+        case Kind::LetterRequired:
+        case Kind::AlnumRequired:
+        case Kind::AnyRequired:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -68,38 +75,63 @@ EditMask EditMask::parse(const QString& text) {
         Slot slot;
         slot.caseRule = caseRule;
         switch (c.unicode()) {
-        case '!': mask.leadingBlanks_ = true; continue;
-        case '>': caseRule = CaseRule::Upper; continue;
-        case '<':
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('>')) {
-                ++i;
-                caseRule = CaseRule::Keep;
-            } else {
-                caseRule = CaseRule::Lower;
-            }
-            continue;
-        case '\\':
-            if (i + 1 >= text.size()) throw EditMaskError("Edit mask ends with an escape: \"" + text.toStdString() + "\"");
-            slot.kind = Kind::Literal;
-            slot.literal = text[++i];
-            break;
-        case '0': slot.kind = Kind::DigitRequired; break;
-        case '9': slot.kind = Kind::DigitOptional; break;
-        case '#': slot.kind = Kind::DigitOrSign; break;
-        case 'L': slot.kind = Kind::LetterRequired; break;
-        case 'l': slot.kind = Kind::LetterOptional; break;
-        case 'A': slot.kind = Kind::AlnumRequired; break;
-        case 'a': slot.kind = Kind::AlnumOptional; break;
-        case 'C': slot.kind = Kind::AnyRequired; break;
-        case 'c': slot.kind = Kind::AnyOptional; break;
-        default:
-            slot.kind = Kind::Literal;
-            slot.literal = c;
-            break;
+            case '!':
+                mask.leadingBlanks_ = true;
+                continue;
+            case '>':
+                caseRule = CaseRule::Upper;
+                continue;
+            case '<':
+                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('>')) {
+                    ++i;
+                    caseRule = CaseRule::Keep;
+                } else {
+                    caseRule = CaseRule::Lower;
+                }
+                continue;
+            case '\\':
+                if (i + 1 >= text.size())
+                    throw EditMaskError("Edit mask ends with an escape: \"" + text.toStdString() +
+                                        "\"");
+                slot.kind = Kind::Literal;
+                slot.literal = text[++i];
+                break;
+            case '0':
+                slot.kind = Kind::DigitRequired;
+                break;
+            case '9':
+                slot.kind = Kind::DigitOptional;
+                break;
+            case '#':
+                slot.kind = Kind::DigitOrSign;
+                break;
+            case 'L':
+                slot.kind = Kind::LetterRequired;
+                break;
+            case 'l':
+                slot.kind = Kind::LetterOptional;
+                break;
+            case 'A':
+                slot.kind = Kind::AlnumRequired;
+                break;
+            case 'a':
+                slot.kind = Kind::AlnumOptional;
+                break;
+            case 'C':
+                slot.kind = Kind::AnyRequired;
+                break;
+            case 'c':
+                slot.kind = Kind::AnyOptional;
+                break;
+            default:
+                slot.kind = Kind::Literal;
+                slot.literal = c;
+                break;
         }
         mask.positions_.push_back(slot);
     }
-    if (mask.positions_.empty()) throw EditMaskError("Edit mask has no positions: \"" + text.toStdString() + "\"");
+    if (mask.positions_.empty())
+        throw EditMaskError("Edit mask has no positions: \"" + text.toStdString() + "\"");
 
     if (i < text.size()) {  // ";SAVE[;BLANK]"
         const QString rest = text.mid(i + 1);
@@ -110,11 +142,14 @@ EditMask EditMask::parse(const QString& text) {
         } else if (save == QLatin1String("1") || save.isEmpty()) {
             mask.saveLiterals_ = true;
         } else {
-            throw EditMaskError("Edit mask literal flag must be 0 or 1: \"" + text.toStdString() + "\"");
+            throw EditMaskError("Edit mask literal flag must be 0 or 1: \"" + text.toStdString() +
+                                "\"");
         }
         if (sep >= 0) {
             const QString blank = rest.mid(sep + 1);
-            if (blank.size() > 1) throw EditMaskError("Edit mask blank must be one character: \"" + text.toStdString() + "\"");
+            if (blank.size() > 1)
+                throw EditMaskError("Edit mask blank must be one character: \"" +
+                                    text.toStdString() + "\"");
             if (blank.size() == 1) mask.blank_ = blank[0];
         }
     }
@@ -126,22 +161,36 @@ QChar EditMask::accept(int pos, QChar c) const {
     const Slot& slot = positions_[static_cast<std::size_t>(pos)];
     bool ok = false;
     switch (slot.kind) {
-    case Kind::Literal: return {};
-    case Kind::DigitRequired:
-    case Kind::DigitOptional: ok = isAsciiDigit(c); break;
-    case Kind::DigitOrSign: ok = isAsciiDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-'); break;
-    case Kind::LetterRequired:
-    case Kind::LetterOptional: ok = c.isLetter(); break;
-    case Kind::AlnumRequired:
-    case Kind::AlnumOptional: ok = c.isLetterOrNumber(); break;
-    case Kind::AnyRequired:
-    case Kind::AnyOptional: ok = c.isPrint() && c != blank_; break;
+        case Kind::Literal:
+            return {};
+        case Kind::DigitRequired:
+        case Kind::DigitOptional:
+            ok = isAsciiDigit(c);
+            break;
+        case Kind::DigitOrSign:
+            ok = isAsciiDigit(c) || c == QLatin1Char('+') || c == QLatin1Char('-');
+            break;
+        case Kind::LetterRequired:
+        case Kind::LetterOptional:
+            ok = c.isLetter();
+            break;
+        case Kind::AlnumRequired:
+        case Kind::AlnumOptional:
+            ok = c.isLetterOrNumber();
+            break;
+        case Kind::AnyRequired:
+        case Kind::AnyOptional:
+            ok = c.isPrint() && c != blank_;
+            break;
     }
     if (!ok) return {};
     switch (slot.caseRule) {
-    case CaseRule::Upper: return c.toUpper();
-    case CaseRule::Lower: return c.toLower();
-    case CaseRule::Keep: break;
+        case CaseRule::Upper:
+            return c.toUpper();
+        case CaseRule::Lower:
+            return c.toLower();
+        case CaseRule::Keep:
+            break;
     }
     return c;
 }
@@ -258,7 +307,9 @@ QString editTextFromStored(const EditMask& mask, const QString& stored) {
 
     int editable = 0;
     for (const auto& slot : mask.positions()) editable += slot.isLiteral() ? 0 : 1;
-    const auto place = [&](int pos, QChar c) { text[pos] = c == QLatin1Char(' ') ? mask.blank() : c; };
+    const auto place = [&](int pos, QChar c) {
+        text[pos] = c == QLatin1Char(' ') ? mask.blank() : c;
+    };
 
     if (stored.size() == mask.length()) {
         for (int i = 0; i < mask.length(); ++i) {

@@ -25,11 +25,13 @@ QWidget* finalProxy(QWidget* widget) {
 }
 
 bool canTakeFocus(const QWidget* widget) {
-    return widget && widget->isEnabled() && widget->isVisible() && widget->focusPolicy() != Qt::NoFocus;
+    return widget && widget->isEnabled() && widget->isVisible() &&
+           widget->focusPolicy() != Qt::NoFocus;
 }
 
 bool contains(const std::vector<QPointer<QWidget>>& chain, const QWidget* widget) {
-    return std::any_of(chain.begin(), chain.end(), [widget](const QPointer<QWidget>& w) { return w == widget; });
+    return std::any_of(chain.begin(), chain.end(),
+                       [widget](const QPointer<QWidget>& w) { return w == widget; });
 }
 
 /// The window a user sees a control in: its MDI window, or its top-level window.
@@ -72,7 +74,8 @@ void FocusManager::setOnExit(QWidget* widget, Handler handler) {
 void FocusManager::setOwnsTab(QWidget* widget, bool owns) {
     // Connect once per widget: a lambda cannot be a unique connection.
     if (!ownsTab_.contains(widget))
-        connect(widget, &QObject::destroyed, this, [this](QObject* gone) { ownsTab_.remove(gone); });
+        connect(widget, &QObject::destroyed, this,
+                [this](QObject* gone) { ownsTab_.remove(gone); });
     ownsTab_[widget] = owns;
 }
 
@@ -201,7 +204,8 @@ bool FocusManager::move(QWidget* target, Qt::FocusReason reason, bool alreadyThe
     bool allowed = true;
     for (const auto& w : leaving) {
         if (!w || contains(next, w)) continue;
-        const Handler handler = handlers_.value(w).onExit;  // a copy: the handler may replace itself
+        const Handler handler =
+            handlers_.value(w).onExit;  // a copy: the handler may replace itself
         if (handler && !dispatch(handler)) {
             allowed = false;
             break;
@@ -243,38 +247,39 @@ bool FocusManager::move(QWidget* target, Qt::FocusReason reason, bool alreadyThe
 
 bool FocusManager::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-        return handleMousePress(watched, event);
-    case QEvent::KeyPress:
-        return handleTab(watched, event);
-    case QEvent::FocusIn:
-        if (!settingFocus_ && phase_ == Phase::Idle && watched->isWidgetType()) {
-            auto* widget = static_cast<QWidget*>(watched);
-            if (inScope(widget)) {
-                focusArrived(widget, static_cast<QFocusEvent*>(event)->reason());
-            } else if (current_ && !isModalWindow(widget)) {
-                away_ = true;
-                if (widget == screenWindow()) giveFocusBackSoon();
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return handleMousePress(watched, event);
+        case QEvent::KeyPress:
+            return handleTab(watched, event);
+        case QEvent::FocusIn:
+            if (!settingFocus_ && phase_ == Phase::Idle && watched->isWidgetType()) {
+                auto* widget = static_cast<QWidget*>(watched);
+                if (inScope(widget)) {
+                    focusArrived(widget, static_cast<QFocusEvent*>(event)->reason());
+                } else if (current_ && !isModalWindow(widget)) {
+                    away_ = true;
+                    if (widget == screenWindow()) giveFocusBackSoon();
+                }
             }
-        }
-        return false;
-    case QEvent::Show:
-    case QEvent::WindowStateChange:
-    case QEvent::WindowActivate:
-        if (current_ && (watched == root_ || watched == screenWindow() ||
-                         (root_ && watched == root_->window())))
-            giveFocusBackSoon();
-        return false;
-    default:
-        return false;
+            return false;
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+        case QEvent::WindowActivate:
+            if (current_ && (watched == root_ || watched == screenWindow() ||
+                             (root_ && watched == root_->window())))
+                giveFocusBackSoon();
+            return false;
+        default:
+            return false;
     }
 }
 
 bool FocusManager::handleMousePress(QObject* watched, QEvent* event) {
     // Qt gives the focus for a click before any filter of the widget sees it,
     // so the click is checked where it enters: at the window.
-    if (!watched->isWindowType() || phase_ != Phase::Idle || QApplication::activePopupWidget()) return false;
+    if (!watched->isWindowType() || phase_ != Phase::Idle || QApplication::activePopupWidget())
+        return false;
     auto* window = static_cast<QWindow*>(watched);
     QWidget* top = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -306,8 +311,10 @@ bool FocusManager::handleMousePress(QObject* watched, QEvent* event) {
 bool FocusManager::handleTab(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
-    const bool backward = key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
-    if ((!forward && !backward) || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+    const bool backward = key->key() == Qt::Key_Backtab ||
+                          (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+    if ((!forward && !backward) || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
     if (!watched->isWidgetType() || phase_ != Phase::Idle) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != QApplication::focusWidget() || !inScope(widget) || ownsTab(widget)) return false;
@@ -318,13 +325,16 @@ bool FocusManager::handleTab(QObject* watched, QEvent* event) {
 }
 
 QWidget* FocusManager::tabTarget(QWidget* from, bool forward) const {
-    const auto tabAll = QGuiApplication::styleHints()->tabFocusBehavior() == Qt::TabFocusAllControls;
+    const auto tabAll =
+        QGuiApplication::styleHints()->tabFocusBehavior() == Qt::TabFocusAllControls;
     const int flag = tabAll ? Qt::TabFocus : Qt::StrongFocus;
     QWidget* w = from;
     for (int guard = 0; guard < 100000; ++guard) {
         w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
         if (!w || w == from) return nullptr;
-        if ((w->focusPolicy() & flag) == flag && !w->focusProxy() && w->isVisible() && w->isEnabled() && inScope(w)) return w;
+        if ((w->focusPolicy() & flag) == flag && !w->focusProxy() && w->isVisible() &&
+            w->isEnabled() && inScope(w))
+            return w;
     }
     return nullptr;
 }
@@ -332,9 +342,11 @@ QWidget* FocusManager::tabTarget(QWidget* from, bool forward) const {
 bool FocusManager::ownsTab(QWidget* widget) const {
     for (QWidget* w = widget; w && inScope(w); w = w->parentWidget()) {
         if (auto it = ownsTab_.find(w); it != ownsTab_.end()) return it.value();
-        if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->tabKeyNavigation()) return true;
+        if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->tabKeyNavigation())
+            return true;
         if (auto* text = qobject_cast<QTextEdit*>(w); text && !text->tabChangesFocus()) return true;
-        if (auto* plain = qobject_cast<QPlainTextEdit*>(w); plain && !plain->tabChangesFocus()) return true;
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(w); plain && !plain->tabChangesFocus())
+            return true;
     }
     return false;
 }

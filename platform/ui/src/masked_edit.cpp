@@ -27,14 +27,18 @@ void MaskedEdit::setEditMask(const QString& mask) {
     setStoredText(stored);
 }
 
-QString MaskedEdit::storedText() const { return platform::ui::storedText(mask_, text()); }
+QString MaskedEdit::storedText() const {
+    return platform::ui::storedText(mask_, text());
+}
 
 void MaskedEdit::setStoredText(const QString& stored) {
     setText(editTextFromStored(mask_, stored));
     setCursorPosition(0);
 }
 
-MaskFill MaskedEdit::fill() const { return checkFill(mask_, text()); }
+MaskFill MaskedEdit::fill() const {
+    return checkFill(mask_, text());
+}
 
 MaskEditState MaskedEdit::currentState() const {
     return {text(), hasSelectedText() ? selectionStart() : cursorPosition()};
@@ -71,28 +75,29 @@ void MaskedEdit::keyPressEvent(QKeyEvent* event) {
     }
     MaskEditState state = currentState();
     switch (event->key()) {
-    case Qt::Key_Backspace:
-        if (hasSelectedText()) {
-            eraseRange(mask_, state, selectionStart(), selectionEnd());
-        } else {
-            eraseBackward(mask_, state);
-        }
-        applyState(state, true);
-        return;
-    case Qt::Key_Delete:
-        if (hasSelectedText()) {
-            eraseRange(mask_, state, selectionStart(), selectionEnd());
-        } else {
-            eraseForward(mask_, state);
-        }
-        applyState(state, true);
-        return;
-    default:
-        break;
+        case Qt::Key_Backspace:
+            if (hasSelectedText()) {
+                eraseRange(mask_, state, selectionStart(), selectionEnd());
+            } else {
+                eraseBackward(mask_, state);
+            }
+            applyState(state, true);
+            return;
+        case Qt::Key_Delete:
+            if (hasSelectedText()) {
+                eraseRange(mask_, state, selectionStart(), selectionEnd());
+            } else {
+                eraseForward(mask_, state);
+            }
+            applyState(state, true);
+            return;
+        default:
+            break;
     }
     const QString typed = event->text();
-    const bool printable = !typed.isEmpty() && typed[0].isPrint() &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool printable =
+        !typed.isEmpty() && typed[0].isPrint() &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (printable) {
         typeText(typed);
         return;

@@ -29,7 +29,8 @@ void QtDialogService::information(const QString& text) {
 
 bool QtDialogService::confirm(const QString& text) {
     return QMessageBox::question(QApplication::activeWindow(), dialogTitle(), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<int> QtDialogService::pick(const PickList& list) {
@@ -37,7 +38,8 @@ std::optional<int> QtDialogService::pick(const PickList& list) {
     dialog.setWindowTitle(list.title);
     auto* layout = new QVBoxLayout(&dialog);
 
-    auto* table = new QTableWidget(static_cast<int>(list.rows.size()), static_cast<int>(list.columnTitles.size()), &dialog);
+    auto* table = new QTableWidget(static_cast<int>(list.rows.size()),
+                                   static_cast<int>(list.columnTitles.size()), &dialog);
     table->setHorizontalHeaderLabels(list.columnTitles);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -6,23 +6,35 @@ namespace {
 
 const char* kindName(ScriptedDialogService::Kind kind) {
     switch (kind) {
-    case ScriptedDialogService::Kind::Error: return "error";
-    case ScriptedDialogService::Kind::Information: return "information";
-    case ScriptedDialogService::Kind::Confirmation: return "confirmation";
-    case ScriptedDialogService::Kind::Pick: return "pick list";
+        case ScriptedDialogService::Kind::Error:
+            return "error";
+        case ScriptedDialogService::Kind::Information:
+            return "information";
+        case ScriptedDialogService::Kind::Confirmation:
+            return "confirmation";
+        case ScriptedDialogService::Kind::Pick:
+            return "pick list";
     }
     return "?";
 }
 
 }  // namespace
 
-void ScriptedDialogService::queueConfirmation(bool yes) { answers_.push_back({Kind::Confirmation, yes, std::nullopt}); }
+void ScriptedDialogService::queueConfirmation(bool yes) {
+    answers_.push_back({Kind::Confirmation, yes, std::nullopt});
+}
 
-void ScriptedDialogService::queuePick(std::optional<int> row) { answers_.push_back({Kind::Pick, false, row}); }
+void ScriptedDialogService::queuePick(std::optional<int> row) {
+    answers_.push_back({Kind::Pick, false, row});
+}
 
-void ScriptedDialogService::error(const QString& text) { shown_.push_back({Kind::Error, text}); }
+void ScriptedDialogService::error(const QString& text) {
+    shown_.push_back({Kind::Error, text});
+}
 
-void ScriptedDialogService::information(const QString& text) { shown_.push_back({Kind::Information, text}); }
+void ScriptedDialogService::information(const QString& text) {
+    shown_.push_back({Kind::Information, text});
+}
 
 bool ScriptedDialogService::confirm(const QString& text) {
     shown_.push_back({Kind::Confirmation, text});
@@ -32,10 +44,11 @@ bool ScriptedDialogService::confirm(const QString& text) {
 std::optional<int> ScriptedDialogService::pick(const PickList& list) {
     shown_.push_back({Kind::Pick, list.title});
     const Answer answer = takeAnswer(Kind::Pick, list.title);
-    if (answer.row && (*answer.row < 0 || static_cast<std::size_t>(*answer.row) >= list.rows.size())) {
+    if (answer.row &&
+        (*answer.row < 0 || static_cast<std::size_t>(*answer.row) >= list.rows.size())) {
         throw UnexpectedDialog("Scripted pick of row " + std::to_string(*answer.row) + " in \"" +
-                               list.title.toStdString() + "\", which has " + std::to_string(list.rows.size()) +
-                               " rows");
+                               list.title.toStdString() + "\", which has " +
+                               std::to_string(list.rows.size()) + " rows");
     }
     return answer.row;
 }
@@ -59,8 +72,9 @@ ScriptedDialogService::Answer ScriptedDialogService::takeAnswer(Kind kind, const
                                text.toStdString() + "\"");
     }
     if (answers_.front().kind != kind) {
-        throw UnexpectedDialog(std::string("The next scripted answer is for a ") + kindName(answers_.front().kind) +
-                               ", but a " + kindName(kind) + " was shown: \"" + text.toStdString() + "\"");
+        throw UnexpectedDialog(std::string("The next scripted answer is for a ") +
+                               kindName(answers_.front().kind) + ", but a " + kindName(kind) +
+                               " was shown: \"" + text.toStdString() + "\"");
     }
     Answer answer = answers_.front();
     answers_.pop_front();

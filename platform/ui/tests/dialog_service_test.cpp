@@ -40,14 +40,16 @@ TEST(ScriptedDialogService, AnswersQuestionsInOrderAndRecordsEveryMessage) {
     EXPECT_EQ(script.shown()[0].kind, Kind::Error);
     EXPECT_EQ(script.shown()[2].kind, Kind::Pick);
     EXPECT_EQ(script.shown()[2].text, QStringLiteral("Tarefa"));
-    EXPECT_EQ(script.texts(Kind::Confirmation), (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("De novo?")}));
+    EXPECT_EQ(script.texts(Kind::Confirmation),
+              (QStringList{QStringLiteral("Confirma exclusão?"), QStringLiteral("De novo?")}));
     EXPECT_EQ(script.pendingAnswers(), 0u);
 }
 
 TEST(ScriptedDialogService, AnUnansweredOrMismatchedQuestionFailsInsteadOfWaiting) {
     ScriptedDialogService script;
     EXPECT_THROW(script.confirm(QStringLiteral("Sem resposta?")), platform::ui::UnexpectedDialog);
-    EXPECT_EQ(script.texts(Kind::Confirmation), QStringList{QStringLiteral("Sem resposta?")});  // still recorded
+    EXPECT_EQ(script.texts(Kind::Confirmation),
+              QStringList{QStringLiteral("Sem resposta?")});  // still recorded
 
     script.queuePick(std::nullopt);
     EXPECT_THROW(script.confirm(QStringLiteral("Pergunta")), platform::ui::UnexpectedDialog);
@@ -89,7 +91,8 @@ TEST(QtDialogService, PickListReturnsTheRowTheUserChose) {
     EXPECT_EQ(service.pick(threeRows()), 1);
 
     QTimer::singleShot(0, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
     });
     EXPECT_EQ(service.pick(threeRows()), std::nullopt);
 }

@@ -20,10 +20,12 @@ TEST(Dispatch, ShowsTheMessageOfAnErrorAndSwallowsASilentAbort) {
     EXPECT_TRUE(script.shown().empty());
 
     EXPECT_FALSE(dispatch([] { throw std::runtime_error("Tarefa não cadastrada."); }));
-    EXPECT_FALSE(dispatch([] { throw platform::dataset::Error("Campo HORAINI: texto longo demais"); }));
+    EXPECT_FALSE(
+        dispatch([] { throw platform::dataset::Error("Campo HORAINI: texto longo demais"); }));
     EXPECT_FALSE(dispatch([] { throw 42; }));
     EXPECT_EQ(script.texts(Kind::Error),
-              (QStringList{QStringLiteral("Tarefa não cadastrada."), QStringLiteral("Campo HORAINI: texto longo demais"),
+              (QStringList{QStringLiteral("Tarefa não cadastrada."),
+                           QStringLiteral("Campo HORAINI: texto longo demais"),
                            QStringLiteral("Erro desconhecido.")}));
 }
 
@@ -50,11 +52,13 @@ TEST(Dispatch, GuardedHandlersOfQtSignalsReportTheirErrors) {
     platform::ui::ScopedDialogService installed(script);
     QObject sender;
     QString seen;
-    QObject::connect(&sender, &QObject::objectNameChanged, platform::ui::guarded([&](const QString& name) {
+    QObject::connect(&sender, &QObject::objectNameChanged,
+                     platform::ui::guarded([&](const QString& name) {
                          seen = name;
                          throw std::runtime_error("Operador deve ser informado.");
                      }));
     sender.setObjectName(QStringLiteral("medCdOper"));  // the exception does not reach Qt
     EXPECT_EQ(seen, QStringLiteral("medCdOper"));
-    EXPECT_EQ(script.texts(Kind::Error), QStringList{QStringLiteral("Operador deve ser informado.")});
+    EXPECT_EQ(script.texts(Kind::Error),
+              QStringList{QStringLiteral("Operador deve ser informado.")});
 }

@@ -43,17 +43,20 @@ TEST(EditMask, TypedKeysGiveTheTextTheFieldStores) {
         {kHourMask, "8:00:00", " 8:00:00", " 8:00:00", MaskFill::Complete},
         {kHourMask, "080000", "08:00:00", "08:00:00", MaskFill::Complete},
         {kHourMask, "23:59:59", "23:59:59", "23:59:59", MaskFill::Complete},
-        {kHourMask, "24:00:00", "24:00:00", "24:00:00", MaskFill::Complete},  // range is not the mask's concern
+        {kHourMask, "24:00:00", "24:00:00", "24:00:00",
+         MaskFill::Complete},  // range is not the mask's concern
         {kHourMask, "", "  :  :  ", "", MaskFill::Empty},
         {kHourMask, "8", "8 :  :  ", "8 :  :  ", MaskFill::Incomplete},
         {kHourMask, "12:3", "12:3 :  ", "12:3 :  ", MaskFill::Incomplete},
-        {kHourMask, "8:5:", " 8:5 :  ", " 8:5 :  ", MaskFill::Incomplete},  // a required minute is never blanked in front
+        {kHourMask, "8:5:", " 8:5 :  ", " 8:5 :  ",
+         MaskFill::Incomplete},  // a required minute is never blanked in front
         {kHourMask, "1a2x:3", "12:3 :  ", "12:3 :  ", MaskFill::Incomplete},
         {kHourMask, "123456789", "12:34:56", "12:34:56", MaskFill::Complete},
         {kHourMask, ":", "  :  :  ", "", MaskFill::Empty},
         {kHourMask, "12:34:56\b\b", "12:34:  ", "12:34:  ", MaskFill::Incomplete},
         {kHourMask, "12:\b9", "19:  :  ", "19:  :  ", MaskFill::Incomplete},
-        {"90:00:00;1; ", "8:00:00", "8 :00:00", "8 :00:00", MaskFill::Incomplete},  // without '!' the blank trails
+        {"90:00:00;1; ", "8:00:00", "8 :00:00", "8 :00:00",
+         MaskFill::Incomplete},  // without '!' the blank trails
         {"!90:00:00;0; ", "8:15:00", " 8:15:00", " 81500", MaskFill::Complete},
         {"00/00/0000;1;_", "08122026", "08/12/2026", "08/12/2026", MaskFill::Complete},
         {"00/00/0000;1;_", "0812", "08/12/____", "08/12/    ", MaskFill::Incomplete},
@@ -97,13 +100,18 @@ TEST(EditMask, RejectsMalformedMasks) {
 
 TEST(EditMask, StoredValuesShowInTheirPositions) {
     const EditMask mask = EditMask::parse(QString::fromUtf8(kHourMask));
-    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral(" 8:00:00")), QStringLiteral(" 8:00:00"));
-    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("17:45:00")), QStringLiteral("17:45:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral(" 8:00:00")),
+              QStringLiteral(" 8:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("17:45:00")),
+              QStringLiteral("17:45:00"));
     EXPECT_EQ(platform::ui::editTextFromStored(mask, QString()), QStringLiteral("  :  :  "));
-    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("  :  :  ")), QStringLiteral("  :  :  "));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("  :  :  ")),
+              QStringLiteral("  :  :  "));
     // Without literals, and in a shortened form read as typed.
-    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("080000")), QStringLiteral("08:00:00"));
-    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("8:00:00")), QStringLiteral(" 8:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("080000")),
+              QStringLiteral("08:00:00"));
+    EXPECT_EQ(platform::ui::editTextFromStored(mask, QStringLiteral("8:00:00")),
+              QStringLiteral(" 8:00:00"));
     // A stored value the mask does not allow is shown as it is and reported.
     const QString odd = platform::ui::editTextFromStored(mask, QStringLiteral("ab:00:00"));
     EXPECT_EQ(odd, QStringLiteral("ab:00:00"));
@@ -126,6 +134,7 @@ TEST(EditMask, ErasingBlanksEditablePositionsOnly) {
     EXPECT_EQ(state, (MaskEditState{QStringLiteral("1 :  : 6"), 1}));
 
     state = {QStringLiteral("12:34:56"), 8};
-    EXPECT_FALSE(platform::ui::typeCharacter(mask, state, QLatin1Char('7')));  // nothing after the last position
+    EXPECT_FALSE(platform::ui::typeCharacter(mask, state,
+                                             QLatin1Char('7')));  // nothing after the last position
     EXPECT_EQ(state.text, QStringLiteral("12:34:56"));
 }

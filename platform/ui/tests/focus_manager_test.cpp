@@ -62,8 +62,13 @@ struct FocusFixture : ::testing::Test {
         layout->addWidget(table);
 
         manager = new FocusManager(&root);
-        for (auto [w, name] : std::vector<std::pair<QWidget*, std::string>>{
-                 {panA, "panA"}, {a1, "a1"}, {a2, "a2"}, {panB, "panB"}, {panB2, "panB2"}, {b1, "b1"}, {b3, "b3"}}) {
+        for (auto [w, name] : std::vector<std::pair<QWidget*, std::string>>{{panA, "panA"},
+                                                                            {a1, "a1"},
+                                                                            {a2, "a2"},
+                                                                            {panB, "panB"},
+                                                                            {panB2, "panB2"},
+                                                                            {b1, "b1"},
+                                                                            {b3, "b3"}}) {
             manager->setOnEnter(w, [this, name] { log.push_back("enter " + name); });
             manager->setOnExit(w, [this, name] {
                 log.push_back("exit " + name);
@@ -125,7 +130,8 @@ TEST_F(FocusFixture, AnErrorInAnExitKeepsTheFocusAndRunsNoEnter) {
     EXPECT_EQ(QApplication::focusWidget(), a1);
     EXPECT_EQ(b1FocusIns.count, 0);
     EXPECT_EQ(log, (Log{"exit a1", "exit panA"}));
-    EXPECT_EQ(script.texts(Kind::Error), QStringList{QStringLiteral("Operador deve ser informado.")});
+    EXPECT_EQ(script.texts(Kind::Error),
+              QStringList{QStringLiteral("Operador deve ser informado.")});
 
     log.clear();
     QTest::keyClick(a1, Qt::Key_Tab);  // inside panA: allowed
@@ -196,7 +202,8 @@ TEST_F(FocusFixture, AnEnterHandlerMayMoveTheFocusOnAndAnErrorEndsTheEnters) {
     });
     EXPECT_TRUE(manager->setFocusTo(b1));
     EXPECT_EQ(QApplication::focusWidget(), b3);
-    EXPECT_EQ(log, (Log{"exit a1", "exit panA", "enter panB", "enter b1", "exit b1", "enter panB2", "enter b3"}));
+    EXPECT_EQ(log, (Log{"exit a1", "exit panA", "enter panB", "enter b1", "exit b1", "enter panB2",
+                        "enter b3"}));
 
     manager->setOnEnter(panA, [this] {
         log.push_back("enter panA");

@@ -78,7 +78,8 @@ TEST_F(MaskedEditFixture, ReportsUserEditsButNotProgramChanges) {
 
 TEST_F(MaskedEditFixture, PasteIsTypedThroughTheMask) {
     QGuiApplication::clipboard()->setText(QStringLiteral("7:45:10"));
-    if (QGuiApplication::clipboard()->text() != QStringLiteral("7:45:10")) GTEST_SKIP() << "no clipboard on this platform";
+    if (QGuiApplication::clipboard()->text() != QStringLiteral("7:45:10"))
+        GTEST_SKIP() << "no clipboard on this platform";
     QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit.storedText(), QStringLiteral(" 7:45:10"));
 }

@@ -5,11 +5,11 @@
 
 #include <memory>
 
+#include "framework/net_connection.h"
+#include "framework/padrao_simples.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dataset/data_source.h"
 #include "platform/dataset/datetime.h"
-#include "framework/net_connection.h"
-#include "framework/padrao_simples.h"
 #include "platform/dbcontrols/db_grid.h"
 
 class QAction;
@@ -191,18 +191,23 @@ public:
     void cdsAtividadesAfterPost(platform::dataset::DataSet& dataSet);
 
     // --- Time-clock punches (punches) ---------------------------------------------
-    void cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
-    void cdsPontoIDEVENPONTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
-    void cdsPontoIDORIGPTOGetText(platform::dataset::Field& sender, std::string& text, bool displayText);
-    void dbgCtrlPontoDrawColumnCell(platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
-                                    const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
+    void cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& sender, std::string& text,
+                                    bool displayText);
+    void cdsPontoIDEVENPONTOGetText(platform::dataset::Field& sender, std::string& text,
+                                    bool displayText);
+    void cdsPontoIDORIGPTOGetText(platform::dataset::Field& sender, std::string& text,
+                                  bool displayText);
+    void dbgCtrlPontoDrawColumnCell(platform::dbcontrols::DBGrid& sender,
+                                    platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                    int dataCol, platform::dbcontrols::DBGridColumn& column,
                                     platform::dbcontrols::DBGrid::DrawState state);
     /// Fills medHrTotal with the clock's total for the operator and day.
     void cdsPontoAfterOpen(platform::dataset::DataSet& dataSet);
 
     // --- Grid drawing (drawing) ---------------------------------------------------
-    void dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
-                                     const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
+    void dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& sender,
+                                     platform::dbcontrols::Canvas& canvas, const QRect& rect,
+                                     int dataCol, platform::dbcontrols::DBGridColumn& column,
                                      platform::dbcontrols::DBGrid::DrawState state);
 
     /// For tests: the next construction of a screen fails with an error
@@ -225,7 +230,8 @@ private:
     void bindPunches();
     void bindDrawing();
     /// A handler for a data-set event that does nothing while the screen is torn down.
-    platform::dataset::DataSetEvent whileAlive(void (TfrmApropriacao::*handler)(platform::dataset::DataSet&));
+    platform::dataset::DataSetEvent whileAlive(
+        void (TfrmApropriacao::*handler)(platform::dataset::DataSet&));
 
     /// A month step of `delta` months (-1 or +1).
     void stepMonth(int delta);

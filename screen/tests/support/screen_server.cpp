@@ -14,8 +14,11 @@ namespace {
 
 QStringList serveArgs(const QTemporaryDir& dir) {
     if (!dir.isValid()) throw std::runtime_error("no temporary folder");
-    return {QStringLiteral("--db"), QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("dados.db")),
-            QStringLiteral("--seed"), QStringLiteral(APROP_SCREEN_SEED), QStringLiteral("--clock"),
+    return {QStringLiteral("--db"),
+            QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("dados.db")),
+            QStringLiteral("--seed"),
+            QStringLiteral(APROP_SCREEN_SEED),
+            QStringLiteral("--clock"),
             QString::fromLatin1(kServerNow)};
 }
 
@@ -23,7 +26,9 @@ QStringList serveArgs(const QTemporaryDir& dir) {
 
 ScreenServer::ScreenServer() : server_(QStringLiteral(APROP_APPSERVER), serveArgs(dir_), 20) {}
 
-ScreenServer::~ScreenServer() { framework::SetLoginValues({}); }
+ScreenServer::~ScreenServer() {
+    framework::SetLoginValues({});
+}
 
 void ScreenServer::logIn(const QString& user, const QString& password, const QString& branch) {
     const QString host = QStringLiteral("127.0.0.1");

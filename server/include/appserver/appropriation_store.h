@@ -34,19 +34,26 @@ struct PunchRecord {
 };
 
 /// The operator's appropriations of one branch and day, ordered by start.
-std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db, const std::string& op,
-                                                     const std::string& branch, const platform::dataset::DateTime& day);
+std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db,
+                                                     const std::string& op,
+                                                     const std::string& branch,
+                                                     const platform::dataset::DateTime& day);
 std::optional<AppropriationRecord> findAppropriation(soci::session& sql, std::int64_t id);
 /// The operator's appropriations of the day (any branch when `branch` is
 /// empty) whose span clashes with [start, end): recorded start < end and
 /// recorded end > start. A row without end clashes when its start lies in
 /// [start, end). `excludeId` (0 for none) is left out.
-std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db, const std::string& op,
-                                                        const std::string& branch, const platform::dataset::DateTime& start,
-                                                        const platform::dataset::DateTime& end, std::int64_t excludeId);
+std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& db,
+                                                        const std::string& op,
+                                                        const std::string& branch,
+                                                        const platform::dataset::DateTime& start,
+                                                        const platform::dataset::DateTime& end,
+                                                        std::int64_t excludeId);
 /// The distinct days of `year` that hold appropriations of the operator at the branch.
-std::vector<platform::dataset::DateTime> daysWithAppropriations(const Database::Lease& db, const std::string& op,
-                                                      const std::string& branch, int year);
+std::vector<platform::dataset::DateTime> daysWithAppropriations(const Database::Lease& db,
+                                                                const std::string& op,
+                                                                const std::string& branch,
+                                                                int year);
 
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r);
 /// The same insert, prepared once per database session (the save path).
@@ -54,7 +61,8 @@ std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationR
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
 void deleteAppropriation(soci::session& sql, std::int64_t id);
 
-std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op, const platform::dataset::DateTime& day);
+std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op,
+                                      const platform::dataset::DateTime& day);
 void insertPunch(soci::session& sql, const PunchRecord& p);
 
 }  // namespace appserver

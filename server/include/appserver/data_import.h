@@ -18,7 +18,8 @@ public:
 };
 
 struct ImportSummary {
-    std::size_t branches = 0, teams = 0, operators = 0, tasks = 0, activities = 0, appropriations = 0, punches = 0;
+    std::size_t branches = 0, teams = 0, operators = 0, tasks = 0, activities = 0,
+                appropriations = 0, punches = 0;
 };
 
 /// Imports a data file (branches, teams, operators, tasks, activities,

@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -62,7 +62,8 @@ class Database {
 public:
     class Lease;
 
-    /// Opens `options.poolSize` sessions; throws with the database's message when one cannot be opened.
+    /// Opens `options.poolSize` sessions; throws with the database's message when one cannot be
+    /// opened.
     Database(const DatabaseUrl& url, const DatabaseOptions& options);
     ~Database();
     Database(const Database&) = delete;

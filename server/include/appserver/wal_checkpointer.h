@@ -19,8 +19,8 @@ class WalCheckpointer {
 public:
     struct Stats {
         std::uint64_t runs = 0;
-        int walFrames = 0;     ///< frames in the log at the last run
-        int checkpointed = 0;  ///< of those, copied into the database file
+        int walFrames = 0;              ///< frames in the log at the last run
+        int checkpointed = 0;           ///< of those, copied into the database file
         std::uint64_t truncations = 0;  ///< times a wholly copied log was emptied
     };
 

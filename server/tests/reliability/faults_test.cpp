@@ -47,7 +47,8 @@ std::set<long long> storedStarts(const std::string& url) {
 }
 
 long long startSeconds(const json& row) {
-    return platform::dataset::DateTime::parseIso(row["DTIAPATIVTAR"].get<std::string>())->toSeconds();
+    return platform::dataset::DateTime::parseIso(row["DTIAPATIVTAR"].get<std::string>())
+        ->toSeconds();
 }
 
 /// Saves spans one after another until the server stops answering; the

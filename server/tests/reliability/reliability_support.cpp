@@ -33,7 +33,8 @@ ServerProcess::ServerProcess(const std::string& dbUrl, const std::vector<std::st
         // Ends with the test, even one that aborts; writes nothing to the test's own output.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         const std::string logFile = dir_ + "/stderr.log";
-        if (!std::freopen(logFile.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout)) _exit(126);
+        if (!std::freopen(logFile.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout))
+            _exit(126);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "platform/dataset/data_set_state.h"
+#include "platform/dataset/export.h"
 #include "platform/dataset/field.h"
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/filter.h"
 #include "platform/dataset/packet.h"
 #include "platform/dataset/value.h"
-#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dataset/export.h"
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/value.h"
-#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/dataset/packet.h"
 #include "platform/dataset/export.h"
+#include "platform/dataset/packet.h"
 
 namespace platform::dataset {
 
@@ -31,7 +31,8 @@ PLATFORM_DATASET_EXPORT ChangePacket decodeChangePacket(std::string_view text);
 /// The data packet held by member `member` of the JSON object `text` (an
 /// answer {"result": PACKET}); nothing when that member is null. Throws
 /// PacketError when `text` is not an object holding the member.
-PLATFORM_DATASET_EXPORT std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member);
+PLATFORM_DATASET_EXPORT std::optional<DataPacket> decodeDataPacketMember(std::string_view text,
+                                                                         std::string_view member);
 
 /// One value in wire form.
 PLATFORM_DATASET_EXPORT nlohmann::json valueToJson(const Value& value);

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/dataset/errors.h"
-#include "platform/dataset/packet.h"
 #include "platform/dataset/export.h"
+#include "platform/dataset/packet.h"
 
 namespace platform::dataset {
 
@@ -46,6 +46,7 @@ private:
 };
 
 /// As changePacketFromElement, within `limits`; throws PacketLimitError past a count.
-PLATFORM_DATASET_EXPORT ChangePacket changePacketFromElement(simdjson::dom::element json, const ChangePacketLimits& limits);
+PLATFORM_DATASET_EXPORT ChangePacket changePacketFromElement(simdjson::dom::element json,
+                                                             const ChangePacketLimits& limits);
 
 }  // namespace platform::dataset

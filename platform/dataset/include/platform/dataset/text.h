@@ -30,6 +30,7 @@ enum class ControlCharacters { None, LineBreaksAndTabs };
 /// The first C0 control character (U+0000–U+001F) of `text` that `allowed`
 /// does not admit, or npos. A NUL would cut the text short in a database
 /// that stores C strings, and the others have no place in a code or a name.
-PLATFORM_DATASET_EXPORT std::size_t findControlCharacter(std::string_view text, ControlCharacters allowed = ControlCharacters::None);
+PLATFORM_DATASET_EXPORT std::size_t findControlCharacter(
+    std::string_view text, ControlCharacters allowed = ControlCharacters::None);
 
 }  // namespace platform::dataset

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/dataset/export.h"
 #include "platform/dataset/field_def.h"
 #include "platform/dataset/value.h"
-#include "platform/dataset/export.h"
 
 namespace platform::dataset {
 

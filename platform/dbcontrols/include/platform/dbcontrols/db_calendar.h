@@ -7,8 +7,8 @@
 #include <functional>
 #include <set>
 
-#include "platform/dbcontrols/field_link.h"
 #include "platform/dbcontrols/export.h"
+#include "platform/dbcontrols/field_link.h"
 
 namespace platform::dataset {
 class DataSource;
@@ -87,7 +87,9 @@ public:
     /// Suspends the change event for the life of a scope.
     class SuspendedChange {
     public:
-        explicit SuspendedChange(DBCalendar& calendar) : calendar_(calendar) { calendar_.suspendChange(); }
+        explicit SuspendedChange(DBCalendar& calendar) : calendar_(calendar) {
+            calendar_.suspendChange();
+        }
         ~SuspendedChange() { calendar_.resumeChange(); }
         SuspendedChange(const SuspendedChange&) = delete;
         SuspendedChange& operator=(const SuspendedChange&) = delete;

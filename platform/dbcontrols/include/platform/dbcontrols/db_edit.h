@@ -2,9 +2,9 @@
 
 #include <QString>
 
+#include "platform/dbcontrols/export.h"
 #include "platform/dbcontrols/field_line_edit.h"
 #include "platform/dbcontrols/field_link.h"
-#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSet;

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/dbcontrols/db_grid_column.h"
+#include "platform/dbcontrols/export.h"
 #include "platform/dbcontrols/field_link.h"
 #include "platform/dbcontrols/grid_canvas.h"
-#include "platform/dbcontrols/export.h"
 
 namespace platform::dataset {
 class DataSet;
@@ -97,12 +97,13 @@ public:
     Q_DECLARE_FLAGS(DrawState, DrawFlag)
 
     using GridEvent = std::function<void(DBGrid& sender)>;
-    using DrawColumnCellEvent = std::function<void(DBGrid& sender, Canvas& canvas, const QRect& rect, int column,
-                                                   DBGridColumn& columnObject, DrawState state)>;
+    using DrawColumnCellEvent =
+        std::function<void(DBGrid& sender, Canvas& canvas, const QRect& rect, int column,
+                           DBGridColumn& columnObject, DrawState state)>;
 
     static constexpr Options defaultOptions() {
-        return Options(Option::Editing) | Option::Titles | Option::ColumnResize | Option::ColLines | Option::RowLines |
-               Option::Tabs | Option::ConfirmDelete | Option::CancelOnExit;
+        return Options(Option::Editing) | Option::Titles | Option::ColumnResize | Option::ColLines |
+               Option::RowLines | Option::Tabs | Option::ConfirmDelete | Option::CancelOnExit;
     }
 
     explicit DBGrid(QWidget* parent = nullptr);
@@ -165,7 +166,8 @@ public:
     // --- Drawing ----------------------------------------------------------------
     /// The platform's own drawing of a data cell: the brush over the cell,
     /// the field's display text 2 pixels in from the left and top, clipped.
-    void defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& column, DrawState state);
+    void defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColumn& column,
+                               DrawState state);
     /// What the last paint left in the cell at display row `row`, column
     /// `column`; nullopt when the last paints did not draw it.
     std::optional<CellDrawing> cellDrawing(int row, int column) const;

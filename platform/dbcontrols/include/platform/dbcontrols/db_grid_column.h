@@ -55,7 +55,8 @@ public:
 
 private:
     friend class DBGrid;
-    DBGridColumn(DBGrid& grid, int index, DBGridColumnDef def) : grid_(&grid), index_(index), def_(std::move(def)) {}
+    DBGridColumn(DBGrid& grid, int index, DBGridColumnDef def)
+        : grid_(&grid), index_(index), def_(std::move(def)) {}
 
     DBGrid* grid_;
     int index_;

@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "platform/dbcontrols/field_link.h"
 #include "platform/dbcontrols/export.h"
+#include "platform/dbcontrols/field_link.h"
 
 class QToolButton;
 

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-#include "platform/dbcontrols/field_link.h"
 #include "platform/dbcontrols/export.h"
+#include "platform/dbcontrols/field_link.h"
 
 namespace platform::dataset {
 class DataSource;

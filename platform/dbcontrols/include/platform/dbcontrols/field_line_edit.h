@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "platform/ui/masked_edit.h"
 #include "platform/dbcontrols/export.h"
+#include "platform/ui/masked_edit.h"
 
 namespace platform::dataset {
 class Field;

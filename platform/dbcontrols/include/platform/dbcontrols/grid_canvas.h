@@ -21,9 +21,9 @@ struct PLATFORM_DBCONTROLS_EXPORT CellDrawing {
     QString text;
     QColor fontColor;
     bool bold = false;
-    QColor background;   ///< brush colour of the last fill over the cell
+    QColor background;  ///< brush colour of the last fill over the cell
     bool bitmapDrawn = false;
-    QPoint textOffset;   ///< where the text starts, relative to the cell's top left
+    QPoint textOffset;  ///< where the text starts, relative to the cell's top left
 };
 
 /// The drawing surface a grid hands to its draw-cell handler: a brush
@@ -52,7 +52,8 @@ public:
     /// Copies the part `source` of `bitmap` to `dest` (top left aligned, not
     /// stretched; what lies outside the bitmap is not drawn), every pixel
     /// of colour `replaced` taking the brush colour instead.
-    void brushCopy(const QRect& dest, const QImage& bitmap, const QRect& source, const QColor& replaced);
+    void brushCopy(const QRect& dest, const QImage& bitmap, const QRect& source,
+                   const QColor& replaced);
 
     /// Width of `text` in the current font.
     int textWidth(const QString& text) const;

@@ -17,6 +17,6 @@
 
 #define APROP_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
-#define APROP_MODULE_METADATA(json)                                             \
+#define APROP_MODULE_METADATA(json)                                                  \
     extern "C" __attribute__((used, section(".aprop_module"), visibility("hidden"))) \
     const char aprop_module_metadata[] = json;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/module/module.h"
 #include "platform/module/export.h"
+#include "platform/module/module.h"
 
 namespace platform::module {
 

@@ -23,9 +23,10 @@ PLATFORM_UI_EXPORT bool dispatch(const std::function<void()>& handler) noexcept;
 /// The arguments of the signal are passed on when the handler takes them.
 template <typename Handler>
 auto guarded(Handler handler) {
-    return [handler = std::move(handler)]<typename... Args>(Args&&... args)
-        requires std::invocable<const Handler&, Args...>
-    { dispatch([&] { handler(std::forward<Args>(args)...); }); };
+    return [handler = std::move(handler)]<typename... Args>(
+        Args && ... args) requires std::invocable<const Handler&, Args...> {
+        dispatch([&] { handler(std::forward<Args>(args)...); });
+    };
 }
 
 /// Shows what `error` holds as dispatch() would (nothing for a silent abort).

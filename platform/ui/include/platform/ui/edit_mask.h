@@ -34,15 +34,15 @@ class PLATFORM_UI_EXPORT EditMask {
 public:
     enum class Kind {
         Literal,
-        DigitRequired,    // 0
-        DigitOptional,    // 9
-        DigitOrSign,      // #
-        LetterRequired,   // L
-        LetterOptional,   // l
-        AlnumRequired,    // A
-        AlnumOptional,    // a
-        AnyRequired,      // C
-        AnyOptional,      // c
+        DigitRequired,   // 0
+        DigitOptional,   // 9
+        DigitOrSign,     // #
+        LetterRequired,  // L
+        LetterOptional,  // l
+        AlnumRequired,   // A
+        AlnumOptional,   // a
+        AnyRequired,     // C
+        AnyOptional,     // c
     };
     enum class CaseRule { Keep, Upper, Lower };
 
