@@ -23,8 +23,8 @@ const std::vector<Migration>& migrations() {
          {
              "CREATE TABLE branches (code TEXT PRIMARY KEY, name TEXT NOT NULL)",
              "CREATE TABLE teams (code TEXT PRIMARY KEY, name TEXT NOT NULL)",
-             "CREATE TABLE operators (code TEXT PRIMARY KEY, name TEXT NOT NULL, password_hash "
-             "TEXT NOT NULL)",
+             "CREATE TABLE operators (code TEXT PRIMARY KEY, name TEXT NOT NULL,"
+             " password_hash TEXT NOT NULL)",
              "CREATE TABLE operator_branches (operator TEXT NOT NULL REFERENCES operators(code),"
              " branch TEXT NOT NULL REFERENCES branches(code), PRIMARY KEY (operator, branch))",
              "CREATE TABLE operator_screens (operator TEXT NOT NULL REFERENCES operators(code),"
@@ -32,40 +32,36 @@ const std::vector<Migration>& migrations() {
              "CREATE TABLE team_members (team TEXT NOT NULL REFERENCES teams(code),"
              " operator TEXT NOT NULL REFERENCES operators(code), PRIMARY KEY (team, operator))",
              "CREATE INDEX team_members_by_operator ON team_members (operator, team)",
-             "CREATE TABLE tasks (branch TEXT NOT NULL REFERENCES branches(code), task TEXT NOT "
-             "NULL,"
-             " description TEXT NOT NULL, project TEXT NOT NULL, baseline TEXT NOT NULL,"
-             " process_code TEXT NOT NULL, process_name TEXT NOT NULL, PRIMARY KEY (branch, task))",
-             "CREATE TABLE activities (branch TEXT NOT NULL, task TEXT NOT NULL, activity TEXT NOT "
-             "NULL,"
-             " process_code TEXT NOT NULL, process_name TEXT NOT NULL, situation TEXT NOT NULL,"
-             " work_item_code TEXT NOT NULL, work_item_name TEXT NOT NULL, responsible TEXT NOT "
-             "NULL,"
-             " PRIMARY KEY (branch, task, activity), FOREIGN KEY (branch, task) REFERENCES tasks "
-             "(branch, task))",
-             "CREATE TABLE activity_operators (branch TEXT NOT NULL, task TEXT NOT NULL, activity "
-             "TEXT NOT NULL,"
-             " operator TEXT NOT NULL REFERENCES operators(code), PRIMARY KEY (branch, task, "
-             "activity, operator),"
-             " FOREIGN KEY (branch, task, activity) REFERENCES activities (branch, task, "
-             "activity))",
-             "CREATE TABLE appropriations (id {ID}, operator TEXT NOT NULL REFERENCES "
-             "operators(code),"
-             " branch TEXT NOT NULL REFERENCES branches(code), task TEXT NOT NULL, activity TEXT "
-             "NOT NULL,"
-             " day INTEGER NOT NULL, start_at BIGINT NOT NULL, end_at BIGINT, stamp_start BIGINT "
-             "NOT NULL,"
-             " stamp_end BIGINT, description TEXT NOT NULL,"
-             " FOREIGN KEY (branch, task, activity) REFERENCES activities (branch, task, "
-             "activity))",
+             "CREATE TABLE tasks (branch TEXT NOT NULL REFERENCES branches(code),"
+             " task TEXT NOT NULL, description TEXT NOT NULL, project TEXT NOT NULL,"
+             " baseline TEXT NOT NULL, process_code TEXT NOT NULL, process_name TEXT NOT NULL,"
+             " PRIMARY KEY (branch, task))",
+             "CREATE TABLE activities (branch TEXT NOT NULL, task TEXT NOT NULL,"
+             " activity TEXT NOT NULL, process_code TEXT NOT NULL, process_name TEXT NOT NULL,"
+             " situation TEXT NOT NULL, work_item_code TEXT NOT NULL,"
+             " work_item_name TEXT NOT NULL, responsible TEXT NOT NULL,"
+             " PRIMARY KEY (branch, task, activity),"
+             " FOREIGN KEY (branch, task) REFERENCES tasks (branch, task))",
+             "CREATE TABLE activity_operators (branch TEXT NOT NULL, task TEXT NOT NULL,"
+             " activity TEXT NOT NULL, operator TEXT NOT NULL REFERENCES operators(code),"
+             " PRIMARY KEY (branch, task, activity, operator),"
+             " FOREIGN KEY (branch, task, activity)"
+             " REFERENCES activities (branch, task, activity))",
+             "CREATE TABLE appropriations (id {ID},"
+             " operator TEXT NOT NULL REFERENCES operators(code),"
+             " branch TEXT NOT NULL REFERENCES branches(code),"
+             " task TEXT NOT NULL, activity TEXT NOT NULL, day INTEGER NOT NULL,"
+             " start_at BIGINT NOT NULL, end_at BIGINT,"
+             " stamp_start BIGINT NOT NULL, stamp_end BIGINT, description TEXT NOT NULL,"
+             " FOREIGN KEY (branch, task, activity)"
+             " REFERENCES activities (branch, task, activity))",
              // Every read is keyed by operator and day; the branch and the start
              // follow so that the day's rows come out in order from the index.
-             "CREATE INDEX appropriations_by_operator_day ON appropriations (operator, day, "
-             "branch, start_at)",
-             "CREATE TABLE punches (id {ID}, company TEXT NOT NULL, operator TEXT NOT NULL "
-             "REFERENCES operators(code),"
-             " punched_at BIGINT NOT NULL, direction TEXT NOT NULL, event TEXT NOT NULL, day "
-             "INTEGER NOT NULL,"
+             "CREATE INDEX appropriations_by_operator_day"
+             " ON appropriations (operator, day, branch, start_at)",
+             "CREATE TABLE punches (id {ID}, company TEXT NOT NULL,"
+             " operator TEXT NOT NULL REFERENCES operators(code), punched_at BIGINT NOT NULL,"
+             " direction TEXT NOT NULL, event TEXT NOT NULL, day INTEGER NOT NULL,"
              " origin TEXT NOT NULL)",
              "CREATE INDEX punches_by_operator_day ON punches (operator, day, punched_at)",
          }},
