@@ -57,8 +57,9 @@ struct Options {
     int calls = 3000;
     int inserts = 1000;
     int rounds = 3;
-    int writers = 8;             ///< clients saving large packets in the contention measurement
-    int bigRows = 500;           ///< inserts in each of their packets
+    int writers = 8;    ///< clients saving large packets in the contention measurement
+    int bigRows = 500;  ///< inserts in each of their packets
+    std::size_t threads = ServerSettings{}.threads;  ///< the server's, as `serve --threads`
     std::set<std::string> skip;  ///< measurements left out (to profile the others)
 
     bool runs(const char* part) const { return skip.count(part) == 0; }
@@ -581,6 +582,9 @@ int main(int argc, char** argv) {
                    "Clients saving large packets while one-row saves are timed")
         ->capture_default_str();
     app.add_option("--big-rows", o.bigRows, "Inserts in each large packet")->capture_default_str();
+    app.add_option("--threads", o.threads, "The server's threads (as serve --threads)")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
     app.add_option("--skip", o.skip,
                    "Measurements to leave out: latency, throughput, inserts, contention, libpq")
         ->check(CLI::IsMember({"latency", "throughput", "inserts", "contention", "libpq"}));
@@ -597,7 +601,7 @@ int main(int argc, char** argv) {
     }
     try {
         DatabaseOptions dbOptions;
-        dbOptions.poolSize = 40;
+        dbOptions.poolSize = o.threads + 2;  // as serve sizes it
         dbOptions.sync = o.sync == "full" ? SyncMode::Full : SyncMode::Normal;
         Database db(DatabaseUrl::parse(o.db), dbOptions);
         migrate(db);
@@ -619,7 +623,7 @@ int main(int argc, char** argv) {
         ServerClock clock;
         ServerSettings settings;
         settings.port = 0;
-        settings.threads = 32;
+        settings.threads = o.threads;
         settings.hashCost = HashCost::minimum();
         AppServer server(db, clock, settings);
         const int port = server.bind();
@@ -734,7 +738,8 @@ int main(int argc, char** argv) {
         for (int connections : {8, 16}) {
             if (!o.runs("throughput")) break;
             const int per = std::max(50, o.calls / connections);
-            std::vector<double> dayRates, echoRates, ratios, dayP99, echoCosts, boundRatios;
+            std::vector<double> dayRates, echoRates, ratios, dayP99, echoCosts, boundRatios,
+                dayCosts, busyShares;
             for (int round = 0; round < o.rounds; ++round) {
                 const Load day = throughput(connections, per, dayCall, port);
                 const Load echoed = throughput(connections, per, echoCall, echoPort);
@@ -743,7 +748,11 @@ int main(int argc, char** argv) {
                 ratios.push_back(day.perSecond / echoed.perSecond);
                 dayP99.push_back(day.p99);
                 echoCosts.push_back(echoed.cpuPerRequest);
+                dayCosts.push_back(day.cpuPerRequest);
                 const double cores = std::thread::hardware_concurrency();
+                // The share of the cores this process had while the day calls ran:
+                // below 1 when something else on the machine took the rest.
+                busyShares.push_back(day.perSecond * day.cpuPerRequest / (cores * 1e6));
                 boundRatios.push_back(day.perSecond /
                                       (cores * 1e6 / (echoed.cpuPerRequest + readsCost)));
             }
@@ -767,6 +776,15 @@ int main(int argc, char** argv) {
                 std::printf("                  day calls / bound in each round:");
                 for (double r : boundRatios) std::printf(" %.2f", r);
                 std::printf("\n");
+                // The same comparison in processor time, which load from elsewhere
+                // on the machine does not change: a day call's whole cost against
+                // the echo's plus the reads'.
+                const double dayCost = median(dayCosts);
+                std::printf(
+                    "                  a day call costs %.1f µs of processor time (clients "
+                    "included): (echo + reads) / day call %.2f; this process had %.0f%% of the "
+                    "cores\n",
+                    dayCost, (echoCost + readsCost) / dayCost, 100 * median(busyShares));
             }
         }
 
