@@ -13,7 +13,8 @@ using platform::dataset::DateTime;
 namespace {
 
 bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::int64_t digitsValue(std::string_view s) {
@@ -35,7 +36,8 @@ std::optional<DateTime> oldDateTime(std::string_view date, std::string_view time
                      static_cast<int>(digitsValue(date.substr(2, 2))),
                      static_cast<int>(digitsValue(date.substr(0, 2))),
                      static_cast<int>(digitsValue(time.substr(0, 2))),
-                     static_cast<int>(digitsValue(time.substr(2, 2))), 0};
+                     static_cast<int>(digitsValue(time.substr(2, 2))),
+                     0};
     if (!t.isValid()) return std::nullopt;
     return t;
 }
@@ -44,8 +46,7 @@ std::optional<DateTime> oldDateTime(std::string_view date, std::string_view time
 std::optional<std::pair<DateTime, int>> dateTimeWithOffset(std::string_view text) {
     auto t = DateTime::parseIso(text.substr(0, 19));
     const std::string_view zone = text.substr(19);
-    if (!t || zone.size() != 5 || (zone[0] != '-' && zone[0] != '+') ||
-        !allDigits(zone.substr(1)))
+    if (!t || zone.size() != 5 || (zone[0] != '-' && zone[0] != '+') || !allDigits(zone.substr(1)))
         return std::nullopt;
     const int hours = static_cast<int>(digitsValue(zone.substr(1, 2)));
     const int minutes = static_cast<int>(digitsValue(zone.substr(3, 2)));
@@ -79,7 +80,8 @@ public:
             else
                 record(lineNo, line);
         }
-        if (lineNo == 0) throw FileError("O arquivo está vazio: falta o cabeçalho (registro tipo 1)");
+        if (lineNo == 0)
+            throw FileError("O arquivo está vazio: falta o cabeçalho (registro tipo 1)");
         if (!trailerLine_)
             issue(lineNo, "falta o trailer (registro 999999999): o arquivo pode estar incompleto");
         return std::move(f_);
@@ -94,7 +96,11 @@ private:
 
     bool crcMatches(std::string_view record) const {
         const std::size_t body = record.size() - current_layout::kCrcLength;
-        return crcText(record.substr(0, body)) == record.substr(body);
+        const std::uint16_t crc = crc16Kermit(record.substr(0, body));
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        for (std::size_t i = 0; i < current_layout::kCrcLength; ++i)
+            if (record[body + i] != kHex[(crc >> (12 - 4 * i)) & 0xF]) return false;
+        return true;
     }
 
     void header(std::string_view line) {
@@ -109,14 +115,15 @@ private:
                 line.size(), old_layout::kHeaderLength, current_layout::kHeaderLength));
         }
         if (kNsr.of(line) != "000000000" || kType.of(line) != "1")
-            throw FileError("linha 1: o arquivo não começa por um cabeçalho (000000000 seguido do "
-                            "tipo 1)");
+            throw FileError(
+                "linha 1: o arquivo não começa por um cabeçalho (000000000 seguido do "
+                "tipo 1)");
         if (current() && !crcMatches(line))
             throw FileError("linha 1: o CRC do cabeçalho não confere: o arquivo está corrompido");
         if (current() && current_layout::kVersion.of(line) != current_layout::kVersionText)
-            throw FileError(fmt::format("linha 1: versão de leiaute \"{}\" desconhecida (esperada {})",
-                                        current_layout::kVersion.of(line),
-                                        current_layout::kVersionText));
+            throw FileError(
+                fmt::format("linha 1: versão de leiaute \"{}\" desconhecida (esperada {})",
+                            current_layout::kVersion.of(line), current_layout::kVersionText));
         const Field serial = current() ? current_layout::kClockSerial : old_layout::kClockSerial;
         const Field name = current() ? current_layout::kCompanyName : old_layout::kCompanyName;
         f_.clockSerial = std::string(trimmed(serial.of(line)));
@@ -147,7 +154,9 @@ private:
         const char type = line[kType.at];
         if (type >= '0' && type <= '9') ++counts_[type - '0'];
         switch (type) {
-            case '3': punch(lineNo, line, false); break;
+            case '3':
+                punch(lineNo, line, false);
+                break;
             case '7':
                 if (current())
                     punch(lineNo, line, true);
@@ -157,8 +166,11 @@ private:
             case '2':
             case '4':
             case '5':
-            case '6': other(lineNo, line, type); break;
-            default: issue(lineNo, fmt::format("tipo de registro \"{}\" desconhecido", type));
+            case '6':
+                other(lineNo, line, type);
+                break;
+            default:
+                issue(lineNo, fmt::format("tipo de registro \"{}\" desconhecido", type));
         }
     }
 
@@ -171,8 +183,8 @@ private:
         }
         nsr = digitsValue(text);
         if (lastNsr_ && nsr <= *lastNsr_) {
-            issue(lineNo, fmt::format("NSR {} fora de ordem: vem depois do NSR {:09d}", text,
-                                      *lastNsr_));
+            issue(lineNo,
+                  fmt::format("NSR {} fora de ordem: vem depois do NSR {:09d}", text, *lastNsr_));
             return false;
         }
         lastNsr_ = nsr;
@@ -272,8 +284,8 @@ private:
         const std::size_t length =
             current() ? current_layout::kTrailerLength : old_layout::kTrailerLength;
         if (line.size() != length) {
-            issue(lineNo, fmt::format("trailer de {} caracteres; o leiaute tem {}", line.size(),
-                                      length));
+            issue(lineNo,
+                  fmt::format("trailer de {} caracteres; o leiaute tem {}", line.size(), length));
             return;
         }
         const Field end = current() ? current_layout::kTrailerEnd : old_layout::kTrailerEnd;

@@ -22,9 +22,10 @@ constexpr std::size_t kInsertBatch = 5000;
 constexpr std::size_t kIssuesShown = 100;
 
 std::string describe(const std::vector<afd::Issue>& issues) {
-    std::string text = fmt::format("{} registro(s) com erro; nada foi importado (--skip-bad importa "
-                                   "os demais):",
-                                   issues.size());
+    std::string text = fmt::format(
+        "{} registro(s) com erro; nada foi importado (--skip-bad importa "
+        "os demais):",
+        issues.size());
     for (std::size_t i = 0; i < issues.size() && i < kIssuesShown; ++i)
         text += fmt::format("\n  linha {}: {}", issues[i].line, issues[i].reason);
     if (issues.size() > kIssuesShown)
@@ -40,10 +41,9 @@ struct OperatorKeys {
         OperatorKeys keys;
         std::string code, pis, cpf;
         soci::indicator pisInd = soci::i_ok, cpfInd = soci::i_ok;
-        soci::statement st =
-            (sql.prepare << "SELECT code, pis, cpf FROM operators"
-                            " WHERE pis IS NOT NULL OR cpf IS NOT NULL",
-             soci::into(code), soci::into(pis, pisInd), soci::into(cpf, cpfInd));
+        soci::statement st = (sql.prepare << "SELECT code, pis, cpf FROM operators"
+                                             " WHERE pis IS NOT NULL OR cpf IS NOT NULL",
+                              soci::into(code), soci::into(pis, pisInd), soci::into(cpf, cpfInd));
         st.execute();
         while (st.fetch()) {
             if (pisInd == soci::i_ok) keys.byPis.emplace(pis, code);
@@ -90,7 +90,8 @@ public:
         st_.alloc();
         st_.prepare(
             "SELECT id, punched_at, day, direction, event, nsr, utc_offset, ordinal FROM punches"
-            " WHERE operator = :o AND day >= :d ORDER BY day, COALESCE(ordinal, 0), punched_at, id");
+            " WHERE operator = :o AND day >= :d ORDER BY day, COALESCE(ordinal, 0), punched_at, "
+            "id");
         st_.define_and_bind();
     }
 
@@ -112,7 +113,8 @@ public:
             p.ordinal = ordinalInd_ == soci::i_ok ? ordinal_ : 0;
             p.source = stored.size();
             seq.push_back(std::move(p));
-            stored.push_back({id_, day_, direction_, event_, ordinalInd_ == soci::i_ok ? ordinal_ : 0});
+            stored.push_back(
+                {id_, day_, direction_, event_, ordinalInd_ == soci::i_ok ? ordinal_ : 0});
         }
     }
 
@@ -231,8 +233,8 @@ AfdImportResult importClockFile(Database& db, const afd::ClockFile& file,
     // What an earlier import of the same clock stored is left out.
     std::set<long long> stored;
     if (!file.punches.empty())
-        stored = storedNsrs(sql, file.clockSerial, file.punches.front().nsr,
-                            file.punches.back().nsr);
+        stored =
+            storedNsrs(sql, file.clockSerial, file.punches.front().nsr, file.punches.back().nsr);
     std::map<std::string, std::vector<std::size_t>> newByOperator;
     for (std::size_t i = 0; i < file.punches.size(); ++i) {
         if (!operatorOf[i]) continue;

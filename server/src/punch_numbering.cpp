@@ -20,8 +20,9 @@ void numberPunches(std::vector<SequencedPunch>& punches) {
     // The offset each punch is compared with: its own, else the last one
     // before it, else (for those before any known one) the first known one.
     std::vector<int> offsets(punches.size(), 0);
-    const auto firstKnown = std::find_if(punches.begin(), punches.end(),
-                                         [](const auto& p) { return p.utcOffsetMinutes.has_value(); });
+    const auto firstKnown = std::find_if(punches.begin(), punches.end(), [](const auto& p) {
+        return p.utcOffsetMinutes.has_value();
+    });
     int offset = firstKnown == punches.end() ? 0 : *firstKnown->utcOffsetMinutes;
     for (std::size_t i = 0; i < punches.size(); ++i) {
         if (punches[i].utcOffsetMinutes) offset = *punches[i].utcOffsetMinutes;
@@ -44,8 +45,7 @@ void numberPunches(std::vector<SequencedPunch>& punches) {
         if (!p.fixed && !p.dayFixed) {
             const std::int64_t calendarDay = floorDiv(p.civil, 86400);
             const SequencedPunch* prev = out.empty() ? nullptr : &out.back();
-            const bool continuesShift = prev && prev->day < calendarDay &&
-                                        prev->direction == "1" &&
+            const bool continuesShift = prev && prev->day < calendarDay && prev->direction == "1" &&
                                         instant - previousInstant <= kMaxShiftSeconds;
             p.day = continuesShift ? prev->day : calendarDay;
         }

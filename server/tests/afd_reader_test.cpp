@@ -32,8 +32,7 @@ TEST(AfdChecks, crc16_kermit_and_sha256_give_their_published_check_values) {
     EXPECT_EQ(crc16Kermit("123456789"), 0x2189);
     EXPECT_EQ(crcText("123456789"), "2189");
     EXPECT_EQ(crc16Kermit(""), 0);
-    EXPECT_EQ(sha256Hex("abc"),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 TEST(AfdReader, reads_the_current_layout_by_the_documented_columns) {
@@ -42,7 +41,12 @@ TEST(AfdReader, reads_the_current_layout_by_the_documented_columns) {
     w.hashedPunch(2, at("2026-12-08T12:01:30"), -180, kCpf);
     auto lines = w.lines();
     // A punch record written by hand from the documented columns, not by the writer.
-    const std::string body = "000000003" "3" "2026-12-08T13:00:00-0300" "0" "12345678909";
+    const std::string body =
+        "000000003"
+        "3"
+        "2026-12-08T13:00:00-0300"
+        "0"
+        "12345678909";
     ASSERT_EQ(body.size(), 46u);
     lines.insert(lines.end() - 1, body + crcText(body));
     lines.back().replace(18, 9, "000000002");  // the trailer now counts two type 3 records
@@ -67,7 +71,12 @@ TEST(AfdReader, reads_the_old_layout_with_plain_line_feeds_too) {
     w.other('2', 1);
     w.punch(2, at("2026-12-08T07:58:00"), 0, kPis);
     auto lines = w.lines();
-    const std::string handWritten = "000000003" "3" "08122026" "1202" "012011223344";
+    const std::string handWritten =
+        "000000003"
+        "3"
+        "08122026"
+        "1202"
+        "012011223344";
     ASSERT_EQ(handWritten.size(), 34u);
     lines.insert(lines.end() - 1, handWritten);
     lines.back().replace(18, 9, "000000002");

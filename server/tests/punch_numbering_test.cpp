@@ -34,8 +34,8 @@ TEST(PunchNumbering, a_day_gets_E1_S1_E2_S2_then_alternating_fallback_codes) {
                           "2026-12-08T20:30:00"})
         ps.push_back(clockPunch(t));
     numberPunches(ps);
-    EXPECT_EQ(events(ps), (std::vector<std::string>{"E1/1", "S1/2", "E2/1", "S2/2", "1/1", "2/2",
-                                                    "1/1"}));
+    EXPECT_EQ(events(ps),
+              (std::vector<std::string>{"E1/1", "S1/2", "E2/1", "S2/2", "1/1", "2/2", "1/1"}));
     EXPECT_EQ(ps[0].civil, DateTime::parseIso("2026-12-08T08:00:00")->toSeconds());
     EXPECT_EQ(ps[6].ordinal, 7);
     for (const auto& p : ps) EXPECT_EQ(p.day, day("2026-12-08"));

@@ -59,7 +59,7 @@ inline constexpr Field kEmployerKind{10, 1};
 inline constexpr Field kEmployerId{11, 14};
 inline constexpr Field kCompanyName{25, 150};  ///< ISO 8859-1
 inline constexpr Field kClockSerial{175, 17};
-inline constexpr Field kFirstDate{192, 10};    ///< AAAA-MM-DD
+inline constexpr Field kFirstDate{192, 10};  ///< AAAA-MM-DD
 inline constexpr Field kLastDate{202, 10};
 inline constexpr Field kGeneratedAt{212, 24};  ///< AAAA-MM-DDThh:mm:ss-hhmm
 inline constexpr Field kVersion{236, 3};

@@ -30,9 +30,9 @@ struct Issue {
 struct Punch {
     std::size_t line = 0;
     std::int64_t nsr = 0;
-    platform::dataset::DateTime at;        ///< the wall clock of the punch, as punched
+    platform::dataset::DateTime at;       ///< the wall clock of the punch, as punched
     std::optional<int> utcOffsetMinutes;  ///< current layout only: -180 for -0300
-    std::string employee;                  ///< the 11 digits of the PIS (old) or CPF (current)
+    std::string employee;                 ///< the 11 digits of the PIS (old) or CPF (current)
 
     /// The true instant (seconds since 1970 UTC) when the offset is known;
     /// the wall clock otherwise.
