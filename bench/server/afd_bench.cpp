@@ -77,11 +77,10 @@ struct Stats {
 
 Stats timeCalls(httplib::Client& client, const httplib::Headers& auth, const std::string& method,
                 const std::string& day, int n) {
-    const std::string body =
-        json{{"server", "Zep00700.rdmApropriacao"},
-             {"method", method},
-             {"args", {operatorCode(0), {{"date", day}}}}}
-            .dump();
+    const std::string body = json{{"server", "Zep00700.rdmApropriacao"},
+                                  {"method", method},
+                                  {"args", {operatorCode(0), {{"date", day}}}}}
+                                 .dump();
     std::vector<double> us;
     for (int i = 0; i < n + n / 10; ++i) {
         const auto t0 = Clock::now();
@@ -116,8 +115,8 @@ void measureReads(Database& db, const Options& o, const char* when, const DateTi
         {"Authorization", "Bearer " + json::parse(login->body)["token"].get<std::string>()}};
     for (const char* method : {"getPonto", "GetTotPontoReal"}) {
         const Stats s = timeCalls(client, auth, method, day.toIsoDate(), o.calls);
-        std::printf("%-28s %-16s median %6.1f µs  p99 %6.1f µs  (%d calls, one connection)\n",
-                    when, method, s.median, s.p99, o.calls);
+        std::printf("%-28s %-16s median %6.1f µs  p99 %6.1f µs  (%d calls, one connection)\n", when,
+                    method, s.median, s.p99, o.calls);
     }
     server.stop();
     serving.join();
@@ -186,9 +185,10 @@ int main(int argc, char** argv) {
         t0 = Clock::now();
         const auto r = importClockFilePath(db, path, {});
         const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        std::printf("imported %zu punches in %.1f s: %.0f punches/s (file read, checked, matched, "
-                    "numbered and stored in one transaction)\n",
-                    r.inserted, seconds, static_cast<double>(r.inserted) / seconds);
+        std::printf(
+            "imported %zu punches in %.1f s: %.0f punches/s (file read, checked, matched, "
+            "numbered and stored in one transaction)\n",
+            r.inserted, seconds, static_cast<double>(r.inserted) / seconds);
         t0 = Clock::now();
         const auto again = importClockFilePath(db, path, {});
         std::printf("the same file again: %zu added, %zu already there, %.1f s\n", again.inserted,

@@ -1,6 +1,7 @@
 // Stores a time clock's punches: matching to operators, leaving out what an
 // earlier import stored, numbering the days they fall in, and the bulk insert.
 #include <fmt/format.h>
+#include <spdlog/spdlog.h>
 
 #include <algorithm>
 #include <fstream>
@@ -126,29 +127,11 @@ private:
     std::string direction_, event_, op_;
 };
 
-/// The new punches, bound as vectors and inserted a batch at a time by one prepared statement.
+/// The new punches, bound as vectors and inserted a batch at a time.
 class PunchInserter {
 public:
     PunchInserter(soci::session& sql, std::string company, std::string serial)
-        : st_(sql), company_(std::move(company)), serial_(std::move(serial)) {
-        st_.exchange(soci::use(companies_));
-        st_.exchange(soci::use(operators_));
-        st_.exchange(soci::use(at_));
-        st_.exchange(soci::use(directions_));
-        st_.exchange(soci::use(events_));
-        st_.exchange(soci::use(days_));
-        st_.exchange(soci::use(origins_));
-        st_.exchange(soci::use(serials_));
-        st_.exchange(soci::use(nsrs_));
-        st_.exchange(soci::use(offsets_, offsetInds_));
-        st_.exchange(soci::use(ordinals_));
-        st_.alloc();
-        st_.prepare(
-            "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin,"
-            " clock_serial, nsr, utc_offset, ordinal)"
-            " VALUES (:c, :o, :a, :r, :e, :d, :g, :s, :n, :u, :i)");
-        st_.define_and_bind();
-    }
+        : sql_(sql), company_(std::move(company)), serial_(std::move(serial)) {}
 
     void add(const std::string& op, const afd::Punch& p, const SequencedPunch& numbered) {
         companies_.push_back(company_);
@@ -168,7 +151,27 @@ public:
 
     void flush() {
         if (at_.empty()) return;
-        st_.execute(true);
+        // Prepared for each batch: SOCI's PostgreSQL backend does not follow
+        // bound vectors that change size after the statement was prepared.
+        soci::statement st(sql_);
+        st.exchange(soci::use(companies_));
+        st.exchange(soci::use(operators_));
+        st.exchange(soci::use(at_));
+        st.exchange(soci::use(directions_));
+        st.exchange(soci::use(events_));
+        st.exchange(soci::use(days_));
+        st.exchange(soci::use(origins_));
+        st.exchange(soci::use(serials_));
+        st.exchange(soci::use(nsrs_));
+        st.exchange(soci::use(offsets_, offsetInds_));
+        st.exchange(soci::use(ordinals_));
+        st.alloc();
+        st.prepare(
+            "INSERT INTO punches (company, operator, punched_at, direction, event, day, origin,"
+            " clock_serial, nsr, utc_offset, ordinal)"
+            " VALUES (:c, :o, :a, :r, :e, :d, :g, :s, :n, :u, :i)");
+        st.define_and_bind();
+        st.execute(true);
         for (auto* v : {&companies_, &operators_, &directions_, &events_, &origins_, &serials_})
             v->clear();
         at_.clear();
@@ -180,12 +183,43 @@ public:
     }
 
 private:
-    soci::statement st_;
+    soci::session& sql_;
     std::string company_, serial_;
     std::vector<std::string> companies_, operators_, directions_, events_, origins_, serials_;
     std::vector<long long> at_, days_, nsrs_;
     std::vector<int> offsets_, ordinals_;
     std::vector<soci::indicator> offsetInds_;
+};
+
+/// SQLite: a page cache large enough for the punches' indexes while a large
+/// file is stored. The rows arrive by operator, so the index by clock and NSR
+/// is written all over; with the default cache every transaction of a
+/// million punches writes out and reads back its pages many times over.
+class LargeCache {
+public:
+    LargeCache(const Database::Lease& lease, std::size_t punches) : lease_(lease) {
+        if (lease.kind() != DatabaseKind::Sqlite || punches < kFrom) return;
+        lease.sql() << "PRAGMA cache_size", soci::into(previous_);
+        lease.sql() << "PRAGMA cache_size = " << kKibibytes;
+        set_ = true;
+    }
+    ~LargeCache() {
+        if (!set_) return;
+        try {
+            lease_.sql() << "PRAGMA cache_size = " << previous_;
+        } catch (const std::exception& e) {
+            spdlog::warn("Não foi possível restaurar o cache do SQLite: {}", e.what());
+        }
+    }
+    LargeCache(const LargeCache&) = delete;
+    LargeCache& operator=(const LargeCache&) = delete;
+
+private:
+    static constexpr std::size_t kFrom = 50000;
+    static constexpr long long kKibibytes = -512 * 1024;  ///< negative: a size in KiB
+    const Database::Lease& lease_;
+    long long previous_ = 0;
+    bool set_ = false;
 };
 
 }  // namespace
@@ -205,6 +239,7 @@ AfdImportResult importClockFile(Database& db, const afd::ClockFile& file,
 
     auto lease = db.acquire();
     soci::session& sql = lease.sql();
+    LargeCache cache(lease, file.punches.size());
     WriteTransaction tx(lease, file.punches.size() + 1);
     tx.lockName("punches");
 
