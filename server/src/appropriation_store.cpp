@@ -140,6 +140,8 @@ struct PunchQuery {
     PunchRecord p;
     std::string op;
     long long day = 0, at = 0;
+    int offset = 0;
+    soci::indicator offsetInd = soci::i_ok;
     soci::statement st;
 
     explicit PunchQuery(soci::session& sql) : st(sql) {
@@ -149,12 +151,15 @@ struct PunchQuery {
         st.exchange(soci::into(p.direction));
         st.exchange(soci::into(p.event));
         st.exchange(soci::into(p.origin));
+        st.exchange(soci::into(offset, offsetInd));
         st.exchange(soci::use(op));
         st.exchange(soci::use(day));
         st.alloc();
+        // Punches never numbered (ordinal NULL) keep the order of their times.
         st.prepare(
-            "SELECT company, operator, punched_at, direction, event, origin FROM punches"
-            " WHERE operator = :o AND day = :d ORDER BY punched_at, id");
+            "SELECT company, operator, punched_at, direction, event, origin, utc_offset FROM "
+            "punches"
+            " WHERE operator = :o AND day = :d ORDER BY COALESCE(ordinal, 0), punched_at, id");
         st.define_and_bind();
     }
 };
@@ -309,6 +314,8 @@ std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::stri
         while (q.st.fetch()) {
             q.p.at = DateTime::fromSeconds(q.at);
             q.p.day = day.datePart();
+            q.p.utcOffsetMinutes =
+                q.offsetInd == soci::i_ok ? std::optional<int>(q.offset) : std::nullopt;
             out.push_back(q.p);
         }
         return out;

@@ -19,7 +19,13 @@ Presence Presence::fromPunches(const std::vector<PunchRecord>& punches) {
     p.hasPunches = !punches.empty();
     for (std::size_t i = 0; i + 1 < punches.size(); ++i) {
         if (punches[i].direction == "1" && punches[i + 1].direction != "1") {
-            p.spans.emplace_back(punches[i].at.toSeconds(), punches[i + 1].at.toSeconds());
+            const PunchRecord& in = punches[i];
+            const PunchRecord& out = punches[i + 1];
+            p.spans.emplace_back(in.at.toSeconds(), out.at.toSeconds());
+            std::int64_t lasted = out.at.toSeconds() - in.at.toSeconds();
+            if (in.utcOffsetMinutes && out.utcOffsetMinutes)
+                lasted -= (*out.utcOffsetMinutes - *in.utcOffsetMinutes) * 60LL;
+            p.presentSeconds += lasted;
             ++i;
         }
     }
@@ -28,9 +34,7 @@ Presence Presence::fromPunches(const std::vector<PunchRecord>& punches) {
 
 std::optional<std::int64_t> Presence::totalSeconds() const {
     if (spans.empty()) return std::nullopt;
-    std::int64_t total = 0;
-    for (const auto& [from, to] : spans) total += to - from;
-    return total;
+    return presentSeconds;
 }
 
 bool Presence::flags(std::int64_t from, std::optional<std::int64_t> to) const {

@@ -15,6 +15,10 @@ namespace appserver {
 struct Presence {
     bool hasPunches = false;
     std::vector<std::pair<std::int64_t, std::int64_t>> spans;  ///< [entry, exit) in seconds
+    /// The time the spans last, from true instants where the punches' offsets
+    /// are known: a span across a change of daylight saving lasts what it
+    /// lasted, not the difference of its wall clocks.
+    std::int64_t presentSeconds = 0;
 
     static Presence fromPunches(const std::vector<PunchRecord>& punches);
     /// Seconds present; nullopt when no entry is followed by an exit.

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "appserver/appropriation_store.h"
@@ -79,6 +80,21 @@ private:
     std::string where_;
 };
 
+/// An optional PIS or CPF: its 11 digits, the usual dots, dash and blanks left out.
+std::optional<std::string> personNumber(const Item& it, const char* key) {
+    const std::string raw = it.text(key, 20, false);
+    if (raw.empty()) return std::nullopt;
+    std::string digits;
+    for (char c : raw) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c != '.' && c != '-' && c != ' ')
+            it.fail(fmt::format("\"{}\" deve ter só dígitos (11)", key));
+    }
+    if (digits.size() != 11) it.fail(fmt::format("\"{}\" deve ter 11 dígitos", key));
+    return digits;
+}
+
 template <typename F>
 std::size_t eachItem(const json& data, const char* member, F&& f) {
     auto it = data.find(member);
@@ -120,9 +136,15 @@ ImportSummary importData(Database& db, const json& data, const PasswordHasher& h
         const std::string password = it.text("password", 1024);
         const auto branches = it.list("branches", 4), screens = it.list("screens", 20),
                    teams = it.list("teams", 20);
+        const auto pis = personNumber(it, "pis"), cpf = personNumber(it, "cpf");
         const std::string hash = hasher.hash(password);
-        sql << "INSERT INTO operators (code, name, password_hash) VALUES (:c, :n, :h)",
-            soci::use(code), soci::use(name), soci::use(hash);
+        const std::string pisText = pis.value_or(""), cpfText = cpf.value_or("");
+        soci::indicator pisInd = pis ? soci::i_ok : soci::i_null,
+                        cpfInd = cpf ? soci::i_ok : soci::i_null;
+        sql << "INSERT INTO operators (code, name, password_hash, pis, cpf)"
+               " VALUES (:c, :n, :h, :p, :f)",
+            soci::use(code), soci::use(name), soci::use(hash), soci::use(pisText, pisInd),
+            soci::use(cpfText, cpfInd);
         for (const std::string& b : branches)
             sql << "INSERT INTO operator_branches (operator, branch) VALUES (:o, :b)",
                 soci::use(code), soci::use(b);

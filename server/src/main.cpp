@@ -13,6 +13,7 @@
 #include <functional>
 #include <thread>
 
+#include "afd_import_command.h"
 #include "appserver/app_server.h"
 #include "appserver/data_import.h"
 #include "appserver/database.h"
@@ -231,6 +232,8 @@ int main(int argc, char** argv) {
         ->required()
         ->check(CLI::ExistingFile);
 
+    ImportAfdCommand importAfd(app);
+
     ServeOptions demo;
     demo.listen = "127.0.0.1:8211";
     auto* demoCmd =
@@ -282,6 +285,10 @@ int main(int argc, char** argv) {
                 s.branches, s.teams, s.operators, s.tasks, s.activities, s.appropriations,
                 s.punches);
             return 0;
+        }
+        if (importAfd.chosen()) {
+            pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+            return importAfd.run();
         }
         if (*demoCmd) {
             spdlog::set_level(spdlog::level::from_str(demo.logLevel));

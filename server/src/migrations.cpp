@@ -65,6 +65,25 @@ const std::vector<Migration>& migrations() {
              " origin TEXT NOT NULL)",
              "CREATE INDEX punches_by_operator_day ON punches (operator, day, punched_at)",
          }},
+        // Punches from time clocks. An operator is found by PIS or CPF; a
+        // clock's punch by the clock's serial number and its NSR, which make
+        // a second import of the same file add nothing. The offset (minutes
+        // east of UTC) is that of the punch's wall clock, when the clock tells
+        // it; the ordinal is the punch's place in its day, so that a day read
+        // back comes out in the order of the true instants even where daylight
+        // saving turned the wall clock back.
+        {2,
+         {
+             "ALTER TABLE operators ADD COLUMN pis TEXT",
+             "ALTER TABLE operators ADD COLUMN cpf TEXT",
+             "CREATE UNIQUE INDEX operators_by_pis ON operators (pis)",
+             "CREATE UNIQUE INDEX operators_by_cpf ON operators (cpf)",
+             "ALTER TABLE punches ADD COLUMN clock_serial TEXT",
+             "ALTER TABLE punches ADD COLUMN nsr BIGINT",
+             "ALTER TABLE punches ADD COLUMN utc_offset INTEGER",
+             "ALTER TABLE punches ADD COLUMN ordinal INTEGER",
+             "CREATE UNIQUE INDEX punches_by_clock_nsr ON punches (clock_serial, nsr)",
+         }},
     };
     return list;
 }

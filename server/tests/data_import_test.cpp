@@ -68,6 +68,38 @@ TEST(DataImport, a_file_with_an_error_is_refused_whole_naming_the_member_and_ind
     EXPECT_EQ(count(t.db(), "appropriations"), 0);
 }
 
+TEST(DataImport, operators_may_carry_a_pis_and_a_cpf_each_of_one_operator) {
+    TestDatabase t(false);
+    json data = baseData();
+    data["operators"][0]["cpf"] = "111.222.333-96";
+    data["operators"][0]["pis"] = "120.11223.34-4";
+    data["operators"][1]["cpf"] = "22233344405";
+    importData(t.db(), data, PasswordHasher(HashCost::minimum()));
+    {
+        auto lease = t.db().acquire();
+        std::string cpf, pis;
+        soci::indicator pisInd = soci::i_ok;
+        lease.sql() << "SELECT cpf, pis FROM operators WHERE code = '000000000101'",
+            soci::into(cpf), soci::into(pis, pisInd);
+        EXPECT_EQ(cpf, "11122233396");
+        EXPECT_EQ(pis, "12011223344");
+        lease.sql() << "SELECT pis FROM operators WHERE code = '000000000102'",
+            soci::into(pis, pisInd);
+        EXPECT_EQ(pisInd, soci::i_null);
+    }
+
+    TestDatabase other(false);
+    data = baseData();
+    data["operators"][2]["cpf"] = "1112223339";
+    EXPECT_EQ(importError(other.db(), data), "operators[2]: \"cpf\" deve ter 11 dígitos");
+    data["operators"][2]["cpf"] = "111222333x6";
+    EXPECT_EQ(importError(other.db(), data), "operators[2]: \"cpf\" deve ter só dígitos (11)");
+    data["operators"][2]["cpf"] = "11122233396";
+    data["operators"][3]["cpf"] = "111.222.333-96";  // the same person twice
+    EXPECT_EQ(importError(other.db(), data).rfind("operators[3]: ", 0), 0u);
+    EXPECT_EQ(count(other.db(), "operators"), 0);
+}
+
 TEST(DataImport, members_are_optional_and_unknown_ones_are_ignored) {
     TestDatabase t(false);
     const json data = {{"branches", {{{"code", "0001"}, {"name", "Matriz"}}}},

@@ -31,6 +31,8 @@ struct PunchRecord {
     std::string direction, event;
     platform::dataset::DateTime day;
     std::string origin;
+    /// Minutes east of UTC of `at`'s wall clock, when a time clock told it.
+    std::optional<int> utcOffsetMinutes;
 };
 
 /// The operator's appropriations of one branch and day, ordered by start.
@@ -61,6 +63,8 @@ std::int64_t insertAppropriation(const Database::Lease& db, const AppropriationR
 void updateAppropriation(soci::session& sql, const AppropriationRecord& r);
 void deleteAppropriation(soci::session& sql, std::int64_t id);
 
+/// The operator's punches of the day, in the order numbered on import (the
+/// true instants), then by time.
 std::vector<PunchRecord> punchesOfDay(const Database::Lease& db, const std::string& op,
                                       const platform::dataset::DateTime& day);
 void insertPunch(soci::session& sql, const PunchRecord& p);
