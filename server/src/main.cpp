@@ -19,6 +19,7 @@
 #include "appserver/migrations.h"
 #include "appserver/server_clock.h"
 #include "demo_data.h"
+#include "export_command.h"
 
 namespace {
 
@@ -237,6 +238,8 @@ int main(int argc, char** argv) {
         app.add_subcommand("demo", "Cria (na primeira vez) e serve um banco de demonstração");
     addServeOptions(demoCmd, demo);
 
+    const ExportCommand exportCmd(app);
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -283,6 +286,7 @@ int main(int argc, char** argv) {
                 s.punches);
             return 0;
         }
+        if (exportCmd.chosen()) return exportCmd.run();
         if (*demoCmd) {
             spdlog::set_level(spdlog::level::from_str(demo.logLevel));
             const ServerClock clock;
