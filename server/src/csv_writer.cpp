@@ -54,7 +54,8 @@ void CsvWriter::endRow() {
 }
 
 void CsvWriter::check() {
-    if (!out_) throw std::runtime_error("Falha ao gravar a exportação (disco cheio ou saída fechada?)");
+    if (!out_)
+        throw std::runtime_error("Falha ao gravar a exportação (disco cheio ou saída fechada?)");
 }
 
 void CsvWriter::header(const std::vector<std::string>& names) {
@@ -63,8 +64,7 @@ void CsvWriter::header(const std::vector<std::string>& names) {
 }
 
 void CsvWriter::row(const std::vector<ExportCell>& cells) {
-    for (const ExportCell& c : cells)
-        field(c.kind == ExportCell::Kind::Text ? c.text : csvText(c));
+    for (const ExportCell& c : cells) field(c.kind == ExportCell::Kind::Text ? c.text : csvText(c));
     endRow();
     if (!out_) check();
 }

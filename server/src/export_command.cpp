@@ -25,8 +25,8 @@ namespace {
 DateTime parseDay(const std::string& text, const char* option) {
     auto day = DateTime::parseIso(text);
     if (!day || text.size() != 10)
-        throw CLI::ValidationError(
-            option, fmt::format("\"{}\" não é um dia válido: use AAAA-MM-DD", text));
+        throw CLI::ValidationError(option,
+                                   fmt::format("\"{}\" não é um dia válido: use AAAA-MM-DD", text));
     return *day;
 }
 
@@ -87,8 +87,8 @@ int ExportCommand::run() const {
     filter.from = parseDay(from_, "--from");
     filter.to = parseDay(to_, "--to");
     if (filter.to < filter.from)
-        throw CLI::ValidationError("--to", fmt::format("o último dia ({}) vem antes do primeiro ({})",
-                                                       to_, from_));
+        throw CLI::ValidationError(
+            "--to", fmt::format("o último dia ({}) vem antes do primeiro ({})", to_, from_));
     filter.branch = branch_;
     filter.operatorCode = operator_;
     const std::string format =

@@ -337,14 +337,15 @@ ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter
     std::optional<DayKey> last;
     using Kind = ExportCell::Kind;
     while (rows.valid() || punches.valid()) {
-        DayKey key = !punches.valid()                            ? rows.key()
-                     : !rows.valid()                             ? punches.key()
-                     : punches.key() < rows.key() ? punches.key() : rows.key();
+        DayKey key = !punches.valid()             ? rows.key()
+                     : !rows.valid()              ? punches.key()
+                     : punches.key() < rows.key() ? punches.key()
+                                                  : rows.key();
         // A day met twice would get two "dia" rows: the database broke the order asked of it.
         if (last && !(*last < key))
-            throw std::runtime_error(fmt::format(
-                "A exportação recebeu o operador {} no dia {} fora de ordem", key.op,
-                DateTime::fromDayNumber(key.day).toIsoDate()));
+            throw std::runtime_error(
+                fmt::format("A exportação recebeu o operador {} no dia {} fora de ordem", key.op,
+                            DateTime::fromDayNumber(key.day).toIsoDate()));
         std::string name;
         dayPunches.clear();
         for (; punches.at(key); punches.advance()) {

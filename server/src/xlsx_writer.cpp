@@ -60,9 +60,9 @@ void XlsxWriter::newSheet() {
     worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(header_.size() - 1), 14, nullptr);
     row_ = 0;
     for (std::size_t c = 0; c < header_.size(); ++c)
-        check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c), header_[c].c_str(),
-                                     bold_),
-              "cabeçalho");
+        check(
+            worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c), header_[c].c_str(), bold_),
+            "cabeçalho");
     row_ = 1;
 }
 

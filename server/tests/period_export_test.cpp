@@ -65,8 +65,7 @@ TEST(CsvWriter, quotes_only_fields_that_need_it_and_doubles_quotes) {
         {" espaços ", " espaços "},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(csvOf({{text(c.field), text("x")}}), "a,b\r\n" + c.written + ",x\r\n")
-            << c.field;
+        EXPECT_EQ(csvOf({{text(c.field), text("x")}}), "a,b\r\n" + c.written + ",x\r\n") << c.field;
     }
 }
 
@@ -101,38 +100,42 @@ TEST(CsvWriter, reports_a_stream_that_failed) {
 /// expected rows of the unfiltered export below.
 json exportData() {
     auto op = [](const char* code, const char* name, json branches) {
-        return json{{"code", code},         {"name", name},          {"password", "x"},
-                    {"branches", branches}, {"screens", json::array()}, {"teams", json::array()}};
+        return json{{"code", code},
+                    {"name", name},
+                    {"password", "x"},
+                    {"branches", branches},
+                    {"screens", json::array()},
+                    {"teams", json::array()}};
     };
     auto appro = [](const char* o, const char* branch, const char* task, const char* start,
                     json end, const char* description) {
-        return json{{"operator", o},      {"branch", branch},  {"task", task},
-                    {"activity", "A1"},   {"start", start},    {"end", end},
-                    {"stampStart", start}, {"stampEnd", end}, {"description", description}};
+        return json{{"operator", o},       {"branch", branch}, {"task", task},
+                    {"activity", "A1"},    {"start", start},   {"end", end},
+                    {"stampStart", start}, {"stampEnd", end},  {"description", description}};
     };
     auto punch = [](const char* o, const char* at, const char* direction) {
-        return json{{"company", "01"},         {"operator", o}, {"at", at},
+        return json{{"company", "01"},        {"operator", o}, {"at", at},
                     {"direction", direction}, {"event", "E"},  {"day", std::string(at, 10)},
                     {"origin", "CAT"}};
     };
     auto task = [](const char* branch, const char* t, const char* description,
                    const char* process) {
-        return json{{"branch", branch},       {"task", t},          {"description", description},
-                    {"project", "P"},         {"baseline", "1"},    {"processCode", "PC"},
+        return json{{"branch", branch},      {"task", t},       {"description", description},
+                    {"project", "P"},        {"baseline", "1"}, {"processCode", "PC"},
                     {"processName", process}};
     };
     auto activity = [](const char* branch, const char* t, const char* process) {
-        return json{{"branch", branch},       {"task", t},           {"activity", "A1"},
-                    {"processCode", "C"},     {"processName", process}, {"situation", "P"},
-                    {"workItemCode", "I"},    {"workItemName", "I"}, {"responsible", "101"},
-                    {"operators", json::array()}};
+        return json{{"branch", branch},       {"task", t},
+                    {"activity", "A1"},       {"processCode", "C"},
+                    {"processName", process}, {"situation", "P"},
+                    {"workItemCode", "I"},    {"workItemName", "I"},
+                    {"responsible", "101"},   {"operators", json::array()}};
     };
     json d;
     d["branches"] = {{{"code", "0001"}, {"name", "Matriz"}},
                      {{"code", "0002"}, {"name", "Filial Sul"}}};
     d["teams"] = json::array();
-    d["operators"] = {op("101", "Ana Souza", {"0001", "0002"}),
-                      op("102", "João Ávila", {"0001"})};
+    d["operators"] = {op("101", "Ana Souza", {"0001", "0002"}), op("102", "João Ávila", {"0001"})};
     d["tasks"] = {task("0001", "T1", "Faturamento, fase \"2\"", "Processo de faturamento"),
                   task("0002", "T9", "Implantação", "Processo de implantação")};
     d["activities"] = {activity("0001", "T1", "Desenvolvimento"),
@@ -149,11 +152,15 @@ json exportData() {
         appro("101", "0001", "T1", "2026-12-06T08:00:00", "2026-12-06T09:00:00", "depois"),
     };
     d["punches"] = {
-        punch("101", "2026-12-03T07:50:00", "1"), punch("101", "2026-12-03T12:00:00", "2"),
-        punch("101", "2026-12-03T12:50:00", "1"), punch("101", "2026-12-03T16:00:00", "2"),
-        punch("101", "2026-12-04T08:00:00", "1"), punch("101", "2026-12-04T10:00:00", "2"),
+        punch("101", "2026-12-03T07:50:00", "1"),
+        punch("101", "2026-12-03T12:00:00", "2"),
+        punch("101", "2026-12-03T12:50:00", "1"),
+        punch("101", "2026-12-03T16:00:00", "2"),
+        punch("101", "2026-12-04T08:00:00", "1"),
+        punch("101", "2026-12-04T10:00:00", "2"),
         // An entry without its exit measures nothing.
-        punch("102", "2026-12-01T08:00:00", "1"), punch("102", "2026-12-10T08:00:00", "1"),
+        punch("102", "2026-12-01T08:00:00", "1"),
+        punch("102", "2026-12-10T08:00:00", "1"),
         punch("102", "2026-12-10T09:00:00", "2"),
     };
     return d;
@@ -260,7 +267,8 @@ TEST_F(PeriodExport, filters_by_branch_operator_and_inclusive_bounds) {
     EXPECT_EQ(run("0002").summaries(), expected);
     const Collect matriz = run("0001");
     ASSERT_EQ(matriz.rows.size(), 9u);
-    EXPECT_EQ(matriz.summary(3), "dia 101 0001 2026-12-03 -  | 02:30:00 1 07:20:00 -04:50:00 -17400");
+    EXPECT_EQ(matriz.summary(3),
+              "dia 101 0001 2026-12-03 -  | 02:30:00 1 07:20:00 -04:50:00 -17400");
 
     expected = {
         "apropriação 102 0001 2026-12-01 08:00:00-09:00:00 01:00:00 |     ",
@@ -275,8 +283,7 @@ TEST_F(PeriodExport, filters_by_branch_operator_and_inclusive_bounds) {
     };
     EXPECT_EQ(run("", "", DateTime::date(2026, 12, 5), DateTime::date(2026, 12, 5)).summaries(),
               expected);
-    EXPECT_TRUE(
-        run("", "", DateTime::date(2027, 1, 1), DateTime::date(2027, 1, 31)).rows.empty());
+    EXPECT_TRUE(run("", "", DateTime::date(2027, 1, 1), DateTime::date(2027, 1, 31)).rows.empty());
 }
 
 TEST_F(PeriodExport, rejects_unknown_filters_and_a_reversed_period) {
@@ -321,8 +328,8 @@ TEST_F(PeriodExport, merges_rows_and_punches_across_many_batches) {
                     }
                 if (d % 5 != 0)
                     for (int h : {8, 17}) {
-                        PunchRecord p{"01", op, day.addSeconds(h * 3600), h == 8 ? "1" : "2",
-                                      "E", day, "CAT"};
+                        PunchRecord p{"01", op,   day.addSeconds(h * 3600), h == 8 ? "1" : "2", "E",
+                                      day,  "CAT"};
                         insertPunch(lease.sql(), p);
                     }
             }
@@ -399,8 +406,7 @@ TEST_F(ExportFiles, xlsx_is_a_zip_with_typed_cells_and_goes_on_in_new_sheets) {
     const std::string first = shell("unzip -p " + path + " xl/worksheets/sheet1.xml");
     EXPECT_NE(first.find("<t>descrição da tarefa</t>"), std::string::npos);
     EXPECT_NE(first.find("<t>Faturamento, fase \"2\"</t>"), std::string::npos) << first;
-    EXPECT_NE(first.find("<t>manhã, com \"aspas\"_x000D_\ne linha nova</t>"),
-              std::string::npos)
+    EXPECT_NE(first.find("<t>manhã, com \"aspas\"_x000D_\ne linha nova</t>"), std::string::npos)
         << first;
     // The day as a spreadsheet date number, the duration 1:30 as a fraction of a day.
     const auto day = DateTime::date(2026, 12, 3).dayNumber() + 25569;
@@ -417,8 +423,7 @@ TEST_F(ExportFiles, xlsx_is_a_zip_with_typed_cells_and_goes_on_in_new_sheets) {
 
 #ifdef APPSERVER_BINARY
 TEST_F(ExportFiles, command_writes_files_and_refuses_bad_arguments_clearly) {
-    const std::string base =
-        std::string(APPSERVER_BINARY) + " export --db '" + t_.url() + "' ";
+    const std::string base = std::string(APPSERVER_BINARY) + " export --db '" + t_.url() + "' ";
     int status = -1;
     const std::string csvPath = dir_ + "/periodo.csv";
     shell(base + "--from 2026-12-01 --to 2026-12-05 --output " + csvPath + " 2>&1", &status);
@@ -465,10 +470,11 @@ TEST_F(ExportFiles, command_writes_files_and_refuses_bad_arguments_clearly) {
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/no.csv"));
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/no.csv.partial"));
 
-    const std::string missing = shell(std::string(APPSERVER_BINARY) + " export --db sqlite:" +
-                                          dir_ + "/nao-existe.db --from 2026-12-01 --to "
-                                                 "2026-12-05 2>&1",
-                                      &status);
+    const std::string missing =
+        shell(std::string(APPSERVER_BINARY) + " export --db sqlite:" + dir_ +
+                  "/nao-existe.db --from 2026-12-01 --to "
+                  "2026-12-05 2>&1",
+              &status);
     EXPECT_NE(status, 0);
     EXPECT_NE(missing.find("não existe"), std::string::npos) << missing;
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/nao-existe.db"));
