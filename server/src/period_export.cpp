@@ -125,11 +125,14 @@ public:
             "SELECT a.operator, o.name, a.branch, a.day, a.task, t.description, a.activity,"
             " t.process_name, v.process_name, a.start_at, a.end_at, a.stamp_start, a.stamp_end,"
             " a.description FROM appropriations a"
-            " JOIN operators o ON o.code = a.operator"
+            // CROSS JOIN keeps appropriations the outer loop on SQLite, so
+            // that its index gives the operator-day order and only each day's
+            // few rows are sorted by start, not the whole period at once.
+            " CROSS JOIN operators o"
             " JOIN tasks t ON t.branch = a.branch AND t.task = a.task"
             " JOIN activities v ON v.branch = a.branch AND v.task = a.task"
             " AND v.activity = a.activity"
-            " WHERE a.day BETWEEN :f AND :t";
+            " WHERE o.code = a.operator AND a.day BETWEEN :f AND :t";
         if (!f.branch.empty()) query += " AND a.branch = :b";
         if (!f.op.empty()) query += " AND a.operator = :o";
         query += " ORDER BY " + byteOrder("a.operator", kind) + ", a.day, a.start_at, a.id";
