@@ -45,8 +45,7 @@ ChildRun runChild(const std::vector<std::string>& args) {
         throw std::runtime_error("não foi possível iniciar " + args[0]);
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        throw std::runtime_error("wait4 falhou");
+    if (wait4(pid, &status, 0, &usage) != pid) throw std::runtime_error("wait4 falhou");
     ChildRun r;
     r.seconds = std::chrono::duration<double>(Clock::now() - began).count();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)

@@ -1,40 +1,87 @@
 #include "csv_writer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
-#include "appserver/time_text.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver {
 
 using platform::dataset::DateTime;
 
-std::string csvText(const ExportCell& cell) {
+namespace {
+
+void appendDigits(std::string& out, std::int64_t v, int width) {
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    for (int pad = width - static_cast<int>(end - buf); pad > 0; --pad) out += '0';
+    out.append(buf, end);
+}
+
+void appendDate(std::string& out, const DateTime& d) {
+    appendDigits(out, d.year, 4);
+    out += '-';
+    appendDigits(out, d.month, 2);
+    out += '-';
+    appendDigits(out, d.day, 2);
+}
+
+/// hh:mm:ss, the hours passing 24 when the duration does; a minus before a negative one.
+void appendDuration(std::string& out, std::int64_t seconds) {
+    if (seconds < 0) {
+        out += '-';
+        seconds = -seconds;
+    }
+    appendDigits(out, seconds / 3600, 2);
+    out += ':';
+    appendDigits(out, seconds / 60 % 60, 2);
+    out += ':';
+    appendDigits(out, seconds % 60, 2);
+}
+
+}  // namespace
+
+// Written by hand rather than through the general formatters: a row holds
+// up to seven of these, and a million rows are a common export.
+void appendCsvText(std::string& out, const ExportCell& cell) {
     switch (cell.kind) {
         case ExportCell::Kind::Empty:
-            return {};
+            return;
         case ExportCell::Kind::Text:
-            return cell.text;
+            out += cell.text;
+            return;
         case ExportCell::Kind::Date:
-            return DateTime::fromDayNumber(cell.value).toIsoDate();
+            appendDate(out, DateTime::fromDayNumber(cell.value));
+            return;
         case ExportCell::Kind::Time:
-            return formatDuration(cell.value);
-        case ExportCell::Kind::DateTime: {
-            std::string iso = DateTime::fromSeconds(cell.value).toIso();
-            iso[10] = ' ';  // what spreadsheets read as a date and time
-            return iso;
-        }
         case ExportCell::Kind::Duration:
-            return cell.value < 0 ? "-" + formatDuration(-cell.value) : formatDuration(cell.value);
+            appendDuration(out, cell.value);
+            return;
+        case ExportCell::Kind::DateTime: {
+            // "yyyy-mm-dd hh:mm:ss", what spreadsheets read as a date and time.
+            const DateTime t = DateTime::fromSeconds(cell.value);
+            appendDate(out, t);
+            out += ' ';
+            appendDuration(out, t.secondsOfDay());
+            return;
+        }
         case ExportCell::Kind::Integer:
-            return std::to_string(cell.value);
+            appendDigits(out, cell.value, 1);
+            return;
     }
-    return {};
+}
+
+std::string csvText(const ExportCell& cell) {
+    std::string out;
+    appendCsvText(out, cell);
+    return out;
 }
 
 void CsvWriter::field(const std::string& text) {
     if (fields_++ > 0) line_ += ',';
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(text.begin(), text.end(), special)) {
         line_ += text;
         return;
     }
@@ -64,7 +111,15 @@ void CsvWriter::header(const std::vector<std::string>& names) {
 }
 
 void CsvWriter::row(const std::vector<ExportCell>& cells) {
-    for (const ExportCell& c : cells) field(c.kind == ExportCell::Kind::Text ? c.text : csvText(c));
+    for (const ExportCell& c : cells) {
+        if (c.kind == ExportCell::Kind::Text) {
+            field(c.text);
+        } else {
+            // Dates, times and numbers never hold a character that needs quoting.
+            if (fields_++ > 0) line_ += ',';
+            appendCsvText(line_, c);
+        }
+    }
     endRow();
     if (!out_) check();
 }

@@ -33,7 +33,8 @@ private:
     std::size_t fields_ = 0;  ///< fields of the row under construction
 };
 
-/// The CSV form of one cell's value (unquoted).
+/// The CSV form of one cell's value (unquoted), appended to `out`.
+void appendCsvText(std::string& out, const ExportCell& cell);
 std::string csvText(const ExportCell& cell);
 
 }  // namespace appserver
