@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 #include <xlsxwriter.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace appserver {
@@ -19,6 +20,11 @@ XlsxWriter::XlsxWriter(const std::string& path, unsigned rowsPerSheet)
     : path_(path), rowsPerSheet_(rowsPerSheet < 2 ? 2 : rowsPerSheet) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
+    // The sheets' XML waits in temporary files until the workbook is zipped:
+    // in the folder TMPDIR names, like every other temporary file, rather
+    // than always in /tmp.
+    tmpdir_ = std::filesystem::temp_directory_path().string();
+    options.tmpdir = tmpdir_.data();
     book_ = workbook_new_opt(path_.c_str(), &options);
     if (!book_)
         throw std::runtime_error(fmt::format("Não foi possível começar a planilha {}", path_));

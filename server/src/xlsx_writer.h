@@ -40,6 +40,7 @@ private:
     void check(int error, const char* what) const;
 
     std::string path_;
+    std::string tmpdir_;
     unsigned rowsPerSheet_;
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
