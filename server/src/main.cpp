@@ -20,6 +20,7 @@
 #include "appserver/migrations.h"
 #include "appserver/server_clock.h"
 #include "demo_data.h"
+#include "export_command.h"
 
 namespace {
 
@@ -240,6 +241,8 @@ int main(int argc, char** argv) {
         app.add_subcommand("demo", "Cria (na primeira vez) e serve um banco de demonstração");
     addServeOptions(demoCmd, demo);
 
+    const ExportCommand exportCmd(app);
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -289,6 +292,11 @@ int main(int argc, char** argv) {
         if (importAfd.chosen()) {
             pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
             return importAfd.run();
+        }
+        if (exportCmd.chosen()) {
+            // A long export is stopped by Ctrl-C like any command; its output stays FILE.partial.
+            pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+            return exportCmd.run();
         }
         if (*demoCmd) {
             spdlog::set_level(spdlog::level::from_str(demo.logLevel));
