@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 #include "appserver/app_server.h"
@@ -18,7 +19,9 @@
 #include "appserver/database.h"
 #include "appserver/migrations.h"
 #include "appserver/server_clock.h"
+#include "audit_command.h"
 #include "demo_data.h"
+#include "policy_command.h"
 
 namespace {
 
@@ -237,6 +240,9 @@ int main(int argc, char** argv) {
         app.add_subcommand("demo", "Cria (na primeira vez) e serve um banco de demonstração");
     addServeOptions(demoCmd, demo);
 
+    PolicyCommand policyCmd(app);
+    AuditCommand auditCmd(app);
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -248,6 +254,8 @@ int main(int argc, char** argv) {
             opts->settings.requestDeadline = std::chrono::milliseconds(opts->requestDeadlineMs);
             if (opts->settings.threads == 0) opts->settings.threads = 1;
         }
+        if (policyCmd.chosen()) return policyCmd.run(std::cout);
+        if (auditCmd.chosen()) return auditCmd.run(std::cout);
         if (*serveCmd) {
             spdlog::set_level(spdlog::level::from_str(o.logLevel));
             const ServerClock clock = makeClock(o.clock);
