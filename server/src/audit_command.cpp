@@ -7,7 +7,8 @@
 namespace appserver {
 
 AuditCommand::AuditCommand(CLI::App& app) {
-    cmd_ = app.add_subcommand("audit", "Mostra o histórico das alterações, a mais recente primeiro");
+    cmd_ =
+        app.add_subcommand("audit", "Mostra o histórico das alterações, a mais recente primeiro");
     cmd_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
     cmd_->add_option("--operator", operator_, "Só as apropriações deste operador");
     cmd_->add_option("--from", from_, "Desde este dia das apropriações (AAAA-MM-DD)");
@@ -21,8 +22,8 @@ int AuditCommand::run(std::ostream& out) const {
     if (!to_.empty()) filter.to = parseDayOption(to_, "--to");
     auto db = openAdminDatabase(db_);
     auto lease = db->acquire();
-    TextTable table({"Quando", "Usuário", "Endereço", "Ação", "Operador", "Filial", "Dia",
-                     "Chave", "Antes", "Depois"});
+    TextTable table({"Quando", "Usuário", "Endereço", "Ação", "Operador", "Filial", "Dia", "Chave",
+                     "Antes", "Depois"});
     for (const AuditEntry& e : auditEntries(lease.sql(), filter))
         table.add({e.at.toDisplay(), e.user, e.address, e.action, e.operatorCode, e.branch,
                    e.day.toDisplayDate(), e.key, e.before.value_or("-"), e.after.value_or("-")});

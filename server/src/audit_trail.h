@@ -41,7 +41,8 @@ void recordAudit(const Database::Lease& db, const AuditEntry& e);
 
 /// The trail of one operator's day at a branch, newest first.
 std::vector<AuditEntry> auditOfDay(const Database::Lease& db, const std::string& op,
-                                   const std::string& branch, const platform::dataset::DateTime& day);
+                                   const std::string& branch,
+                                   const platform::dataset::DateTime& day);
 
 /// The trail within the filter, newest first.
 std::vector<AuditEntry> auditEntries(soci::session& sql, const AuditFilter& filter);

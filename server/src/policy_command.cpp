@@ -14,12 +14,14 @@ PolicyCommand::PolicyCommand(CLI::App& app) {
     cmd_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
     auto* list = cmd_->add_flag("--list", list_, "Lista as políticas de todas as filiais");
     auto* branch = cmd_->add_option("--branch", branch_, "Filial cujas políticas são definidas");
-    auto* from = cmd_->add_option("--from", from_, "Primeiro dia do período de apropriação (AAAA-MM-DD)");
+    auto* from =
+        cmd_->add_option("--from", from_, "Primeiro dia do período de apropriação (AAAA-MM-DD)");
     auto* to = cmd_->add_option("--to", to_, "Último dia do período de apropriação (AAAA-MM-DD)");
     auto* noPeriod = cmd_->add_flag("--no-period", noPeriod_, "Retira o período de apropriação");
-    auto* own = cmd_->add_option("--own-only", ownOnly_,
-                                 "on: só o próprio funcionário inclui e exclui as suas apropriações")
-                    ->check(CLI::IsMember({"on", "off"}));
+    auto* own =
+        cmd_->add_option("--own-only", ownOnly_,
+                         "on: só o próprio funcionário inclui e exclui as suas apropriações")
+            ->check(CLI::IsMember({"on", "off"}));
     auto* punches = cmd_->add_option("--require-punches", requirePunches_,
                                      "on: inclusão só em dia com o ponto importado")
                         ->check(CLI::IsMember({"on", "off"}));

@@ -26,8 +26,7 @@ protected:
     CommandRun appserver(const std::string& command, const std::string& args,
                          bool withLog = false) {
         const std::string line = std::string(APPSERVER_EXECUTABLE) + " " + command + " --db '" +
-                                 server.url() + "' " + args +
-                                 (withLog ? " 2>&1" : " 2>/dev/null");
+                                 server.url() + "' " + args + (withLog ? " 2>&1" : " 2>/dev/null");
         CommandRun r;
         FILE* pipe = ::popen(line.c_str(), "r");
         if (!pipe) {

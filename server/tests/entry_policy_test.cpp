@@ -66,7 +66,8 @@ protected:
         changed["TXAPRATIVTAR"] = "Revisto";
         if (!moveTo.is_null()) {
             changed["DTIAPATIVTAR"] = moveTo.get<std::string>() + "T" + start;
-            changed["DTFAPATIVTAR"] = moveTo.get<std::string>() + "T" + old["HORAFIN"].get<std::string>();
+            changed["DTFAPATIVTAR"] =
+                moveTo.get<std::string>() + "T" + old["HORAFIN"].get<std::string>();
         }
         DeltaBuilder delta(day(d));
         delta.update(old, changed);
@@ -118,7 +119,8 @@ TEST_F(EntryPolicies, the_period_refuses_new_changed_and_deleted_rows_outside_it
     EXPECT_EQ(insert("2026-11-30", "08:00:00", "09:00:00", ana).status, 200);
 }
 
-TEST_F(EntryPolicies, only_the_operator_inserts_and_deletes_his_rows_but_a_team_mate_may_change_them) {
+TEST_F(EntryPolicies,
+       only_the_operator_inserts_and_deletes_his_rows_but_a_team_mate_may_change_them) {
     EntryPolicy p = policy();
     p.ownOnly = true;
     set(p);
