@@ -104,6 +104,14 @@ const std::vector<FieldDef>& operEquip() {
     return f;
 }
 
+const std::vector<FieldDef>& historico() {
+    // The values are JSON objects: a description of 4000 characters, escaped, and the rest.
+    static const std::vector<FieldDef> f = {
+        stamp("DTHALTERACAO"), text("CDUSUARIO", 12), text("DSENDERECO", 45), text("DSACAO", 6),
+        text("DSCHAVE", 35),   text("DSANTES", 9000), text("DSDEPOIS", 9000)};
+    return f;
+}
+
 const std::vector<FieldDef>& ctrlAcesso() {
     static const std::vector<FieldDef> f = {text("CDOPERADOR", 12)};
     return f;

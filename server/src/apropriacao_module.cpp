@@ -13,6 +13,7 @@
 #include "appserver/appropriation_store.h"
 #include "appserver/time_text.h"
 #include "atividades_rows.h"
+#include "audit_trail.h"
 #include "catalog_store.h"
 #include "change_applier.h"
 #include "directory_store.h"
@@ -308,8 +309,37 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
     // it is open to may start it. Told in the screen's words for an activity
     // not open to the operator.
     if (!check.openToOperator) throw forbidden("Atividade não cadastrada.");
-    markActivityStarted(ctx.sql(), branch, task, activity);
+    if (markActivityStarted(ctx.sql(), branch, task, activity)) {
+        // The trail keeps it under the user's own day: the call names no day.
+        const auto values = [&](const char* situation) {
+            return nlohmann::ordered_json{
+                {"task", task}, {"activity", activity}, {"situation", situation}}
+                .dump();
+        };
+        AuditEntry e;
+        e.at = ctx.now;
+        e.user = ctx.session.user;
+        e.address = ctx.address;
+        e.action = "update";
+        e.operatorCode = ctx.session.user;
+        e.branch = branch;
+        e.day = ctx.now.datePart();
+        e.key = task + " - " + activity;
+        e.before = values("P");
+        e.after = values("A");
+        recordAudit(ctx.db, e);
+    }
     return "null";
+}
+
+std::string getHistorico(const CallContext& ctx, const CallArgs& a) {
+    const auto [op, branch, day] = operatorDayArgs(ctx, a);
+    Answer p = packet(fields::historico());
+    const auto text = [](const std::optional<std::string>& v) { return v ? Value(*v) : Value(); };
+    for (const AuditEntry& e : auditOfDay(ctx.db, op, branch, day))
+        p.rows.push_back({Value(e.at), Value(e.user), Value(e.address), Value(e.action),
+                          Value(e.key), text(e.before), text(e.after)});
+    return answer(p);
 }
 
 /// Method names compare without regard to letter case, as the remote module's always did.
@@ -342,7 +372,7 @@ const std::map<std::string, Method, CaseInsensitiveLess>& methods() {
         {"GetPesqTarefa", {getPesqTarefa, Read}},     {"getVdTarefa", {getVdTarefa, Read}},
         {"GetPesqAtiv", {getPesqAtiv, Read}},         {"getVdAtiv", {getVdAtiv, Read}},
         {"getApropria", {getApropria, Read}},         {"SetAtividades", {setAtividades, Write}},
-        {"GetUpdateAtiv", {getUpdateAtiv, Write}},
+        {"GetUpdateAtiv", {getUpdateAtiv, Write}},    {"GetHistorico", {getHistorico, Read}},
     };
     return table;
 }
@@ -354,20 +384,20 @@ std::size_t writeWeight(const std::vector<CallArg>& args) {
     return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
 }
 
-std::string runMethod(const Method& m, const SessionInfo& session, const Database::Lease& lease,
-                      DateTime now, WorkTeamCache& teams, const CallArgs& args,
-                      std::size_t weight) {
+std::string runMethod(const Method& m, const SessionInfo& session, const std::string& address,
+                      const Database::Lease& lease, DateTime now, WorkTeamCache& teams,
+                      const CallArgs& args, std::size_t weight) {
     if (m.access == Access::Write) {
         // The permission and the work team are read inside the transaction
         // that writes, so that a change to either is never missed by a save.
         WriteTransaction tx(lease, weight);
-        const CallContext ctx{session, lease, now, teams, &tx};
+        const CallContext ctx{session, address, lease, now, teams, &tx};
         ctx.requireScreen();
         std::string result = m.run(ctx, args);
         tx.commit();
         return result;
     }
-    const CallContext ctx{session, lease, now, teams};
+    const CallContext ctx{session, address, lease, now, teams};
     if (lease.kind() != DatabaseKind::Sqlite) {
         if (m.access == Access::Read) ctx.requireScreen();
         return m.run(ctx, args);
@@ -381,8 +411,8 @@ std::string runMethod(const Method& m, const SessionInfo& session, const Databas
 
 }  // namespace
 
-std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& method,
-                                    std::vector<CallArg> args) {
+std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& address,
+                                    const std::string& method, std::vector<CallArg> args) {
     auto it = methods().find(method);
     if (it == methods().end())
         throw ApiError(ErrorCode::NotFound,
@@ -391,7 +421,8 @@ std::string ApropriacaoModule::call(const SessionInfo& session, const std::strin
     CallArgs callArgs(it->first, std::move(args));
     auto lease = db_.acquire();
     try {
-        return runMethod(it->second, session, lease, clock_.now(), teams_, callArgs, weight);
+        return runMethod(it->second, session, address, lease, clock_.now(), teams_, callArgs,
+                         weight);
     } catch (const std::exception& e) {
         lease.throwIfUnavailable(e);
         throw;

@@ -23,10 +23,11 @@ public:
     ApropriacaoModule(Database& db, const ServerClock& clock, std::chrono::seconds workTeamAge)
         : db_(db), clock_(clock), teams_(workTeamAge) {}
 
-    /// Runs `method` for the session. Returns the answer packet in wire form
-    /// (JSON text), or "null" for the methods that return no data. Throws ApiError.
-    std::string call(const SessionInfo& session, const std::string& method,
-                     std::vector<CallArg> args);
+    /// Runs `method` for the session, called from the client `address`.
+    /// Returns the answer packet in wire form (JSON text), or "null" for the
+    /// methods that return no data. Throws ApiError.
+    std::string call(const SessionInfo& session, const std::string& address,
+                     const std::string& method, std::vector<CallArg> args);
 
 private:
     Database& db_;

@@ -11,16 +11,18 @@
 
 namespace appserver {
 
-/// What one remote call runs with: the caller's session, a borrowed database
-/// session and the server's "now", read once per call. A call that writes
+/// What one remote call runs with: the caller's session and address, a
+/// borrowed database session and the server's "now", read once per call. A call that writes
 /// runs inside `tx`, and reads the user's work team afresh inside it; the
 /// cache of teams serves the calls that only read.
 struct CallContext {
-    CallContext(const SessionInfo& s, const Database::Lease& lease, platform::dataset::DateTime at,
-                WorkTeamCache& teams, WriteTransaction* write = nullptr)
-        : session(s), db(lease), now(at), tx(write), teams_(teams) {}
+    CallContext(const SessionInfo& s, const std::string& from, const Database::Lease& lease,
+                platform::dataset::DateTime at, WorkTeamCache& teams,
+                WriteTransaction* write = nullptr)
+        : session(s), address(from), db(lease), now(at), tx(write), teams_(teams) {}
 
     const SessionInfo& session;
+    const std::string& address;  ///< the client's, as the HTTP layer saw it
     const Database::Lease& db;
     platform::dataset::DateTime now;
     WriteTransaction* const tx;  ///< null for a call that only reads

@@ -208,11 +208,14 @@ std::vector<ActivityRecord> activitiesOpenTo(const Database::Lease& db, const st
     });
 }
 
-void markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
+bool markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
                          const std::string& activity) {
-    sql << "UPDATE activities SET situation = 'A' WHERE branch = :b AND task = :t AND activity = "
-           ":a AND situation = 'P'",
-        soci::use(branch), soci::use(task), soci::use(activity);
+    soci::statement st =
+        (sql.prepare << "UPDATE activities SET situation = 'A' WHERE branch = :b AND task = :t AND "
+                        "activity = :a AND situation = 'P'",
+         soci::use(branch), soci::use(task), soci::use(activity));
+    st.execute(true);
+    return st.get_affected_rows() > 0;
 }
 
 }  // namespace appserver

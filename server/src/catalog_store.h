@@ -37,7 +37,8 @@ ActivityCheck checkActivity(const Database::Lease& db, const std::string& branch
 std::vector<ActivityRecord> activitiesOpenTo(const Database::Lease& db, const std::string& branch,
                                              const std::string& task, const std::string& op);
 /// Moves the activity's situation from "P" to "A"; any other situation stays.
-void markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
+/// True when it moved.
+bool markActivityStarted(soci::session& sql, const std::string& branch, const std::string& task,
                          const std::string& activity);
 
 }  // namespace appserver

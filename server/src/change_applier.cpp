@@ -10,8 +10,10 @@
 #include "appserver/appropriation_store.h"
 #include "appserver/time_text.h"
 #include "atividades_rows.h"
+#include "audit_trail.h"
 #include "catalog_store.h"
 #include "directory_store.h"
+#include "entry_policy.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
 
@@ -28,6 +30,15 @@ namespace {
 
 constexpr const char* kChangedByOther = "Registro alterado por outro usuário. Recarregue o dia.";
 constexpr std::size_t kMaxDescription = 4000;
+// The screen's own texts for the management's entry policies.
+constexpr const char* kOwnInsertOnly =
+    "Inclusão bloqueada. A apropriação deve ser feita somente pelo próprio funcionário.";
+constexpr const char* kOwnDeleteOnly =
+    "Exclusão bloqueada. A exclusão deve ser feita pelo próprio funcionário.";
+constexpr const char* kOutsidePeriod =
+    "Inclusão bloqueada. A apropriação deve ser feita somente no período determinado pela "
+    "gerência (de {} até {}).";
+constexpr const char* kNoPunches = "Inclusão bloqueada. Ponto não apurado.";
 
 /// Reads the named columns of one side (old or new) of a change.
 class RowView {
@@ -65,6 +76,9 @@ public:
 
     void run() {
         checkShape();
+        // Every row is of the session's branch (candidate() and storedRow() see
+        // to it): its policies are read once, inside the transaction.
+        policy_ = entryPolicyOf(ctx_.db, ctx_.session.branch);
         // Every operator named by the packet must be within the caller's reach
         // (the team as read inside this transaction) before anything is locked.
         std::set<std::string> operators;
@@ -234,12 +248,47 @@ private:
         return r;
     }
 
+    void refuseOutsidePeriod(const DateTime& day) const {
+        if (policy_.outsidePeriod(day))
+            throw invalid(fmt::format(kOutsidePeriod, policy_.periodFrom->toDisplayDate(),
+                                      policy_.periodTo->toDisplayDate()));
+    }
+
+    /// Adds the change to the trail, under the day of each side it has (an
+    /// update that moves a row to another day is listed under both days).
+    void record(const char* action, const AppropriationRecord* before,
+                const AppropriationRecord* after) const {
+        const AppropriationRecord& row = after ? *after : *before;
+        AuditEntry e;
+        e.at = ctx_.now;
+        e.user = ctx_.session.user;
+        e.address = ctx_.address;
+        e.action = action;
+        e.operatorCode = row.operatorCode;
+        e.branch = row.branch;
+        e.appropriation = row.id;
+        e.key = chave2Of(row);
+        if (before) e.before = auditValues(*before);
+        if (after) e.after = auditValues(*after);
+        e.day = (before ? *before : row).start.datePart();
+        recordAudit(ctx_.db, e);
+        if (before && after && after->start.datePart() != e.day) {
+            e.day = after->start.datePart();
+            recordAudit(ctx_.db, e);
+        }
+    }
+
     void insert(const RowView& row) {
         AppropriationRecord r = candidate(row, true, 0);
+        if (policy_.ownOnly && r.operatorCode != ctx_.session.user) throw invalid(kOwnInsertOnly);
+        refuseOutsidePeriod(r.start);
+        if (policy_.requirePunches && punchesOfDay(ctx_.db, r.operatorCode, r.start).empty())
+            throw invalid(kNoPunches);
         // The entry stamps are the server's: the client's clock is never trusted.
         r.stampStart = ctx_.now;
         r.stampEnd = ctx_.now;
-        insertAppropriation(ctx_.db, r);
+        r.id = insertAppropriation(ctx_.db, r);
+        record("insert", nullptr, &r);
     }
 
     void update(const RowView& old, const RowView& row) {
@@ -249,21 +298,29 @@ private:
         if (row.text("CDOPERADOR") != stored.operatorCode || row.text("CDFILIAL") != stored.branch)
             throw invalid("O operador e a filial de uma apropriação não podem ser alterados.");
         AppropriationRecord r = candidate(row, false, stored.id);
+        refuseOutsidePeriod(stored.start);
+        refuseOutsidePeriod(r.start);
         r.stampStart = stored.stampStart;
         r.stampEnd = stored.stampEnd;
         updateAppropriation(ctx_.sql(), r);
+        record("update", &stored, &r);
     }
 
     void remove(const RowView& old) {
         const AppropriationRecord stored = storedRow(old);
         if (!stored.stampEnd && stored.situation == "A")
             throw invalid("Apropriação em andamento não pode ser excluída.");
+        if (policy_.ownOnly && stored.operatorCode != ctx_.session.user)
+            throw invalid(kOwnDeleteOnly);
+        refuseOutsidePeriod(stored.start);
         deleteAppropriation(ctx_.sql(), stored.id);
+        record("delete", &stored, nullptr);
     }
 
     const CallContext& ctx_;
     const ChangePacket& packet_;
     std::set<std::string> locked_;
+    EntryPolicy policy_;
 };
 
 }  // namespace

@@ -272,7 +272,8 @@ void HttpApi::call(const http::Request& req, http::Response& res) {
     if (request.server != ApropriacaoModule::kServerName)
         throw ApiError(ErrorCode::NotFound,
                        fmt::format("Servidor \"{}\" não existe.", request.server));
-    const std::string result = module_.call(session, request.method, std::move(request.args));
+    const std::string result =
+        module_.call(session, req.remote_addr, request.method, std::move(request.args));
     res.status = 200;
     res.set_content("{\"result\":" + result + "}", kJson);
     spdlog::debug("{} por {}: {} µs", request.method, session.user,

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 #include "afd_import_command.h"
@@ -19,8 +20,10 @@
 #include "appserver/database.h"
 #include "appserver/migrations.h"
 #include "appserver/server_clock.h"
+#include "audit_command.h"
 #include "demo_data.h"
 #include "export_command.h"
+#include "policy_command.h"
 
 namespace {
 
@@ -242,6 +245,8 @@ int main(int argc, char** argv) {
     addServeOptions(demoCmd, demo);
 
     const ExportCommand exportCmd(app);
+    PolicyCommand policyCmd(app);
+    AuditCommand auditCmd(app);
 
     CLI11_PARSE(app, argc, argv);
 
@@ -254,6 +259,8 @@ int main(int argc, char** argv) {
             opts->settings.requestDeadline = std::chrono::milliseconds(opts->requestDeadlineMs);
             if (opts->settings.threads == 0) opts->settings.threads = 1;
         }
+        if (policyCmd.chosen()) return policyCmd.run(std::cout);
+        if (auditCmd.chosen()) return auditCmd.run(std::cout);
         if (*serveCmd) {
             spdlog::set_level(spdlog::level::from_str(o.logLevel));
             const ServerClock clock = makeClock(o.clock);

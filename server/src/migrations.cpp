@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,21 @@ const std::vector<Migration>& migrations() {
              "ALTER TABLE punches ADD COLUMN ordinal INTEGER",
              "CREATE UNIQUE INDEX punches_by_clock_nsr ON punches (clock_serial, nsr)",
          }},
+        {3,
+         {
+             // The trail of every change a save made. No foreign keys: a row's
+             // history outlives the row, and nothing here is ever updated or deleted.
+             "CREATE TABLE audit_trail (id {ID}, at BIGINT NOT NULL, by_user TEXT NOT NULL,"
+             " address TEXT NOT NULL, action TEXT NOT NULL, operator TEXT NOT NULL,"
+             " branch TEXT NOT NULL, day INTEGER NOT NULL, appropriation BIGINT,"
+             " row_key TEXT NOT NULL, before_values TEXT, after_values TEXT)",
+             "CREATE INDEX audit_trail_by_operator_day ON audit_trail (operator, day, branch)",
+             // The management's entry policies, one row per branch; a branch
+             // without a row, or with every column empty or off, has none.
+             "CREATE TABLE entry_policies (branch TEXT PRIMARY KEY REFERENCES branches(code),"
+             " period_from INTEGER, period_to INTEGER, own_only INTEGER NOT NULL DEFAULT 0,"
+             " require_punches INTEGER NOT NULL DEFAULT 0)",
+         }},
     };
     return list;
 }
@@ -107,24 +124,32 @@ int migrate(Database& db) {
     auto lease = db.acquire();
     soci::session& sql = lease.sql();
     sql << "CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)";
-    int current = 0;
-    soci::indicator ind = soci::i_null;
-    sql << "SELECT MAX(version) FROM schema_migrations", soci::into(current, ind);
-    if (ind == soci::i_null) current = 0;
+    // Each listed version not recorded yet is applied, also one below the
+    // newest recorded: versions are added on parallel branches, and a database
+    // may have met them in another order than the list has them.
+    std::set<int> applied;
+    {
+        int version = 0;
+        soci::statement st =
+            (sql.prepare << "SELECT version FROM schema_migrations", soci::into(version));
+        st.execute();
+        while (st.fetch()) applied.insert(version);
+    }
+    int current = applied.empty() ? 0 : *applied.rbegin();
     if (current > latestSchemaVersion())
         throw std::runtime_error(
             fmt::format("O banco está na versão {} do esquema, mais nova que a deste servidor "
                         "({}): atualize o servidor",
                         current, latestSchemaVersion()));
     for (const Migration& m : migrations()) {
-        if (m.version <= current) continue;
+        if (applied.count(m.version)) continue;
         WriteTransaction tx(lease);
         for (const std::string& s : m.statements) sql << render(s, db.kind());
         int version = m.version;
         sql << "INSERT INTO schema_migrations (version) VALUES (:v)", soci::use(version);
         tx.commit();
         spdlog::info("Esquema do banco atualizado para a versão {}", m.version);
-        current = m.version;
+        current = std::max(current, m.version);
     }
     return current;
 }

@@ -64,6 +64,7 @@ public:
 
     int port() const { return port_; }
     Database& db() { return database_.db(); }
+    const std::string& url() const { return database_.url(); }
     AppServer& server() { return *server_; }
 
     Reply post(const std::string& path, const std::string& body, const std::string& token = {});

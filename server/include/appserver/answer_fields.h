@@ -22,5 +22,7 @@ const std::vector<platform::dataset::FieldDef>& totApro();
 const std::vector<platform::dataset::FieldDef>& totPontoReal();
 const std::vector<platform::dataset::FieldDef>& operEquip();
 const std::vector<platform::dataset::FieldDef>& ctrlAcesso();
+/// The trail of a day (GetHistorico); no client data set loads it yet.
+const std::vector<platform::dataset::FieldDef>& historico();
 
 }  // namespace appserver::fields

@@ -48,10 +48,8 @@ TEST(AfdCommand, refuses_a_bad_file_with_status_1_and_skip_bad_imports_the_rest)
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/relogio.afd";
     afd::Writer w(afd::Layout::Current, "SERIAL9", "Indústria");
-    w.punch(1, *platform::dataset::DateTime::parseIso("2026-12-10T08:00:00"), -180,
-            "11122233396");
-    w.punch(2, *platform::dataset::DateTime::parseIso("2026-12-10T12:00:00"), -180,
-            "99988877766");
+    w.punch(1, *platform::dataset::DateTime::parseIso("2026-12-10T08:00:00"), -180, "11122233396");
+    w.punch(2, *platform::dataset::DateTime::parseIso("2026-12-10T12:00:00"), -180, "99988877766");
     std::ofstream(path, std::ios::binary) << w.text();
     const std::string args = "import-afd --db '" + t.url() + "' ";
     const int before = punchCount(t.db());

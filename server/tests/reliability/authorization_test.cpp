@@ -97,6 +97,7 @@ std::vector<MethodCase> methodCases(const json& dayFields) {
              return json{b, taskOf(b), "00001"};
          },
          200, 200, 403},
+        {"GetHistorico", day, 200, 403, 403},
     };
 }
 
