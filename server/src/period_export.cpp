@@ -199,14 +199,19 @@ public:
         // The clock knows no branch: with a branch chosen, the punches are
         // those of the operators allowed at it, the whole day's.
         std::string query =
-            "SELECT p.operator, o.name, p.day, p.punched_at, p.direction FROM punches p"
+            "SELECT p.operator, o.name, p.day, p.punched_at, p.direction, p.utc_offset FROM "
+            "punches p"
             " JOIN operators o ON o.code = p.operator WHERE p.day BETWEEN :f AND :t";
         if (!f.branch.empty())
             query +=
                 " AND EXISTS (SELECT 1 FROM operator_branches b WHERE b.operator = p.operator"
                 " AND b.branch = :b)";
         if (!f.op.empty()) query += " AND p.operator = :o";
-        query += " ORDER BY " + byteOrder("p.operator", kind) + ", p.day, p.punched_at, p.id";
+        // The day's order is the one GetTotPontoReal reads it in (the clock's
+        // own where daylight saving turned the wall clock back), so both pair
+        // the same entries with the same exits.
+        query += " ORDER BY " + byteOrder("p.operator", kind) +
+                 ", p.day, COALESCE(p.ordinal, 0), p.punched_at, p.id";
         reader_.emplace(
             sql, kind, "export_punches", query,
             [&f](soci::statement& st) {
@@ -221,11 +226,14 @@ public:
                 st.exchange(soci::into(day));
                 st.exchange(soci::into(punchedAt));
                 st.exchange(soci::into(direction));
+                st.exchange(soci::into(utcOffset, utcOffsetInd));
             },
             [this] {
                 for (auto* v : {&op, &opName, &direction}) v->resize(kBatchRows);
                 day.resize(kBatchRows);
                 punchedAt.resize(kBatchRows);
+                utcOffset.resize(kBatchRows);
+                utcOffsetInd.resize(kBatchRows);
             });
         advance();
     }
@@ -242,6 +250,8 @@ public:
 
     std::vector<std::string> op, opName, direction;
     std::vector<long long> day, punchedAt;
+    std::vector<int> utcOffset;
+    std::vector<soci::indicator> utcOffsetInd;
 
 private:
     std::optional<BatchReader> reader_;
@@ -356,6 +366,7 @@ ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter
             PunchRecord p;
             p.at = DateTime::fromSeconds(punches.punchedAt[i]);
             p.direction = punches.direction[i];
+            if (punches.utcOffsetInd[i] == soci::i_ok) p.utcOffsetMinutes = punches.utcOffset[i];
             dayPunches.push_back(std::move(p));
             name = punches.opName[i];
         }

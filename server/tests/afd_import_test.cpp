@@ -5,6 +5,7 @@
 #include "appserver/afd_import.h"
 #include "appserver/afd_writer.h"
 #include "appserver/appropriation_store.h"
+#include "period_export.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -221,6 +222,24 @@ TEST_F(AfdImportRead, a_shift_across_the_end_of_daylight_saving_lasts_its_true_t
     // one negative and the total an hour short.
     EXPECT_EQ(total("2026-02-21"), nlohmann::json({{"04:30:00"}}));
     EXPECT_TRUE(ponto("2026-02-22").empty());
+
+    // The period export pairs the same punches the same way.
+    struct PunchedTotals : ExportWriter {
+        std::size_t column = 0;
+        std::vector<ExportCell> days;
+        void header(const std::vector<std::string>& names) override {
+            column = std::find(names.begin(), names.end(), "total do ponto no dia") - names.begin();
+        }
+        void row(const std::vector<ExportCell>& cells) override {
+            if (cells[0].text == kExportDayKind) days.push_back(cells.at(column));
+        }
+        void finish() override {}
+    } exported;
+    exportPeriod(server.db(), {at("2026-02-21T00:00:00"), at("2026-02-22T00:00:00"), "", kAna},
+                 exported);
+    ASSERT_EQ(exported.days.size(), 1u);
+    EXPECT_EQ(exported.days[0].kind, ExportCell::Kind::Duration);
+    EXPECT_EQ(exported.days[0].value, 4 * 3600 + 30 * 60);
 }
 
 }  // namespace
