@@ -54,16 +54,25 @@ struct OperatorKeys {
     }
 };
 
-std::set<long long> storedNsrs(soci::session& sql, const std::string& serial, long long from,
-                               long long to) {
-    std::set<long long> out;
+/// What an earlier import stored under one of the clock's NSRs: whose punch, and when.
+struct StoredClockPunch {
+    std::string op;
+    long long punchedAt = 0;
+};
+
+std::map<long long, StoredClockPunch> storedNsrs(soci::session& sql, const std::string& serial,
+                                                 long long from, long long to) {
+    std::map<long long, StoredClockPunch> out;
     long long nsr = 0;
+    StoredClockPunch p;
     std::string s = serial;
-    soci::statement st = (sql.prepare << "SELECT nsr FROM punches WHERE clock_serial = :s"
-                                         " AND nsr BETWEEN :a AND :b",
-                          soci::into(nsr), soci::use(s), soci::use(from), soci::use(to));
+    soci::statement st =
+        (sql.prepare << "SELECT nsr, operator, punched_at FROM punches WHERE clock_serial = :s"
+                        " AND nsr BETWEEN :a AND :b",
+         soci::into(nsr), soci::into(p.op), soci::into(p.punchedAt), soci::use(s), soci::use(from),
+         soci::use(to));
     st.execute();
-    while (st.fetch()) out.insert(nsr);
+    while (st.fetch()) out.emplace(nsr, p);
     return out;
 }
 
@@ -260,20 +269,40 @@ AfdImportResult importClockFile(Database& db, const afd::ClockFile& file,
             operatorOf[i] = &it->second;
         }
     }
+
+    // What an earlier import of the same clock stored is left out; an NSR
+    // stored with another employee or instant means a file that is not the
+    // clock's, and is reported rather than passed over.
+    std::map<long long, StoredClockPunch> stored;
+    if (!file.punches.empty())
+        stored =
+            storedNsrs(sql, file.clockSerial, file.punches.front().nsr, file.punches.back().nsr);
+    std::vector<bool> storedBefore(file.punches.size(), false);
+    for (std::size_t i = 0; i < file.punches.size(); ++i) {
+        const afd::Punch& p = file.punches[i];
+        auto it = stored.find(p.nsr);
+        if (!operatorOf[i] || it == stored.end()) continue;
+        if (it->second.op == *operatorOf[i] && it->second.punchedAt == p.at.toSeconds()) {
+            storedBefore[i] = true;
+            continue;
+        }
+        issues.push_back(
+            {p.line,
+             fmt::format("NSR {} já importado deste relógio com outro conteúdo (operador "
+                         "{}, batida de {})",
+                         p.nsr, it->second.op,
+                         platform::dataset::DateTime::fromSeconds(it->second.punchedAt).toIso())});
+        operatorOf[i] = nullptr;
+    }
     std::stable_sort(issues.begin(), issues.end(),
                      [](const auto& a, const auto& b) { return a.line < b.line; });
     if (!issues.empty() && !options.skipBad) throw AfdImportError(std::move(issues));
     result.skipped = std::move(issues);
 
-    // What an earlier import of the same clock stored is left out.
-    std::set<long long> stored;
-    if (!file.punches.empty())
-        stored =
-            storedNsrs(sql, file.clockSerial, file.punches.front().nsr, file.punches.back().nsr);
     std::map<std::string, std::vector<std::size_t>> newByOperator;
     for (std::size_t i = 0; i < file.punches.size(); ++i) {
         if (!operatorOf[i]) continue;
-        if (stored.count(file.punches[i].nsr)) {
+        if (storedBefore[i]) {
             ++result.alreadyImported;
             continue;
         }

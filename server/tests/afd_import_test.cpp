@@ -106,6 +106,33 @@ TEST_F(AfdImport, the_same_file_twice_adds_nothing_and_a_longer_one_only_its_new
     EXPECT_EQ(import(t.db(), other).inserted, 1u);
 }
 
+TEST_F(AfdImport, an_nsr_stored_with_other_content_is_reported_not_passed_over) {
+    import(t.db(), anasDay());
+    Writer w(Layout::Current, "00004000310000123", "Indústria");
+    w.punch(1, at("2026-12-08T08:00:00"), -180, kAnaCpf);  // as stored
+    w.punch(2, at("2026-12-08T09:00:00"), -180, kAnaCpf);  // stored as Bruno's
+    w.punch(3, at("2026-12-08T12:05:00"), -180, kAnaCpf);  // stored at 12:00
+    w.punch(7, at("2026-12-08T19:00:00"), -180, kAnaCpf);  // new
+    const int before = punchCount(t.db());
+    try {
+        import(t.db(), w);
+        ADD_FAILURE() << "a file contradicting the stored punches was imported";
+    } catch (const AfdImportError& e) {
+        ASSERT_EQ(e.issues().size(), 2u);
+        EXPECT_EQ(e.issues()[0].line, 3u);
+        EXPECT_NE(e.issues()[0].reason.find("NSR 2 já importado"), std::string::npos);
+        EXPECT_NE(e.issues()[0].reason.find("000000000102"), std::string::npos);
+        EXPECT_EQ(e.issues()[1].line, 4u);
+    }
+    EXPECT_EQ(punchCount(t.db()), before);
+
+    const auto r = import(t.db(), w, true);
+    EXPECT_EQ(r.inserted, 1u);
+    EXPECT_EQ(r.alreadyImported, 1u);
+    EXPECT_EQ(r.skipped.size(), 2u);
+    EXPECT_EQ(punchCount(t.db()), before + 1);
+}
+
 TEST_F(AfdImport, an_earlier_punch_of_another_clock_renumbers_the_stored_day) {
     import(t.db(), anasDay());
     Writer gate(Layout::Current, "00004000310000999", "Portaria");
