@@ -1,5 +1,6 @@
-#include "appserver/app_server.h"
+#include "appserver/api/app_server.h"
 
+#include "appserver/http/server.h"
 #include "http_api.h"
 
 namespace appserver {
@@ -45,6 +46,10 @@ int AppServer::bind() {
 
 bool AppServer::run() {
     return server_->run();
+}
+
+bool AppServer::isRunning() const {
+    return server_->isRunning();
 }
 
 void AppServer::stop() {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "appserver/database.h"
-#include "appserver/http_server.h"
-#include "appserver/server_clock.h"
-#include "appserver/server_settings.h"
-#include "apropriacao_module.h"
+#include "appserver/api/server_settings.h"
+#include "appserver/api/session_store.h"
+#include "appserver/http/server.h"
+#include "appserver/remote/apropriacao_module.h"
+#include "appserver/remote/server_clock.h"
+#include "appserver/storage/database.h"
 #include "login_service.h"
-#include "session_store.h"
 
 namespace appserver {
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "api_error.h"
-#include "directory_store.h"
+#include "appserver/remote/api_error.h"
+#include "appserver/stores/directory_store.h"
 
 namespace appserver {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "appserver/database.h"
-#include "appserver/password_hasher.h"
-#include "appserver/server_settings.h"
-#include "login_throttle.h"
-#include "session_store.h"
+#include "appserver/api/login_throttle.h"
+#include "appserver/api/server_settings.h"
+#include "appserver/api/session_store.h"
+#include "appserver/storage/database.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "login_throttle.h"
+#include "appserver/api/login_throttle.h"
 
 namespace appserver {
 

@@ -1,6 +1,6 @@
-#include "session_store.h"
+#include "appserver/api/session_store.h"
 
-#include "appserver/password_hasher.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace appserver {
 

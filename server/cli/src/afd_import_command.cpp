@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "appserver/afd_import.h"
-#include "appserver/database_error.h"
-#include "appserver/migrations.h"
+#include "appserver/clockfile/afd_import.h"
+#include "appserver/storage/database_error.h"
+#include "appserver/storage/migrations.h"
 
 namespace appserver {
 

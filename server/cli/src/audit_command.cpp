@@ -1,7 +1,7 @@
 #include "audit_command.h"
 
-#include "admin_database.h"
-#include "audit_trail.h"
+#include "appserver/stores/audit_trail.h"
+#include "command_database.h"
 #include "text_table.h"
 
 namespace appserver {

@@ -1,10 +1,10 @@
-#include "admin_database.h"
+#include "command_database.h"
 
 #include <fmt/format.h>
 
 #include <stdexcept>
 
-#include "appserver/migrations.h"
+#include "appserver/storage/migrations.h"
 
 namespace appserver {
 

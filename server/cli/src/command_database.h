@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver {

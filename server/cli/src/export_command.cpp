@@ -10,11 +10,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include "appserver/database.h"
-#include "appserver/migrations.h"
-#include "csv_writer.h"
-#include "period_export.h"
-#include "xlsx_writer.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/transfer/csv_writer.h"
+#include "appserver/transfer/period_export.h"
+#include "appserver/transfer/xlsx_writer.h"
 
 namespace appserver {
 

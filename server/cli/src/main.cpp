@@ -15,13 +15,13 @@
 #include <thread>
 
 #include "afd_import_command.h"
-#include "appserver/app_server.h"
-#include "appserver/data_import.h"
-#include "appserver/database.h"
-#include "appserver/migrations.h"
-#include "appserver/server_clock.h"
+#include "appserver/api/app_server.h"
+#include "appserver/remote/server_clock.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/transfer/data_import.h"
+#include "appserver/transfer/demo_data.h"
 #include "audit_command.h"
-#include "demo_data.h"
 #include "export_command.h"
 #include "policy_command.h"
 

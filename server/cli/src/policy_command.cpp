@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "admin_database.h"
-#include "entry_policy.h"
+#include "appserver/stores/entry_policy.h"
+#include "command_database.h"
 #include "text_table.h"
 
 namespace appserver {

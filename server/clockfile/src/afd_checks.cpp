@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "appserver/afd_layout.h"
+#include "appserver/clockfile/afd_layout.h"
 
 namespace appserver::afd {
 

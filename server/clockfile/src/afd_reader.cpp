@@ -1,4 +1,4 @@
-#include "appserver/afd_reader.h"
+#include "appserver/clockfile/afd_reader.h"
 
 #include <fmt/format.h>
 

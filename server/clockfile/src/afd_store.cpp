@@ -9,8 +9,8 @@
 #include <set>
 #include <unordered_map>
 
-#include "appserver/afd_import.h"
-#include "punch_numbering.h"
+#include "appserver/clockfile/afd_import.h"
+#include "appserver/clockfile/punch_numbering.h"
 
 namespace appserver {
 

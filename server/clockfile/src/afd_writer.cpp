@@ -1,4 +1,4 @@
-#include "appserver/afd_writer.h"
+#include "appserver/clockfile/afd_writer.h"
 
 #include <fmt/format.h>
 

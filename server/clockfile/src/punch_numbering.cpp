@@ -1,4 +1,4 @@
-#include "punch_numbering.h"
+#include "appserver/clockfile/punch_numbering.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // connection waits for its bytes without holding a thread: a thread is taken
 // only by a request that has wholly arrived, within its limits and deadline,
 // and by the input and output themselves, which never block.
-#include "appserver/http_server.h"
+#include "appserver/http/server.h"
 
 #include <fmt/format.h>
 #include <spdlog/spdlog.h>

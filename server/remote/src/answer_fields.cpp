@@ -1,4 +1,4 @@
-#include "appserver/answer_fields.h"
+#include "appserver/remote/answer_fields.h"
 
 namespace appserver::fields {
 

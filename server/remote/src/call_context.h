@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "appserver/database.h"
+#include "appserver/remote/session_info.h"
+#include "appserver/remote/work_team_cache.h"
+#include "appserver/storage/database.h"
 #include "platform/dataset/datetime.h"
-#include "session_store.h"
-#include "work_team_cache.h"
 
 namespace appserver {
 

@@ -5,15 +5,16 @@
 #include <algorithm>
 #include <set>
 
-#include "api_error.h"
-#include "appserver/answer_fields.h"
-#include "appserver/appropriation_store.h"
-#include "appserver/time_text.h"
-#include "atividades_rows.h"
-#include "audit_trail.h"
-#include "catalog_store.h"
-#include "directory_store.h"
-#include "entry_policy.h"
+#include "appserver/remote/answer_fields.h"
+#include "appserver/remote/api_error.h"
+#include "appserver/remote/atividades_rows.h"
+#include "appserver/remote/time_text.h"
+#include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/audit_trail.h"
+#include "appserver/stores/catalog_store.h"
+#include "appserver/stores/directory_store.h"
+#include "appserver/stores/entry_policy.h"
+#include "appserver/stores/presence.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
 

@@ -1,4 +1,4 @@
-#include "packet_text.h"
+#include "appserver/remote/packet_text.h"
 
 #include <nlohmann/json.hpp>
 

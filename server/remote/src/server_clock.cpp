@@ -1,4 +1,4 @@
-#include "appserver/server_clock.h"
+#include "appserver/remote/server_clock.h"
 
 #include <ctime>
 

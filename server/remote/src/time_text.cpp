@@ -1,4 +1,4 @@
-#include "appserver/time_text.h"
+#include "appserver/remote/time_text.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "work_team_cache.h"
+#include "appserver/remote/work_team_cache.h"
 
 namespace appserver {
 

@@ -1,9 +1,9 @@
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
 
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 #include <spdlog/spdlog.h>
-#include "appserver/soci_includes.h"
+#include "appserver/storage/soci_includes.h"
 
 #include <fmt/format.h>
 #include <libpq-fe.h>

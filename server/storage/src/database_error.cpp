@@ -1,8 +1,8 @@
-#include "appserver/database_error.h"
+#include "appserver/storage/database_error.h"
 
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
-#include "appserver/soci_includes.h"
+#include "appserver/storage/soci_includes.h"
 
 #include <string_view>
 

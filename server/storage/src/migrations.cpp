@@ -1,4 +1,4 @@
-#include "appserver/migrations.h"
+#include "appserver/storage/migrations.h"
 
 #include <fmt/format.h>
 #include <spdlog/spdlog.h>

@@ -1,8 +1,8 @@
-#include "appserver/wal_checkpointer.h"
+#include "appserver/storage/wal_checkpointer.h"
 
 #include <spdlog/spdlog.h>
 
-#include "appserver/database_error.h"
+#include "appserver/storage/database_error.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "appserver/write_gate.h"
+#include "appserver/storage/write_gate.h"
 
 #include <algorithm>
 

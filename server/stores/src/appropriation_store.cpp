@@ -1,4 +1,4 @@
-#include "appserver/appropriation_store.h"
+#include "appserver/stores/appropriation_store.h"
 
 namespace appserver {
 

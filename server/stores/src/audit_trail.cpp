@@ -1,4 +1,4 @@
-#include "audit_trail.h"
+#include "appserver/stores/audit_trail.h"
 
 #include <nlohmann/json.hpp>
 

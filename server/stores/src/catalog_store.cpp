@@ -1,4 +1,4 @@
-#include "catalog_store.h"
+#include "appserver/stores/catalog_store.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "directory_store.h"
+#include "appserver/stores/directory_store.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "entry_policy.h"
+#include "appserver/stores/entry_policy.h"
 
 #include <fmt/format.h>
 

@@ -1,4 +1,4 @@
-#include "appserver/password_hasher.h"
+#include "appserver/stores/password_hasher.h"
 
 #include <sodium.h>
 

@@ -2,7 +2,7 @@
 // and the user's work team.
 #include <gtest/gtest.h>
 
-#include "session_store.h"
+#include "appserver/api/session_store.h"
 #include "test_support.h"
 
 namespace appserver::testing {

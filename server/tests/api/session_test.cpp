@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "appserver/password_hasher.h"
-#include "login_throttle.h"
-#include "session_store.h"
+#include "appserver/api/login_throttle.h"
+#include "appserver/api/session_store.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace appserver {
 namespace {

@@ -2,10 +2,10 @@
 // nothing, and what the screen's punch methods then answer.
 #include <gtest/gtest.h>
 
-#include "appserver/afd_import.h"
-#include "appserver/afd_writer.h"
-#include "appserver/appropriation_store.h"
-#include "period_export.h"
+#include "appserver/clockfile/afd_import.h"
+#include "appserver/clockfile/afd_writer.h"
+#include "appserver/stores/appropriation_store.h"
+#include "appserver/transfer/period_export.h"
 #include "test_support.h"
 
 namespace appserver::testing {

@@ -1,8 +1,8 @@
 // The punch file reader: both layouts, their checks, and the order of records.
 #include <gtest/gtest.h>
 
-#include "appserver/afd_reader.h"
-#include "appserver/afd_writer.h"
+#include "appserver/clockfile/afd_reader.h"
+#include "appserver/clockfile/afd_writer.h"
 
 namespace appserver::afd {
 namespace {

@@ -1,7 +1,7 @@
 // The numbering of a day's punches: events, directions, and the day a punch belongs to.
 #include <gtest/gtest.h>
 
-#include "punch_numbering.h"
+#include "appserver/clockfile/punch_numbering.h"
 
 #include "platform/dataset/datetime.h"
 

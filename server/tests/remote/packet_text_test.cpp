@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "appserver/answer_fields.h"
-#include "packet_text.h"
+#include "appserver/remote/answer_fields.h"
+#include "appserver/remote/packet_text.h"
 #include "platform/dataset/packet_json.h"
 
 namespace appserver {

@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "appserver/data_import.h"
-#include "appserver/password_hasher.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
 #include "test_support.h"
 
 namespace appserver::testing {

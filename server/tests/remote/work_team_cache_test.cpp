@@ -1,8 +1,8 @@
 // The work-team cache: one read per user within its age, a fresh read after it.
 #include <gtest/gtest.h>
 
+#include "appserver/remote/work_team_cache.h"
 #include "test_support.h"
-#include "work_team_cache.h"
 
 namespace appserver::testing {
 namespace {

@@ -2,7 +2,7 @@
 // screen's own text, what each leaves allowed, and the policies' storage.
 #include <gtest/gtest.h>
 
-#include "entry_policy.h"
+#include "appserver/stores/entry_policy.h"
 #include "test_support.h"
 
 namespace appserver::testing {

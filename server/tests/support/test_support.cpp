@@ -10,9 +10,9 @@
 
 #include <spdlog/spdlog.h>
 
-#include "appserver/data_import.h"
-#include "appserver/migrations.h"
-#include "appserver/password_hasher.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
 
 namespace appserver::testing {
 
@@ -251,6 +251,13 @@ json TestServer::result(const std::string& token, const std::string& method, con
     const Reply r = call(token, method, args);
     EXPECT_EQ(r.status, 200) << method << ": " << r.body.dump();
     return r.status == 200 ? r.body["result"] : json();
+}
+
+int rowCount(Database& db, const std::string& table) {
+    auto lease = db.acquire();
+    int n = 0;
+    lease.sql() << "SELECT COUNT(*) FROM " + table, soci::into(n);
+    return n;
 }
 
 std::vector<json> rowsByName(const json& packet) {

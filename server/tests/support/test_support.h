@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "appserver/app_server.h"
-#include "appserver/database.h"
-#include "appserver/server_clock.h"
+#include "appserver/api/app_server.h"
+#include "appserver/remote/server_clock.h"
+#include "appserver/storage/database.h"
 
 namespace appserver::testing {
 
@@ -49,6 +49,9 @@ private:
     std::string sqliteDir_;
     std::unique_ptr<Database> db_;
 };
+
+/// The number of rows in `table`.
+int rowCount(Database& db, const std::string& table);
 
 struct Reply {
     int status = 0;

@@ -1,23 +1,16 @@
-// The data file import and the schema: all or nothing, errors that name the item at fault.
+// The data file import: all or nothing, errors that name the item at fault.
 #include <gtest/gtest.h>
 
-#include "appserver/data_import.h"
-#include "appserver/migrations.h"
-#include "appserver/password_hasher.h"
-#include "directory_store.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/stores/directory_store.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
 #include "test_support.h"
 
 namespace appserver::testing {
 namespace {
 
 using nlohmann::json;
-
-int count(Database& db, const std::string& table) {
-    auto lease = db.acquire();
-    int n = 0;
-    lease.sql() << "SELECT COUNT(*) FROM " + table, soci::into(n);
-    return n;
-}
 
 std::string importError(Database& db, const json& data) {
     try {
@@ -34,7 +27,7 @@ TEST(DataImport, imports_everything_and_stores_only_password_hashes) {
     EXPECT_EQ(s.operators, 4u);
     EXPECT_EQ(s.appropriations, 7u);
     EXPECT_EQ(s.punches, 5u);
-    EXPECT_EQ(count(t.db(), "activity_operators"), 1);
+    EXPECT_EQ(rowCount(t.db(), "activity_operators"), 1);
     auto lease = t.db().acquire();
     const auto op = findOperator(lease.sql(), "000000000101");
     ASSERT_TRUE(op);
@@ -48,7 +41,7 @@ TEST(DataImport, a_file_with_an_error_is_refused_whole_naming_the_member_and_ind
     json data = baseData();
     data["operators"][2]["name"] = std::string(41, 'n');
     EXPECT_EQ(importError(t.db(), data), "operators[2]: \"name\" tem mais de 40 caracteres");
-    EXPECT_EQ(count(t.db(), "branches"), 0);
+    EXPECT_EQ(rowCount(t.db(), "branches"), 0);
 
     data = baseData();
     data["appropriations"][1]["task"] = "0000000077";  // no such task
@@ -64,8 +57,8 @@ TEST(DataImport, a_file_with_an_error_is_refused_whole_naming_the_member_and_ind
     data = baseData();
     data["tasks"] = json::object();
     EXPECT_EQ(importError(t.db(), data), "tasks: deve ser uma lista");
-    EXPECT_EQ(count(t.db(), "operators"), 0);
-    EXPECT_EQ(count(t.db(), "appropriations"), 0);
+    EXPECT_EQ(rowCount(t.db(), "operators"), 0);
+    EXPECT_EQ(rowCount(t.db(), "appropriations"), 0);
 }
 
 TEST(DataImport, operators_may_carry_a_pis_and_a_cpf_each_of_one_operator) {
@@ -97,7 +90,7 @@ TEST(DataImport, operators_may_carry_a_pis_and_a_cpf_each_of_one_operator) {
     data["operators"][2]["cpf"] = "11122233396";
     data["operators"][3]["cpf"] = "111.222.333-96";  // the same person twice
     EXPECT_EQ(importError(other.db(), data).rfind("operators[3]: ", 0), 0u);
-    EXPECT_EQ(count(other.db(), "operators"), 0);
+    EXPECT_EQ(rowCount(other.db(), "operators"), 0);
 }
 
 TEST(DataImport, members_are_optional_and_unknown_ones_are_ignored) {
@@ -109,45 +102,6 @@ TEST(DataImport, members_are_optional_and_unknown_ones_are_ignored) {
     EXPECT_EQ(s.branches, 1u);
     EXPECT_EQ(s.operators, 0u);
     EXPECT_TRUE(databaseIsEmpty(t.db()));
-}
-
-TEST(Storage, migrations_apply_once_and_report_the_latest_version) {
-    TestDatabase t(true);
-    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
-    const int applied = count(t.db(), "schema_migrations");
-    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
-    EXPECT_EQ(count(t.db(), "schema_migrations"), applied);
-    EXPECT_EQ(count(t.db(), "appropriations"), 7);
-}
-
-TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
-    TestDatabase t(true);
-    if (t.isPostgres()) {
-        // The same rule on PostgreSQL: a row naming an unknown operator is refused.
-        EXPECT_NE(
-            importError(
-                t.db(),
-                {{"punches",
-                  {{{"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}}}}}),
-            "(imported)");
-        return;
-    }
-    auto lease = t.db().acquire();
-    std::string mode;
-    int fk = 0;
-    lease.sql() << "PRAGMA journal_mode", soci::into(mode);
-    lease.sql() << "PRAGMA foreign_keys", soci::into(fk);
-    EXPECT_EQ(mode, "wal");
-    EXPECT_EQ(fk, 1);
-}
-
-TEST(Storage, database_urls_are_parsed_and_passwords_kept_out_of_logs) {
-    EXPECT_EQ(DatabaseUrl::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
-    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").kind, DatabaseKind::Postgres);
-    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").redacted(),
-              "postgresql://u:***@h:5432/db");
-    EXPECT_THROW(DatabaseUrl::parse("mysql://x"), std::invalid_argument);
-    EXPECT_THROW(DatabaseUrl::parse("sqlite:"), std::invalid_argument);
 }
 
 }  // namespace

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "appserver/appropriation_store.h"
-#include "appserver/data_import.h"
-#include "appserver/password_hasher.h"
-#include "csv_writer.h"
-#include "period_export.h"
+#include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/csv_writer.h"
+#include "appserver/transfer/data_import.h"
+#include "appserver/transfer/period_export.h"
+#include "appserver/transfer/xlsx_writer.h"
 #include "test_support.h"
-#include "xlsx_writer.h"
 
 namespace appserver::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "csv_writer.h"
+#include "appserver/transfer/csv_writer.h"
 
 #include <algorithm>
 #include <charconv>

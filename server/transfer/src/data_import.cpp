@@ -1,4 +1,4 @@
-#include "appserver/data_import.h"
+#include "appserver/transfer/data_import.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <sstream>
 
-#include "appserver/appropriation_store.h"
+#include "appserver/stores/appropriation_store.h"
 #include "platform/dataset/text.h"
 
 namespace appserver {

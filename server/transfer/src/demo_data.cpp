@@ -1,4 +1,4 @@
-#include "demo_data.h"
+#include "appserver/transfer/demo_data.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>

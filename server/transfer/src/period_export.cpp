@@ -1,4 +1,4 @@
-#include "period_export.h"
+#include "appserver/transfer/period_export.h"
 
 #include <fmt/format.h>
 
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "atividades_rows.h"
+#include "appserver/stores/presence.h"
 
 namespace appserver {
 

@@ -1,4 +1,4 @@
-#include "xlsx_writer.h"
+#include "appserver/transfer/xlsx_writer.h"
 
 #include <fmt/format.h>
 #include <xlsxwriter.h>

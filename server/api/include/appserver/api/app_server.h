@@ -2,13 +2,15 @@
 
 #include <memory>
 
-#include "appserver/database.h"
-#include "appserver/http_server.h"
-#include "appserver/server_clock.h"
-#include "appserver/server_settings.h"
+#include "appserver/api/server_settings.h"
+#include "appserver/remote/server_clock.h"
+#include "appserver/storage/database.h"
 
 namespace appserver {
 
+namespace http {
+class Server;
+}
 class HttpApi;
 class SessionStore;
 
@@ -29,7 +31,7 @@ public:
     /// shutdown grace, then run() returns. Safe from any thread, also before
     /// run() started.
     void stop();
-    bool isRunning() const { return server_->isRunning(); }
+    bool isRunning() const;
 
     /// The server's sessions (tests age them).
     SessionStore& sessions();

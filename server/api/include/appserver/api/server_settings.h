@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "appserver/password_hasher.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace appserver {
 

@@ -6,14 +6,9 @@
 #include <string>
 #include <unordered_map>
 
-namespace appserver {
+#include "appserver/remote/session_info.h"
 
-/// Who is calling: one user at one branch.
-struct SessionInfo {
-    std::string user;
-    std::string name;
-    std::string branch;
-};
+namespace appserver {
 
 /// The open sessions, by token. A session ends at logout, after
 /// `idleTimeout` without a request, or `maxAge` after it opened however much

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "appserver/afd_reader.h"
-#include "appserver/database.h"
+#include "appserver/clockfile/afd_reader.h"
+#include "appserver/storage/database.h"
 
 namespace appserver {
 

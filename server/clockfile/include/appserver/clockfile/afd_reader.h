@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "appserver/afd_layout.h"
+#include "appserver/clockfile/afd_layout.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver::afd {

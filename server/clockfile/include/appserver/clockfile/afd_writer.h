@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "appserver/afd_layout.h"
+#include "appserver/clockfile/afd_layout.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver::afd {

@@ -5,7 +5,7 @@
 
 namespace appserver {
 
-/// The failure kinds of the protocol, each with its HTTP status.
+/// The failure kinds of the protocol; the API gives each its name and HTTP status.
 enum class ErrorCode {
     BadRequest,
     Unauthenticated,
@@ -21,9 +21,6 @@ enum class ErrorCode {
     Internal,
     Unavailable,
 };
-
-const char* errorCodeName(ErrorCode code);
-int errorCodeStatus(ErrorCode code);
 
 /// A failure that reaches the client as {"error":{"code":…,"message":…}}. The
 /// message is meant for the user (Portuguese, as the rest of the system).

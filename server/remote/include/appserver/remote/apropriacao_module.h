@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "appserver/database.h"
-#include "appserver/server_clock.h"
-#include "call_args.h"
-#include "call_context.h"
-#include "work_team_cache.h"
+#include "appserver/remote/call_args.h"
+#include "appserver/remote/server_clock.h"
+#include "appserver/remote/session_info.h"
+#include "appserver/remote/work_team_cache.h"
+#include "appserver/storage/database.h"
 
 namespace appserver {
 

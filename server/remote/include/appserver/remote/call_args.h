@@ -1,10 +1,8 @@
 #pragma once
 
-#include <simdjson.h>
-
 #include <cstddef>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -21,25 +19,6 @@ struct DateTimeArg {
     platform::dataset::DateTime value;
 };
 using CallArg = std::variant<std::string, DateArg, DateTimeArg, platform::dataset::ChangePacket>;
-
-/// Reads the "args" array of a call; throws ApiError naming the argument at
-/// fault: bad_request for a malformed one or a text holding a control
-/// character, too_large or invalid for a change packet past its limits.
-std::vector<CallArg> parseCallArgs(simdjson::dom::element args);
-
-/// A remote call as its body names it.
-struct CallRequest {
-    std::string server;
-    std::string method;
-    std::vector<CallArg> args;
-};
-
-/// Decodes the body of POST /v1/call; throws ApiError as parseCallArgs does.
-CallRequest decodeCallBody(std::string_view body);
-
-/// A text argument as the decoder admits it; throws ApiError(bad_request)
-/// naming `what` when it holds a C0 control character.
-void checkTextArgument(std::string_view text, const std::string& what);
 
 /// Typed access to the arguments of one method; each throws ApiError(bad_request)
 /// naming the method and the argument when the type differs.

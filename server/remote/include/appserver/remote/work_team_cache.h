@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "appserver/database.h"
-#include "directory_store.h"
+#include "appserver/storage/database.h"
+#include "appserver/stores/directory_store.h"
 
 namespace appserver {
 

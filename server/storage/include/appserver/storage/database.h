@@ -14,10 +14,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "appserver/database_error.h"
-#include "appserver/soci_includes.h"
-#include "appserver/wal_checkpointer.h"
-#include "appserver/write_gate.h"
+#include "appserver/storage/database_error.h"
+#include "appserver/storage/soci_includes.h"
+#include "appserver/storage/wal_checkpointer.h"
+#include "appserver/storage/write_gate.h"
 
 namespace appserver {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
 
 namespace appserver {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "appserver/soci_includes.h"
+#include "appserver/storage/soci_includes.h"
 
 namespace appserver {
 

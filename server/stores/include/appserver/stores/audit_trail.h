@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "appserver/appropriation_store.h"
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
+#include "appserver/stores/appropriation_store.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "appserver/database.h"
-#include "appserver/soci_includes.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/soci_includes.h"
 
 namespace appserver {
 

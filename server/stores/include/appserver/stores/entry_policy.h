@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
 #include "platform/dataset/datetime.h"
 
 namespace appserver {

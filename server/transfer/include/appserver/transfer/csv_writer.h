@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "period_export.h"
+#include "appserver/transfer/period_export.h"
 
 namespace appserver {
 

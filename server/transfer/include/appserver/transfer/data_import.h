@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "appserver/database.h"
-#include "appserver/password_hasher.h"
+#include "appserver/storage/database.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace appserver {
 

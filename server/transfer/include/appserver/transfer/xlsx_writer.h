@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "period_export.h"
+#include "appserver/transfer/period_export.h"
 
 struct lxw_workbook;
 struct lxw_worksheet;
