@@ -1,20 +1,19 @@
 #include "afd_import_command.h"
 
 #include <fmt/format.h>
-#include <spdlog/spdlog.h>
 
 #include <chrono>
 #include <cstdio>
 
 #include "appserver/clockfile/afd_import.h"
-#include "appserver/storage/database_error.h"
-#include "appserver/storage/migrations.h"
+#include "command_database.h"
 
 namespace appserver {
 
-ImportAfdCommand::ImportAfdCommand(CLI::App& app) {
-    command_ = app.add_subcommand(
-        "import-afd", "Importa as batidas de um arquivo AFD de relógio de ponto numa só transação");
+ImportAfdCommand::ImportAfdCommand(CLI::App& app)
+    : Command(app.add_subcommand(
+          "import-afd",
+          "Importa as batidas de um arquivo AFD de relógio de ponto numa só transação")) {
     command_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
     command_->add_flag("--skip-bad", skipBad_,
                        "Importa os registros bons e lista os que ficaram de fora (sem ela, um "
@@ -30,24 +29,19 @@ ImportAfdCommand::ImportAfdCommand(CLI::App& app) {
         ->check(CLI::ExistingFile);
 }
 
-int ImportAfdCommand::run() const {
-    DatabaseOptions options;
-    options.poolSize = 1;
-    Database db(DatabaseUrl::parse(db_), options);
-    migrate(db);
+int ImportAfdCommand::run() {
+    auto db = openCommandDatabase(db_);
     AfdImportOptions o;
     o.skipBad = skipBad_;
     o.company = company_;
     const auto started = std::chrono::steady_clock::now();
     AfdImportResult r;
     try {
-        r = importClockFilePath(db, path_, o);
+        r = importClockFilePath(*db, path_, o);
     } catch (const AfdImportError& e) {
-        spdlog::error("{}: {}", path_, e.what());
-        return 1;
+        throw CommandFailure(fmt::format("{}: {}", path_, e.what()));
     } catch (const afd::FileError& e) {
-        spdlog::error("{}: {}", path_, e.what());
-        return 1;
+        throw CommandFailure(fmt::format("{}: {}", path_, e.what()));
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -4,19 +4,21 @@
 
 #include <string>
 
+#include "command.h"
+
 namespace appserver {
 
 /// `appserver import-afd --db URL [--skip-bad] [--company CODE] FILE`.
-class ImportAfdCommand {
+class ImportAfdCommand : public Command {
 public:
     explicit ImportAfdCommand(CLI::App& app);
-    /// True when this command was the one given.
-    bool chosen() const { return command_->parsed(); }
-    /// Runs it; the exit status (0: imported; 1: nothing stored).
-    int run() const;
+    /// One write transaction: a signal that cuts it short leaves nothing of it.
+    bool endsOnSignal() const override { return true; }
+    /// Prints what was imported and returns 0; a refused file is a
+    /// CommandFailure naming it with every record at fault (nothing stored).
+    int run() override;
 
 private:
-    CLI::App* command_;
     std::string db_, path_, company_;
     bool skipBad_ = false;
 };

@@ -2,21 +2,21 @@
 
 #include <CLI/CLI.hpp>
 
-#include <ostream>
 #include <string>
+
+#include "command.h"
 
 namespace appserver {
 
 /// `appserver audit`: prints the trail of the changes saves made, newest first.
-class AuditCommand {
+class AuditCommand : public Command {
 public:
     explicit AuditCommand(CLI::App& app);
-    bool chosen() const { return cmd_->parsed(); }
-    /// Throws std::exception with a message for the administrator.
-    int run(std::ostream& out) const;
+    bool endsOnSignal() const override { return false; }
+    /// Prints to the standard output; throws std::exception with a message for the administrator.
+    int run() override;
 
 private:
-    CLI::App* cmd_;
     std::string db_, operator_, from_, to_;
 };
 

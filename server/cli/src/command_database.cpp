@@ -1,27 +1,29 @@
 #include "command_database.h"
 
 #include <fmt/format.h>
+#include <spdlog/spdlog.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "appserver/storage/migrations.h"
 
 namespace appserver {
 
-std::unique_ptr<Database> openAdminDatabase(const std::string& url) {
-    DatabaseOptions options;
-    options.poolSize = 1;
-    auto db = std::make_unique<Database>(DatabaseUrl::parse(url), options);
-    migrate(*db);
+std::unique_ptr<Database> openCommandDatabase(const std::string& url,
+                                              const CommandDatabaseOptions& options) {
+    const DatabaseUrl parsed = DatabaseUrl::parse(url);
+    if (options.mustExist && parsed.kind == DatabaseKind::Sqlite &&
+        !std::filesystem::exists(parsed.target))
+        throw std::runtime_error(fmt::format("O banco {} não existe", parsed.target));
+    DatabaseOptions dbOptions;
+    dbOptions.poolSize = options.sessions;
+    dbOptions.sync = options.sync;
+    auto db = std::make_unique<Database>(parsed, dbOptions);
+    const int version = migrate(*db);
+    if (options.announce)
+        spdlog::info("Banco {} aberto (esquema versão {})", db->url().redacted(), version);
     return db;
-}
-
-platform::dataset::DateTime parseDayOption(const std::string& text, const char* option) {
-    const auto day = platform::dataset::DateTime::parseIso(text);
-    if (!day || text.size() != 10)
-        throw std::invalid_argument(
-            fmt::format("{}: \"{}\" não é um dia (use AAAA-MM-DD)", option, text));
-    return *day;
 }
 
 }  // namespace appserver

@@ -11,35 +11,19 @@
 #include <stdexcept>
 
 #include "appserver/storage/database.h"
-#include "appserver/storage/migrations.h"
 #include "appserver/transfer/csv_writer.h"
 #include "appserver/transfer/period_export.h"
 #include "appserver/transfer/xlsx_writer.h"
+#include "command_database.h"
+#include "day_option.h"
 
 namespace appserver {
 
-using platform::dataset::DateTime;
-
 namespace {
-
-DateTime parseDay(const std::string& text, const char* option) {
-    auto day = DateTime::parseIso(text);
-    if (!day || text.size() != 10)
-        throw CLI::ValidationError(option,
-                                   fmt::format("\"{}\" não é um dia válido: use AAAA-MM-DD", text));
-    return *day;
-}
 
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-/// The SQLite file must be there already: opening a mistyped path would
-/// create an empty database and export nothing as if all were well.
-void requireExistingDatabase(const DatabaseUrl& url) {
-    if (url.kind == DatabaseKind::Sqlite && !std::filesystem::exists(url.target))
-        throw std::runtime_error(fmt::format("O banco {} não existe", url.target));
 }
 
 /// The output file, written under a temporary name and put in place only
@@ -67,25 +51,26 @@ private:
 
 }  // namespace
 
-ExportCommand::ExportCommand(CLI::App& app) {
-    cmd_ = app.add_subcommand(
-        "export", "Exporta as apropriações de um período com os totais do dia contra o ponto");
-    cmd_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
-    cmd_->add_option("--from", from_, "Primeiro dia do período (AAAA-MM-DD)")->required();
-    cmd_->add_option("--to", to_, "Último dia do período, incluído (AAAA-MM-DD)")->required();
-    cmd_->add_option("--branch", branch_, "Só as apropriações desta filial");
-    cmd_->add_option("--operator", operator_, "Só as apropriações deste operador");
-    cmd_->add_option("--format", format_,
+ExportCommand::ExportCommand(CLI::App& app)
+    : Command(app.add_subcommand(
+          "export", "Exporta as apropriações de um período com os totais do dia contra o ponto")) {
+    command_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
+    command_->add_option("--from", from_, "Primeiro dia do período (AAAA-MM-DD)")->required();
+    command_->add_option("--to", to_, "Último dia do período, incluído (AAAA-MM-DD)")->required();
+    command_->add_option("--branch", branch_, "Só as apropriações desta filial");
+    command_->add_option("--operator", operator_, "Só as apropriações deste operador");
+    command_
+        ->add_option("--format", format_,
                      "csv ou xlsx (sem ele: xlsx quando --output termina em .xlsx, senão csv)")
         ->check(CLI::IsMember({"csv", "xlsx"}));
-    cmd_->add_option("--output", output_,
-                     "Arquivo de saída (sem ele, CSV na saída padrão; xlsx exige um arquivo)");
+    command_->add_option("--output", output_,
+                         "Arquivo de saída (sem ele, CSV na saída padrão; xlsx exige um arquivo)");
 }
 
-int ExportCommand::run() const {
+int ExportCommand::run() {
     ExportFilter filter;
-    filter.from = parseDay(from_, "--from");
-    filter.to = parseDay(to_, "--to");
+    filter.from = parseDayOption(from_, "--from");
+    filter.to = parseDayOption(to_, "--to");
     if (filter.to < filter.from)
         throw CLI::ValidationError(
             "--to", fmt::format("o último dia ({}) vem antes do primeiro ({})", to_, from_));
@@ -97,18 +82,16 @@ int ExportCommand::run() const {
         throw CLI::ValidationError("--output",
                                    "o formato xlsx é um arquivo compactado: informe --output");
 
-    const DatabaseUrl url = DatabaseUrl::parse(db_);
-    requireExistingDatabase(url);
-    DatabaseOptions options;
-    options.poolSize = 1;
-    Database db(url, options);
-    migrate(db);
-    if (db.kind() == DatabaseKind::Sqlite) {
+    CommandDatabaseOptions options;
+    // A mistyped path would otherwise be a new, empty database, exported as if all were well.
+    options.mustExist = true;
+    const auto db = openCommandDatabase(db_, options);
+    if (db->kind() == DatabaseKind::Sqlite) {
         // The export reads the period once, in order. Through the pool's
         // memory map every page it touched would stay resident in this
         // process, which would then grow with the database; read into
         // SQLite's bounded page cache, memory stays the same for any period.
-        auto lease = db.acquire();
+        auto lease = db->acquire();
         lease.sql() << "PRAGMA mmap_size = 0";
     }
 
@@ -116,19 +99,19 @@ int ExportCommand::run() const {
     ExportCounts counts;
     if (output_.empty()) {
         CsvWriter csv(std::cout);
-        counts = exportPeriod(db, filter, csv);
+        counts = exportPeriod(*db, filter, csv);
     } else {
         OutputFile file(output_);
         if (format == "xlsx") {
             XlsxWriter xlsx(file.partialPath());
-            counts = exportPeriod(db, filter, xlsx);
+            counts = exportPeriod(*db, filter, xlsx);
         } else {
             std::ofstream out(file.partialPath(), std::ios::binary | std::ios::trunc);
             if (!out)
                 throw std::runtime_error(
                     fmt::format("Não foi possível criar {}", file.partialPath()));
             CsvWriter csv(out);
-            counts = exportPeriod(db, filter, csv);
+            counts = exportPeriod(*db, filter, csv);
             out.close();
             if (!out) throw std::runtime_error(fmt::format("Falha ao gravar {}", output_));
         }

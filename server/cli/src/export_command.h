@@ -4,22 +4,23 @@
 
 #include <string>
 
+#include "command.h"
+
 namespace appserver {
 
 /// `appserver export`: the appropriations of a period, with each operator's
 /// day totals against the punches, as CSV or XLSX.
-class ExportCommand {
+class ExportCommand : public Command {
 public:
     /// Adds the subcommand and its options to `app`.
     explicit ExportCommand(CLI::App& app);
 
-    /// True when the command line chose this command.
-    bool chosen() const { return static_cast<bool>(*cmd_); }
+    /// A long export is stopped by Ctrl-C like any program; its output stays FILE.partial.
+    bool endsOnSignal() const override { return true; }
     /// Runs the export; throws with a message the administrator can act on.
-    int run() const;
+    int run() override;
 
 private:
-    CLI::App* cmd_;
     std::string db_, from_, to_, branch_, operator_, format_, output_;
 };
 

@@ -1,28 +1,35 @@
 #include "policy_command.h"
 
+#include <iostream>
 #include <stdexcept>
 
 #include "appserver/stores/entry_policy.h"
 #include "command_database.h"
+#include "day_option.h"
 #include "text_table.h"
 
 namespace appserver {
 
-PolicyCommand::PolicyCommand(CLI::App& app) {
-    cmd_ = app.add_subcommand("policy",
-                              "Define as políticas de apropriação de uma filial, ou as lista");
-    cmd_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
-    auto* list = cmd_->add_flag("--list", list_, "Lista as políticas de todas as filiais");
-    auto* branch = cmd_->add_option("--branch", branch_, "Filial cujas políticas são definidas");
-    auto* from =
-        cmd_->add_option("--from", from_, "Primeiro dia do período de apropriação (AAAA-MM-DD)");
-    auto* to = cmd_->add_option("--to", to_, "Último dia do período de apropriação (AAAA-MM-DD)");
-    auto* noPeriod = cmd_->add_flag("--no-period", noPeriod_, "Retira o período de apropriação");
+PolicyCommand::PolicyCommand(CLI::App& app)
+    : Command(app.add_subcommand("policy",
+                                 "Define as políticas de apropriação de uma filial, ou as lista")) {
+    command_->add_option("--db", db_, "sqlite:CAMINHO ou postgresql://…")->required();
+    auto* list = command_->add_flag("--list", list_, "Lista as políticas de todas as filiais");
+    auto* branch =
+        command_->add_option("--branch", branch_, "Filial cujas políticas são definidas");
+    auto* from = command_->add_option("--from", from_,
+                                      "Primeiro dia do período de apropriação (AAAA-MM-DD)");
+    auto* to =
+        command_->add_option("--to", to_, "Último dia do período de apropriação (AAAA-MM-DD)");
+    auto* noPeriod =
+        command_->add_flag("--no-period", noPeriod_, "Retira o período de apropriação");
     auto* own =
-        cmd_->add_option("--own-only", ownOnly_,
+        command_
+            ->add_option("--own-only", ownOnly_,
                          "on: só o próprio funcionário inclui e exclui as suas apropriações")
             ->check(CLI::IsMember({"on", "off"}));
-    auto* punches = cmd_->add_option("--require-punches", requirePunches_,
+    auto* punches = command_
+                        ->add_option("--require-punches", requirePunches_,
                                      "on: inclusão só em dia com o ponto importado")
                         ->check(CLI::IsMember({"on", "off"}));
     from->needs(to);
@@ -54,13 +61,13 @@ void printPolicies(std::ostream& out, const std::vector<EntryPolicy>& policies) 
 
 }  // namespace
 
-int PolicyCommand::run(std::ostream& out) const {
+int PolicyCommand::run() {
     if (!list_ && branch_.empty())
         throw std::invalid_argument("policy: use --list, ou --branch com o que definir");
-    auto db = openAdminDatabase(db_);
+    auto db = openCommandDatabase(db_);
     auto lease = db->acquire();
     if (list_) {
-        printPolicies(out, entryPolicies(lease.sql()));
+        printPolicies(std::cout, entryPolicies(lease.sql()));
         return 0;
     }
     // What is not given stays as it was.
@@ -75,7 +82,7 @@ int PolicyCommand::run(std::ostream& out) const {
     if (!ownOnly_.empty()) p.ownOnly = ownOnly_ == "on";
     if (!requirePunches_.empty()) p.requirePunches = requirePunches_ == "on";
     saveEntryPolicy(lease.sql(), p);
-    printPolicies(out, {p});
+    printPolicies(std::cout, {p});
     return 0;
 }
 

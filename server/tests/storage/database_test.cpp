@@ -24,8 +24,9 @@ TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
         // The same rule on PostgreSQL: a row naming an unknown operator is refused.
         const nlohmann::json punch = {
             {"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}};
-        EXPECT_THROW(importData(t.db(), {{"punches", {punch}}}, PasswordHasher(HashCost::minimum())),
-                     ImportError);
+        EXPECT_THROW(
+            importData(t.db(), {{"punches", {punch}}}, PasswordHasher(HashCost::minimum())),
+            ImportError);
         return;
     }
     auto lease = t.db().acquire();
