@@ -7,16 +7,14 @@ namespace appserver {
 
 namespace {
 
+/// The transport as the settings have it; the header, write and connection
+/// limits that no setting changes are the transport's own.
 http::ServerOptions transportOptions(const ServerSettings& s) {
     http::ServerOptions o;
     o.threads = s.threads == 0 ? 1 : s.threads;
-    o.maxHeaderBytes = limits::kMaxHeaderBytes;
-    o.maxHeaderFields = limits::kMaxHeaderFields;
     o.requestDeadline = s.requestDeadline;
     o.keepAliveIdle = s.keepAliveIdle;
-    o.writeDeadline = limits::kWriteDeadline;
     o.maxConnectionsPerAddress = s.maxConnectionsPerAddress;
-    o.maxConnections = limits::kMaxConnections;
     o.shutdownGrace = s.shutdownGrace;
     o.tlsCert = s.tlsCert;
     o.tlsKey = s.tlsKey;

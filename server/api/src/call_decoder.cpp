@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "appserver/api/server_settings.h"
+#include "appserver/api/limits.h"
 #include "appserver/remote/api_error.h"
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_reader.h"

@@ -102,9 +102,10 @@ void sendRefusal(http::Refusal kind, const http::Request& req, http::Response& r
                                         maxBodyBytes / (1024 * 1024)));
             return;
         case Refusal::HeadersTooLarge:
-            sendError(res, ErrorCode::HeadersTooLarge,
-                      fmt::format("Os cabeçalhos da requisição passam de {} KiB ou de {} campos.",
-                                  limits::kMaxHeaderBytes / 1024, limits::kMaxHeaderFields));
+            sendError(
+                res, ErrorCode::HeadersTooLarge,
+                fmt::format("Os cabeçalhos da requisição passam de {} KiB ou de {} campos.",
+                            http::limits::kMaxHeaderBytes / 1024, http::limits::kMaxHeaderFields));
             return;
         case Refusal::UnsupportedEncoding:
             sendError(res, ErrorCode::UnsupportedMediaType,

@@ -19,7 +19,7 @@ struct ServeOptions {
     ServerSettings settings;
     long idleHours = 8;
     long maxSessionHours = 12;
-    long requestDeadlineMs = limits::kRequestDeadline.count();
+    long requestDeadlineMs = settings.requestDeadline.count();
 
     /// Adds the options to `command`.
     void addTo(CLI::App* command);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "appserver/http/limits.h"
+
 namespace appserver::http {
 
 /// One request as a handler sees it: wholly arrived, within every limit.
@@ -62,14 +64,14 @@ struct ServerOptions {
     /// Reading and writing never block one, so only requests that wholly
     /// arrived and are being handled take one.
     std::size_t threads = 8;
-    std::size_t maxHeaderBytes = 16 * 1024;
-    std::size_t maxHeaderFields = 64;
-    std::chrono::milliseconds requestDeadline{5000};
-    std::chrono::milliseconds keepAliveIdle{30000};
-    std::chrono::milliseconds writeDeadline{10000};
-    std::size_t maxConnectionsPerAddress = 64;
-    std::size_t maxConnections = 4096;
-    std::chrono::milliseconds shutdownGrace{10000};
+    std::size_t maxHeaderBytes = limits::kMaxHeaderBytes;
+    std::size_t maxHeaderFields = limits::kMaxHeaderFields;
+    std::chrono::milliseconds requestDeadline = limits::kRequestDeadline;
+    std::chrono::milliseconds keepAliveIdle = limits::kKeepAliveIdle;
+    std::chrono::milliseconds writeDeadline = limits::kWriteDeadline;
+    std::size_t maxConnectionsPerAddress = limits::kMaxConnectionsPerAddress;
+    std::size_t maxConnections = limits::kMaxConnections;
+    std::chrono::milliseconds shutdownGrace = limits::kShutdownGrace;
     std::string tlsCert;  ///< PEM files; both set: HTTPS only
     std::string tlsKey;
 };
