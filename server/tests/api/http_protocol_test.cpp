@@ -9,12 +9,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "postgresql_run.h"
 #include "test_support.h"
 
 namespace appserver::testing {
 namespace {
 
 using nlohmann::json;
+
+// Requests and connections as the protocol takes them: the database under the server is incidental.
+[[maybe_unused]] const bool kSqliteOnly = leaveOutOfPostgresRun({"HttpProtocol", "HttpListening"});
 
 class HttpProtocol : public ::testing::Test {
 protected:

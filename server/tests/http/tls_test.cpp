@@ -5,12 +5,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "postgresql_run.h"
 #include "test_support.h"
 
 namespace appserver::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The transport's TLS: the database under the server is incidental.
+[[maybe_unused]] const bool kSqliteOnly = leaveOutOfPostgresRun({"Tls"});
 
 /// A self-signed certificate for 127.0.0.1 and its key, made by the openssl
 /// command in a folder removed at the end.
