@@ -1,7 +1,7 @@
 #include "day_option.h"
 
 #include <fmt/format.h>
-#include <CLI/CLI.hpp>
+#include <CLI/Error.hpp>
 
 namespace appserver {
 

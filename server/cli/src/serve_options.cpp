@@ -1,6 +1,7 @@
 #include "serve_options.h"
 
 #include <spdlog/spdlog.h>
+#include <CLI/CLI.hpp>
 
 #include <exception>
 

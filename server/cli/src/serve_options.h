@@ -1,11 +1,13 @@
 #pragma once
 
-#include <CLI/CLI.hpp>
-
 #include <string>
 
 #include "appserver/api/server_settings.h"
 #include "command_database.h"
+
+namespace CLI {
+class App;
+}
 
 namespace appserver {
 

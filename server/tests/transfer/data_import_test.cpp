@@ -1,7 +1,6 @@
 // The data file import: all or nothing, errors that name the item at fault.
 #include <gtest/gtest.h>
 
-#include "appserver/storage/migrations.h"
 #include "appserver/stores/directory_store.h"
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/data_import.h"
