@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "appserver/database.h"
-#include "appserver/migrations.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
 
 namespace screen_bench {
 

@@ -17,13 +17,13 @@
 #include <fstream>
 #include <thread>
 
-#include "appserver/afd_import.h"
-#include "appserver/afd_writer.h"
-#include "appserver/app_server.h"
-#include "appserver/data_import.h"
-#include "appserver/database.h"
-#include "appserver/migrations.h"
-#include "appserver/password_hasher.h"
+#include "appserver/api/app_server.h"
+#include "appserver/clockfile/afd_import.h"
+#include "appserver/clockfile/afd_writer.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
 
 using namespace appserver;
 using nlohmann::json;

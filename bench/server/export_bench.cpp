@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "appropriation_fill.h"
-#include "appserver/database.h"
-#include "appserver/migrations.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
 
 extern char** environ;
 

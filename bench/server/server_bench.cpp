@@ -26,15 +26,15 @@
 #include <thread>
 
 #include "appropriation_fill.h"
-#include "appserver/answer_fields.h"
-#include "appserver/app_server.h"
-#include "appserver/appropriation_store.h"
-#include "appserver/data_import.h"
-#include "appserver/database.h"
-#include "appserver/http_server.h"
-#include "appserver/migrations.h"
-#include "appserver/password_hasher.h"
-#include "appserver/time_text.h"
+#include "appserver/api/app_server.h"
+#include "appserver/http/server.h"
+#include "appserver/remote/answer_fields.h"
+#include "appserver/remote/time_text.h"
+#include "appserver/storage/database.h"
+#include "appserver/storage/migrations.h"
+#include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
 #include "platform/dataset/packet_json.h"
 
 #include <soci/sqlite3/soci-sqlite3.h>

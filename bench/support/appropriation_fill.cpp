@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "appserver/password_hasher.h"
-#include "appserver/soci_includes.h"
+#include "appserver/storage/soci_includes.h"
+#include "appserver/stores/password_hasher.h"
 
 namespace bench {
 

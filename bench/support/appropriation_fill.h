@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "appserver/database.h"
+#include "appserver/storage/database.h"
 #include "platform/dataset/datetime.h"
 
 namespace bench {

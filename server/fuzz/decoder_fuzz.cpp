@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "api_error.h"
-#include "call_args.h"
+#include "appserver/api/call_decoder.h"
+#include "appserver/remote/api_error.h"
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_json.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "appserver/afd_writer.h"
+#include "appserver/clockfile/afd_writer.h"
 #include "test_support.h"
 
 namespace appserver::testing {

@@ -7,8 +7,8 @@
 #include <functional>
 #include <thread>
 
+#include "appserver/api/session_store.h"
 #include "reliability_support.h"
-#include "session_store.h"
 #include "test_support.h"
 
 namespace appserver::testing {

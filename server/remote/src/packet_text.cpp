@@ -1,0 +1,164 @@
+#include "appserver/remote/packet_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+
+#include "platform/dataset/packet_json.h"
+
+namespace appserver {
+
+namespace {
+
+/// Length of the well-formed UTF-8 sequence starting at s[i] (RFC 3629: no
+/// overlong forms, no surrogates, nothing past U+10FFFF), 0 when malformed.
+std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = byte(i);
+    const auto continuation = [&](std::size_t k, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
+        return k < s.size() && byte(k) >= lo && byte(k) <= hi;
+    };
+    if (c >= 0xC2 && c <= 0xDF) return continuation(i + 1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        const unsigned char lo = c == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char hi = c == 0xED ? 0x9F : 0xBF;
+        return continuation(i + 1, lo, hi) && continuation(i + 2) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const unsigned char lo = c == 0xF0 ? 0x90 : 0x80;
+        const unsigned char hi = c == 0xF4 ? 0x8F : 0xBF;
+        return continuation(i + 1, lo, hi) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
+    const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 &&
+                           t.day >= 0 && t.day <= 99 && t.hour >= 0 && t.hour <= 99 &&
+                           t.minute >= 0 && t.minute <= 99 && t.second >= 0 && t.second <= 99;
+    if (!printable) {
+        appendJsonString(out, t.toIso());
+        return;
+    }
+    // "YYYY-MM-DDTHH:MM:SS" with its quotes, filled in place and appended at once.
+    char buf[] = "\"0000-00-00T00:00:00\"";
+    const auto put = [&buf](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10)
+            buf[at + i] = static_cast<char>('0' + value % 10);
+    };
+    put(1, t.year, 4);
+    put(6, t.month, 2);
+    put(9, t.day, 2);
+    put(12, t.hour, 2);
+    put(15, t.minute, 2);
+    put(18, t.second, 2);
+    out.append(buf, sizeof buf - 1);
+}
+
+}  // namespace
+
+void appendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const std::size_t begin = out.size();
+    out.reserve(begin + text.size() + 2);
+    out += '"';
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Copy the run of characters that need no escape in one go.
+        std::size_t run = i;
+        while (run < text.size()) {
+            const unsigned char r = static_cast<unsigned char>(text[run]);
+            if (r < 0x20 || r >= 0x80 || r == '"' || r == '\\') break;
+            ++run;
+        }
+        if (run > i) {
+            out.append(text.data() + i, run - i);
+            i = run;
+            if (i == text.size()) break;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t n = utf8SequenceLength(text, i);
+            if (n == 0) {
+                // Malformed text is rare: the JSON library's own replacement is used for the whole
+                // string.
+                out.resize(begin);
+                out += nlohmann::json(std::string(text))
+                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+                return;
+            }
+            out.append(text.data() + i, n);
+            i += n;
+            continue;
+        }
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 0xF];
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+        ++i;
+    }
+    out += '"';
+}
+
+void appendJsonValue(std::string& out, const platform::dataset::Value& value) {
+    const auto& v = value.storage();
+    if (std::holds_alternative<std::monostate>(v)) {
+        out += "null";
+    } else if (const auto* s = std::get_if<std::string>(&v)) {
+        appendJsonString(out, *s);
+    } else if (const auto* t = std::get_if<platform::dataset::DateTime>(&v)) {
+        appendDateTime(out, *t);
+    } else {
+        // Numbers and booleans print as the JSON library prints them.
+        out += platform::dataset::valueToJson(value).dump();
+    }
+}
+
+std::string packetText(const std::string& encodedFields,
+                       const std::vector<platform::dataset::Row>& rows) {
+    std::string out;
+    out.reserve(encodedFields.size() + 32 + rows.size() * 512);
+    out += "{\"fields\":";
+    out += encodedFields;
+    out += ",\"rows\":[";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (r > 0) out += ',';
+        out += '[';
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            if (c > 0) out += ',';
+            appendJsonValue(out, rows[r][c]);
+        }
+        out += ']';
+    }
+    out += "]}";
+    return out;
+}
+
+}  // namespace appserver

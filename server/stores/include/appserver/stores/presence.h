@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "appserver/stores/appropriation_store.h"
+
+namespace appserver {
+
+/// The operator's punched presence on one day: each entry paired with the exit that follows it.
+struct Presence {
+    bool hasPunches = false;
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;  ///< [entry, exit) in seconds
+    /// The time the spans last, from true instants where the punches' offsets
+    /// are known: a span across a change of daylight saving lasts what it
+    /// lasted, not the difference of its wall clocks.
+    std::int64_t presentSeconds = 0;
+
+    static Presence fromPunches(const std::vector<PunchRecord>& punches);
+    /// Seconds present; nullopt when no entry is followed by an exit.
+    std::optional<std::int64_t> totalSeconds() const;
+    /// True when some of [from, to] lies outside every span. A day without
+    /// punches never flags; a row without end is checked at its start only.
+    bool flags(std::int64_t from, std::optional<std::int64_t> to) const;
+};
+
+}  // namespace appserver

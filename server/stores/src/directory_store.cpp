@@ -1,0 +1,112 @@
+#include "appserver/stores/directory_store.h"
+
+namespace appserver {
+
+std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string& code) {
+    OperatorRecord r;
+    sql << "SELECT code, name, password_hash FROM operators WHERE code = :c", soci::into(r.code),
+        soci::into(r.name), soci::into(r.passwordHash), soci::use(code);
+    if (!sql.got_data()) return std::nullopt;
+    return r;
+}
+
+bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch) {
+    int n = 0;
+    sql << "SELECT COUNT(*) FROM operator_branches WHERE operator = :o AND branch = :b",
+        soci::into(n), soci::use(op), soci::use(branch);
+    return n > 0;
+}
+
+namespace {
+
+struct ScreenAccessQuery {
+    int n = 0;
+    std::string op, branch, screen;
+    soci::statement st;
+
+    explicit ScreenAccessQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(n));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(screen));
+        st.alloc();
+        st.prepare(
+            "SELECT COUNT(*) FROM operator_branches b JOIN operator_screens s ON s.operator = "
+            "b.operator"
+            " WHERE b.operator = :o AND b.branch = :b AND s.screen = :s");
+        st.define_and_bind();
+    }
+};
+
+struct TeamMateQuery {
+    int n = 0;
+    std::string user, op;
+    soci::statement st;
+
+    explicit TeamMateQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(n));
+        st.exchange(soci::use(user));
+        st.exchange(soci::use(op));
+        st.alloc();
+        st.prepare(
+            "SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = "
+            "mine.team"
+            " WHERE mine.operator = :u AND theirs.operator = :o");
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op) {
+    // The user is in his own team even when he belongs to none (as workTeam() has it), if he
+    // exists.
+    if (op == user) return findOperator(db.sql(), user).has_value();
+    return db.withPrepared<TeamMateQuery>([&](TeamMateQuery& q) {
+        q.user = user;
+        q.op = op;
+        q.n = 0;
+        fetchSingleRow(q.st);
+        return q.n > 0;
+    });
+}
+
+bool operatorMayUseScreen(const Database::Lease& db, const std::string& op,
+                          const std::string& branch, const std::string& screen) {
+    return db.withPrepared<ScreenAccessQuery>([&](ScreenAccessQuery& q) {
+        q.op = op;
+        q.branch = branch;
+        q.screen = screen;
+        q.n = 0;
+        fetchSingleRow(q.st);
+        return q.n > 0;
+    });
+}
+
+std::string listedName(const std::string& name) {
+    constexpr std::size_t kListedLength = 40;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        // A character starts at every byte that is not a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && chars++ == kListedLength)
+            return name.substr(0, i);
+    }
+    return name;
+}
+
+std::vector<TeamMember> workTeam(soci::session& sql, const std::string& user) {
+    std::vector<TeamMember> out;
+    TeamMember m;
+    soci::statement st =
+        (sql.prepare << "SELECT o.code, o.name FROM operators o WHERE o.code = :u OR EXISTS ("
+                        " SELECT 1 FROM team_members mine JOIN team_members theirs"
+                        " ON theirs.team = mine.team WHERE mine.operator = :u2 AND theirs.operator "
+                        "= o.code)"
+                        " ORDER BY o.name, o.code",
+         soci::into(m.code), soci::into(m.name), soci::use(user), soci::use(user));
+    st.execute();
+    while (st.fetch()) out.push_back(m);
+    return out;
+}
+
+}  // namespace appserver

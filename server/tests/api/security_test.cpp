@@ -1,0 +1,194 @@
+// Sessions and the security rules: tokens, the session's user and branch,
+// and the user's work team.
+#include <gtest/gtest.h>
+
+#include "appserver/api/session_store.h"
+#include "test_support.h"
+
+namespace appserver::testing {
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kAna = "000000000101";
+constexpr const char* kDiego = "000000000104";  // outside Ana's work team
+constexpr const char* kDay = "2026-12-07";
+
+struct MethodCall {
+    const char* method;
+    json args;
+};
+
+/// Every method with arguments that Ana may use.
+std::vector<MethodCall> allowedCalls() {
+    return {
+        {"GetCtrlAcesso", {"0001", kAna}},
+        {"getHoraServidor", json::array()},
+        {"GetOperEquip", {kAna, "", "T"}},
+        {"getAtividades", {kAna, "0001", date(kDay)}},
+        {"getTotApro", {kAna, "0001", date(kDay)}},
+        {"getPonto", {kAna, date(kDay)}},
+        {"GetTotPontoReal", {kAna, date(kDay)}},
+        {"GetDatas", {kAna, "0001", "2026"}},
+        {"GetPesqTarefa", {"0001"}},
+        {"getVdTarefa", {"0001", "0000000001"}},
+        {"GetPesqAtiv", {"0001", "0000000001", kAna}},
+        {"getVdAtiv", {"0001", "0000000001", kAna, "00001"}},
+        {"getApropria", {kAna, "0001", date(kDay), "08:00:00", "09:00:00"}},
+        {"SetAtividades", {{{"delta", {{"fields", json::array()}, {"changes", json::array()}}}}}},
+        {"GetUpdateAtiv", {"0001", "0000000001", "00003"}},
+    };
+}
+
+class Security : public ::testing::Test {
+protected:
+    TestServer server;
+};
+
+TEST_F(Security, every_method_needs_a_live_token) {
+    const std::string token = server.login(kAna);
+    const std::string other = server.login(kAna);
+    ASSERT_EQ(server.post("/v1/logout", "", other).status, 200);
+    for (const MethodCall& c : allowedCalls()) {
+        EXPECT_EQ(server.call(token, c.method, c.args).status, 200) << c.method;
+        EXPECT_EQ(server.call("", c.method, c.args).status, 401) << c.method;
+        EXPECT_EQ(server.call(std::string(64, 'a'), c.method, c.args).status, 401) << c.method;
+        EXPECT_EQ(server.call(other, c.method, c.args).status, 401) << c.method << " after logout";
+    }
+    const Reply r = server.call("", "getHoraServidor", json::array());
+    EXPECT_EQ(r.body["error"]["code"], "unauthenticated");
+    EXPECT_EQ(r.body["error"]["message"], "Sessão inválida ou expirada. Entre novamente.");
+}
+
+TEST_F(Security, a_session_expires_after_its_idle_time) {
+    const std::string token = server.login(kAna);
+    server.server().sessions().ageAll(std::chrono::hours(7));
+    EXPECT_EQ(server.call(token, "getHoraServidor", json::array()).status,
+              200);  // use refreshes it
+    server.server().sessions().ageAll(std::chrono::hours(8) + std::chrono::seconds(1));
+    for (const MethodCall& c : allowedCalls())
+        EXPECT_EQ(server.call(token, c.method, c.args).status, 401) << c.method;
+}
+
+TEST_F(Security, arguments_naming_the_user_must_be_the_sessions_user) {
+    const std::string token = server.login(kAna);
+    const std::vector<MethodCall> calls = {
+        {"GetCtrlAcesso", {"0001", "000000000103"}},
+        {"GetOperEquip", {"000000000103", "", "T"}},
+        {"GetPesqAtiv", {"0001", "0000000001", "000000000103"}},
+    };
+    for (const MethodCall& c : calls) {
+        const Reply r = server.call(token, c.method, c.args);
+        EXPECT_EQ(r.status, 403) << c.method;
+        EXPECT_EQ(r.body["error"]["code"], "forbidden");
+    }
+}
+
+TEST_F(Security, branch_arguments_must_be_the_sessions_branch) {
+    const std::string token = server.login(kAna);  // at 0001; Ana also works at 0002
+    const std::vector<MethodCall> calls = {
+        {"GetCtrlAcesso", {"0002", kAna}},
+        {"getAtividades", {kAna, "0002", date(kDay)}},
+        {"getTotApro", {kAna, "0002", date(kDay)}},
+        {"GetDatas", {kAna, "0002", "2026"}},
+        {"GetPesqTarefa", {"0002"}},
+        {"getVdTarefa", {"0002", "0000000009"}},
+        {"GetPesqAtiv", {"0002", "0000000009", kAna}},
+        {"getVdAtiv", {"0002", "0000000009", kAna, "00001"}},
+        {"getApropria", {kAna, "0002", date(kDay), "08:00:00", "12:00:00"}},
+        {"GetUpdateAtiv", {"0002", "0000000009", "00001"}},
+    };
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(token, c.method, c.args).status, 403) << c.method;
+    // Logged in at 0002 the same calls are allowed.
+    const std::string south = server.login(kAna, "0002");
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(south, c.method, c.args).status, 200) << c.method;
+}
+
+TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
+    const std::string token = server.login(kAna);
+    const std::vector<MethodCall> calls = {
+        {"getAtividades", {kDiego, "0001", date(kDay)}},
+        {"getTotApro", {kDiego, "0001", date(kDay)}},
+        {"getPonto", {kDiego, date(kDay)}},
+        {"GetTotPontoReal", {kDiego, date(kDay)}},
+        {"GetDatas", {kDiego, "0001", "2026"}},
+        {"getVdAtiv", {"0001", "0000000001", kDiego, "00001"}},
+        {"getApropria", {kDiego, "0001", date(kDay), "08:00:00", "12:00:00"}},
+    };
+    for (const MethodCall& c : calls) {
+        const Reply r = server.call(token, c.method, c.args);
+        EXPECT_EQ(r.status, 403) << c.method;
+        EXPECT_EQ(r.body["error"]["message"],
+                  "Operador não cadastrado para equipe de trabalho do usuário.");
+    }
+    // Carla shares a team with Diego, so she may read his day.
+    const std::string carla = server.login("000000000103");
+    for (const MethodCall& c : calls)
+        EXPECT_EQ(server.call(carla, c.method, c.args).status, 200) << c.method;
+}
+
+TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
+    const std::string ana = server.login(kAna);
+    const json anaDay = server.result(ana, "getAtividades", {kAna, "0001", date(kDay)});
+    DeltaBuilder insertForDiego(anaDay);
+    insertForDiego.insert(
+        newRow("2026-12-04", "08:00:00", "09:00:00", "0000000001", "00001", kDiego));
+    EXPECT_EQ(server.call(ana, "SetAtividades", json::array({insertForDiego.arg()})).status, 403);
+
+    // Diego's row, loaded by Carla, relabelled as Ana's: the stored row decides.
+    const std::string carla = server.login("000000000103");
+    const json diegoDay = server.result(carla, "getAtividades", {kDiego, "0001", date(kDay)});
+    json diegoRow = rowsByName(diegoDay)[0];
+    diegoRow["CDOPERADOR"] = kAna;
+    DeltaBuilder deleteDiegos(diegoDay);
+    deleteDiegos.remove(diegoRow);
+    EXPECT_EQ(server.call(ana, "SetAtividades", json::array({deleteDiegos.arg()})).status, 403);
+    EXPECT_EQ(server.result(carla, "getAtividades", {kDiego, "0001", date(kDay)})["rows"].size(),
+              1u);
+
+    // A row for another branch than the session's.
+    json southRow = newRow("2026-12-04", "08:00:00", "09:00:00", "0000000009", "00001");
+    southRow["CDFILIAL"] = "0002";
+    DeltaBuilder south(anaDay);
+    south.insert(southRow);
+    EXPECT_EQ(server.call(ana, "SetAtividades", json::array({south.arg()})).status, 403);
+}
+
+TEST_F(Security, login_refuses_wrong_user_password_or_branch_alike) {
+    auto login = [&](const char* user, const char* password, const char* branch) {
+        return server.post("/v1/login",
+                           json{{"user", user}, {"password", password}, {"branch", branch}}.dump());
+    };
+    const Reply good = login(kAna, "senha101", "0001");
+    ASSERT_EQ(good.status, 200);
+    EXPECT_EQ(good.body["user"], kAna);
+    EXPECT_EQ(good.body["name"], "Ana Souza");
+    EXPECT_EQ(good.body["branch"], "0001");
+    EXPECT_EQ(good.body["token"].get<std::string>().size(), 64u);
+    EXPECT_NE(good.body["token"], server.login(kAna));
+
+    for (const Reply& r : {login(kAna, "errada", "0001"), login("000000000999", "senha999", "0001"),
+                           login("000000000102", "senha102", "0002")}) {
+        EXPECT_EQ(r.status, 401);
+        EXPECT_EQ(r.body["error"]["message"], "Usuário, senha ou filial inválidos.");
+    }
+}
+
+TEST_F(Security, repeated_login_failures_lock_the_user_for_a_while) {
+    auto login = [&](const char* password) {
+        return server.post(
+            "/v1/login",
+            json{{"user", "000000000103"}, {"password", password}, {"branch", "0001"}}.dump());
+    };
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(login("errada").status, 401);
+    const Reply locked = login("senha103");
+    EXPECT_EQ(locked.status, 429);
+    EXPECT_EQ(locked.body["error"]["code"], "too_many_requests");
+    // Other users are not locked out by it.
+    EXPECT_FALSE(server.login(kAna).empty());
+}
+
+}  // namespace
+}  // namespace appserver::testing

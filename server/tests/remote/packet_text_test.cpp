@@ -1,0 +1,89 @@
+// Answer packets written as text must be byte for byte what the JSON library
+// prints for the same packet, whatever the texts hold.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "appserver/remote/answer_fields.h"
+#include "appserver/remote/packet_text.h"
+#include "platform/dataset/packet_json.h"
+
+namespace appserver {
+namespace {
+
+using nlohmann::json;
+using platform::dataset::DateTime;
+using platform::dataset::Value;
+
+std::string libraryForm(const Value& v) {
+    return platform::dataset::valueToJson(v).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+std::string writtenForm(const Value& v) {
+    std::string out;
+    appendJsonValue(out, v);
+    return out;
+}
+
+TEST(PacketText, texts_print_as_the_json_library_prints_them) {
+    const std::vector<std::string> texts = {
+        "",
+        "plain",
+        "Apropriação às 08:00 – “módulo”",
+        "quote \" and backslash \\ and slash /",
+        std::string("controls \b\f\n\r\t \x01\x1f\x7f end"),
+        std::string("nul \0 inside", 12),
+        "\xF0\x9F\x98\x80 four-byte",
+        "\xEF\xBF\xBD replacement char",
+        // Malformed UTF-8: lone continuation, truncated sequences, overlong forms, surrogates, past
+        // U+10FFFF.
+        "bad \x80 byte",
+        "truncated \xC3",
+        "truncated \xE2\x82",
+        "overlong \xC0\xAF",
+        "overlong \xE0\x80\xAF",
+        "surrogate \xED\xA0\x80",
+        "too high \xF4\x90\x80\x80",
+        "\xF5\x80\x80\x80",
+        "mixed \xC3\xA7 then \xFF",
+    };
+    for (const std::string& t : texts) EXPECT_EQ(writtenForm(Value(t)), libraryForm(Value(t))) << t;
+}
+
+TEST(PacketText, other_values_print_as_the_json_library_prints_them) {
+    const std::vector<Value> values = {
+        Value(),
+        Value(DateTime{2026, 12, 7, 8, 5, 9}),
+        Value(DateTime::date(1, 1, 1)),
+        Value(DateTime{9999, 12, 31, 23, 59, 59}),
+        Value(DateTime{}),
+        Value(std::int64_t{-42}),
+        Value(0.1),
+        Value(1e300),
+        Value(true),
+        Value(false),
+    };
+    for (const Value& v : values) EXPECT_EQ(writtenForm(v), libraryForm(v));
+}
+
+TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
+    const auto& fields = fields::apropria();
+    const std::string encodedFields =
+        platform::dataset::toJson(platform::dataset::DataPacket{fields, {}})["fields"].dump();
+    for (std::size_t rowCount : {0u, 1u, 3u}) {
+        platform::dataset::DataPacket p{fields, {}};
+        for (std::size_t i = 0; i < rowCount; ++i) {
+            platform::dataset::Row row;
+            for (std::size_t c = 0; c < fields.size(); ++c)
+                row.push_back(c % 3 == 0   ? Value(DateTime{2026, 1, 2, 3, 4, static_cast<int>(i)})
+                              : c % 3 == 1 ? Value()
+                                           : Value("t\xC3\xADtulo " + std::to_string(i)));
+            p.rows.push_back(row);
+        }
+        EXPECT_EQ(
+            packetText(encodedFields, p.rows),
+            platform::dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace));
+    }
+}
+
+}  // namespace
+}  // namespace appserver

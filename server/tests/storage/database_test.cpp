@@ -1,0 +1,51 @@
+// The schema's migrations, SQLite's settings and database URLs.
+#include <gtest/gtest.h>
+
+#include "appserver/storage/migrations.h"
+#include "appserver/stores/password_hasher.h"
+#include "appserver/transfer/data_import.h"
+#include "test_support.h"
+
+namespace appserver::testing {
+namespace {
+
+TEST(Storage, migrations_apply_once_and_report_the_latest_version) {
+    TestDatabase t(true);
+    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
+    const int applied = rowCount(t.db(), "schema_migrations");
+    EXPECT_EQ(migrate(t.db()), latestSchemaVersion());
+    EXPECT_EQ(rowCount(t.db(), "schema_migrations"), applied);
+    EXPECT_EQ(rowCount(t.db(), "appropriations"), 7);
+}
+
+TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
+    TestDatabase t(true);
+    if (t.isPostgres()) {
+        // The same rule on PostgreSQL: a row naming an unknown operator is refused.
+        const nlohmann::json punch = {
+            {"operator", "999"}, {"at", "2026-12-07T08:00:00"}, {"direction", "1"}};
+        EXPECT_THROW(
+            importData(t.db(), {{"punches", {punch}}}, PasswordHasher(HashCost::minimum())),
+            ImportError);
+        return;
+    }
+    auto lease = t.db().acquire();
+    std::string mode;
+    int fk = 0;
+    lease.sql() << "PRAGMA journal_mode", soci::into(mode);
+    lease.sql() << "PRAGMA foreign_keys", soci::into(fk);
+    EXPECT_EQ(mode, "wal");
+    EXPECT_EQ(fk, 1);
+}
+
+TEST(Storage, database_urls_are_parsed_and_passwords_kept_out_of_logs) {
+    EXPECT_EQ(DatabaseUrl::parse("sqlite:/tmp/a.db").target, "/tmp/a.db");
+    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").kind, DatabaseKind::Postgres);
+    EXPECT_EQ(DatabaseUrl::parse("postgresql://u:secret@h:5432/db").redacted(),
+              "postgresql://u:***@h:5432/db");
+    EXPECT_THROW(DatabaseUrl::parse("mysql://x"), std::invalid_argument);
+    EXPECT_THROW(DatabaseUrl::parse("sqlite:"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace appserver::testing
