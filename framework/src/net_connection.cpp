@@ -156,12 +156,30 @@ RemoteResult TNetConnection::post(std::string_view method, const std::string& bo
     return result;
 }
 
-RemoteResult AppServerProxy::call(std::string_view method, const std::vector<RemoteArg>& args) {
+namespace {
+
+/// Throws framework::Error unless `args` are those `method` takes.
+void checkArguments(const protocol::Method& method, const std::vector<RemoteArg>& args) {
+    const auto fault = [&](const std::string& what) {
+        throw Error(QStringLiteral("Chamada ao servidor de aplicação fora do contrato: %1")
+                        .arg(QString::fromStdString(what)));
+    };
+    if (args.size() != method.args.size()) fault(protocol::argumentCountError(method, args.size()));
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i].kind() != method.args[i].kind) fault(protocol::argumentKindError(method, i));
+}
+
+}  // namespace
+
+RemoteResult AppServerProxy::call(const protocol::Method& method,
+                                  const std::vector<RemoteArg>& args) {
+    checkArguments(method, args);
+    const std::string name(method.name);
     nlohmann::json body = {{"server", connection_.ServerName().toStdString()},
-                           {"method", std::string(method)},
+                           {"method", name},
                            {"args", nlohmann::json::array()}};
     for (const RemoteArg& arg : args) body["args"].push_back(arg.toJson());
-    return connection_.post(method, body.dump());
+    return connection_.post(name, body.dump());
 }
 
 }  // namespace framework

@@ -32,7 +32,7 @@ RemoteArg RemoteArg::dateTime(const platform::dataset::DateTime& when) {
 
 RemoteArg RemoteArg::delta(platform::dataset::ChangePacket changes) {
     RemoteArg arg;
-    arg.kind_ = Kind::Delta;
+    arg.kind_ = Kind::ChangePacket;
     arg.delta_ = std::make_shared<const platform::dataset::ChangePacket>(std::move(changes));
     return arg;
 }
@@ -45,7 +45,7 @@ nlohmann::json RemoteArg::toJson() const {
             return {{"date", when_.toIsoDate()}};
         case Kind::DateTime:
             return {{"datetime", when_.toIso()}};
-        case Kind::Delta:
+        case Kind::ChangePacket:
             return {{"delta", platform::dataset::toJson(*delta_)}};
     }
     return nullptr;

@@ -18,6 +18,7 @@
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_json.h"
 #include "platform/ui/scripted_dialog_service.h"
+#include "protocol/apropriacao.h"
 
 using framework::CheckResultServ;
 using framework::RemoteArg;
@@ -26,6 +27,19 @@ using framework::TNetConnection;
 using nlohmann::json;
 
 namespace {
+
+namespace apropriacao = protocol::apropriacao;
+
+// Methods only the stand-in server below answers, described as the contract
+// describes the real ones.
+constexpr protocol::Arg kEveryKindArgs[] = {{protocol::ArgKind::Text, "filial"},
+                                            {protocol::ArgKind::Text, "usuário"},
+                                            {protocol::ArgKind::Date, "dia"},
+                                            {protocol::ArgKind::DateTime, "instante"},
+                                            {protocol::ArgKind::ChangePacket, "alterações"}};
+constexpr protocol::Method kEveryKind{"getTudo", kEveryKindArgs, nullptr};
+constexpr protocol::Method kBroken{"quebrado", {}, nullptr};
+constexpr protocol::Method kCrashing{"explode", {}, nullptr};
 
 const char* const kPacket =
     R"({"fields": [{"name": "SYSDATE", "type": "datetime"}], "rows": [["2026-12-08T10:15:00"]]})";
@@ -96,7 +110,7 @@ private:
             clientPorts_.insert(req.remote_port);
         }
         const std::string method = body.value("method", "");
-        if (method == "getHoraServidor") {
+        if (method == "getHoraServidor" || method == "getTudo") {
             res.set_content(std::string(R"({"result": )") + kPacket + "}", "application/json");
         } else if (method == "SetAtividades") {
             res.set_content(R"({"result": null})", "application/json");
@@ -188,16 +202,15 @@ TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken)
 
     net.setConnected(true);
     const RemoteResult result = net.AppServer().call(
-        "getHoraServidor",
-        {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"),
-         RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0}),
-         RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 30, 15}),
-         RemoteArg::delta(delta)});
+        kEveryKind, {RemoteArg(QStringLiteral("0001")), RemoteArg("maria"),
+                     RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0}),
+                     RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 30, 15}),
+                     RemoteArg::delta(delta)});
     ASSERT_TRUE(result.ok()) << result.failureText().toStdString();
 
     const json sent = server.lastBody();
     EXPECT_EQ(sent["server"], "Zep00700.rdmApropriacao");
-    EXPECT_EQ(sent["method"], "getHoraServidor");
+    EXPECT_EQ(sent["method"], "getTudo");
     ASSERT_EQ(sent["args"].size(), 5u);
     EXPECT_EQ(sent["args"][0], "0001");
     EXPECT_EQ(sent["args"][1], "maria");
@@ -213,7 +226,8 @@ TEST_F(ConnectionFixture, CallSendsServerMethodTypedArgumentsAndTheSessionToken)
 }
 
 TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
-    const RemoteResult result = net.AppServer().call("SetAtividades");  // connects on its own
+    const RemoteResult result = net.AppServer().call(
+        apropriacao::setAtividades, {RemoteArg::delta({})});  // connects on its own
     EXPECT_EQ(events, std::vector<std::string>{"before-connect"});
     ASSERT_TRUE(result.ok());
     EXPECT_FALSE(result.packet.has_value());
@@ -229,8 +243,8 @@ TEST_F(ConnectionFixture, ANullResultIsAnEmptyPacketAndMinRowsCanRefuseIt) {
 }
 
 TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
-    const RemoteResult result =
-        net.AppServer().call("getVdTarefa", {RemoteArg("0001"), RemoteArg("0000000123")});
+    const RemoteResult result = net.AppServer().call(apropriacao::getVdTarefa,
+                                                     {RemoteArg("0001"), RemoteArg("0000000123")});
     EXPECT_EQ(result.status, RemoteResult::Status::ServerError);
     EXPECT_EQ(result.httpStatus, 422);
     EXPECT_EQ(result.errorCode, "NOT_FOUND");
@@ -255,9 +269,9 @@ TEST_F(ConnectionFixture, ARefusalCarriesTheServersOwnText) {
 }
 
 TEST_F(ConnectionFixture, UnreadableAnswersAreReportedAsSuch) {
-    const RemoteResult html = net.AppServer().call("quebrado");
+    const RemoteResult html = net.AppServer().call(kBroken);
     EXPECT_EQ(html.status, RemoteResult::Status::BadReply);
-    const RemoteResult crash = net.AppServer().call("explode");
+    const RemoteResult crash = net.AppServer().call(kCrashing);
     EXPECT_EQ(crash.status, RemoteResult::Status::BadReply);
     EXPECT_EQ(crash.httpStatus, 500);
     EXPECT_TRUE(crash.failureText().contains(QStringLiteral("explode")));
@@ -276,7 +290,7 @@ TEST_F(ConnectionFixture, AnUnreachableServerIsNamedByHostAndPort) {
     EXPECT_FALSE(net.Connected());
     EXPECT_TRUE(net.lastError().contains(where)) << net.lastError().toStdString();
 
-    const RemoteResult result = net.AppServer().call("getHoraServidor");
+    const RemoteResult result = net.AppServer().call(apropriacao::getHoraServidor);
     EXPECT_EQ(result.status, RemoteResult::Status::ConnectionFailed);
     try {
         CheckResultServ(result);
@@ -293,19 +307,22 @@ TEST_F(ConnectionFixture, AnUnreachableServerIsNamedByHostAndPort) {
 }
 
 TEST_F(ConnectionFixture, KeepsOneConnectionAliveAcrossCalls) {
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(net.AppServer().call("getHoraServidor").ok());
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(net.AppServer().call(apropriacao::getHoraServidor).ok());
     EXPECT_EQ(server.calls(), 5);
     EXPECT_EQ(server.clientPorts(), 1u);
 }
 
 TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem) {
     framework::NetScript::failNextCalls("getHoraServidor", 2);
-    EXPECT_EQ(net.AppServer().call("getHoraServidor").status,
+    EXPECT_EQ(net.AppServer().call(apropriacao::getHoraServidor).status,
               RemoteResult::Status::ConnectionFailed);
-    EXPECT_TRUE(net.AppServer().call("SetAtividades").ok());  // other methods unaffected
-    EXPECT_EQ(net.AppServer().call("getHoraServidor").status,
+    EXPECT_TRUE(net.AppServer()
+                    .call(apropriacao::setAtividades, {RemoteArg::delta({})})
+                    .ok());  // other methods unaffected
+    EXPECT_EQ(net.AppServer().call(apropriacao::getHoraServidor).status,
               RemoteResult::Status::ConnectionFailed);
-    EXPECT_TRUE(net.AppServer().call("getHoraServidor").ok());
+    EXPECT_TRUE(net.AppServer().call(apropriacao::getHoraServidor).ok());
     EXPECT_EQ(framework::NetScript::callCount("getHoraServidor"), 3);
     EXPECT_EQ(framework::NetScript::callCount("SetAtividades"), 1);
     EXPECT_EQ(framework::NetScript::callCount("GetDatas"), 0);
@@ -314,6 +331,44 @@ TEST_F(ConnectionFixture, ScriptedRunsCanBreakTheNextCallsOfAMethodAndCountThem)
     framework::NetScript::reset();
     EXPECT_EQ(framework::NetScript::callSeconds(), 0.0);
     EXPECT_EQ(framework::NetScript::callCount("getHoraServidor"), 0);
+}
+
+TEST_F(ConnectionFixture, ArgumentsOutsideTheContractAreRefusedBeforeAnythingIsSent) {
+    const auto refusal = [&](const protocol::Method& method, std::vector<RemoteArg> args) {
+        try {
+            net.AppServer().call(method, args);
+        } catch (const framework::Error& e) {
+            return e.message();
+        }
+        return QStringLiteral("(sent)");
+    };
+    const RemoteArg day = RemoteArg::date(platform::dataset::DateTime{2026, 12, 8, 0, 0, 0});
+    EXPECT_EQ(refusal(apropriacao::getAtividades, {"000000000101", "0001"}),
+              QStringLiteral("Chamada ao servidor de aplicação fora do contrato: "
+                             "getAtividades espera 3 argumento(s) e recebeu 2"));
+    EXPECT_EQ(refusal(apropriacao::getHoraServidor, {"0001"}),
+              QStringLiteral("Chamada ao servidor de aplicação fora do contrato: "
+                             "getHoraServidor espera 0 argumento(s) e recebeu 1"));
+    EXPECT_EQ(refusal(apropriacao::getAtividades, {"000000000101", "0001", "2026-12-08"}),
+              QStringLiteral("Chamada ao servidor de aplicação fora do contrato: "
+                             "getAtividades: o argumento 3 (dia) deve ser uma data"));
+    EXPECT_EQ(refusal(apropriacao::getPonto, {day, day}),
+              QStringLiteral("Chamada ao servidor de aplicação fora do contrato: "
+                             "getPonto: o argumento 1 (operador) deve ser um texto"));
+    // A date and time is not a date: the contract says which one the method takes.
+    EXPECT_TRUE(refusal(apropriacao::getPonto,
+                        {"000000000101",
+                         RemoteArg::dateTime(platform::dataset::DateTime{2026, 12, 8, 9, 0, 0})})
+                    .endsWith(QStringLiteral("getPonto: o argumento 2 (dia) deve ser uma data")));
+    EXPECT_TRUE(refusal(apropriacao::setAtividades, {"alterações"})
+                    .endsWith(QStringLiteral("deve ser um pacote de alterações")));
+    EXPECT_EQ(server.calls(), 0);
+    EXPECT_EQ(framework::NetScript::callCount("getAtividades"), 0) << "a refused call is no call";
+    EXPECT_TRUE(events.empty()) << "nor does it connect";
+
+    // Arguments as the contract lists them go out.
+    EXPECT_EQ(refusal(apropriacao::getPonto, {"000000000101", day}), QStringLiteral("(sent)"));
+    EXPECT_EQ(server.calls(), 1);
 }
 
 TEST_F(ConnectionFixture, LoginGivesTheSessionOrAClearRefusal) {

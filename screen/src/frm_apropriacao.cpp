@@ -25,6 +25,7 @@
 #include "platform/dbcontrols/db_navigator.h"
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/masked_edit.h"
+#include "protocol/apropriacao.h"
 #include "screen_resources.h"
 #include "ui_frm_apropriacao.h"
 
@@ -251,7 +252,9 @@ void TfrmApropriacao::buildDataSets() {
 
 void TfrmApropriacao::bindControls() {
     netApropriacao.setObjectName(QStringLiteral("netApropriacao"));
-    netApropriacao.setServerName(QStringLiteral("Zep00700.rdmApropriacao"));
+    const std::string_view server = protocol::apropriacao::module.name;
+    netApropriacao.setServerName(
+        QString::fromUtf8(server.data(), static_cast<qsizetype>(server.size())));
     netApropriacao.setThrowException(false);
 
     tmrAgenda.setObjectName(QStringLiteral("tmrAgenda"));

@@ -121,7 +121,8 @@ void TfrmApropriacao::dbgAtividadesEditButtonClick() {
         busy.show();
         // The branch's task list is asked once and kept for the screen's life.
         if (cdsPesqTarefa.isEmpty())
-            loadFromServer(netApropriacao, "GetPesqTarefa", {framework::FiliProc()}, cdsPesqTarefa);
+            loadFromServer(netApropriacao, apropriacao::getPesqTarefa, {framework::FiliProc()},
+                           cdsPesqTarefa);
         if (cdsPesqTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("N_TARE")));
         busy.hide();
         if (!framework::Pesquisar(&dtsPesqTarefa, msgPadrao.Msg(QStringLiteral("TAREFA")), false,
@@ -134,7 +135,7 @@ void TfrmApropriacao::dbgAtividadesEditButtonClick() {
         vd_tarefa(true);
         const QString task = fieldText(cdsAtividades, "NRTAREFA");
         // The list is of the logged-in user's activities, whoever the filter shows.
-        loadFromServer(netApropriacao, "GetPesqAtiv",
+        loadFromServer(netApropriacao, apropriacao::getPesqAtiv,
                        {framework::FiliProc(), task, framework::Operador()}, cdsPesqAtiv);
         busy.hide();
         const QString title = msgPadrao.Msg(QStringLiteral("Atividade")) + QLatin1Char('|') +

@@ -65,7 +65,7 @@ void TfrmApropriacao::vd_Operador(bool required) {
         medCdOper->setText(framework::Ajusta(medCdOper->text(), 12));
 
         busy.show();
-        loadFromServer(netApropriacao, "GetOperEquip",
+        loadFromServer(netApropriacao, apropriacao::getOperEquip,
                        {framework::Operador(), medCdOper->text(), ""}, cdsOperEquip);
         busy.hide();
 
@@ -89,7 +89,7 @@ void TfrmApropriacao::GetDatas() {
         busy.show();
         const platform::dataset::DateTime today = HoraServidor();
         depAgenda->SetDate(HoraServidor());
-        loadFromServer(netApropriacao, "GetDatas",
+        loadFromServer(netApropriacao, apropriacao::getDatas,
                        {medCdOper->text(), framework::FiliProc(), QString::number(today.year)},
                        cdsDatas);
 
@@ -136,13 +136,13 @@ void TfrmApropriacao::panFiltroExit() {
         dbcDia->SetDateElement(3, day.day);
 
         const framework::RemoteArg date = framework::RemoteArg::date(day);
-        loadFromServer(netApropriacao, "getAtividades",
+        loadFromServer(netApropriacao, apropriacao::getAtividades,
                        {medCdOper->text(), framework::FiliProc(), date}, cdsAtividades);
         // A day without rows shows no description (loading it moves to no row).
         if (cdsAtividades.isEmpty()) setMemDescQuietly(QString());
-        loadFromServer(netApropriacao, "getTotApro",
+        loadFromServer(netApropriacao, apropriacao::getTotApro,
                        {medCdOper->text(), framework::FiliProc(), date}, cdsTotApro);
-        loadFromServer(netApropriacao, "getPonto", {medCdOper->text(), date}, cdsPonto);
+        loadFromServer(netApropriacao, apropriacao::getPonto, {medCdOper->text(), date}, cdsPonto);
 
         showCalendarCaption(day);
         dbcDia->ResumeChange();
@@ -169,7 +169,8 @@ void TfrmApropriacao::btnPesqOperBeforePesq(framework::TBtnPesquisa& /*sender*/,
                                             bool& /*proceed*/) {
     BusyGuard busy;
     busy.show();
-    loadFromServer(netApropriacao, "GetOperEquip", {framework::Operador(), "", "T"}, cdsOperEquip);
+    loadFromServer(netApropriacao, apropriacao::getOperEquip, {framework::Operador(), "", "T"},
+                   cdsOperEquip);
     busy.hide();
 }
 

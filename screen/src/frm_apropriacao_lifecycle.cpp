@@ -61,8 +61,8 @@ void TfrmApropriacao::FormActivate() {
 
     BusyGuard busy;
     busy.show();
-    loadFromServer(netApropriacao, "GetCtrlAcesso", {framework::FiliProc(), framework::Operador()},
-                   cdsCtrlAcesso);
+    loadFromServer(netApropriacao, apropriacao::getCtrlAcesso,
+                   {framework::FiliProc(), framework::Operador()}, cdsCtrlAcesso);
     busy.hide();
 
     if (cdsCtrlAcesso.isEmpty()) {
@@ -111,7 +111,7 @@ void TfrmApropriacao::pgcAproprChange() {
 }
 
 platform::dataset::DateTime TfrmApropriacao::HoraServidor() {
-    loadFromServer(netApropriacao, "getHoraServidor", {}, cdsHoraServidor);
+    loadFromServer(netApropriacao, apropriacao::getHoraServidor, {}, cdsHoraServidor);
     const platform::dataset::DateTime now = cdsHoraServidor.fieldByName("SYSDATE").asDateTime();
     // The calendar's current day is the server's, whenever the screen asks it.
     dbcDia->SetToday(now);

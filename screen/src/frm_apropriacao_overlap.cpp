@@ -54,7 +54,7 @@ void TfrmApropriacao::vd_apropria(bool /*checked*/) {
         cdsApropria.setFiltered(false);
         cdsApropria.close();
         loadFromServer(
-            netApropriacao, "getApropria",
+            netApropriacao, apropriacao::getApropria,
             {medCdOper->text(), framework::FiliProc(), framework::RemoteArg::date(chosenDay()),
              fieldText(cdsAtividades, "HORAINI"), fieldText(cdsAtividades, "HORAFIN")},
             cdsApropria);

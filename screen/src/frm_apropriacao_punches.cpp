@@ -99,7 +99,7 @@ void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(
 void TfrmApropriacao::cdsPontoAfterOpen(platform::dataset::DataSet& /*dataSet*/) {
     // A failure ends here and reaches the day load, which drops it:
     // medHrTotal then keeps what it showed.
-    loadFromServer(netApropriacao, "GetTotPontoReal",
+    loadFromServer(netApropriacao, apropriacao::getTotPontoReal,
                    {medCdOper->text(), framework::RemoteArg::date(depAgenda->GetDate())},
                    cdsTotPontoReal);
     if (cdsTotPontoReal.isEmpty())

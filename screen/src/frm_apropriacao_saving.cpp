@@ -37,7 +37,8 @@ void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataS
         if (cdsAtividades.changeCount() != 0) {
             framework::CheckResultServ(
                 netApropriacao.AppServer().call(
-                    "SetAtividades", {framework::RemoteArg::delta(cdsAtividades.changePacket())}),
+                    apropriacao::setAtividades,
+                    {framework::RemoteArg::delta(cdsAtividades.changePacket())}),
                 true, 0);
             // The changes are the server's now: nothing can send them again.
             cdsAtividades.mergeChangeLog();
@@ -47,7 +48,7 @@ void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataS
             try {
                 framework::CheckResultServ(
                     netApropriacao.AppServer().call(
-                        "GetUpdateAtiv",
+                        apropriacao::getUpdateAtiv,
                         {framework::FiliProc(), fieldText(cdsAtividades, "NRTAREFA"),
                          fieldText(cdsAtividades, "NRPLATIVTARE")}),
                     true, 0);
@@ -81,9 +82,9 @@ void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataS
         const QString savedStart = fieldText(cdsAtividades, "HORAINI");
         savedRecNo = cdsAtividades.recNo();
         const framework::RemoteArg day = framework::RemoteArg::date(depAgenda->GetDate());
-        loadFromServer(netApropriacao, "getAtividades",
+        loadFromServer(netApropriacao, apropriacao::getAtividades,
                        {medCdOper->text(), framework::FiliProc(), day}, cdsAtividades);
-        loadFromServer(netApropriacao, "getTotApro",
+        loadFromServer(netApropriacao, apropriacao::getTotApro,
                        {medCdOper->text(), framework::FiliProc(), day}, cdsTotApro);
         cdsAtividades.locate("HORAINI",
                              savedStart.isEmpty()
@@ -91,8 +92,8 @@ void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataS
                                  : platform::dataset::Value(savedStart.toStdString()),
                              {.caseInsensitive = true});
         const QString year = QString::fromStdString(depAgenda->GetDate().format("yyyy"));
-        loadFromServer(netApropriacao, "GetDatas", {medCdOper->text(), framework::FiliProc(), year},
-                       cdsDatas);
+        loadFromServer(netApropriacao, apropriacao::getDatas,
+                       {medCdOper->text(), framework::FiliProc(), year}, cdsDatas);
         busy.hide();
     } catch (...) {
         busy.hide();

@@ -25,7 +25,8 @@ void TfrmApropriacao::vd_tarefa(bool required) {
             return;
         }
         busy.show();
-        loadFromServer(netApropriacao, "getVdTarefa", {framework::FiliProc(), task}, cdsVdTarefa);
+        loadFromServer(netApropriacao, apropriacao::getVdTarefa, {framework::FiliProc(), task},
+                       cdsVdTarefa);
         busy.hide();
         if (cdsVdTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Tare_n_cad")));
         setFieldText(cdsAtividades, "NRTAREFA", fieldText(cdsVdTarefa, "NRTAREFA"));
@@ -51,7 +52,7 @@ void TfrmApropriacao::vd_ativ(bool required) {
         }
         busy.show();
         // The task goes as it stands, empty or not; the operator is the filter's.
-        loadFromServer(netApropriacao, "getVdAtiv",
+        loadFromServer(netApropriacao, apropriacao::getVdAtiv,
                        {framework::FiliProc(), fieldText(cdsAtividades, "NRTAREFA"),
                         medCdOper->text(), activity},
                        cdsVdAtiv);

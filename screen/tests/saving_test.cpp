@@ -10,6 +10,7 @@
 #include "framework/remote_call.h"
 #include "platform/dataset/data_set.h"
 #include "platform/ui/dispatch.h"
+#include "protocol/apropriacao.h"
 #include "screen/cli_zep00700.h"
 #include "screen_fixture.h"
 
@@ -34,17 +35,20 @@ public:
     OtherClient() {
         net_.setHost(framework::WebURL());
         net_.setPort(framework::WebPort());
-        net_.setServerName(QStringLiteral("Zep00700.rdmApropriacao"));
+        const std::string_view server = protocol::apropriacao::module.name;
+        net_.setServerName(QString::fromUtf8(server.data(), static_cast<qsizetype>(server.size())));
     }
     /// Loads the operator's day into `rows` (declared like the screen's).
     void loadDay(platform::dataset::DataSet& rows, const DateTime& day) {
-        rows.load(framework::CheckResultServ(net_.AppServer().call(
-            "getAtividades", {QStringLiteral("000000000101"), QStringLiteral("0001"),
-                              framework::RemoteArg::date(day)})));
+        rows.load(framework::CheckResultServ(
+            net_.AppServer().call(protocol::apropriacao::getAtividades,
+                                  {QStringLiteral("000000000101"), QStringLiteral("0001"),
+                                   framework::RemoteArg::date(day)})));
     }
     void save(const platform::dataset::DataSet& rows) {
-        framework::CheckResultServ(net_.AppServer().call(
-            "SetAtividades", {framework::RemoteArg::delta(rows.changePacket())}));
+        framework::CheckResultServ(
+            net_.AppServer().call(protocol::apropriacao::setAtividades,
+                                  {framework::RemoteArg::delta(rows.changePacket())}));
     }
 
 private:

@@ -11,6 +11,7 @@
 
 #include "framework/export.h"
 #include "framework/remote_call.h"
+#include "protocol/method.h"
 
 namespace httplib {
 class Client;
@@ -20,13 +21,17 @@ namespace framework {
 
 class TNetConnection;
 
-/// The late-bound interface to the server module: methods called by name.
+/// The late-bound interface to the server module: its methods, as the
+/// contract (protocol/) describes them.
 class FRAMEWORK_EXPORT AppServerProxy {
 public:
     explicit AppServerProxy(TNetConnection& connection) : connection_(connection) {}
     /// POST /v1/call {"server", "method", "args"} with the session's bearer
-    /// token. Never throws for a failure of the call: see RemoteResult.
-    RemoteResult call(std::string_view method, const std::vector<RemoteArg>& args = {});
+    /// token. The arguments must be those `method` takes, in number and
+    /// kind: a mismatch is a fault of the caller, thrown as framework::Error
+    /// naming the method and the argument before anything is sent. Never
+    /// throws for a failure of the call itself: see RemoteResult.
+    RemoteResult call(const protocol::Method& method, const std::vector<RemoteArg>& args = {});
 
 private:
     TNetConnection& connection_;

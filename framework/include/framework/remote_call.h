@@ -11,6 +11,7 @@
 #include "framework/export.h"
 #include "platform/dataset/datetime.h"
 #include "platform/dataset/packet.h"
+#include "protocol/method.h"
 
 namespace framework {
 
@@ -19,7 +20,7 @@ namespace framework {
 /// {"datetime": "YYYY-MM-DDTHH:MM:SS"}, {"delta": CHANGE_PACKET}.
 class FRAMEWORK_EXPORT RemoteArg {
 public:
-    enum class Kind { Text, Date, DateTime, Delta };
+    using Kind = protocol::ArgKind;
 
     RemoteArg(std::string text);
     RemoteArg(const char* text);
