@@ -81,7 +81,7 @@ int PolicyCommand::run() {
     }
     if (!ownOnly_.empty()) p.ownOnly = ownOnly_ == "on";
     if (!requirePunches_.empty()) p.requirePunches = requirePunches_ == "on";
-    saveEntryPolicy(lease.sql(), p);
+    saveEntryPolicy(lease, p);
     printPolicies(std::cout, {p});
     return 0;
 }

@@ -87,14 +87,15 @@ std::vector<EntryPolicy> entryPolicies(soci::session& sql) {
     return out;
 }
 
-void saveEntryPolicy(soci::session& sql, const EntryPolicy& p) {
+void saveEntryPolicy(const Database::Lease& db, const EntryPolicy& p) {
     if (p.periodFrom.has_value() != p.periodTo.has_value())
         throw std::invalid_argument("O período precisa de início e de fim.");
     if (p.hasPeriod() && p.periodTo->datePart() < p.periodFrom->datePart())
         throw std::invalid_argument(fmt::format("O período termina ({}) antes de começar ({}).",
                                                 p.periodTo->toDisplayDate(),
                                                 p.periodFrom->toDisplayDate()));
-    soci::transaction tx(sql);
+    WriteTransaction tx(db);
+    soci::session& sql = db.sql();
     int known = 0;
     sql << "SELECT COUNT(*) FROM branches WHERE code = :b", soci::use(p.branch), soci::into(known);
     if (known == 0)

@@ -32,7 +32,7 @@ protected:
 
     void set(const EntryPolicy& p) {
         auto lease = server.db().acquire();
-        saveEntryPolicy(lease.sql(), p);
+        saveEntryPolicy(lease, p);
     }
     EntryPolicy policy(const char* branch = "0001") {
         EntryPolicy p;
@@ -171,15 +171,15 @@ TEST(EntryPolicyStore, stores_lists_and_refuses_what_cannot_be_a_policy) {
     p.periodFrom = DateTime::date(2026, 12, 1);
     p.periodTo = DateTime::date(2026, 12, 31);
     p.requirePunches = true;
-    saveEntryPolicy(lease.sql(), p);
+    saveEntryPolicy(lease, p);
     p.branch = "0001";
     p.periodFrom.reset();
     p.periodTo.reset();
     p.ownOnly = true;
     p.requirePunches = false;
-    saveEntryPolicy(lease.sql(), p);
+    saveEntryPolicy(lease, p);
     p.ownOnly = false;  // saved again: replaced, not added
-    saveEntryPolicy(lease.sql(), p);
+    saveEntryPolicy(lease, p);
 
     const auto all = entryPolicies(lease.sql());
     ASSERT_EQ(all.size(), 2u);
@@ -198,13 +198,13 @@ TEST(EntryPolicyStore, stores_lists_and_refuses_what_cannot_be_a_policy) {
 
     EntryPolicy bad = p;
     bad.branch = "9999";
-    EXPECT_THROW(saveEntryPolicy(lease.sql(), bad), std::invalid_argument);
+    EXPECT_THROW(saveEntryPolicy(lease, bad), std::invalid_argument);
     bad = p;
     bad.periodFrom = DateTime::date(2026, 12, 2);
     bad.periodTo = DateTime::date(2026, 12, 1);
-    EXPECT_THROW(saveEntryPolicy(lease.sql(), bad), std::invalid_argument);
+    EXPECT_THROW(saveEntryPolicy(lease, bad), std::invalid_argument);
     bad.periodTo.reset();
-    EXPECT_THROW(saveEntryPolicy(lease.sql(), bad), std::invalid_argument);
+    EXPECT_THROW(saveEntryPolicy(lease, bad), std::invalid_argument);
     EXPECT_EQ(entryPolicies(lease.sql()).size(), 2u);
 }
 

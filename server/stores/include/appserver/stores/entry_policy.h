@@ -31,8 +31,11 @@ EntryPolicy entryPolicyOf(const Database::Lease& db, const std::string& branch);
 /// Every branch's stored policies, by branch.
 std::vector<EntryPolicy> entryPolicies(soci::session& sql);
 
-/// Stores the branch's policies, replacing what it had. Throws
-/// std::invalid_argument for an unknown branch or a period that ends before it starts.
-void saveEntryPolicy(soci::session& sql, const EntryPolicy& policy);
+/// Stores the branch's policies, replacing what it had, in a write
+/// transaction of its own (the write lock taken before the branch is read, so
+/// that a running server's saves cannot make it fail half-way). Throws
+/// std::invalid_argument for an unknown branch or a period that ends before
+/// it starts, DatabaseUnavailable when the lock is not had in time.
+void saveEntryPolicy(const Database::Lease& db, const EntryPolicy& policy);
 
 }  // namespace appserver
