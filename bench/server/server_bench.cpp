@@ -28,7 +28,6 @@
 #include "appropriation_fill.h"
 #include "appserver/api/app_server.h"
 #include "appserver/http/server.h"
-#include "appserver/remote/answer_fields.h"
 #include "appserver/remote/time_text.h"
 #include "appserver/storage/database.h"
 #include "appserver/storage/migrations.h"
@@ -36,6 +35,7 @@
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/data_import.h"
 #include "platform/dataset/packet_json.h"
+#include "protocol/apropriacao.h"
 
 #include <soci/sqlite3/soci-sqlite3.h>
 
@@ -239,11 +239,17 @@ std::string saveBody(const platform::dataset::ChangePacket& p) {
     return callBody("SetAtividades", json::array({{{"delta", platform::dataset::toJson(p)}}}));
 }
 
+/// The fields of the day's answer, which a change packet of the screen carries.
+const std::vector<platform::dataset::FieldDef>& dayFields() {
+    static const auto fields = protocol::fieldDefs(*protocol::apropriacao::getAtividades.answer);
+    return fields;
+}
+
 /// One insert of HH:00–HH:30 (14:00 unless told) on a distinct operator-day, as the screen sends
 /// it.
 std::string insertBody(const OperatorDay& od, int hour = 14) {
     platform::dataset::ChangePacket p;
-    p.fields = fields::atividades();
+    p.fields = dayFields();
     platform::dataset::RowChange c;
     c.op = platform::dataset::RowChange::Op::Insert;
     c.newValues = newAppropriation(od.op, od.day.addSeconds(hour * 3600),
@@ -255,7 +261,7 @@ std::string insertBody(const OperatorDay& od, int hour = 14) {
 /// Inserts of `count` one-minute spans of `op` on `day`, one every two minutes from `fromMinute`.
 std::string spansBody(const std::string& op, const DateTime& day, int fromMinute, int count) {
     platform::dataset::ChangePacket p;
-    p.fields = fields::atividades();
+    p.fields = dayFields();
     for (int i = 0; i < count; ++i) {
         platform::dataset::RowChange c;
         const DateTime s = day.addSeconds((fromMinute + 2 * i) * 60);

@@ -207,7 +207,7 @@ void HttpApi::call(const http::Request& req, http::Response& res) {
     const auto started = std::chrono::steady_clock::now();
     auto [token, session] = authenticate(req);
     CallRequest request = decodeCallBody(req.body);
-    if (request.server != ApropriacaoModule::kServerName)
+    if (request.server != ApropriacaoModule::serverName())
         throw ApiError(ErrorCode::NotFound,
                        fmt::format("Servidor \"{}\" não existe.", request.server));
     const std::string result =

@@ -7,8 +7,9 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <stdexcept>
+#include <string_view>
 
-#include "appserver/remote/answer_fields.h"
 #include "appserver/remote/api_error.h"
 #include "appserver/remote/atividades_rows.h"
 #include "appserver/remote/packet_text.h"
@@ -23,6 +24,7 @@
 #include "platform/dataset/packet_json.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
+#include "protocol/apropriacao.h"
 
 namespace appserver {
 
@@ -33,74 +35,75 @@ using platform::dataset::Value;
 
 namespace {
 
-/// An answer under construction: the rows, with the field list it is sent with.
+/// An answer under construction: the rows, and the contract's answer whose fields they fill.
 struct Answer {
-    const std::vector<platform::dataset::FieldDef>* fields;
+    const protocol::Answer* kind;
     std::vector<platform::dataset::Row> rows;
 };
 
-Answer packet(const std::vector<platform::dataset::FieldDef>& fields) {
-    return Answer{&fields, {}};
+/// The answer of the method called.
+Answer packet(const CallArgs& call) {
+    return Answer{call.method().answer, {}};
 }
 
 /// The field list in wire form, encoded once per answer kind: it is the same in every answer.
-const std::string& encodedFields(const std::vector<platform::dataset::FieldDef>& fields) {
+const std::string& encodedFields(const protocol::Answer& kind) {
     static std::mutex mutex;
-    static std::map<const std::vector<platform::dataset::FieldDef>*, std::string> cache;
+    static std::map<const protocol::Answer*, std::string> cache;
     std::lock_guard lock(mutex);
-    auto& text = cache[&fields];
-    if (text.empty()) text = platform::dataset::toJson(DataPacket{fields, {}})["fields"].dump();
+    auto& text = cache[&kind];
+    if (text.empty())
+        text =
+            platform::dataset::toJson(DataPacket{protocol::fieldDefs(kind), {}})["fields"].dump();
     return text;
 }
 
 std::string answer(const Answer& a) {
-    return packetText(encodedFields(*a.fields), a.rows);
+    return packetText(encodedFields(*a.kind), a.rows);
 }
 
-int parseYear(const std::string& text) {
+int parseYear(const std::string& text, const protocol::Method& method) {
     if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos ||
         text == "0000")
-        throw badRequest(fmt::format("GetDatas: o ano \"{}\" deve ter 4 dígitos", text));
+        throw badRequest(fmt::format("{}: o ano \"{}\" deve ter 4 dígitos", method.name, text));
     return std::stoi(text);
 }
 
-int parseTimeArg(const std::string& text, const char* method) {
+int parseTimeArg(const std::string& text, const protocol::Method& method) {
     auto seconds = platform::dataset::time_text::parse(text);
-    if (!seconds) throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method, text));
+    if (!seconds)
+        throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method.name, text));
     return *seconds;
 }
 
 using Handler = std::function<std::string(const CallContext&, const CallArgs&)>;
 
 std::string getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(2);
-    const std::string& branch = a.text(0, "filial");
-    const std::string& user = a.text(1, "usuário");
+    const std::string& branch = a.text(0);
+    const std::string& user = a.text(1);
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
-    Answer p = packet(fields::ctrlAcesso());
+    Answer p = packet(a);
     if (operatorMayUseScreen(ctx.db, user, branch, ApropriacaoModule::kScreenCode))
         p.rows.push_back({Value(user)});
     return answer(p);
 }
 
 std::string getHoraServidor(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(0);
-    Answer p = packet(fields::horaServidor());
+    Answer p = packet(a);
     p.rows.push_back({Value(ctx.now)});
     return answer(p);
 }
 
 std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    const std::string& user = a.text(0, "usuário");
-    const std::string& code = a.text(1, "código");
-    const std::string& kind = a.text(2, "tipo");
+    const std::string& user = a.text(0);
+    const std::string& code = a.text(1);
+    const std::string& kind = a.text(2);
     ctx.requireSessionUser(user);
     if (kind != "T" && !kind.empty())
-        throw badRequest(
-            fmt::format("GetOperEquip: tipo \"{}\" desconhecido (use \"T\" ou vazio)", kind));
-    Answer p = packet(fields::operEquip());
+        throw badRequest(fmt::format("{}: tipo \"{}\" desconhecido (use \"T\" ou vazio)",
+                                     a.method().name, kind));
+    Answer p = packet(a);
     auto add = [&](const std::string& c, const std::string& name) {
         p.rows.push_back({Value(c), Value(listedName(name))});
     };
@@ -121,8 +124,7 @@ struct OperatorDay {
 };
 
 OperatorDay operatorDayArgs(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    OperatorDay args{a.text(0, "operador"), a.text(1, "filial"), a.date(2, "dia")};
+    OperatorDay args{a.text(0), a.text(1), a.date(2)};
     ctx.requireSessionBranch(args.branch);
     ctx.requireWorkTeam(args.op);
     return args;
@@ -130,7 +132,7 @@ OperatorDay operatorDayArgs(const CallContext& ctx, const CallArgs& a) {
 
 std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
     const auto [op, branch, day] = operatorDayArgs(ctx, a);
-    Answer p = packet(fields::atividades());
+    Answer p = packet(a);
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
         const Presence presence = Presence::fromPunches(punchesOfDay(ctx.db, op, day));
@@ -142,7 +144,7 @@ std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
 
 std::string getTotApro(const CallContext& ctx, const CallArgs& a) {
     const auto [op, branch, day] = operatorDayArgs(ctx, a);
-    Answer p = packet(fields::totApro());
+    Answer p = packet(a);
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
         std::int64_t total = 0;
@@ -154,11 +156,10 @@ std::string getTotApro(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string getPonto(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(2);
-    const std::string& op = a.text(0, "operador");
-    const DateTime day = a.date(1, "dia");
+    const std::string& op = a.text(0);
+    const DateTime day = a.date(1);
     ctx.requireWorkTeam(op);
-    Answer p = packet(fields::ponto());
+    Answer p = packet(a);
     for (const PunchRecord& r : punchesOfDay(ctx.db, op, day))
         p.rows.push_back({Value(r.company), Value(r.at), Value(r.direction), Value(r.event),
                           Value(r.day), Value(r.origin)});
@@ -166,24 +167,22 @@ std::string getPonto(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string getTotPontoReal(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(2);
-    const std::string& op = a.text(0, "operador");
-    const DateTime day = a.date(1, "dia");
+    const std::string& op = a.text(0);
+    const DateTime day = a.date(1);
     ctx.requireWorkTeam(op);
-    Answer p = packet(fields::totPontoReal());
+    Answer p = packet(a);
     if (auto total = Presence::fromPunches(punchesOfDay(ctx.db, op, day)).totalSeconds())
         p.rows.push_back({Value(formatDuration(*total))});
     return answer(p);
 }
 
 std::string getDatas(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    const std::string& op = a.text(0, "operador");
-    const std::string& branch = a.text(1, "filial");
-    const int year = parseYear(a.text(2, "ano"));
+    const std::string& op = a.text(0);
+    const std::string& branch = a.text(1);
+    const int year = parseYear(a.text(2), a.method());
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    Answer p = packet(fields::datas());
+    Answer p = packet(a);
     for (const DateTime& d : daysWithAppropriations(ctx.db, op, branch, year))
         p.rows.push_back({Value(d)});
     return answer(p);
@@ -195,32 +194,29 @@ platform::dataset::Row taskRow(const TaskRecord& t) {
 }
 
 std::string getPesqTarefa(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(1);
-    const std::string& branch = a.text(0, "filial");
+    const std::string& branch = a.text(0);
     ctx.requireSessionBranch(branch);
-    Answer p = packet(fields::pesqTarefa());
+    Answer p = packet(a);
     for (const TaskRecord& t : tasksOfBranch(ctx.db, branch)) p.rows.push_back(taskRow(t));
     return answer(p);
 }
 
 std::string getVdTarefa(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(2);
-    const std::string& branch = a.text(0, "filial");
-    const std::string& task = a.text(1, "tarefa");
+    const std::string& branch = a.text(0);
+    const std::string& task = a.text(1);
     ctx.requireSessionBranch(branch);
-    Answer p = packet(fields::vdTarefa());
+    Answer p = packet(a);
     if (auto t = findTask(ctx.db, branch, task)) p.rows.push_back(taskRow(*t));
     return answer(p);
 }
 
 std::string getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    const std::string& branch = a.text(0, "filial");
-    const std::string& task = a.text(1, "tarefa");
-    const std::string& user = a.text(2, "usuário");
+    const std::string& branch = a.text(0);
+    const std::string& task = a.text(1);
+    const std::string& user = a.text(2);
     ctx.requireSessionBranch(branch);
     ctx.requireSessionUser(user);
-    Answer p = packet(fields::pesqAtiv());
+    Answer p = packet(a);
     for (const ActivityRecord& v : activitiesOpenTo(ctx.db, branch, task, user))
         p.rows.push_back({Value(v.activity), Value(v.processCode), Value(v.processName),
                           Value(v.situation), Value(v.workItemCode), Value(v.workItemName)});
@@ -228,14 +224,13 @@ std::string getPesqAtiv(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(4);
-    const std::string& branch = a.text(0, "filial");
-    const std::string& task = a.text(1, "tarefa");
-    const std::string& op = a.text(2, "operador");
-    const std::string& activity = a.text(3, "atividade");
+    const std::string& branch = a.text(0);
+    const std::string& task = a.text(1);
+    const std::string& op = a.text(2);
+    const std::string& activity = a.text(3);
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    Answer p = packet(fields::vdAtiv());
+    Answer p = packet(a);
     if (const ActivityCheck v = checkActivity(ctx.db, branch, task, activity, op);
         v.activity && v.openToOperator)
         p.rows.push_back({Value(v.activity->responsible), Value(v.activity->processName)});
@@ -243,15 +238,14 @@ std::string getVdAtiv(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string getApropria(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(5);
-    const std::string& op = a.text(0, "operador");
-    const std::string& branch = a.text(1, "filial");
-    const DateTime day = a.date(2, "dia");
-    const int start = parseTimeArg(a.text(3, "início"), "getApropria");
-    const int end = parseTimeArg(a.text(4, "término"), "getApropria");
+    const std::string& op = a.text(0);
+    const std::string& branch = a.text(1);
+    const DateTime day = a.date(2);
+    const int start = parseTimeArg(a.text(3), a.method());
+    const int end = parseTimeArg(a.text(4), a.method());
     ctx.requireSessionBranch(branch);
     ctx.requireWorkTeam(op);
-    Answer p = packet(fields::apropria());
+    Answer p = packet(a);
     for (const auto& r :
          clashingAppropriations(ctx.db, op, branch, day.addSeconds(start), day.addSeconds(end), 0))
         p.rows.push_back(apropriaRow(r));
@@ -259,16 +253,14 @@ std::string getApropria(const CallContext& ctx, const CallArgs& a) {
 }
 
 std::string setAtividades(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(1);
-    applyAppropriationChanges(ctx, a.delta(0, "pacote de alterações"));
+    applyAppropriationChanges(ctx, a.delta(0));
     return "null";
 }
 
 std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
-    a.expectCount(3);
-    const std::string& branch = a.text(0, "filial");
-    const std::string& task = a.text(1, "tarefa");
-    const std::string& activity = a.text(2, "atividade");
+    const std::string& branch = a.text(0);
+    const std::string& task = a.text(1);
+    const std::string& activity = a.text(2);
     ctx.requireSessionBranch(branch);
     const ActivityCheck check = checkActivity(ctx.db, branch, task, activity, ctx.session.user);
     if (!check.activity) throw invalid("Atividade não cadastrada.");
@@ -301,7 +293,7 @@ std::string getUpdateAtiv(const CallContext& ctx, const CallArgs& a) {
 
 std::string getHistorico(const CallContext& ctx, const CallArgs& a) {
     const auto [op, branch, day] = operatorDayArgs(ctx, a);
-    Answer p = packet(fields::historico());
+    Answer p = packet(a);
     const auto text = [](const std::optional<std::string>& v) { return v ? Value(*v) : Value(); };
     for (const AuditEntry& e : auditOfDay(ctx.db, op, branch, day))
         p.rows.push_back({Value(e.at), Value(e.user), Value(e.address), Value(e.action),
@@ -309,38 +301,48 @@ std::string getHistorico(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-/// Method names compare without regard to letter case, as the remote module's always did.
-struct CaseInsensitiveLess {
-    bool operator()(std::string_view x, std::string_view y) const {
-        const auto upper = [](char c) {
-            return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        };
-        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                            [&](char a, char b) { return upper(a) < upper(b); });
-    }
-};
-
 /// Who may call a method: anyone logged in, or only a user with the screen's
 /// permission; and whether it writes.
 enum class Access { Open, Read, Write };
 
-struct Method {
+/// A method of the contract as the server runs it.
+struct Route {
+    const protocol::Method* method;
     Handler run;
     Access access;
 };
 
-const std::map<std::string, Method, CaseInsensitiveLess>& methods() {
+/// The contract's methods by name, in any letter case. Throws std::logic_error
+/// for a method of the contract that has no handler here.
+const std::map<std::string_view, Route, protocol::MethodNameLess>& routes() {
+    namespace api = protocol::apropriacao;
     using enum Access;
-    static const std::map<std::string, Method, CaseInsensitiveLess> table = {
-        {"GetCtrlAcesso", {getCtrlAcesso, Open}},     {"getHoraServidor", {getHoraServidor, Open}},
-        {"GetOperEquip", {getOperEquip, Read}},       {"getAtividades", {getAtividades, Read}},
-        {"getTotApro", {getTotApro, Read}},           {"getPonto", {getPonto, Read}},
-        {"GetTotPontoReal", {getTotPontoReal, Read}}, {"GetDatas", {getDatas, Read}},
-        {"GetPesqTarefa", {getPesqTarefa, Read}},     {"getVdTarefa", {getVdTarefa, Read}},
-        {"GetPesqAtiv", {getPesqAtiv, Read}},         {"getVdAtiv", {getVdAtiv, Read}},
-        {"getApropria", {getApropria, Read}},         {"SetAtividades", {setAtividades, Write}},
-        {"GetUpdateAtiv", {getUpdateAtiv, Write}},    {"GetHistorico", {getHistorico, Read}},
-    };
+    static const auto table = [] {
+        const Route handled[] = {
+            {&api::getCtrlAcesso, getCtrlAcesso, Open},
+            {&api::getHoraServidor, getHoraServidor, Open},
+            {&api::getOperEquip, getOperEquip, Read},
+            {&api::getAtividades, getAtividades, Read},
+            {&api::getTotApro, getTotApro, Read},
+            {&api::getPonto, getPonto, Read},
+            {&api::getTotPontoReal, getTotPontoReal, Read},
+            {&api::getDatas, getDatas, Read},
+            {&api::getPesqTarefa, getPesqTarefa, Read},
+            {&api::getVdTarefa, getVdTarefa, Read},
+            {&api::getPesqAtiv, getPesqAtiv, Read},
+            {&api::getVdAtiv, getVdAtiv, Read},
+            {&api::getApropria, getApropria, Read},
+            {&api::setAtividades, setAtividades, Write},
+            {&api::getUpdateAtiv, getUpdateAtiv, Write},
+            {&api::getHistorico, getHistorico, Read},
+        };
+        std::map<std::string_view, Route, protocol::MethodNameLess> byName;
+        for (const Route& route : handled) byName.emplace(route.method->name, route);
+        for (const protocol::Method* method : api::module.methods)
+            if (!byName.contains(method->name))
+                throw std::logic_error(fmt::format("{} has no handler", method->name));
+        return byName;
+    }();
     return table;
 }
 
@@ -351,41 +353,51 @@ std::size_t writeWeight(const std::vector<CallArg>& args) {
     return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
 }
 
-std::string runMethod(const Method& m, const SessionInfo& session, const std::string& address,
+/// The handler, once the call has as many arguments as the method takes.
+std::string runChecked(const Route& route, const CallContext& ctx, const CallArgs& args) {
+    args.expectCount();
+    return route.run(ctx, args);
+}
+
+std::string runMethod(const Route& route, const SessionInfo& session, const std::string& address,
                       const Database::Lease& lease, DateTime now, WorkTeamCache& teams,
                       const CallArgs& args, std::size_t weight) {
-    if (m.access == Access::Write) {
+    if (route.access == Access::Write) {
         // The permission and the work team are read inside the transaction
         // that writes, so that a change to either is never missed by a save.
         WriteTransaction tx(lease, weight);
         const CallContext ctx{session, address, lease, now, teams, &tx};
         ctx.requireScreen();
-        std::string result = m.run(ctx, args);
+        std::string result = runChecked(route, ctx, args);
         tx.commit();
         return result;
     }
     const CallContext ctx{session, address, lease, now, teams};
     if (lease.kind() != DatabaseKind::Sqlite) {
-        if (m.access == Access::Read) ctx.requireScreen();
-        return m.run(ctx, args);
+        if (route.access == Access::Read) ctx.requireScreen();
+        return runChecked(route, ctx, args);
     }
     // One read transaction for the call's queries: SQLite then takes its
     // shared lock once instead of once per query, and they see one snapshot.
     ReadTransaction snapshot(lease);
-    if (m.access == Access::Read) ctx.requireScreen();
-    return m.run(ctx, args);
+    if (route.access == Access::Read) ctx.requireScreen();
+    return runChecked(route, ctx, args);
 }
 
 }  // namespace
 
+std::string_view ApropriacaoModule::serverName() {
+    return protocol::apropriacao::module.name;
+}
+
 std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& address,
                                     const std::string& method, std::vector<CallArg> args) {
-    auto it = methods().find(method);
-    if (it == methods().end())
+    const auto it = routes().find(method);
+    if (it == routes().end())
         throw ApiError(ErrorCode::NotFound,
-                       fmt::format("Método \"{}\" não existe em {}", method, kServerName));
+                       fmt::format("Método \"{}\" não existe em {}", method, serverName()));
     const std::size_t weight = writeWeight(args);
-    CallArgs callArgs(it->first, std::move(args));
+    CallArgs callArgs(*it->second.method, std::move(args));
     auto lease = db_.acquire();
     try {
         return runMethod(it->second, session, address, lease, clock_.now(), teams_, callArgs,

@@ -1,34 +1,40 @@
 #include "appserver/remote/call_args.h"
 
-#include <fmt/format.h>
+#include <stdexcept>
 
 #include "appserver/remote/api_error.h"
 
 namespace appserver {
 
-void CallArgs::expectCount(std::size_t n) const {
-    if (args_.size() != n)
-        throw badRequest(
-            fmt::format("{} espera {} argumento(s) e recebeu {}", method_, n, args_.size()));
+void CallArgs::expectCount() const {
+    if (args_.size() != method_->args.size())
+        throw badRequest(protocol::argumentCountError(*method_, args_.size()));
 }
 
-const std::string& CallArgs::text(std::size_t i, const char* name) const {
-    if (const auto* s = std::get_if<std::string>(&args_.at(i))) return *s;
-    throw badRequest(
-        fmt::format("{}: o argumento {} ({}) deve ser um texto", method_, i + 1, name));
+const CallArg& CallArgs::at(std::size_t i, protocol::ArgKind kind) const {
+    if (i >= method_->args.size() || method_->args[i].kind != kind)
+        throw std::logic_error(std::string(method_->name) + ": argument " + std::to_string(i + 1) +
+                               " is read as another kind than the contract gives it");
+    return args_.at(i);
 }
 
-platform::dataset::DateTime CallArgs::date(std::size_t i, const char* name) const {
-    if (const auto* d = std::get_if<DateArg>(&args_.at(i))) return d->value;
-    if (const auto* d = std::get_if<DateTimeArg>(&args_.at(i))) return d->value.datePart();
-    throw badRequest(
-        fmt::format("{}: o argumento {} ({}) deve ser uma data", method_, i + 1, name));
+const std::string& CallArgs::text(std::size_t i) const {
+    if (const auto* s = std::get_if<std::string>(&at(i, protocol::ArgKind::Text))) return *s;
+    throw badRequest(protocol::argumentKindError(*method_, i));
 }
 
-const platform::dataset::ChangePacket& CallArgs::delta(std::size_t i, const char* name) const {
-    if (const auto* d = std::get_if<platform::dataset::ChangePacket>(&args_.at(i))) return *d;
-    throw badRequest(fmt::format("{}: o argumento {} ({}) deve ser um pacote de alterações",
-                                 method_, i + 1, name));
+platform::dataset::DateTime CallArgs::date(std::size_t i) const {
+    const CallArg& arg = at(i, protocol::ArgKind::Date);
+    if (const auto* d = std::get_if<DateArg>(&arg)) return d->value;
+    if (const auto* d = std::get_if<DateTimeArg>(&arg)) return d->value.datePart();
+    throw badRequest(protocol::argumentKindError(*method_, i));
+}
+
+const platform::dataset::ChangePacket& CallArgs::delta(std::size_t i) const {
+    if (const auto* d =
+            std::get_if<platform::dataset::ChangePacket>(&at(i, protocol::ArgKind::ChangePacket)))
+        return *d;
+    throw badRequest(protocol::argumentKindError(*method_, i));
 }
 
 }  // namespace appserver

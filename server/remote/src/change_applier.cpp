@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <set>
 
-#include "appserver/remote/answer_fields.h"
 #include "appserver/remote/api_error.h"
 #include "appserver/remote/atividades_rows.h"
 #include "appserver/remote/time_text.h"
@@ -17,6 +16,7 @@
 #include "appserver/stores/presence.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
+#include "protocol/apropriacao.h"
 
 namespace appserver {
 
@@ -46,7 +46,7 @@ class RowView {
 public:
     RowView(const ChangePacket& p, const Row& row) : packet_(p), row_(row) {}
 
-    const Value* find(const char* name) const {
+    const Value* find(std::string_view name) const {
         const int i = packet_.fieldIndex(name);
         return i < 0 ? nullptr : &row_[static_cast<std::size_t>(i)];
     }
@@ -130,7 +130,7 @@ private:
         // server marks, whatever the packet marks: each must be there, with
         // the server's type, to hold the value the client loaded.
         if (!needsKey) return;
-        for (const platform::dataset::FieldDef& def : fields::atividades()) {
+        for (const protocol::Field& def : protocol::apropriacao::getAtividades.fields()) {
             if (!def.flags.where && !def.flags.key) continue;
             const int i = packet_.fieldIndex(def.name);
             if (i < 0)
@@ -168,10 +168,10 @@ private:
         const Presence presence =
             Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
         const Row current = atividadesRow(*stored, presence);
-        const auto& defs = fields::atividades();
+        const auto defs = protocol::apropriacao::getAtividades.fields();
         for (std::size_t i = 0; i < defs.size(); ++i) {
             if (!defs[i].flags.where && !defs[i].flags.key) continue;
-            const Value* sent = old.find(defs[i].name.c_str());  // present: checkShape() made sure
+            const Value* sent = old.find(defs[i].name);  // present: checkShape() made sure
             if (!sent || !(*sent == current[i])) throw conflict(kChangedByOther);
         }
         return *stored;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "appserver/api/session_store.h"
+#include "contract_calls.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -12,32 +13,16 @@ using nlohmann::json;
 
 constexpr const char* kAna = "000000000101";
 constexpr const char* kDiego = "000000000104";  // outside Ana's work team
+constexpr const char* kCarla = "000000000103";  // shares a team with Ana and one with Diego
 constexpr const char* kDay = "2026-12-07";
 
-struct MethodCall {
-    const char* method;
-    json args;
-};
-
-/// Every method with arguments that Ana may use.
-std::vector<MethodCall> allowedCalls() {
-    return {
-        {"GetCtrlAcesso", {"0001", kAna}},
-        {"getHoraServidor", json::array()},
-        {"GetOperEquip", {kAna, "", "T"}},
-        {"getAtividades", {kAna, "0001", date(kDay)}},
-        {"getTotApro", {kAna, "0001", date(kDay)}},
-        {"getPonto", {kAna, date(kDay)}},
-        {"GetTotPontoReal", {kAna, date(kDay)}},
-        {"GetDatas", {kAna, "0001", "2026"}},
-        {"GetPesqTarefa", {"0001"}},
-        {"getVdTarefa", {"0001", "0000000001"}},
-        {"GetPesqAtiv", {"0001", "0000000001", kAna}},
-        {"getVdAtiv", {"0001", "0000000001", kAna, "00001"}},
-        {"getApropria", {kAna, "0001", date(kDay), "08:00:00", "09:00:00"}},
-        {"SetAtividades", {{{"delta", {{"fields", json::array()}, {"changes", json::array()}}}}}},
-        {"GetUpdateAtiv", {"0001", "0000000001", "00003"}},
-    };
+/// The calls of every method that takes an argument the contract calls `name`.
+std::vector<ContractCall> callsTaking(std::string_view name, const std::string& person,
+                                      const std::string& branch) {
+    std::vector<ContractCall> calls;
+    for (ContractCall& c : everyMethodCall(person, branch))
+        if (takesArgument(*c.method, name)) calls.push_back(std::move(c));
+    return calls;
 }
 
 class Security : public ::testing::Test {
@@ -49,11 +34,11 @@ TEST_F(Security, every_method_needs_a_live_token) {
     const std::string token = server.login(kAna);
     const std::string other = server.login(kAna);
     ASSERT_EQ(server.post("/v1/logout", "", other).status, 200);
-    for (const MethodCall& c : allowedCalls()) {
-        EXPECT_EQ(server.call(token, c.method, c.args).status, 200) << c.method;
-        EXPECT_EQ(server.call("", c.method, c.args).status, 401) << c.method;
-        EXPECT_EQ(server.call(std::string(64, 'a'), c.method, c.args).status, 401) << c.method;
-        EXPECT_EQ(server.call(other, c.method, c.args).status, 401) << c.method << " after logout";
+    for (const ContractCall& c : everyMethodCall()) {
+        EXPECT_EQ(server.call(token, c.name(), c.args).status, 200) << c.name();
+        EXPECT_EQ(server.call("", c.name(), c.args).status, 401) << c.name();
+        EXPECT_EQ(server.call(std::string(64, 'a'), c.name(), c.args).status, 401) << c.name();
+        EXPECT_EQ(server.call(other, c.name(), c.args).status, 401) << c.name() << " after logout";
     }
     const Reply r = server.call("", "getHoraServidor", json::array());
     EXPECT_EQ(r.body["error"]["code"], "unauthenticated");
@@ -66,67 +51,47 @@ TEST_F(Security, a_session_expires_after_its_idle_time) {
     EXPECT_EQ(server.call(token, "getHoraServidor", json::array()).status,
               200);  // use refreshes it
     server.server().sessions().ageAll(std::chrono::hours(8) + std::chrono::seconds(1));
-    for (const MethodCall& c : allowedCalls())
-        EXPECT_EQ(server.call(token, c.method, c.args).status, 401) << c.method;
+    for (const ContractCall& c : everyMethodCall())
+        EXPECT_EQ(server.call(token, c.name(), c.args).status, 401) << c.name();
 }
 
 TEST_F(Security, arguments_naming_the_user_must_be_the_sessions_user) {
     const std::string token = server.login(kAna);
-    const std::vector<MethodCall> calls = {
-        {"GetCtrlAcesso", {"0001", "000000000103"}},
-        {"GetOperEquip", {"000000000103", "", "T"}},
-        {"GetPesqAtiv", {"0001", "0000000001", "000000000103"}},
-    };
-    for (const MethodCall& c : calls) {
-        const Reply r = server.call(token, c.method, c.args);
-        EXPECT_EQ(r.status, 403) << c.method;
+    const std::vector<ContractCall> calls = callsTaking("usuário", kCarla, "0001");
+    ASSERT_FALSE(calls.empty());
+    for (const ContractCall& c : calls) {
+        const Reply r = server.call(token, c.name(), c.args);
+        EXPECT_EQ(r.status, 403) << c.name();
         EXPECT_EQ(r.body["error"]["code"], "forbidden");
     }
 }
 
 TEST_F(Security, branch_arguments_must_be_the_sessions_branch) {
     const std::string token = server.login(kAna);  // at 0001; Ana also works at 0002
-    const std::vector<MethodCall> calls = {
-        {"GetCtrlAcesso", {"0002", kAna}},
-        {"getAtividades", {kAna, "0002", date(kDay)}},
-        {"getTotApro", {kAna, "0002", date(kDay)}},
-        {"GetDatas", {kAna, "0002", "2026"}},
-        {"GetPesqTarefa", {"0002"}},
-        {"getVdTarefa", {"0002", "0000000009"}},
-        {"GetPesqAtiv", {"0002", "0000000009", kAna}},
-        {"getVdAtiv", {"0002", "0000000009", kAna, "00001"}},
-        {"getApropria", {kAna, "0002", date(kDay), "08:00:00", "12:00:00"}},
-        {"GetUpdateAtiv", {"0002", "0000000009", "00001"}},
-    };
-    for (const MethodCall& c : calls)
-        EXPECT_EQ(server.call(token, c.method, c.args).status, 403) << c.method;
+    const std::vector<ContractCall> calls = callsTaking("filial", kAna, "0002");
+    ASSERT_FALSE(calls.empty());
+    for (const ContractCall& c : calls)
+        EXPECT_EQ(server.call(token, c.name(), c.args).status, 403) << c.name();
     // Logged in at 0002 the same calls are allowed.
     const std::string south = server.login(kAna, "0002");
-    for (const MethodCall& c : calls)
-        EXPECT_EQ(server.call(south, c.method, c.args).status, 200) << c.method;
+    for (const ContractCall& c : calls)
+        EXPECT_EQ(server.call(south, c.name(), c.args).status, 200) << c.name();
 }
 
 TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
     const std::string token = server.login(kAna);
-    const std::vector<MethodCall> calls = {
-        {"getAtividades", {kDiego, "0001", date(kDay)}},
-        {"getTotApro", {kDiego, "0001", date(kDay)}},
-        {"getPonto", {kDiego, date(kDay)}},
-        {"GetTotPontoReal", {kDiego, date(kDay)}},
-        {"GetDatas", {kDiego, "0001", "2026"}},
-        {"getVdAtiv", {"0001", "0000000001", kDiego, "00001"}},
-        {"getApropria", {kDiego, "0001", date(kDay), "08:00:00", "12:00:00"}},
-    };
-    for (const MethodCall& c : calls) {
-        const Reply r = server.call(token, c.method, c.args);
-        EXPECT_EQ(r.status, 403) << c.method;
+    const std::vector<ContractCall> calls = callsTaking("operador", kDiego, "0001");
+    ASSERT_FALSE(calls.empty());
+    for (const ContractCall& c : calls) {
+        const Reply r = server.call(token, c.name(), c.args);
+        EXPECT_EQ(r.status, 403) << c.name();
         EXPECT_EQ(r.body["error"]["message"],
                   "Operador não cadastrado para equipe de trabalho do usuário.");
     }
     // Carla shares a team with Diego, so she may read his day.
-    const std::string carla = server.login("000000000103");
-    for (const MethodCall& c : calls)
-        EXPECT_EQ(server.call(carla, c.method, c.args).status, 200) << c.method;
+    const std::string carla = server.login(kCarla);
+    for (const ContractCall& c : calls)
+        EXPECT_EQ(server.call(carla, c.name(), c.args).status, 200) << c.name();
 }
 
 TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
@@ -138,7 +103,7 @@ TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {
     EXPECT_EQ(server.call(ana, "SetAtividades", json::array({insertForDiego.arg()})).status, 403);
 
     // Diego's row, loaded by Carla, relabelled as Ana's: the stored row decides.
-    const std::string carla = server.login("000000000103");
+    const std::string carla = server.login(kCarla);
     const json diegoDay = server.result(carla, "getAtividades", {kDiego, "0001", date(kDay)});
     json diegoRow = rowsByName(diegoDay)[0];
     diegoRow["CDOPERADOR"] = kAna;

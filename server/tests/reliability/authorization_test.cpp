@@ -5,9 +5,12 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "appserver/api/session_store.h"
+#include "contract_calls.h"
+#include "protocol/apropriacao.h"
 #include "reliability_support.h"
 #include "test_support.h"
 
@@ -22,83 +25,25 @@ constexpr const char* kCarla = "000000000103";  // EQ01 and EQ02: Ana's team-mat
 constexpr const char* kDiego = "000000000104";  // EQ02 only: another team
 constexpr const char* kDay = "2026-12-07";
 
-/// A method, its arguments naming a person and a branch, and what it answers
-/// Ana when the person is a team-mate, someone of another team, or the branch is another.
-struct MethodCase {
-    const char* method;
-    std::function<json(const std::string& person, const std::string& branch)> args;
+/// What a method answers Ana when the person its arguments name is a
+/// team-mate or someone of another team, or when they name another branch.
+struct Expected {
     int teamMate, otherTeam, otherBranch;
 };
 
-std::string taskOf(const std::string& branch) {
-    return branch == "0001" ? "0000000001" : "0000000009";
-}
-
-std::vector<MethodCase> methodCases(const json& dayFields) {
-    const auto day = [](const std::string& p, const std::string& b) {
-        return json{p, b, date(kDay)};
+const std::map<const protocol::Method*, Expected>& expectations() {
+    namespace api = protocol::apropriacao;
+    static const std::map<const protocol::Method*, Expected> table = {
+        {&api::getCtrlAcesso, {403, 403, 403}},   {&api::getHoraServidor, {200, 200, 200}},
+        {&api::getOperEquip, {403, 403, 200}},    {&api::getAtividades, {200, 403, 403}},
+        {&api::getTotApro, {200, 403, 403}},      {&api::getPonto, {200, 403, 200}},
+        {&api::getTotPontoReal, {200, 403, 200}}, {&api::getDatas, {200, 403, 403}},
+        {&api::getPesqTarefa, {200, 200, 403}},   {&api::getVdTarefa, {200, 200, 403}},
+        {&api::getPesqAtiv, {403, 403, 403}},     {&api::getVdAtiv, {200, 403, 403}},
+        {&api::getApropria, {200, 403, 403}},     {&api::setAtividades, {200, 403, 403}},
+        {&api::getUpdateAtiv, {200, 200, 403}},   {&api::getHistorico, {200, 403, 403}},
     };
-    const auto punches = [](const std::string& p, const std::string&) {
-        return json{p, date(kDay)};
-    };
-    return {
-        {"GetCtrlAcesso",
-         [](auto& p, auto& b) {
-             return json{b, p};
-         },
-         403, 403, 403},
-        {"getHoraServidor", [](auto&, auto&) { return json::array(); }, 200, 200, 200},
-        {"GetOperEquip",
-         [](auto& p, auto&) {
-             return json{p, "", "T"};
-         },
-         403, 403, 200},
-        {"getAtividades", day, 200, 403, 403},
-        {"getTotApro", day, 200, 403, 403},
-        {"getPonto", punches, 200, 403, 200},
-        {"GetTotPontoReal", punches, 200, 403, 200},
-        {"GetDatas",
-         [](auto& p, auto& b) {
-             return json{p, b, "2026"};
-         },
-         200, 403, 403},
-        {"GetPesqTarefa", [](auto&, auto& b) { return json{b}; }, 200, 200, 403},
-        {"getVdTarefa",
-         [](auto&, auto& b) {
-             return json{b, taskOf(b)};
-         },
-         200, 200, 403},
-        {"GetPesqAtiv",
-         [](auto& p, auto& b) {
-             return json{b, taskOf(b), p};
-         },
-         403, 403, 403},
-        {"getVdAtiv",
-         [](auto& p, auto& b) {
-             return json{b, taskOf(b), p, "00001"};
-         },
-         200, 403, 403},
-        {"getApropria",
-         [](auto& p, auto& b) {
-             return json{p, b, date(kDay), "08:00:00", "09:00:00"};
-         },
-         200, 403, 403},
-        {"SetAtividades",
-         [dayFields](auto& p, auto& b) {
-             json row = newRow("2026-12-04", "08:00:00", "09:00:00", taskOf(b), "00001", p);
-             row["CDFILIAL"] = b;
-             DeltaBuilder d(json{{"fields", dayFields}});
-             d.insert(row);
-             return json::array({d.arg()});
-         },
-         200, 403, 403},
-        {"GetUpdateAtiv",
-         [](auto&, auto& b) {
-             return json{b, taskOf(b), "00001"};
-         },
-         200, 200, 403},
-        {"GetHistorico", day, 200, 403, 403},
-    };
+    return table;
 }
 
 class Authorization : public ::testing::Test {
@@ -111,26 +56,30 @@ TEST_F(Authorization, every_method_against_every_kind_of_caller) {
     const std::string bruno = server.login(kBruno);
     const std::string loggedOut = server.login(kAna);
     ASSERT_EQ(server.post("/v1/logout", "", loggedOut).status, 200);
-    const auto cases =
-        methodCases(server.result(ana, "getAtividades", {kAna, "0001", date(kDay)})["fields"]);
+    // The same methods in the same order, their arguments naming each kind of person and branch.
+    const std::vector<ContractCall> own = everyMethodCall(kAna, "0001");
+    const std::vector<ContractCall> otherTeam = everyMethodCall(kDiego, "0001");
+    const std::vector<ContractCall> otherBranch = everyMethodCall(kAna, "0002");
+    const std::vector<ContractCall> teamMate = everyMethodCall(kCarla, "0001");
+    const std::vector<ContractCall> brunos = everyMethodCall(kBruno, "0001");
+    const auto status = [&](const std::string& token, const ContractCall& c) {
+        return server.call(token, c.name(), c.args).status;
+    };
 
-    for (const MethodCase& c : cases) {
-        const auto status = [&](const std::string& token, const std::string& person,
-                                const std::string& branch) {
-            const Reply r = server.call(token, c.method, c.args(person, branch));
-            return r.status;
-        };
-        SCOPED_TRACE(c.method);
-        EXPECT_EQ(status("", kAna, "0001"), 401) << "no token";
-        EXPECT_EQ(status(loggedOut, kAna, "0001"), 401) << "logged out";
-        EXPECT_EQ(status(ana, kDiego, "0001"), c.otherTeam) << "other team";
-        EXPECT_EQ(status(ana, kAna, "0002"), c.otherBranch) << "other branch";
-        EXPECT_EQ(status(ana, kCarla, "0001"), c.teamMate) << "team-mate";
-        EXPECT_EQ(status(ana, kAna, "0001"), 200) << "own";
-        const bool open =
-            std::string(c.method) == "GetCtrlAcesso" || std::string(c.method) == "getHoraServidor";
-        EXPECT_EQ(status(bruno, kBruno, "0001"), open ? 200 : 403)
-            << "no permission for the screen";
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        const protocol::Method* method = own[i].method;
+        SCOPED_TRACE(own[i].name());
+        const auto expected = expectations().find(method);
+        ASSERT_NE(expected, expectations().end()) << "what it answers each caller is not stated";
+        EXPECT_EQ(status("", own[i]), 401) << "no token";
+        EXPECT_EQ(status(loggedOut, own[i]), 401) << "logged out";
+        EXPECT_EQ(status(ana, otherTeam[i]), expected->second.otherTeam) << "other team";
+        EXPECT_EQ(status(ana, otherBranch[i]), expected->second.otherBranch) << "other branch";
+        EXPECT_EQ(status(ana, teamMate[i]), expected->second.teamMate) << "team-mate";
+        EXPECT_EQ(status(ana, own[i]), 200) << "own";
+        const bool open = method == &protocol::apropriacao::getCtrlAcesso ||
+                          method == &protocol::apropriacao::getHoraServidor;
+        EXPECT_EQ(status(bruno, brunos[i]), open ? 200 : 403) << "no permission for the screen";
     }
     // Without the permission the access check answers, with no row.
     EXPECT_TRUE(server.result(bruno, "GetCtrlAcesso", {"0001", kBruno})["rows"].empty());
@@ -140,8 +89,7 @@ TEST_F(Authorization, every_method_against_every_kind_of_caller) {
 
     // Expired last: aging ends every session of the store.
     server.server().sessions().ageAll(std::chrono::hours(8) + std::chrono::seconds(1));
-    for (const MethodCase& c : cases)
-        EXPECT_EQ(server.call(ana, c.method, c.args(kAna, "0001")).status, 401) << c.method;
+    for (const ContractCall& c : own) EXPECT_EQ(status(ana, c), 401) << c.name();
 }
 
 TEST_F(Authorization, an_activity_is_started_only_by_someone_it_is_open_to) {

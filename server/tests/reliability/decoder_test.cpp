@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include "contract_calls.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -13,30 +14,6 @@ using nlohmann::json;
 
 constexpr const char* kAna = "000000000101";
 constexpr const char* kDay = "2026-12-08";
-
-struct MethodCall {
-    const char* method;
-    json args;
-};
-
-/// Every method that takes text arguments, with arguments Ana may use.
-std::vector<MethodCall> callsWithTexts() {
-    return {
-        {"GetCtrlAcesso", {"0001", kAna}},
-        {"GetOperEquip", {kAna, "", "T"}},
-        {"getAtividades", {kAna, "0001", date(kDay)}},
-        {"getTotApro", {kAna, "0001", date(kDay)}},
-        {"getPonto", {kAna, date(kDay)}},
-        {"GetTotPontoReal", {kAna, date(kDay)}},
-        {"GetDatas", {kAna, "0001", "2026"}},
-        {"GetPesqTarefa", {"0001"}},
-        {"getVdTarefa", {"0001", "0000000001"}},
-        {"GetPesqAtiv", {"0001", "0000000001", kAna}},
-        {"getVdAtiv", {"0001", "0000000001", kAna, "00001"}},
-        {"getApropria", {kAna, "0001", date(kDay), "08:00:00", "09:00:00"}},
-        {"GetUpdateAtiv", {"0001", "0000000001", "00003"}},
-    };
-}
 
 const std::vector<std::string>& controlCharacters() {
     static const std::vector<std::string> chars = {
@@ -58,15 +35,15 @@ protected:
 };
 
 TEST_F(ControlCharacters, every_text_argument_of_every_method_refuses_them) {
-    for (const MethodCall& c : callsWithTexts()) {
-        ASSERT_EQ(server.call(token, c.method, c.args).status, 200) << c.method;
+    for (const ContractCall& c : everyMethodCall()) {
+        ASSERT_EQ(server.call(token, c.name(), c.args).status, 200) << c.name();
         for (std::size_t i = 0; i < c.args.size(); ++i) {
-            if (!c.args[i].is_string()) continue;
+            if (c.method->args[i].kind != protocol::ArgKind::Text) continue;
             for (const std::string& bad : controlCharacters()) {
                 json args = c.args;
                 args[i] = args[i].get<std::string>() + bad + "z";
-                const Reply r = server.call(token, c.method, args);
-                expectRefused(r, std::string(c.method) + " argument " + std::to_string(i + 1));
+                const Reply r = server.call(token, c.name(), args);
+                expectRefused(r, c.name() + " argument " + std::to_string(i + 1));
                 EXPECT_NE(r.body["error"].value("message", "").find("caractere de controle"),
                           std::string::npos);
             }

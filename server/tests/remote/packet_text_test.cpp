@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "appserver/remote/answer_fields.h"
 #include "appserver/remote/packet_text.h"
 #include "platform/dataset/packet_json.h"
+#include "protocol/apropriacao.h"
 
 namespace appserver {
 namespace {
@@ -66,7 +66,7 @@ TEST(PacketText, other_values_print_as_the_json_library_prints_them) {
 }
 
 TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
-    const auto& fields = fields::apropria();
+    const auto fields = protocol::fieldDefs(*protocol::apropriacao::getApropria.answer);
     const std::string encodedFields =
         platform::dataset::toJson(platform::dataset::DataPacket{fields, {}})["fields"].dump();
     for (std::size_t rowCount : {0u, 1u, 3u}) {

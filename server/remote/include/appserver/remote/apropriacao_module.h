@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "appserver/remote/call_args.h"
@@ -14,11 +15,14 @@
 
 namespace appserver {
 
-/// The remote module "Zep00700.rdmApropriacao": its methods by name.
+/// The remote module "Zep00700.rdmApropriacao": the methods of its contract
+/// (protocol/apropriacao.h), each with its handler.
 class ApropriacaoModule {
 public:
-    static constexpr const char* kServerName = "Zep00700.rdmApropriacao";
     static constexpr const char* kScreenCode = "Zep00700";
+
+    /// The module's name, as a call's "server" names it.
+    static std::string_view serverName();
 
     ApropriacaoModule(Database& db, const ServerClock& clock, std::chrono::seconds workTeamAge)
         : db_(db), clock_(clock), teams_(workTeamAge) {}
