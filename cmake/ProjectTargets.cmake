@@ -5,8 +5,14 @@ include_guard(GLOBAL)
 set(APROP_WARNINGS -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
     -Wold-style-cast -Woverloaded-virtual -Wnull-dereference -Wno-missing-field-initializers)
 
+# Texts cross into QString only through explicit, encoding-aware calls, and a
+# chain of QString concatenations allocates its result once. Harmless to the
+# targets that do not use Qt, so every target gets them.
+set(APROP_QT_DEFINES QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_USE_QSTRINGBUILDER)
+
 function(aprop_apply_common target)
   target_compile_options(${target} PRIVATE ${APROP_WARNINGS})
+  target_compile_definitions(${target} PRIVATE ${APROP_QT_DEFINES})
   if(APROP_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
