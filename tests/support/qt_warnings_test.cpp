@@ -26,6 +26,7 @@ std::vector<std::string> failuresOf(Statement statement) {
         statement();
     }
     std::vector<std::string> messages;
+    messages.reserve(static_cast<std::size_t>(results.size()));
     for (int i = 0; i < results.size(); ++i)
         messages.emplace_back(results.GetTestPartResult(i).message());
     return messages;
