@@ -5,8 +5,14 @@ include_guard(GLOBAL)
 set(APROP_WARNINGS -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> -Wnon-virtual-dtor
     -Wold-style-cast -Woverloaded-virtual -Wnull-dereference -Wno-missing-field-initializers)
 
+# Texts cross into QString only through explicit, encoding-aware calls, and a
+# chain of QString concatenations allocates its result once. Harmless to the
+# targets that do not use Qt, so every target gets them.
+set(APROP_QT_DEFINES QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_USE_QSTRINGBUILDER)
+
 function(aprop_apply_common target)
   target_compile_options(${target} PRIVATE ${APROP_WARNINGS})
+  target_compile_definitions(${target} PRIVATE ${APROP_QT_DEFINES})
   if(APROP_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
@@ -56,8 +62,9 @@ function(aprop_executable name)
   aprop_apply_common(${name})
 endfunction()
 
-# aprop_test(NAME SOURCES ... [LIBS ...] [LABELS ...]) — a GoogleTest executable
-# registered with CTest, one test per test case.
+# aprop_test(NAME SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT seconds]) — a
+# GoogleTest executable registered with CTest, one test per test case, each
+# carrying every one of LABELS.
 function(aprop_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(ARG_UNPARSED_ARGUMENTS)
@@ -69,11 +76,19 @@ function(aprop_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
-  # An empty LABELS value would swallow the next property name, so add it only when given.
-  set(props TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-  if(ARG_LABELS)
-    list(APPEND props LABELS "${ARG_LABELS}")
-  endif()
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_LIST ${name}_TESTS
+                       PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_LABELS)
+    # gtest_discover_tests flattens the values of its PROPERTIES into one
+    # list, so a list of labels would keep only its first element. The
+    # labels are set instead by a script CTest reads after the discovered
+    # tests, over the list of their names that the discovery leaves behind.
+    set(labels_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${labels_script}
+         "if(DEFINED ${name}_TESTS)\n"
+         "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n"
+         "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_script})
+  endif()
 endfunction()

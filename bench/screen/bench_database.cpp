@@ -42,7 +42,7 @@ std::filesystem::path preparedDatabase(const std::filesystem::path& folder, long
             "--rows must be at least {} (a day for every operator)", kOperators * kRowsPerDay));
     std::filesystem::create_directories(folder);
     // The layout's version is part of the name: a changed fill never reuses an old file.
-    const auto path = folder / fmt::format("screen-bench-v1-{}.db", rows);
+    auto path = folder / fmt::format("screen-bench-v1-{}.db", rows);
     if (std::filesystem::exists(path)) {
         std::printf("database %s (cached)\n", path.c_str());
         return path;

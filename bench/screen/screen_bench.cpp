@@ -363,7 +363,9 @@ int run(const Options& o, QApplication& /*app*/) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// What the benchmark does not handle itself ends it with its message (and
+// status 1), not through std::terminate.
+int main(int argc, char** argv) try {
     Options o;
     CLI::App cli{"Benchmark of the appropriation screen against a real appserver on loopback"};
     cli.add_option("--rows", o.rows, "Appropriations in the database (at least 5000)")
@@ -397,4 +399,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "screen_bench: %s\n", e.what());
         return 1;
     }
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "screen_bench: %s\n", e.what());
+    return 1;
 }

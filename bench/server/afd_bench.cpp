@@ -124,7 +124,9 @@ void measureReads(Database& db, const Options& o, const char* when, const DateTi
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// What the benchmark does not handle itself ends it with its message (and
+// status 1), not through std::terminate.
+int main(int argc, char** argv) try {
     Options o;
     CLI::App app{"Benchmark of the time clock import and of the punch reads"};
     app.add_option("--punches", o.punches, "Punches in the file")->capture_default_str();
@@ -212,4 +214,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     return status;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "afd_bench: %s\n", e.what());
+    return 1;
 }

@@ -37,6 +37,7 @@ struct ChildRun {
 /// Runs `args` and waits for it; its wall time, processor time and peak RSS.
 ChildRun runChild(const std::vector<std::string>& args) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const auto began = Clock::now();
@@ -58,7 +59,9 @@ ChildRun runChild(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// What the benchmark does not handle itself ends it with its message (and
+// status 1), not through std::terminate.
+int main(int argc, char** argv) try {
     CLI::App app{"Mede appserver export sobre bancos SQLite de N apropriações"};
     std::vector<long long> sizes = {10000, 1000000};
     std::string dir = std::filesystem::temp_directory_path().string();
@@ -103,4 +106,7 @@ int main(int argc, char** argv) {
             for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db + suffix);
     }
     return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "export_bench: %s\n", e.what());
+    return 1;
 }

@@ -115,6 +115,7 @@ struct Load {
 Load throughput(int connections, int perClient,
                 const std::function<void(httplib::Client&, int)>& once, int port) {
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(connections));
     std::vector<std::vector<double>> latencies(static_cast<std::size_t>(connections));
     std::atomic<int> failures{0};
     const double cpu0 = processCpuMicros();
@@ -338,6 +339,7 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
     std::atomic<bool> stop{false};
     std::atomic<int> bigSaves{0};
     std::vector<std::thread> writers;
+    writers.reserve(static_cast<std::size_t>(std::max(0, o.writers)));
     std::mutex failureMutex;
     std::string failure;
     for (int w = 0; w < o.writers; ++w) {
@@ -568,7 +570,9 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// What the benchmark does not handle itself ends it with its message (and
+// status 1), not through std::terminate.
+int main(int argc, char** argv) try {
     Options o;
     CLI::App app{"Benchmark of the application server"};
     app.add_option("--rows", o.rows, "Appropriations to fill")->capture_default_str();
@@ -851,6 +855,7 @@ int main(int argc, char** argv) {
                     {std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
             }
             std::vector<std::string> insertBodies;
+            insertBodies.reserve(static_cast<std::size_t>(std::max(0, o.inserts)));
             for (int i = 0; i < o.inserts; ++i)
                 insertBodies.push_back(insertBody(targets[static_cast<std::size_t>(i)]));
             const Stats inserts = measure(o.inserts, [&](int i) {
@@ -965,4 +970,7 @@ int main(int argc, char** argv) {
     }
     if (!tempDir.empty()) std::filesystem::remove_all(tempDir);
     return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "server_bench: %s\n", e.what());
+    return 1;
 }

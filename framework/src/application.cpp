@@ -76,7 +76,9 @@ QMdiSubWindow* TApplication::ShowChild(QWidget* form) {
     }
     form->show();
     window->show();
-    area->setActiveSubWindow(window);
+    // A form may close itself while it is shown (a refused user, say); its
+    // window has then left the area and is not to be activated.
+    if (area->subWindowList().contains(window)) area->setActiveSubWindow(window);
     return window;
 }
 

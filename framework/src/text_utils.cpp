@@ -53,7 +53,7 @@ std::string AllTrim(std::string_view text) {
 }
 
 QString Ajusta(const QString& code, int width) {
-    const QString trimmed = AllTrim(code);
+    QString trimmed = AllTrim(code);
     if (trimmed.isEmpty() || !allDigits(trimmed) || trimmed.size() >= width) return trimmed;
     return trimmed.rightJustified(width, QLatin1Char('0'));
 }

@@ -43,7 +43,7 @@ QString defaultSettingsFile() {
 
 QString defaultModulesDir(const QString& executableDir) {
     const QDir beside(executableDir);
-    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../lib/aprop")));
+    QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../lib/aprop")));
     if (QFileInfo(installed).isDir()) return installed;
     return QDir::cleanPath(executableDir);
 }

@@ -48,7 +48,7 @@ void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& 
     const platform::dataset::Field* field = column.field();
     if (!field) return;
 
-    const QString fieldName = column.fieldName();
+    const QString& fieldName = column.fieldName();
     QString text = fieldName == QStringLiteral("NRPLATIVTARE")
                        ? textOf(cdsAtividades, "NMPROCESSO")
                        : QString::fromStdString(field->text());
@@ -56,9 +56,8 @@ void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& 
 
     if (framework::EmptyString(textOf(cdsAtividades, "DTHFAPATIVTA")))
         canvas.setFontColor(kOpenRow);
-    else if (textOf(cdsAtividades, "DTIAPATIVTAR") != textOf(cdsAtividades, "DTHIAPATIVTA"))
-        canvas.setFontColor(kRecordedLate);
-    else if (textOf(cdsAtividades, "DTFAPATIVTAR") != textOf(cdsAtividades, "DTHFAPATIVTA"))
+    else if (textOf(cdsAtividades, "DTIAPATIVTAR") != textOf(cdsAtividades, "DTHIAPATIVTA") ||
+             textOf(cdsAtividades, "DTFAPATIVTAR") != textOf(cdsAtividades, "DTHFAPATIVTA"))
         canvas.setFontColor(kRecordedLate);
 
     if (dataCol == framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))) {

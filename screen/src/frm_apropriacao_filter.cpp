@@ -22,7 +22,7 @@
 
 namespace Cli_Zep00700 {
 
-void TfrmApropriacao::logDroppedFailure(const char* what, std::exception_ptr error) {
+void TfrmApropriacao::logDroppedFailure(const char* what, const std::exception_ptr& error) {
     QString text = platform::ui::exceptionMessage(error);
     if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
     std::cerr << "Manutenção da Apropriação: " << what << " não terminou: " << text.toStdString()

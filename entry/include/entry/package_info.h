@@ -31,5 +31,5 @@ struct AprPackageInfoTable {
     const AprPackageVersionBlock* version;
 };
 
-typedef const AprPackageInfoTable* (*AprGetPackageInfoTableFn)();
+using AprGetPackageInfoTableFn = const AprPackageInfoTable* (*)();
 }

@@ -221,7 +221,7 @@ Command parseLine(const QString& fileName, int lineNumber, const QString& line) 
         const QString first = tokens.front().text;
         if (first == QLatin1String("expect") || first == QLatin1String("answer")) {
             const QString second = tokens.size() > 1 ? tokens[1].text : QString();
-            const QString words = (first + QLatin1Char(' ') + second).trimmed();
+            const QString words = QString(first + QLatin1Char(' ') + second).trimmed();
             throw ScenarioSyntaxError(fileName, lineNumber,
                                       QStringLiteral("unknown command \"%1\"").arg(words));
         }

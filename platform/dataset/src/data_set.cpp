@@ -206,7 +206,7 @@ std::vector<DataSet::Record> DataSet::buildRecords(DataPacket&& packet,
 void DataSet::load(DataPacket packet) {
     std::vector<FieldDef> defs;
     std::vector<Record> records = buildRecords(std::move(packet), defs);
-    openWith(std::move(defs), std::move(records));
+    openWith(defs, std::move(records));
 }
 
 void DataSet::createDataSet() {
@@ -214,7 +214,7 @@ void DataSet::createDataSet() {
     openWith(fieldDefs(), {});
 }
 
-void DataSet::openWith(std::vector<FieldDef> defs, std::vector<Record> records) {
+void DataSet::openWith(const std::vector<FieldDef>& defs, std::vector<Record> records) {
     // The filter must fit the new fields before anything changes.
     std::optional<FilterExpression> expr;
     if (!filterText_.empty()) {

@@ -70,7 +70,7 @@ TEST(Field, TextOverTheSizeIsRefusedNamingTheFieldAndNeverCut) {
         FAIL() << "accepted a 9-character time";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("HORAINI"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("8"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find('8'), std::string::npos) << e.what();
     }
     EXPECT_EQ(a.HORAINI.asString(), "08:00:00");
     a.NRTAREFA.setText("çççççççççç");  // ten characters, twenty bytes

@@ -368,7 +368,8 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
     const auto [row, col] = cellAt(pos);
     if (row < 0 || col < 0) return;
     if (!focusWithin()) takeFocus(Qt::MouseFocusReason);
-    ui::dispatch([&] { clickAt(row, col, wasFocused); });
+    // Captured by name: clang before 16 (clang-tidy's) cannot capture a structured binding.
+    ui::dispatch([&, row = row, col = col] { clickAt(row, col, wasFocused); });
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {

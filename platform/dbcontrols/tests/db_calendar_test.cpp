@@ -28,7 +28,7 @@ struct CalendarTest : ::testing::Test {
     CalendarTest() : installed(dialogs), ds("cdsDatas"), source(&ds) {
         ds.addField(FieldDef{.name = "DTIAPATIVTAR", .type = FieldType::DateTime});
         calendar.setDataSource(&source);
-        calendar.setDataField("DTIAPATIVTAR");
+        calendar.setDataField(QStringLiteral("DTIAPATIVTAR"));
         calendar.resize(124 * 2, 90 * 2);
         calendar.onChange = [this](DBCalendar& c) { changes.push_back(c.date()); };
     }

@@ -37,9 +37,9 @@ struct DataControlsTest : ::testing::Test {
                            static_cast<QWidget*>(nav), static_cast<QWidget*>(other)})
             layout->addWidget(w);
         edit->setDataSource(&source);
-        edit->setDataField("HORAINI");
+        edit->setDataField(QStringLiteral("HORAINI"));
         label->setDataSource(&source);
-        label->setDataField("ATIVIDADE");
+        label->setDataField(QStringLiteral("ATIVIDADE"));
         nav->setDataSource(&source);
         new platform::ui::FocusManager(&window);
     }
@@ -74,10 +74,10 @@ TEST_F(DataControlsTest, the_edit_shows_the_field_and_writes_it_back_when_posted
     EXPECT_TRUE(edit->QLineEdit::isReadOnly()) << "nothing to edit while closed";
     load();
     EXPECT_FALSE(edit->QLineEdit::isReadOnly());
-    EXPECT_EQ(edit->text(), "08:00:00");
+    EXPECT_EQ(edit->text(), QStringLiteral("08:00:00"));
     edit->setFocus();
     edit->setCursorPosition(0);
-    QTest::keyClicks(edit, "11");
+    QTest::keyClicks(edit, QStringLiteral("11"));
     EXPECT_EQ(ds.state(), DataSetState::Edit);
     EXPECT_EQ(ds.fieldByName("HORAINI").text(), "08:00:00") << "written on post, not per key";
     ds.post();
@@ -88,11 +88,11 @@ TEST_F(DataControlsTest, the_edit_writes_when_the_focus_leaves_and_esc_restores_
     load();
     edit->setFocus();
     edit->setCursorPosition(0);
-    QTest::keyClicks(edit, "07");
+    QTest::keyClicks(edit, QStringLiteral("07"));
     QTest::keyClick(edit, Qt::Key_Escape);
-    EXPECT_EQ(edit->text(), "08:00:00");
+    EXPECT_EQ(edit->text(), QStringLiteral("08:00:00"));
     edit->setCursorPosition(0);
-    QTest::keyClicks(edit, "07");
+    QTest::keyClicks(edit, QStringLiteral("07"));
     other->setFocus();
     EXPECT_EQ(ds.fieldByName("HORAINI").text(), "07:00:00");
 }
@@ -100,16 +100,16 @@ TEST_F(DataControlsTest, the_edit_writes_when_the_focus_leaves_and_esc_restores_
 TEST_F(DataControlsTest, the_edit_follows_the_row_and_honours_read_only_and_refusals) {
     load();
     ds.next();
-    EXPECT_EQ(edit->text(), "09:00:00");
+    EXPECT_EQ(edit->text(), QStringLiteral("09:00:00"));
     edit->setReadOnly(true);
     edit->setFocus();
-    QTest::keyClicks(edit, "1");
+    QTest::keyClicks(edit, QStringLiteral("1"));
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     edit->setReadOnly(false);
     ds.events.beforeEdit = [](platform::dataset::DataSet&) { throw platform::dataset::Abort(); };
     edit->setCursorPosition(0);
-    QTest::keyClicks(edit, "1");
-    EXPECT_EQ(edit->text(), "09:00:00");
+    QTest::keyClicks(edit, QStringLiteral("1"));
+    EXPECT_EQ(edit->text(), QStringLiteral("09:00:00"));
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -121,7 +121,7 @@ TEST_F(DataControlsTest, a_focus_request_for_the_edits_field_puts_the_focus_ther
 }
 
 TEST_F(DataControlsTest, the_label_shows_the_display_text_of_the_current_row) {
-    EXPECT_EQ(label->text(), "");
+    EXPECT_EQ(label->text(), QString());
     load();
     EXPECT_EQ(label->text(), QString::fromUtf8("Análise"));
     ds.last();

@@ -18,21 +18,21 @@ TEST_F(ColumnsTest, default_columns_are_the_visible_fields_titled_by_their_label
     load(1);
     grid->setColumns({});
     ASSERT_EQ(grid->columnCount(), 5);  // DSREFETAREFA is hidden
-    EXPECT_EQ(grid->column(0).fieldName(), "HORAINI");
+    EXPECT_EQ(grid->column(0).fieldName(), QStringLiteral("HORAINI"));
     EXPECT_EQ(grid->column(0).title(), QString::fromUtf8("Hora Início"));
-    EXPECT_EQ(grid->column(3).title(), "Fim Ap.");
+    EXPECT_EQ(grid->column(3).title(), QStringLiteral("Fim Ap."));
     // Display width 12 of a time field against a date-time's 19 characters.
     EXPECT_LT(grid->column(0).width(), grid->column(3).width());
-    EXPECT_EQ(grid->columnIndex("qthrapro"), 4);
-    EXPECT_EQ(grid->columnIndex("DSREFETAREFA"), -1);
+    EXPECT_EQ(grid->columnIndex(QStringLiteral("qthrapro")), 4);
+    EXPECT_EQ(grid->columnIndex(QStringLiteral("DSREFETAREFA")), -1);
 }
 
 TEST_F(ColumnsTest, declared_columns_keep_order_widths_titles_and_flags) {
     load(1);
     EXPECT_EQ(grid->columnCount(), 5);
-    EXPECT_EQ(grid->column(0).fieldName(), "NRTAREFA");
+    EXPECT_EQ(grid->column(0).fieldName(), QStringLiteral("NRTAREFA"));
     EXPECT_EQ(grid->column(0).width(), 120);
-    EXPECT_EQ(grid->column(0).title(), "Tarefa");
+    EXPECT_EQ(grid->column(0).title(), QStringLiteral("Tarefa"));
     EXPECT_TRUE(grid->column(4).readOnly());
     EXPECT_FALSE(grid->column(1).readOnly());
     EXPECT_EQ(grid->selectedIndex(), 0);
@@ -153,12 +153,12 @@ TEST_F(ColumnsTest, a_refused_exit_of_the_focused_control_keeps_the_focus_there)
 TEST_F(ColumnsTest, selecting_a_field_by_code_runs_the_column_events_and_reports_the_veto) {
     load(1);
     grid->onColExit = [](DBGrid&) { throw std::runtime_error("no"); };
-    EXPECT_THROW(grid->setSelectedField("HORAINI"), std::runtime_error);
+    EXPECT_THROW(grid->setSelectedField(QStringLiteral("HORAINI")), std::runtime_error);
     EXPECT_EQ(grid->selectedIndex(), 0);
     grid->onColExit = nullptr;
     EXPECT_TRUE(grid->setSelectedField(ds.fieldByName("QTHRAPRO")));
     EXPECT_EQ(grid->selectedIndex(), 3);
-    EXPECT_FALSE(grid->setSelectedField("NOSUCH"));
+    EXPECT_FALSE(grid->setSelectedField(QStringLiteral("NOSUCH")));
 }
 
 TEST_F(ColumnsTest, click_cell_takes_the_focus_through_the_manager_and_moves_like_a_click) {
@@ -168,7 +168,8 @@ TEST_F(ColumnsTest, click_cell_takes_the_focus_through_the_manager_and_moves_lik
     grid->clickCell(2, 1);
     EXPECT_TRUE(other->hasFocus());
     EXPECT_EQ(grid->currentRow(), 0) << "a refused focus move is a refused click";
-    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList({"Operador deve ser informado."}));
+    EXPECT_EQ(dialogs.texts(Kind::Error),
+              QStringList({QStringLiteral("Operador deve ser informado.")}));
 
     focus->setOnExit(other, nullptr);
     grid->clickCell(2, 1);
@@ -225,14 +226,15 @@ TEST_F(ColumnsTest,
     EXPECT_EQ(grid->column(2).width(), 75) << "the design width stays";
     EXPECT_EQ(grid->titleFont(0).pointSizeF(), points) << "a title with room keeps the grid's font";
     const QPoint title2(grid->cellRect(0, 2).center().x(), 2);
-    EXPECT_EQ(grid->cutTitleAt(title2), "") << "a fitted title needs no tooltip";
+    EXPECT_EQ(grid->cutTitleAt(title2), QString()) << "a fitted title needs no tooltip";
 
     grid->column(2).setWidth(30);
     EXPECT_FALSE(fits(2));
     EXPECT_GE(grid->titleFont(2).pointSizeF(), points * 0.7) << "no smaller than readable";
     const QPoint narrow(grid->cellRect(0, 2).center().x(), 2);
     EXPECT_EQ(grid->cutTitleAt(narrow), QString::fromUtf8("Hora Término"));
-    EXPECT_EQ(grid->cutTitleAt(QPoint(narrow.x(), grid->rowHeight() + 5)), "") << "a data cell";
+    EXPECT_EQ(grid->cutTitleAt(QPoint(narrow.x(), grid->rowHeight() + 5)), QString())
+        << "a data cell";
 
     QHelpEvent help(QEvent::ToolTip, narrow, grid->viewport()->mapToGlobal(narrow));
     QApplication::sendEvent(grid->viewport(), &help);

@@ -28,9 +28,9 @@ TEST_F(DrawingTest, the_default_drawing_shows_each_fields_display_text) {
     load(2);
     grid->viewport()->repaint();
     ASSERT_TRUE(grid->cellDrawing(1, 0).has_value());
-    EXPECT_EQ(grid->cellDrawing(1, 0)->text, "T2");
-    EXPECT_EQ(grid->cellDrawing(0, 1)->text, "08:00:00");
-    EXPECT_EQ(grid->cellDrawing(0, 4)->text, "08/12/2026 09:00:00");
+    EXPECT_EQ(grid->cellDrawing(1, 0)->text, QStringLiteral("T2"));
+    EXPECT_EQ(grid->cellDrawing(0, 1)->text, QStringLiteral("08:00:00"));
+    EXPECT_EQ(grid->cellDrawing(0, 4)->text, QStringLiteral("08/12/2026 09:00:00"));
     EXPECT_EQ(grid->cellDrawing(0, 1)->textOffset, QPoint(2, 2));
     EXPECT_FALSE(grid->cellDrawing(2, 0).has_value()) << "no third row";
 }
@@ -48,7 +48,7 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
             canvas.setFontBold(true);
             canvas.textRect(rect, rect.left() + 5, rect.top() + 2,
                             QString::fromStdString(ds.fieldByName("DSREFETAREFA").displayText()));
-        } else if (col.fieldName() == "QTHRAPRO") {
+        } else if (col.fieldName() == QStringLiteral("QTHRAPRO")) {
             canvas.fillRect(rect);
             canvas.brushCopy(QRect(rect.left() + 1, rect.top(), icon.width(), rect.height()), icon,
                              QRect(0, 0, icon.width(), rect.height()), kOlive);
@@ -66,7 +66,7 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
 
     const auto task = grid->cellDrawing(1, 0);
     ASSERT_TRUE(task.has_value());
-    EXPECT_EQ(task->text, "Tarefa 2") << "the fill hid the default text";
+    EXPECT_EQ(task->text, QStringLiteral("Tarefa 2")) << "the fill hid the default text";
     EXPECT_TRUE(task->bold);
     EXPECT_EQ(task->fontColor, QColor(Qt::red));
     EXPECT_EQ(grid->cellDrawing(1, 2)->fontColor, QColor(Qt::red))
@@ -76,7 +76,7 @@ TEST_F(DrawingTest, a_handler_recolours_rewrites_and_puts_a_bitmap_over_the_defa
     const auto duration = grid->cellDrawing(0, 3);
     ASSERT_TRUE(duration.has_value());
     EXPECT_TRUE(duration->bitmapDrawn);
-    EXPECT_EQ(duration->text, "01:00:00");
+    EXPECT_EQ(duration->text, QStringLiteral("01:00:00"));
     EXPECT_EQ(duration->textOffset, QPoint(16 + 5, 2));
     EXPECT_FALSE(grid->cellDrawing(0, 1)->bitmapDrawn);
 
@@ -125,8 +125,8 @@ TEST_F(DrawingTest, a_failing_handler_is_reported_once_after_the_paint_and_the_c
     grid->viewport()->repaint();
     EXPECT_TRUE(dialogs.shown().empty()) << "nothing is shown from inside the paint";
     QApplication::processEvents();
-    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList({"falha ao desenhar"}));
-    EXPECT_EQ(grid->cellDrawing(1, 0)->text, "T2") << "the default drawing stands";
+    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList({QStringLiteral("falha ao desenhar")}));
+    EXPECT_EQ(grid->cellDrawing(1, 0)->text, QStringLiteral("T2")) << "the default drawing stands";
 }
 
 TEST_F(DrawingTest, an_inserted_row_is_drawn_with_its_unposted_values) {
@@ -134,11 +134,11 @@ TEST_F(DrawingTest, an_inserted_row_is_drawn_with_its_unposted_values) {
     focusGrid();
     press(Qt::Key_Down);
     press(Qt::Key_Insert);
-    type("NOVO");
+    type(QStringLiteral("NOVO"));
     press(Qt::Key_Tab);
     grid->viewport()->repaint();
-    EXPECT_EQ(grid->cellDrawing(1, 0)->text, "NOVO");
-    EXPECT_EQ(grid->cellDrawing(2, 0)->text, "T2");
+    EXPECT_EQ(grid->cellDrawing(1, 0)->text, QStringLiteral("NOVO"));
+    EXPECT_EQ(grid->cellDrawing(2, 0)->text, QStringLiteral("T2"));
 }
 
 TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothing_is_typed_into) {
@@ -157,7 +157,7 @@ TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothin
     for (const auto& [column, state] : rowZero)
         EXPECT_TRUE(state.testFlag(DBGrid::DrawFlag::Selected)) << column;
     EXPECT_FALSE(grid->cellDrawing(1, 0)->background == grid->cellDrawing(0, 0)->background);
-    type("x");
+    type(QStringLiteral("x"));
     press(Qt::Key_F2);
     EXPECT_FALSE(grid->editorMode());
     EXPECT_EQ(ds.state(), DataSetState::Browse);

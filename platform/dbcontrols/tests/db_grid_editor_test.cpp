@@ -13,8 +13,8 @@ TEST_F(EditorTest, the_editor_types_through_the_fields_edit_mask) {
     grid->setSelectedIndex(1);  // HORAINI, mask "!90:00:00;1; "
     press(Qt::Key_F2);
     ASSERT_TRUE(grid->editorMode());
-    EXPECT_EQ(grid->editorText(), "08:00:00");
-    type("8:3000");
+    EXPECT_EQ(grid->editorText(), QStringLiteral("08:00:00"));
+    type(QStringLiteral("8:3000"));
     press(Qt::Key_Return);  // writes the text, closes the editor
     EXPECT_FALSE(grid->editorMode());
     EXPECT_EQ(text("HORAINI"), " 8:30:00") << "an hour typed as one digit keeps its leading blank";
@@ -25,8 +25,8 @@ TEST_F(EditorTest, letters_are_refused_by_a_time_mask) {
     focusGrid();
     grid->setSelectedIndex(2);
     press(Qt::Key_F2);
-    type("ab");
-    EXPECT_EQ(grid->editorText(), "09:00:00");
+    type(QStringLiteral("ab"));
+    EXPECT_EQ(grid->editorText(), QStringLiteral("09:00:00"));
     EXPECT_EQ(ds.state(), DataSetState::Browse) << "a refused key starts no edit";
 }
 
@@ -35,7 +35,7 @@ TEST_F(EditorTest, a_column_or_field_marked_read_only_opens_no_editor) {
     focusGrid();
     grid->setSelectedIndex(4);  // DTHFAPATIVTA, read-only column
     press(Qt::Key_F2);
-    type("1");
+    type(QStringLiteral("1"));
     EXPECT_FALSE(grid->editorMode());
     EXPECT_EQ(ds.state(), DataSetState::Browse);
 
@@ -53,10 +53,10 @@ TEST_F(EditorTest, making_the_column_read_only_closes_its_open_editor_and_back) 
     ASSERT_TRUE(grid->editorMode());
     grid->column(1).setReadOnly(true);
     EXPECT_FALSE(grid->editorMode());
-    type("1");
+    type(QStringLiteral("1"));
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     grid->column(1).setReadOnly(false);
-    type("1");
+    type(QStringLiteral("1"));
     EXPECT_TRUE(grid->editorMode());
     EXPECT_EQ(ds.state(), DataSetState::Edit);
 }
@@ -68,11 +68,11 @@ TEST_F(EditorTest, switching_editing_off_for_a_column_keeps_its_cells_from_being
     };
     focusGrid();
     grid->setSelectedIndex(3);
-    type("5");
+    type(QStringLiteral("5"));
     EXPECT_FALSE(grid->editorMode());
     EXPECT_EQ(text("QTHRAPRO"), "01:00:00");
     press(Qt::Key_Left);
-    type("5");
+    type(QStringLiteral("5"));
     EXPECT_TRUE(grid->editorMode());
 }
 
@@ -119,10 +119,10 @@ TEST_F(EditorTest,
         ds.fieldByName("NRTAREFA").setText("PICKED");
     };
     focusGrid();
-    type("TYPED");
+    type(QStringLiteral("TYPED"));
     press(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(seen, "TYPED");
-    EXPECT_EQ(grid->editorText(), "PICKED");
+    EXPECT_EQ(grid->editorText(), QStringLiteral("PICKED"));
     press(Qt::Key_Down);  // posting must not bring the typed text back
     ds.first();
     EXPECT_EQ(text("NRTAREFA"), "PICKED");
@@ -135,7 +135,7 @@ TEST_F(EditorTest, an_open_editor_follows_a_field_written_by_code) {
     press(Qt::Key_F2);
     ds.edit();
     ds.fieldByName("HORAINI").setText("10:15:00");
-    EXPECT_EQ(grid->editorText(), "10:15:00");
+    EXPECT_EQ(grid->editorText(), QStringLiteral("10:15:00"));
 }
 
 TEST_F(EditorTest, a_click_on_the_current_cell_of_a_focused_grid_opens_the_editor) {

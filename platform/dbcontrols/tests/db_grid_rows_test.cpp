@@ -14,10 +14,10 @@ TEST_F(RowsTest, typing_starts_the_edit_and_leaving_the_row_posts_it) {
     int posts = 0;
     ds.events.afterPost = [&](DataSet&) { ++posts; };
     focusGrid();
-    type("T9");
+    type(QStringLiteral("T9"));
     EXPECT_EQ(ds.state(), DataSetState::Edit);
     EXPECT_TRUE(grid->editorMode());
-    EXPECT_EQ(grid->editorText(), "T9");
+    EXPECT_EQ(grid->editorText(), QStringLiteral("T9"));
     press(Qt::Key_Down);
     EXPECT_EQ(posts, 1);
     EXPECT_EQ(ds.state(), DataSetState::Browse);
@@ -30,7 +30,7 @@ TEST_F(RowsTest, typing_starts_the_edit_and_leaving_the_row_posts_it) {
 TEST_F(RowsTest, clicking_another_row_posts_the_modified_row) {
     load(3);
     focusGrid();
-    type("X");
+    type(QStringLiteral("X"));
     click(2, 1);
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(grid->currentRow(), 2);
@@ -74,7 +74,7 @@ TEST_F(RowsTest, a_row_started_by_code_while_the_editor_has_the_focus_stays_in_t
 TEST_F(RowsTest, insert_in_the_open_editor_posts_the_typed_row_and_starts_a_new_one) {
     load(2);
     focusGrid();
-    type("NEW");
+    type(QStringLiteral("NEW"));
     press(Qt::Key_Insert);
     EXPECT_EQ(ds.state(), DataSetState::Insert);
     EXPECT_EQ(ds.recordCount(), 2);
@@ -94,7 +94,7 @@ TEST_F(RowsTest, a_click_below_a_posted_new_row_lands_on_the_row_clicked) {
     load(3);
     focusGrid();
     press(Qt::Key_Insert);
-    type("NEW");
+    type(QStringLiteral("NEW"));
     click(2, 0);  // the row showing T2; the new row is posted above it
     EXPECT_EQ(ds.recordCount(), 4);
     EXPECT_EQ(text("NRTAREFA"), "T2");
@@ -122,7 +122,7 @@ TEST_F(RowsTest, without_editing_down_on_the_last_row_and_insert_do_nothing) {
     focusGrid();
     press(Qt::Key_Down);
     press(Qt::Key_Insert);
-    type("x");
+    type(QStringLiteral("x"));
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(grid->rowCount(), 1);
     EXPECT_FALSE(grid->editorMode());
@@ -132,13 +132,14 @@ TEST_F(RowsTest, esc_first_restores_the_editor_text_then_cancels_the_row) {
     load(2);
     focusGrid();
     grid->setSelectedIndex(0);
-    type("AB");
+    type(QStringLiteral("AB"));
     press(Qt::Key_Tab);  // the text goes into the field; the row stays in edit
     ASSERT_EQ(text("NRTAREFA"), "AB");
-    type("1");
-    ASSERT_NE(grid->editorText(), "08:00:00");
+    type(QStringLiteral("1"));
+    ASSERT_NE(grid->editorText(), QStringLiteral("08:00:00"));
     press(Qt::Key_Escape);
-    EXPECT_EQ(grid->editorText(), "08:00:00") << "first Esc: the field's text again";
+    EXPECT_EQ(grid->editorText(), QStringLiteral("08:00:00"))
+        << "first Esc: the field's text again";
     EXPECT_EQ(ds.state(), DataSetState::Edit);
     press(Qt::Key_Escape);
     EXPECT_EQ(ds.state(), DataSetState::Browse);
@@ -156,8 +157,9 @@ TEST_F(RowsTest, ctrl_delete_asks_and_deletes_only_on_yes) {
     press(Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(ds.recordCount(), 2);
     EXPECT_EQ(text("NRTAREFA"), "T2");
-    EXPECT_EQ(dialogs.texts(Kind::Confirmation),
-              QStringList({"Excluir registro?", "Excluir registro?"}));
+    EXPECT_EQ(
+        dialogs.texts(Kind::Confirmation),
+        QStringList({QStringLiteral("Excluir registro?"), QStringLiteral("Excluir registro?")}));
 }
 
 TEST_F(RowsTest, ctrl_delete_without_confirm_deletes_at_once_and_a_read_only_grid_never_deletes) {
@@ -186,22 +188,23 @@ TEST_F(RowsTest, a_refused_edit_leaves_the_cell_as_it_was_without_a_message) {
     load(1);
     ds.events.beforeEdit = [](DataSet&) { throw platform::dataset::Abort(); };
     focusGrid();
-    type("Z");
+    type(QStringLiteral("Z"));
     EXPECT_EQ(ds.state(), DataSetState::Browse);
     EXPECT_EQ(text("NRTAREFA"), "T1");
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_NE(grid->editorText(), "Z");
+    EXPECT_NE(grid->editorText(), QStringLiteral("Z"));
 }
 
 TEST_F(RowsTest, a_refused_post_keeps_the_row_and_shows_the_message) {
     load(2);
     ds.events.beforePost = [](DataSet&) { throw std::runtime_error("Tarefa deve ser informada."); };
     focusGrid();
-    type("Q");
+    type(QStringLiteral("Q"));
     press(Qt::Key_Down);
     EXPECT_EQ(ds.state(), DataSetState::Edit);
     EXPECT_EQ(grid->currentRow(), 0);
-    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList({"Tarefa deve ser informada."}));
+    EXPECT_EQ(dialogs.texts(Kind::Error),
+              QStringList({QStringLiteral("Tarefa deve ser informada.")}));
 }
 
 TEST_F(RowsTest, leaving_the_grid_cancels_an_unmodified_new_row_and_keeps_a_modified_one) {
@@ -214,7 +217,7 @@ TEST_F(RowsTest, leaving_the_grid_cancels_an_unmodified_new_row_and_keeps_a_modi
 
     focusGrid();
     press(Qt::Key_Insert);
-    type("N1");
+    type(QStringLiteral("N1"));
     focus->setFocusTo(other);
     EXPECT_EQ(ds.state(), DataSetState::Insert);
     EXPECT_EQ(text("NRTAREFA"), "N1") << "the editor's text was written on leaving";

@@ -70,11 +70,11 @@ struct GridFixture : ::testing::Test {
         layout->addWidget(other);
         grid->setDataSource(&source);
         grid->setOptions(DBGrid::defaultOptions() | DBGrid::Option::AlwaysShowSelection);
-        grid->setColumns({{"NRTAREFA", 120, {}, false, ColumnButtonStyle::Ellipsis},
-                          {"HORAINI", 66},
-                          {"HORAFIN", 75},
-                          {"QTHRAPRO", 71},
-                          {"DTHFAPATIVTA", 0, {}, true}});
+        grid->setColumns({{QStringLiteral("NRTAREFA"), 120, {}, false, ColumnButtonStyle::Ellipsis},
+                          {QStringLiteral("HORAINI"), 66},
+                          {QStringLiteral("HORAFIN"), 75},
+                          {QStringLiteral("QTHRAPRO"), 71},
+                          {QStringLiteral("DTHFAPATIVTA"), 0, {}, true}});
         focus = new platform::ui::FocusManager(&window);
         window.resize(700, 300);
     }

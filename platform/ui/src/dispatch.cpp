@@ -7,7 +7,7 @@
 
 namespace platform::ui {
 
-QString exceptionMessage(std::exception_ptr error) {
+QString exceptionMessage(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
@@ -17,7 +17,7 @@ QString exceptionMessage(std::exception_ptr error) {
     }
 }
 
-void reportException(std::exception_ptr error) noexcept {
+void reportException(const std::exception_ptr& error) noexcept {
     try {
         std::rethrow_exception(error);
     } catch (const platform::dataset::Abort&) {

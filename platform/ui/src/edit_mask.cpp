@@ -37,9 +37,10 @@ void closeGroup(const EditMask& mask, QString& text, int start, int typedEnd, in
         for (int i = 0; i < typed.size(); ++i) group[first + i] = typed[i];
         bool fits = true;
         for (int i = 0; i < group.size() && fits; ++i) {
-            const auto& slot = mask.positions()[static_cast<std::size_t>(start + i)];
+            const int position = start + i;
+            const auto& slot = mask.positions()[static_cast<std::size_t>(position)];
             fits = isBlankInput(mask, group[i]) ? !slot.isRequired()
-                                                : !mask.accept(start + i, group[i]).isNull();
+                                                : !mask.accept(position, group[i]).isNull();
         }
         if (fits) {
             text.replace(start, end - start, group);

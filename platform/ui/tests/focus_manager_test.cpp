@@ -69,8 +69,9 @@ struct FocusFixture : ::testing::Test {
                                                                             {panB2, "panB2"},
                                                                             {b1, "b1"},
                                                                             {b3, "b3"}}) {
-            manager->setOnEnter(w, [this, name] { log.push_back("enter " + name); });
-            manager->setOnExit(w, [this, name] {
+            // Captured by name: clang before 16 (clang-tidy's) cannot capture a structured binding.
+            manager->setOnEnter(w, [this, name = name] { log.push_back("enter " + name); });
+            manager->setOnExit(w, [this, name = name] {
                 log.push_back("exit " + name);
                 if (auto it = failExit.find(name); it != failExit.end()) it->second();
             });
@@ -264,8 +265,8 @@ struct WindowFocusFixture : ::testing::Test {
         manager = new FocusManager(root);
         for (auto [w, name] : std::vector<std::pair<QWidget*, std::string>>{
                  {filter, "filter"}, {code, "code"}, {date, "date"}, {grid, "grid"}}) {
-            manager->setOnEnter(w, [this, name] { log.push_back("enter " + name); });
-            manager->setOnExit(w, [this, name] { log.push_back("exit " + name); });
+            manager->setOnEnter(w, [this, name = name] { log.push_back("enter " + name); });
+            manager->setOnExit(w, [this, name = name] { log.push_back("exit " + name); });
         }
 
         main.setCentralWidget(area);

@@ -238,7 +238,7 @@ private:
     /// "Julho 2003": the month of `date` and the calendar's year.
     void showCalendarCaption(const platform::dataset::DateTime& date);
     /// The day load's failure is written to the log and goes no further.
-    static void logDroppedFailure(const char* what, std::exception_ptr error);
+    static void logDroppedFailure(const char* what, const std::exception_ptr& error);
     bool isLockedRow() const;
     bool hasEndStamp() const;
     /// Sets the memo's text with its change handler detached: only what the

@@ -277,7 +277,7 @@ private:
     void detachSource(DataSource* source);
 
     std::vector<Record> buildRecords(DataPacket&& packet, std::vector<FieldDef>& defs) const;
-    void openWith(std::vector<FieldDef> defs, std::vector<Record> records);
+    void openWith(const std::vector<FieldDef>& defs, std::vector<Record> records);
     void rebuildView(std::optional<std::uint64_t> keepId, int fallbackPos);
     bool passesFilter(const Row& row) const;
     template <typename Move>

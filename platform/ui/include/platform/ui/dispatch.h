@@ -30,9 +30,9 @@ auto guarded(Handler handler) {
 }
 
 /// Shows what `error` holds as dispatch() would (nothing for a silent abort).
-PLATFORM_UI_EXPORT void reportException(std::exception_ptr error) noexcept;
+PLATFORM_UI_EXPORT void reportException(const std::exception_ptr& error) noexcept;
 
 /// The text dispatch() shows for an exception.
-PLATFORM_UI_EXPORT QString exceptionMessage(std::exception_ptr error);
+PLATFORM_UI_EXPORT QString exceptionMessage(const std::exception_ptr& error);
 
 }  // namespace platform::ui
