@@ -39,6 +39,10 @@ function(aprop_configure_packages)
   install(FILES ${pkg}/server/apropriacao-server.service DESTINATION lib/systemd/system COMPONENT server)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/protocol.md ${PROJECT_SOURCE_DIR}/docs/import.md
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/apropriacao-server COMPONENT server)
+  # Several application servers behind HAProxy on PostgreSQL with a standby
+  # (docs/deployment.md): examples, not enabled.
+  install(FILES ${pkg}/server/haproxy.cfg ${pkg}/server/pg_auto_failover-monitor.sql
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/apropriacao-server/examples COMPONENT server)
 
   install(FILES ${pkg}/desktop/apropriacao.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
           COMPONENT desktop)

@@ -10,6 +10,7 @@
 
 #include "appserver/storage/database.h"
 #include "appserver/storage/migrations.h"
+#include "appserver/storage/soci_includes.h"
 
 namespace screen_bench {
 
@@ -22,6 +23,24 @@ namespace {
 
 DateTime serverToday() {
     return DateTime::parseIso(kServerNow)->datePart();
+}
+
+/// The summary's team of the first kSummaryTeamSize operators, and the
+/// summary's permission for kUser.
+void addSummaryTeam(Database& db) {
+    auto lease = db.acquire();
+    soci::session& sql = lease.sql();
+    appserver::WriteTransaction tx(lease);
+    const std::string team = kSummaryTeam;
+    const std::string user = kUser;
+    const int size = kSummaryTeamSize;
+    sql << "INSERT INTO teams (code, name) VALUES (:t, 'Equipe de cinquenta')", soci::use(team);
+    sql << "INSERT INTO team_members (team, operator) SELECT :t, code FROM operators"
+           " ORDER BY code LIMIT :n",
+        soci::use(team), soci::use(size);
+    sql << "INSERT INTO operator_screens (operator, screen) VALUES (:u, 'Zep00710')",
+        soci::use(user);
+    tx.commit();
 }
 
 }  // namespace
@@ -42,20 +61,21 @@ std::filesystem::path preparedDatabase(const std::filesystem::path& folder, long
             "--rows must be at least {} (a day for every operator)", kOperators * kRowsPerDay));
     std::filesystem::create_directories(folder);
     // The layout's version is part of the name: a changed fill never reuses an old file.
-    auto path = folder / fmt::format("screen-bench-v1-{}.db", rows);
+    auto path = folder / fmt::format("screen-bench-v2-{}.db", rows);
     if (std::filesystem::exists(path)) {
         std::printf("database %s (cached)\n", path.c_str());
         return path;
     }
     // Filled under another name and renamed when complete, so that an
     // interrupted fill is never taken for a finished one.
-    const auto partial = folder / fmt::format("screen-bench-v1-{}.db.{}.partial", rows, ::getpid());
+    const auto partial = folder / fmt::format("screen-bench-v2-{}.db.{}.partial", rows, ::getpid());
     std::filesystem::remove(partial);
     const auto t0 = std::chrono::steady_clock::now();
     {
         Database db(DatabaseUrl::parse("sqlite:" + partial.string()), DatabaseOptions{});
         appserver::migrate(db);
         bench::fillAppropriations(db, {rows, 12, firstFilledDay(rows), kPassword});
+        addSummaryTeam(db);
     }
     for (const char* suffix : {"-wal", "-shm"}) {
         // Usually gone once the last connection has closed; kept with the file if not.

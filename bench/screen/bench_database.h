@@ -18,13 +18,20 @@ inline constexpr int kRowsPerDay = bench::kFillRowsPerDay;
 inline constexpr const char* kUser = "000000100000";
 inline constexpr const char* kPassword = "bench";
 
+/// The summary's team: the first kSummaryTeamSize operators of the fill,
+/// kUser among them, under a code that comes before the fill's own team,
+/// so that the summary opens on it. kUser may use the summary.
+inline constexpr const char* kSummaryTeam = "EQ00";
+inline constexpr int kSummaryTeamSize = 50;
+
 /// The first and the number of days that hold appropriations.
 platform::dataset::DateTime firstFilledDay(long long rows);
 long long filledDayCount(long long rows);
 
 /// A SQLite database with `rows` appropriations (kRowsPerDay a day for each
 /// operator, with the day's two punches), made once in `folder` and reused
-/// by later runs with the same row count. Returns its path.
+/// by later runs with the same row count, with the summary's team. Returns
+/// its path.
 std::filesystem::path preparedDatabase(const std::filesystem::path& folder, long long rows);
 
 }  // namespace screen_bench

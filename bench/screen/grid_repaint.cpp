@@ -11,7 +11,7 @@
 
 #include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_grid.h"
-#include "screen/frm_apropriacao.h"
+#include "screen/frm_apropriacao_access.h"
 
 namespace screen_bench {
 
@@ -85,7 +85,7 @@ void print(const char* what, const Figures& f, int rowsDrawn, bool goal) {
 
 }  // namespace
 
-void measureGridRepaint(Cli_Zep00700::TfrmApropriacao& form, int repaints) {
+void measureGridRepaint(Cli_Zep00700::TfrmApropriacaoAccess& form, int repaints) {
     platform::dbcontrols::DBGrid& grid = *form.dbgAtividades;
     loadBusyDay(form.cdsAtividades);
     QCoreApplication::processEvents();

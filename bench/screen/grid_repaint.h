@@ -1,7 +1,7 @@
 #pragma once
 
 namespace Cli_Zep00700 {
-class TfrmApropriacao;
+class TfrmApropriacaoAccess;
 }
 
 namespace screen_bench {
@@ -11,6 +11,6 @@ namespace screen_bench {
 /// long the grid takes to repaint: whole at the screen's design size, at
 /// each step of a scroll through the day, and with all 200 rows in view.
 /// `repaints` paints are timed for each figure.
-void measureGridRepaint(Cli_Zep00700::TfrmApropriacao& form, int repaints);
+void measureGridRepaint(Cli_Zep00700::TfrmApropriacaoAccess& form, int repaints);
 
 }  // namespace screen_bench

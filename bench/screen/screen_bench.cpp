@@ -4,7 +4,8 @@
 // refreshed), and of a save and a delete (the posting checks, the change
 // sent, the refresh and the day load), each with the remote calls it made
 // and the part of it spent waiting for them; then the repaint of the
-// appropriation grid holding a day of 200 rows. The login is done once,
+// appropriation grid holding a day of 200 rows; last the summary screen's
+// opening on a team of 50 and its chart's redraw. The login is done once,
 // before anything is timed.
 #include <CLI/CLI.hpp>
 
@@ -34,9 +35,10 @@
 #include "platform/ui/masked_edit.h"
 #include "platform/ui/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
-#include "screen/frm_apropriacao.h"
+#include "screen/frm_apropriacao_access.h"
+#include "summary_open.h"
 
-using Cli_Zep00700::TfrmApropriacao;
+using TfrmApropriacao = Cli_Zep00700::TfrmApropriacaoAccess;
 
 namespace {
 
@@ -46,6 +48,8 @@ struct Options {
     int dayLoads = 200;
     int saves = 50;
     int repaints = 200;
+    int summaryOpenings = 20;
+    int chartRedraws = 200;
     std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
     std::string appserver = APROP_APPSERVER;
     unsigned seed = 7;
@@ -299,7 +303,8 @@ int run(const Options& o, QApplication& /*app*/) {
         if (i + 1 < o.activations) releaseScreen();
     }
 
-    TfrmApropriacao* form = Cli_Zep00700::frmApropriacao;
+    TfrmApropriacao screen(*Cli_Zep00700::frmApropriacao);
+    TfrmApropriacao* form = &screen;
     // Where a user works on the day: in the grid, the filter left (untimed).
     form->focusManager().setFocusTo(form->dbgAtividades);
     QCoreApplication::processEvents();
@@ -331,6 +336,7 @@ int run(const Options& o, QApplication& /*app*/) {
     screen_bench::measureGridRepaint(*form, o.repaints);
     failOnMessages(dialogs, "the grid's repaints");
     releaseScreen();
+    screen_bench::measureSummary(dialogs, o.summaryOpenings, o.chartRedraws);
     framework::Application().SetMainForm(nullptr, nullptr);
     framework::SetLoginValues({});
 
@@ -338,8 +344,8 @@ int run(const Options& o, QApplication& /*app*/) {
                 screen_bench::kOperators, screen_bench::filledDayCount(o.rows));
     std::printf("%-18s %7.2f ms  remote calls %d (%s)\n", "first opening", cold.ms, cold.calls,
                 openCalls.c_str());
-    printSummary("first activation", openings, 150);
-    printSummary("day load", days, 5);
+    printSummary("first activation", openings, 20);
+    printSummary("day load", days, 4);
     std::printf("%-18s remote calls: %s\n", "", dayCalls.c_str());
     std::vector<Sample> handler, events;
     for (const auto& d : days) {
@@ -352,10 +358,10 @@ int run(const Options& o, QApplication& /*app*/) {
         " (p90 %.2f)\n",
         "", h.median, h.p90, e.median, e.p90);
     printRemoteSplit(days);
-    printSummary("save", saves, 20);
+    printSummary("save", saves, 10);
     std::printf("%-18s remote calls: %s\n", "", saveCalls.c_str());
     printRemoteSplit(saves);
-    printSummary("delete", deletes, 15);
+    printSummary("delete", deletes, 8);
     std::printf("%-18s remote calls: %s\n", "", deleteCalls.c_str());
     printRemoteSplit(deletes);
     return 0;
@@ -383,6 +389,14 @@ int main(int argc, char** argv) try {
         ->capture_default_str();
     cli.add_option("--repaints", o.repaints,
                    "Repaints of the 200-row grid to measure for each figure")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--summary-openings", o.summaryOpenings,
+                   "Openings of the summary to measure, after a first (cold) one reported apart")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--chart-redraws", o.chartRedraws,
+                   "Redraws of the summary's chart to measure, each on another operator")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--folder", o.folder,

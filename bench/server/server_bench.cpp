@@ -5,8 +5,9 @@
 // calls against the bound this machine allows (its cores over the cost of an
 // echo plus the day's reads in-process) and a save-heavy mix; SetAtividades
 // inserts against a raw check-and-insert transaction, and the same day query
-// done in-process. On PostgreSQL it also measures each read method against
-// the same query done directly with libpq.
+// done in-process; the summary screen's GetResumoPeriodo for a team of 50
+// over a month, against a bare echo of its bytes. On PostgreSQL it also
+// measures each read method against the same query done directly with libpq.
 #include <httplib.h>
 #include <libpq-fe.h>
 #include <spdlog/spdlog.h>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <thread>
@@ -32,6 +34,7 @@
 #include "appserver/storage/database.h"
 #include "appserver/storage/migrations.h"
 #include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/month_closing.h"
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/data_import.h"
 #include "platform/dataset/packet_json.h"
@@ -61,6 +64,7 @@ struct Options {
     int bigRows = 500;  ///< inserts in each of their packets
     std::size_t threads = ServerSettings{}.threads;  ///< the server's, as `serve --threads`
     std::set<std::string> skip;  ///< measurements left out (to profile the others)
+    int summaryCalls = 200;      ///< GetResumoPeriodo calls measured
 
     bool runs(const char* part) const { return skip.count(part) == 0; }
 };
@@ -383,6 +387,80 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
         bigSaves.load() / seconds);
 }
 
+/// The team of the summary measurement: the fill's first 50 operators, the
+/// user among them.
+constexpr const char* kSummaryTeam = "EQ50";
+constexpr int kSummaryTeamSize = 50;
+
+/// Adds the summary's team, and the summary screen's permission for the
+/// user, to a fill that lacks them (a database filled before keeps them).
+void prepareSummaryTeam(Database& db) {
+    auto lease = db.acquire();
+    soci::session& sql = lease.sql();
+    const std::string team = kSummaryTeam, user = kUser;
+    int have = 0;
+    sql << "SELECT COUNT(*) FROM teams WHERE code = :t", soci::use(team), soci::into(have);
+    if (have > 0) return;
+    WriteTransaction tx(lease);
+    sql << "INSERT INTO teams (code, name) VALUES (:t, 'Equipe do resumo')", soci::use(team);
+    for (int i = 0; i < kSummaryTeamSize; ++i) {
+        const std::string op = bench::fillOperatorCode(i, 6);
+        sql << "INSERT INTO team_members (team, operator) VALUES (:t, :o)", soci::use(team),
+            soci::use(op);
+    }
+    sql << "INSERT INTO operator_screens (operator, screen) VALUES (:o, 'Zep00710')",
+        soci::use(user);
+    tx.commit();
+}
+
+/// The first calendar month whose every day holds the fill's rows; none when the fill is shorter.
+std::optional<CalendarMonth> summaryMonth(long long rows) {
+    const DateTime first = firstDay(rows), last = first.addDays(dayCount(rows) - 1);
+    CalendarMonth month = CalendarMonth::of(first);
+    if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
+    if (last < month.lastDay()) return std::nullopt;
+    return month;
+}
+
+std::string summaryBody(const CalendarMonth& month) {
+    const json args = {"0001",
+                       kSummaryTeam,
+                       "",
+                       {{"date", month.firstDay().toIsoDate()}},
+                       {{"date", month.lastDay().toIsoDate()}}};
+    return json{{"server", "Zep00710.rdmResumo"}, {"method", "GetResumoPeriodo"}, {"args", args}}
+        .dump();
+}
+
+/// GetResumoPeriodo end to end (the call and the decoding of its packet)
+/// against a bare echo of its answer's bytes, after an untimed pass.
+void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::Client& echoClient,
+                const std::string& request, const std::string& answer, const CalendarMonth& month,
+                const Options& o) {
+    const auto call = [&](int) {
+        auto res = client.Post("/v1/call", auth, request, "application/json");
+        if (!res || res->status != 200) throw std::runtime_error("GetResumoPeriodo failed");
+        decodeAnswer(res->body);
+    };
+    measure(std::max(1, o.summaryCalls / 10), call);
+    const Stats echoed = measure(o.summaryCalls, [&](int) {
+        auto res = echoClient.Post("/echo-summary", request, "application/json");
+        if (!res || res->status != 200) throw std::runtime_error("echo failed");
+    });
+    const Stats summary = measure(o.summaryCalls, call);
+    const Stats decode = measure(o.summaryCalls, [&](int) { decodeAnswer(answer); });
+    std::printf("\nsummary answer: team of %d, %s, %zu bytes (%zu rows)\n", kSummaryTeamSize,
+                month.text().c_str(), answer.size(), json::parse(answer)["result"]["rows"].size());
+    std::printf(
+        "1 connection      GetResumoPeriodo median %7.1f µs  p99 %7.1f µs; decoding alone "
+        "%7.1f µs\n",
+        summary.median, summary.p99, decode.median);
+    std::printf("                  bare echo        median %7.1f µs  p99 %7.1f µs\n", echoed.median,
+                echoed.p99);
+    std::printf("                  ratio (median) %.2f (goal <= 3)\n",
+                summary.median / echoed.median);
+}
+
 void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
     PGconn* conn = PQconnectdb(db.url().target.c_str());
     if (PQstatus(conn) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(conn));
@@ -595,9 +673,14 @@ int main(int argc, char** argv) try {
     app.add_option("--threads", o.threads, "The server's threads (as serve --threads)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    app.add_option("--skip", o.skip,
-                   "Measurements to leave out: latency, throughput, inserts, contention, libpq")
-        ->check(CLI::IsMember({"latency", "throughput", "inserts", "contention", "libpq"}));
+    app.add_option("--summary-calls", o.summaryCalls, "GetResumoPeriodo calls to measure")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    app.add_option(
+           "--skip", o.skip,
+           "Measurements to leave out: latency, throughput, inserts, contention, libpq, summary")
+        ->check(
+            CLI::IsMember({"latency", "throughput", "inserts", "contention", "libpq", "summary"}));
     CLI11_PARSE(app, argc, argv);
     spdlog::set_level(spdlog::level::warn);
 
@@ -617,6 +700,7 @@ int main(int argc, char** argv) try {
         migrate(db);
         std::printf("database %s, sync %s\n", db.url().redacted().c_str(), o.sync.c_str());
         fill(db, o.rows);
+        prepareSummaryTeam(db);
         // On SQLite a fresh fill leaves its rows in the write-ahead log until
         // the pool's checkpointer has copied them and emptied it; measured is
         // the server after that, as it runs between imports.
@@ -653,6 +737,20 @@ int main(int argc, char** argv) try {
         if (!sample || sample->status != 200) throw std::runtime_error("getAtividades failed");
         const std::string answer = sample->body;
 
+        // The summary's answer, for an echo of its bytes.
+        const std::optional<CalendarMonth> month = summaryMonth(o.rows);
+        std::string summaryRequest, summaryAnswer;
+        if (o.runs("summary") && !month)
+            std::printf("no whole month in %lld rows: no summary measured\n", o.rows);
+        if (o.runs("summary") && month) {
+            summaryRequest = summaryBody(*month);
+            auto res = client.Post("/v1/call", auth, summaryRequest, "application/json");
+            if (!res || res->status != 200)
+                throw std::runtime_error("GetResumoPeriodo failed: " +
+                                         (res ? res->body : httplib::to_string(res.error())));
+            summaryAnswer = res->body;
+        }
+
         // The bare echo: the same transport, the same settings, the same bytes.
         http::ServerOptions echoOptions;
         echoOptions.threads = settings.threads;
@@ -660,6 +758,10 @@ int main(int argc, char** argv) try {
         echo.route("POST", "/echo", limits::kMaxBodyBytes,
                    [&](const http::Request&, http::Response& res) {
                        res.set_content(answer, "application/json");
+                   });
+        echo.route("POST", "/echo-summary", limits::kMaxBodyBytes,
+                   [&](const http::Request&, http::Response& res) {
+                       res.set_content(summaryAnswer, "application/json");
                    });
         const int echoPort = echo.bind("127.0.0.1", 0);
         std::thread echoing([&] { echo.run(); });
@@ -720,6 +822,9 @@ int main(int argc, char** argv) try {
             std::printf("                  ratio (median) %.2f (goal <= 2)\n",
                         day1.median / echo1.median);
         }
+
+        if (!summaryAnswer.empty())
+            runSummary(client, auth, echoClient, summaryRequest, summaryAnswer, *month, o);
 
         // The day's reads in-process, as a day call makes them: both queries
         // in one read transaction on one session. Their mean is their cost.

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "entry/cria_apropriacao.h"
+#include "entry_fixture.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "framework/net_connection.h"
@@ -27,48 +28,7 @@ using framework::TApplication;
 
 namespace {
 
-struct ModuleLifeTest : ::testing::Test {
-    static void SetUpTestSuite() {
-        server = std::make_unique<screen_testing::ScreenServer>();
-        server->logIn(QStringLiteral("000000000101"), QStringLiteral("senha101"));
-    }
-    static void TearDownTestSuite() { server.reset(); }
-
-    void SetUp() override {
-        window.setCentralWidget(area);
-        window.resize(1000, 700);
-        window.show();
-        Application().SetMainForm(&window, area);
-        Z::UnitInitialization();
-        framework::NetScript::reset();
-    }
-    void TearDown() override {
-        Application().DestroyForms();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Application().SetMainForm(nullptr, nullptr);
-        Z::UnitFinalization();
-        Z::frmApropriacao = nullptr;
-        Z::boSimplificada = false;
-    }
-
-    /// Lets the screen's activation run, as the event loop would.
-    static void settle() {
-        QElapsedTimer waited;
-        waited.start();
-        do {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        } while (waited.elapsed() < 200 || (framework::busyShowing() && waited.elapsed() < 10000));
-    }
-    int screens() const { return static_cast<int>(area->subWindowList().size()); }
-
-    static std::unique_ptr<screen_testing::ScreenServer> server;
-    platform::ui::ScriptedDialogService dialogs;
-    platform::ui::ScopedDialogService installed{dialogs};
-    QMainWindow window;
-    QMdiArea* area = new QMdiArea;
-};
-
-std::unique_ptr<screen_testing::ScreenServer> ModuleLifeTest::server;
+class ModuleLifeTest : public entry_testing::EntryTest {};
 
 TEST_F(ModuleLifeTest, TwoCallsGiveOneScreenAndTheSecondRestoresAMinimizedOne) {
     Z::IniProc();

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "entry/package_info.h"
 #include "framework/application.h"
 #include "framework/busy.h"
 #include "platform/module/module_registry.h"
+#include "platform/module/package_info.h"
 #include "platform/ui/scripted_dialog_service.h"
 #include "screen_server.h"
 

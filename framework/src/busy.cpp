@@ -7,6 +7,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <exception>
+
+#include "framework/application.h"
+#include "framework/failures.h"
+
 namespace framework {
 
 namespace {
@@ -109,6 +114,27 @@ int busyDepth() {
 
 QWidget* busyOverlay() {
     return g_depth > 0 ? g_overlay.data() : nullptr;
+}
+
+BusyGuard::BusyGuard(std::function<void()> onFailure)
+    : onFailure_(std::move(onFailure)), failuresAtStart_(std::uncaught_exceptions()) {}
+
+BusyGuard::~BusyGuard() {
+    hide();
+    if (onFailure_ && std::uncaught_exceptions() > failuresAtStart_)
+        RunDuringFailure(QStringLiteral("o retorno do foco"), onFailure_);
+}
+
+void BusyGuard::show() {
+    if (showing_) return;
+    ActiveShowAvi(Application().MainForm(), 1);
+    showing_ = true;
+}
+
+void BusyGuard::hide() {
+    if (!showing_) return;
+    showing_ = false;
+    DeactiveShowAvi();
 }
 
 }  // namespace framework

@@ -1,6 +1,7 @@
 #include "framework/net_connection.h"
 
 #include <chrono>
+#include <thread>
 
 #include <httplib.h>
 
@@ -8,6 +9,7 @@
 
 #include "framework/corvix.h"
 #include "framework/errors.h"
+#include "framework/reauthentication.h"
 #include "http_limits.h"
 #include "net_script_state.h"
 #include "platform/dataset/errors.h"
@@ -83,14 +85,10 @@ void TNetConnection::setConnected(bool on) {
     }
     if (connected_) return;
     if (OnBeforeConnect) OnBeforeConnect(this);
-    if (!connect() && throwException_) throw ServerCallError(lastError_);
+    connect();
 }
 
 bool TNetConnection::connect() {
-    RemoteResult unreachable;
-    unreachable.status = RemoteResult::Status::ConnectionFailed;
-    unreachable.host = host_.toStdString();
-    unreachable.port = port_;
     if (host_.isEmpty() || port_ <= 0) {
         lastError_ =
             QStringLiteral("Servidor de aplicação não configurado (endereço \"%1\", porta %2).")
@@ -101,7 +99,10 @@ bool TNetConnection::connect() {
     client_ = makeClient(host_, port_);
     const auto res = client_->Get(http::kHealthPath);
     if (!res || res->status != 200) {
-        lastError_ = unreachable.failureText();
+        lastError_ =
+            QStringLiteral("Não foi possível comunicar com o servidor de aplicação em %1:%2.")
+                .arg(host_)
+                .arg(port_);
         client_.reset();
         return false;
     }
@@ -148,6 +149,12 @@ RemoteResult TNetConnection::post(std::string_view method, const std::string& bo
         return result;
     }
     result.httpStatus = res->status;
+    if (res->has_header("Retry-After")) {
+        bool isNumber = false;
+        const int seconds =
+            QString::fromStdString(res->get_header_value("Retry-After")).toInt(&isNumber);
+        if (isNumber && seconds >= 0) result.retryAfterSeconds = seconds;
+    }
     if (res->status == 200) {
         readAnswer(res->body, result);
     } else {
@@ -171,15 +178,27 @@ void checkArguments(const protocol::Method& method, const std::vector<RemoteArg>
 
 }  // namespace
 
-RemoteResult AppServerProxy::call(const protocol::Method& method,
-                                  const std::vector<RemoteArg>& args) {
+platform::dataset::DataPacket AppServerProxy::call(const protocol::Method& method,
+                                                   const std::vector<RemoteArg>& args) {
     checkArguments(method, args);
     const std::string name(method.name);
     nlohmann::json body = {{"server", connection_.ServerName().toStdString()},
                            {"method", name},
                            {"args", nlohmann::json::array()}};
     for (const RemoteArg& arg : args) body["args"].push_back(arg.toJson());
-    return connection_.post(name, body.dump());
+    const std::string request = body.dump();
+
+    RemoteResult result = connection_.post(name, request);
+    if (result.httpStatus == 401) {
+        // The server did nothing with a call it did not authenticate: once
+        // a new session is open, the same call goes again.
+        if (RenewSession(result.failureText())) result = connection_.post(name, request);
+    } else if (method.effect == protocol::Effect::Reads && result.httpStatus == 503 &&
+               result.retryAfterSeconds && *result.retryAfterSeconds <= kQuietRetryMaxSeconds) {
+        std::this_thread::sleep_for(std::chrono::seconds(*result.retryAfterSeconds));
+        result = connection_.post(name, request);
+    }
+    return CheckResultServ(result);
 }
 
 }  // namespace framework

@@ -13,6 +13,7 @@
 #include "framework/application.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
+#include "framework/standard_icon.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/dialog_service.h"
@@ -129,7 +130,7 @@ void TfrmPadraoSimples::buildToolbar() {
         auto* button = new TButtonFlat(panMenu);
         button->setObjectName(QString::fromLatin1(entry.name));
         button->setToolTip(QString::fromUtf8(entry.hint));
-        button->setIcon(style()->standardIcon(entry.icon));
+        button->setIcon(StandardIcon(this, entry.icon));
         button->setGeometry(entry.x, kButtonTop, kButtonSize, kButtonSize);
         button->setEnabled(false);
         this->*(entry.member) = button;
@@ -328,6 +329,10 @@ void TfrmPadraoSimples::setCommandsEnabled(bool incluir, bool alterar, bool excl
 }
 
 void TfrmPadraoSimples::dtsPadraoStateChange() {
+    applyCommandRules();
+}
+
+void TfrmPadraoSimples::applyCommandRules() {
     const platform::dataset::DataSetState state = dtsPadrao.state();
     switch (state) {
         case platform::dataset::DataSetState::Browse: {

@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/errors.h"
-#include "framework/utils.h"
 #include "platform/dataset/packet_json.h"
 
 namespace framework {
@@ -51,44 +50,61 @@ nlohmann::json RemoteArg::toJson() const {
     return nullptr;
 }
 
+namespace {
+
+/// Statuses that say "not now": the same request may be served a little later.
+bool unavailableStatus(int httpStatus) {
+    return httpStatus == 0 || httpStatus == 408 || httpStatus == 429 || httpStatus == 502 ||
+           httpStatus == 503 || httpStatus == 504;
+}
+
+}  // namespace
+
+bool ServerCallError::isUnavailable() const {
+    return unavailableStatus(httpStatus_);
+}
+
+bool ServerCallError::isRefusal() const {
+    return httpStatus_ >= 400 && httpStatus_ < 500 && !isUnauthenticated() && !isUnavailable();
+}
+
+QString ServerUnavailableText() {
+    return QStringLiteral(
+        "O servidor de aplicação não está disponível no momento. Tente novamente em instantes.");
+}
+
 QString RemoteResult::failureText() const {
     const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(host)).arg(port);
     const QString name = QString::fromStdString(method);
     switch (status) {
         case Status::Ok:
             return {};
+        case Status::ConnectionFailed:
+            return ServerUnavailableText();
         case Status::ServerError:
+            // One text for every "not now", whatever a proxy or the database said.
+            if (unavailableStatus(httpStatus)) return ServerUnavailableText();
             if (!message.empty()) return QString::fromStdString(message);
+            if (httpStatus == 401)
+                return QStringLiteral(
+                    "Sua sessão no servidor de aplicação terminou. Entre novamente.");
             return QStringLiteral("O servidor de aplicação recusou o método %1 (código %2).")
                 .arg(name, QString::fromStdString(errorCode));
-        case Status::ConnectionFailed:
-            return QStringLiteral(
-                       "Não foi possível comunicar com o servidor de aplicação em %1. "
-                       "Verifique se ele está em execução e se o endereço está correto.")
-                .arg(where);
         case Status::BadReply:
+            if (unavailableStatus(httpStatus)) return ServerUnavailableText();
             return QStringLiteral(
-                       "Resposta inválida do servidor de aplicação (%1) ao método %2: %3")
-                .arg(where, name, QString::fromStdString(message));
+                       "Resposta inválida do servidor de aplicação (%1) ao método %2 (estado %3).")
+                .arg(where, name)
+                .arg(httpStatus);
     }
     return {};
 }
 
-platform::dataset::DataPacket CheckResultServ(const RemoteResult& result, bool raise, int minRows) {
-    QString failure;
-    if (!result.ok()) {
-        failure = result.failureText();
-    } else {
-        platform::dataset::DataPacket packet =
-            result.packet.value_or(platform::dataset::DataPacket{});
-        if (minRows <= 0 || packet.rows.size() >= static_cast<std::size_t>(minRows)) return packet;
-        failure = QStringLiteral("O servidor de aplicação não retornou dados para o método %1.")
-                      .arg(QString::fromStdString(result.method));
-    }
-    ServerCallError error(failure, result.method, result.errorCode, result.httpStatus);
-    if (raise) throw error;
-    MensErro(failure, true);
-    throw error;  // not reached: MensErro aborts
+platform::dataset::DataPacket CheckResultServ(const RemoteResult& result) {
+    if (result.ok()) return result.packet.value_or(platform::dataset::DataPacket{});
+    const int status =
+        result.status == RemoteResult::Status::ConnectionFailed ? 0 : result.httpStatus;
+    throw ServerCallError(result.failureText(), result.method, result.errorCode, status);
 }
 
 }  // namespace framework

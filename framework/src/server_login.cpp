@@ -10,6 +10,8 @@ namespace framework {
 
 namespace {
 
+constexpr const char* kLogin = "login";
+
 QString text(const nlohmann::json& doc, const char* key) {
     if (!doc.contains(key) || !doc[key].is_string()) return {};
     return QString::fromStdString(doc[key].get<std::string>());
@@ -35,24 +37,30 @@ LoginAnswer ServerLogin(const QString& host, int port, const QString& user, cons
                                     {"branch", branch.toStdString()}};
     const auto res = client.Post(http::kLoginPath, request.dump(), "application/json");
     if (!res) {
-        RemoteResult unreachable;
-        unreachable.status = RemoteResult::Status::ConnectionFailed;
-        unreachable.host = host.toStdString();
-        unreachable.port = port;
-        throw ServerCallError(unreachable.failureText());
+        throw ServerCallError(
+            QStringLiteral("Não foi possível comunicar com o servidor de aplicação em %1:%2. "
+                           "Verifique se ele está em execução e se o endereço está correto.")
+                .arg(host)
+                .arg(port),
+            kLogin, {}, 0);
     }
     if (res->status == 401) {
         const QString message = serverMessage(res->body);
-        throw ServerCallError(message.isEmpty() ? QStringLiteral("Usuário ou senha inválidos.")
-                                                : message);
+        throw ServerCallError(
+            message.isEmpty() ? QStringLiteral("Usuário ou senha inválidos.") : message, kLogin,
+            "unauthenticated", res->status);
     }
     if (res->status != 200) {
-        const QString message = serverMessage(res->body);
-        throw ServerCallError(
-            message.isEmpty()
-                ? QStringLiteral("O servidor de aplicação recusou o login (estado %1).")
-                      .arg(res->status)
-                : message);
+        RemoteResult refused;
+        refused.status = RemoteResult::Status::ServerError;
+        refused.method = kLogin;
+        refused.httpStatus = res->status;
+        refused.message = serverMessage(res->body).toStdString();
+        if (refused.message.empty())
+            refused.message = QStringLiteral("O servidor de aplicação recusou o login (estado %1).")
+                                  .arg(res->status)
+                                  .toStdString();
+        CheckResultServ(refused);
     }
     const auto doc = nlohmann::json::parse(res->body, nullptr, false);
     LoginAnswer answer;
@@ -64,7 +72,8 @@ LoginAnswer ServerLogin(const QString& host, int port, const QString& user, cons
     }
     if (answer.token.isEmpty())
         throw ServerCallError(
-            QStringLiteral("Resposta inválida do servidor de aplicação ao login."));
+            QStringLiteral("Resposta inválida do servidor de aplicação ao login."), kLogin, {},
+            res->status);
     return answer;
 }
 

@@ -4,7 +4,12 @@
 #include <QPointer>
 #include <QTest>
 
+#include <stdexcept>
+
+#include "framework/application.h"
 #include "framework/busy.h"
+#include "framework/failures.h"
+#include "qt_warnings.h"
 
 using namespace framework;
 
@@ -70,4 +75,65 @@ TEST(BusyAnimation, StaysInTheMiddleOfTheFormAsItResizesAndOutlivesNoForm) {
     EXPECT_TRUE(busyShowing());
     DeactiveShowAvi();
     EXPECT_FALSE(busyShowing());
+}
+
+TEST(BusyGuard, HidesWhatItShowedOnEveryWayOutAndRunsItsFailureActionOnlyOnAFailure) {
+    QMainWindow main;
+    main.show();
+    Application().SetMainForm(&main, nullptr);
+    int refocused = 0;
+    {
+        BusyGuard busy([&] { ++refocused; });
+        busy.show();
+        busy.show();  // one level, however often shown
+        EXPECT_EQ(busyDepth(), 1);
+    }
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_EQ(refocused, 0) << "an ending without failure runs nothing";
+
+    ActiveShowAvi(&main, 1);  // a caller's own level stays
+    EXPECT_THROW(
+        {
+            BusyGuard busy([&] {
+                ++refocused;
+                EXPECT_EQ(busyDepth(), 1) << "the animation goes before the focus moves";
+            });
+            busy.show();
+            throw std::runtime_error("falhou");
+        },
+        std::runtime_error);
+    EXPECT_EQ(refocused, 1);
+    EXPECT_EQ(busyDepth(), 1);
+    DeactiveShowAvi();
+    Application().SetMainForm(nullptr, nullptr);
+}
+
+TEST(Failures, ADroppedStepIsLoggedNotShownAndAnUndoRunsOnlyOnAFailure) {
+    EXPECT_TRUE(RunDroppingFailure(QStringLiteral("nada"), [] {}));
+    {
+        const aprop_testing::ExpectedQtWarning logged(
+            QStringLiteral("a carga não terminou: servidor fora"));
+        EXPECT_FALSE(RunDroppingFailure(QStringLiteral("a carga"),
+                                        [] { throw std::runtime_error("servidor fora"); }));
+    }
+
+    int undone = 0;
+    {
+        const OnFailure undo(QStringLiteral("desfazer"), [&] { ++undone; });
+    }
+    EXPECT_EQ(undone, 0);
+    // An undo that fails itself cannot take the place of the failure on its
+    // way: its own failure goes to the log.
+    const aprop_testing::ExpectedQtWarning undoLogged(
+        QStringLiteral("desfazer não terminou: o desfazer falhou"));
+    EXPECT_THROW(
+        {
+            const OnFailure undo(QStringLiteral("desfazer"), [&] {
+                ++undone;
+                throw std::logic_error("o desfazer falhou");
+            });
+            throw std::runtime_error("a falha");
+        },
+        std::runtime_error);
+    EXPECT_EQ(undone, 1);
 }

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "framework/button_flat.h"
+#include "framework/standard_icon.h"
 #include "platform/ui/focus_manager.h"
 
 TEST(TButtonFlat, PressingItLeavesTheFocusAndRunsNoExitHandler) {
@@ -28,4 +29,15 @@ TEST(TButtonFlat, PressingItLeavesTheFocusAndRunsNoExitHandler) {
     EXPECT_EQ(QApplication::focusWidget(), edit);
     EXPECT_EQ(exits, 0);
     EXPECT_TRUE(button->autoRaise());
+}
+
+TEST(StandardIcon, IsMadeOncePerIconForEveryScreenThatAsksIt) {
+    QWidget one;
+    QWidget two;
+    const QIcon first = framework::StandardIcon(&one, QStyle::SP_DialogApplyButton);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(framework::StandardIcon(&two, QStyle::SP_DialogApplyButton).cacheKey(),
+              first.cacheKey());
+    EXPECT_NE(framework::StandardIcon(&one, QStyle::SP_DialogCancelButton).cacheKey(),
+              first.cacheKey());
 }

@@ -221,7 +221,8 @@ TEST(TBtnPesquisa, FailureOrRefusalBeforeTheListEndsTheSearch) {
 
     // An error is shown once by the dispatch point; no list.
     f.button->OnBeforePesq = [](framework::TBtnPesquisa&, bool&) {
-        throw framework::ServerCallError(QStringLiteral("Servidor fora do ar"));
+        throw framework::ServerCallError(QStringLiteral("Servidor fora do ar"), "GetOperEquip", {},
+                                         0);
     };
     QTest::mouseClick(f.button, Qt::LeftButton);
     EXPECT_EQ(dialogs.texts(ScriptedDialogService::Kind::Error),

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 
 #include "framework/application.h"
+#include "framework/screen_service.h"
 #include "host/console_dialog_service.h"
 #include "host/login_dialog.h"
 #include "host/login_settings.h"
@@ -13,6 +14,7 @@
 #include "host/screen_launcher.h"
 #include "host/screenshot.h"
 #include "host/session_login.h"
+#include "host/session_renewal.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/qt_dialog_service.h"
 
@@ -35,6 +37,7 @@ QString messageOf(const std::exception& e) {
 HostSession::HostSession(HostOptions options) : options_(std::move(options)) {}
 
 HostSession::~HostSession() {
+    framework::SetScreenOpener({});
     closeScreens();
     launcher_.reset();  // finalizes and unloads the module, its forms gone
     mainWindow_.reset();
@@ -83,7 +86,16 @@ ScreenLauncher& HostSession::launcher() {
 MainWindow& HostSession::mainWindow() {
     if (!mainWindow_) {
         mainWindow_ = std::make_unique<MainWindow>([this] { launcher().openApropriacao(); });
+        mainWindow_->addScreenEntry(QStringLiteral("mnuResumo"),
+                                    QStringLiteral("Resumo da Apropriação"),
+                                    [this] { launcher().openResumo(); });
         mainWindow_->showLoginInStatusBar();
+        // A screen opens another module's screen (the summary's day cell
+        // opens the day) through the host, which loads the module.
+        framework::SetScreenOpener(
+            [this](const QString& package, const framework::ScreenParams& params) {
+                launcher().open(package, params);
+            });
     }
     return *mainWindow_;
 }
@@ -127,10 +139,15 @@ int runHost(const QStringList& arguments, const QProcessEnvironment& environment
 
     // Nothing may wait for a person in an unattended run.
     ConsoleDialogService console(err);
-    platform::ui::QtDialogService interactive;
+    HostDialogService interactive;
     const bool unattended = !options.screenshotFile.isEmpty() || !options.scriptFile.isEmpty();
     platform::ui::ScopedDialogService dialogs(
         unattended ? static_cast<platform::ui::DialogService&>(console) : interactive);
+
+    // A session the server ends (its age reached, a restart) is renewed by
+    // asking the password again; the call it refused then goes on.
+    SessionRenewal renewal;
+    const framework::ScopedReauthenticationService renewing(renewal);
 
     HostSession session(options);
     if (const auto failure = session.logIn()) {

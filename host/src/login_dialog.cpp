@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -53,6 +54,24 @@ LoginDialog::LoginDialog(const LoginRequest& prefill, Attempt attempt, QWidget* 
     // Start where the user has something to type.
     QWidget* first = fieldFor(prefill);
     (first ? first : edtSenha_)->setFocus();
+}
+
+std::unique_ptr<LoginDialog> LoginDialog::forRelogin(const LoginRequest& prefill,
+                                                     const QString& reason, Attempt attempt,
+                                                     QWidget* parent) {
+    LoginRequest asked = prefill;
+    asked.password.clear();
+    auto dialog = std::make_unique<LoginDialog>(asked, std::move(attempt), parent);
+    dialog->setWindowTitle(QStringLiteral("Entrar novamente — Manutenção da Apropriação"));
+    for (QLineEdit* shown : {dialog->edtServidor_, dialog->edtOperador_, dialog->edtFilial_})
+        shown->setReadOnly(true);
+    dialog->edtPorta_->setReadOnly(true);
+    auto* why = new QLabel(reason, dialog.get());
+    why->setObjectName(QStringLiteral("lblMotivo"));
+    why->setWordWrap(true);
+    static_cast<QVBoxLayout*>(dialog->layout())->insertWidget(0, why);
+    dialog->edtSenha_->setFocus();
+    return dialog;
 }
 
 LoginRequest LoginDialog::request() const {

@@ -22,11 +22,11 @@ MainWindow::MainWindow(std::function<void()> openScreen, QWidget* parent)
 
     QMenu* menu = menuBar()->addMenu(QStringLiteral("&Apropriação"));
     menu->setObjectName(QStringLiteral("mnuModulos"));
-    mnuApropriacao_ = menu->addAction(QStringLiteral("Manutenção da Apropriação"));
-    mnuApropriacao_->setObjectName(QStringLiteral("mnuApropriacao"));
-    connect(mnuApropriacao_, &QAction::triggered, this,
-            [open = std::move(openScreen)] { platform::ui::dispatch(open); });
-    menu->addSeparator();
+    mnuModulos_ = menu;
+    screensEnd_ = menu->addSeparator();
+    mnuApropriacao_ =
+        addScreenEntry(QStringLiteral("mnuApropriacao"),
+                       QStringLiteral("Manutenção da Apropriação"), std::move(openScreen));
     QAction* quit = menu->addAction(QStringLiteral("Sair"));
     quit->setObjectName(QStringLiteral("mnuSair"));
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -40,6 +40,22 @@ MainWindow::MainWindow(std::function<void()> openScreen, QWidget* parent)
 
     resize(1024, 720);
     framework::Application().SetMainForm(this, mdiArea_);
+}
+
+QAction* MainWindow::addScreenEntry(const QString& objectName, const QString& caption,
+                                    std::function<void()> openScreen) {
+    auto* entry = new QAction(caption, mnuModulos_);
+    entry->setObjectName(objectName);
+    mnuModulos_->insertAction(screensEnd_, entry);
+    connect(entry, &QAction::triggered, this,
+            [open = std::move(openScreen)] { platform::ui::dispatch(open); });
+    return entry;
+}
+
+QAction* MainWindow::screenEntry(const QString& objectName) const {
+    for (QAction* entry : mnuModulos_->actions())
+        if (entry != screensEnd_ && entry->objectName() == objectName) return entry;
+    return nullptr;
 }
 
 MainWindow::~MainWindow() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -18,6 +19,7 @@
 #include "host/login_dialog.h"
 #include "host/login_settings.h"
 #include "host/session_login.h"
+#include "host/session_renewal.h"
 #include "platform/ui/scripted_dialog_service.h"
 
 using host::LoginRequest;
@@ -193,4 +195,72 @@ TEST_F(LoginTest, AnInteractiveLoginIsRememberedWithoutThePassword) {
     QFile file(options.settingsFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_FALSE(file.readAll().contains(FakeLoginServer::kPassword));
+}
+
+namespace {
+
+/// The login values of a session the server has just ended.
+void loggedInAsBefore(int port) {
+    framework::SetLoginValues({QString::fromLatin1(FakeLoginServer::kUser),
+                               QString::fromLatin1(FakeLoginServer::kName),
+                               QString::fromLatin1(FakeLoginServer::kBranch),
+                               QStringLiteral("127.0.0.1"), port, QStringLiteral("ended")});
+}
+
+}  // namespace
+
+TEST_F(LoginTest, AnEndedSessionIsRenewedForTheSameUserAndBranchAskingOnlyThePassword) {
+    loggedInAsBefore(server.port());
+    dialogs.queuePassword(QStringLiteral("errada"));
+    dialogs.queuePassword(QString::fromLatin1(FakeLoginServer::kPassword));
+    host::SessionRenewal renewal;
+    EXPECT_TRUE(renewal.reauthenticate(QStringLiteral("Sessão inválida ou expirada.")));
+
+    const QStringList asked = dialogs.texts(platform::ui::ScriptedDialogService::Kind::Relogin);
+    ASSERT_EQ(asked.size(), 1) << "one question, asked again after the refusal";
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Sessão inválida ou expirada.\n")));
+    EXPECT_TRUE(asked[0].contains(QString::fromLatin1(FakeLoginServer::kName)));
+    EXPECT_EQ(errors(), QStringList{refusal()});
+    EXPECT_EQ(server.loginCount(), 2);
+    EXPECT_EQ(framework::SessionToken(), QStringLiteral("0123abcd")) << "the new session's";
+    EXPECT_EQ(framework::Operador(), QString::fromLatin1(FakeLoginServer::kUser));
+    EXPECT_EQ(framework::FiliProc(), QString::fromLatin1(FakeLoginServer::kBranch));
+    EXPECT_EQ(framework::WebPort(), server.port());
+}
+
+TEST_F(LoginTest, AnEndedSessionGivenUpStaysEnded) {
+    loggedInAsBefore(server.port());
+    dialogs.queuePassword(std::nullopt);
+    host::SessionRenewal renewal;
+    EXPECT_FALSE(renewal.reauthenticate(QStringLiteral("Sessão inválida ou expirada.")));
+    EXPECT_EQ(server.loginCount(), 0);
+    EXPECT_EQ(framework::SessionToken(), QStringLiteral("ended"));
+}
+
+TEST_F(LoginTest, TheReloginDialogShowsWhoAndWhereAndTakesOnlyThePassword) {
+    int attempts = 0;
+    const auto dialog = host::LoginDialog::forRelogin(
+        request(FakeLoginServer::kPassword), QStringLiteral("Sessão inválida ou expirada."),
+        [&](const LoginRequest& r) {
+            ++attempts;
+            host::logIn(r);
+        });
+    dialog->show();
+    for (const char* shown : {"edtServidor", "edtOperador", "edtFilial"}) {
+        auto* field = dialog->findChild<QLineEdit*>(QString::fromLatin1(shown));
+        ASSERT_NE(field, nullptr) << shown;
+        EXPECT_TRUE(field->isReadOnly()) << shown;
+    }
+    EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("edtOperador"))->text(),
+              QString::fromLatin1(FakeLoginServer::kUser));
+    auto* password = dialog->findChild<QLineEdit*>(QStringLiteral("edtSenha"));
+    EXPECT_TRUE(password->text().isEmpty()) << "the password is asked, never kept";
+    EXPECT_FALSE(password->isReadOnly());
+    EXPECT_EQ(dialog->findChild<QLabel*>(QStringLiteral("lblMotivo"))->text(),
+              QStringLiteral("Sessão inválida ou expirada."));
+
+    password->setText(QString::fromLatin1(FakeLoginServer::kPassword));
+    dialog->tryLogIn();
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }

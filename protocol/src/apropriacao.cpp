@@ -1,24 +1,17 @@
 #include "protocol/apropriacao.h"
 
+#include "common_fields.h"
+
 namespace protocol::apropriacao {
 
 namespace {
 
-using platform::dataset::FieldType;
-using platform::dataset::UpdateFlags;
+using namespace protocol::common;
 
 // The flags the screen sends back in its change packets: the where-fields
 // identify the row the server compares before it changes it.
 constexpr UpdateFlags kWhere{.where = true};
 constexpr UpdateFlags kWhereHidden{.where = true, .hidden = true};
-
-constexpr Field text(std::string_view name, int size, UpdateFlags flags = {}) {
-    return {name, FieldType::String, size, flags};
-}
-
-constexpr Field stamp(std::string_view name, UpdateFlags flags = {}) {
-    return {name, FieldType::DateTime, 0, flags};
-}
 
 // The answers: each is exactly the field list of the screen's data set it is loaded into.
 
@@ -54,9 +47,6 @@ constexpr Answer kPonto{kPontoFields};
 constexpr Field kDatasFields[] = {stamp("DTIAPATIVTAR")};
 constexpr Answer kDatas{kDatasFields};
 
-constexpr Field kHoraServidorFields[] = {stamp("SYSDATE")};
-constexpr Answer kHoraServidor{kHoraServidorFields};
-
 /// A task: what GetPesqTarefa lists and getVdTarefa finds.
 constexpr Field kTarefaFields[] = {text("NRTAREFA", 10),     text("DSREFETAREFA", 100),
                                    text("CDPROJETO", 10),    text("NRBASELINEPR", 3),
@@ -83,12 +73,6 @@ constexpr Answer kTotApro{kTotAproFields};
 constexpr Field kTotPontoRealFields[] = {text("HR", 8)};
 constexpr Answer kTotPontoReal{kTotPontoRealFields};
 
-constexpr Field kOperEquipFields[] = {text("CDOPERADOR", 15), text("NMOPERADOR", 40)};
-constexpr Answer kOperEquip{kOperEquipFields};
-
-constexpr Field kCtrlAcessoFields[] = {text("CDOPERADOR", 12)};
-constexpr Answer kCtrlAcesso{kCtrlAcessoFields};
-
 // The trail of a day; no data set of the screen loads it yet. The values are
 // JSON objects: a description of 4000 characters, escaped, and the rest.
 constexpr Field kHistoricoFields[] = {
@@ -97,11 +81,6 @@ constexpr Field kHistoricoFields[] = {
 constexpr Answer kHistorico{kHistoricoFields};
 
 // The arguments.
-constexpr ArgKind kText = ArgKind::Text;
-constexpr ArgKind kDate = ArgKind::Date;
-
-constexpr Arg kBranchUser[] = {{kText, "filial"}, {kText, "usuário"}};
-constexpr Arg kUserCodeKind[] = {{kText, "usuário"}, {kText, "código"}, {kText, "tipo"}};
 constexpr Arg kOperatorBranchDay[] = {{kText, "operador"}, {kText, "filial"}, {kDate, "dia"}};
 constexpr Arg kOperatorDay[] = {{kText, "operador"}, {kDate, "dia"}};
 constexpr Arg kOperatorBranchYear[] = {{kText, "operador"}, {kText, "filial"}, {kText, "ano"}};
@@ -130,8 +109,8 @@ constinit const Method getVdTarefa{"getVdTarefa", kBranchTask, &kTarefa};
 constinit const Method getPesqAtiv{"GetPesqAtiv", kBranchTaskUser, &kPesqAtiv};
 constinit const Method getVdAtiv{"getVdAtiv", kBranchTaskOperatorActivity, &kVdAtiv};
 constinit const Method getApropria{"getApropria", kOperatorBranchDaySpan, &kApropria};
-constinit const Method setAtividades{"SetAtividades", kChanges, nullptr};
-constinit const Method getUpdateAtiv{"GetUpdateAtiv", kBranchTaskActivity, nullptr};
+constinit const Method setAtividades{"SetAtividades", kChanges, nullptr, Effect::Writes};
+constinit const Method getUpdateAtiv{"GetUpdateAtiv", kBranchTaskActivity, nullptr, Effect::Writes};
 constinit const Method getHistorico{"GetHistorico", kOperatorBranchDay, &kHistorico};
 
 namespace {

@@ -15,11 +15,16 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+#include "apropriacao_client.h"
 #include "framework/btn_pesquisa.h"
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
+#include "framework/operator_search.h"
+#include "framework/standard_icon.h"
 #include "platform/dbcontrols/db_edit.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/dbcontrols/db_navigator.h"
@@ -40,6 +45,8 @@ constexpr int kDesignHeight = 543;
 constexpr int kDesignLeft = 154;
 constexpr int kDesignTop = 161;
 constexpr int kLowerRegionHeight = 270;
+/// Where the grid's drawing starts a cell's text (frm_apropriacao_drawing.cpp).
+constexpr int kDurationTextLeft = 5;
 
 /// The colour a control's `apropColour` names: "info" is the tooltip
 /// background (editable fields), "face" the button face (read-only ones),
@@ -69,7 +76,6 @@ void paintText(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-/// A grid column titled with its field's label.
 /// Shrinks a caption's font until its text fits `width`: the design sizes
 /// were made for a smaller system font than the desktop's default.
 void fitCaption(QLabel* label, int width) {
@@ -79,6 +85,20 @@ void fitCaption(QLabel* label, int width) {
     label->setFont(font);
 }
 
+/// The duration column's width: its design width, or what a flagged row
+/// needs when the font in use is larger than the design's (the alert icon,
+/// its gap and the widest duration drawn beside it, and two pixels to spare).
+int durationColumnWidth(const QFont& font, int designWidth) {
+    const QFontMetrics metrics(font);
+    int digit = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(c)));
+    const int widest = 6 * digit + 2 * metrics.horizontalAdvance(QLatin1Char(':'));
+    constexpr int kIconWidth = 16;  // imgAlerta
+    return std::max(designWidth, kDurationTextLeft + kIconWidth + widest + 2);
+}
+
+/// A grid column titled with its field's label.
 platform::dbcontrols::DBGridColumnDef column(const platform::dataset::DataSet& dataSet,
                                              const char* field, int width, bool readOnly = false) {
     platform::dbcontrols::DBGridColumnDef def;
@@ -96,7 +116,9 @@ void TfrmApropriacao::FailNextConstructionForTesting() {
 }
 
 TfrmApropriacao::TfrmApropriacao(QWidget* parent)
-    : framework::TfrmPadraoSimples(parent), ui_(std::make_unique<Ui::TfrmApropriacaoClient>()) {
+    : framework::TfrmPadraoSimples(parent),
+      remote_(std::make_unique<ApropriacaoClient>(netApropriacao)),
+      ui_(std::make_unique<Ui::TfrmApropriacaoClient>()) {
     setObjectName(QStringLiteral("frmApropriacao"));
     setWindowTitle(QStringLiteral("Manutenção da Apropriação"));
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
@@ -132,7 +154,7 @@ void TfrmApropriacao::buildToolbarAdditions() {
     btnHojeDia = new framework::TButtonFlat(panMenu);
     btnHojeDia->setObjectName(QStringLiteral("btnHojeDia"));
     btnHojeDia->setToolTip(QStringLiteral("Hoje"));
-    btnHojeDia->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    btnHojeDia->setIcon(framework::StandardIcon(this, QStyle::SP_ArrowDown));
     btnHojeDia->setGeometry(182, 4, 21, 21);
 
     imgAlerta = new QLabel(panMenu);
@@ -255,18 +277,12 @@ void TfrmApropriacao::bindControls() {
     const std::string_view server = protocol::apropriacao::module.name;
     netApropriacao.setServerName(
         QString::fromUtf8(server.data(), static_cast<qsizetype>(server.size())));
-    netApropriacao.setThrowException(false);
 
     tmrAgenda.setObjectName(QStringLiteral("tmrAgenda"));
     tmrAgenda.setInterval(1500);
     tmrAgenda.stop();
 
-    btnPesqOper->SetAssociate(medCdOper);
-    btnPesqOper->SetTitle(QStringLiteral("Operador"));
-    btnPesqOper->SetDataSource(&dtsOperEquip);
-    btnPesqOper->SetEmptyError(
-        QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
-    btnPesqOper->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    framework::ConfiguraPesqOperador(*btnPesqOper, medCdOper, dtsOperEquip);
 
     // Display only: the enable rules switch every control of the filter on.
     edtNmOper->setReadOnly(true);
@@ -287,7 +303,8 @@ void TfrmApropriacao::bindControls() {
     dbgAtividades->setColumns(
         {column(cdsAtividades, "NRTAREFA", 227), column(cdsAtividades, "NRPLATIVTARE", 220),
          column(cdsAtividades, "HORAINI", 66), column(cdsAtividades, "HORAFIN", 75),
-         column(cdsAtividades, "QTHRAPRO", 71), column(cdsAtividades, "DTHIAPATIVTA", 0, true),
+         column(cdsAtividades, "QTHRAPRO", durationColumnWidth(dbgAtividades->font(), 71)),
+         column(cdsAtividades, "DTHIAPATIVTA", 0, true),
          column(cdsAtividades, "DTHFAPATIVTA", 0, true)});
 
     dbgCtrlPonto->setDataSource(&dtsPonto);
@@ -327,13 +344,6 @@ void TfrmApropriacao::bindHandlers() {
     bindSaving();
     bindPunches();
     bindDrawing();
-}
-
-platform::dataset::DataSetEvent TfrmApropriacao::whileAlive(
-    void (TfrmApropriacao::*handler)(platform::dataset::DataSet&)) {
-    return [this, handler](platform::dataset::DataSet& dataSet) {
-        if (!tearingDown_) (this->*handler)(dataSet);
-    };
 }
 
 }  // namespace Cli_Zep00700

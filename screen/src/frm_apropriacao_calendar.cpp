@@ -29,25 +29,28 @@ int daysInMonth(int year, int month) {
 
 void TfrmApropriacao::bindCalendar() {
     platform::ui::FocusManager& focus = focusManager();
-    focus.setOnEnter(dbcDia, [this] {
-        if (!tearingDown_) dbcDiaEnter();
-    });
+    focus.setOnEnter(dbcDia, whileAlive(&TfrmApropriacao::dbcDiaEnter));
     connect(btnHojeDia, &QToolButton::clicked, this,
-            platform::ui::guarded([this] { btnHojeDiaClick(); }));
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::btnHojeDiaClick)));
     connect(mnuHoje, &QAction::triggered, this,
-            platform::ui::guarded([this] { btnHojeDiaClick(); }));
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::btnHojeDiaClick)));
     connect(sbtCalendDiaAnt, &QToolButton::clicked, this,
-            platform::ui::guarded([this] { sbtCalendDiaAntClick(); }));
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::sbtCalendDiaAntClick)));
     connect(sbtCalendDiaPost, &QToolButton::clicked, this,
-            platform::ui::guarded([this] { sbtCalendDiaPostClick(); }));
-    dbcDia->OnChange = [this](framework::TNCalendar&) { dbcDiaChange(); };
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::sbtCalendDiaPostClick)));
+    dbcDia->OnChange = whileAlive([this](framework::TNCalendar&) { dbcDiaChange(); });
     connect(&tmrAgenda, &QTimer::timeout, this,
-            platform::ui::guarded([this] { tmrAgendaTimer(); }));
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::tmrAgendaTimer)));
 }
 
 platform::dataset::DateTime TfrmApropriacao::chosenDay() const {
     return platform::dataset::DateTime::date(dbcDia->GetDateElement(1), dbcDia->GetDateElement(2),
                                              dbcDia->GetDateElement(3));
+}
+
+void TfrmApropriacao::setCalendarDay(const platform::dataset::DateTime& day) {
+    const framework::TNCalendar::ChangeSuspension quiet(*dbcDia);
+    dbcDia->SetCalendarDate(day);
 }
 
 void TfrmApropriacao::showCalendarCaption(const platform::dataset::DateTime& date) {
@@ -65,9 +68,7 @@ void TfrmApropriacao::showCalendarCaption(const platform::dataset::DateTime& dat
 }
 
 void TfrmApropriacao::dbcDiaChange() {
-    setMemDescQuietly(QString());
-    depAgenda->SetDate(chosenDay());
-    panFiltroExit();
+    showDay(chosenDay());
 }
 
 void TfrmApropriacao::dbcDiaEnter() {
@@ -75,8 +76,14 @@ void TfrmApropriacao::dbcDiaEnter() {
 }
 
 void TfrmApropriacao::btnHojeDiaClick() {
-    depAgenda->SetDate(HoraServidor());
-    panFiltroExit();
+    showDay(serverNow());
+}
+
+void TfrmApropriacao::showDay(const platform::dataset::DateTime& day) {
+    postRowBeingTyped();
+    setMemDescQuietly(QString());
+    depAgenda->SetDate(day);
+    loadDay();
 }
 
 void TfrmApropriacao::sbtCalendDiaAntClick() {
@@ -88,8 +95,8 @@ void TfrmApropriacao::sbtCalendDiaPostClick() {
 }
 
 void TfrmApropriacao::stepMonth(int delta) {
-    dbcDia->SuspendChange();
-    try {
+    {
+        const framework::TNCalendar::ChangeSuspension quiet(*dbcDia);
         const platform::dataset::DateTime from = depAgenda->GetDate();
         int year = from.year;
         int month = from.month + delta;
@@ -106,19 +113,17 @@ void TfrmApropriacao::stepMonth(int delta) {
         const int day = std::min(from.day, daysInMonth(year, month));
         depAgenda->SetDate(platform::dataset::DateTime::date(year, month, day));
         showCalendarCaption(depAgenda->GetDate());
-    } catch (...) {
-        dbcDia->ResumeChange();
-        throw;
     }
-    dbcDia->ResumeChange();
     tmrAgenda.stop();
     tmrAgenda.start();
-    setMemDescQuietly(QString());
+    // The description of a row being typed is part of it, kept for its post.
+    if (!cdsAtividades.editing()) setMemDescQuietly(QString());
 }
 
 void TfrmApropriacao::tmrAgendaTimer() {
-    if (boFiltrado) panFiltroExit();
+    // Stopped first: a refused post must not come back every 1.5 s.
     tmrAgenda.stop();
+    if (boFiltrado) loadDay();
 }
 
 }  // namespace Cli_Zep00700

@@ -30,13 +30,7 @@ QString displayTextOf(const platform::dataset::DataSet& dataSet, const char* fie
 void TfrmApropriacao::bindDrawing() {
     // Read once: every duration cell of a flagged row copies it.
     alertBitmap_ = imgAlerta->pixmap().toImage();
-    dbgAtividades->onDrawColumnCell =
-        [this](platform::dbcontrols::DBGrid& sender, platform::dbcontrols::Canvas& canvas,
-               const QRect& rect, int dataCol, platform::dbcontrols::DBGridColumn& column,
-               platform::dbcontrols::DBGrid::DrawState state) {
-            if (!tearingDown_)
-                dbgAtividadesDrawColumnCell(sender, canvas, rect, dataCol, column, state);
-        };
+    dbgAtividades->onDrawColumnCell = whileAlive(&TfrmApropriacao::dbgAtividadesDrawColumnCell);
 }
 
 void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& /*sender*/,
@@ -54,10 +48,16 @@ void TfrmApropriacao::dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& 
                        : QString::fromStdString(field->text());
     canvas.fillRect(rect);
 
-    if (framework::EmptyString(textOf(cdsAtividades, "DTHFAPATIVTA")))
+    // A date-time's text is its date and time to the second, and a null's
+    // is empty: comparing the values says what comparing the texts would,
+    // without writing four dates for every cell.
+    const auto value = [this](const char* name) -> const platform::dataset::Value& {
+        return cdsAtividades.fieldByName(name).value();
+    };
+    if (value("DTHFAPATIVTA").isNull())
         canvas.setFontColor(kOpenRow);
-    else if (textOf(cdsAtividades, "DTIAPATIVTAR") != textOf(cdsAtividades, "DTHIAPATIVTA") ||
-             textOf(cdsAtividades, "DTFAPATIVTAR") != textOf(cdsAtividades, "DTHFAPATIVTA"))
+    else if (!(value("DTIAPATIVTAR") == value("DTHIAPATIVTA")) ||
+             !(value("DTFAPATIVTAR") == value("DTHFAPATIVTA")))
         canvas.setFontColor(kRecordedLate);
 
     if (dataCol == framework::IndiceCol(dbgAtividades, QStringLiteral("NRTAREFA"))) {

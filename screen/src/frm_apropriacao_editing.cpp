@@ -6,8 +6,11 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
-#include "busy_guard.h"
+#include <utility>
+
+#include "apropriacao_client.h"
 #include "field_text.h"
+#include "framework/busy.h"
 #include "framework/button_flat.h"
 #include "framework/corvix.h"
 #include "framework/indice_col.h"
@@ -17,7 +20,6 @@
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/dbcontrols/db_grid_column.h"
 #include "platform/ui/dispatch.h"
-#include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -39,17 +41,14 @@ void TfrmApropriacao::bindEditing() {
     cdsAtividades.events.beforeDelete = whileAlive(&TfrmApropriacao::cdsAtividadesBeforeDelete);
     cdsAtividades.events.onNewRecord = whileAlive(&TfrmApropriacao::cdsAtividadesNewRecord);
 
-    dbgAtividades->onColEnter = [this](platform::dbcontrols::DBGrid&) {
-        if (!tearingDown_) dbgAtividadesColEnter();
-    };
-    dbgAtividades->onColExit = [this](platform::dbcontrols::DBGrid&) {
-        if (!tearingDown_) dbgAtividadesColExit();
-    };
-    dbgAtividades->onEditButtonClick = [this](platform::dbcontrols::DBGrid&) {
-        if (!tearingDown_) dbgAtividadesEditButtonClick();
-    };
+    dbgAtividades->onColEnter =
+        whileAlive([this](platform::dbcontrols::DBGrid&) { dbgAtividadesColEnter(); });
+    dbgAtividades->onColExit =
+        whileAlive([this](platform::dbcontrols::DBGrid&) { dbgAtividadesColExit(); });
+    dbgAtividades->onEditButtonClick =
+        whileAlive([this](platform::dbcontrols::DBGrid&) { dbgAtividadesEditButtonClick(); });
     connect(memDesc, &QPlainTextEdit::textChanged, this,
-            platform::ui::guarded([this] { memDescChange(); }));
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::memDescChange)));
 }
 
 // --- Row state -------------------------------------------------------------------------------
@@ -64,6 +63,8 @@ bool TfrmApropriacao::isLockedRow() const {
 }
 
 void TfrmApropriacao::setMemDescQuietly(const QString& text) {
+    // Laying out the same text again costs more than comparing it.
+    if (memDesc->toPlainText() == text) return;
     const QSignalBlocker detached(memDesc);
     memDesc->setPlainText(text);
 }
@@ -76,6 +77,7 @@ void TfrmApropriacao::focusField(const char* fieldName) {
 
 void TfrmApropriacao::sbtIncluirClick() {
     const QString selected = selectedFieldName(*dbgAtividades);
+    columnBeforeInsert_ = dbgAtividades->selectedIndex();
     if (selected == QStringLiteral("HORAINI"))
         focusField("HORAINI");
     else if (selected == QStringLiteral("HORAFIN"))
@@ -116,13 +118,11 @@ void TfrmApropriacao::dbgAtividadesColExit() {
 
 void TfrmApropriacao::dbgAtividadesEditButtonClick() {
     const QString selected = selectedFieldName(*dbgAtividades);
-    BusyGuard busy;  // hidden on every way out, the failure passed on
+    framework::BusyGuard busy;
     if (selected == QStringLiteral("NRTAREFA")) {
         busy.show();
         // The branch's task list is asked once and kept for the screen's life.
-        if (cdsPesqTarefa.isEmpty())
-            loadFromServer(netApropriacao, apropriacao::getPesqTarefa, {framework::FiliProc()},
-                           cdsPesqTarefa);
+        if (cdsPesqTarefa.isEmpty()) cdsPesqTarefa.load(remote_->tasks(framework::FiliProc()));
         if (cdsPesqTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("N_TARE")));
         busy.hide();
         if (!framework::Pesquisar(&dtsPesqTarefa, msgPadrao.Msg(QStringLiteral("TAREFA")), false,
@@ -135,8 +135,7 @@ void TfrmApropriacao::dbgAtividadesEditButtonClick() {
         vd_tarefa(true);
         const QString task = fieldText(cdsAtividades, "NRTAREFA");
         // The list is of the logged-in user's activities, whoever the filter shows.
-        loadFromServer(netApropriacao, apropriacao::getPesqAtiv,
-                       {framework::FiliProc(), task, framework::Operador()}, cdsPesqAtiv);
+        cdsPesqAtiv.load(remote_->activities(framework::FiliProc(), task, framework::Operador()));
         busy.hide();
         const QString title = msgPadrao.Msg(QStringLiteral("Atividade")) + QLatin1Char('|') +
                               framework::Format(msgPadrao.Msg(QStringLiteral("N_Ativ_Cad")),
@@ -144,6 +143,8 @@ void TfrmApropriacao::dbgAtividadesEditButtonClick() {
         if (!framework::Pesquisar(&dtsPesqAtiv, title, false, true)) return;
         cdsAtividades.edit();
         setFieldText(cdsAtividades, "NRPLATIVTARE", fieldText(cdsPesqAtiv, "NRPLATIVTARE"));
+        // The situation belongs to this row: its save starts the activity,
+        // its cancel or discard forgets it.
         stSitAtiv = fieldText(cdsPesqAtiv, "IDSITATIVTAR");
     }
 }
@@ -171,7 +172,7 @@ void TfrmApropriacao::cdsAtividadesAfterScroll(platform::dataset::DataSet& /*dat
         dbgAtividades->column(framework::IndiceCol(dbgAtividades, QString::fromLatin1(name)))
             .setReadOnly(locked);
 
-    dtsPadraoStateChange();
+    applyEnableRules();
     mnuExcluir->setEnabled(sbtExcluir->isEnabled());
     mnuAlterar->setEnabled(sbtAlterar->isEnabled());
 }
@@ -182,6 +183,13 @@ void TfrmApropriacao::cdsAtividadesAfterCancel(platform::dataset::DataSet& /*dat
     // that would then be posted and sent.
     setMemDescQuietly(fieldText(cdsAtividades, "TXAPRATIVTAR"));
     stSitAtiv.clear();
+    // A new row given up gives the grid back the column it stood on before
+    // it, so that the next insert starts where this one did, not where its
+    // typing stopped.
+    if (columnBeforeInsert_ >= 0) {
+        const int column = std::exchange(columnBeforeInsert_, -1);
+        dbgAtividades->setSelectedIndex(column);
+    }
     if (cdsAtividades.editing()) cdsAtividades.post();
 }
 

@@ -5,50 +5,36 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-#include <iostream>
-
-#include "busy_guard.h"
+#include "apropriacao_client.h"
+#include "field_text.h"
 #include "framework/btn_pesquisa.h"
+#include "framework/busy.h"
 #include "framework/calendar.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
+#include "framework/failures.h"
+#include "framework/operator_search.h"
 #include "framework/utils.h"
+#include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
 
-void TfrmApropriacao::logDroppedFailure(const char* what, const std::exception_ptr& error) {
-    QString text = platform::ui::exceptionMessage(error);
-    if (text.isEmpty()) text = QStringLiteral("interrompido sem mensagem");
-    std::cerr << "Manutenção da Apropriação: " << what << " não terminou: " << text.toStdString()
-              << std::endl;
-}
-
 void TfrmApropriacao::bindFilter() {
     platform::ui::FocusManager& focus = focusManager();
-    const auto unlessTearingDown = [this](void (TfrmApropriacao::*handler)()) {
-        return [this, handler] {
-            if (!tearingDown_) (this->*handler)();
-        };
-    };
-    focus.setOnEnter(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroEnter));
-    focus.setOnExit(panFiltro, unlessTearingDown(&TfrmApropriacao::panFiltroExit));
-    focus.setOnExit(medCdOper, unlessTearingDown(&TfrmApropriacao::medCdOperExit));
-    focus.setOnExit(depAgenda, unlessTearingDown(&TfrmApropriacao::depAgendaExit));
+    focus.setOnEnter(panFiltro, whileAlive(&TfrmApropriacao::panFiltroEnter));
+    focus.setOnExit(panFiltro, whileAlive(&TfrmApropriacao::panFiltroExit));
+    focus.setOnExit(medCdOper, whileAlive(&TfrmApropriacao::medCdOperExit));
+    focus.setOnExit(depAgenda, whileAlive(&TfrmApropriacao::depAgendaExit));
 
     connect(medCdOper, &QLineEdit::textChanged, this,
-            platform::ui::guarded([this] { medCdOperChange(); }));
-    btnPesqOper->OnBeforePesq = [this](framework::TBtnPesquisa& sender, bool& proceed) {
-        btnPesqOperBeforePesq(sender, proceed);
-    };
-    btnPesqOper->OnAfterPesq = [this](framework::TBtnPesquisa& sender) {
-        btnPesqOperAfterPesq(sender);
-    };
+            platform::ui::guarded(whileAlive(&TfrmApropriacao::medCdOperChange)));
+    btnPesqOper->OnBeforePesq = whileAlive(&TfrmApropriacao::btnPesqOperBeforePesq);
+    btnPesqOper->OnAfterPesq = whileAlive(&TfrmApropriacao::btnPesqOperAfterPesq);
 }
 
 void TfrmApropriacao::medCdOperChange() {
@@ -56,65 +42,47 @@ void TfrmApropriacao::medCdOperChange() {
 }
 
 void TfrmApropriacao::vd_Operador(bool required) {
-    BusyGuard busy;
-    try {
-        if (framework::EmptyString(medCdOper->text())) {
-            if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inf")), true);
-            return;
-        }
-        medCdOper->setText(framework::Ajusta(medCdOper->text(), 12));
-
-        busy.show();
-        loadFromServer(netApropriacao, apropriacao::getOperEquip,
-                       {framework::Operador(), medCdOper->text(), ""}, cdsOperEquip);
-        busy.hide();
-
-        if (cdsOperEquip.isEmpty())
-            framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inv")), true);
-
-        // The code first: setting it empties the name box.
-        medCdOper->setText(QString::fromStdString(cdsOperEquip.fieldByName("CDOPERADOR").text()));
-        edtNmOper->setText(QString::fromStdString(cdsOperEquip.fieldByName("NMOPERADOR").text()));
-    } catch (...) {
-        busy.hide();
-        focusManager().setFocusTo(medCdOper);
-        throw;
+    // Whatever refuses the code, the focus goes back to it.
+    framework::BusyGuard busy([this] { focusManager().setFocusTo(medCdOper); });
+    if (framework::EmptyString(medCdOper->text())) {
+        if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inf")), true);
+        return;
     }
+    medCdOper->setText(framework::Ajusta(medCdOper->text(), 12));
+
+    busy.show();
+    cdsOperEquip.load(remote_->teamMember(framework::Operador(), medCdOper->text()));
+    busy.hide();
+
+    if (cdsOperEquip.isEmpty())
+        framework::MensErro(msgPadrao.Msg(QStringLiteral("Oper_Inv")), true);
+
+    framework::MostraOperador(cdsOperEquip, medCdOper, edtNmOper);
 }
 
-void TfrmApropriacao::GetDatas() {
-    BusyGuard busy;
-    bool suspended = false;
-    try {
-        busy.show();
-        const platform::dataset::DateTime today = HoraServidor();
-        depAgenda->SetDate(HoraServidor());
-        loadFromServer(netApropriacao, apropriacao::getDatas,
-                       {medCdOper->text(), framework::FiliProc(), QString::number(today.year)},
-                       cdsDatas);
-
-        dbcDia->SuspendChange();
-        suspended = true;
-        dbcDia->SetDateElement(1, today.year);
-        dbcDia->SetDateElement(2, today.month);
-        dbcDia->SetDateElement(3, today.day);
-        showCalendarCaption(HoraServidor());
-        dbcDia->ResumeChange();
-        suspended = false;
-
-        boPrimVez = false;
-        busy.hide();
-    } catch (...) {
-        busy.hide();
-        if (suspended) dbcDia->ResumeChange();
-        logDroppedFailure("a carga do ano", std::current_exception());
-    }
+void TfrmApropriacao::loadYear() {
+    framework::RunDroppingFailure(
+        QStringLiteral("Manutenção da Apropriação: a carga do ano"), [this] {
+            framework::BusyGuard busy;
+            busy.show();
+            // One reading of the server's clock serves the date, the
+            // calendar and its caption alike.
+            const platform::dataset::DateTime today = serverNow();
+            depAgenda->SetDate(today);
+            cdsDatas.load(remote_->markedDays(medCdOper->text(), framework::FiliProc(),
+                                              QString::number(today.year)));
+            setCalendarDay(today.datePart());
+            showCalendarCaption(today);
+            boPrimVez = false;
+        });
 }
 
 void TfrmApropriacao::panFiltroEnter() {
-    dbcDia->setEnabled(false);
+    // The calendar stays enabled: a day clicked from the filter is the next
+    // day to load, once the filter has been left.
     pgcApropr->setCurrentWidget(tshApropr);
     cdsAtividades.close();
+    loadedDay_ = {};
     cdsTotApro.close();
     cdsPonto.close();
     boFiltrado = false;
@@ -122,61 +90,110 @@ void TfrmApropriacao::panFiltroEnter() {
 }
 
 void TfrmApropriacao::panFiltroExit() {
-    BusyGuard busy;
-    try {
-        busy.show();
-        depAgenda->CheckValidDate();
-        const platform::dataset::DateTime day = depAgenda->GetDate();
+    // What the server could not give is said; leaving the filter is not
+    // refused for it.
+    platform::ui::dispatch([this] { loadDay(); });
+}
 
-        // Left suspended when a later step fails: the next completed load,
-        // the year load or a month step resumes it.
-        dbcDia->SuspendChange();
-        dbcDia->SetDateElement(1, day.year);
-        dbcDia->SetDateElement(2, day.month);
-        dbcDia->SetDateElement(3, day.day);
+void TfrmApropriacao::loadDay() {
+    // The rows being typed are the user's: saved, or refused where the
+    // refusal says, before anything replaces them. Their save reloads the
+    // day in depAgenda itself.
+    if (postRowBeingTyped()) return;
 
-        const framework::RemoteArg date = framework::RemoteArg::date(day);
-        loadFromServer(netApropriacao, apropriacao::getAtividades,
-                       {medCdOper->text(), framework::FiliProc(), date}, cdsAtividades);
-        // A day without rows shows no description (loading it moves to no row).
-        if (cdsAtividades.isEmpty()) setMemDescQuietly(QString());
-        loadFromServer(netApropriacao, apropriacao::getTotApro,
-                       {medCdOper->text(), framework::FiliProc(), date}, cdsTotApro);
-        loadFromServer(netApropriacao, apropriacao::getPonto, {medCdOper->text(), date}, cdsPonto);
+    // A failure leaves the grid on the rows it shows: the calendar and the
+    // date go back to their day, and the failure goes on to be shown.
+    framework::OnFailure backToTheRowsDay(QStringLiteral("a volta ao dia mostrado"),
+                                          [this] { standOnLoadedDay(); });
+    framework::BusyGuard busy;
+    busy.show();
+    depAgenda->CheckValidDate();
+    const platform::dataset::DateTime day = depAgenda->GetDate().datePart();
+    const QString operatorCode = medCdOper->text();
+    const QString branch = framework::FiliProc();
 
-        showCalendarCaption(day);
-        dbcDia->ResumeChange();
-        dbcDia->setEnabled(true);
-        boFiltrado = true;
-        busy.hide();
-    } catch (...) {
-        busy.hide();
-        logDroppedFailure("a carga do dia", std::current_exception());
+    // Every packet first, so that a failed call replaces nothing.
+    platform::dataset::DataPacket rows = remote_->day(operatorCode, branch, day);
+    platform::dataset::DataPacket total = remote_->dayTotal(operatorCode, branch, day);
+    platform::dataset::DataPacket punches = remote_->punches(operatorCode, day);
+
+    setCalendarDay(day);
+    cdsAtividades.load(std::move(rows));
+    loadedDay_ = day;
+    // A day without rows shows no description (loading it moves to no row).
+    if (cdsAtividades.isEmpty()) setMemDescQuietly(QString());
+    cdsTotApro.load(std::move(total));
+    cdsPonto.load(std::move(punches));  // its after-open asks for the clock's total
+
+    showCalendarCaption(day);
+    dbcDia->setEnabled(true);
+    boFiltrado = true;
+}
+
+bool TfrmApropriacao::postRowBeingTyped() {
+    if (!cdsAtividades.editing()) return false;
+    // What the grid's editor holds counts as typed.
+    dbgAtividades->setEditorMode(false);
+    if (!cdsAtividades.modified()) {
+        // Nothing typed: a new row only begun, an edit never used.
+        cdsAtividades.cancel();
+        return false;
     }
+    framework::OnFailure backToTheRowsDay(QStringLiteral("a volta ao dia editado"),
+                                          [this] { standOnLoadedDay(); });
+    cdsAtividades.post();
+    return true;
+}
+
+void TfrmApropriacao::standOnLoadedDay() {
+    if (loadedDay_.isZero()) return;  // no rows loaded: no day to go back to
+    depAgenda->SetDate(loadedDay_);
+    setCalendarDay(loadedDay_);
+    showCalendarCaption(loadedDay_);
+    // The description cleared for the day that did not come is the current row's again.
+    if (!cdsAtividades.editing())
+        setMemDescQuietly(cdsAtividades.isEmpty() ? QString()
+                                                  : fieldText(cdsAtividades, "TXAPRATIVTAR"));
 }
 
 void TfrmApropriacao::depAgendaExit() {
-    if (depAgenda->GetDate().isZero()) depAgenda->SetDate(HoraServidor());
+    if (depAgenda->GetDate().isZero()) depAgenda->SetDate(serverNow());
     depAgenda->CheckValidDate();
 }
 
 void TfrmApropriacao::medCdOperExit() {
     vd_Operador(true);
-    GetDatas();
+    loadYear();
 }
 
 void TfrmApropriacao::btnPesqOperBeforePesq(framework::TBtnPesquisa& /*sender*/,
                                             bool& /*proceed*/) {
-    BusyGuard busy;
+    framework::BusyGuard busy;
     busy.show();
-    loadFromServer(netApropriacao, apropriacao::getOperEquip, {framework::Operador(), "", "T"},
-                   cdsOperEquip);
-    busy.hide();
+    cdsOperEquip.load(remote_->team(framework::Operador()));
 }
 
 void TfrmApropriacao::btnPesqOperAfterPesq(framework::TBtnPesquisa& /*sender*/) {
-    medCdOper->setText(QString::fromStdString(cdsOperEquip.fieldByName("CDOPERADOR").text()));
-    edtNmOper->setText(QString::fromStdString(cdsOperEquip.fieldByName("NMOPERADOR").text()));
+    framework::MostraOperador(cdsOperEquip, medCdOper, edtNmOper);
+}
+
+void TfrmApropriacao::AbreDia(const QString& operador, const platform::dataset::DateTime& dia) {
+    diaPedido_ = std::make_pair(operador, dia);
+    if (!boPrimVez) standOnRequestedDay();
+}
+
+void TfrmApropriacao::standOnRequestedDay() {
+    if (!diaPedido_) return;
+    const auto [operador, dia] = *diaPedido_;
+    diaPedido_.reset();
+    medCdOper->setText(operador);
+    vd_Operador(true);
+    loadYear();
+    // Out of the filter first (its exit loads the day on the date shown),
+    // then the day asked.
+    focusManager().setFocusTo(dbgAtividades);
+    depAgenda->SetDate(dia);
+    panFiltroExit();
 }
 
 }  // namespace Cli_Zep00700

@@ -6,8 +6,10 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-#include "busy_guard.h"
+#include "apropriacao_client.h"
 #include "field_text.h"
+#include "framework/application.h"
+#include "framework/busy.h"
 #include "framework/button_flat.h"
 #include "framework/calendar.h"
 #include "framework/corvix.h"
@@ -20,7 +22,6 @@
 #include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -31,12 +32,12 @@ void TfrmApropriacao::bindLifecycle() {
         netApropriacaoBeforeConnect(sender);
     };
     connect(pgcApropr, &QTabWidget::currentChanged, this,
-            platform::ui::guarded([this] { pgcAproprChange(); }));
+            platform::ui::guarded(whileAlive([this] { pgcAproprChange(); })));
 }
 
 void TfrmApropriacao::FormCreate() {
-    // A connection that fails stays disconnected (ThrowException is off);
-    // the first call tries again and reports the failure.
+    // A connection that fails stays disconnected; the first call tries
+    // again and reports the failure.
     netApropriacao.setConnected(true);
     TfrmPadraoSimples::FormCreate();
     boPrimVez = true;
@@ -50,19 +51,22 @@ void TfrmApropriacao::netApropriacaoBeforeConnect(QObject* /*sender*/) {
 void TfrmApropriacao::FormActivate() {
     // A screen already released (closed, or refused) may still hear its
     // window being activated until it is gone: that is no first activation.
-    if (released_) return;
-    TfrmApropriacao* screen = frmApropriacao ? frmApropriacao : this;
+    if (tearingDown_) return;
     if (!boPrimVez) {
-        framework::TApplication::SetWindowState(screen, framework::FormWindowState::Normal);
+        framework::TApplication::SetWindowState(frmApropriacao ? frmApropriacao : this,
+                                                framework::FormWindowState::Normal);
         return;
     }
+    admitUser();
+}
+
+void TfrmApropriacao::admitUser() {
     // Drawn before the server calls block the user-interface thread.
     repaint();
 
-    BusyGuard busy;
+    framework::BusyGuard busy;
     busy.show();
-    loadFromServer(netApropriacao, apropriacao::getCtrlAcesso,
-                   {framework::FiliProc(), framework::Operador()}, cdsCtrlAcesso);
+    cdsCtrlAcesso.load(remote_->access(framework::FiliProc(), framework::Operador()));
     busy.hide();
 
     if (cdsCtrlAcesso.isEmpty()) {
@@ -70,14 +74,23 @@ void TfrmApropriacao::FormActivate() {
         Close();
         return;
     }
-    screen->setVisible(true);
+    (frmApropriacao ? frmApropriacao : this)->setVisible(true);
     medCdOper->setText(framework::Operador());
     vd_Operador(true);
-    GetDatas();
+    loadYear();
+    standOnRequestedDay();
 }
 
 void TfrmApropriacao::dtsPadraoStateChange() {
-    TfrmPadraoSimples::dtsPadraoStateChange();
+    applyEnableRules();
+}
+
+void TfrmApropriacao::pgcAproprChange() {
+    applyEnableRules();
+}
+
+void TfrmApropriacao::applyEnableRules() {
+    applyCommandRules();
     const platform::dataset::DataSetState state = dtsPadrao.state();
     const bool editing = platform::dataset::isEditingState(state);
 
@@ -106,12 +119,8 @@ void TfrmApropriacao::dtsPadraoStateChange() {
         .setButtonStyle(buttons);
 }
 
-void TfrmApropriacao::pgcAproprChange() {
-    dtsPadraoStateChange();
-}
-
-platform::dataset::DateTime TfrmApropriacao::HoraServidor() {
-    loadFromServer(netApropriacao, apropriacao::getHoraServidor, {}, cdsHoraServidor);
+platform::dataset::DateTime TfrmApropriacao::serverNow() {
+    cdsHoraServidor.load(remote_->serverTime());
     const platform::dataset::DateTime now = cdsHoraServidor.fieldByName("SYSDATE").asDateTime();
     // The calendar's current day is the server's, whenever the screen asks it.
     dbcDia->SetToday(now);
@@ -126,7 +135,8 @@ void TfrmApropriacao::FormClose(framework::CloseAction& action) {
 }
 
 void TfrmApropriacao::FormDestroy() {
-    released_ = true;
+    // From here on nothing of the screen runs: its parts go soon.
+    tearingDown_ = true;
     TfrmPadraoSimples::FormDestroy();
     netApropriacao.setConnected(false);
 }

@@ -5,15 +5,15 @@
 
 #include <optional>
 
-#include "busy_guard.h"
+#include "apropriacao_client.h"
 #include "field_text.h"
+#include "framework/busy.h"
 #include "framework/corvix.h"
-#include "framework/remote_call.h"
+#include "framework/failures.h"
 #include "framework/utils.h"
 #include "platform/dataset/filter.h"
 #include "platform/dataset/value_text.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
@@ -46,23 +46,19 @@ std::string oldText(const platform::dataset::DataSet& dataSet, const char* name)
 }  // namespace
 
 void TfrmApropriacao::vd_apropria(bool /*checked*/) {
-    BusyGuard busy;
-    try {
-        busy.show();
-        // Every check starts from nothing: a failed query leaves no answer of
-        // an earlier check behind, and the server's own check then decides.
-        cdsApropria.setFiltered(false);
-        cdsApropria.close();
-        loadFromServer(
-            netApropriacao, apropriacao::getApropria,
-            {medCdOper->text(), framework::FiliProc(), framework::RemoteArg::date(chosenDay()),
-             fieldText(cdsAtividades, "HORAINI"), fieldText(cdsAtividades, "HORAFIN")},
-            cdsApropria);
-        busy.hide();
-    } catch (...) {
-        busy.hide();
-        logDroppedFailure("a consulta de apropriações sobrepostas", std::current_exception());
-    }
+    // Every check starts from nothing: a failed query leaves no answer of an
+    // earlier check behind, and the server's own check then decides.
+    cdsApropria.setFiltered(false);
+    cdsApropria.close();
+    framework::RunDroppingFailure(
+        QStringLiteral("Manutenção da Apropriação: a consulta de apropriações sobrepostas"),
+        [this] {
+            framework::BusyGuard busy;
+            busy.show();
+            cdsApropria.load(remote_->clashes(medCdOper->text(), framework::FiliProc(), loadedDay_,
+                                              fieldText(cdsAtividades, "HORAINI"),
+                                              fieldText(cdsAtividades, "HORAFIN")));
+        });
     if (cdsApropria.isEmpty()) return;
 
     const QString current = identityText(cdsAtividades);

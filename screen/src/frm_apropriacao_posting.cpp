@@ -3,9 +3,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <optional>
+
 #include "field_text.h"
 #include "framework/corvix.h"
 #include "framework/errors.h"
+#include "framework/failures.h"
 #include "framework/utils.h"
 #include "platform/dataset/errors.h"
 #include "platform/dataset/time_text.h"
@@ -52,18 +55,24 @@ void TfrmApropriacao::cdsAtividadesBeforePost(platform::dataset::DataSet& /*data
     const bool noEnd = framework::EmptyString(strippedTime(endText));
     const bool inserting = cdsAtividades.state() == platform::dataset::DataSetState::Insert;
 
+    // A row belongs to the day its rows were loaded for, whatever the
+    // calendar shows by now (a month step, a failed load).
+    const platform::dataset::DateTime day = loadedDay_;
+
     vd_tarefa(true);
     vd_ativ(true);
 
     if (noStart) refuse("HoraIni_deve", "HORAINI");
+    // One reading of the server's clock per post: fresh for the future-time
+    // check, and the same instant stamps the new row.
+    std::optional<platform::dataset::DateTime> now;
     if (inserting) {
         if (noEnd) refuse("HoraFin_deve", "HORAFIN");
         // The end of a new row must have passed already, by the server's
         // clock asked now (never the local clock, nor an earlier attempt's).
-        if (const auto end = timeOfDay(endText)) {
-            const platform::dataset::DateTime now = HoraServidor();
-            if (chosenDay().addSeconds(*end) > now) refuse("HORFIMINV", "HORAFIN");
-        }
+        now = serverNow();
+        if (const auto end = timeOfDay(endText))
+            if (day.addSeconds(*end) > *now) refuse("HORFIMINV", "HORAFIN");
     } else if (noEnd && hasEndStamp()) {
         refuse("HoraFin_deve", "HORAFIN");
     }
@@ -75,8 +84,8 @@ void TfrmApropriacao::cdsAtividadesBeforePost(platform::dataset::DataSet& /*data
     if (startText == endText || (start && end && *start == *end)) refuse("Hora_Igual", "HORAFIN");
 
     if (inserting) {
-        cdsAtividades.fieldByName("DTHIAPATIVTA").setAsDateTime(HoraServidor());
-        cdsAtividades.fieldByName("DTHFAPATIVTA").setAsDateTime(HoraServidor());
+        cdsAtividades.fieldByName("DTHIAPATIVTA").setAsDateTime(*now);
+        cdsAtividades.fieldByName("DTHFAPATIVTA").setAsDateTime(*now);
     }
 
     vd_horas();
@@ -92,10 +101,10 @@ void TfrmApropriacao::cdsAtividadesBeforePost(platform::dataset::DataSet& /*data
 
     setFieldText(cdsAtividades, "CDOPERADOR", medCdOper->text());
     setFieldText(cdsAtividades, "CDFILIAL", framework::FiliProc());
-    const QString day = QString::fromStdString(chosenDay().toDisplayDate()) + QLatin1Char(' ');
-    setFieldText(cdsAtividades, "DTIAPATIVTAR", day + startText);
+    const QString dayText = QString::fromStdString(day.toDisplayDate()) + QLatin1Char(' ');
+    setFieldText(cdsAtividades, "DTIAPATIVTAR", dayText + startText);
     if (!framework::EmptyString(endText)) {
-        setFieldText(cdsAtividades, "DTFAPATIVTAR", day + endText);
+        setFieldText(cdsAtividades, "DTFAPATIVTAR", dayText + endText);
         vd_apropria(true);
     }
     setFieldText(cdsAtividades, "TXAPRATIVTAR", memDesc->toPlainText());
@@ -107,23 +116,21 @@ void TfrmApropriacao::vd_horas() {
     const QString name = selected ? QString::fromStdString(selected->name()) : QString();
     if (name != QStringLiteral("HORAINI") && name != QStringLiteral("HORAFIN")) return;
     const QByteArray fieldName = name.toLatin1();
-    try {
-        const QString text = fieldText(cdsAtividades, fieldName.constData());
-        // An empty time is the posting checks' concern, not this one's.
-        if (framework::EmptyString(strippedTime(text))) return;
-        const time_text::Reading reading = time_text::read(text.toStdString());
-        if (reading.fault == time_text::Fault::NotANumber)
-            framework::MensErro(QStringLiteral("'%1' não é um valor inteiro válido.")
-                                    .arg(QString::fromStdString(std::string(reading.badPart))));
-        if (!reading.ok()) framework::MensErro(text + msgPadrao.Msg(QStringLiteral("HR_INV")));
-    } catch (...) {
-        focusField(fieldName.constData());
-        throw;
-    }
+    // The message first, then the focus on the refused column.
+    const framework::OnFailure refocus(QStringLiteral("o retorno do foco"),
+                                       [&] { focusField(fieldName.constData()); });
+    const QString text = fieldText(cdsAtividades, fieldName.constData());
+    // An empty time is the posting checks' concern, not this one's.
+    if (framework::EmptyString(strippedTime(text))) return;
+    const time_text::Reading reading = time_text::read(text.toStdString());
+    if (reading.fault == time_text::Fault::NotANumber)
+        framework::MensErro(QStringLiteral("'%1' não é um valor inteiro válido.")
+                                .arg(QString::fromStdString(std::string(reading.badPart))));
+    if (!reading.ok()) framework::MensErro(text + msgPadrao.Msg(QStringLiteral("HR_INV")));
 }
 
 void TfrmApropriacao::sbtVerificarClick() {
-    dbcDiaChange();
+    showDay(chosenDay());
 }
 
 }  // namespace Cli_Zep00700

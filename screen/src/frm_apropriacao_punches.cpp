@@ -6,13 +6,12 @@
 #include <array>
 #include <string_view>
 
+#include "apropriacao_client.h"
 #include "field_text.h"
 #include "framework/date_edit_plus.h"
-#include "framework/remote_call.h"
 #include "framework/utils.h"
 #include "platform/dbcontrols/grid_canvas.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
@@ -34,25 +33,14 @@ bool isOneOf(const std::string& code, const std::array<std::string_view, N>& cod
 }  // namespace
 
 void TfrmApropriacao::bindPunches() {
-    const auto getText = [this](void (TfrmApropriacao::*handler)(platform::dataset::Field&,
-                                                                 std::string&, bool)) {
-        return [this, handler](platform::dataset::Field& field, std::string& text,
-                               bool displayText) { (this->*handler)(field, text, displayText); };
-    };
     cdsPonto.fieldByName("DTBATIDAPTO").onGetText =
-        getText(&TfrmApropriacao::cdsPontoDTBATIDAPTOGetText);
+        whileAlive(&TfrmApropriacao::cdsPontoDTBATIDAPTOGetText);
     cdsPonto.fieldByName("IDEVENPONTO").onGetText =
-        getText(&TfrmApropriacao::cdsPontoIDEVENPONTOGetText);
+        whileAlive(&TfrmApropriacao::cdsPontoIDEVENPONTOGetText);
     cdsPonto.fieldByName("IDORIGPTO").onGetText =
-        getText(&TfrmApropriacao::cdsPontoIDORIGPTOGetText);
+        whileAlive(&TfrmApropriacao::cdsPontoIDORIGPTOGetText);
     cdsPonto.events.afterOpen = whileAlive(&TfrmApropriacao::cdsPontoAfterOpen);
-
-    dbgCtrlPonto->onDrawColumnCell = [this](platform::dbcontrols::DBGrid& sender,
-                                            platform::dbcontrols::Canvas& canvas, const QRect& rect,
-                                            int dataCol, platform::dbcontrols::DBGridColumn& column,
-                                            platform::dbcontrols::DBGrid::DrawState state) {
-        dbgCtrlPontoDrawColumnCell(sender, canvas, rect, dataCol, column, state);
-    };
+    dbgCtrlPonto->onDrawColumnCell = whileAlive(&TfrmApropriacao::dbgCtrlPontoDrawColumnCell);
 }
 
 void TfrmApropriacao::cdsPontoDTBATIDAPTOGetText(platform::dataset::Field& /*sender*/,
@@ -97,11 +85,9 @@ void TfrmApropriacao::dbgCtrlPontoDrawColumnCell(
 }
 
 void TfrmApropriacao::cdsPontoAfterOpen(platform::dataset::DataSet& /*dataSet*/) {
-    // A failure ends here and reaches the day load, which drops it:
+    // A failure ends here and reaches the day load, which shows it:
     // medHrTotal then keeps what it showed.
-    loadFromServer(netApropriacao, apropriacao::getTotPontoReal,
-                   {medCdOper->text(), framework::RemoteArg::date(depAgenda->GetDate())},
-                   cdsTotPontoReal);
+    cdsTotPontoReal.load(remote_->punchedTotal(medCdOper->text(), depAgenda->GetDate()));
     if (cdsTotPontoReal.isEmpty())
         medHrTotal->clear();
     else

@@ -1,19 +1,19 @@
 // Every completed post or delete of an appropriation goes to the server at
 // once; then everything a change can affect is reloaded and the cursor goes
-// back to its row number.
+// back to its row number. A change the server never got gives the typed row
+// back; one it refused is discarded.
 #include <QLineEdit>
 
-#include "busy_guard.h"
+#include "apropriacao_client.h"
 #include "field_text.h"
+#include "framework/busy.h"
 #include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/errors.h"
-#include "framework/remote_call.h"
+#include "framework/failures.h"
 #include "platform/dataset/errors.h"
 #include "platform/ui/dialog_service.h"
-#include "platform/ui/dispatch.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -25,83 +25,116 @@ void TfrmApropriacao::bindSaving() {
 }
 
 void TfrmApropriacao::cdsAtividadesAfterPost(platform::dataset::DataSet& /*dataSet*/) {
-    // One level of the busy animation for both stages: shown at the start of
-    // each, hidden once at the end, whatever way the save ends.
-    BusyGuard busy;
+    // One level of the busy animation for both stages, hidden whatever way they end.
+    framework::BusyGuard busy;
+    busy.show();
+    saveChanges();
+    refreshAfterSave();
+}
 
-    // --- Save stage
-    bool stored = false;
+std::optional<TfrmApropriacao::TypedRow> TfrmApropriacao::rowJustPosted() const {
+    const platform::dataset::UpdateStatus status = cdsAtividades.updateStatus();
+    if (status == platform::dataset::UpdateStatus::Unmodified) return std::nullopt;
+    TypedRow typed;
+    typed.inserted = status == platform::dataset::UpdateStatus::Inserted;
+    typed.recNo = cdsAtividades.recNo();
+    for (int i = 0; i < cdsAtividades.fieldCount(); ++i)
+        typed.values.push_back(cdsAtividades.field(i).value());
+    typed.situation = stSitAtiv;
+    return typed;
+}
+
+void TfrmApropriacao::giveBackTypedRow(const TypedRow& typed) {
+    if (typed.inserted) {
+        cdsAtividades.append();
+    } else {
+        cdsAtividades.setRecNo(typed.recNo);
+        cdsAtividades.edit();
+    }
+    for (int i = 0; i < cdsAtividades.fieldCount(); ++i) {
+        platform::dataset::Field& field = cdsAtividades.field(i);
+        if (!field.readOnly()) field.setValue(typed.values[static_cast<std::size_t>(i)]);
+    }
+    setMemDescQuietly(fieldText(cdsAtividades, "TXAPRATIVTAR"));
+    stSitAtiv = typed.situation;
+}
+
+void TfrmApropriacao::saveChanges() {
+    if (cdsAtividades.editing()) cdsAtividades.post();
+    columnBeforeInsert_ = -1;
+    const std::optional<TypedRow> typed = rowJustPosted();
+    if (cdsAtividades.changeCount() == 0) {
+        // Nothing stored, so no activity starts with it.
+        stSitAtiv.clear();
+        return;
+    }
     try {
-        busy.show();
-        if (cdsAtividades.editing()) cdsAtividades.post();
-        if (cdsAtividades.changeCount() != 0) {
-            framework::CheckResultServ(
-                netApropriacao.AppServer().call(
-                    apropriacao::setAtividades,
-                    {framework::RemoteArg::delta(cdsAtividades.changePacket())}),
-                true, 0);
-            // The changes are the server's now: nothing can send them again.
-            cdsAtividades.mergeChangeLog();
-            stored = true;
-        }
-        if (stSitAtiv == QStringLiteral("P")) {
-            try {
-                framework::CheckResultServ(
-                    netApropriacao.AppServer().call(
-                        apropriacao::getUpdateAtiv,
-                        {framework::FiliProc(), fieldText(cdsAtividades, "NRTAREFA"),
-                         fieldText(cdsAtividades, "NRPLATIVTARE")}),
-                    true, 0);
-                stSitAtiv.clear();
-            } catch (...) {
-                if (!stored) throw;
-                // The row is stored: say what failed and keep "P", so that the
-                // next save asks again; the day is still reloaded.
-                platform::ui::reportException(std::current_exception());
-            }
-        }
+        remote_->save(cdsAtividades.changePacket());
     } catch (const framework::ServerCallError& error) {
-        busy.hide();
         cdsAtividades.cancelUpdates();
-        if (!error.isConflict()) throw;
-        // Someone changed or deleted the row meanwhile: show what the server
-        // holds now instead of a stale row that could only fail again.
-        platform::ui::dialogs().error(error.message());
-        panFiltroExit();
-        throw platform::dataset::Abort();
-    } catch (...) {
-        busy.hide();
+        if (error.isConflict()) {
+            // Someone changed or deleted the row meanwhile: show what the
+            // server holds now instead of a stale row that could only fail again.
+            stSitAtiv.clear();
+            platform::ui::dialogs().error(error.message());
+            loadDay();
+            throw platform::dataset::Abort();
+        }
+        if (typed && !error.isRefusal()) {
+            // The server never got it (unreachable, busy, the session not
+            // renewed): the row comes back as typed, to be confirmed again.
+            giveBackTypedRow(*typed);
+        } else {
+            // Refused by a rule the screen cannot check itself (the entry
+            // period, a locked row): the same row would be refused again, and
+            // kept in edit it would be posted again by every change of day,
+            // so it goes, and the server's text says why. A delete brought
+            // back likewise. What was picked for the row goes with it.
+            stSitAtiv.clear();
+        }
+        throw;
+    } catch (const std::exception&) {
+        // Never sent: nothing pending may go twice.
         cdsAtividades.cancelUpdates();
+        stSitAtiv.clear();
         throw;
     }
+    // The changes are the server's now: nothing can send them again.
+    cdsAtividades.mergeChangeLog();
 
-    // --- Refresh stage
-    int savedRecNo = 0;
+    // The pending activity picked for the row just stored starts with it
+    // (the current row: the one the post stored).
+    if (typed && stSitAtiv == QStringLiteral("P"))
+        activityToStart_ = ActivityToStart{fieldText(cdsAtividades, "NRTAREFA"),
+                                           fieldText(cdsAtividades, "NRPLATIVTARE")};
+    stSitAtiv.clear();
+    startPendingActivity();
+}
+
+void TfrmApropriacao::startPendingActivity() {
+    if (!activityToStart_) return;
     try {
-        busy.show();
-        const QString savedStart = fieldText(cdsAtividades, "HORAINI");
-        savedRecNo = cdsAtividades.recNo();
-        const framework::RemoteArg day = framework::RemoteArg::date(depAgenda->GetDate());
-        loadFromServer(netApropriacao, apropriacao::getAtividades,
-                       {medCdOper->text(), framework::FiliProc(), day}, cdsAtividades);
-        loadFromServer(netApropriacao, apropriacao::getTotApro,
-                       {medCdOper->text(), framework::FiliProc(), day}, cdsTotApro);
-        cdsAtividades.locate("HORAINI",
-                             savedStart.isEmpty()
-                                 ? platform::dataset::Value()
-                                 : platform::dataset::Value(savedStart.toStdString()),
-                             {.caseInsensitive = true});
-        const QString year = QString::fromStdString(depAgenda->GetDate().format("yyyy"));
-        loadFromServer(netApropriacao, apropriacao::getDatas,
-                       {medCdOper->text(), framework::FiliProc(), year}, cdsDatas);
-        busy.hide();
-    } catch (...) {
-        busy.hide();
-        logDroppedFailure("a atualização depois de gravar", std::current_exception());
+        remote_->startActivity(framework::FiliProc(), activityToStart_->task,
+                               activityToStart_->activity);
+        activityToStart_.reset();
+    } catch (const framework::ServerCallError& error) {
+        // The row is stored: say what failed; the next save tells the
+        // server again, for that row.
+        platform::ui::dialogs().error(error.message());
     }
+}
 
-    // --- Closing steps
-    panFiltroExit();
+void TfrmApropriacao::refreshAfterSave() {
+    // The day's rows and total come with the day load below, which replaces
+    // them whole: loading them once before it as well changed nothing seen
+    // but the time a save takes. The year's marks are the refresh's own.
+    const int savedRecNo = cdsAtividades.recNo();
+    framework::RunDroppingFailure(
+        QStringLiteral("Manutenção da Apropriação: a atualização depois de gravar"), [&] {
+            const QString year = QString::fromStdString(depAgenda->GetDate().format("yyyy"));
+            cdsDatas.load(remote_->markedDays(medCdOper->text(), framework::FiliProc(), year));
+        });
+    loadDay();
     if (savedRecNo > 0 && !cdsAtividades.isEmpty()) cdsAtividades.setRecNo(savedRecNo);
 }
 

@@ -2,12 +2,12 @@
 // and completed with the texts the server holds for them.
 #include <QLineEdit>
 
-#include "busy_guard.h"
+#include "apropriacao_client.h"
 #include "field_text.h"
+#include "framework/busy.h"
 #include "framework/corvix.h"
 #include "framework/utils.h"
 #include "platform/ui/masked_edit.h"
-#include "remote.h"
 #include "screen/frm_apropriacao.h"
 
 namespace Cli_Zep00700 {
@@ -17,53 +17,39 @@ void TfrmApropriacao::vd_tarefa(bool required) {
     // Brought to its column's width before any test, and kept so when refused.
     setFieldText(cdsAtividades, "NRTAREFA",
                  framework::Ajusta(fieldText(cdsAtividades, "NRTAREFA"), 10));
-    BusyGuard busy;
-    try {
-        const QString task = fieldText(cdsAtividades, "NRTAREFA");
-        if (framework::EmptyString(task)) {
-            if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Tare_deve")));
-            return;
-        }
-        busy.show();
-        loadFromServer(netApropriacao, apropriacao::getVdTarefa, {framework::FiliProc(), task},
-                       cdsVdTarefa);
-        busy.hide();
-        if (cdsVdTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Tare_n_cad")));
-        setFieldText(cdsAtividades, "NRTAREFA", fieldText(cdsVdTarefa, "NRTAREFA"));
-        setFieldText(cdsAtividades, "DSREFETAREFA", fieldText(cdsVdTarefa, "DSREFETAREFA"));
-    } catch (...) {
-        busy.hide();
-        focusField("NRTAREFA");
-        throw;
+    // Whatever refuses the task, the focus goes to its column.
+    framework::BusyGuard busy([this] { focusField("NRTAREFA"); });
+    const QString task = fieldText(cdsAtividades, "NRTAREFA");
+    if (framework::EmptyString(task)) {
+        if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Tare_deve")));
+        return;
     }
+    busy.show();
+    cdsVdTarefa.load(remote_->task(framework::FiliProc(), task));
+    busy.hide();
+    if (cdsVdTarefa.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Tare_n_cad")));
+    setFieldText(cdsAtividades, "NRTAREFA", fieldText(cdsVdTarefa, "NRTAREFA"));
+    setFieldText(cdsAtividades, "DSREFETAREFA", fieldText(cdsVdTarefa, "DSREFETAREFA"));
 }
 
 void TfrmApropriacao::vd_ativ(bool required) {
     if (!cdsAtividades.editing()) return;
     setFieldText(cdsAtividades, "NRPLATIVTARE",
                  framework::Ajusta(fieldText(cdsAtividades, "NRPLATIVTARE"), 5));
-    BusyGuard busy;
-    try {
-        const QString activity = fieldText(cdsAtividades, "NRPLATIVTARE");
-        if (framework::EmptyString(activity)) {
-            // "Ativ_deve" finds the entry "ATIV_DEVE": keys match without regard to case.
-            if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Ativ_deve")));
-            return;
-        }
-        busy.show();
-        // The task goes as it stands, empty or not; the operator is the filter's.
-        loadFromServer(netApropriacao, apropriacao::getVdAtiv,
-                       {framework::FiliProc(), fieldText(cdsAtividades, "NRTAREFA"),
-                        medCdOper->text(), activity},
-                       cdsVdAtiv);
-        busy.hide();
-        if (cdsVdAtiv.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Ativ_n_cad")));
-        setFieldText(cdsAtividades, "NMPROCESSO", fieldText(cdsVdAtiv, "NMPROCESSO"));
-    } catch (...) {
-        busy.hide();
-        focusField("NRPLATIVTARE");
-        throw;
+    framework::BusyGuard busy([this] { focusField("NRPLATIVTARE"); });
+    const QString activity = fieldText(cdsAtividades, "NRPLATIVTARE");
+    if (framework::EmptyString(activity)) {
+        // "Ativ_deve" finds the entry "ATIV_DEVE": keys match without regard to case.
+        if (required) framework::MensErro(msgPadrao.Msg(QStringLiteral("Ativ_deve")));
+        return;
     }
+    busy.show();
+    // The task goes as it stands, empty or not; the operator is the filter's.
+    cdsVdAtiv.load(remote_->activity(framework::FiliProc(), fieldText(cdsAtividades, "NRTAREFA"),
+                                     medCdOper->text(), activity));
+    busy.hide();
+    if (cdsVdAtiv.isEmpty()) framework::MensErro(msgPadrao.Msg(QStringLiteral("Ativ_n_cad")));
+    setFieldText(cdsAtividades, "NMPROCESSO", fieldText(cdsVdAtiv, "NMPROCESSO"));
 }
 
 }  // namespace Cli_Zep00700

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTest>
 
 #include "framework/button_flat.h"
@@ -24,9 +25,13 @@ namespace {
 using CalendarTest = ScreenTest;
 
 TEST_F(CalendarTest, PickingADayLoadsIt) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 31));
-    f.memDesc->setPlainText(QStringLiteral("velho"));
+    {
+        // Shown, not typed: typing would start a row of its own.
+        const QSignalBlocker quiet(f.memDesc);
+        f.memDesc->setPlainText(QStringLiteral("velho"));
+    }
     framework::NetScript::reset();
     f.dbcDia->clickDay(QDate(2025, 3, 28));
     EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 28));
@@ -38,7 +43,7 @@ TEST_F(CalendarTest, PickingADayLoadsIt) {
 }
 
 TEST_F(CalendarTest, EnteringTheCalendarBlanksTheDayTotal) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));
     ASSERT_TRUE(f.cdsTotApro.active());
     f.focusManager().setFocusTo(f.dbcDia);
@@ -46,7 +51,7 @@ TEST_F(CalendarTest, EnteringTheCalendarBlanksTheDayTotal) {
 }
 
 TEST_F(CalendarTest, TodayIsTheServersWhateverTheLocalClockSays) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 1, 15));
     ASSERT_NE(QDate::currentDate(), QDate(2025, 3, 31));
     framework::NetScript::reset();
@@ -62,17 +67,20 @@ TEST_F(CalendarTest, TodayIsTheServersWhateverTheLocalClockSays) {
 }
 
 TEST_F(CalendarTest, TodayWithAnEmptyOperatorStillRunsTheDayLoad) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));
     f.medCdOper->clear();
     framework::NetScript::reset();
     f.btnHojeDia->click();
     EXPECT_EQ(calls("getAtividades"), 1);
-    EXPECT_TRUE(errors().isEmpty()) << "the day load drops its failure";
+    // The server refuses a day of nobody: said, and the grid stays on its day.
+    EXPECT_EQ(errors().size(), 1);
+    EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 28));
+    EXPECT_EQ(f.cdsAtividades.recordCount(), 2);
 }
 
 TEST_F(CalendarTest, MonthStepsWrapTheYearAndCarryTheDay) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 1, 15));
     f.sbtCalendDiaAnt->click();
     EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2024, 12, 15));
@@ -92,7 +100,7 @@ TEST_F(CalendarTest, MonthStepsWrapTheYearAndCarryTheDay) {
 }
 
 TEST_F(CalendarTest, AStepFromADayTheTargetMonthLacksEndsOnItsLastDay) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 1, 31));
     f.sbtCalendDiaPost->click();
     EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
@@ -111,7 +119,7 @@ TEST_F(CalendarTest, AStepFromADayTheTargetMonthLacksEndsOnItsLastDay) {
 }
 
 TEST_F(CalendarTest, ARunOfStepsLeadsToOneDayLoadAfterTheDelay) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 1, 15));
     framework::NetScript::reset();
     f.sbtCalendDiaPost->click();
@@ -131,7 +139,7 @@ TEST_F(CalendarTest, ARunOfStepsLeadsToOneDayLoadAfterTheDelay) {
 }
 
 TEST_F(CalendarTest, AStepWhileInTheFilterLoadsNothingUntilTheFilterIsLeft) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 1, 15));
     f.focusManager().setFocusTo(f.depAgenda);
     ASSERT_FALSE(Z::boFiltrado);
@@ -147,6 +155,30 @@ TEST_F(CalendarTest, AStepWhileInTheFilterLoadsNothingUntilTheFilterIsLeft) {
     f.focusManager().setFocusTo(f.dbgAtividades);
     EXPECT_EQ(calls("getAtividades"), 1);
     EXPECT_EQ(f.dbcDia->CalendarDate(), DateTime::date(2025, 2, 15));
+}
+
+}  // namespace
+}  // namespace screen_testing
+
+namespace screen_testing {
+namespace {
+
+TEST_F(CalendarTest, ADayClickedFromTheOperatorCodeIsTheDayLoadedEvenWhenTheYearLoadMovesTheMonth) {
+    Screen& f = open();
+    workOn(DateTime::date(2025, 1, 15));
+    f.focusManager().setFocusTo(f.medCdOper);
+    pump();  // January is drawn, as the user sees it
+    framework::NetScript::reset();
+    // Leaving the code checks it and loads the year, which brings the
+    // calendar to the server's today (March); the click was aimed at January.
+    QTest::mouseClick(f.dbcDia, Qt::LeftButton, {}, f.dbcDia->dayRect(QDate(2025, 1, 20)).center());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(calls("GetOperEquip"), 1);
+    EXPECT_EQ(calls("GetDatas"), 1);
+    EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 1, 20));
+    EXPECT_EQ(f.dbcDia->CalendarDate(), DateTime::date(2025, 1, 20));
+    EXPECT_EQ(f.loadedDay(), DateTime::date(2025, 1, 20));
+    EXPECT_EQ(f.panCalendario->text(), QStringLiteral("Janeiro 2025"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The appropriation grid's own drawing, as the platform's grid paints it:
 // where the duration stands beside the alert icon, what shows through the
 // icon, and a day without rows.
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -29,7 +30,7 @@ void flagRows(platform::dataset::DataSet& cds, const std::vector<const char*>& c
 }
 
 TEST_F(DrawingTest, TheIconStandsAtTheLeftOfTheDurationOnTheCellsOwnBackground) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));
     ASSERT_EQ(f.cdsAtividades.recordCount(), 2);
     flagRows(f.cdsAtividades, {"S", "s"});
@@ -61,8 +62,30 @@ TEST_F(DrawingTest, TheIconStandsAtTheLeftOfTheDurationOnTheCellsOwnBackground) 
     }
 }
 
+TEST_F(DrawingTest, TheDurationBesideTheIconFitsItsCellAtTheScreensDesignSize) {
+    Screen& f = open();
+    ASSERT_EQ(f.form.size(), QSize(785, 543));
+    workOn(DateTime::date(2025, 3, 28));
+    flagRows(f.cdsAtividades, {"S", "S"});
+    platform::dbcontrols::DBGrid& grid = *f.dbgAtividades;
+    grid.viewport()->grab();
+    const int duration = framework::IndiceCol(&grid, QStringLiteral("QTHRAPRO"));
+    const QFontMetrics metrics(grid.font());
+    for (int row = 0; row < 2; ++row) {
+        const auto drawn = grid.cellDrawing(row, duration);
+        ASSERT_TRUE(drawn);
+        ASSERT_TRUE(drawn->bitmapDrawn);
+        const QRect cell = grid.cellRect(row, duration);
+        // Even the widest duration, as the longest any row can show.
+        for (const QString& text : {drawn->text, QStringLiteral("23:59:59")})
+            EXPECT_LE(drawn->textOffset.x() + metrics.horizontalAdvance(text), cell.width())
+                << "row " << row << ": \"" << text.toStdString() << "\" runs past the cell's "
+                << cell.width() << " pixels";
+    }
+}
+
 TEST_F(DrawingTest, ADayWithoutRowsIsLeftToTheGridsOwnDrawing) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 27));
     ASSERT_TRUE(f.cdsAtividades.active());
     ASSERT_TRUE(f.cdsAtividades.isEmpty());
@@ -86,7 +109,7 @@ TEST_F(DrawingTest, ADayWithoutRowsIsLeftToTheGridsOwnDrawing) {
 }
 
 TEST_F(DrawingTest, TheAlertIconIsASixteenPixelSquareOnOlive) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     const QImage icon = f.imgAlerta->pixmap().toImage();
     ASSERT_EQ(icon.size(), QSize(16, 16));
     EXPECT_FALSE(f.imgAlerta->isVisible());

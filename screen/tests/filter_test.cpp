@@ -11,6 +11,7 @@
 #include "framework/calendar.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
+#include "framework/remote_call.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/masked_edit.h"
@@ -26,13 +27,13 @@ namespace {
 using FilterTest = ScreenTest;
 
 /// Leaves medCdOper for depAgenda as a Tab would; false when refused.
-bool leaveOperator(Z::TfrmApropriacao& f) {
+bool leaveOperator(Screen& f) {
     f.focusManager().setFocusTo(f.medCdOper);
     return f.focusManager().setFocusTo(f.depAgenda);
 }
 
 TEST_F(FilterTest, TypingIntoTheCodeEmptiesTheName) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     ASSERT_FALSE(f.edtNmOper->text().isEmpty());
     f.focusManager().setFocusTo(f.medCdOper);
     f.medCdOper->end(false);
@@ -41,7 +42,7 @@ TEST_F(FilterTest, TypingIntoTheCodeEmptiesTheName) {
 }
 
 TEST_F(FilterTest, LeavingTheCodeChecksItAndLoadsTheYear) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     f.depAgenda->SetDate(DateTime::date(2024, 7, 10));
     f.focusManager().setFocusTo(f.medCdOper);
     f.medCdOper->setText(QStringLiteral("102"));
@@ -61,7 +62,7 @@ TEST_F(FilterTest, LeavingTheCodeChecksItAndLoadsTheYear) {
 }
 
 TEST_F(FilterTest, AnEmptyOrForeignCodeIsRefusedAndKeepsTheFocus) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     f.focusManager().setFocusTo(f.medCdOper);
     f.medCdOper->clear();
     framework::NetScript::reset();
@@ -84,7 +85,7 @@ TEST_F(FilterTest, AnEmptyOrForeignCodeIsRefusedAndKeepsTheFocus) {
 }
 
 TEST_F(FilterTest, ARemoteFailureOfTheCheckIsShownAndKeepsTheFocus) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     framework::NetScript::failNextCalls("GetOperEquip", 1);
     EXPECT_FALSE(leaveOperator(f));
     ASSERT_EQ(errors().size(), 1);
@@ -93,7 +94,7 @@ TEST_F(FilterTest, ARemoteFailureOfTheCheckIsShownAndKeepsTheFocus) {
 }
 
 TEST_F(FilterTest, TheSearchListFillsCodeAndNameWithoutCheckingTheCode) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));
     framework::NetScript::reset();
     dialogs.queuePick(2);  // Ana, Bruno, Carla, Eva by name
@@ -112,7 +113,7 @@ TEST_F(FilterTest, TheSearchListFillsCodeAndNameWithoutCheckingTheCode) {
 }
 
 TEST_F(FilterTest, EnteringThePanelBlanksTheDayAndLeavingItLoadsIt) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));
     ASSERT_TRUE(f.cdsAtividades.active());
     ASSERT_TRUE(Z::boFiltrado);
@@ -121,7 +122,7 @@ TEST_F(FilterTest, EnteringThePanelBlanksTheDayAndLeavingItLoadsIt) {
     EXPECT_FALSE(f.cdsAtividades.active());
     EXPECT_FALSE(f.cdsTotApro.active());
     EXPECT_FALSE(f.cdsPonto.active());
-    EXPECT_FALSE(f.dbcDia->isEnabled());
+    EXPECT_TRUE(f.dbcDia->isEnabled()) << "a day clicked from the filter is the next one loaded";
     EXPECT_FALSE(Z::boFiltrado);
     EXPECT_TRUE(f.memDesc->toPlainText().isEmpty());
 
@@ -140,7 +141,7 @@ TEST_F(FilterTest, EnteringThePanelBlanksTheDayAndLeavingItLoadsIt) {
 }
 
 TEST_F(FilterTest, LeavingAnEmptyDateFillsTheServersDate) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     f.focusManager().setFocusTo(f.depAgenda);
     f.depAgenda->SetDate(DateTime{});
     ASSERT_TRUE(f.focusManager().setFocusTo(f.dbgAtividades));
@@ -149,7 +150,7 @@ TEST_F(FilterTest, LeavingAnEmptyDateFillsTheServersDate) {
 }
 
 TEST_F(FilterTest, AnInvalidDateKeepsTheFocusAndLoadsNothing) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     f.focusManager().setFocusTo(f.depAgenda);
     f.depAgenda->setStoredText(QStringLiteral("31/02/2025"));
     framework::NetScript::reset();
@@ -158,25 +159,43 @@ TEST_F(FilterTest, AnInvalidDateKeepsTheFocusAndLoadsNothing) {
     EXPECT_EQ(calls("getAtividades"), 0);
 }
 
-TEST_F(FilterTest, AFailedDayLoadStopsAtTheFailingStepAndTheNextLoadResumes) {
-    Z::TfrmApropriacao& f = open();
-    loadDay(DateTime::date(2025, 3, 30));
-    framework::NetScript::failNextCalls("getTotApro", 1);
+TEST_F(FilterTest, AFailedDayLoadTellsTheUserAndLeavesTheScreenOnTheDayItShows) {
+    Screen& f = open();
     loadDay(DateTime::date(2025, 3, 28));
-    EXPECT_TRUE(errors().isEmpty()) << "the day load shows nothing of its own";
-    EXPECT_EQ(f.cdsAtividades.recordCount(), 2) << "loaded before the failing step";
-    EXPECT_EQ(calls("getPonto"), 1) << "only the first load reached the punches";
-    EXPECT_TRUE(f.dbcDia->ChangeSuspended());
-    EXPECT_FALSE(framework::busyShowing());
+    ASSERT_EQ(f.cdsAtividades.recordCount(), 2);
+    const QString description = f.memDesc->toPlainText();
+    ASSERT_FALSE(description.isEmpty());
+    for (const char* method : {"getAtividades", "getTotApro", "getPonto"}) {
+        SCOPED_TRACE(method);
+        dialogs.clear();
+        framework::NetScript::reset();
+        framework::NetScript::failNextCalls(method, 1);
+        loadDay(DateTime::date(2025, 3, 30));
+        EXPECT_EQ(errors(), QStringList{framework::ServerUnavailableText()})
+            << "a message, not only a line in a log";
+        // Nothing of the other day got in: rows, total and punches are the 28th's.
+        EXPECT_EQ(f.cdsAtividades.recordCount(), 2);
+        EXPECT_TRUE(f.cdsTotApro.active());
+        EXPECT_EQ(f.cdsPonto.recordCount(), 2);
+        EXPECT_EQ(f.loadedDay(), DateTime::date(2025, 3, 28));
+        EXPECT_EQ(f.depAgenda->GetDate(), DateTime::date(2025, 3, 28));
+        EXPECT_EQ(f.dbcDia->CalendarDate(), DateTime::date(2025, 3, 28));
+        EXPECT_EQ(f.panCalendario->text(), QStringLiteral("Março 2025"));
+        EXPECT_EQ(f.memDesc->toPlainText(), description);
+        EXPECT_FALSE(f.dbcDia->ChangeSuspended());
+        EXPECT_FALSE(framework::busyShowing());
+    }
 
-    loadDay(DateTime::date(2025, 3, 28));
-    EXPECT_FALSE(f.dbcDia->ChangeSuspended());
-    EXPECT_TRUE(f.dbcDia->isEnabled());
-    EXPECT_EQ(f.cdsPonto.recordCount(), 2);
+    dialogs.clear();
+    loadDay(DateTime::date(2025, 3, 30));
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_TRUE(f.cdsAtividades.isEmpty());
+    EXPECT_EQ(f.loadedDay(), DateTime::date(2025, 3, 30));
+    EXPECT_EQ(f.dbcDia->CalendarDate(), DateTime::date(2025, 3, 30));
 }
 
 TEST_F(FilterTest, AnotherOperatorsDayFollowsTheFilter) {
-    Z::TfrmApropriacao& f = open();
+    Screen& f = open();
     f.medCdOper->setText(QStringLiteral("000000000102"));
     loadDay(DateTime::date(2025, 3, 31));
     ASSERT_EQ(f.cdsAtividades.recordCount(), 1);

@@ -24,6 +24,7 @@
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/masked_edit.h"
 #include "screen/frm_apropriacao.h"
+#include "screen/frm_apropriacao_access.h"
 
 using Cli_Zep00700::TfrmApropriacao;
 
@@ -31,6 +32,7 @@ namespace {
 
 struct LayoutTest : ::testing::Test {
     std::unique_ptr<TfrmApropriacao> form = std::make_unique<TfrmApropriacao>();
+    Cli_Zep00700::TfrmApropriacaoAccess screen{*form};
 
     template <typename T = QWidget>
     T* child(const char* name) {
@@ -76,9 +78,9 @@ TEST_F(LayoutTest, ToolbarAndMenuAdditions) {
                                   QStringLiteral("mnuVerificar"), QStringLiteral("mnuCancelar"),
                                   QStringLiteral("mnuConfirmar"), QStringLiteral("mnuLinha4"),
                                   QStringLiteral("mnuHoje")}));
-    EXPECT_TRUE(form->mnuLinha4->isSeparator());
-    EXPECT_EQ(form->mnuLinha4->text(), QStringLiteral("-"));
-    EXPECT_EQ(form->mnuHoje->text(), QStringLiteral("&Hoje"));
+    EXPECT_TRUE(screen.mnuLinha4->isSeparator());
+    EXPECT_EQ(screen.mnuLinha4->text(), QStringLiteral("-"));
+    EXPECT_EQ(screen.mnuHoje->text(), QStringLiteral("&Hoje"));
     for (int i = 0; i < 7; ++i) EXPECT_FALSE(items.at(i)->isEnabled()) << names.at(i).toStdString();
     EXPECT_FALSE(form->mnuListagem->isEnabled());
     EXPECT_FALSE(form->mnuConfigImpressora->isEnabled());
@@ -99,7 +101,7 @@ TEST_F(LayoutTest, FilterPanel) {
     EXPECT_EQ(pesq->toolTip(), QStringLiteral("Pesquisar"));
     EXPECT_EQ(pesq->Associate(), oper);
     EXPECT_EQ(pesq->Title(), QStringLiteral("Operador"));
-    EXPECT_EQ(pesq->DataSource(), &form->dtsOperEquip);
+    EXPECT_EQ(pesq->DataSource(), &screen.dtsOperEquip);
     EXPECT_EQ(pesq->EmptyError(),
               QStringLiteral("Não há operador cadastrado para equipe de trabalho do usuário."));
 
@@ -138,7 +140,12 @@ TEST_F(LayoutTest, GridsAndTheirColumns) {
     ASSERT_EQ(grid->columnCount(), 7);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(grid->column(i).fieldName(), QString::fromLatin1(columns[i].first));
-        EXPECT_EQ(grid->column(i).width(), columns[i].second) << columns[i].first;
+        // The duration's may grow beyond its design width, to what a flagged
+        // row needs in the font in use (DrawingTest checks that it fits).
+        if (i == 4)
+            EXPECT_GE(grid->column(i).width(), columns[i].second) << columns[i].first;
+        else
+            EXPECT_EQ(grid->column(i).width(), columns[i].second) << columns[i].first;
         EXPECT_FALSE(grid->column(i).readOnly());
     }
     EXPECT_EQ(grid->column(5).fieldName(), QStringLiteral("DTHIAPATIVTA"));
@@ -148,7 +155,7 @@ TEST_F(LayoutTest, GridsAndTheirColumns) {
     EXPECT_EQ(grid->column(2).title(), QStringLiteral("Hora Início"));
 
     auto* ponto = child<platform::dbcontrols::DBGrid>("dbgCtrlPonto");
-    EXPECT_EQ(ponto->dataSource(), &form->dtsPonto);
+    EXPECT_EQ(ponto->dataSource(), &screen.dtsPonto);
     EXPECT_TRUE(ponto->hasOption(Option::RowSelect));
     EXPECT_FALSE(ponto->hasOption(Option::Editing));
     ASSERT_EQ(ponto->columnCount(), 3);
@@ -164,7 +171,7 @@ TEST_F(LayoutTest, CalendarDescriptionAndTotals) {
     EXPECT_EQ(hint("sbtCalendDiaPost"), QStringLiteral("Próximo"));
     auto* dia = child<framework::TDBCalendar>("dbcDia");
     EXPECT_EQ(dia->size(), QSize(124, 90));
-    EXPECT_EQ(dia->DataSource(), &form->dtsDatas);
+    EXPECT_EQ(dia->DataSource(), &screen.dtsDatas);
     EXPECT_EQ(dia->DataField(), QStringLiteral("DTIAPATIVTAR"));
     EXPECT_EQ(dia->HolidayColor(), QColor(Qt::red));
     EXPECT_EQ(dia->StartOfWeek(), 0);
@@ -182,7 +189,7 @@ TEST_F(LayoutTest, CalendarDescriptionAndTotals) {
     EXPECT_EQ(child<QLabel>("lblTotal")->text(), QStringLiteral("Apropriado no Dia"));
     auto* total = child<platform::dbcontrols::DBEdit>("dbeTotApro");
     EXPECT_FALSE(total->isEnabled());
-    EXPECT_EQ(total->dataSource(), &form->dtsTotApro);
+    EXPECT_EQ(total->dataSource(), &screen.dtsTotApro);
     EXPECT_EQ(total->dataField(), QStringLiteral("QTHRAPRO"));
     EXPECT_EQ(child<QLabel>("Panel5")->text(), QStringLiteral("Ponto"));
     EXPECT_EQ(child<QLabel>("Label2")->text(), QStringLiteral("Total"));
@@ -203,14 +210,13 @@ TEST_F(LayoutTest, CalendarDescriptionAndTotals) {
 }
 
 TEST_F(LayoutTest, NonVisualComponents) {
-    EXPECT_EQ(form->netApropriacao.ServerName(), QStringLiteral("Zep00700.rdmApropriacao"));
-    EXPECT_FALSE(form->netApropriacao.ThrowException());
-    EXPECT_FALSE(form->tmrAgenda.isActive());
-    EXPECT_EQ(form->tmrAgenda.interval(), 1500);
-    EXPECT_EQ(form->dtsPadrao.dataSet(), &form->cdsAtividades);
-    EXPECT_EQ(form->dtsOperEquip.dataSet(), &form->cdsOperEquip);
-    EXPECT_EQ(form->dtsDatas.dataSet(), &form->cdsDatas);
-    EXPECT_EQ(form->dtsApropria.dataSet(), &form->cdsApropria);
+    EXPECT_EQ(screen.netApropriacao.ServerName(), QStringLiteral("Zep00700.rdmApropriacao"));
+    EXPECT_FALSE(screen.tmrAgenda.isActive());
+    EXPECT_EQ(screen.tmrAgenda.interval(), 1500);
+    EXPECT_EQ(form->dtsPadrao.dataSet(), &screen.cdsAtividades);
+    EXPECT_EQ(screen.dtsOperEquip.dataSet(), &screen.cdsOperEquip);
+    EXPECT_EQ(screen.dtsDatas.dataSet(), &screen.cdsDatas);
+    EXPECT_EQ(screen.dtsApropria.dataSet(), &screen.cdsApropria);
     EXPECT_EQ(form->dataSetNames().size(), 13);
     for (const QString& name : form->dataSetNames()) {
         platform::dataset::DataSet* ds = form->findDataSet(name);
@@ -220,7 +226,7 @@ TEST_F(LayoutTest, NonVisualComponents) {
 }
 
 TEST_F(LayoutTest, AppropriationFieldsInOrderWithTheirFlags) {
-    const platform::dataset::DataSet& ds = form->cdsAtividades;
+    const platform::dataset::DataSet& ds = screen.cdsAtividades;
     const char* names[] = {"HORAINI",      "HORAFIN",      "NRTAREFA",     "NRPLATIVTARE",
                            "DTIAPATIVTAR", "DTFAPATIVTAR", "CDFILIAL",     "NMPROCESSO",
                            "DATA",         "TXAPRATIVTAR", "CDOPERADOR",   "DSREFETAREFA",
@@ -250,19 +256,19 @@ TEST_F(LayoutTest, AppropriationFieldsInOrderWithTheirFlags) {
 }
 
 TEST_F(LayoutTest, SearchAndLookupFields) {
-    EXPECT_EQ(form->cdsOperEquip.fieldByName("CDOPERADOR").size(), 15);
-    EXPECT_EQ(form->cdsOperEquip.fieldByName("NMOPERADOR").displayLabel(), "Nome");
-    EXPECT_EQ(form->cdsCtrlAcesso.fieldByName("CDOPERADOR").size(), 12);
-    EXPECT_EQ(form->cdsHoraServidor.fieldByName("SYSDATE").type(),
+    EXPECT_EQ(screen.cdsOperEquip.fieldByName("CDOPERADOR").size(), 15);
+    EXPECT_EQ(screen.cdsOperEquip.fieldByName("NMOPERADOR").displayLabel(), "Nome");
+    EXPECT_EQ(screen.cdsCtrlAcesso.fieldByName("CDOPERADOR").size(), 12);
+    EXPECT_EQ(screen.cdsHoraServidor.fieldByName("SYSDATE").type(),
               platform::dataset::FieldType::DateTime);
-    EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayLabel(), "Número");
-    EXPECT_EQ(form->cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayWidth(), 10);
-    EXPECT_FALSE(form->cdsPesqAtiv.fieldByName("IDSITATIVTAR").visible());
-    EXPECT_EQ(form->cdsPesqTarefa.fieldByName("CDARVPROCESS").displayLabel(), "Cód. Processo");
-    EXPECT_TRUE(form->cdsApropria.fieldByName("CHAVE2").readOnly());
-    EXPECT_FALSE(form->cdsApropria.fieldByName("CDFILIAL").readOnly());
-    EXPECT_EQ(form->cdsPonto.fieldByName("IDORIGPTO").displayLabel(), "Origem");
-    EXPECT_EQ(form->cdsTotPontoReal.fieldByName("HR").size(), 8);
+    EXPECT_EQ(screen.cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayLabel(), "Número");
+    EXPECT_EQ(screen.cdsPesqAtiv.fieldByName("NRPLATIVTARE").displayWidth(), 10);
+    EXPECT_FALSE(screen.cdsPesqAtiv.fieldByName("IDSITATIVTAR").visible());
+    EXPECT_EQ(screen.cdsPesqTarefa.fieldByName("CDARVPROCESS").displayLabel(), "Cód. Processo");
+    EXPECT_TRUE(screen.cdsApropria.fieldByName("CHAVE2").readOnly());
+    EXPECT_FALSE(screen.cdsApropria.fieldByName("CDFILIAL").readOnly());
+    EXPECT_EQ(screen.cdsPonto.fieldByName("IDORIGPTO").displayLabel(), "Origem");
+    EXPECT_EQ(screen.cdsTotPontoReal.fieldByName("HR").size(), 8);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
 #include "platform/dbcontrols/db_grid.h"
+#include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 #include "screen/cli_zep00700.h"
 
@@ -35,6 +36,7 @@ void ScreenTest::SetUp() {
 }
 
 void ScreenTest::TearDown() {
+    screen.reset();
     framework::Application().DestroyForms();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     framework::Application().SetMainForm(nullptr, nullptr);
@@ -43,10 +45,11 @@ void ScreenTest::TearDown() {
     framework::NetScript::reset();
 }
 
-Cli_Zep00700::TfrmApropriacao& ScreenTest::open(const QString& user, const QString& password) {
+Screen& ScreenTest::open(const QString& user, const QString& password) {
     server->logIn(user, password);
     framework::TApplication& app = framework::Application();
     form = app.CreateForm(Cli_Zep00700::frmApropriacao);
+    screen = std::make_unique<Screen>(*form);
     Cli_Zep00700::boIdCriado = true;
     app.ShowChild(form);
     QElapsedTimer waited;
@@ -54,7 +57,7 @@ Cli_Zep00700::TfrmApropriacao& ScreenTest::open(const QString& user, const QStri
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     } while (waited.elapsed() < 100 || (framework::busyShowing() && waited.elapsed() < 10000));
-    return *form;
+    return *screen;
 }
 
 void ScreenTest::pump(int ms) {
@@ -64,14 +67,15 @@ void ScreenTest::pump(int ms) {
 }
 
 void ScreenTest::loadDay(const platform::dataset::DateTime& day) {
-    form->depAgenda->SetDate(day);
-    form->panFiltroExit();
+    screen->depAgenda->SetDate(day);
+    // As the focus manager runs it: a failure is shown.
+    platform::ui::dispatch([&] { screen->panFiltroExit(); });
 }
 
 void ScreenTest::workOn(const platform::dataset::DateTime& day) {
-    form->focusManager().setFocusTo(form->depAgenda);
-    form->depAgenda->SetDate(day);
-    form->focusManager().setFocusTo(form->dbgAtividades);
+    screen->focusManager().setFocusTo(screen->depAgenda);
+    screen->depAgenda->SetDate(day);
+    screen->focusManager().setFocusTo(screen->dbgAtividades);
 }
 
 int ScreenTest::calls(const char* method) {

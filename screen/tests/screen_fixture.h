@@ -10,9 +10,13 @@
 #include "platform/dataset/datetime.h"
 #include "platform/ui/scripted_dialog_service.h"
 #include "screen/frm_apropriacao.h"
+#include "screen/frm_apropriacao_access.h"
 #include "screen_server.h"
 
 namespace screen_testing {
+
+/// The screen as the tests reach it.
+using Screen = Cli_Zep00700::TfrmApropriacaoAccess;
 
 /// The screen opened as the module opens it, in a main window, against the
 /// shared seeded server, logged in as `user` (Ana Souza by default).
@@ -24,11 +28,11 @@ protected:
     void TearDown() override;
 
     /// Creates and shows the screen; its first activation runs. Logs in first.
-    Cli_Zep00700::TfrmApropriacao& open(const QString& user = QStringLiteral("000000000101"),
-                                        const QString& password = QStringLiteral("senha101"));
+    Screen& open(const QString& user = QStringLiteral("000000000101"),
+                 const QString& password = QStringLiteral("senha101"));
     /// Lets queued events run for at least `ms` milliseconds.
     static void pump(int ms = 50);
-    /// Runs the day load for `day` as leaving the filter does.
+    /// Runs the day load for `day` as leaving the filter does (a failure is shown).
     void loadDay(const platform::dataset::DateTime& day);
     /// As a user would: the focus into depAgenda (leaving medCdOper checks
     /// the operator and loads the year), `day` typed, then the focus to the
@@ -45,6 +49,8 @@ protected:
     QMainWindow window;
     QMdiArea* area = nullptr;
     Cli_Zep00700::TfrmApropriacao* form = nullptr;
+    /// The opened screen's parts (null before open()).
+    std::unique_ptr<Screen> screen;
 };
 
 }  // namespace screen_testing

@@ -40,7 +40,11 @@ expect_files() {
   fi
 }
 expect_files "$server_deb" /usr/bin/appserver /etc/apropriacao/appserver.conf \
-  /usr/lib/systemd/system/apropriacao-server.service /usr/share/doc/apropriacao-server/protocol.md
+  /usr/lib/systemd/system/apropriacao-server.service /usr/share/doc/apropriacao-server/protocol.md \
+  /usr/share/doc/apropriacao-server/examples/haproxy.cfg \
+  /usr/share/doc/apropriacao-server/examples/pg_auto_failover-monitor.sql
+# The proxy's example is only an example: nothing in /etc/haproxy.
+if contents "$server_deb" | grep -q '^/etc/haproxy'; then fail "apropriacao-server enables a proxy configuration"; fi
 expect_files "$desktop_deb" /usr/lib/apropriacao/bin/host /usr/lib/apropriacao/lib/aprop/libPkg_Zep00700.so \
   /usr/bin/apropriacao /usr/share/applications/apropriacao.desktop \
   /usr/share/icons/hicolor/scalable/apps/apropriacao.svg
@@ -77,6 +81,9 @@ sed "s|/usr/bin/appserver|$root/usr/bin/appserver|" "$root/usr/lib/systemd/syste
 systemd-analyze verify "$work/units/apropriacao-server.service" >"$work/verify.log" 2>&1 ||
   { cat "$work/verify.log" >&2; fail "systemd-analyze verify refused the unit"; }
 if grep -q . "$work/verify.log"; then cat "$work/verify.log" >&2; fail "systemd-analyze verify warned about the unit"; fi
+# The proxy's example as installed is one HAProxy takes.
+haproxy -c -q -f "$root/usr/share/doc/apropriacao-server/examples/haproxy.cfg" >"$work/haproxy.log" 2>&1 ||
+  { cat "$work/haproxy.log" >&2; fail "haproxy refused the installed example configuration"; }
 
 echo "== the installed appserver, with the installed configuration"
 data="$work/data"

@@ -24,9 +24,21 @@ public:
     /// A folder that lives as long as the server (for its database, say).
     QString filePath(const QString& name) const { return dir_.filePath(name); }
 
+    /// Stops the server as its service does (SIGTERM), waiting for it.
+    void stop();
+    /// Starts it again with the same arguments, on the same port: a restart
+    /// as its clients see it. Throws as the constructor does.
+    void start();
+    bool running() const { return process_.state() == QProcess::Running; }
+
 private:
+    void launch(int port);
+
     QTemporaryDir dir_;
     QProcess process_;
+    QString appserver_;
+    QStringList serveArgs_;
+    int startSeconds_;
     int port_ = 0;
 };
 

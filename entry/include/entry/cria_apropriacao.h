@@ -15,4 +15,10 @@ CLI_ZEP00700_EXPORT void CriaApropriacao();
 /// What the exported IniProc does: calls CriaApropriacao.
 void IniProc();
 
+/// What the exported IniProcParams does: opens the screen (CriaApropriacao)
+/// and stands it on the operator "CDOPERADOR=…" and the day "DTDIA=YYYY-MM-DD"
+/// of `params`. Throws framework::Error for a parameter missing, unknown or
+/// not a day, and whatever the operator check refuses.
+void IniProcParams(int count, const char* const* params);
+
 }  // namespace Cli_Zep00700

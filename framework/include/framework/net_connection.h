@@ -27,11 +27,23 @@ class FRAMEWORK_EXPORT AppServerProxy {
 public:
     explicit AppServerProxy(TNetConnection& connection) : connection_(connection) {}
     /// POST /v1/call {"server", "method", "args"} with the session's bearer
-    /// token. The arguments must be those `method` takes, in number and
-    /// kind: a mismatch is a fault of the caller, thrown as framework::Error
-    /// naming the method and the argument before anything is sent. Never
-    /// throws for a failure of the call itself: see RemoteResult.
-    RemoteResult call(const protocol::Method& method, const std::vector<RemoteArg>& args = {});
+    /// token; returns the answer's packet (an empty one for a null answer).
+    ///
+    /// The arguments must be those `method` takes, in number and kind: a
+    /// mismatch is a fault of the caller, thrown as framework::Error naming
+    /// the method and the argument before anything is sent. A failure of the
+    /// call itself throws ServerCallError (CheckResultServ), after:
+    ///   - a 401 (the session ended): the installed ReauthenticationService
+    ///     is asked for a new session and, when it opens one, the call is
+    ///     sent once more;
+    ///   - a read answered 503 with a Retry-After of at most
+    ///     kQuietRetryMaxSeconds: sent once more after that wait.
+    platform::dataset::DataPacket call(const protocol::Method& method,
+                                       const std::vector<RemoteArg>& args = {});
+
+    /// The longest wait the server may ask for before a read is sent again
+    /// without telling the user.
+    static constexpr int kQuietRetryMaxSeconds = 2;
 
 private:
     TNetConnection& connection_;
@@ -40,12 +52,11 @@ private:
 /// The HTTP keep-alive connection to the application server.
 ///
 /// Setting Connected true raises OnBeforeConnect first (where the screen
-/// sets host and port), then checks GET /v1/health. With ThrowException
-/// true a failed connection throws ServerCallError; with it false the
-/// connection stays disconnected, lastError() tells why, and the calls
-/// report the failure in their results. A call on a disconnected
-/// connection connects first. TCP_NODELAY is on: without it each small
-/// request waits for the peer's delayed acknowledgement.
+/// sets host and port), then checks GET /v1/health. A failed connection
+/// stays disconnected and lastError() tells why (host and port included);
+/// the calls then report the failure. A call on a disconnected connection
+/// connects first. TCP_NODELAY is on: without it each small request waits
+/// for the peer's delayed acknowledgement.
 class FRAMEWORK_EXPORT TNetConnection : public QObject {
     Q_OBJECT
 public:
@@ -58,9 +69,6 @@ public:
     void setHost(const QString& host);
     int Port() const { return port_; }
     void setPort(int port);
-    bool ThrowException() const { return throwException_; }
-    void setThrowException(bool on) { throwException_ = on; }
-
     bool Connected() const { return connected_; }
     void setConnected(bool on);
     QString lastError() const { return lastError_; }
@@ -79,7 +87,6 @@ private:
     QString serverName_;
     QString host_;
     int port_ = 0;
-    bool throwException_ = true;
     bool connected_ = false;
     QString lastError_;
     std::unique_ptr<httplib::Client> client_;

@@ -189,6 +189,10 @@ protected:
     /// its FormDestroy override still runs; the base destructor otherwise
     /// runs only the base's FormDestroy.
     void BeforeDestruction();
+    /// The toolbar and menu rules that the base's dtsPadraoStateChange
+    /// applies, for a screen's own operations that apply them without
+    /// going through the handler.
+    void applyCommandRules();
 
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

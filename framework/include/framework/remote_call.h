@@ -41,13 +41,14 @@ private:
     std::shared_ptr<const platform::dataset::ChangePacket> delta_;
 };
 
-/// What a remote call came back with. A failure is a value here; it becomes
-/// an error the user can act on in CheckResultServ.
+/// What one request of a remote call came back with, as the connection
+/// read it. A failure is a value here; CheckResultServ turns it into the
+/// error the caller sees.
 struct FRAMEWORK_EXPORT RemoteResult {
     enum class Status {
         Ok,                ///< `packet` holds the result, or nothing for a null result
         ServerError,       ///< the server refused the call: `message` is its text
-        ConnectionFailed,  ///< the server could not be reached at host:port
+        ConnectionFailed,  ///< no answer came: not reached, or the connection broke
         BadReply,          ///< the server answered something unreadable
     };
     Status status = Status::Ok;
@@ -58,18 +59,22 @@ struct FRAMEWORK_EXPORT RemoteResult {
     std::string host;
     int port = 0;
     int httpStatus = 0;
+    /// The seconds the server asked to wait before trying again (its
+    /// Retry-After), when it said so.
+    std::optional<int> retryAfterSeconds;
 
     bool ok() const { return status == Status::Ok; }
     /// The message a user can act on, for any status other than Ok.
     QString failureText() const;
 };
 
+/// The text of every failure that trying again later may mend (no answer,
+/// the server busy or its database down): the server is unavailable.
+FRAMEWORK_EXPORT QString ServerUnavailableText();
+
 /// The data packet of a successful result (an empty packet for a null
-/// result). A failure does not return: with `raise` true it throws
-/// ServerCallError carrying failureText(); with `raise` false the text is
-/// shown as an error and the silent abort is thrown. `minRows` > 0 also
-/// refuses a packet with fewer rows, naming the method.
-FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result,
-                                                               bool raise = true, int minRows = 0);
+/// result). Any other result throws ServerCallError with the server's code,
+/// the HTTP status and a message the user can act on.
+FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result);
 
 }  // namespace framework

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 #include "host/session_login.h"
 
@@ -14,6 +15,10 @@ namespace host {
 /// Asks for server, operator code, password and branch. "Entrar" runs the
 /// login attempt; a failure shows its message through the dialog service
 /// and keeps the dialog open for another try, with the password selected.
+///
+/// To log in again (the server ended the session), the dialog shows server,
+/// user and branch as they are, read-only, with the reason above them, and
+/// asks only the password.
 class LoginDialog : public QDialog {
     Q_OBJECT
 public:
@@ -21,6 +26,10 @@ public:
     using Attempt = std::function<void(const LoginRequest&)>;
 
     LoginDialog(const LoginRequest& prefill, Attempt attempt, QWidget* parent = nullptr);
+    /// The dialog for logging in again as `prefill`'s user, saying `reason`.
+    static std::unique_ptr<LoginDialog> forRelogin(const LoginRequest& prefill,
+                                                   const QString& reason, Attempt attempt,
+                                                   QWidget* parent = nullptr);
 
     LoginRequest request() const;
 

@@ -13,6 +13,8 @@ QString kindName(platform::ui::ScriptedDialogService::Kind kind) {
             return QStringLiteral("question");
         case Kind::Pick:
             return QStringLiteral("search list");
+        case Kind::Relogin:
+            return QStringLiteral("login question");
     }
     return QStringLiteral("?");
 }
@@ -29,6 +31,16 @@ bool ScenarioDialogService::confirm(const QString& text) {
 std::optional<int> ScenarioDialogService::pick(const platform::ui::PickList& list) {
     try {
         return ScriptedDialogService::pick(list);
+    } catch (const platform::ui::UnexpectedDialog& e) {
+        if (!unexpected_) unexpected_ = QString::fromUtf8(e.what());
+        throw;
+    }
+}
+
+bool ScenarioDialogService::relogin(const platform::ui::ReloginPrompt& prompt,
+                                    const std::function<void(const QString& password)>& attempt) {
+    try {
+        return ScriptedDialogService::relogin(prompt, attempt);
     } catch (const platform::ui::UnexpectedDialog& e) {
         if (!unexpected_) unexpected_ = QString::fromUtf8(e.what());
         throw;

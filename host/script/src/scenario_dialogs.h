@@ -17,6 +17,8 @@ class ScenarioDialogService : public platform::ui::ScriptedDialogService {
 public:
     bool confirm(const QString& text) override;
     std::optional<int> pick(const platform::ui::PickList& list) override;
+    bool relogin(const platform::ui::ReloginPrompt& prompt,
+                 const std::function<void(const QString& password)>& attempt) override;
 
     /// The first question that found no answer since the last call, then forgets it.
     std::optional<QString> takeUnexpectedQuestion();

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QVariant>
 
@@ -20,6 +21,7 @@
 #include "platform/dataset/field.h"
 #include "platform/dbcontrols/db_calendar.h"
 #include "platform/dbcontrols/db_grid.h"
+#include "platform/dbcontrols/db_grid_column.h"
 #include "run_context.h"
 #include "screen_lookup.h"
 #include "step_failure.h"
@@ -136,8 +138,15 @@ platform::dbcontrols::CellDrawing drawnCell(platform::dbcontrols::DBGrid& grid, 
     if (!grid.isVisible())
         throw StepFailure(QStringLiteral("%1 is not visible").arg(grid.objectName()));
     grid.viewport()->repaint();
-    const std::optional<platform::dbcontrols::CellDrawing> drawing =
-        grid.cellDrawing(row - 1, column);
+    std::optional<platform::dbcontrols::CellDrawing> drawing = grid.cellDrawing(row - 1, column);
+    if (!drawing && grid.horizontalScrollBar()->maximum() > 0) {
+        // A grid wider than its window: its scroll bar brings the column in.
+        int left = 0;
+        for (int c = 0; c < column; ++c) left += grid.column(c).width();
+        grid.horizontalScrollBar()->setValue(left);
+        grid.viewport()->repaint();
+        drawing = grid.cellDrawing(row - 1, column);
+    }
     if (!drawing) {
         throw StepFailure(QStringLiteral("row %1 of %2 is not drawn (scrolled out of view)")
                               .arg(row)

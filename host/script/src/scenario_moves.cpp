@@ -219,6 +219,15 @@ void saveScreenshot(const ScenarioHost& host, const QString& file) {
     }
 }
 
+/// Chooses the host's menu entry `name` ("mnuResumo"), as a click on it does.
+void openFromMenu(const ScenarioHost& host, const QString& name) {
+    auto* entry = qobject_cast<QAction*>(findObject(host, name));
+    if (!entry) throw StepFailure(QStringLiteral("%1 is not a menu entry of the host").arg(name));
+    if (!entry->isEnabled() || !entry->isVisible())
+        throw StepFailure(QStringLiteral("the menu entry %1 cannot be chosen").arg(name));
+    entry->trigger();
+}
+
 }  // namespace
 
 void settleEvents() {
@@ -232,9 +241,14 @@ void runMove(const Command& c, RunContext& context) {
     const auto arg = [&c](std::size_t i) { return c.args.at(i); };
     switch (c.verb) {
         case Verb::Open:
-            if (!host.openScreen)
-                throw StepFailure(QStringLiteral("the host has no menu entry to open the screen"));
-            host.openScreen();
+            if (!c.args.empty()) {
+                openFromMenu(host, arg(0));
+            } else {
+                if (!host.openScreen)
+                    throw StepFailure(
+                        QStringLiteral("the host has no menu entry to open the screen"));
+                host.openScreen();
+            }
             waitUntilIdle(context.limits);
             return;
         case Verb::Close: {
@@ -313,6 +327,12 @@ void runMove(const Command& c, RunContext& context) {
             return;
         case Verb::AnswerNo:
             context.dialogs.queueConfirmation(false);
+            return;
+        case Verb::AnswerPassword:
+            context.dialogs.queuePassword(arg(0));
+            return;
+        case Verb::AnswerPasswordCancel:
+            context.dialogs.queuePassword(std::nullopt);
             return;
         case Verb::Fail:
             queueFailure(context, arg(0), c.args.size() > 1 ? arg(1).toInt() : 1);

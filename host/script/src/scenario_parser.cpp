@@ -42,7 +42,7 @@ struct Form {
 // Longer keyword sequences come before their prefixes ("expect no message"
 // before nothing shorter, "answer pick" before any other "answer").
 const Form kForms[] = {
-    {{"open"}, Verb::Open, {}},
+    {{"open"}, Verb::Open, {Arg::Name}, 1},
     {{"close"}, Verb::Close, {}},
     {{"activate"}, Verb::Activate, {}},
     {{"minimize"}, Verb::Minimize, {}},
@@ -60,6 +60,8 @@ const Form kForms[] = {
     {{"answer", "cancel"}, Verb::AnswerCancel, {}},
     {{"answer", "yes"}, Verb::AnswerYes, {}},
     {{"answer", "no"}, Verb::AnswerNo, {}},
+    {{"answer", "password", "cancel"}, Verb::AnswerPasswordCancel, {}},
+    {{"answer", "password"}, Verb::AnswerPassword, {Arg::Text}},
     {{"fail"}, Verb::Fail, {Arg::Word, Arg::Ordinal}, 1},
     {{"wait"}, Verb::Wait, {Arg::Count}},
     {{"screenshot"}, Verb::Screenshot, {Arg::Path}},

@@ -66,9 +66,20 @@ QString describe(const QObject* object) {
 }
 
 QObject* findObject(const ScenarioHost& host, const QString& name) {
-    const std::vector<QObject*> found = collect<QObject>(host, name);
+    std::vector<QObject*> found = collect<QObject>(host, name);
     if (found.empty())
         throw StepFailure(QStringLiteral("no control named %1 is on the screen").arg(name));
+    // With several screens open, a name means the control of the active one.
+    if (QWidget* screen = found.size() > 1 ? currentScreen(host) : nullptr) {
+        std::vector<QObject*> inScreen;
+        for (QObject* object : found) {
+            auto* widget = qobject_cast<QWidget*>(object);
+            QObject* up = object;
+            while (up && up != screen) up = up->parent();
+            if (up || (widget && screen->isAncestorOf(widget))) inScreen.push_back(object);
+        }
+        if (!inScreen.empty()) found = std::move(inScreen);
+    }
     if (found.size() > 1) {
         throw StepFailure(QStringLiteral("%1 controls are named %2").arg(found.size()).arg(name));
     }

@@ -69,6 +69,7 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
     };
     const Case cases[] = {
         {"open", Verb::Open, {}},
+        {"open mnuResumo", Verb::Open, {"mnuResumo"}},
         {"close", Verb::Close, {}},
         {"activate", Verb::Activate, {}},
         {"minimize", Verb::Minimize, {}},
@@ -85,6 +86,8 @@ TEST(ScenarioParser, ReadsEveryCommandWithItsArguments) {
         {"pick 2026-12-01", Verb::Pick, {"2026-12-01"}},
         {"answer pick 3", Verb::AnswerPick, {"3"}},
         {"answer cancel", Verb::AnswerCancel, {}},
+        {"answer password \"senha101\"", Verb::AnswerPassword, {"senha101"}},
+        {"answer password cancel", Verb::AnswerPasswordCancel, {}},
         {"answer yes", Verb::AnswerYes, {}},
         {"answer no", Verb::AnswerNo, {}},
         {"fail getAtividades", Verb::Fail, {"getAtividades"}},
@@ -173,7 +176,8 @@ TEST(ScenarioParser, RefusesMalformedArgumentsNamingTheLine) {
         const char* problem;
     };
     const Case cases[] = {
-        {"open now", "\"open\" takes 0 argument(s), found 1"},
+        {"open mnuResumo now", "\"open\" takes 0 to 1 argument(s), found 2"},
+        {"open \"mnuResumo\"", "\"mnuResumo\" should not be quoted here"},
         {"row dbgAtividades", "\"row\" takes 2 argument(s), found 1"},
         {"fail a 1 2", "\"fail\" takes 1 to 2 argument(s), found 3"},
         {"type hello", "expected a text in double quotes, found hello"},

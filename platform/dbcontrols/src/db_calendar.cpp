@@ -188,7 +188,11 @@ QRect DBCalendar::cellRect(int row, int column) const {
 }
 
 QRect DBCalendar::dayRect(const QDate& date) const {
-    if (!date.isValid() || date.year() != date_.year() || date.month() != date_.month()) return {};
+    return dayRectIn(date_, date);
+}
+
+QRect DBCalendar::dayRectIn(const QDate& shown, const QDate& date) const {
+    if (!date.isValid() || date.year() != shown.year() || date.month() != shown.month()) return {};
     const int index = columnOf(QDate(date.year(), date.month(), 1)) + date.day() - 1;
     return cellRect(1 + index / kColumns, index % kColumns);
 }
@@ -227,6 +231,7 @@ QFont DBCalendar::dayFont() const {
 }
 
 void DBCalendar::paintEvent(QPaintEvent*) {
+    drawnMonth_ = date_;
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
     const QFont fitted = dayFont();
@@ -257,10 +262,14 @@ void DBCalendar::paintEvent(QPaintEvent*) {
 }
 
 void DBCalendar::mousePressEvent(QMouseEvent* event) {
+    // The day under the pointer in the month the user saw: what the press
+    // set off before it arrived here (the focus leaving another control,
+    // whose handlers may move the calendar) does not change what was aimed at.
+    const QDate shown = drawnMonth_.isValid() ? drawnMonth_ : date_;
     const QPoint pos = event->position().toPoint();
-    for (int day = 1; day <= date_.daysInMonth(); ++day) {
-        const QDate d(date_.year(), date_.month(), day);
-        if (dayRect(d).contains(pos)) {
+    for (int day = 1; day <= shown.daysInMonth(); ++day) {
+        const QDate d(shown.year(), shown.month(), day);
+        if (dayRectIn(shown, d).contains(pos)) {
             chooseByUser(d);
             return;
         }

@@ -203,7 +203,7 @@ void DBGrid::defaultDrawColumnCell(Canvas& canvas, const QRect& rect, DBGridColu
 void DBGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.fillRect(event->rect(), cellColor());
-    Canvas canvas(painter);
+    Canvas canvas(painter, &textLayouts_);
     if (event->rect().contains(viewport()->rect())) drawings_.clear();
     if (hasOption(Option::Titles)) paintTitles(painter);
     paintRows(painter, canvas);
@@ -307,8 +307,13 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
             canvas.setFontColor(selected ? palette().color(QPalette::HighlightedText)
                                          : palette().color(QPalette::Text));
             canvas.setFontBold(font().bold());
+            // Under a handler the default drawing is held: a handler that
+            // paints the whole cell over it (as they do) spares its text.
+            const bool handled = onDrawColumnCell && !handlerFailed;
+            canvas.holdDrawings(handled);
             if (defaultDrawing_) defaultDrawColumnCell(canvas, rect, col, state);
-            if (onDrawColumnCell && !handlerFailed) {
+            canvas.holdDrawings(false);
+            if (handled) {
                 try {
                     onDrawColumnCell(*this, canvas, rect, i, col, state);
                 } catch (...) {
@@ -327,6 +332,7 @@ void DBGrid::paintRows(QPainter& painter, Canvas& canvas) {
                     }
                 }
             }
+            canvas.flushHeld();
             drawings_[{row, i}] = canvas.endCell();
             if (row == currentRow() && columnShowsButton(i))
                 paintEditButton(painter, editButtonRect());

@@ -119,6 +119,7 @@ TEST_F(CalendarTest, a_click_or_an_arrow_key_chooses_a_day_of_the_shown_month) {
     calendar.suspendChange();
     calendar.setDate(QDate(2026, 12, 8));
     calendar.resumeChange();
+    QApplication::processEvents();  // December is drawn: the user clicks on what is shown
     QTest::mouseClick(&calendar, Qt::LeftButton, {},
                       calendar.dayRect(QDate(2026, 12, 17)).center());
     ASSERT_EQ(changes, std::vector<QDate>{QDate(2026, 12, 17)});
@@ -162,6 +163,37 @@ TEST_F(CalendarTest, picking_a_day_as_a_click_takes_the_focus_through_the_manage
     calendarInWindow->clickDay(QDate(2026, 12, 9));
     EXPECT_EQ(log, (std::vector<std::string>{"enter", "change 2026-12-09"}));
     EXPECT_TRUE(calendarInWindow->hasFocus());
+}
+
+TEST_F(CalendarTest,
+       a_click_picks_the_day_drawn_under_it_though_leaving_a_control_moved_the_month) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit(&window);
+    auto* calendarInWindow = new DBCalendar(&window);
+    calendarInWindow->setMinimumSize(124 * 2, 90 * 2);
+    layout->addWidget(other);
+    layout->addWidget(calendarInWindow);
+    auto* focus = new platform::ui::FocusManager(&window);
+    calendarInWindow->suspendChange();
+    calendarInWindow->setDate(QDate(2025, 1, 15));
+    calendarInWindow->resumeChange();
+    std::vector<QDate> chosen;
+    calendarInWindow->onChange = [&](DBCalendar& c) { chosen.push_back(c.date()); };
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    focus->setFocusTo(other);
+    QApplication::processEvents();  // January is drawn
+    // Leaving the other control brings the calendar to another month.
+    focus->setOnExit(other, [&] {
+        const DBCalendar::SuspendedChange quiet(*calendarInWindow);
+        calendarInWindow->setDate(QDate(2025, 3, 31));
+    });
+    QTest::mouseClick(calendarInWindow, Qt::LeftButton, {},
+                      calendarInWindow->dayRect(QDate(2025, 1, 20)).center());
+    EXPECT_EQ(chosen, std::vector<QDate>{QDate(2025, 1, 20)});
+    EXPECT_EQ(calendarInWindow->date(), QDate(2025, 1, 20));
 }
 
 TEST_F(CalendarTest, an_error_from_the_change_handler_on_a_click_is_shown_not_thrown) {

@@ -4,9 +4,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "grid_fixture.h"
+#include "platform/dbcontrols/grid_canvas.h"
 
 namespace dbtest {
 namespace {
@@ -161,6 +164,54 @@ TEST_F(DrawingTest, with_row_select_the_whole_current_row_is_selected_and_nothin
     press(Qt::Key_F2);
     EXPECT_FALSE(grid->editorMode());
     EXPECT_EQ(ds.state(), DataSetState::Browse);
+}
+
+TEST_F(DrawingTest, a_held_default_drawing_is_dropped_under_a_whole_fill_and_done_otherwise) {
+    // Half-transparent white over black text: what was drawn underneath shows through.
+    const auto darkPixels = [](const QImage& image) {
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) ++dark;
+        return dark;
+    };
+    const QRect cell(0, 0, 60, 20);
+    const auto draw = [&](const std::function<void(platform::dbcontrols::Canvas&)>& handler) {
+        QImage image(60, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        platform::dbcontrols::Canvas canvas(painter);
+        canvas.beginCell(cell);
+        canvas.setBrushColor(Qt::white);
+        canvas.setFontColor(Qt::black);
+        canvas.holdDrawings(true);
+        canvas.fillRect(cell);
+        canvas.textRect(cell, 2, 2, QStringLiteral("WWWWWW"));
+        canvas.holdDrawings(false);
+        handler(canvas);
+        canvas.flushHeld();
+        const platform::dbcontrols::CellDrawing drawn = canvas.endCell();
+        painter.end();
+        return std::pair{darkPixels(image), drawn};
+    };
+
+    const auto [overWhole, wholeDrawing] = draw([&](platform::dbcontrols::Canvas& c) {
+        c.setBrushColor(QColor(255, 255, 255, 128));
+        c.fillRect(cell);
+    });
+    EXPECT_EQ(overWhole, 0) << "the held text was never drawn";
+    EXPECT_TRUE(wholeDrawing.text.isEmpty());
+
+    const auto [nothing, nothingDrawing] = draw([](platform::dbcontrols::Canvas&) {});
+    EXPECT_GT(nothing, 0) << "a handler that draws nothing leaves the default drawing";
+    EXPECT_EQ(nothingDrawing.text, QStringLiteral("WWWWWW"));
+
+    const auto [overPart, partDrawing] = draw([&](platform::dbcontrols::Canvas& c) {
+        c.setBrushColor(QColor(255, 255, 255, 128));
+        c.fillRect(QRect(30, 0, 30, 20));
+    });
+    EXPECT_GT(overPart, 0) << "a part filled: the default drawing is done first, as asked";
+    EXPECT_EQ(partDrawing.text, QStringLiteral("WWWWWW"));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -64,6 +66,23 @@ std::optional<int> QtDialogService::pick(const PickList& list) {
 
     if (dialog.exec() != QDialog::Accepted || table->currentRow() < 0) return std::nullopt;
     return table->currentRow();
+}
+
+bool QtDialogService::relogin(const ReloginPrompt& prompt,
+                              const std::function<void(const QString& password)>& attempt) {
+    for (;;) {
+        bool given = false;
+        const QString password =
+            QInputDialog::getText(QApplication::activeWindow(), dialogTitle(), prompt.text,
+                                  QLineEdit::Password, QString(), &given);
+        if (!given) return false;
+        try {
+            attempt(password);
+            return true;
+        } catch (const std::exception& e) {
+            error(QString::fromUtf8(e.what()));
+        }
+    }
 }
 
 }  // namespace platform::ui

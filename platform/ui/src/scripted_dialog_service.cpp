@@ -14,6 +14,8 @@ const char* kindName(ScriptedDialogService::Kind kind) {
             return "confirmation";
         case ScriptedDialogService::Kind::Pick:
             return "pick list";
+        case ScriptedDialogService::Kind::Relogin:
+            return "relogin";
     }
     return "?";
 }
@@ -26,6 +28,10 @@ void ScriptedDialogService::queueConfirmation(bool yes) {
 
 void ScriptedDialogService::queuePick(std::optional<int> row) {
     answers_.push_back({Kind::Pick, false, row});
+}
+
+void ScriptedDialogService::queuePassword(std::optional<QString> password) {
+    answers_.push_back({Kind::Relogin, false, std::nullopt, std::move(password)});
 }
 
 void ScriptedDialogService::error(const QString& text) {
@@ -51,6 +57,22 @@ std::optional<int> ScriptedDialogService::pick(const PickList& list) {
                                std::to_string(list.rows.size()) + " rows");
     }
     return answer.row;
+}
+
+bool ScriptedDialogService::relogin(const ReloginPrompt& prompt,
+                                    const std::function<void(const QString& password)>& attempt) {
+    shown_.push_back({Kind::Relogin, prompt.text});
+    for (;;) {
+        const Answer answer = takeAnswer(Kind::Relogin, prompt.text);
+        if (!answer.password) return false;
+        try {
+            attempt(*answer.password);
+            return true;
+        } catch (const std::exception& e) {
+            // Shown as the dialog would show it, and the question stays.
+            error(QString::fromUtf8(e.what()));
+        }
+    }
 }
 
 QStringList ScriptedDialogService::texts(Kind kind) const {

@@ -41,12 +41,18 @@ struct Answer {
     std::span<const Field> fields;
 };
 
+/// Whether a call of a method changes what the server holds. A read may be
+/// sent again when no answer came; a write may not, since it may have been
+/// done.
+enum class Effect { Reads, Writes };
+
 /// One method of a remote module: its name, its arguments in order, and
 /// what it answers.
 struct Method {
     std::string_view name;  ///< as the clients send it; the server takes it in any letter case
     std::span<const Arg> args;
     const Answer* answer;  ///< null for a method that answers no data (a JSON null)
+    Effect effect = Effect::Reads;
 
     bool answersData() const { return answer != nullptr; }
     /// The fields of the answer; none for a method that answers no data.

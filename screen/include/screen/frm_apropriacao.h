@@ -1,9 +1,16 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QTimer>
 
+#include <concepts>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "framework/net_connection.h"
 #include "framework/padrao_simples.h"
@@ -44,6 +51,9 @@ class TfrmApropriacaoClient;
 
 namespace Cli_Zep00700 {
 
+class ApropriacaoClient;
+class TfrmApropriacaoAccess;
+
 /// "Manutenção da Apropriação": the appropriations of one operator on one
 /// day, the day's total, a calendar of the year's appropriated days and the
 /// day's time-clock punches. Built on the framework's base screen: the
@@ -53,12 +63,27 @@ namespace Cli_Zep00700 {
 ///
 /// Construction builds everything and ends by running FormCreate (through
 /// the base's Create), so a failure leaves the constructor and no screen
-/// survives it.
+/// survives it. Everything else is the screen's own: the host reaches it
+/// through the base class and by the controls' object names, tests and
+/// benchmarks through TfrmApropriacaoAccess.
 class TfrmApropriacao : public framework::TfrmPadraoSimples {
     Q_OBJECT
 public:
     explicit TfrmApropriacao(QWidget* parent = nullptr);
     ~TfrmApropriacao() override;
+
+    /// For tests: the next construction of a screen fails with an error
+    /// after every control and data set was built.
+    static void FailNextConstructionForTesting();
+
+    /// Stands the screen on `operador` and `dia` as another screen asks it
+    /// (the summary's day cell): the operator check, the year load, then the
+    /// day load of that day. Before the first activation has loaded, it is
+    /// kept and done at the end of it; a refused operator fails as the check does.
+    void AbreDia(const QString& operador, const platform::dataset::DateTime& dia);
+
+private:
+    friend class TfrmApropriacaoAccess;
 
     // --- Controls added on the base's toolbar and menu -------------------------
     framework::TButtonFlat* btnHojeDia = nullptr;
@@ -119,7 +144,9 @@ public:
 
     // The handlers, one group per source file (frm_apropriacao_<group>.cpp);
     // each group binds its own events in its bind…() function, and the
-    // base binds the toolbar's and the form's by name.
+    // base binds the toolbar's and the form's by name. A handler reacts to
+    // its one event and delegates to the named operations below; no
+    // handler calls another.
 
     // --- Lifecycle and access (lifecycle) ---------------------------------------
     void FormCreate() override;
@@ -129,10 +156,8 @@ public:
     void dtsPadraoStateChange() override;
     void pgcAproprChange();
     void netApropriacaoBeforeConnect(QObject* sender);
-    /// The server's current date and time, asked anew on every call.
-    platform::dataset::DateTime HoraServidor();
 
-    // --- Operator and reference-date filter, the day load (filter) ------------
+    // --- Operator and reference-date filter (filter) -----------------------------
     void medCdOperChange();
     void panFiltroEnter();
     void panFiltroExit();
@@ -142,9 +167,6 @@ public:
     void btnPesqOperAfterPesq(framework::TBtnPesquisa& sender);
     /// The operator check: `required` makes an empty code an error.
     void vd_Operador(bool required);
-    /// The year load: the year's appropriated days, the calendar and the
-    /// reference date on the server's today. Drops its failures.
-    void GetDatas();
 
     // --- Day calendar (calendar) ------------------------------------------------
     void btnHojeDiaClick();
@@ -210,11 +232,44 @@ public:
                                      int dataCol, platform::dbcontrols::DBGridColumn& column,
                                      platform::dbcontrols::DBGrid::DrawState state);
 
-    /// For tests: the next construction of a screen fails with an error
-    /// after every control and data set was built.
-    static void FailNextConstructionForTesting();
+    // --- Operations -----------------------------------------------------------------
+    /// The first activation: the access check, the operator and the year.
+    void admitUser();
+    /// The enable rules of the filter, the toolbar, the menus, the memo and
+    /// the look-up buttons for the state of cdsAtividades.
+    void applyEnableRules();
+    /// The server's current date and time, asked anew (one request).
+    platform::dataset::DateTime serverNow();
+    /// The day load: the operator's appropriations, total and punches of
+    /// the day in depAgenda, and the calendar on that day. A row being typed
+    /// is posted first (every check, then the save); when it is refused, or
+    /// when the load fails, the calendar and depAgenda go back to the day
+    /// the grid shows and the failure goes on to be shown.
+    void loadDay();
+    /// A day chosen (in the calendar, by "Hoje", by the verify button): the
+    /// row being typed posted first, the description cleared, `day` loaded.
+    void showDay(const platform::dataset::DateTime& day);
+    /// Posts the row being inserted or edited, if any; true when one was
+    /// posted (its save then reloaded the day in depAgenda). A refusal
+    /// puts the calendar and depAgenda back on the day of the grid's rows.
+    bool postRowBeingTyped();
+    /// The calendar, its caption and depAgenda on the day the grid's rows belong to.
+    void standOnLoadedDay();
+    /// The year load: the year's appropriated days, the calendar and the
+    /// reference date on the server's today. Drops its failures.
+    void loadYear();
+    /// The save stage of a completed post or delete: the change sent, the
+    /// picked pending activity started. Throws when nothing was stored.
+    void saveChanges();
+    /// The refresh after a save: the day's rows, total and the year's marks,
+    /// then the day load and the cursor back on its row number.
+    void refreshAfterSave();
+    /// A month step of `delta` months (-1 or +1).
+    void stepMonth(int delta);
+    /// "Julho 2003": the month of `date` and the calendar's year.
+    void showCalendarCaption(const platform::dataset::DateTime& date);
 
-private:
+    // --- Helpers ----------------------------------------------------------------------
     void buildToolbarAdditions();
     void buildClientArea();
     void applyDesignColours();
@@ -229,16 +284,22 @@ private:
     void bindSaving();
     void bindPunches();
     void bindDrawing();
-    /// A handler for a data-set event that does nothing while the screen is torn down.
-    platform::dataset::DataSetEvent whileAlive(
-        void (TfrmApropriacao::*handler)(platform::dataset::DataSet&));
-
-    /// A month step of `delta` months (-1 or +1).
-    void stepMonth(int delta);
-    /// "Julho 2003": the month of `date` and the calendar's year.
-    void showCalendarCaption(const platform::dataset::DateTime& date);
-    /// The day load's failure is written to the log and goes no further.
-    static void logDroppedFailure(const char* what, const std::exception_ptr& error);
+    /// `handler` (a callable, or a member function of the screen) wrapped so
+    /// that it does nothing once the screen is being torn down: the teardown
+    /// itself moves the focus and raises data-set notices, which must reach
+    /// no handler.
+    template <typename Handler>
+    auto whileAlive(Handler handler) {
+        return [ this, handler ]<typename... Args>(
+            Args && ... args) requires std::invocable<const Handler&, TfrmApropriacao*, Args...> ||
+            std::invocable<const Handler&, Args...> {
+            if (tearingDown_) return;
+            if constexpr (std::is_member_function_pointer_v<Handler>)
+                std::invoke(handler, this, std::forward<Args>(args)...);
+            else
+                handler(std::forward<Args>(args)...);
+        };
+    }
     bool isLockedRow() const;
     bool hasEndStamp() const;
     /// Sets the memo's text with its change handler detached: only what the
@@ -246,18 +307,51 @@ private:
     void setMemDescQuietly(const QString& text);
     /// The day chosen in the calendar (its year, month and day), no time part.
     platform::dataset::DateTime chosenDay() const;
+    /// Puts the calendar on `day` without raising its change notification.
+    void setCalendarDay(const platform::dataset::DateTime& day);
     /// Puts the input focus on the grid column of a field of cdsAtividades.
     void focusField(const char* fieldName);
     /// Focus on `fieldName`, then the text of message `key` as an error: the post is abandoned.
     [[noreturn]] void refuse(const char* key, const char* fieldName);
 
+    /// A stored row whose pending activity the server has not been told of
+    /// yet (its GetUpdateAtiv failed): told after the next save.
+    struct ActivityToStart {
+        QString task;
+        QString activity;
+    };
+    /// A row as a post stored it, with the activity situation picked for it.
+    struct TypedRow {
+        bool inserted = false;
+        int recNo = 0;
+        std::vector<platform::dataset::Value> values;
+        QString situation;
+    };
+    /// The row the post just stored (nothing after a delete).
+    std::optional<TypedRow> rowJustPosted() const;
+    /// Puts `typed` back into insert or edit state, every field as it was typed.
+    void giveBackTypedRow(const TypedRow& typed);
+    /// Tells the server of activityToStart_, if any; a failure is shown and kept.
+    void startPendingActivity();
+
+    std::unique_ptr<ApropriacaoClient> remote_;
+    /// The day the rows of cdsAtividades were loaded for: rows are posted
+    /// on it, whatever the calendar shows meanwhile. Zero before the first load.
+    platform::dataset::DateTime loadedDay_;
+    std::optional<ActivityToStart> activityToStart_;
+    /// The grid column selected when the row being inserted was started:
+    /// cancelling that row gives it back, so the next insert starts alike.
+    int columnBeforeInsert_ = -1;
     /// The picture of imgAlerta as the grid's cells draw it.
     QImage alertBitmap_;
 
     std::unique_ptr<Ui::TfrmApropriacaoClient> ui_;
     QWidget* client_ = nullptr;
     bool tearingDown_ = false;
-    bool released_ = false;
+    /// The operator and day asked by AbreDia, until the first activation ran.
+    std::optional<std::pair<QString, platform::dataset::DateTime>> diaPedido_;
+    /// Does what AbreDia asked, if anything is pending.
+    void standOnRequestedDay();
 };
 
 }  // namespace Cli_Zep00700

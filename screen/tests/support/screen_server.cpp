@@ -12,19 +12,25 @@ namespace screen_testing {
 
 namespace {
 
-QStringList serveArgs(const QTemporaryDir& dir) {
+QStringList serveArgs(const QTemporaryDir& dir, const QString& seedFile,
+                      const QStringList& extraArgs) {
     if (!dir.isValid()) throw std::runtime_error("no temporary folder");
-    return {QStringLiteral("--db"),
-            QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("dados.db")),
-            QStringLiteral("--seed"),
-            QStringLiteral(APROP_SCREEN_SEED),
-            QStringLiteral("--clock"),
-            QString::fromLatin1(kServerNow)};
+    return QStringList{QStringLiteral("--db"),
+                       QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("dados.db")),
+                       QStringLiteral("--seed"),
+                       seedFile,
+                       QStringLiteral("--clock"),
+                       QString::fromLatin1(kServerNow)} +
+           extraArgs;
 }
 
 }  // namespace
 
-ScreenServer::ScreenServer() : server_(QStringLiteral(APROP_APPSERVER), serveArgs(dir_), 20) {}
+ScreenServer::ScreenServer(const QStringList& extraArgs)
+    : ScreenServer(QStringLiteral(APROP_SCREEN_SEED), extraArgs) {}
+
+ScreenServer::ScreenServer(const QString& seedFile, const QStringList& extraArgs)
+    : server_(QStringLiteral(APROP_APPSERVER), serveArgs(dir_, seedFile, extraArgs), 20) {}
 
 ScreenServer::~ScreenServer() {
     framework::SetLoginValues({});

@@ -15,6 +15,10 @@ http::ServerOptions transportOptions(const ServerSettings& s) {
     o.requestDeadline = s.requestDeadline;
     o.keepAliveIdle = s.keepAliveIdle;
     o.maxConnectionsPerAddress = s.maxConnectionsPerAddress;
+    if (!s.trustedProxies.empty())
+        o.uncappedAddress = [proxies = s.trustedProxies](const std::string& address) {
+            return proxies.contains(address);
+        };
     o.shutdownGrace = s.shutdownGrace;
     o.tlsCert = s.tlsCert;
     o.tlsKey = s.tlsKey;

@@ -4,7 +4,10 @@
 #include <spdlog/spdlog.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <string_view>
 
 #include "appserver/api/call_decoder.h"
 #include "appserver/remote/api_error.h"
@@ -39,6 +42,13 @@ json parseBody(const http::Request& req) {
     }
 }
 
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 std::string requiredText(const json& body, const char* key) {
     auto it = body.find(key);
     if (it == body.end() || !it->is_string())
@@ -46,6 +56,14 @@ std::string requiredText(const json& body, const char* key) {
     std::string text = it->get<std::string>();
     checkTextArgument(text, fmt::format("\"{}\"", key));
     return text;
+}
+
+/// A database that cannot answer now (restarting, failing over, a lock held
+/// too long): 503, and when to try again.
+void sendUnavailable(const http::Request& req, http::Response& res, const DatabaseUnavailable& e) {
+    spdlog::warn("{} {}: {}", req.method, req.path, e.what());
+    res.set_header("Retry-After", std::to_string(e.retryAfter().count()));
+    sendError(res, ErrorCode::Unavailable, e.userMessage());
 }
 
 /// Runs a handler and turns every failure into the protocol's error form.
@@ -59,9 +77,7 @@ http::Handler guarded(F&& f) {
         } catch (const platform::dataset::Error& e) {
             sendError(res, ErrorCode::BadRequest, e.what());
         } catch (const DatabaseUnavailable& e) {
-            spdlog::warn("{} {}: {}", req.method, req.path, e.what());
-            res.set_header("Retry-After", std::to_string(e.retryAfter().count()));
-            sendError(res, ErrorCode::Unavailable, e.userMessage());
+            sendUnavailable(req, res, e);
         } catch (const std::exception& e) {
             spdlog::error("{} {}: {}", req.method, req.path, failureText(e));
             sendError(res, ErrorCode::Internal,
@@ -74,10 +90,24 @@ http::Handler guarded(F&& f) {
 
 HttpApi::HttpApi(Database& db, const ServerClock& clock, const ServerSettings& settings)
     : db_(db),
-      module_(db, clock, settings.workTeamAge),
-      sessions_(settings.sessionIdle, settings.sessionMaxAge),
+      modules_(db, clock, settings.workTeamAge),
+      sessions_(db, settings.sessionIdle, settings.sessionMaxAge),
       login_(db, sessions_, settings),
+      trustedProxies_(settings.trustedProxies),
       maxBodyBytes_(settings.maxBodyBytes) {}
+
+TrustedProxies::Client HttpApi::client(const http::Request& req) const {
+    if (trustedProxies_.empty()) return {req.remote_addr, false};
+    // A proxy may add its own header field rather than extend the client's:
+    // the fields in their order make one list.
+    std::string forwarded;
+    for (const auto& [name, value] : req.headers) {
+        if (!sameLetters(name, "X-Forwarded-For")) continue;
+        if (!forwarded.empty()) forwarded += ',';
+        forwarded += value;
+    }
+    return trustedProxies_.clientOf(req.remote_addr, forwarded);
+}
 
 namespace {
 
@@ -145,15 +175,21 @@ void HttpApi::install(http::Server& server) {
         [max = maxBodyBytes_](http::Refusal kind, const http::Request& req, http::Response& res) {
             sendRefusal(kind, req, res, max);
         });
-    server.setLogger([](const http::Request& req, const http::Response& res) {
-        // A failure of ours was logged where it was caught, once.
-        if (res.status >= 500)
-            spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
-        else if (res.status >= 400)
-            spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, req.remote_addr,
+    server.setLogger([this](const http::Request& req, const http::Response& res) {
+        const TrustedProxies::Client from = client(req);
+        // Said here, once for the request, though every use of the address meets it.
+        if (from.malformed)
+            spdlog::warn(
+                "{} {}: X-Forwarded-For \"{}\" de {} sem um endereço no fim; usado o "
+                "endereço do proxy",
+                req.method, req.path, req.get_header_value("X-Forwarded-For"), req.remote_addr);
+        // A refusal is said with its reason. A failure of ours (5xx) was
+        // logged where it was caught, once: here it is a debug line like a success.
+        if (res.status >= 400 && res.status < 500)
+            spdlog::warn("{} {} {} de {}: {}", req.method, req.path, res.status, from.address,
                          res.body);
         else
-            spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, req.remote_addr);
+            spdlog::debug("{} {} {} de {}", req.method, req.path, res.status, from.address);
     });
 }
 
@@ -163,6 +199,9 @@ bool HttpApi::hasSession(const http::Request& req, http::Response& res) {
         return true;
     } catch (const ApiError& e) {
         sendError(res, e.code(), e.what());
+        return false;
+    } catch (const DatabaseUnavailable& e) {
+        sendUnavailable(req, res, e);
         return false;
     }
 }
@@ -178,9 +217,9 @@ void HttpApi::login(const http::Request& req, http::Response& res) {
     const std::string user = requiredText(body, "user");
     const std::string password = requiredText(body, "password");
     const std::string branch = requiredText(body, "branch");
-    const LoginService::Result r = login_.login(user, password, branch, req.remote_addr);
-    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch,
-                 req.remote_addr);
+    const std::string address = client(req).address;
+    const LoginService::Result r = login_.login(user, password, branch, address);
+    spdlog::info("Login de {} na filial {} a partir de {}", r.session.user, branch, address);
     sendJson(res, {{"token", r.token},
                    {"user", r.session.user},
                    {"name", r.session.name},
@@ -207,11 +246,8 @@ void HttpApi::call(const http::Request& req, http::Response& res) {
     const auto started = std::chrono::steady_clock::now();
     auto [token, session] = authenticate(req);
     CallRequest request = decodeCallBody(req.body);
-    if (request.server != ApropriacaoModule::serverName())
-        throw ApiError(ErrorCode::NotFound,
-                       fmt::format("Servidor \"{}\" não existe.", request.server));
-    const std::string result =
-        module_.call(session, req.remote_addr, request.method, std::move(request.args));
+    const std::string result = modules_.call(session, client(req).address, request.server,
+                                             request.method, std::move(request.args));
     res.status = 200;
     res.set_content("{\"result\":" + result + "}", kJson);
     spdlog::debug("{} por {}: {} µs", request.method, session.user,

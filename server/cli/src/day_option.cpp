@@ -13,4 +13,12 @@ platform::dataset::DateTime parseDayOption(const std::string& text, const char* 
     return *day;
 }
 
+CalendarMonth parseMonthOption(const std::string& text, const char* option) {
+    const auto month = CalendarMonth::parse(text);
+    if (!month)
+        throw CLI::ValidationError(
+            option, fmt::format("\"{}\" não é um mês válido: use AAAA-MM, de 01 a 12", text));
+    return *month;
+}
+
 }  // namespace appserver

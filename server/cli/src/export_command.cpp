@@ -59,6 +59,7 @@ ExportCommand::ExportCommand(CLI::App& app)
     command_->add_option("--to", to_, "Último dia do período, incluído (AAAA-MM-DD)")->required();
     command_->add_option("--branch", branch_, "Só as apropriações desta filial");
     command_->add_option("--operator", operator_, "Só as apropriações deste operador");
+    command_->add_option("--team", team_, "Só as apropriações dos operadores desta equipe");
     command_
         ->add_option("--format", format_,
                      "csv ou xlsx (sem ele: xlsx quando --output termina em .xlsx, senão csv)")
@@ -76,6 +77,7 @@ int ExportCommand::run() {
             "--to", fmt::format("o último dia ({}) vem antes do primeiro ({})", to_, from_));
     filter.branch = branch_;
     filter.operatorCode = operator_;
+    filter.team = team_;
     const std::string format =
         !format_.empty() ? format_ : (endsWith(output_, ".xlsx") ? "xlsx" : "csv");
     if (format == "xlsx" && output_.empty())

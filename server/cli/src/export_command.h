@@ -21,7 +21,7 @@ public:
     int run() override;
 
 private:
-    std::string db_, from_, to_, branch_, operator_, format_, output_;
+    std::string db_, from_, to_, branch_, operator_, team_, format_, output_;
 };
 
 }  // namespace appserver

@@ -5,11 +5,13 @@
 
 #include <pthread.h>
 #include <array>
+#include <cstdio>
 #include <exception>
 
 #include "afd_import_command.h"
 #include "appserver/storage/database_error.h"
 #include "audit_command.h"
+#include "close_month_command.h"
 #include "command.h"
 #include "demo_command.h"
 #include "export_command.h"
@@ -18,7 +20,9 @@
 #include "serve_command.h"
 #include "serving.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runProgram(int argc, char** argv) {
     using namespace appserver;
     const sigset_t signals = stopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -37,8 +41,9 @@ int main(int argc, char** argv) {
     ExportCommand exportCommand(app);
     PolicyCommand policy(app);
     AuditCommand audit(app);
-    const std::array<Command*, 7> commands = {&serve,         &import, &importAfd, &demo,
-                                              &exportCommand, &policy, &audit};
+    CloseMonthCommand closeMonth(app);
+    const std::array<Command*, 8> commands = {&serve,         &import, &importAfd, &demo,
+                                              &exportCommand, &policy, &audit,     &closeMonth};
 
     CLI11_PARSE(app, argc, argv);
 
@@ -59,4 +64,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing leaves the program as an exception: a failure before a command
+    // runs (no logger, no memory), or of the logger itself, is said plainly.
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "appserver: %s\n", e.what());
+    } catch (...) {
+        std::fputs("appserver: falha inesperada\n", stderr);
+    }
+    return 1;
 }

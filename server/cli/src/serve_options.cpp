@@ -1,9 +1,12 @@
 #include "serve_options.h"
 
+#include <cmath>
+
 #include <spdlog/spdlog.h>
 #include <CLI/CLI.hpp>
 
 #include <exception>
+#include <stdexcept>
 
 namespace appserver {
 
@@ -32,10 +35,13 @@ void ServeOptions::addTo(CLI::App* cmd) {
                     "Grava neste arquivo a porta escolhida, quando já escutando");
     cmd->add_option("--threads", settings.threads, "Requisições atendidas ao mesmo tempo")
         ->capture_default_str();
-    cmd->add_option("--session-idle-hours", idleHours, "Horas sem uso que encerram uma sessão")
+    cmd->add_option("--session-idle-hours", idleHours,
+                    "Horas sem uso que encerram uma sessão (frações de hora, ao segundo)")
+        ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
     cmd->add_option("--session-max-hours", maxSessionHours,
-                    "Horas após o login que encerram uma sessão, mesmo em uso")
+                    "Horas após o login que encerram uma sessão, mesmo em uso (frações de hora, "
+                    "ao segundo)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cmd->add_option("--request-deadline-ms", requestDeadlineMs,
@@ -46,6 +52,10 @@ void ServeOptions::addTo(CLI::App* cmd) {
                     "Conexões abertas ao mesmo tempo a partir de um endereço")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
+    cmd->add_option("--trusted-proxies", trustedProxies,
+                    "Endereços ou blocos (127.0.0.1, 10.0.0.0/8, fd00::/8) dos proxies cujo "
+                    "X-Forwarded-For diz o endereço do cliente; deles, as conexões não contam no "
+                    "limite por endereço");
     cmd->add_option("--sync", sync,
                     "Durabilidade do SQLite: full (cada gravação confirmada sobrevive a queda de "
                     "energia) ou normal "
@@ -61,9 +71,14 @@ void ServeOptions::addTo(CLI::App* cmd) {
 void ServeOptions::apply() {
     spdlog::set_level(spdlog::level::from_str(logLevel));
     parseListen(listen, settings);
-    settings.sessionIdle = std::chrono::hours(idleHours);
-    settings.sessionMaxAge = std::chrono::hours(maxSessionHours);
+    settings.sessionIdle = std::chrono::seconds(std::llround(idleHours * 3600));
+    settings.sessionMaxAge = std::chrono::seconds(std::llround(maxSessionHours * 3600));
     settings.requestDeadline = std::chrono::milliseconds(requestDeadlineMs);
+    try {
+        settings.trustedProxies = TrustedProxies::parse(trustedProxies);
+    } catch (const std::invalid_argument& e) {
+        throw CLI::ValidationError("--trusted-proxies", e.what());
+    }
     if (settings.threads == 0) settings.threads = 1;
 }
 

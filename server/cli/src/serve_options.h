@@ -19,14 +19,17 @@ struct ServeOptions {
     std::string sync = "full";
     std::string logLevel = "info";
     ServerSettings settings;
-    long idleHours = 8;
-    long maxSessionHours = 12;
+    /// Hours, fractions of an hour taken to the second.
+    double idleHours = 8;
+    double maxSessionHours = 12;
     long requestDeadlineMs = settings.requestDeadline.count();
+    std::string trustedProxies;
 
     /// Adds the options to `command`.
     void addTo(CLI::App* command);
     /// Once the command line is read: sets the log's level and the settings
-    /// from what was given; throws CLI::ValidationError for a bad --listen.
+    /// from what was given; throws CLI::ValidationError for a bad --listen
+    /// or --trusted-proxies.
     void apply();
     /// The database of a server: a session for each thread and two more.
     CommandDatabaseOptions database() const;

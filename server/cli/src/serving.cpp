@@ -40,7 +40,10 @@ public:
     }
     ~ShutdownOnSignal() {
         done_ = true;
-        pthread_kill(waiter_.native_handle(), SIGTERM);
+        // Every thread blocks SIGTERM and the waiter sigwait()s for it: the
+        // signal ends its wait, it does not kill it.
+        pthread_kill(waiter_.native_handle(),  // NOLINT(bugprone-bad-signal-to-kill-thread)
+                     SIGTERM);
         waiter_.join();
     }
     ShutdownOnSignal(const ShutdownOnSignal&) = delete;

@@ -155,7 +155,7 @@ struct Server::Impl {
 
     void doAccept();
     void onAccept(error_code ec, tcp::socket socket);
-    void adopt(std::shared_ptr<ConnectionBase> connection);
+    void adopt(const std::shared_ptr<ConnectionBase>& connection);
     void forget(ConnectionBase* connection, const std::string& address, bool counts);
     void beginShutdown();
     void runLoop(net::io_context& ioc);
@@ -476,7 +476,9 @@ void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
     {
         std::lock_guard lock(mutex);
         auto& fromAddress = perAddress[address];
-        if (counted >= options.maxConnections || fromAddress >= options.maxConnectionsPerAddress) {
+        const bool capped = !options.uncappedAddress || !options.uncappedAddress(address);
+        if (counted >= options.maxConnections ||
+            (capped && fromAddress >= options.maxConnectionsPerAddress)) {
             refusal = Refusal::TooManyConnections;
             if (fromAddress == 0) perAddress.erase(address);
         } else {
@@ -504,7 +506,7 @@ void Server::Impl::onAccept(error_code ec, tcp::socket socket) {
     doAccept();
 }
 
-void Server::Impl::adopt(std::shared_ptr<ConnectionBase> connection) {
+void Server::Impl::adopt(const std::shared_ptr<ConnectionBase>& connection) {
     {
         std::lock_guard lock(mutex);
         live.emplace(connection.get(), connection);

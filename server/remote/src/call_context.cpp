@@ -1,7 +1,6 @@
 #include "call_context.h"
 
 #include "appserver/remote/api_error.h"
-#include "appserver/remote/apropriacao_module.h"
 #include "appserver/stores/directory_store.h"
 
 namespace appserver {
@@ -21,11 +20,14 @@ const WorkTeam& CallContext::workTeam() const {
     return *team_;
 }
 
+bool CallContext::userMayUse(std::string_view screenCode) const {
+    const std::string code(screenCode);
+    return tx ? operatorMayUseScreen(db, session.user, session.branch, code)
+              : teams_.mayUseScreen(db, session.user, session.branch, code);
+}
+
 void CallContext::requireScreen() const {
-    const char* screen = ApropriacaoModule::kScreenCode;
-    const bool allowed = tx ? operatorMayUseScreen(db, session.user, session.branch, screen)
-                            : teams_.mayUseScreen(db, session.user, session.branch, screen);
-    if (!allowed) throw forbidden("Operado não possui permissão de acesso à tela.");
+    if (!userMayUse(screen)) throw forbidden("Operado não possui permissão de acesso à tela.");
 }
 
 void CallContext::requireWorkTeam(const std::string& op) const {

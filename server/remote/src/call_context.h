@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "appserver/remote/session_info.h"
 #include "appserver/remote/work_team_cache.h"
@@ -17,14 +18,21 @@ namespace appserver {
 /// cache of teams serves the calls that only read.
 struct CallContext {
     CallContext(const SessionInfo& s, const std::string& from, const Database::Lease& lease,
-                platform::dataset::DateTime at, WorkTeamCache& teams,
+                platform::dataset::DateTime at, WorkTeamCache& teams, std::string_view screenCode,
                 WriteTransaction* write = nullptr)
-        : session(s), address(from), db(lease), now(at), tx(write), teams_(teams) {}
+        : session(s),
+          address(from),
+          db(lease),
+          now(at),
+          screen(screenCode),
+          tx(write),
+          teams_(teams) {}
 
     const SessionInfo& session;
     const std::string& address;  ///< the client's, as the HTTP layer saw it
     const Database::Lease& db;
     platform::dataset::DateTime now;
+    std::string_view screen;     ///< the permission the called module's screen needs
     WriteTransaction* const tx;  ///< null for a call that only reads
 
     soci::session& sql() const { return db.sql(); }
@@ -36,8 +44,11 @@ struct CallContext {
     /// 403 unless `op` belongs to the logged-in user's work team (a writing
     /// call asks the database, inside its transaction).
     void requireWorkTeam(const std::string& op) const;
-    /// 403 unless the user may use the screen at the session's branch.
+    /// 403 unless the user may use the module's screen at the session's branch.
     void requireScreen() const;
+    /// Whether the user has the permission `screenCode` at the session's
+    /// branch (read afresh inside a writing call, else within the cache's age).
+    bool userMayUse(std::string_view screenCode) const;
     /// The logged-in user's work team, read once per call at most (from the
     /// cache for a call that only reads).
     const WorkTeam& workTeam() const;

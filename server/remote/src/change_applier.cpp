@@ -13,6 +13,7 @@
 #include "appserver/stores/catalog_store.h"
 #include "appserver/stores/directory_store.h"
 #include "appserver/stores/entry_policy.h"
+#include "appserver/stores/month_closing.h"
 #include "appserver/stores/presence.h"
 #include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
@@ -40,6 +41,7 @@ constexpr const char* kOutsidePeriod =
     "Inclusão bloqueada. A apropriação deve ser feita somente no período determinado pela "
     "gerência (de {} até {}).";
 constexpr const char* kNoPunches = "Inclusão bloqueada. Ponto não apurado.";
+constexpr const char* kClosedMonth = "Mês fechado para apropriação.";
 
 /// Reads the named columns of one side (old or new) of a change.
 class RowView {
@@ -145,7 +147,7 @@ private:
     }
 
     void lockOperator(const std::string& op) {
-        if (locked_.insert(op).second) ctx_.tx->lockName("apropriacao:" + op);
+        if (locked_.insert(op).second) ctx_.tx->lockName(operatorSaveLock(op));
     }
 
     /// The recorded row named by the old values' CHAVE2, locked for its operator,
@@ -165,12 +167,15 @@ private:
         ctx_.requireSessionBranch(stored->branch);
         ctx_.requireWorkTeam(stored->operatorCode);
 
-        const Presence presence =
-            Presence::fromPunches(punchesOfDay(ctx_.db, stored->operatorCode, stored->start));
-        const Row current = atividadesRow(*stored, presence);
+        // No presence: the alert marker is not compared (below).
+        const Row current = atividadesRow(*stored, Presence{});
         const auto defs = protocol::apropriacao::getAtividades.fields();
         for (std::size_t i = 0; i < defs.size(); ++i) {
             if (!defs[i].flags.where && !defs[i].flags.key) continue;
+            // The alert marker is the punches' and the clock's, not the
+            // row's: it may change between load and save (an exit punched,
+            // the day gone on) with the row untouched.
+            if (defs[i].name == "IDCHECK") continue;
             const Value* sent = old.find(defs[i].name);  // present: checkShape() made sure
             if (!sent || !(*sent == current[i])) throw conflict(kChangedByOther);
         }
@@ -255,8 +260,14 @@ private:
                                       policy_.periodTo->toDisplayDate()));
     }
 
-    /// Adds the change to the trail, under the day of each side it has (an
-    /// update that moves a row to another day is listed under both days).
+    /// A closed month holds its days as they are: no row of its operator
+    /// at its branch is inserted, changed or deleted there.
+    void refuseClosedMonth(const AppropriationRecord& r) const {
+        if (isMonthClosed(ctx_.db, r.operatorCode, r.branch, r.start)) throw invalid(kClosedMonth);
+    }
+
+    /// Adds the change to the trail, under the row's day (an update never
+    /// moves a row to another day).
     void record(const char* action, const AppropriationRecord* before,
                 const AppropriationRecord* after) const {
         const AppropriationRecord& row = after ? *after : *before;
@@ -271,16 +282,13 @@ private:
         e.key = chave2Of(row);
         if (before) e.before = auditValues(*before);
         if (after) e.after = auditValues(*after);
-        e.day = (before ? *before : row).start.datePart();
+        e.day = row.start.datePart();
         recordAudit(ctx_.db, e);
-        if (before && after && after->start.datePart() != e.day) {
-            e.day = after->start.datePart();
-            recordAudit(ctx_.db, e);
-        }
     }
 
     void insert(const RowView& row) {
         AppropriationRecord r = candidate(row, true, 0);
+        refuseClosedMonth(r);
         if (policy_.ownOnly && r.operatorCode != ctx_.session.user) throw invalid(kOwnInsertOnly);
         refuseOutsidePeriod(r.start);
         if (policy_.requirePunches && punchesOfDay(ctx_.db, r.operatorCode, r.start).empty())
@@ -294,13 +302,21 @@ private:
 
     void update(const RowView& old, const RowView& row) {
         const AppropriationRecord stored = storedRow(old);
+        refuseClosedMonth(stored);
         if (!stored.stampEnd)
             throw invalid("Apropriação sem término de apontamento não pode ser alterada.");
         if (row.text("CDOPERADOR") != stored.operatorCode || row.text("CDFILIAL") != stored.branch)
             throw invalid("O operador e a filial de uma apropriação não podem ser alterados.");
         AppropriationRecord r = candidate(row, false, stored.id);
+        // A row lies on the day its screen loaded it for; the screen never
+        // asks for another, so a move is a row posted on a day it was not
+        // typed on.
+        if (r.start.datePart() != stored.start.datePart())
+            throw invalid(
+                "Uma apropriação não pode passar para outro dia: inclua-a no dia em que foi "
+                "feita e exclua a deste.");
+        refuseClosedMonth(r);
         refuseOutsidePeriod(stored.start);
-        refuseOutsidePeriod(r.start);
         r.stampStart = stored.stampStart;
         r.stampEnd = stored.stampEnd;
         updateAppropriation(ctx_.sql(), r);
@@ -309,6 +325,7 @@ private:
 
     void remove(const RowView& old) {
         const AppropriationRecord stored = storedRow(old);
+        refuseClosedMonth(stored);
         if (!stored.stampEnd && stored.situation == "A")
             throw invalid("Apropriação em andamento não pode ser excluída.");
         if (policy_.ownOnly && stored.operatorCode != ctx_.session.user)

@@ -120,6 +120,31 @@ bool inTransaction(soci::session& s, DatabaseKind kind) {
 
 }  // namespace
 
+namespace {
+
+/// Why a connection could not be made, with each host libpq tried named: a
+/// multi-host URI fails host by host ("connection to server at \"pg1\" …
+/// failed", "could not translate host name \"pg2\" …"), and the first line
+/// alone would not say which host is at fault.
+std::string connectionFailureText(const std::exception& e) {
+    const auto* db = dynamic_cast<const soci::soci_error*>(&e);
+    if (!db) return failureText(e);
+    const std::string full = db->get_error_message();
+    std::string out;
+    for (std::size_t at = 0; at < full.size();) {
+        std::size_t end = full.find('\n', at);
+        if (end == std::string::npos) end = full.size();
+        const std::string line = full.substr(at, end - at);
+        at = end + 1;
+        if (line.rfind("connection to server", 0) == 0 ||
+            line.rfind("could not translate host name", 0) == 0)
+            out += (out.empty() ? "" : "; ") + line;
+    }
+    return out.empty() ? failureText(e) : failureText(e) + " " + out;
+}
+
+}  // namespace
+
 Database::Database(const DatabaseUrl& url, const DatabaseOptions& options)
     : url_(url), options_(options), writeGate_(options.writerPatience) {
     const std::size_t n = options.poolSize == 0 ? 1 : options.poolSize;
@@ -129,7 +154,7 @@ Database::Database(const DatabaseUrl& url, const DatabaseOptions& options)
             slots_[i].session = openSession(url, options);
         } catch (const std::exception& e) {
             throw std::runtime_error(fmt::format("Não foi possível abrir o banco {}: {}",
-                                                 url.redacted(), failureText(e)));
+                                                 url.redacted(), connectionFailureText(e)));
         }
         free_.push_back(i);
     }
@@ -215,7 +240,7 @@ void Database::reopen(std::size_t index) {
                 spdlog::info("Conexão com o banco {} restabelecida", url_.redacted());
             return;
         } catch (const std::exception& e) {
-            last = failureText(e);
+            last = connectionFailureText(e);
         }
     }
     throw DatabaseUnavailable(DatabaseUnavailable::Reason::Unreachable,

@@ -78,6 +78,10 @@ struct DayQuery {
 
 }  // namespace
 
+std::string operatorSaveLock(const std::string& op) {
+    return "apropriacao:" + op;
+}
+
 std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db,
                                                      const std::string& op,
                                                      const std::string& branch,

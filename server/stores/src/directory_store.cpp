@@ -10,6 +10,12 @@ std::optional<OperatorRecord> findOperator(soci::session& sql, const std::string
     return r;
 }
 
+bool branchExists(soci::session& sql, const std::string& code) {
+    int n = 0;
+    sql << "SELECT COUNT(*) FROM branches WHERE code = :c", soci::into(n), soci::use(code);
+    return n > 0;
+}
+
 bool operatorHasBranch(soci::session& sql, const std::string& op, const std::string& branch) {
     int n = 0;
     sql << "SELECT COUNT(*) FROM operator_branches WHERE operator = :o AND branch = :b",
@@ -81,6 +87,28 @@ bool operatorMayUseScreen(const Database::Lease& db, const std::string& op,
         fetchSingleRow(q.st);
         return q.n > 0;
     });
+}
+
+std::vector<TeamRecord> teamsOf(const Database::Lease& db, const std::string& user) {
+    std::vector<TeamRecord> out;
+    TeamRecord t;
+    const std::string order =
+        db.kind() == DatabaseKind::Postgres ? "t.code COLLATE \"C\"" : "t.code";
+    soci::statement st =
+        (db.sql().prepare << "SELECT t.code, t.name FROM team_members m JOIN teams t"
+                             " ON t.code = m.team WHERE m.operator = :u ORDER BY " +
+                                 order,
+         soci::into(t.code), soci::into(t.name), soci::use(user));
+    st.execute();
+    while (st.fetch()) out.push_back(t);
+    return out;
+}
+
+bool isTeamMember(const Database::Lease& db, const std::string& team, const std::string& user) {
+    int n = 0;
+    db.sql() << "SELECT COUNT(*) FROM team_members WHERE team = :t AND operator = :u",
+        soci::into(n), soci::use(team), soci::use(user);
+    return n > 0;
 }
 
 std::string listedName(const std::string& name) {

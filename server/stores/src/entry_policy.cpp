@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "appserver/stores/directory_store.h"
+
 namespace appserver {
 
 using platform::dataset::DateTime;
@@ -96,9 +98,7 @@ void saveEntryPolicy(const Database::Lease& db, const EntryPolicy& p) {
                                                 p.periodFrom->toDisplayDate()));
     WriteTransaction tx(db);
     soci::session& sql = db.sql();
-    int known = 0;
-    sql << "SELECT COUNT(*) FROM branches WHERE code = :b", soci::use(p.branch), soci::into(known);
-    if (known == 0)
+    if (!branchExists(sql, p.branch))
         throw std::invalid_argument(fmt::format("A filial \"{}\" não está cadastrada.", p.branch));
     long long from = p.periodFrom ? p.periodFrom->dayNumber() : 0;
     long long to = p.periodTo ? p.periodTo->dayNumber() : 0;

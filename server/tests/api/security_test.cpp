@@ -35,10 +35,12 @@ TEST_F(Security, every_method_needs_a_live_token) {
     const std::string other = server.login(kAna);
     ASSERT_EQ(server.post("/v1/logout", "", other).status, 200);
     for (const ContractCall& c : everyMethodCall()) {
-        EXPECT_EQ(server.call(token, c.name(), c.args).status, 200) << c.name();
-        EXPECT_EQ(server.call("", c.name(), c.args).status, 401) << c.name();
-        EXPECT_EQ(server.call(std::string(64, 'a'), c.name(), c.args).status, 401) << c.name();
-        EXPECT_EQ(server.call(other, c.name(), c.args).status, 401) << c.name() << " after logout";
+        EXPECT_EQ(server.call(token, c.name(), c.args, c.server()).status, 200) << c.name();
+        EXPECT_EQ(server.call("", c.name(), c.args, c.server()).status, 401) << c.name();
+        EXPECT_EQ(server.call(std::string(64, 'a'), c.name(), c.args, c.server()).status, 401)
+            << c.name();
+        EXPECT_EQ(server.call(other, c.name(), c.args, c.server()).status, 401)
+            << c.name() << " after logout";
     }
     const Reply r = server.call("", "getHoraServidor", json::array());
     EXPECT_EQ(r.body["error"]["code"], "unauthenticated");
@@ -52,7 +54,7 @@ TEST_F(Security, a_session_expires_after_its_idle_time) {
               200);  // use refreshes it
     server.server().sessions().ageAll(std::chrono::hours(8) + std::chrono::seconds(1));
     for (const ContractCall& c : everyMethodCall())
-        EXPECT_EQ(server.call(token, c.name(), c.args).status, 401) << c.name();
+        EXPECT_EQ(server.call(token, c.name(), c.args, c.server()).status, 401) << c.name();
 }
 
 TEST_F(Security, arguments_naming_the_user_must_be_the_sessions_user) {
@@ -60,7 +62,7 @@ TEST_F(Security, arguments_naming_the_user_must_be_the_sessions_user) {
     const std::vector<ContractCall> calls = callsTaking("usuário", kCarla, "0001");
     ASSERT_FALSE(calls.empty());
     for (const ContractCall& c : calls) {
-        const Reply r = server.call(token, c.name(), c.args);
+        const Reply r = server.call(token, c.name(), c.args, c.server());
         EXPECT_EQ(r.status, 403) << c.name();
         EXPECT_EQ(r.body["error"]["code"], "forbidden");
     }
@@ -71,11 +73,11 @@ TEST_F(Security, branch_arguments_must_be_the_sessions_branch) {
     const std::vector<ContractCall> calls = callsTaking("filial", kAna, "0002");
     ASSERT_FALSE(calls.empty());
     for (const ContractCall& c : calls)
-        EXPECT_EQ(server.call(token, c.name(), c.args).status, 403) << c.name();
+        EXPECT_EQ(server.call(token, c.name(), c.args, c.server()).status, 403) << c.name();
     // Logged in at 0002 the same calls are allowed.
     const std::string south = server.login(kAna, "0002");
     for (const ContractCall& c : calls)
-        EXPECT_EQ(server.call(south, c.name(), c.args).status, 200) << c.name();
+        EXPECT_EQ(server.call(south, c.name(), c.args, c.server()).status, 200) << c.name();
 }
 
 TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
@@ -83,7 +85,7 @@ TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
     const std::vector<ContractCall> calls = callsTaking("operador", kDiego, "0001");
     ASSERT_FALSE(calls.empty());
     for (const ContractCall& c : calls) {
-        const Reply r = server.call(token, c.name(), c.args);
+        const Reply r = server.call(token, c.name(), c.args, c.server());
         EXPECT_EQ(r.status, 403) << c.name();
         EXPECT_EQ(r.body["error"]["message"],
                   "Operador não cadastrado para equipe de trabalho do usuário.");
@@ -91,7 +93,7 @@ TEST_F(Security, operator_arguments_must_be_in_the_users_work_team) {
     // Carla shares a team with Diego, so she may read his day.
     const std::string carla = server.login(kCarla);
     for (const ContractCall& c : calls)
-        EXPECT_EQ(server.call(carla, c.name(), c.args).status, 200) << c.name();
+        EXPECT_EQ(server.call(carla, c.name(), c.args, c.server()).status, 200) << c.name();
 }
 
 TEST_F(Security, change_packets_may_only_touch_rows_of_the_work_team) {

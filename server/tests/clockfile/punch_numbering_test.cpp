@@ -23,6 +23,7 @@ std::int64_t day(const char* iso) {
 
 std::vector<std::string> events(const std::vector<SequencedPunch>& ps) {
     std::vector<std::string> out;
+    out.reserve(ps.size());
     for (const auto& p : ps) out.push_back(p.event + "/" + p.direction);
     return out;
 }

@@ -2,33 +2,19 @@
 // it prints, and that a refused file leaves the database as it was.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "appserver/clockfile/afd_writer.h"
+#include "shell_run.h"
 #include "test_support.h"
 
 namespace appserver::testing {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-Outcome run(const std::string& arguments) {
-    const std::string command = std::string(APPSERVER_EXECUTABLE) + " " + arguments + " 2>&1";
-    Outcome r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) r.output.append(buf, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
+ShellRun run(const std::string& arguments) {
+    return runShell(std::string(APPSERVER_EXECUTABLE) + " " + arguments + " 2>&1");
 }
 
 int punchCount(Database& db) {
@@ -54,7 +40,7 @@ TEST(AfdCommand, refuses_a_bad_file_with_status_1_and_skip_bad_imports_the_rest)
     const std::string args = "import-afd --db '" + t.url() + "' ";
     const int before = punchCount(t.db());
 
-    Outcome r = run(args + path);
+    ShellRun r = run(args + path);
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("linha 3: empregado não cadastrado"), std::string::npos) << r.output;
     EXPECT_EQ(punchCount(t.db()), before);

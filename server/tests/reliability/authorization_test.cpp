@@ -11,6 +11,7 @@
 #include "appserver/api/session_store.h"
 #include "contract_calls.h"
 #include "protocol/apropriacao.h"
+#include "protocol/resumo.h"
 #include "reliability_support.h"
 #include "test_support.h"
 
@@ -33,15 +34,32 @@ struct Expected {
 
 const std::map<const protocol::Method*, Expected>& expectations() {
     namespace api = protocol::apropriacao;
+    namespace resumo = protocol::resumo;
     static const std::map<const protocol::Method*, Expected> table = {
-        {&api::getCtrlAcesso, {403, 403, 403}},   {&api::getHoraServidor, {200, 200, 200}},
-        {&api::getOperEquip, {403, 403, 200}},    {&api::getAtividades, {200, 403, 403}},
-        {&api::getTotApro, {200, 403, 403}},      {&api::getPonto, {200, 403, 200}},
-        {&api::getTotPontoReal, {200, 403, 200}}, {&api::getDatas, {200, 403, 403}},
-        {&api::getPesqTarefa, {200, 200, 403}},   {&api::getVdTarefa, {200, 200, 403}},
-        {&api::getPesqAtiv, {403, 403, 403}},     {&api::getVdAtiv, {200, 403, 403}},
-        {&api::getApropria, {200, 403, 403}},     {&api::setAtividades, {200, 403, 403}},
-        {&api::getUpdateAtiv, {200, 200, 403}},   {&api::getHistorico, {200, 403, 403}},
+        {&api::getCtrlAcesso, {403, 403, 403}},
+        {&api::getHoraServidor, {200, 200, 200}},
+        {&api::getOperEquip, {403, 403, 200}},
+        {&api::getAtividades, {200, 403, 403}},
+        {&api::getTotApro, {200, 403, 403}},
+        {&api::getPonto, {200, 403, 200}},
+        {&api::getTotPontoReal, {200, 403, 200}},
+        {&api::getDatas, {200, 403, 403}},
+        {&api::getPesqTarefa, {200, 200, 403}},
+        {&api::getVdTarefa, {200, 200, 403}},
+        {&api::getPesqAtiv, {403, 403, 403}},
+        {&api::getVdAtiv, {200, 403, 403}},
+        {&api::getApropria, {200, 403, 403}},
+        {&api::setAtividades, {200, 403, 403}},
+        {&api::getUpdateAtiv, {200, 200, 403}},
+        {&api::getHistorico, {200, 403, 403}},
+        // The summary's: the same rules, with the summary's permissions.
+        {&resumo::getCtrlAcesso, {403, 403, 403}},
+        {&resumo::getCtrlFechamento, {403, 403, 403}},
+        {&resumo::getHoraServidor, {200, 200, 200}},
+        {&resumo::getEquipes, {403, 403, 403}},
+        {&resumo::getOperEquip, {403, 403, 200}},
+        {&resumo::getResumoPeriodo, {200, 403, 403}},
+        {&resumo::setFechamento, {200, 403, 403}},
     };
     return table;
 }
@@ -63,7 +81,7 @@ TEST_F(Authorization, every_method_against_every_kind_of_caller) {
     const std::vector<ContractCall> teamMate = everyMethodCall(kCarla, "0001");
     const std::vector<ContractCall> brunos = everyMethodCall(kBruno, "0001");
     const auto status = [&](const std::string& token, const ContractCall& c) {
-        return server.call(token, c.name(), c.args).status;
+        return server.call(token, c.name(), c.args, c.server()).status;
     };
 
     for (std::size_t i = 0; i < own.size(); ++i) {
@@ -78,7 +96,9 @@ TEST_F(Authorization, every_method_against_every_kind_of_caller) {
         EXPECT_EQ(status(ana, teamMate[i]), expected->second.teamMate) << "team-mate";
         EXPECT_EQ(status(ana, own[i]), 200) << "own";
         const bool open = method == &protocol::apropriacao::getCtrlAcesso ||
-                          method == &protocol::apropriacao::getHoraServidor;
+                          method == &protocol::apropriacao::getHoraServidor ||
+                          method == &protocol::resumo::getCtrlAcesso ||
+                          method == &protocol::resumo::getHoraServidor;
         EXPECT_EQ(status(bruno, brunos[i]), open ? 200 : 403) << "no permission for the screen";
     }
     // Without the permission the access check answers, with no row.
@@ -238,6 +258,7 @@ TEST_F(LoginThrottling, racing_wrong_passwords_get_exactly_the_cap_checked) {
     constexpr int kClients = 30;
     std::vector<int> statuses(kClients);
     std::vector<std::thread> threads;
+    threads.reserve(kClients);
     for (int i = 0; i < kClients; ++i)
         threads.emplace_back([&, i] {
             httplib::Client c("127.0.0.1", server.port());

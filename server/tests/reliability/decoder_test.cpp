@@ -36,13 +36,13 @@ protected:
 
 TEST_F(ControlCharacters, every_text_argument_of_every_method_refuses_them) {
     for (const ContractCall& c : everyMethodCall()) {
-        ASSERT_EQ(server.call(token, c.name(), c.args).status, 200) << c.name();
+        ASSERT_EQ(server.call(token, c.name(), c.args, c.server()).status, 200) << c.name();
         for (std::size_t i = 0; i < c.args.size(); ++i) {
             if (c.method->args[i].kind != protocol::ArgKind::Text) continue;
             for (const std::string& bad : controlCharacters()) {
                 json args = c.args;
                 args[i] = args[i].get<std::string>() + bad + "z";
-                const Reply r = server.call(token, c.name(), args);
+                const Reply r = server.call(token, c.name(), args, c.server());
                 expectRefused(r, c.name() + " argument " + std::to_string(i + 1));
                 EXPECT_NE(r.body["error"].value("message", "").find("caractere de controle"),
                           std::string::npos);

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "lock_holder.h"
 #include "reliability_support.h"
 #include "test_support.h"
 
@@ -195,6 +196,7 @@ TEST(Faults, a_full_disk_answers_503_logs_one_line_without_values_and_stores_not
     // Every session of the pool may grow the file no more.
     const auto limitPages = [&](const std::string& limit) {
         std::vector<Database::Lease> leases;
+        leases.reserve(6);
         for (int i = 0; i < 6; ++i) leases.push_back(server.db().acquire());
         for (auto& l : leases) {
             long long pages = 0;
@@ -206,7 +208,7 @@ TEST(Faults, a_full_disk_answers_503_logs_one_line_without_values_and_stores_not
     const std::string secret = "Descrição que não vai ao log " + std::string(1500, 'x');
     DeltaBuilder d(before);
     for (int i = 0; i < 100; ++i) d.insert(streamRow(i, secret));
-    Reply r;
+    Reply r{0, nullptr};
     std::vector<std::string> lines;
     {
         LogCapture log(spdlog::level::warn);
@@ -240,17 +242,9 @@ TEST(Faults, a_save_that_cannot_get_its_lock_in_time_answers_503_and_logs_one_li
     const std::string token = server.login(kAna);
     const json day = server.result(token, "getAtividades", {kAna, "0001", date(kDay)});
 
-    // The lock is held by another connection, as another process would.
-    DatabaseOptions one;
-    one.poolSize = 1;
-    Database other(server.db().url(), one);
-    auto holder = other.acquire();
-    if (other.kind() == DatabaseKind::Sqlite) {
-        holder.sql() << "BEGIN IMMEDIATE";
-    } else {
-        holder.sql() << "BEGIN";
-        holder.sql() << "SELECT pg_advisory_xact_lock(hashtext('apropriacao:000000000101'))";
-    }
+    // On PostgreSQL a save takes its operator's lock.
+    LockHolder holder(server.db(),
+                      "SELECT pg_advisory_xact_lock(hashtext('apropriacao:000000000101'))");
     DeltaBuilder d(day);
     d.insert(newRow(kDay, "10:30:00", "11:00:00"));
     const auto started = std::chrono::steady_clock::now();
@@ -265,7 +259,7 @@ TEST(Faults, a_save_that_cannot_get_its_lock_in_time_answers_503_and_logs_one_li
     // Reads go on meanwhile.
     EXPECT_EQ(server.call(token, "getAtividades", {kAna, "0001", date(kDay)}).status, 200);
 
-    holder.sql() << "ROLLBACK";
+    holder.release();
     EXPECT_EQ(server.call(token, "SetAtividades", json::array({d.arg()})).status, 200);
 }
 

@@ -1,6 +1,7 @@
-// The server under attack from outside: bodies past the cap however sent,
-// compression bombs, header floods, slow clients and connection floods.
-// Each runs against the appserver program itself and watches its memory.
+// The server under attack from outside: compression bombs, header floods,
+// requests that never arrive whole; and the hardening cases (bodies past the
+// cap, slow clients, connections past the cap of one address) against the
+// appserver program itself, a process of their own each, watching its memory.
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -8,6 +9,7 @@
 
 #include <thread>
 
+#include "hardening.h"
 #include "postgresql_run.h"
 #include "raw_connection.h"
 #include "server_process.h"
@@ -20,7 +22,10 @@ using namespace std::chrono_literals;
 using nlohmann::json;
 
 // The transport's limits, tried from outside: the database under the server is incidental.
-[[maybe_unused]] const bool kSqliteOnly = leaveOutOfPostgresRun({"Limits"});
+[[maybe_unused]] const bool kSqliteOnly = leaveOutOfPostgresRun({"Limits", "Server/Hardening"});
+
+constexpr const char* kLoginBody =
+    R"({"user":"000000000101","password":"senha101","branch":"0001"})";
 
 /// What an unauthenticated request may make the server hold on top of what it held before.
 constexpr long kFewMiBInKiB = 4 * 1024;
@@ -41,18 +46,49 @@ void expectHeldAtMostAFewMiB(const ResidentPeak& peak, long before) {
 #endif
 }
 
-std::string loginToken(int port) {
-    httplib::Client client("127.0.0.1", port);
-    auto res =
-        client.Post("/v1/login", R"({"user":"000000000101","password":"senha101","branch":"0001"})",
-                    "application/json");
-    if (!res || res->status != 200) return {};
-    return json::parse(res->body).value("token", "");
-}
+/// The appserver program started for one case, as the case asks.
+class ServerTarget final : public HardeningTarget {
+public:
+    explicit ServerTarget(const ServerAsked& asked) : process_(serveArgs(asked)) {
+        EXPECT_TRUE(process_.started());
+        cap_ = asked.maxConnectionsPerAddress > 0
+                   ? asked.maxConnectionsPerAddress
+                   : static_cast<int>(ServerSettings().maxConnectionsPerAddress);
+    }
 
-std::string chunked(std::size_t size) {
-    return fmt::format("{:x}\r\n{}\r\n", size, std::string(size, ' '));
-}
+    int port() const override { return process_.port(); }
+    std::string loginBody() const override { return kLoginBody; }
+    int maxConnectionsPerAddress() const override { return cap_; }
+    void watchMemory() override {
+        before_ = process_.residentKiB();
+        peak_ = std::make_unique<ResidentPeak>(process_);
+    }
+    void expectHeldLittleMemory() override {
+        if (peak_) expectHeldAtMostAFewMiB(*peak_, before_);
+    }
+
+private:
+    static std::vector<std::string> serveArgs(const ServerAsked& asked) {
+        std::vector<std::string> args;
+        if (asked.threads > 0)
+            args.insert(args.end(), {"--threads", std::to_string(asked.threads)});
+        if (asked.maxConnectionsPerAddress > 0)
+            args.insert(args.end(), {"--max-connections-per-address",
+                                     std::to_string(asked.maxConnectionsPerAddress)});
+        return args;
+    }
+
+    ServerProcess process_;
+    int cap_ = 0;
+    long before_ = 0;
+    std::unique_ptr<ResidentPeak> peak_;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Server, Hardening,
+    ::testing::Values(TargetKind{
+        "server", [](const ServerAsked& asked) { return std::make_unique<ServerTarget>(asked); }}),
+    targetName);
 
 /// A gzip stream of `size` zero bytes: a few hundred times smaller than what it unpacks to.
 std::string gzipOfZeros(std::size_t size) {
@@ -76,61 +112,10 @@ std::string gzipOfZeros(std::size_t size) {
     return out;
 }
 
-/// Sends a request head and then as much of `body` as the server takes, and reads the answer.
-RawAnswer sendAll(int port, const std::string& head, const std::string& body = {}) {
-    RawConnection c(port);
-    EXPECT_TRUE(c.connected());
-    c.send(head);
-    c.send(body);
-    return c.read(5s);
-}
-
-TEST(Limits, a_chunked_body_past_the_cap_is_refused_however_it_is_split) {
-    ServerProcess server;
-    ASSERT_TRUE(server.started());
-    const std::string token = loginToken(server.port());
-    ASSERT_FALSE(token.empty());
-    const long before = server.residentKiB();
-    ResidentPeak peak(server);
-
-    std::string eightMiB;
-    for (int i = 0; i < 128; ++i) eightMiB += chunked(64 * 1024);
-    const std::string head =
-        "Host: x\r\nTransfer-Encoding: chunked\r\nContent-Type: application/json\r\n";
-    EXPECT_EQ(
-        sendAll(server.port(), "POST /v1/login HTTP/1.1\r\n" + head + "\r\n", eightMiB).status,
-        413);
-    EXPECT_EQ(
-        sendAll(server.port(),
-                "POST /v1/call HTTP/1.1\r\nAuthorization: Bearer " + token + "\r\n" + head + "\r\n",
-                eightMiB)
-            .status,
-        413);
-    // Without a session the body of a call is not even read.
-    EXPECT_EQ(sendAll(server.port(), "POST /v1/call HTTP/1.1\r\n" + head + "\r\n", eightMiB).status,
-              401);
-    // Many small chunks are counted as they arrive, not only a large declared one.
-    std::string manySmall;
-    for (int i = 0; i < 40000; ++i) manySmall += chunked(30);
-    EXPECT_EQ(
-        sendAll(server.port(),
-                "POST /v1/call HTTP/1.1\r\nAuthorization: Bearer " + token + "\r\n" + head + "\r\n",
-                manySmall)
-            .status,
-        413);
-    expectHeldAtMostAFewMiB(peak, before);
-
-    // A body within the cap, chunked, is read as any other.
-    const std::string login = R"({"user":"000000000101","password":"senha101","branch":"0001"})";
-    const RawAnswer ok = sendAll(server.port(), "POST /v1/login HTTP/1.1\r\n" + head + "\r\n",
-                                 fmt::format("{:x}\r\n{}\r\n0\r\n\r\n", login.size(), login));
-    EXPECT_EQ(ok.status, 200) << ok.body;
-}
-
 TEST(Limits, compressed_bodies_are_refused_before_anything_is_unpacked) {
     ServerProcess server;
     ASSERT_TRUE(server.started());
-    const std::string token = loginToken(server.port());
+    const std::string token = loginToken(server.port(), kLoginBody);
     const std::string bomb = gzipOfZeros(std::size_t{64} << 20);
     ASSERT_LT(bomb.size(), 1u << 20);
     const long before = server.residentKiB();
@@ -183,32 +168,6 @@ TEST(Limits, header_floods_are_refused_with_431) {
     EXPECT_EQ(sendAll(server.port(), "GET /v1/health HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
 }
 
-/// GET /v1/health on a fresh connection: the status, or 0 when no answer came within a second.
-int healthWithinASecond(int port) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(1, 0);
-    client.set_read_timeout(1, 0);
-    auto res = client.Get("/v1/health");
-    return res ? res->status : 0;
-}
-
-TEST(Limits, slow_clients_hold_no_worker_and_health_answers_throughout) {
-    // Ten times as many slow clients as threads, each sending a header line
-    // now and then, as if its request would never end.
-    ServerProcess server({"--threads", "4"});
-    ASSERT_TRUE(server.started());
-    std::vector<RawConnection> slow;
-    for (int i = 0; i < 40; ++i) {
-        slow.emplace_back(server.port());
-        slow.back().send("POST /v1/login HTTP/1.1\r\nHost: x\r\n");
-    }
-    for (int round = 0; round < 10; ++round) {
-        for (RawConnection& c : slow) c.send("X-Slow: 1\r\n");
-        EXPECT_EQ(healthWithinASecond(server.port()), 200) << "round " << round;
-        std::this_thread::sleep_for(200ms);
-    }
-}
-
 TEST(Limits, a_request_that_does_not_arrive_whole_within_the_deadline_is_answered_408_and_closed) {
     ServerProcess server({"--request-deadline-ms", "800"});
     ASSERT_TRUE(server.started());
@@ -223,31 +182,6 @@ TEST(Limits, a_request_that_does_not_arrive_whole_within_the_deadline_is_answere
     EXPECT_EQ(answer.status, 408);
     EXPECT_TRUE(c.closedWithin(5s));
     EXPECT_EQ(healthWithinASecond(server.port()), 200);
-}
-
-TEST(Limits, connections_past_the_cap_of_one_address_are_refused_with_429) {
-    ServerProcess server({"--max-connections-per-address", "3"});
-    ASSERT_TRUE(server.started());
-    std::vector<RawConnection> open;
-    for (int i = 0; i < 3; ++i) {
-        open.emplace_back(server.port());
-        open.back().send("GET /v1/health HTTP/1.1\r\nHost: x\r\n\r\n");
-        EXPECT_EQ(open.back().read(5s).status, 200);  // kept alive, so still counted
-    }
-    RawConnection extra(server.port());
-    const RawAnswer refused = extra.read(5s);
-    EXPECT_EQ(refused.status, 429);
-    EXPECT_EQ(json::parse(refused.body, nullptr, false)["error"]["code"], "too_many_requests");
-    EXPECT_TRUE(extra.closedWithin(5s));
-
-    // A connection that ends makes room for another.
-    open.front().close();
-    int status = 0;
-    for (int i = 0; i < 50 && status != 200; ++i) {
-        std::this_thread::sleep_for(20ms);
-        status = healthWithinASecond(server.port());
-    }
-    EXPECT_EQ(status, 200);
 }
 
 TEST(Limits, a_json_body_sent_with_a_form_content_type_is_read_as_json) {

@@ -33,12 +33,14 @@ TEST(Races, saves_racing_through_two_server_processes_never_store_two_clashing_s
     }
     constexpr int kClients = 8, kRounds = 10;
     std::vector<std::unique_ptr<httplib::Client>> clients;
+    clients.reserve(kClients);
     for (int i = 0; i < kClients; ++i) clients.push_back(servers[i % 2]->client());
 
     for (int round = 0; round < kRounds; ++round) {
         const std::string day = fmt::format("2026-11-{:02}", 2 + round);
         std::vector<int> statuses(kClients);
         std::vector<std::thread> threads;
+        threads.reserve(kClients);
         for (int i = 0; i < kClients; ++i) {
             threads.emplace_back([&, i] {
                 // Every span covers 11:40–11:45; each starts at another minute.

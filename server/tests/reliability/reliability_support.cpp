@@ -1,7 +1,6 @@
 #include "reliability_support.h"
 
 #include <gtest/gtest.h>
-#include <spdlog/sinks/base_sink.h>
 
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -36,6 +35,7 @@ ServerProcess::ServerProcess(const std::string& dbUrl, const std::vector<std::st
         if (!std::freopen(logFile.c_str(), "w", stderr) || !std::freopen("/dev/null", "w", stdout))
             _exit(126);
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         execv(argv[0], argv.data());
@@ -98,42 +98,6 @@ std::string ServerProcess::login(const std::string& user, const std::string& bra
 
 std::string callBody(const std::string& method, const json& args) {
     return json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump();
-}
-
-class LogCapture::Sink : public spdlog::sinks::base_sink<std::mutex> {
-public:
-    std::vector<std::string> lines() {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-
-protected:
-    void sink_it_(const spdlog::details::log_msg& msg) override {
-        lines_.emplace_back(msg.payload.data(), msg.payload.size());
-    }
-    void flush_() override {}
-
-private:
-    std::vector<std::string> lines_;
-};
-
-LogCapture::LogCapture(spdlog::level::level_enum level) : sink_(std::make_shared<Sink>()) {
-    auto logger = spdlog::default_logger();
-    previous_ = logger->level();
-    sink_->set_level(level);
-    logger->sinks().push_back(sink_);
-    logger->set_level(level);
-}
-
-LogCapture::~LogCapture() {
-    auto logger = spdlog::default_logger();
-    auto& sinks = logger->sinks();
-    sinks.erase(std::remove(sinks.begin(), sinks.end(), sink_), sinks.end());
-    logger->set_level(previous_);
-}
-
-std::vector<std::string> LogCapture::lines() const {
-    return sink_->lines();
 }
 
 bool pgTmpAvailable() {

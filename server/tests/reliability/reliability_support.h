@@ -6,10 +6,10 @@
 
 #include <sys/types.h>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "log_capture.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -43,19 +43,6 @@ private:
 
 /// A call body of the remote module.
 std::string callBody(const std::string& method, const nlohmann::json& args);
-
-/// The log lines at `level` or above written while it lives, by the default logger.
-class LogCapture {
-public:
-    explicit LogCapture(spdlog::level::level_enum level);
-    ~LogCapture();
-    std::vector<std::string> lines() const;
-
-private:
-    class Sink;
-    std::shared_ptr<Sink> sink_;
-    spdlog::level::level_enum previous_;
-};
 
 /// Runs a cluster command of scripts/pg-tmp (halt, resume) on the cluster the
 /// tests run against; fails the test when it fails.

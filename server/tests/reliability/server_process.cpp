@@ -75,6 +75,7 @@ ServerProcess::ServerProcess(const std::vector<std::string>& extraArgs, const st
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     const int spawned = posix_spawn(&pid_, argv[0], &files, &attr, argv.data(), environ);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "raw_connection.h"
@@ -129,9 +130,12 @@ struct Client {
     httplib::Client http;
 };
 
-/// Starts a save that waits behind `blocker`, sends SIGTERM, and checks that
-/// the server stops taking connections, completes the save and exits 0.
-void checkOrderlyShutdownWithASaveInFlight(ServerProcess& server, SaveBlocker& blocker) {
+/// Logs in, then starts a save that waits behind the blocker `block` makes,
+/// sends SIGTERM, and checks that the server stops taking connections,
+/// completes the save and exits 0. (The login comes first: it stores the
+/// session, which the blocker would hold up too.)
+void checkOrderlyShutdownWithASaveInFlight(
+    ServerProcess& server, const std::function<std::unique_ptr<SaveBlocker>()>& block) {
     ASSERT_TRUE(server.started());
     Client client(server.port());
     const std::string token = client.login();
@@ -142,6 +146,8 @@ void checkOrderlyShutdownWithASaveInFlight(ServerProcess& server, SaveBlocker& b
         200);
     const json delta =
         DeltaBuilder(day["result"]).insert(newRow("2026-12-08", "08:00:00", "09:00:00")).arg();
+    const std::unique_ptr<SaveBlocker> held = block();
+    SaveBlocker& blocker = *held;
     const long long before = blocker.appropriations();
 
     auto save = std::async(std::launch::async, [&] {
@@ -172,9 +178,11 @@ TEST(Shutdown, sigterm_on_sqlite_finishes_the_save_in_flight_copies_the_log_back
         GTEST_SKIP() << "the SQLite case runs without PostgreSQL";
     ServerProcess server;
     ASSERT_TRUE(server.started());
+    checkOrderlyShutdownWithASaveInFlight(
+        server, [&] { return std::make_unique<SqliteBlocker>(server.sqlitePath()); });
     SqliteBlocker blocker(server.sqlitePath());
-    checkOrderlyShutdownWithASaveInFlight(server, blocker);
     EXPECT_EQ(blocker.integrity(), "ok");
+    blocker.release();
     // The log was copied into the database file as it closed.
     const std::string wal = server.sqlitePath() + "-wal";
     EXPECT_TRUE(!std::filesystem::exists(wal) || std::filesystem::file_size(wal) == 0);
@@ -186,8 +194,8 @@ TEST(Shutdown, sigterm_on_postgresql_finishes_the_save_in_flight_and_exits_0) {
     TestDatabase database;
     ServerProcess server({}, database.url());
     ASSERT_TRUE(server.started());
-    PostgresBlocker blocker(database.url());
-    checkOrderlyShutdownWithASaveInFlight(server, blocker);
+    checkOrderlyShutdownWithASaveInFlight(
+        server, [&] { return std::make_unique<PostgresBlocker>(database.url()); });
 }
 
 TEST(Shutdown, sigint_of_an_idle_server_exits_0) {

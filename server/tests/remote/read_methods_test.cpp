@@ -1,6 +1,7 @@
 // The read methods of the remote module: their answers, empty answers and field lists.
 #include <gtest/gtest.h>
 
+#include "appserver/stores/appropriation_store.h"
 #include "contract_calls.h"
 #include "protocol/apropriacao.h"
 #include "test_support.h"
@@ -24,7 +25,7 @@ TEST_F(ReadMethods, every_answer_carries_the_fields_of_its_contract_in_order) {
         if (!c.method->answersData()) continue;
         std::vector<std::string> names;
         for (const protocol::Field& f : c.method->fields()) names.emplace_back(f.name);
-        const json r = server.result(token, c.name(), c.args);
+        const json r = server.result(token, c.name(), c.args, c.server());
         ASSERT_TRUE(r.is_object()) << c.name();
         EXPECT_EQ(fieldNames(r), names) << c.name();
         // The base data has no trail of changes; GetHistorico's rows are the audit trail's tests.
@@ -88,12 +89,37 @@ TEST_F(ReadMethods, getAtividades_flags_spans_outside_the_punched_presence) {
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0]["IDCHECK"], "N");  // 08:00–09:00 inside 07:58–10:00
     EXPECT_EQ(rows[1]["IDCHECK"], "S");  // 09:00–10:30 crosses the 10:00–10:15 gap
-    EXPECT_EQ(rows[2]["IDCHECK"], "S");  // starts at 13:00, an entry never closed by an exit
+    // Starts at 13:00, after an entry the day never closed: on a day before
+    // the server's today, the missing exit is the clock's, not the row's.
+    EXPECT_EQ(rows[2]["IDCHECK"], "N");
     // A day without punches is never flagged.
     const auto quiet =
         rowsByName(server.result(token, "getAtividades", {kAna, "0001", date("2026-11-30")}));
     ASSERT_EQ(quiet.size(), 1u);
     EXPECT_EQ(quiet[0]["IDCHECK"], "N");
+}
+
+TEST_F(ReadMethods, getAtividades_counts_todays_entry_without_exit_as_presence_up_to_now) {
+    // Today (the server's clock: 10:00) Ana is in since 08:00, no exit yet.
+    {
+        auto lease = server.db().acquire();
+        const platform::dataset::DateTime day = platform::dataset::DateTime::date(2026, 12, 8);
+        insertPunch(lease.sql(),
+                    PunchRecord{"01", kAna, day.addSeconds(8 * 3600), "1", "E1", day, "CAT"});
+    }
+    const json today = server.result(token, "getAtividades", {kAna, "0001", date("2026-12-08")});
+    DeltaBuilder d(today);
+    d.insert(newRow("2026-12-08", "08:30:00", "09:30:00"));
+    d.insert(newRow("2026-12-08", "07:00:00", "07:45:00"));
+    const Reply saved = server.call(token, "SetAtividades", nlohmann::json::array({d.arg()}));
+    ASSERT_EQ(saved.status, 200) << saved.body.dump();
+    const auto rows =
+        rowsByName(server.result(token, "getAtividades", {kAna, "0001", date("2026-12-08")}));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["HORAINI"], "07:00:00");
+    EXPECT_EQ(rows[0]["IDCHECK"], "S") << "before the entry";
+    EXPECT_EQ(rows[1]["HORAINI"], "08:30:00");
+    EXPECT_EQ(rows[1]["IDCHECK"], "N") << "inside the presence that runs on to now";
 }
 
 TEST_F(ReadMethods, empty_days_answer_empty_packets) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/data_import.h"
@@ -62,7 +63,7 @@ TEST_F(SetAtividades, refuses_each_broken_rule_with_its_message_and_stores_nothi
         std::string message;
     };
     auto with = [](json row, const char* key, json value) {
-        row[key] = value;
+        row[key] = std::move(value);
         return row;
     };
     const json ok = newRow(kDay, "10:30:00", "11:00:00");
@@ -144,7 +145,7 @@ TEST_F(SetAtividades, updates_a_row_keeping_its_stamps_and_excluding_itself_from
 
 TEST_F(SetAtividades, an_open_row_cannot_be_changed_and_a_locked_one_cannot_be_deleted) {
     const auto rows = rowsByName(day());
-    const json open = rows[2];
+    const json& open = rows[2];
     json changed = open;
     changed["HORAFIN"] = "14:00:00";
     changed["DTFAPATIVTAR"] = "2026-12-07T14:00:00";
@@ -253,6 +254,23 @@ TEST_F(SetAtividades, the_operator_and_branch_of_a_row_cannot_change) {
     EXPECT_EQ(message(r), "O operador e a filial de uma apropriação não podem ser alterados.");
 }
 
+TEST_F(SetAtividades, a_row_is_never_moved_to_another_day) {
+    const json packet = day();
+    const auto rows = rowsByName(packet);
+    json moved = rows[0];
+    moved["DTIAPATIVTAR"] = "2026-12-04T08:00:00";
+    moved["DTFAPATIVTAR"] = "2026-12-04T09:00:00";
+    DeltaBuilder d(packet);
+    d.update(rows[0], moved);
+    const Reply r = save(d);
+    EXPECT_EQ(r.status, 422) << r.body.dump();
+    EXPECT_EQ(message(r),
+              "Uma apropriação não pode passar para outro dia: inclua-a no dia em que foi feita "
+              "e exclua a deste.");
+    EXPECT_EQ(day(), packet) << "nothing stored";
+    EXPECT_TRUE(rowsByName(day("2026-12-04")).empty());
+}
+
 TEST_F(SetAtividades, a_packet_without_the_key_or_value_fields_is_a_bad_request) {
     json delta = DeltaBuilder(day()).arg();
     delta["delta"]["fields"] =
@@ -270,6 +288,7 @@ TEST_F(SetAtividades, concurrent_saves_never_store_two_clashing_spans) {
     constexpr int kClients = 6;
     std::vector<int> statuses(kClients);
     std::vector<std::thread> threads;
+    threads.reserve(kClients);
     for (int i = 0; i < kClients; ++i) {
         threads.emplace_back([&, i] {
             httplib::Client c("127.0.0.1", server.port());

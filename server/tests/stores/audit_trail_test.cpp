@@ -144,20 +144,16 @@ TEST_F(AuditTrail, starting_an_activity_is_recorded_once_under_the_users_today) 
     EXPECT_EQ(h[0]["DSENDERECO"], "127.0.0.1");
 }
 
-TEST_F(AuditTrail, a_row_moved_to_another_day_is_in_the_history_of_both_days) {
+TEST_F(AuditTrail, a_row_refused_a_move_to_another_day_leaves_no_history) {
     const json old = rowAt("08:00:00");
     json moved = old;
     moved["DTIAPATIVTAR"] = "2026-12-04T08:00:00";
     moved["DTFAPATIVTAR"] = "2026-12-04T09:00:00";
     DeltaBuilder d(day());
     d.update(old, moved);
-    ASSERT_EQ(save(d, ana).status, 200);
-    const auto from = history(kDay);
-    const auto to = history("2026-12-04");
-    ASSERT_EQ(from.size(), 1u);
-    ASSERT_EQ(to.size(), 1u);
-    EXPECT_EQ(from[0]["DSDEPOIS"], to[0]["DSDEPOIS"]);
-    EXPECT_EQ(json::parse(to[0]["DSDEPOIS"].get<std::string>())["start"], "2026-12-04T08:00:00");
+    ASSERT_EQ(save(d, ana).status, 422);
+    EXPECT_TRUE(history(kDay).empty());
+    EXPECT_TRUE(history("2026-12-04").empty());
 }
 
 TEST_F(AuditTrail, the_history_answer_has_its_fields_and_no_row_for_an_untouched_day) {

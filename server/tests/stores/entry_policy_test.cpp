@@ -100,8 +100,10 @@ TEST_F(EntryPolicies, the_period_refuses_new_changed_and_deleted_rows_outside_it
     refused(insert("2026-12-08", "08:00:00", "09:00:00", ana), kOutside);
     refused(describe("2026-11-30", "14:00:00", ana), kOutside);
     refused(remove("2026-11-30", "14:00:00", ana), kOutside);
-    // A row inside cannot be moved out of it either.
-    refused(describe(kDay, "08:00:00", ana, "2026-12-08"), kOutside);
+    // A row inside cannot leave it either: no row leaves its day.
+    refused(describe(kDay, "08:00:00", ana, "2026-12-08"),
+            "Uma apropriação não pode passar para outro dia: inclua-a no dia em que foi feita e "
+            "exclua a deste.");
     EXPECT_EQ(rowsByName(day("2026-11-30")).size(), 1u);
     EXPECT_EQ(rowAt("2026-11-30", "14:00:00")["TXAPRATIVTAR"], "Trabalho registrado");
     EXPECT_EQ(trail("2026-11-30"), 0u);

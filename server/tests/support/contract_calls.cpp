@@ -4,6 +4,7 @@
 
 #include "platform/dataset/packet_json.h"
 #include "protocol/apropriacao.h"
+#include "protocol/resumo.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -43,6 +44,11 @@ json valueOf(const protocol::Method& method, const protocol::Arg& arg, const std
     if (name == "início") return "08:00:00";
     if (name == "término") return "09:00:00";
     if (name == "pacote de alterações") return insertedHour(person, branch);
+    if (name == "equipe") return "";
+    if (name == "de") return date("2026-12-01");
+    if (name == "até") return date("2026-12-31");
+    if (name == "mês") return "2026-11";
+    if (name == "fechar") return "S";
     throw std::logic_error("everyMethodCall: no valid value is known for the argument \"" +
                            std::string(name) + "\" of " + std::string(method.name));
 }
@@ -51,11 +57,14 @@ json valueOf(const protocol::Method& method, const protocol::Arg& arg, const std
 
 std::vector<ContractCall> everyMethodCall(const std::string& person, const std::string& branch) {
     std::vector<ContractCall> calls;
-    for (const protocol::Method* method : protocol::apropriacao::module.methods) {
-        json args = json::array();
-        for (const protocol::Arg& arg : method->args)
-            args.push_back(valueOf(*method, arg, person, branch));
-        calls.push_back({method, std::move(args)});
+    for (const protocol::Module* module :
+         {&protocol::apropriacao::module, &protocol::resumo::module}) {
+        for (const protocol::Method* method : module->methods) {
+            json args = json::array();
+            for (const protocol::Arg& arg : method->args)
+                args.push_back(valueOf(*method, arg, person, branch));
+            calls.push_back({module, method, std::move(args)});
+        }
     }
     return calls;
 }

@@ -45,10 +45,12 @@ json baseData() {
     d["teams"] = {{{"code", "EQ01"}, {"name", "Desenvolvimento"}},
                   {{"code", "EQ02"}, {"name", "Suporte"}}};
     d["operators"] = {
-        person("000000000101", "Ana Souza", {"0001", "0002"}, {"Zep00700"}, {"EQ01"}),
+        person("000000000101", "Ana Souza", {"0001", "0002"}, {"Zep00700", "Zep00710", "Zep00720"},
+               {"EQ01"}),
         person("000000000102", "Bruno Lima", {"0001"}, json::array(), {"EQ01"}),
-        person("000000000103", "Carla Dias", {"0001"}, {"Zep00700"}, {"EQ01", "EQ02"}),
-        person("000000000104", "Diego Rocha", {"0001"}, {"Zep00700"}, {"EQ02"}),
+        person("000000000103", "Carla Dias", {"0001"}, {"Zep00700", "Zep00710", "Zep00720"},
+               {"EQ01", "EQ02"}),
+        person("000000000104", "Diego Rocha", {"0001"}, {"Zep00700", "Zep00710"}, {"EQ02"}),
     };
     d["tasks"] = {
         {{"branch", "0001"},
@@ -173,21 +175,29 @@ TestDatabase::~TestDatabase() {
 
 namespace {
 
-ServerSettings testSettings() {
+ServerSettings testSettings(const TestOptions& options) {
     ServerSettings s;
     s.host = "127.0.0.1";
     s.port = 0;
     s.threads = 8;
     s.hashCost = HashCost::minimum();
+    s.trustedProxies = TrustedProxies::parse(options.trustedProxies);
+    s.maxConnectionsPerAddress = options.maxConnectionsPerAddress;
     return s;
 }
 
 }  // namespace
 
-TestServer::TestServer(const TestOptions& options)
-    : database_(options),
+TestServer::TestServer(const TestOptions& options) : TestServer(nullptr, options) {}
+
+TestServer::TestServer(TestDatabase& shared, const TestOptions& options)
+    : TestServer(&shared, options) {}
+
+TestServer::TestServer(TestDatabase* shared, const TestOptions& options)
+    : ownDatabase_(shared ? nullptr : std::make_unique<TestDatabase>(options)),
+      database_(shared ? *shared : *ownDatabase_),
       clock_(*platform::dataset::DateTime::parseIso(kNow)),
-      server_(std::make_unique<AppServer>(database_.db(), clock_, testSettings())),
+      server_(std::make_unique<AppServer>(database_.db(), clock_, testSettings(options))),
       port_(server_->bind()),
       client_("127.0.0.1", port_) {
     thread_ = std::thread([this] { server_->run(); });
@@ -210,10 +220,9 @@ Reply TestServer::post(const std::string& path, const std::string& body, const s
     auto res = client_.Post(path.c_str(), headers, body, "application/json");
     if (!res) {
         ADD_FAILURE() << "No answer to POST " << path << ": " << httplib::to_string(res.error());
-        return {};
+        return {0, nullptr};
     }
-    Reply r{res->status, json::parse(res->body, nullptr, false)};
-    return r;
+    return {res->status, json::parse(res->body, nullptr, false)};
 }
 
 httplib::Result TestServer::postRaw(const std::string& path, const std::string& body,
@@ -227,7 +236,7 @@ Reply TestServer::get(const std::string& path) {
     auto res = client_.Get(path.c_str());
     if (!res) {
         ADD_FAILURE() << "No answer to GET " << path;
-        return {};
+        return {0, nullptr};
     }
     return {res->status, json::parse(res->body, nullptr, false)};
 }
@@ -240,15 +249,15 @@ std::string TestServer::login(const std::string& user, const std::string& branch
     return r.status == 200 ? r.body.value("token", "") : std::string();
 }
 
-Reply TestServer::call(const std::string& token, const std::string& method, const json& args) {
-    return post(
-        "/v1/call",
-        json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump(),
-        token);
+Reply TestServer::call(const std::string& token, const std::string& method, const json& args,
+                       const std::string& server) {
+    return post("/v1/call", json{{"server", server}, {"method", method}, {"args", args}}.dump(),
+                token);
 }
 
-json TestServer::result(const std::string& token, const std::string& method, const json& args) {
-    const Reply r = call(token, method, args);
+json TestServer::result(const std::string& token, const std::string& method, const json& args,
+                        const std::string& server) {
+    const Reply r = call(token, method, args, server);
     EXPECT_EQ(r.status, 200) << method << ": " << r.body.dump();
     return r.status == 200 ? r.body["result"] : json();
 }
@@ -258,52 +267,6 @@ int rowCount(Database& db, const std::string& table) {
     int n = 0;
     lease.sql() << "SELECT COUNT(*) FROM " + table, soci::into(n);
     return n;
-}
-
-std::vector<json> rowsByName(const json& packet) {
-    std::vector<json> out;
-    const auto names = fieldNames(packet);
-    for (const json& row : packet.at("rows")) {
-        json obj = json::object();
-        for (std::size_t i = 0; i < names.size(); ++i) obj[names[i]] = row.at(i);
-        out.push_back(obj);
-    }
-    return out;
-}
-
-std::vector<std::string> fieldNames(const json& packet) {
-    std::vector<std::string> names;
-    for (const json& f : packet.at("fields")) names.push_back(f.at("name"));
-    return names;
-}
-
-DeltaBuilder::DeltaBuilder(const json& dayPacket) : fields_(dayPacket.at("fields")) {}
-
-json DeltaBuilder::rowArray(const json& row) const {
-    json out = json::array();
-    for (const json& f : fields_)
-        out.push_back(row.contains(f.at("name")) ? row.at(f.at("name").get<std::string>())
-                                                 : json());
-    return out;
-}
-
-DeltaBuilder& DeltaBuilder::insert(const json& r) {
-    changes_.push_back({{"op", "insert"}, {"new", rowArray(r)}});
-    return *this;
-}
-
-DeltaBuilder& DeltaBuilder::update(const json& o, const json& n) {
-    changes_.push_back({{"op", "update"}, {"old", rowArray(o)}, {"new", rowArray(n)}});
-    return *this;
-}
-
-DeltaBuilder& DeltaBuilder::remove(const json& o) {
-    changes_.push_back({{"op", "delete"}, {"old", rowArray(o)}});
-    return *this;
-}
-
-json DeltaBuilder::arg() const {
-    return {{"delta", {{"fields", fields_}, {"changes", changes_}}}};
 }
 
 json newRow(const std::string& day, const std::string& start, const std::string& end,

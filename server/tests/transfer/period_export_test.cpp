@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,11 +11,13 @@
 #include <vector>
 
 #include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/month_closing.h"
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/csv_writer.h"
 #include "appserver/transfer/data_import.h"
 #include "appserver/transfer/period_export.h"
 #include "appserver/transfer/xlsx_writer.h"
+#include "shell_run.h"
 #include "test_support.h"
 
 namespace appserver::testing {
@@ -96,16 +97,16 @@ TEST(CsvWriter, reports_a_stream_that_failed) {
         std::runtime_error);
 }
 
-/// Operators 101 (branches 0001 and 0002) and 102 (0001 only); see the
-/// expected rows of the unfiltered export below.
+/// Operators 101 (branches 0001 and 0002) and 102 (0001 only, team EQ01); see
+/// the expected rows of the unfiltered export below.
 json exportData() {
-    auto op = [](const char* code, const char* name, json branches) {
+    auto op = [](const char* code, const char* name, json branches, json teams) {
         return json{{"code", code},
                     {"name", name},
                     {"password", "x"},
                     {"branches", branches},
                     {"screens", json::array()},
-                    {"teams", json::array()}};
+                    {"teams", teams}};
     };
     auto appro = [](const char* o, const char* branch, const char* task, const char* start,
                     json end, const char* description) {
@@ -134,8 +135,10 @@ json exportData() {
     json d;
     d["branches"] = {{{"code", "0001"}, {"name", "Matriz"}},
                      {{"code", "0002"}, {"name", "Filial Sul"}}};
-    d["teams"] = json::array();
-    d["operators"] = {op("101", "Ana Souza", {"0001", "0002"}), op("102", "João Ávila", {"0001"})};
+    d["teams"] = {{{"code", "EQ01"}, {"name", "Desenvolvimento"}},
+                  {{"code", "EQ02"}, {"name", "Suporte"}}};
+    d["operators"] = {op("101", "Ana Souza", {"0001", "0002"}, json::array()),
+                      op("102", "João Ávila", {"0001"}, {"EQ01"})};
     d["tasks"] = {task("0001", "T1", "Faturamento, fase \"2\"", "Processo de faturamento"),
                   task("0002", "T9", "Implantação", "Processo de implantação")};
     d["activities"] = {activity("0001", "T1", "Desenvolvimento"),
@@ -172,6 +175,7 @@ public:
     void header(const std::vector<std::string>& names) override { header_ = names; }
     void row(const std::vector<ExportCell>& cells) override {
         std::vector<std::string> r;
+        r.reserve(cells.size());
         for (const ExportCell& c : cells) r.push_back(csvText(c));
         rows.push_back(r);
     }
@@ -213,8 +217,11 @@ protected:
     Collect run(const std::string& branch = {}, const std::string& op = {},
                 DateTime from = DateTime::date(2026, 12, 1),
                 DateTime to = DateTime::date(2026, 12, 5)) {
+        return run(ExportFilter{from, to, branch, op});
+    }
+    Collect run(const ExportFilter& filter) {
         Collect c;
-        const ExportCounts n = exportPeriod(t_.db(), ExportFilter{from, to, branch, op}, c);
+        const ExportCounts n = exportPeriod(t_.db(), filter, c);
         EXPECT_TRUE(c.finished);
         long long days = 0;
         for (const auto& r : c.rows) days += r[0] == kExportDayKind;
@@ -286,12 +293,79 @@ TEST_F(PeriodExport, filters_by_branch_operator_and_inclusive_bounds) {
     EXPECT_TRUE(run("", "", DateTime::date(2027, 1, 1), DateTime::date(2027, 1, 31)).rows.empty());
 }
 
+TEST_F(PeriodExport, a_team_keeps_its_members_rows_and_punches_only) {
+    const DateTime from = DateTime::date(2026, 12, 1), to = DateTime::date(2026, 12, 10);
+    const std::vector<std::string> expected = {
+        "apropriação 102 0001 2026-12-01 08:00:00-09:00:00 01:00:00 |     ",
+        "dia 102  2026-12-01 -  | 01:00:00 0  01:00:00 3600",
+        "dia 102  2026-12-10 -  | 00:00:00 0 01:00:00 -01:00:00 -3600",
+    };
+    EXPECT_EQ(run(ExportFilter{from, to, "", "", "EQ01"}).summaries(), expected);
+    // With the other filters, all of them hold.
+    EXPECT_EQ(run(ExportFilter{from, to, "0001", "102", "EQ01"}).rows.size(), 3u);
+    EXPECT_TRUE(run(ExportFilter{from, to, "", "101", "EQ01"}).rows.empty());
+    EXPECT_TRUE(run(ExportFilter{from, to, "0002", "", "EQ01"}).rows.empty());
+    // A team with no members is an empty export, not an error.
+    EXPECT_TRUE(run(ExportFilter{from, to, "", "", "EQ02"}).rows.empty());
+}
+
+TEST_F(PeriodExport, marks_the_rows_of_a_closed_month_by_branch) {
+    const auto close = [&](const std::string& op, const std::string& branch,
+                           const std::string& month) {
+        auto lease = t_.db().acquire();
+        WriteTransaction tx(lease);
+        ASSERT_TRUE(
+            changeMonthClosing(lease, tx,
+                               MonthClosingChange{op, branch, *CalendarMonth::parse(month), true,
+                                                  "admin", "teste", DateTime::date(2027, 1, 5)}));
+        tx.commit();
+    };
+    const auto marks = [](const Collect& c) {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < c.rows.size(); ++i)
+            out.push_back(c.cell(i, "tipo") + " " + c.cell(i, "operador") + " " +
+                          c.cell(i, "filial") + " " + c.cell(i, "dia") + " " +
+                          c.cell(i, "mês fechado"));
+        return out;
+    };
+    const DateTime nov30 = DateTime::date(2026, 11, 30), dec3 = DateTime::date(2026, 12, 3);
+    for (const auto& r : run("", "", nov30, dec3).rows) EXPECT_EQ(r.back(), kExportMonthOpen);
+
+    close("101", "0001", "2026-12");
+    // The row at the other branch may still change, so the day is not final.
+    std::vector<std::string> expected = {
+        "apropriação 101 0001 2026-11-30 N",
+        "dia 101  2026-11-30 N",
+        "apropriação 101 0001 2026-12-03 S",
+        "apropriação 101 0002 2026-12-03 N",
+        "apropriação 101 0001 2026-12-03 S",
+        "apropriação 101 0001 2026-12-03 S",
+        "dia 101  2026-12-03 N",
+        "apropriação 102 0001 2026-12-01 N",
+        "dia 102  2026-12-01 N",
+    };
+    EXPECT_EQ(marks(run("", "", nov30, dec3)), expected);
+    EXPECT_EQ(marks(run("0001", "101", dec3, dec3)).back(), "dia 101 0001 2026-12-03 S");
+    EXPECT_EQ(marks(run("0002", "101", dec3, dec3)).back(), "dia 101 0002 2026-12-03 N");
+
+    close("101", "0002", "2026-12");
+    expected = {"apropriação 101 0001 2026-12-03 S", "apropriação 101 0002 2026-12-03 S",
+                "apropriação 101 0001 2026-12-03 S", "apropriação 101 0001 2026-12-03 S",
+                "dia 101  2026-12-03 S"};
+    EXPECT_EQ(marks(run("", "101", dec3, dec3)), expected);
+    // A day of punches only, in the closed month, is closed too.
+    EXPECT_EQ(marks(run("", "101", DateTime::date(2026, 12, 4), DateTime::date(2026, 12, 4))),
+              std::vector<std::string>{"dia 101  2026-12-04 S"});
+}
+
 TEST_F(PeriodExport, rejects_unknown_filters_and_a_reversed_period) {
     Collect c;
     const DateTime from = DateTime::date(2026, 12, 1), to = DateTime::date(2026, 12, 5);
     EXPECT_THROW(exportPeriod(t_.db(), ExportFilter{from, to, "", "999"}, c),
                  std::invalid_argument);
     EXPECT_THROW(exportPeriod(t_.db(), ExportFilter{from, to, "0009", ""}, c),
+                 std::invalid_argument);
+    EXPECT_THROW(exportPeriod(t_.db(), ExportFilter{from, to, "", "", "EQ09"}, c),
                  std::invalid_argument);
     EXPECT_THROW(exportPeriod(t_.db(), ExportFilter{to, from, "", ""}, c), std::invalid_argument);
     EXPECT_TRUE(c.rows.empty());
@@ -366,15 +440,9 @@ TEST_F(PeriodExport, merges_rows_and_punches_across_many_batches) {
 }
 
 std::string shell(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int rc = ::pclose(p);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
+    ShellRun r = runShell(command);
+    if (status) *status = r.status;
+    return std::move(r.output);
 }
 
 class ExportFiles : public PeriodExport {
@@ -412,7 +480,7 @@ TEST_F(ExportFiles, xlsx_is_a_zip_with_typed_cells_and_goes_on_in_new_sheets) {
     const auto day = DateTime::date(2026, 12, 3).dayNumber() + 25569;
     EXPECT_NE(first.find("<v>" + std::to_string(day) + "</v>"), std::string::npos);
     EXPECT_NE(first.find("<v>0.0625</v>"), std::string::npos) << first;
-    EXPECT_NE(first.find("autoFilter ref=\"A1:U4\""), std::string::npos) << first;
+    EXPECT_NE(first.find("autoFilter ref=\"A1:V4\""), std::string::npos) << first;
 
     const std::string last = shell("unzip -p " + path + " xl/worksheets/sheet4.xml");
     EXPECT_NE(last.find("<t>tipo</t>"), std::string::npos) << "header again on each sheet";
@@ -458,6 +526,8 @@ TEST_F(ExportFiles, command_writes_files_and_refuses_bad_arguments_clearly) {
         {"--from 2026-12-01 --to 2026-12-05 --format ods --output x", "--format"},
         {"--from 2026-12-01 --to 2026-12-05 --operator 999 --output " + dir_ + "/no.csv",
          "O operador \"999\" não está cadastrado"},
+        {"--from 2026-12-01 --to 2026-12-05 --team EQ09 --output " + dir_ + "/no.csv",
+         "A equipe \"EQ09\" não está cadastrada"},
         {"--from 2026-12-01 --to 2026-12-05 --output /nonexistent/dir/x.csv",
          "Não foi possível criar"},
         {"--to 2026-12-05", "--from"},

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "appserver/stores/presence.h"
+#include "closed_month_marks.h"
 
 namespace appserver {
 
@@ -40,6 +41,7 @@ enum Column : std::size_t {
     kDayPunched,
     kDayDifference,
     kDayDifferenceSeconds,
+    kMonthClosed,
     kColumnCount,
 };
 
@@ -110,8 +112,32 @@ struct DayKey {
 
 struct Filter {
     long long from = 0, to = 0;
-    std::string branch, op;
+    std::string branch, op, team;
 };
+
+/// The filter's conditions on `alias` (rows or punches), in the order bindFilter binds them.
+std::string filterConditions(const std::string& alias, const Filter& f) {
+    std::string where = " " + alias + ".day BETWEEN :f AND :t";
+    // The clock knows no branch: with a branch chosen, the punches are
+    // those of the operators allowed at it, the whole day's.
+    if (!f.branch.empty())
+        where += alias == "a" ? " AND a.branch = :b"
+                              : " AND EXISTS (SELECT 1 FROM operator_branches b"
+                                " WHERE b.operator = p.operator AND b.branch = :b)";
+    if (!f.op.empty()) where += " AND " + alias + ".operator = :o";
+    if (!f.team.empty())
+        where += " AND " + alias +
+                 ".operator IN (SELECT m.operator FROM team_members m WHERE m.team = :e)";
+    return where;
+}
+
+void bindFilter(soci::statement& st, Filter& f) {
+    st.exchange(soci::use(f.from));
+    st.exchange(soci::use(f.to));
+    if (!f.branch.empty()) st.exchange(soci::use(f.branch));
+    if (!f.op.empty()) st.exchange(soci::use(f.op));
+    if (!f.team.empty()) st.exchange(soci::use(f.team));
+}
 
 /// "a.operator" ordered byte by byte on both databases.
 std::string byteOrder(const std::string& column, DatabaseKind kind) {
@@ -132,18 +158,11 @@ public:
             " JOIN tasks t ON t.branch = a.branch AND t.task = a.task"
             " JOIN activities v ON v.branch = a.branch AND v.task = a.task"
             " AND v.activity = a.activity"
-            " WHERE o.code = a.operator AND a.day BETWEEN :f AND :t";
-        if (!f.branch.empty()) query += " AND a.branch = :b";
-        if (!f.op.empty()) query += " AND a.operator = :o";
+            " WHERE o.code = a.operator AND" +
+            filterConditions("a", f);
         query += " ORDER BY " + byteOrder("a.operator", kind) + ", a.day, a.start_at, a.id";
         reader_.emplace(
-            sql, kind, "export_rows", query,
-            [&f](soci::statement& st) {
-                st.exchange(soci::use(f.from));
-                st.exchange(soci::use(f.to));
-                if (!f.branch.empty()) st.exchange(soci::use(f.branch));
-                if (!f.op.empty()) st.exchange(soci::use(f.op));
-            },
+            sql, kind, "export_rows", query, [&f](soci::statement& st) { bindFilter(st, f); },
             [this](soci::statement& st) {
                 st.exchange(soci::into(op));
                 st.exchange(soci::into(opName));
@@ -196,30 +215,18 @@ private:
 class PunchCursor {
 public:
     PunchCursor(soci::session& sql, DatabaseKind kind, Filter& f) {
-        // The clock knows no branch: with a branch chosen, the punches are
-        // those of the operators allowed at it, the whole day's.
         std::string query =
             "SELECT p.operator, o.name, p.day, p.punched_at, p.direction, p.utc_offset FROM "
             "punches p"
-            " JOIN operators o ON o.code = p.operator WHERE p.day BETWEEN :f AND :t";
-        if (!f.branch.empty())
-            query +=
-                " AND EXISTS (SELECT 1 FROM operator_branches b WHERE b.operator = p.operator"
-                " AND b.branch = :b)";
-        if (!f.op.empty()) query += " AND p.operator = :o";
+            " JOIN operators o ON o.code = p.operator WHERE" +
+            filterConditions("p", f);
         // The day's order is the one GetTotPontoReal reads it in (the clock's
         // own where daylight saving turned the wall clock back), so both pair
         // the same entries with the same exits.
         query += " ORDER BY " + byteOrder("p.operator", kind) +
                  ", p.day, COALESCE(p.ordinal, 0), p.punched_at, p.id";
         reader_.emplace(
-            sql, kind, "export_punches", query,
-            [&f](soci::statement& st) {
-                st.exchange(soci::use(f.from));
-                st.exchange(soci::use(f.to));
-                if (!f.branch.empty()) st.exchange(soci::use(f.branch));
-                if (!f.op.empty()) st.exchange(soci::use(f.op));
-            },
+            sql, kind, "export_punches", query, [&f](soci::statement& st) { bindFilter(st, f); },
             [this](soci::statement& st) {
                 st.exchange(soci::into(op));
                 st.exchange(soci::into(opName));
@@ -281,9 +288,7 @@ private:
     std::vector<ExportCell> cells_;
 };
 
-/// PostgreSQL's snapshot for both cursors: a read committed transaction
-/// would give each its own, and the totals could then disagree with the rows.
-/// A filter naming an operator or branch that does not exist is a mistake,
+/// A filter naming an operator, branch or team that does not exist is a mistake,
 /// not an empty period. `message` names the thing with a {} for its code.
 void requireKnown(soci::session& sql, const char* table, const std::string& code,
                   const char* message) {
@@ -295,6 +300,13 @@ void requireKnown(soci::session& sql, const char* table, const std::string& code
     if (count == 0) throw std::invalid_argument(fmt::format(fmt::runtime(message), code));
 }
 
+const char* closedText(bool closed) {
+    return closed ? kExportMonthClosed : kExportMonthOpen;
+}
+
+/// PostgreSQL's snapshot for both cursors (and the closings): a read
+/// committed transaction would give each its own, and the totals could then
+/// disagree with the rows.
 void sameSnapshotForBothReads(const Database::Lease& lease) {
     if (lease.kind() == DatabaseKind::Postgres)
         lease.sql() << "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY";
@@ -325,6 +337,7 @@ const std::vector<std::string>& exportColumns() {
         "total do ponto no dia",
         "diferença apropriado - ponto",
         "diferença em segundos",
+        "mês fechado",
     };
     return names;
 }
@@ -333,13 +346,16 @@ ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter
     if (filter.to < filter.from)
         throw std::invalid_argument(fmt::format("O período começa em {} e termina antes, em {}",
                                                 filter.from.toIsoDate(), filter.to.toIsoDate()));
-    Filter f{filter.from.dayNumber(), filter.to.dayNumber(), filter.branch, filter.operatorCode};
+    Filter f{filter.from.dayNumber(), filter.to.dayNumber(), filter.branch, filter.operatorCode,
+             filter.team};
     auto lease = db.acquire();
     requireKnown(lease.sql(), "operators", filter.operatorCode,
                  "O operador \"{}\" não está cadastrado");
     requireKnown(lease.sql(), "branches", filter.branch, "A filial \"{}\" não está cadastrada");
+    requireKnown(lease.sql(), "teams", filter.team, "A equipe \"{}\" não está cadastrada");
     ReadTransaction tx(lease);
     sameSnapshotForBothReads(lease);
+    ClosedMonthMarks closed(lease.sql(), filter.from, filter.to);
     RowCursor rows(lease.sql(), lease.kind(), f);
     PunchCursor punches(lease.sql(), lease.kind(), f);
 
@@ -397,6 +413,7 @@ ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter
             if (rows.stampEndInd[i] == soci::i_ok)
                 cells.number(kStampEnd, Kind::DateTime, rows.stampEnd[i]);
             cells.text(kDescription, rows.description[i]);
+            cells.text(kMonthClosed, closedText(closed.closedAt(key.op, rows.branch[i], key.day)));
             name = rows.opName[i];
             out.row(cells.cells());
             ++counts.appropriations;
@@ -416,6 +433,9 @@ ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter
         if (punched) cells.number(kDayPunched, Kind::Duration, *punched);
         cells.number(kDayDifference, Kind::Duration, difference);
         cells.number(kDayDifferenceSeconds, Kind::Integer, difference);
+        cells.text(kMonthClosed, closedText(filter.branch.empty()
+                                                ? closed.closedEverywhere(key.op, key.day)
+                                                : closed.closedAt(key.op, filter.branch, key.day)));
         out.row(cells.cells());
         ++counts.days;
         last = std::move(key);

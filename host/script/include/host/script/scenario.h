@@ -29,6 +29,8 @@ enum class Verb {
     AnswerCancel,
     AnswerYes,
     AnswerNo,
+    AnswerPassword,
+    AnswerPasswordCancel,
     Fail,
     Wait,
     Screenshot,

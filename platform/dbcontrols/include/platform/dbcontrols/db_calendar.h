@@ -125,6 +125,8 @@ private:
     void chooseByUser(const QDate& date);
     int columnOf(const QDate& date) const;
     QRect cellRect(int row, int column) const;
+    /// Rectangle of `date` when the calendar shows the month of `shown`.
+    QRect dayRectIn(const QDate& shown, const QDate& date) const;
 
     FieldLink link_;
     QDate date_{2000, 1, 1};
@@ -135,6 +137,8 @@ private:
     bool showCurrentDay_ = true;
     int suspended_ = 0;
     std::set<qint64> marks_;  // Julian day numbers
+    /// A day of the month last drawn: the one the user sees and clicks on.
+    QDate drawnMonth_;
 };
 
 }  // namespace platform::dbcontrols

@@ -293,6 +293,8 @@ private:
     Options options_ = defaultOptions();
     bool readOnly_ = false;
     bool defaultDrawing_ = true;
+    /// The cells' texts laid out, kept between paints.
+    TextLayouts textLayouts_;
     QString deleteQuestion_;
     QColor cellColor_;
     int selectedIndex_ = -1;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 
 #include <vector>
@@ -26,6 +28,20 @@ struct PLATFORM_DBCONTROLS_EXPORT CellDrawing {
     QPoint textOffset;  ///< where the text starts, relative to the cell's top left
 };
 
+/// Texts laid out once and drawn many times: a grid paints the same texts at
+/// every repaint, and laying a text out (shaping it into glyphs) costs more
+/// than drawing it. Kept by the grid between paints; bounded.
+class PLATFORM_DBCONTROLS_EXPORT TextLayouts {
+public:
+    /// The text laid out for drawing in a font of weight `bold`.
+    const QStaticText& of(const QString& text, bool bold);
+
+private:
+    static constexpr qsizetype kMaxTexts = 4096;
+    QHash<QString, QStaticText> plain_;
+    QHash<QString, QStaticText> bold_;
+};
+
 /// The drawing surface a grid hands to its draw-cell handler: a brush
 /// colour, a font colour and weight, and the few drawing calls the
 /// platform's grids offer. Coordinates are those of the grid's viewport,
@@ -33,8 +49,9 @@ struct PLATFORM_DBCONTROLS_EXPORT CellDrawing {
 /// records what each cell ends up showing (see CellDrawing), for tests.
 class PLATFORM_DBCONTROLS_EXPORT Canvas {
 public:
-    /// Draws through `painter` (not owned; must outlive the canvas).
-    explicit Canvas(QPainter& painter);
+    /// Draws through `painter` (not owned; must outlive the canvas), with the
+    /// texts' layouts kept in `layouts` when given (not owned).
+    explicit Canvas(QPainter& painter, TextLayouts* layouts = nullptr);
 
     QColor brushColor() const { return brush_; }
     void setBrushColor(const QColor& color) { brush_ = color; }
@@ -62,6 +79,14 @@ public:
     void beginCell(const QRect& cell);
     CellDrawing endCell() const;
 
+    /// From here to holdDrawings(false), drawing calls are held instead of
+    /// done: the grid's default drawing of a cell, which a draw-cell handler
+    /// usually paints over whole. The first call after that which fills the
+    /// whole cell drops them unseen; any other call, or endCell's caller
+    /// through flushHeld(), does them first, as they were asked.
+    void holdDrawings(bool hold) { holding_ = hold; }
+    void flushHeld();
+
 private:
     struct Mark {
         QRect area;
@@ -72,8 +97,27 @@ private:
     };
     void applyFont();
     void forget(const QRect& filled);
+    /// Draws `text` with its top left at (x, y) in the current font and colour.
+    void drawTextAt(int x, int y, const QString& text);
+    /// What a call does to the held drawings before it is done: held when
+    /// holding; dropped when `covers` the whole cell; else done first.
+    /// True when the call itself is to be held.
+    bool hold(bool coversCell);
+
+    /// A drawing call held with the colours and weight it was asked with.
+    struct Held {
+        enum class Kind { Fill, Text } kind;
+        QRect rect;
+        int x = 0;
+        int y = 0;
+        QString text;
+        QColor brush;
+        QColor fontColor;
+        bool bold = false;
+    };
 
     QPainter& painter_;
+    TextLayouts* layouts_;
     QColor brush_;
     QColor fontColor_;
     bool bold_ = false;
@@ -81,6 +125,8 @@ private:
     QRect cell_;
     QColor cellBackground_;
     std::vector<Mark> marks_;
+    bool holding_ = false;
+    std::vector<Held> held_;
 };
 
 }  // namespace platform::dbcontrols

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,15 @@ struct PLATFORM_UI_EXPORT PickList {
     QString title;
     QStringList columnTitles;
     std::vector<QStringList> rows;
+};
+
+/// A login asked again for the user already logged in (the session ended):
+/// only the password is typed; the rest is shown.
+struct PLATFORM_UI_EXPORT ReloginPrompt {
+    QString text;  ///< why, and for whom: the question shown
+    QString server;
+    QString user;
+    QString branch;
 };
 
 /// Every message and question the platform puts to the user goes through
@@ -30,6 +40,11 @@ public:
     virtual bool confirm(const QString& text) = 0;
     /// Index of the picked row, or nullopt when the user cancelled.
     virtual std::optional<int> pick(const PickList& list) = 0;
+    /// Asks the user's password again and runs `attempt` with it; when the
+    /// attempt throws, its message is shown and the password asked again.
+    /// True once an attempt succeeded, false when the user gave up.
+    virtual bool relogin(const ReloginPrompt& prompt,
+                         const std::function<void(const QString& password)>& attempt) = 0;
 };
 
 /// The application-wide service. Throws std::logic_error when none is

@@ -13,6 +13,10 @@ public:
     void information(const QString& text) override;
     bool confirm(const QString& text) override;
     std::optional<int> pick(const PickList& list) override;
+    /// A password box over the active window, asked again after each
+    /// refused attempt.
+    bool relogin(const ReloginPrompt& prompt,
+                 const std::function<void(const QString& password)>& attempt) override;
 };
 
 }  // namespace platform::ui

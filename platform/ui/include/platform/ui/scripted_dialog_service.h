@@ -19,7 +19,7 @@ public:
 /// message and question shown, in order.
 class PLATFORM_UI_EXPORT ScriptedDialogService : public DialogService {
 public:
-    enum class Kind { Error, Information, Confirmation, Pick };
+    enum class Kind { Error, Information, Confirmation, Pick, Relogin };
 
     struct Shown {
         Kind kind;
@@ -29,11 +29,16 @@ public:
     void queueConfirmation(bool yes);
     /// nullopt answers the pick list with a cancel.
     void queuePick(std::optional<int> row);
+    /// The password typed at the next relogin question; nullopt gives up.
+    /// A refused password takes the next queued answer.
+    void queuePassword(std::optional<QString> password);
 
     void error(const QString& text) override;
     void information(const QString& text) override;
     bool confirm(const QString& text) override;
     std::optional<int> pick(const PickList& list) override;
+    bool relogin(const ReloginPrompt& prompt,
+                 const std::function<void(const QString& password)>& attempt) override;
 
     const std::vector<Shown>& shown() const { return shown_; }
     /// Texts shown with the given kind, in order.
@@ -46,6 +51,7 @@ private:
         Kind kind;
         bool yes = false;
         std::optional<int> row;
+        std::optional<QString> password;
     };
     Answer takeAnswer(Kind kind, const QString& text);
 

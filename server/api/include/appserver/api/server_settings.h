@@ -5,6 +5,7 @@
 #include <string>
 
 #include "appserver/api/limits.h"
+#include "appserver/api/trusted_proxies.h"
 #include "appserver/stores/password_hasher.h"
 
 namespace appserver {
@@ -36,6 +37,8 @@ struct ServerSettings {
     std::chrono::seconds workTeamAge = std::chrono::seconds(5);
     std::string tlsCert;  ///< both set: serve HTTPS
     std::string tlsKey;
+    /// Peers whose X-Forwarded-For names the client (its last address).
+    TrustedProxies trustedProxies;
 };
 
 }  // namespace appserver

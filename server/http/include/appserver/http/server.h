@@ -70,6 +70,10 @@ struct ServerOptions {
     std::chrono::milliseconds keepAliveIdle = limits::kKeepAliveIdle;
     std::chrono::milliseconds writeDeadline = limits::kWriteDeadline;
     std::size_t maxConnectionsPerAddress = limits::kMaxConnectionsPerAddress;
+    /// Addresses for which this is true are not held to
+    /// maxConnectionsPerAddress (a proxy carries many clients' connections);
+    /// maxConnections still counts them.
+    std::function<bool(const std::string& address)> uncappedAddress;
     std::size_t maxConnections = limits::kMaxConnections;
     std::chrono::milliseconds shutdownGrace = limits::kShutdownGrace;
     std::string tlsCert;  ///< PEM files; both set: HTTPS only

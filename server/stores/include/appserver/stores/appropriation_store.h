@@ -35,6 +35,11 @@ struct PunchRecord {
     std::optional<int> utcOffsetMinutes;
 };
 
+/// The name a write transaction locks (WriteTransaction::lockName) before it
+/// changes an operator's rows or what governs them, such as his closed
+/// months: two such transactions of one operator never interleave.
+std::string operatorSaveLock(const std::string& op);
+
 /// The operator's appropriations of one branch and day, ordered by start.
 std::vector<AppropriationRecord> appropriationsOfDay(const Database::Lease& db,
                                                      const std::string& op,

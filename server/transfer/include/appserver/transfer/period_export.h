@@ -14,6 +14,7 @@ struct ExportFilter {
     platform::dataset::DateTime from, to;
     std::string branch;        ///< empty: every branch
     std::string operatorCode;  ///< empty: every operator
+    std::string team;          ///< empty: every operator; else only the team's members
 };
 
 /// One cell of the export, typed so that a spreadsheet format can write
@@ -47,6 +48,9 @@ public:
 /// The values of the "tipo" column.
 inline constexpr const char* kExportAppropriationKind = "apropriação";
 inline constexpr const char* kExportDayKind = "dia";
+/// The values of the "mês fechado" column.
+inline constexpr const char* kExportMonthClosed = "S";
+inline constexpr const char* kExportMonthOpen = "N";
 
 /// The header of the export, in column order.
 const std::vector<std::string>& exportColumns();
@@ -61,10 +65,12 @@ struct ExportCounts {
 /// appropriated total (closed rows only), the number of open rows, the
 /// punched total (the same pairing of entries and exits as GetTotPontoReal)
 /// and appropriated minus punched. A day with punches and no appropriation
-/// gets its "dia" row alone. The day totals appear only on the "dia" rows, so
-/// no column sums a time twice. Reads in one read transaction, a batch of
-/// rows at a time: memory does not grow with the period.
-/// Throws std::invalid_argument when `from` is after `to`.
+/// gets its "dia" row alone. The last column marks a row whose month is
+/// closed: an appropriation's at its branch; a day's at the filter's branch,
+/// or with none at every branch the operator works at. The day totals appear only on the "dia"
+/// rows, so no column sums a time twice. Reads in one read transaction, a batch of rows at a time:
+/// memory does not grow with the period. Throws std::invalid_argument when `from` is after `to`, or
+/// when the filter names a branch, operator or team that does not exist.
 ExportCounts exportPeriod(Database& db, const ExportFilter& filter, ExportWriter& out);
 
 }  // namespace appserver

@@ -1,30 +1,23 @@
-#include "appserver/remote/apropriacao_module.h"
+#include "apropriacao_methods.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <stdexcept>
 #include <string_view>
 
+#include "answer.h"
 #include "appserver/remote/api_error.h"
 #include "appserver/remote/atividades_rows.h"
-#include "appserver/remote/packet_text.h"
 #include "appserver/remote/time_text.h"
 #include "appserver/stores/appropriation_store.h"
 #include "appserver/stores/audit_trail.h"
 #include "appserver/stores/catalog_store.h"
 #include "appserver/stores/directory_store.h"
 #include "appserver/stores/presence.h"
-#include "call_context.h"
 #include "change_applier.h"
-#include "platform/dataset/packet_json.h"
-#include "platform/dataset/text.h"
 #include "platform/dataset/time_text.h"
 #include "protocol/apropriacao.h"
+#include "shared_methods.h"
 
 namespace appserver {
 
@@ -34,33 +27,6 @@ using platform::dataset::DateTime;
 using platform::dataset::Value;
 
 namespace {
-
-/// An answer under construction: the rows, and the contract's answer whose fields they fill.
-struct Answer {
-    const protocol::Answer* kind;
-    std::vector<platform::dataset::Row> rows;
-};
-
-/// The answer of the method called.
-Answer packet(const CallArgs& call) {
-    return Answer{call.method().answer, {}};
-}
-
-/// The field list in wire form, encoded once per answer kind: it is the same in every answer.
-const std::string& encodedFields(const protocol::Answer& kind) {
-    static std::mutex mutex;
-    static std::map<const protocol::Answer*, std::string> cache;
-    std::lock_guard lock(mutex);
-    auto& text = cache[&kind];
-    if (text.empty())
-        text =
-            platform::dataset::toJson(DataPacket{protocol::fieldDefs(kind), {}})["fields"].dump();
-    return text;
-}
-
-std::string answer(const Answer& a) {
-    return packetText(encodedFields(*a.kind), a.rows);
-}
 
 int parseYear(const std::string& text, const protocol::Method& method) {
     if (text.size() != 4 || text.find_first_not_of("0123456789") != std::string::npos ||
@@ -74,46 +40,6 @@ int parseTimeArg(const std::string& text, const protocol::Method& method) {
     if (!seconds)
         throw badRequest(fmt::format("{}: \"{}\" não é uma hora válida.", method.name, text));
     return *seconds;
-}
-
-using Handler = std::function<std::string(const CallContext&, const CallArgs&)>;
-
-std::string getCtrlAcesso(const CallContext& ctx, const CallArgs& a) {
-    const std::string& branch = a.text(0);
-    const std::string& user = a.text(1);
-    ctx.requireSessionBranch(branch);
-    ctx.requireSessionUser(user);
-    Answer p = packet(a);
-    if (operatorMayUseScreen(ctx.db, user, branch, ApropriacaoModule::kScreenCode))
-        p.rows.push_back({Value(user)});
-    return answer(p);
-}
-
-std::string getHoraServidor(const CallContext& ctx, const CallArgs& a) {
-    Answer p = packet(a);
-    p.rows.push_back({Value(ctx.now)});
-    return answer(p);
-}
-
-std::string getOperEquip(const CallContext& ctx, const CallArgs& a) {
-    const std::string& user = a.text(0);
-    const std::string& code = a.text(1);
-    const std::string& kind = a.text(2);
-    ctx.requireSessionUser(user);
-    if (kind != "T" && !kind.empty())
-        throw badRequest(fmt::format("{}: tipo \"{}\" desconhecido (use \"T\" ou vazio)",
-                                     a.method().name, kind));
-    Answer p = packet(a);
-    auto add = [&](const std::string& c, const std::string& name) {
-        p.rows.push_back({Value(c), Value(listedName(name))});
-    };
-    if (code.empty()) {
-        if (kind == "T")
-            for (const TeamMember& m : ctx.workTeam().members()) add(m.code, m.name);
-    } else if (const TeamMember* m = ctx.workTeam().find(code)) {
-        add(m->code, m->name);
-    }
-    return answer(p);
 }
 
 // The (operator, branch, day) arguments of the day reads, checked against the session.
@@ -135,7 +61,8 @@ std::string getAtividades(const CallContext& ctx, const CallArgs& a) {
     Answer p = packet(a);
     const auto rows = appropriationsOfDay(ctx.db, op, branch, day);
     if (!rows.empty()) {
-        const Presence presence = Presence::fromPunches(punchesOfDay(ctx.db, op, day));
+        // An entry not yet closed is presence up to the server's now.
+        const Presence presence = Presence::fromPunches(punchesOfDay(ctx.db, op, day), ctx.now);
         p.rows.reserve(rows.size());
         for (const auto& r : rows) p.rows.push_back(atividadesRow(r, presence));
     }
@@ -301,111 +228,31 @@ std::string getHistorico(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-/// Who may call a method: anyone logged in, or only a user with the screen's
-/// permission; and whether it writes.
-enum class Access { Open, Read, Write };
-
-/// A method of the contract as the server runs it.
-struct Route {
-    const protocol::Method* method;
-    Handler run;
-    Access access;
-};
-
-/// The contract's methods by name, in any letter case. Throws std::logic_error
-/// for a method of the contract that has no handler here.
-const std::map<std::string_view, Route, protocol::MethodNameLess>& routes() {
-    namespace api = protocol::apropriacao;
-    using enum Access;
-    static const auto table = [] {
-        const Route handled[] = {
-            {&api::getCtrlAcesso, getCtrlAcesso, Open},
-            {&api::getHoraServidor, getHoraServidor, Open},
-            {&api::getOperEquip, getOperEquip, Read},
-            {&api::getAtividades, getAtividades, Read},
-            {&api::getTotApro, getTotApro, Read},
-            {&api::getPonto, getPonto, Read},
-            {&api::getTotPontoReal, getTotPontoReal, Read},
-            {&api::getDatas, getDatas, Read},
-            {&api::getPesqTarefa, getPesqTarefa, Read},
-            {&api::getVdTarefa, getVdTarefa, Read},
-            {&api::getPesqAtiv, getPesqAtiv, Read},
-            {&api::getVdAtiv, getVdAtiv, Read},
-            {&api::getApropria, getApropria, Read},
-            {&api::setAtividades, setAtividades, Write},
-            {&api::getUpdateAtiv, getUpdateAtiv, Write},
-            {&api::getHistorico, getHistorico, Read},
-        };
-        std::map<std::string_view, Route, protocol::MethodNameLess> byName;
-        for (const Route& route : handled) byName.emplace(route.method->name, route);
-        for (const protocol::Method* method : api::module.methods)
-            if (!byName.contains(method->name))
-                throw std::logic_error(fmt::format("{} has no handler", method->name));
-        return byName;
-    }();
-    return table;
-}
-
-/// How much a write will do, for the order in which waiting writers go: the changes of its packet.
-std::size_t writeWeight(const std::vector<CallArg>& args) {
-    const auto* packet =
-        args.empty() ? nullptr : std::get_if<platform::dataset::ChangePacket>(&args.front());
-    return packet ? std::max<std::size_t>(1, packet->changes.size()) : 1;
-}
-
-/// The handler, once the call has as many arguments as the method takes.
-std::string runChecked(const Route& route, const CallContext& ctx, const CallArgs& args) {
-    args.expectCount();
-    return route.run(ctx, args);
-}
-
-std::string runMethod(const Route& route, const SessionInfo& session, const std::string& address,
-                      const Database::Lease& lease, DateTime now, WorkTeamCache& teams,
-                      const CallArgs& args, std::size_t weight) {
-    if (route.access == Access::Write) {
-        // The permission and the work team are read inside the transaction
-        // that writes, so that a change to either is never missed by a save.
-        WriteTransaction tx(lease, weight);
-        const CallContext ctx{session, address, lease, now, teams, &tx};
-        ctx.requireScreen();
-        std::string result = runChecked(route, ctx, args);
-        tx.commit();
-        return result;
-    }
-    const CallContext ctx{session, address, lease, now, teams};
-    if (lease.kind() != DatabaseKind::Sqlite) {
-        if (route.access == Access::Read) ctx.requireScreen();
-        return runChecked(route, ctx, args);
-    }
-    // One read transaction for the call's queries: SQLite then takes its
-    // shared lock once instead of once per query, and they see one snapshot.
-    ReadTransaction snapshot(lease);
-    if (route.access == Access::Read) ctx.requireScreen();
-    return runChecked(route, ctx, args);
-}
-
 }  // namespace
 
-std::string_view ApropriacaoModule::serverName() {
-    return protocol::apropriacao::module.name;
-}
-
-std::string ApropriacaoModule::call(const SessionInfo& session, const std::string& address,
-                                    const std::string& method, std::vector<CallArg> args) {
-    const auto it = routes().find(method);
-    if (it == routes().end())
-        throw ApiError(ErrorCode::NotFound,
-                       fmt::format("Método \"{}\" não existe em {}", method, serverName()));
-    const std::size_t weight = writeWeight(args);
-    CallArgs callArgs(*it->second.method, std::move(args));
-    auto lease = db_.acquire();
-    try {
-        return runMethod(it->second, session, address, lease, clock_.now(), teams_, callArgs,
-                         weight);
-    } catch (const std::exception& e) {
-        lease.throwIfUnavailable(e);
-        throw;
-    }
+const MethodTable& apropriacaoMethods() {
+    namespace api = protocol::apropriacao;
+    using enum Access;
+    static const Route routes[] = {
+        {&api::getCtrlAcesso, getCtrlAcesso, Open},
+        {&api::getHoraServidor, getHoraServidor, Open},
+        {&api::getOperEquip, getOperEquip, Read},
+        {&api::getAtividades, getAtividades, Read},
+        {&api::getTotApro, getTotApro, Read},
+        {&api::getPonto, getPonto, Read},
+        {&api::getTotPontoReal, getTotPontoReal, Read},
+        {&api::getDatas, getDatas, Read},
+        {&api::getPesqTarefa, getPesqTarefa, Read},
+        {&api::getVdTarefa, getVdTarefa, Read},
+        {&api::getPesqAtiv, getPesqAtiv, Read},
+        {&api::getVdAtiv, getVdAtiv, Read},
+        {&api::getApropria, getApropria, Read},
+        {&api::setAtividades, setAtividades, Write},
+        {&api::getUpdateAtiv, getUpdateAtiv, Write},
+        {&api::getHistorico, getHistorico, Read},
+    };
+    static const MethodTable table(api::module, kApropriacaoScreen, routes);
+    return table;
 }
 
 }  // namespace appserver

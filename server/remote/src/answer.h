@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "appserver/remote/call_args.h"
+#include "platform/dataset/packet.h"
+#include "protocol/method.h"
+
+namespace appserver {
+
+/// An answer under construction: the rows, and the contract's answer whose fields they fill.
+struct Answer {
+    const protocol::Answer* kind;
+    std::vector<platform::dataset::Row> rows;
+};
+
+/// The empty answer of the method called.
+Answer packet(const CallArgs& call);
+
+/// The answer in wire form (packet text), its field list encoded once per answer kind.
+std::string answer(const Answer& a);
+
+}  // namespace appserver

@@ -1,0 +1,110 @@
+#include "resumo_methods.h"
+
+#include <fmt/format.h>
+
+#include "answer.h"
+#include "appserver/remote/api_error.h"
+#include "appserver/remote/time_text.h"
+#include "appserver/stores/directory_store.h"
+#include "appserver/stores/month_closing.h"
+#include "appserver/stores/period_summary.h"
+#include "protocol/resumo.h"
+#include "shared_methods.h"
+
+namespace appserver {
+
+using platform::dataset::DateTime;
+using platform::dataset::Value;
+
+namespace {
+
+/// The most days one call of GetResumoPeriodo covers: two months.
+constexpr std::int64_t kMaxPeriodDays = 62;
+
+std::string getCtrlFechamento(const CallContext& ctx, const CallArgs& a) {
+    const std::string& user = requireSessionBranchAndUser(ctx, a);
+    Answer p = packet(a);
+    if (ctx.userMayUse(protocol::resumo::kClosingScreen)) p.rows.push_back({Value(user)});
+    return answer(p);
+}
+
+std::string getEquipes(const CallContext& ctx, const CallArgs& a) {
+    const std::string& user = requireSessionBranchAndUser(ctx, a);
+    Answer p = packet(a);
+    for (const TeamRecord& t : teamsOf(ctx.db, user))
+        p.rows.push_back({Value(t.code), Value(t.name)});
+    return answer(p);
+}
+
+Value durationText(const std::optional<std::int64_t>& seconds) {
+    return Value(seconds ? formatDuration(*seconds) : std::string());
+}
+
+std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
+    const protocol::Method& method = a.method();
+    PeriodSummaryQuery q{a.text(0), a.text(1), a.text(2), a.date(3), a.date(4)};
+    ctx.requireSessionBranch(q.branch);
+    if (q.team.empty() == q.operatorCode.empty())
+        throw badRequest(fmt::format(
+            "{}: informe a equipe ou o operador (um dos dois, e o outro vazio)", method.name));
+    if (q.to < q.from)
+        throw badRequest(fmt::format("{}: o último dia ({}) vem antes do primeiro ({})",
+                                     method.name, q.to.toDisplayDate(), q.from.toDisplayDate()));
+    if (!q.team.empty()) {
+        if (!isTeamMember(ctx.db, q.team, ctx.session.user))
+            throw forbidden("Equipe não cadastrada para o usuário.");
+    } else {
+        ctx.requireWorkTeam(q.operatorCode);
+    }
+    if (q.to.dayNumber() - q.from.dayNumber() + 1 > kMaxPeriodDays)
+        throw invalid(fmt::format("O período deve ter no máximo {} dias.", kMaxPeriodDays));
+    Answer p = packet(a);
+    for (const DaySummary& d : periodSummary(ctx.db, q))
+        p.rows.push_back({Value(d.operatorCode), Value(listedName(d.operatorName)), Value(d.day),
+                          durationText(d.appropriatedSeconds), durationText(d.punchedSeconds),
+                          Value(d.monthClosed ? "S" : "N")});
+    return answer(p);
+}
+
+std::string setFechamento(const CallContext& ctx, const CallArgs& a) {
+    const protocol::Method& method = a.method();
+    const std::string& branch = a.text(0);
+    const std::string& op = a.text(1);
+    const std::string& monthText = a.text(2);
+    const std::string& close = a.text(3);
+    ctx.requireSessionBranch(branch);
+    const auto month = CalendarMonth::parse(monthText);
+    if (!month)
+        throw badRequest(fmt::format("{}: o mês \"{}\" não existe (informe AAAA-MM, de 01 a 12)",
+                                     method.name, monthText));
+    if (close != "S" && close != "N")
+        throw badRequest(
+            fmt::format("{}: \"{}\" não é S (fechar) nem N (reabrir)", method.name, close));
+    if (!ctx.userMayUse(protocol::resumo::kClosingScreen))
+        throw forbidden("Operador não possui permissão para fechar o mês.");
+    ctx.requireWorkTeam(op);
+    changeMonthClosing(ctx.db, *ctx.tx,
+                       MonthClosingChange{op, branch, *month, close == "S", ctx.session.user,
+                                          ctx.address, ctx.now});
+    return "null";
+}
+
+}  // namespace
+
+const MethodTable& resumoMethods() {
+    namespace api = protocol::resumo;
+    using enum Access;
+    static const Route routes[] = {
+        {&api::getCtrlAcesso, getCtrlAcesso, Open},
+        {&api::getCtrlFechamento, getCtrlFechamento, Read},
+        {&api::getHoraServidor, getHoraServidor, Open},
+        {&api::getEquipes, getEquipes, Read},
+        {&api::getOperEquip, getOperEquip, Read},
+        {&api::getResumoPeriodo, getResumoPeriodo, Read},
+        {&api::setFechamento, setFechamento, Write},
+    };
+    static const MethodTable table(api::module, api::kScreen, routes);
+    return table;
+}
+
+}  // namespace appserver
