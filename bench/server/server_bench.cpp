@@ -508,10 +508,11 @@ const std::string kPgPunchSql =
     " WHERE operator = $1 AND day = $2 ORDER BY COALESCE(ordinal, 0), punched_at, id";
 
 /// What a day's reads cost on PostgreSQL, in µs per call: both prepared
-/// statements over libpq, one call at a time. The database's processor time
-/// is spent in its own process, which the benchmark's processor clock does
-/// not see; with one call at a time the client waits for it, so the wall
-/// time holds both sides' work.
+/// statements over libpq, one call at a time, the median. The database's
+/// processor time is spent in its own process, which the benchmark's
+/// processor clock does not see; with one call at a time the client waits
+/// for it, so the wall time holds both sides' work (the median, so that a
+/// moment of load from elsewhere does not count).
 double pgDayReadsMicros(const Database& db, const Options& o) {
     PGconn* conn = PQconnectdb(db.url().target.c_str());
     if (PQstatus(conn) != CONNECTION_OK) {
@@ -533,11 +534,9 @@ double pgDayReadsMicros(const Database& db, const Options& o) {
             if (day.run({od.op, dayNumber, "0001"}) > 0) punches.run({od.op, dayNumber});
         };
         measure(o.calls / 10, once);  // untimed: the connection's first plans and pages
-        const auto t0 = Clock::now();
-        measure(o.calls, once);
-        const double micros = std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
+        const Stats reads = measure(o.calls, once);
         PQfinish(conn);
-        return micros / o.calls;
+        return reads.median;
     } catch (...) {
         PQfinish(conn);
         throw;
