@@ -527,6 +527,7 @@ double pgDayReadsMicros(const Database& db, const Options& o) {
         const PgPrepared punches(conn, kPgPunchSql);
         std::mt19937 r(1);
         std::vector<OperatorDay> days;
+        days.reserve(static_cast<std::size_t>(std::max(0, o.calls)));
         for (int i = 0; i < o.calls; ++i) days.push_back(randomOperatorDay(r, o.rows));
         const auto once = [&](int i) {
             const OperatorDay& od = days[static_cast<std::size_t>(i)];
