@@ -66,6 +66,20 @@ std::string punchesSql(bool byTeam) {
 struct Bound {
     std::string who, branch;
     long long from = 0, to = 0;
+
+    /// Binds the values `sql` names to `st`, whose rows' targets are bound
+    /// already, and prepares it.
+    void prepare(soci::statement& st, const std::string& sql) {
+        st.exchange(soci::use(who, "w"));
+        if (sql.find(":b") != std::string::npos) st.exchange(soci::use(branch, "b"));
+        if (sql.find(":f") != std::string::npos) {
+            st.exchange(soci::use(from, "f"));
+            st.exchange(soci::use(to, "l"));
+        }
+        st.alloc();
+        st.prepare(sql);
+        st.define_and_bind();
+    }
 };
 
 template <bool ByTeam>
@@ -75,11 +89,7 @@ struct OperatorsRead : Bound {
     explicit OperatorsRead(soci::session& sql) : st(sql) {
         st.exchange(soci::into(code));
         st.exchange(soci::into(name));
-        st.exchange(soci::use(who, "w"));
-        st.exchange(soci::use(branch, "b"));
-        st.alloc();
-        st.prepare(periodSummarySql(ByTeam, SummaryRead::Operators));
-        st.define_and_bind();
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Operators));
     }
 };
 
@@ -92,13 +102,7 @@ struct ClosingsRead : Bound {
         st.exchange(soci::into(code));
         st.exchange(soci::into(first));
         st.exchange(soci::into(last));
-        st.exchange(soci::use(who, "w"));
-        st.exchange(soci::use(branch, "b"));
-        st.exchange(soci::use(from, "f"));
-        st.exchange(soci::use(to, "l"));
-        st.alloc();
-        st.prepare(periodSummarySql(ByTeam, SummaryRead::Closings));
-        st.define_and_bind();
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Closings));
     }
 };
 
@@ -111,13 +115,7 @@ struct AppropriationsRead : Bound {
         st.exchange(soci::into(code));
         st.exchange(soci::into(day));
         st.exchange(soci::into(seconds));
-        st.exchange(soci::use(who, "w"));
-        st.exchange(soci::use(branch, "b"));
-        st.exchange(soci::use(from, "f"));
-        st.exchange(soci::use(to, "l"));
-        st.alloc();
-        st.prepare(periodSummarySql(ByTeam, SummaryRead::Appropriations));
-        st.define_and_bind();
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Appropriations));
     }
 };
 
@@ -136,12 +134,7 @@ struct PunchesRead : Bound {
         st.exchange(soci::into(direction));
         st.exchange(soci::into(utcOffset, utcOffsetInd));
         st.exchange(soci::into(id));
-        st.exchange(soci::use(who, "w"));
-        st.exchange(soci::use(from, "f"));
-        st.exchange(soci::use(to, "l"));
-        st.alloc();
-        st.prepare(periodSummarySql(ByTeam, SummaryRead::Punches));
-        st.define_and_bind();
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Punches));
     }
 };
 
@@ -179,16 +172,21 @@ void readEach(const Database::Lease& db, const PeriodSummaryQuery& query, F&& ro
     });
 }
 
+/// Binds the query's values to a native read (the branch when it names it).
+void bindNative(SqliteStatement& st, const PeriodSummaryQuery& query, bool branch) {
+    st.reset();
+    st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
+    if (branch) st.bind(":b", query.branch);
+    st.bind(":f", static_cast<long long>(query.from.dayNumber()));
+    st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+}
+
 template <bool ByTeam, typename F>
 void readDayTotals(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
     if (db.kind() == DatabaseKind::Sqlite) {
         using Q = NativeRead<ByTeam, SummaryRead::Appropriations>;
         db.withPrepared<Q>([&](Q& q) {
-            q.st.reset();
-            q.st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
-            q.st.bind(":b", query.branch);
-            q.st.bind(":f", static_cast<long long>(query.from.dayNumber()));
-            q.st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+            bindNative(q.st, query, true);
             while (q.st.step()) row(DayTotalRow{q.st.text(0), q.st.int64(1), q.st.int64(2)});
             q.st.reset();
             return 0;
@@ -205,10 +203,7 @@ void readPunches(const Database::Lease& db, const PeriodSummaryQuery& query, F&&
     if (db.kind() == DatabaseKind::Sqlite) {
         using Q = NativeRead<ByTeam, SummaryRead::Punches>;
         db.withPrepared<Q>([&](Q& q) {
-            q.st.reset();
-            q.st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
-            q.st.bind(":f", static_cast<long long>(query.from.dayNumber()));
-            q.st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+            bindNative(q.st, query, false);
             while (q.st.step())
                 row(PunchRow{q.st.text(0), q.st.text(4), q.st.int64(1), q.st.int64(2),
                              q.st.int64(3), q.st.int64(6),

@@ -1,6 +1,7 @@
 // Statements straight on a SQLite session's connection: named values, rows
 // and their columns, a statement run again, and failures as the library's own.
 #include <gtest/gtest.h>
+#include <soci/sqlite3/soci-sqlite3.h>
 
 #include "appserver/storage/database_error.h"
 #include "appserver/storage/sqlite_statement.h"
@@ -42,7 +43,7 @@ TEST(SqliteStatement, fails_as_the_librarys_statements_do) {
     TestDatabase t;
     auto lease = t.db().acquire();
     try {
-        SqliteStatement bad(lease.sql(), "SELECT nothing FROM nowhere");
+        SqliteStatement bad(lease.sql(), "SELECT code FROM nowhere");
         FAIL() << "prepared a statement over a table that does not exist";
     } catch (const soci::sqlite3_soci_error& e) {
         EXPECT_EQ(e.result(), 1);  // SQLITE_ERROR
