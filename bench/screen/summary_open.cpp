@@ -46,7 +46,7 @@ void releaseSummary() {
 int summaryCalls() {
     int total = 0;
     for (const char* method : {"GetCtrlAcesso", "GetCtrlFechamento", "GetEquipes",
-                               "getHoraServidor", "GetResumoPeriodo"})
+                               "getHoraServidor", "GetOperadoresResumo", "GetResumoPeriodo"})
         total += framework::NetScript::callCount(method);
     return total;
 }

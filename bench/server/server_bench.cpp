@@ -36,6 +36,7 @@
 #include "appserver/stores/appropriation_store.h"
 #include "appserver/stores/month_closing.h"
 #include "appserver/stores/password_hasher.h"
+#include "appserver/stores/period_summary.h"
 #include "appserver/transfer/data_import.h"
 #include "platform/dataset/packet_json.h"
 #include "protocol/apropriacao.h"
@@ -544,6 +545,24 @@ double pgDayReadsMicros(const Database& db, const Options& o) {
     }
 }
 
+/// The summary's reads alone, in-process on one session (no call, no
+/// answer): wall and processor time per summary, so that the database's part
+/// of the call can be told from the rest.
+void runSummaryReads(Database& db, const CalendarMonth& month, const Options& o) {
+    auto lease = db.acquire();
+    const PeriodSummaryQuery query{"0001", kSummaryTeam, "", month.firstDay(), month.lastDay()};
+    std::size_t days = 0;
+    measure(std::max(1, o.summaryCalls / 10),
+            [&](int) { days = periodSummary(lease, query).size(); });
+    const double cpu0 = processCpuMicros();
+    const Stats reads = measure(o.summaryCalls, [&](int) { periodSummary(lease, query); });
+    const double cpu = (processCpuMicros() - cpu0) / o.summaryCalls;
+    std::printf(
+        "in-process        the summary's reads median %7.1f µs  p99 %7.1f µs; processor %7.1f µs "
+        "(%zu days)\n",
+        reads.median, reads.p99, cpu, days);
+}
+
 void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
     PGconn* conn = PQconnectdb(db.url().target.c_str());
     if (PQstatus(conn) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(conn));
@@ -909,8 +928,10 @@ int main(int argc, char** argv) try {
                         day1.median / echo1.median);
         }
 
-        if (!summaryAnswer.empty())
+        if (!summaryAnswer.empty()) {
             runSummary(client, auth, echoClient, summaryRequest, summaryAnswer, *month, o);
+            runSummaryReads(db, *month, o);
+        }
 
         // The day's reads in-process, as a day call makes them: both queries
         // in one read transaction on one session. Their mean is their cost.

@@ -21,6 +21,13 @@ constexpr Answer kEquipes{kEquipesFields};
 
 constexpr Arg kPeriod[] = {
     {kText, "filial"}, {kText, "equipe"}, {kText, "operador"}, {kDate, "de"}, {kDate, "até"}};
+/// An operator a month lists, with whether that month is closed for him.
+constexpr Field kOperadoresResumoFields[] = {text("CDOPERADOR", 12), text("NMOPERADOR", 40),
+                                             text("IDFECHADO", 1)};
+constexpr Answer kOperadoresResumo{kOperadoresResumoFields};
+
+constexpr Arg kMonthOperators[] = {
+    {kText, "filial"}, {kText, "equipe"}, {kText, "operador"}, {kText, "mês"}};
 constexpr Arg kClosing[] = {
     {kText, "filial"}, {kText, "operador"}, {kText, "mês"}, {kText, "fechar"}};
 
@@ -31,14 +38,16 @@ constinit const Method getCtrlFechamento{"GetCtrlFechamento", kBranchUser, &kCtr
 constinit const Method getHoraServidor{"getHoraServidor", {}, &kHoraServidor};
 constinit const Method getEquipes{"GetEquipes", kBranchUser, &kEquipes};
 constinit const Method getOperEquip{"GetOperEquip", kUserCodeKind, &kOperEquip};
+constinit const Method getOperadoresResumo{"GetOperadoresResumo", kMonthOperators,
+                                           &kOperadoresResumo};
 constinit const Method getResumoPeriodo{"GetResumoPeriodo", kPeriod, &kResumoPeriodo};
 constinit const Method setFechamento{"SetFechamento", kClosing, nullptr};
 
 namespace {
 
 constexpr const Method* kMethods[] = {
-    &getCtrlAcesso, &getCtrlFechamento, &getHoraServidor, &getEquipes,
-    &getOperEquip,  &getResumoPeriodo,  &setFechamento,
+    &getCtrlAcesso, &getCtrlFechamento,   &getHoraServidor,  &getEquipes,
+    &getOperEquip,  &getOperadoresResumo, &getResumoPeriodo, &setFechamento,
 };
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST(Resumo, is_a_module_of_its_own_whose_methods_are_found_by_name_in_any_case)
         EXPECT_TRUE(seen.insert(upper).second) << m->name << " twice";
         EXPECT_EQ(findMethod(resumo::module, upper), m);
     }
-    EXPECT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen.size(), 8u);
     // The day screen's methods are not served under the summary's name.
     EXPECT_EQ(findMethod(resumo::module, "getAtividades"), nullptr);
     EXPECT_EQ(findMethod(apropriacao::module, "GetResumoPeriodo"), nullptr);
@@ -85,6 +85,17 @@ TEST(Resumo, the_period_answers_one_row_per_operator_and_day) {
     EXPECT_EQ(a[4].kind, ArgKind::Date);
     EXPECT_EQ(argumentKindError(resumo::getResumoPeriodo, 4),
               "GetResumoPeriodo: o argumento 5 (até) deve ser uma data");
+}
+
+TEST(Resumo, the_months_operators_are_asked_as_the_period_is_but_by_month) {
+    EXPECT_EQ(names(resumo::getOperadoresResumo.fields()),
+              (std::vector<std::string>{"CDOPERADOR", "NMOPERADOR", "IDFECHADO"}));
+    const auto args = resumo::getOperadoresResumo.args;
+    ASSERT_EQ(args.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(args[i].name, resumo::getResumoPeriodo.args[i].name);
+    EXPECT_EQ(args[3].name, resumo::setFechamento.args[2].name);  // "YYYY-MM", as the closing's
+    EXPECT_EQ(args[3].kind, ArgKind::Text);
 }
 
 TEST(Resumo, only_the_closing_answers_no_data_and_it_takes_texts) {

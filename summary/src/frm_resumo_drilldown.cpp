@@ -44,6 +44,8 @@ void TfrmResumoApropriacao::AbreDiaSelecionado() {
     if (dayOfMonth == 0) return;
     platform::dataset::DateTime day = summary_->firstDay();
     day.day = dayOfMonth;
+    // Set first: the day screen may hand the activation back before AbreTela returns.
+    reloadOnActivate_ = true;
     framework::AbreTela(QString::fromLatin1(kDayScreenPackage),
                         {{QStringLiteral("CDOPERADOR"),
                           QString::fromStdString(cdsResumo.fieldByName("CDOPERADOR").text())},

@@ -15,6 +15,7 @@
 #include "framework/utils.h"
 #include "month_chart.h"
 #include "month_summary.h"
+#include "platform/dataset/field.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
 #include "platform/ui/masked_edit.h"
@@ -154,17 +155,24 @@ void TfrmResumoApropriacao::CarregaResumo() {
         framework::BusyGuard busy;
         busy.show();
         const pds::DateTime last = first.addMonths(1).addDays(-1);
+        const QString chosenTeam = operatorCode.isEmpty() ? team : QString();
+        // Every operator of the choice has his row, also with no day in the month.
+        const std::vector<Member> members = membersOf(netResumo.AppServer().call(
+            resumo::getOperadoresResumo, {framework::FiliProc(), chosenTeam, operatorCode,
+                                          QString::fromStdString(first.format("yyyy-mm"))}));
         summary = std::make_unique<MonthSummary>(
             netResumo.AppServer().call(
                 resumo::getResumoPeriodo,
-                {framework::FiliProc(), operatorCode.isEmpty() ? team : QString(), operatorCode,
-                 framework::RemoteArg::date(first), framework::RemoteArg::date(last)}),
-            first);
+                {framework::FiliProc(), chosenTeam, operatorCode, framework::RemoteArg::date(first),
+                 framework::RemoteArg::date(last)}),
+            first, members);
     }
-    // The operator's row stays selected across a reload.
+    // The operator's row and the column stay selected across a reload.
     QString selected;
     if (cdsResumo.active() && !cdsResumo.isEmpty())
         selected = QString::fromStdString(cdsResumo.fieldByName("CDOPERADOR").text());
+    const platform::dataset::Field* column = dbgResumo->selectedField();
+    const QString selectedColumn = column ? QString::fromStdString(column->name()) : QString();
     summary_ = std::move(summary);
     {
         // The rows' moves while they load are no selection: the chart and
@@ -174,6 +182,8 @@ void TfrmResumoApropriacao::CarregaResumo() {
         cdsResumo.load(summary_->gridPacket());
         setGridColumns();
         if (!selected.isEmpty()) cdsResumo.locate("CDOPERADOR", pds::Value(selected.toStdString()));
+        if (const int index = dbgResumo->columnIndex(selectedColumn); index >= 0)
+            dbgResumo->setSelectedIndex(index);
     }
     updateClosingButtons();
     showSelectedInChart();

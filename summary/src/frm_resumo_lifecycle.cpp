@@ -37,6 +37,9 @@ void TfrmResumoApropriacao::FormActivate() {
     if (released_) return;
     if (!firstActivation_) {
         framework::TApplication::SetWindowState(this, framework::FormWindowState::Normal);
+        // The day screen opened from here may have saved since, and may
+        // still be open: every return to the summary reloads its month.
+        if (reloadOnActivate_) CarregaResumo();
         return;
     }
     // Drawn before the server calls block the user-interface thread.

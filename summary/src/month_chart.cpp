@@ -77,7 +77,6 @@ TGraficoMes::TGraficoMes(QWidget* parent) : QChartView(parent) {
 
 void TGraficoMes::ShowMonth(const OperatorMonth* month, int days, const QString& title) {
     chart()->setTitle(title);
-    QStringList categories;
     QList<qreal> apropriado;
     QList<qreal> ponto;
     QList<QPointF> upper;
@@ -85,7 +84,6 @@ void TGraficoMes::ShowMonth(const OperatorMonth* month, int days, const QString&
     const double tolerance = hours(kToleranceSeconds);
     double highest = 0;
     for (int d = 1; d <= days; ++d) {
-        categories << QStringLiteral("%1").arg(d);
         const DayFigures day = month ? month->day(d) : DayFigures{};
         const double a = hours(day.appropriated.value_or(0));
         const double p = hours(day.punched.value_or(0));
@@ -105,8 +103,14 @@ void TGraficoMes::ShowMonth(const OperatorMonth* month, int days, const QString&
     setPonto_->append(ponto);
     upper_->replace(upper);
     lower_->replace(lower);
-    days_->clear();
-    days_->append(categories);
+    // The day labels change only with the month's length: a move of the
+    // grid to another operator need not lay them out again.
+    if (days_->count() != days) {
+        QStringList categories;
+        for (int d = 1; d <= days; ++d) categories << QString::number(d);
+        days_->clear();
+        days_->append(categories);
+    }
     // A tick every two hours, up to at least a working day.
     const double top = std::max(8.0, 2 * std::ceil(highest / 2));
     hours_->setRange(0, top);

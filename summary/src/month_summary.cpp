@@ -110,17 +110,43 @@ DayFigures OperatorMonth::day(int dayOfMonth) const {
     return found == days.end() ? DayFigures{} : found->second;
 }
 
-MonthSummary::MonthSummary(const pds::DataPacket& period, const pds::DateTime& firstDay)
+std::vector<Member> membersOf(const pds::DataPacket& packet) {
+    std::vector<Member> out;
+    if (packet.rows.empty()) return out;
+    const int code = column(packet, "CDOPERADOR");
+    const int name = column(packet, "NMOPERADOR");
+    const int closed = column(packet, "IDFECHADO");
+    out.reserve(packet.rows.size());
+    for (const pds::Row& row : packet.rows)
+        out.push_back(
+            {text(row.at(code)), text(row.at(name)), text(row.at(closed)) == QStringLiteral("S")});
+    return out;
+}
+
+MonthSummary::MonthSummary(const pds::DataPacket& period, const pds::DateTime& firstDay,
+                           const std::vector<Member>& members)
     : firstDay_(firstDay.datePart()) {
     firstDay_.day = 1;
-    if (period.rows.empty()) return;
+    std::map<QString, OperatorMonth> byCode;
+    for (const Member& member : members) {
+        OperatorMonth& month = byCode[member.code];
+        month.code = member.code;
+        month.name = member.name;
+        month.closed = member.closed;
+    }
+    if (!period.rows.empty()) addPeriod(period, byCode);
+    operators_.reserve(byCode.size());
+    for (auto& entry : byCode) operators_.push_back(std::move(entry.second));
+}
+
+void MonthSummary::addPeriod(const pds::DataPacket& period,
+                             std::map<QString, OperatorMonth>& byCode) const {
     const int code = column(period, "CDOPERADOR");
     const int name = column(period, "NMOPERADOR");
     const int date = column(period, "DTDIA");
     const int appropriated = column(period, "QTHRAPRO");
     const int punched = column(period, "QTHRPONTO");
     const int closed = column(period, "IDFECHADO");
-    std::map<QString, OperatorMonth> byCode;
     for (const pds::Row& row : period.rows) {
         const pds::DateTime day = row.at(date).asDateTime();
         if (day.year != firstDay_.year || day.month != firstDay_.month)
@@ -134,7 +160,6 @@ MonthSummary::MonthSummary(const pds::DataPacket& period, const pds::DateTime& f
         month.days[day.day] = DayFigures{durationSeconds(text(row.at(appropriated))),
                                          durationSeconds(text(row.at(punched)))};
     }
-    for (auto& entry : byCode) operators_.push_back(std::move(entry.second));
 }
 
 int MonthSummary::daysInMonth() const {

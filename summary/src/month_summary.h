@@ -57,14 +57,28 @@ struct OperatorMonth {
     DayFigures day(int dayOfMonth) const;
 };
 
+/// An operator the month lists whether or not he has days in it.
+struct Member {
+    QString code;
+    QString name;
+    bool closed = false;  ///< the month is closed for him
+};
+
+/// The rows of GetOperadoresResumo (CDOPERADOR, NMOPERADOR, IDFECHADO).
+std::vector<Member> membersOf(const platform::dataset::DataPacket& packet);
+
 /// A team's or an operator's month, one entry per operator, ordered by code,
-/// built from the rows of GetResumoPeriodo (one per operator and day).
+/// built from the rows of GetResumoPeriodo (one per operator and day) and
+/// the operators it must list even without a day (GetOperadoresResumo's).
 class MonthSummary {
 public:
     MonthSummary() = default;
     /// `firstDay` is the month's first day; rows of other months are refused.
+    /// Each of `members` has an entry, empty when the period has no day of
+    /// his; an operator of the period missing from them has one too.
     MonthSummary(const platform::dataset::DataPacket& period,
-                 const platform::dataset::DateTime& firstDay);
+                 const platform::dataset::DateTime& firstDay,
+                 const std::vector<Member>& members = {});
 
     const platform::dataset::DateTime& firstDay() const { return firstDay_; }
     int daysInMonth() const;
@@ -78,6 +92,10 @@ public:
     platform::dataset::DataPacket gridPacket() const;
 
 private:
+    /// The period's rows into the operators' months (refusing another month's).
+    void addPeriod(const platform::dataset::DataPacket& period,
+                   std::map<QString, OperatorMonth>& byCode) const;
+
     platform::dataset::DateTime firstDay_;
     std::vector<OperatorMonth> operators_;
 };

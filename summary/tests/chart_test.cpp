@@ -50,18 +50,23 @@ TEST_F(ResumoTest, TheToleranceBandSpansTenMinutesAroundThePunchedHours) {
     EXPECT_DOUBLE_EQ(upper.at(18).y(), 0.0);
 }
 
-TEST_F(ResumoTest, AMonthWithoutRowsEmptiesTheChart) {
+TEST_F(ResumoTest, AMonthWithoutDaysEmptiesTheChart) {
     open();
-    form->sbtMesAnt->click();  // February: Bruno only, 28 days
+    form->sbtMesAnt->click();  // February: Bruno only, 28 days; Ana stays selected
     settle();
     EXPECT_EQ(form->chtResumo->apropriado()->count(), 28);
-    EXPECT_EQ(form->chtResumo->chart()->title(), QStringLiteral("Bruno Lima — Fevereiro 2025"));
-    form->sbtMesPost->click();
-    form->sbtMesPost->click();  // April: nobody
-    settle();
-    EXPECT_EQ(form->chtResumo->chart()->title(), QStringLiteral("Abril 2025"));
-    EXPECT_EQ(form->chtResumo->apropriado()->count(), 30);
+    EXPECT_EQ(form->chtResumo->eixoDias()->count(), 28);
+    EXPECT_EQ(form->chtResumo->chart()->title(), QStringLiteral("Ana Souza — Fevereiro 2025"));
     EXPECT_DOUBLE_EQ(form->chtResumo->apropriado()->sum(), 0.0);
+    form->sbtMesPost->click();
+    form->sbtMesPost->click();  // April: nothing yet
+    settle();
+    EXPECT_EQ(form->chtResumo->chart()->title(), QStringLiteral("Ana Souza — Abril 2025"));
+    EXPECT_EQ(form->chtResumo->apropriado()->count(), 30);
+    EXPECT_EQ(form->chtResumo->eixoDias()->count(), 30);
+    EXPECT_EQ(form->chtResumo->eixoDias()->at(29), QStringLiteral("30"));
+    EXPECT_DOUBLE_EQ(form->chtResumo->apropriado()->sum(), 0.0);
+    EXPECT_DOUBLE_EQ(form->chtResumo->ponto()->sum(), 0.0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Closing and reopening an operator's month from the summary.
 #include <QPushButton>
 
+#include "framework/button_flat.h"
 #include "resumo_fixture.h"
 
 namespace summary_testing {
@@ -52,6 +53,30 @@ TEST_F(ResumoTest, TheSelectedOperatorsMonthClosesAndReopens) {
               QStringLiteral("Confirma a reabertura do mês 03/2025 de Bruno Lima?"));
     EXPECT_EQ(cell(kBruno, "IDFECHADO"), QStringLiteral("N"));
     EXPECT_TRUE(form->btnFecharMes->isEnabled());
+}
+
+TEST_F(ResumoTest, AMonthWithoutDaysClosesAndShowsClosedAfterAReload) {
+    open();
+    form->cdsResumo.moveToDisplayRow(rowOf(kEva));
+    dialogs.queueConfirmation(true);
+    form->btnFecharMes->click();
+    settle();
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(cell(kEva, "IDFECHADO"), QStringLiteral("S"));
+    EXPECT_TRUE(form->btnReabrirMes->isEnabled());
+    // Another month and back: still closed, though Eva has no day in it.
+    form->sbtMesAnt->click();
+    settle();
+    EXPECT_EQ(cell(kEva, "IDFECHADO"), QStringLiteral("N"));
+    form->sbtMesPost->click();
+    settle();
+    EXPECT_EQ(cell(kEva, "IDFECHADO"), QStringLiteral("S"));
+
+    dialogs.queueConfirmation(true);
+    form->cdsResumo.moveToDisplayRow(rowOf(kEva));
+    form->btnReabrirMes->click();
+    settle();
+    EXPECT_EQ(cell(kEva, "IDFECHADO"), QStringLiteral("N"));
 }
 
 }  // namespace

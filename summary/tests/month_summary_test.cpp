@@ -132,6 +132,56 @@ TEST(MonthGrid, HasOneRowPerOperatorByCodeAndTheDaysTheMonthHas) {
               2u + 28u + 4u);
 }
 
+/// Rows as GetOperadoresResumo answers them.
+pds::DataPacket listed(const std::vector<std::array<const char*, 3>>& rows) {
+    pds::DataPacket packet;
+    for (const char* name : {"CDOPERADOR", "NMOPERADOR", "IDFECHADO"}) {
+        pds::FieldDef def;
+        def.name = name;
+        packet.fields.push_back(def);
+    }
+    for (const auto& r : rows)
+        packet.rows.push_back({pds::Value(r[0]), pds::Value(r[1]), pds::Value(r[2])});
+    return packet;
+}
+
+TEST(MonthGrid, ListsEveryMemberByCodeWithOrWithoutDays) {
+    const auto members = Cli_Zep00710::membersOf(listed({{"000000000105", "Eva", "S"},
+                                                         {"000000000101", "Ana", "N"},
+                                                         {"000000000103", "Carla", "N"}}));
+    ASSERT_EQ(members.size(), 3u);
+    EXPECT_TRUE(members[0].closed);
+    // Bruno's day came though he is no longer listed (the team changed between the two
+    // answers): he keeps his row.
+    const MonthSummary march(
+        period({{"000000000101", "Ana", "2025-03-04", "04:00:00", "08:39:00", "N"},
+                {"000000000102", "Bruno", "2025-03-31", "01:30:00", "", "N"}}),
+        pds::DateTime::date(2025, 3, 1), members);
+    const pds::DataPacket grid = march.gridPacket();
+    ASSERT_EQ(grid.rows.size(), 4u);
+    std::vector<std::string> codes;
+    for (std::size_t row = 0; row < grid.rows.size(); ++row)
+        codes.push_back(text(grid, row, "CDOPERADOR"));
+    EXPECT_EQ(codes, (std::vector<std::string>{"000000000101", "000000000102", "000000000103",
+                                               "000000000105"}));
+    EXPECT_EQ(text(grid, 0, "D04"), "-4:39");
+    // A member without a day: every day empty, the totals nil, his closing as listed.
+    EXPECT_EQ(text(grid, 2, "NMOPERADOR"), "Carla");
+    for (int day = 1; day <= 31; ++day)
+        EXPECT_EQ(text(grid, 2, Cli_Zep00710::dayFieldName(day).toStdString().c_str()), "");
+    EXPECT_EQ(text(grid, 2, "TOTAPRO"), "0:00");
+    EXPECT_EQ(text(grid, 2, "TOTDIFER"), "0:00");
+    EXPECT_EQ(text(grid, 2, "IDFECHADO"), "N");
+    EXPECT_EQ(text(grid, 3, "IDFECHADO"), "S");
+    ASSERT_NE(march.find(QStringLiteral("000000000103")), nullptr);
+    EXPECT_TRUE(march.find(QStringLiteral("000000000103"))->days.empty());
+
+    // No member and no day: no row.
+    EXPECT_TRUE(
+        MonthSummary(period({}), pds::DateTime::date(2025, 3, 1), {}).gridPacket().rows.empty());
+    EXPECT_TRUE(Cli_Zep00710::membersOf(listed({})).empty());
+}
+
 TEST(MonthGrid, RefusesADayOutsideTheMonth) {
     EXPECT_THROW(MonthSummary(period({{"000000000101", "Ana", "2024-03-01", "01:00:00", "", "N"}}),
                               pds::DateTime::date(2024, 2, 1)),

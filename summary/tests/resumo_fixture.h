@@ -20,6 +20,8 @@ inline const QString kSupervisor = QStringLiteral("000000000103");
 inline const QString kAna = QStringLiteral("000000000101");
 /// Bruno Lima: the day screen only.
 inline const QString kBruno = QStringLiteral("000000000102");
+/// Eva Ramos: team EQ01, no row and no punch at all.
+inline const QString kEva = QStringLiteral("000000000105");
 
 /// The summary screen opened as its module opens it, in a main window,
 /// against a real server seeded with March 2025 of team EQ01 (the server's

@@ -31,12 +31,19 @@ TEST_F(ResumoTest, OpensOnTheFirstTeamByCodeAndTheServersMonth) {
     EXPECT_EQ(form->mesSelecionado(), pds::DateTime::date(2025, 3, 1));
     EXPECT_EQ(form->lblNomeMes->text(), QStringLiteral("Março 2025"));
 
-    // One row per operator of EQ01 with a row or a punch, by code; Davi is of EQ02.
-    ASSERT_EQ(form->cdsResumo.recordCount(), 2);
+    // One row per operator of EQ01, by code, also for Carla and Eva, who have
+    // neither rows nor punches in March; Davi is of EQ02.
+    ASSERT_EQ(form->cdsResumo.recordCount(), 4);
     EXPECT_EQ(rowOf(kAna), 0);
     EXPECT_EQ(rowOf(kBruno), 1);
+    EXPECT_EQ(rowOf(kSupervisor), 2);
+    EXPECT_EQ(rowOf(kEva), 3);
     EXPECT_EQ(rowOf(QStringLiteral("000000000104")), -1);
     EXPECT_EQ(cell(kAna, "NMOPERADOR"), QStringLiteral("Ana Souza"));
+    EXPECT_EQ(cell(kEva, "NMOPERADOR"), QStringLiteral("Eva Ramos"));
+    EXPECT_EQ(cell(kEva, "D31"), QString());
+    EXPECT_EQ(cell(kEva, "TOTAPRO"), QStringLiteral("0:00"));
+    EXPECT_EQ(cell(kEva, "IDFECHADO"), QStringLiteral("N"));
     // The days March has, and no more.
     EXPECT_NE(form->dbgResumo->columnIndex(QStringLiteral("D31")), -1);
     EXPECT_NE(form->dbgResumo->columnIndex(QStringLiteral("IDFECHADO")), -1);
@@ -98,15 +105,20 @@ TEST_F(ResumoTest, MonthButtonsStepAndReload) {
     settle();
     EXPECT_EQ(form->mesSelecionado(), pds::DateTime::date(2025, 2, 1));
     EXPECT_EQ(form->lblNomeMes->text(), QStringLiteral("Fevereiro 2025"));
-    ASSERT_EQ(form->cdsResumo.recordCount(), 1);
+    ASSERT_EQ(form->cdsResumo.recordCount(), 4);
     EXPECT_EQ(cell(kBruno, "D10"), QStringLiteral("+3:30"));
+    EXPECT_EQ(cell(kAna, "D10"), QString());
     EXPECT_EQ(form->dbgResumo->columnIndex(QStringLiteral("D29")), -1);
 
     form->sbtMesPost->click();
     form->sbtMesPost->click();
     settle();
     EXPECT_EQ(form->mesSelecionado(), pds::DateTime::date(2025, 4, 1));
-    EXPECT_EQ(form->cdsResumo.recordCount(), 0);
+    // Nothing in April yet: the team's rows are there, empty.
+    ASSERT_EQ(form->cdsResumo.recordCount(), 4);
+    EXPECT_EQ(cell(kAna, "D01"), QString());
+    EXPECT_EQ(cell(kAna, "TOTDIFER"), QStringLiteral("0:00"));
+    EXPECT_EQ(form->dbgResumo->columnIndex(QStringLiteral("D31")), -1);
     EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -117,7 +129,7 @@ TEST_F(ResumoTest, ATypedMonthStandsOnItsFirstDay) {
     form->focusManager().setFocusTo(form->dbgResumo);
     settle();
     EXPECT_EQ(form->depMes->GetDate(), pds::DateTime::date(2025, 2, 1));
-    EXPECT_EQ(form->cdsResumo.recordCount(), 1);
+    EXPECT_EQ(cell(kBruno, "D10"), QStringLiteral("+3:30"));
 }
 
 TEST_F(ResumoTest, AnotherTeamOrOneOperatorNarrowsTheRows) {
@@ -125,7 +137,9 @@ TEST_F(ResumoTest, AnotherTeamOrOneOperatorNarrowsTheRows) {
     form->cbxEquipe->setCurrentIndex(1);
     emit form->cbxEquipe->activated(1);
     settle();
-    ASSERT_EQ(form->cdsResumo.recordCount(), 1);
+    // EQ02: Carla, without a day, and Davi.
+    ASSERT_EQ(form->cdsResumo.recordCount(), 2);
+    EXPECT_EQ(rowOf(kSupervisor), 0);
     EXPECT_EQ(cell(QStringLiteral("000000000104"), "D10"), QStringLiteral("+4:00"));
 
     form->focusManager().setFocusTo(form->medCdOper);
@@ -136,6 +150,17 @@ TEST_F(ResumoTest, AnotherTeamOrOneOperatorNarrowsTheRows) {
     EXPECT_EQ(form->edtNmOper->text(), QStringLiteral("Bruno Lima"));
     ASSERT_EQ(form->cdsResumo.recordCount(), 1);
     EXPECT_EQ(rowOf(kBruno), 0);
+
+    // Eva has nothing in March: she has her row all the same.
+    form->focusManager().setFocusTo(form->medCdOper);
+    form->medCdOper->setText(QStringLiteral("105"));
+    form->focusManager().setFocusTo(form->dbgResumo);
+    settle();
+    ASSERT_EQ(form->cdsResumo.recordCount(), 1);
+    EXPECT_EQ(cell(kEva, "NMOPERADOR"), QStringLiteral("Eva Ramos"));
+    EXPECT_EQ(cell(kEva, "D04"), QString());
+    EXPECT_EQ(cell(kEva, "TOTPONTO"), QStringLiteral("0:00"));
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(ResumoTest, AnOperatorOutsideTheUsersTeamsIsRefused) {

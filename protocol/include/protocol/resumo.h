@@ -22,6 +22,10 @@ extern const Method getCtrlFechamento;  ///< GetCtrlFechamento(filial, usuário)
 extern const Method getHoraServidor;    ///< getHoraServidor()
 extern const Method getEquipes;         ///< GetEquipes(filial, usuário): the user's teams
 extern const Method getOperEquip;  ///< GetOperEquip(usuário, código, tipo), as the day screen's
+/// GetOperadoresResumo(filial, equipe, operador, mês): the operators a month
+/// lists, days or not (the team's members at the branch, or the one
+/// operator), by code, each with whether the month is closed for him.
+extern const Method getOperadoresResumo;
 extern const Method getResumoPeriodo;  ///< GetResumoPeriodo(filial, equipe, operador, de, até)
 extern const Method setFechamento;     ///< SetFechamento(filial, operador, mês, fechar): no data
 

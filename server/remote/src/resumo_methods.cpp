@@ -36,6 +36,45 @@ std::string getEquipes(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
+/// The team must be one of the caller's: the summary shows no other.
+void requireOwnTeam(const CallContext& ctx, const std::string& team) {
+    if (!isTeamMember(ctx.db, team, ctx.session.user))
+        throw forbidden("Equipe não cadastrada para o usuário.");
+}
+
+/// The team or the operator a summary names: exactly one of them, and one
+/// the caller may see.
+void requireTeamOrOperator(const CallContext& ctx, const protocol::Method& method,
+                           const PeriodSummaryQuery& q) {
+    ctx.requireSessionBranch(q.branch);
+    if (q.team.empty() == q.operatorCode.empty())
+        throw badRequest(fmt::format(
+            "{}: informe a equipe ou o operador (um dos dois, e o outro vazio)", method.name));
+    if (!q.team.empty())
+        requireOwnTeam(ctx, q.team);
+    else
+        ctx.requireWorkTeam(q.operatorCode);
+}
+
+CalendarMonth monthArg(const protocol::Method& method, const std::string& text) {
+    const auto month = CalendarMonth::parse(text);
+    if (!month)
+        throw badRequest(fmt::format("{}: o mês \"{}\" não existe (informe AAAA-MM, de 01 a 12)",
+                                     method.name, text));
+    return *month;
+}
+
+std::string getOperadoresResumo(const CallContext& ctx, const CallArgs& a) {
+    const PeriodSummaryQuery q{a.text(0), a.text(1), a.text(2), DateTime(), DateTime()};
+    requireTeamOrOperator(ctx, a.method(), q);
+    const CalendarMonth month = monthArg(a.method(), a.text(3));
+    Answer p = packet(a);
+    for (const ListedOperator& o : summaryOperators(ctx.db, q, month.firstDay()))
+        p.rows.push_back(
+            {Value(o.code), Value(listedName(o.name)), Value(o.monthClosed ? "S" : "N")});
+    return answer(p);
+}
+
 Value durationText(const std::optional<std::int64_t>& seconds) {
     return Value(seconds ? formatDuration(*seconds) : std::string());
 }
@@ -43,19 +82,10 @@ Value durationText(const std::optional<std::int64_t>& seconds) {
 std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
     const protocol::Method& method = a.method();
     PeriodSummaryQuery q{a.text(0), a.text(1), a.text(2), a.date(3), a.date(4)};
-    ctx.requireSessionBranch(q.branch);
-    if (q.team.empty() == q.operatorCode.empty())
-        throw badRequest(fmt::format(
-            "{}: informe a equipe ou o operador (um dos dois, e o outro vazio)", method.name));
+    requireTeamOrOperator(ctx, method, q);
     if (q.to < q.from)
         throw badRequest(fmt::format("{}: o último dia ({}) vem antes do primeiro ({})",
                                      method.name, q.to.toDisplayDate(), q.from.toDisplayDate()));
-    if (!q.team.empty()) {
-        if (!isTeamMember(ctx.db, q.team, ctx.session.user))
-            throw forbidden("Equipe não cadastrada para o usuário.");
-    } else {
-        ctx.requireWorkTeam(q.operatorCode);
-    }
     if (q.to.dayNumber() - q.from.dayNumber() + 1 > kMaxPeriodDays)
         throw invalid(fmt::format("O período deve ter no máximo {} dias.", kMaxPeriodDays));
     Answer p = packet(a);
@@ -73,10 +103,7 @@ std::string setFechamento(const CallContext& ctx, const CallArgs& a) {
     const std::string& monthText = a.text(2);
     const std::string& close = a.text(3);
     ctx.requireSessionBranch(branch);
-    const auto month = CalendarMonth::parse(monthText);
-    if (!month)
-        throw badRequest(fmt::format("{}: o mês \"{}\" não existe (informe AAAA-MM, de 01 a 12)",
-                                     method.name, monthText));
+    const CalendarMonth month = monthArg(method, monthText);
     if (close != "S" && close != "N")
         throw badRequest(
             fmt::format("{}: \"{}\" não é S (fechar) nem N (reabrir)", method.name, close));
@@ -84,7 +111,7 @@ std::string setFechamento(const CallContext& ctx, const CallArgs& a) {
         throw forbidden("Operador não possui permissão para fechar o mês.");
     ctx.requireWorkTeam(op);
     changeMonthClosing(ctx.db, *ctx.tx,
-                       MonthClosingChange{op, branch, *month, close == "S", ctx.session.user,
+                       MonthClosingChange{op, branch, month, close == "S", ctx.session.user,
                                           ctx.address, ctx.now});
     return "null";
 }
@@ -100,6 +127,7 @@ const MethodTable& resumoMethods() {
         {&api::getHoraServidor, getHoraServidor, Open},
         {&api::getEquipes, getEquipes, Read},
         {&api::getOperEquip, getOperEquip, Read},
+        {&api::getOperadoresResumo, getOperadoresResumo, Read},
         {&api::getResumoPeriodo, getResumoPeriodo, Read},
         {&api::setFechamento, setFechamento, Write},
     };

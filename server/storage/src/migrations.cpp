@@ -124,6 +124,19 @@ const std::vector<Migration>& migrations() {
              " last_day INTEGER NOT NULL, closed_by TEXT NOT NULL, closed_at BIGINT NOT NULL,"
              " PRIMARY KEY (operator, branch, first_day))",
          }},
+        {6,
+         {
+             // The day's indexes carry what a period's summary reads of each
+             // row (the span; the punch's direction, place and offset), so
+             // that a team's month is read from them without the tables. They
+             // replace the narrower ones, which they serve as well.
+             "CREATE INDEX appropriations_by_operator_day_span"
+             " ON appropriations (operator, day, branch, start_at, end_at)",
+             "DROP INDEX appropriations_by_operator_day",
+             "CREATE INDEX punches_by_operator_day_clock"
+             " ON punches (operator, day, punched_at, direction, ordinal, utc_offset)",
+             "DROP INDEX punches_by_operator_day",
+         }},
     };
     return list;
 }

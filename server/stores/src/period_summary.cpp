@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <tuple>
+
+#include "appserver/storage/sqlite_statement.h"
 #include "appserver/stores/presence.h"
 
 namespace appserver {
@@ -10,183 +14,364 @@ using platform::dataset::DateTime;
 
 namespace {
 
-/// What each row of the statement is: a closed month (amount = its last
-/// day), a day's appropriations summed (amount = seconds, ordinal = rows),
-/// or one punch (amount = its instant). They come in this order within an
-/// operator's day, and a closing comes before the days of its month.
-enum RowKind : int { kClosing = 0, kAppropriations = 1, kPunch = 2 };
-
-/// The operators an arm reads, their names, and that they work at the branch.
-std::string operatorsOf(bool byTeam) {
-    return byTeam ? "team_members m CROSS JOIN operators o CROSS JOIN operator_branches ob"
-                  : "operators o CROSS JOIN operator_branches ob";
+/// The rows of the chosen operators in `table` (alias `alias`): the team's
+/// members (the team bound as :w) or the one operator. The operators' branch
+/// is not asked here: only the listed operators' rows are kept.
+std::string chosenRows(bool byTeam, const char* table, char alias) {
+    return byTeam ? fmt::format(
+                        "team_members m CROSS JOIN {0} {1} WHERE m.team = :w"
+                        " AND {1}.operator = m.operator",
+                        table, alias)
+                  : fmt::format("{0} {1} WHERE {1}.operator = :w", table, alias);
 }
 
-std::string operatorsWhere(bool byTeam, int arm) {
-    const std::string chosen = byTeam ? fmt::format("m.team = :t{0} AND o.code = m.operator", arm)
-                                      : fmt::format("o.code = :o{0}", arm);
-    return chosen + fmt::format(" AND ob.operator = o.code AND ob.branch = :b{0}", arm);
+std::string operatorsSql(bool byTeam) {
+    return byTeam ? "SELECT o.code, o.name FROM team_members m CROSS JOIN operator_branches ob"
+                    " CROSS JOIN operators o WHERE m.team = :w AND ob.operator = m.operator"
+                    " AND ob.branch = :b AND o.code = m.operator"
+                  : "SELECT o.code, o.name FROM operator_branches ob CROSS JOIN operators o"
+                    " WHERE ob.operator = :w AND ob.branch = :b AND o.code = ob.operator";
 }
 
-struct SummaryQuery {
+std::string closingsSql(bool byTeam) {
+    return fmt::format(
+        "SELECT c.operator, c.first_day, c.last_day FROM {} AND c.branch = :b"
+        " AND c.last_day >= :f AND c.first_day <= :l",
+        chosenRows(byTeam, "month_closings", 'c'));
+}
+
+std::string appropriationsSql(bool byTeam) {
+    // Grouped in the index's order (operator, day): no sort. The span is in
+    // the index, so the table itself is never read.
+    const std::string op = byTeam ? "m.operator" : "a.operator";
+    return fmt::format(
+        "SELECT {0}, a.day, CAST(COALESCE(SUM(a.end_at - a.start_at), 0) AS BIGINT)"
+        " FROM {1} AND a.branch = :b AND a.day BETWEEN :f AND :l"
+        " GROUP BY {0}, a.day ORDER BY {0}, a.day",
+        op, chosenRows(byTeam, "appropriations", 'a'));
+}
+
+std::string punchesSql(bool byTeam) {
+    // In the index's order; a day's punches are put in the clock's order
+    // (ordinal, instant, id) once read, as GetTotPontoReal reads them.
+    const std::string op = byTeam ? "m.operator" : "p.operator";
+    return fmt::format(
+        "SELECT {0}, p.day, p.punched_at, CAST(COALESCE(p.ordinal, 0) AS BIGINT), p.direction,"
+        " p.utc_offset, p.id FROM {1} AND p.day BETWEEN :f AND :l ORDER BY {0}, p.day",
+        op, chosenRows(byTeam, "punches", 'p'));
+}
+
+/// What every read binds: the team or the operator, and the branch and
+/// period where the read asks them.
+struct Bound {
     std::string who, branch;
     long long from = 0, to = 0;
-    // One row of the statement.
-    std::string code, name, direction;
-    long long day = 0, amount = 0, ordinal = 0, id = 0;
-    int kind = 0, utcOffset = 0;
-    soci::indicator utcOffsetInd = soci::i_ok;
-    soci::statement st;
 
-    SummaryQuery(soci::session& sql, bool byTeam) : st(sql) {
-        st.exchange(soci::into(code));
-        st.exchange(soci::into(name));
-        st.exchange(soci::into(day));
-        st.exchange(soci::into(kind));
-        st.exchange(soci::into(amount));
-        st.exchange(soci::into(ordinal));
-        st.exchange(soci::into(direction));
-        st.exchange(soci::into(utcOffset, utcOffsetInd));
-        st.exchange(soci::into(id));
-        for (int arm = 0; arm < 3; ++arm) {
-            st.exchange(soci::use(who));
-            st.exchange(soci::use(branch));
-            if (arm == 0) st.exchange(soci::use(branch));  // the closings' branch
-            if (arm == 1) st.exchange(soci::use(branch));  // the appropriations' branch
-            st.exchange(soci::use(from));
-            st.exchange(soci::use(to));
+    /// Binds the values `sql` names to `st`, whose rows' targets are bound
+    /// already, and prepares it.
+    void prepare(soci::statement& st, const std::string& sql) {
+        st.exchange(soci::use(who, "w"));
+        if (sql.find(":b") != std::string::npos) st.exchange(soci::use(branch, "b"));
+        if (sql.find(":f") != std::string::npos) {
+            st.exchange(soci::use(from, "f"));
+            st.exchange(soci::use(to, "l"));
         }
         st.alloc();
-        st.prepare(periodSummarySql(
-            sql.get_backend_name() == "postgresql" ? DatabaseKind::Postgres : DatabaseKind::Sqlite,
-            byTeam));
+        st.prepare(sql);
         st.define_and_bind();
     }
 };
 
-struct TeamSummaryQuery : SummaryQuery {
-    explicit TeamSummaryQuery(soci::session& sql) : SummaryQuery(sql, true) {}
-};
-struct OperatorSummaryQuery : SummaryQuery {
-    explicit OperatorSummaryQuery(soci::session& sql) : SummaryQuery(sql, false) {}
-};
-
-/// Gathers the statement's rows into days, in the order they come.
-class DayGatherer {
-public:
-    explicit DayGatherer(std::vector<DaySummary>& out) : out_(out) {}
-
-    void add(const SummaryQuery& q) {
-        if (q.code != op_) {
-            finishDay();
-            op_ = q.code;
-            closedFrom_ = closedTo_ = 0;
-            closedAny_ = false;
-        }
-        if (q.kind == kClosing) {
-            // Months do not overlap: the latest closing seen is the only one
-            // that can hold the days that follow.
-            closedFrom_ = q.day;
-            closedTo_ = q.amount;
-            closedAny_ = true;
-            return;
-        }
-        if (!day_ || day_->day.dayNumber() != q.day) {
-            finishDay();
-            day_ = DaySummary{q.code,
-                              q.name,
-                              DateTime::fromDayNumber(q.day),
-                              std::nullopt,
-                              std::nullopt,
-                              closedAny_ && closedFrom_ <= q.day && q.day <= closedTo_};
-        }
-        if (q.kind == kAppropriations) {
-            day_->appropriatedSeconds = q.amount;
-        } else {
-            PunchRecord p;
-            p.at = DateTime::fromSeconds(q.amount);
-            p.direction = q.direction;
-            if (q.utcOffsetInd == soci::i_ok) p.utcOffsetMinutes = q.utcOffset;
-            punches_.push_back(std::move(p));
-        }
+template <bool ByTeam>
+struct OperatorsRead : Bound {
+    std::string code, name;
+    soci::statement st;
+    explicit OperatorsRead(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(code));
+        st.exchange(soci::into(name));
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Operators));
     }
-
-    void finishDay() {
-        if (!day_) return;
-        if (!punches_.empty())
-            day_->punchedSeconds = Presence::fromPunches(punches_).totalSeconds().value_or(0);
-        out_.push_back(std::move(*day_));
-        day_.reset();
-        punches_.clear();
-    }
-
-private:
-    std::vector<DaySummary>& out_;
-    std::string op_;
-    long long closedFrom_ = 0, closedTo_ = 0;
-    bool closedAny_ = false;
-    std::optional<DaySummary> day_;
-    std::vector<PunchRecord> punches_;
 };
 
-template <typename Q>
-std::vector<DaySummary> run(const Database::Lease& db, const PeriodSummaryQuery& query,
-                            const std::string& who) {
-    return db.withPrepared<Q>([&](Q& q) {
-        std::vector<DaySummary> out;
-        q.who = who;
+template <bool ByTeam>
+struct ClosingsRead : Bound {
+    std::string code;
+    long long first = 0, last = 0;
+    soci::statement st;
+    explicit ClosingsRead(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(code));
+        st.exchange(soci::into(first));
+        st.exchange(soci::into(last));
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Closings));
+    }
+};
+
+template <bool ByTeam>
+struct AppropriationsRead : Bound {
+    std::string code;
+    long long day = 0, seconds = 0;
+    soci::statement st;
+    explicit AppropriationsRead(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(code));
+        st.exchange(soci::into(day));
+        st.exchange(soci::into(seconds));
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Appropriations));
+    }
+};
+
+template <bool ByTeam>
+struct PunchesRead : Bound {
+    std::string code, direction;
+    long long day = 0, at = 0, ordinal = 0, id = 0;
+    int utcOffset = 0;
+    soci::indicator utcOffsetInd = soci::i_ok;
+    soci::statement st;
+    explicit PunchesRead(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(code));
+        st.exchange(soci::into(day));
+        st.exchange(soci::into(at));
+        st.exchange(soci::into(ordinal));
+        st.exchange(soci::into(direction));
+        st.exchange(soci::into(utcOffset, utcOffsetInd));
+        st.exchange(soci::into(id));
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Punches));
+    }
+};
+
+/// The two reads whose rows are many, on SQLite: straight on its connection.
+template <bool ByTeam, SummaryRead Read>
+struct NativeRead {
+    SqliteStatement st;
+    explicit NativeRead(soci::session& sql) : st(sql, periodSummarySql(ByTeam, Read)) {}
+};
+
+/// One row of the appropriations' read: the operator, the day, the seconds.
+struct DayTotalRow {
+    std::string_view code;
+    long long day = 0, seconds = 0;
+};
+
+/// One row of the punches' read.
+struct PunchRow {
+    std::string_view code, direction;
+    long long day = 0, at = 0, ordinal = 0, id = 0;
+    std::optional<int> utcOffset;
+};
+
+/// Runs the prepared read Q with the query's values and hands each row to `row`.
+template <typename Q, typename F>
+void readEach(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
+    db.withPrepared<Q>([&](Q& q) {
+        q.who = query.team.empty() ? query.operatorCode : query.team;
         q.branch = query.branch;
         q.from = query.from.dayNumber();
         q.to = query.to.dayNumber();
-        DayGatherer days(out);
         q.st.execute();
-        while (q.st.fetch()) days.add(q);
-        days.finishDay();
-        return out;
+        while (q.st.fetch()) row(q);
+        return 0;
     });
+}
+
+/// Binds the query's values to a native read (the branch when it names it).
+void bindNative(SqliteStatement& st, const PeriodSummaryQuery& query, bool branch) {
+    st.reset();
+    st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
+    if (branch) st.bind(":b", query.branch);
+    st.bind(":f", static_cast<long long>(query.from.dayNumber()));
+    st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+}
+
+template <bool ByTeam, typename F>
+void readDayTotals(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
+    if (db.kind() == DatabaseKind::Sqlite) {
+        using Q = NativeRead<ByTeam, SummaryRead::Appropriations>;
+        db.withPrepared<Q>([&](Q& q) {
+            bindNative(q.st, query, true);
+            while (q.st.step()) row(DayTotalRow{q.st.text(0), q.st.int64(1), q.st.int64(2)});
+            q.st.reset();
+            return 0;
+        });
+        return;
+    }
+    readEach<AppropriationsRead<ByTeam>>(db, query, [&](const AppropriationsRead<ByTeam>& q) {
+        row(DayTotalRow{q.code, q.day, q.seconds});
+    });
+}
+
+template <bool ByTeam, typename F>
+void readPunches(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
+    if (db.kind() == DatabaseKind::Sqlite) {
+        using Q = NativeRead<ByTeam, SummaryRead::Punches>;
+        db.withPrepared<Q>([&](Q& q) {
+            bindNative(q.st, query, false);
+            while (q.st.step())
+                row(PunchRow{q.st.text(0), q.st.text(4), q.st.int64(1), q.st.int64(2),
+                             q.st.int64(3), q.st.int64(6),
+                             q.st.isNull(5) ? std::nullopt
+                                            : std::optional(static_cast<int>(q.st.int64(5)))});
+            q.st.reset();
+            return 0;
+        });
+        return;
+    }
+    readEach<PunchesRead<ByTeam>>(db, query, [&](const PunchesRead<ByTeam>& q) {
+        row(PunchRow{q.code, q.direction, q.day, q.at, q.ordinal, q.id,
+                     q.utcOffsetInd == soci::i_ok ? std::optional(q.utcOffset) : std::nullopt});
+    });
+}
+
+/// The listed operators, by code (byte order, whatever the database's collation).
+template <bool ByTeam>
+std::vector<ListedOperator> listedOperators(const Database::Lease& db,
+                                            const PeriodSummaryQuery& query) {
+    std::vector<ListedOperator> out;
+    readEach<OperatorsRead<ByTeam>>(db, query, [&](const OperatorsRead<ByTeam>& q) {
+        out.push_back({q.code, q.name, false});
+    });
+    std::sort(out.begin(), out.end(),
+              [](const ListedOperator& a, const ListedOperator& b) { return a.code < b.code; });
+    return out;
+}
+
+/// Finds an operator's place in the list; the reads come grouped by
+/// operator, so the last one found is tried first.
+class OperatorIndex {
+public:
+    explicit OperatorIndex(const std::vector<ListedOperator>& listed) : listed_(listed) {}
+
+    /// -1 for an operator not listed (not at the branch).
+    int find(std::string_view code) {
+        if (last_ >= 0 && listed_[static_cast<std::size_t>(last_)].code == code) return last_;
+        const auto at = std::lower_bound(
+            listed_.begin(), listed_.end(), code,
+            [](const ListedOperator& o, std::string_view c) { return o.code < c; });
+        last_ =
+            at != listed_.end() && at->code == code ? static_cast<int>(at - listed_.begin()) : -1;
+        return last_;
+    }
+
+private:
+    const std::vector<ListedOperator>& listed_;
+    int last_ = -1;
+};
+
+/// One punch as read, with the operator-day it belongs to.
+struct ReadPunch {
+    std::size_t cell = 0;
+    long long ordinal = 0, at = 0, id = 0;
+    std::string direction;
+    std::optional<int> utcOffset;
+};
+
+/// One operator's closed months within the period: [first, last] day numbers.
+using ClosedSpans = std::vector<std::pair<long long, long long>>;
+
+template <bool ByTeam>
+std::vector<ClosedSpans> closedSpans(const Database::Lease& db, const PeriodSummaryQuery& query,
+                                     const std::vector<ListedOperator>& listed) {
+    std::vector<ClosedSpans> spans(listed.size());
+    OperatorIndex index(listed);
+    readEach<ClosingsRead<ByTeam>>(db, query, [&](const ClosingsRead<ByTeam>& q) {
+        if (const int i = index.find(q.code); i >= 0)
+            spans[static_cast<std::size_t>(i)].emplace_back(q.first, q.last);
+    });
+    return spans;
+}
+
+bool within(const ClosedSpans& spans, long long day) {
+    return std::any_of(spans.begin(), spans.end(),
+                       [&](const auto& s) { return s.first <= day && day <= s.second; });
+}
+
+template <bool ByTeam>
+std::vector<DaySummary> summarise(const Database::Lease& db, const PeriodSummaryQuery& query) {
+    const std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
+    if (listed.empty() || query.to < query.from) return {};
+    const long long from = query.from.dayNumber();
+    const auto days = static_cast<std::size_t>(query.to.dayNumber() - from + 1);
+    const auto cellOf = [&](int op, long long day) {
+        return static_cast<std::size_t>(op) * days + static_cast<std::size_t>(day - from);
+    };
+    const std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
+
+    std::vector<std::optional<std::int64_t>> appropriated(listed.size() * days);
+    OperatorIndex index(listed);
+    readDayTotals<ByTeam>(db, query, [&](const DayTotalRow& r) {
+        if (const int op = index.find(r.code); op >= 0) appropriated[cellOf(op, r.day)] = r.seconds;
+    });
+    std::vector<ReadPunch> punches;
+    readPunches<ByTeam>(db, query, [&](const PunchRow& r) {
+        if (const int op = index.find(r.code); op >= 0)
+            punches.push_back(
+                {cellOf(op, r.day), r.ordinal, r.at, r.id, std::string(r.direction), r.utcOffset});
+    });
+    std::sort(punches.begin(), punches.end(), [](const ReadPunch& a, const ReadPunch& b) {
+        return std::tie(a.cell, a.ordinal, a.at, a.id) < std::tie(b.cell, b.ordinal, b.at, b.id);
+    });
+
+    std::vector<DaySummary> out;
+    std::vector<PunchRecord> dayPunches;
+    auto punch = punches.begin();
+    for (std::size_t op = 0; op < listed.size(); ++op) {
+        for (std::size_t d = 0; d < days; ++d) {
+            const std::size_t cell = op * days + d;
+            dayPunches.clear();
+            for (; punch != punches.end() && punch->cell == cell; ++punch) {
+                PunchRecord p;
+                p.at = DateTime::fromSeconds(punch->at);
+                p.direction = punch->direction;
+                p.utcOffsetMinutes = punch->utcOffset;
+                dayPunches.push_back(std::move(p));
+            }
+            if (!appropriated[cell] && dayPunches.empty()) continue;
+            const long long day = from + static_cast<long long>(d);
+            std::optional<std::int64_t> punched;
+            if (!dayPunches.empty())
+                punched = Presence::fromPunches(dayPunches).totalSeconds().value_or(0);
+            out.push_back(DaySummary{listed[op].code, listed[op].name, DateTime::fromDayNumber(day),
+                                     appropriated[cell], punched, within(closed[op], day)});
+        }
+    }
+    return out;
+}
+
+template <bool ByTeam>
+std::vector<ListedOperator> operatorsOfMonth(const Database::Lease& db,
+                                             const PeriodSummaryQuery& query) {
+    std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
+    const std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
+    for (std::size_t i = 0; i < listed.size(); ++i) listed[i].monthClosed = !closed[i].empty();
+    return listed;
 }
 
 }  // namespace
 
-std::string periodSummarySql(DatabaseKind kind, bool byTeam) {
-    const std::string ops = operatorsOf(byTeam);
-    // Each arm walks the chosen operators and, for each, the index of the
-    // day's reads (operator, day, …) over the period's days.
-    const std::string closings = fmt::format(
-        "SELECT o.code AS code, o.name AS name, c.first_day AS day, {kind} AS kind,"
-        " CAST(c.last_day AS BIGINT) AS amount, CAST(0 AS BIGINT) AS ordinal, '' AS direction,"
-        " CAST(NULL AS INTEGER) AS utc_offset, CAST(0 AS BIGINT) AS id"
-        " FROM {ops} CROSS JOIN month_closings c WHERE {where} AND c.operator = o.code"
-        " AND c.branch = :cb AND c.last_day >= :f0 AND c.first_day <= :l0",
-        fmt::arg("kind", int(kClosing)), fmt::arg("ops", ops),
-        fmt::arg("where", operatorsWhere(byTeam, 0)));
-    const std::string appropriations = fmt::format(
-        "SELECT o.code, o.name, a.day, {kind}, CAST(COALESCE(SUM(a.end_at - a.start_at), 0) AS "
-        "BIGINT),"
-        " CAST(COUNT(*) AS BIGINT), '', CAST(NULL AS INTEGER), CAST(0 AS BIGINT)"
-        " FROM {ops} CROSS JOIN appropriations a WHERE {where} AND a.operator = o.code"
-        " AND a.branch = :ab AND a.day BETWEEN :f1 AND :l1 GROUP BY o.code, o.name, a.day",
-        fmt::arg("kind", int(kAppropriations)), fmt::arg("ops", ops),
-        fmt::arg("where", operatorsWhere(byTeam, 1)));
-    // The punches in the order GetTotPontoReal reads them, so that both pair alike.
-    const std::string punches = fmt::format(
-        "SELECT o.code, o.name, p.day, {kind}, p.punched_at, CAST(COALESCE(p.ordinal, 0) AS "
-        "BIGINT),"
-        " p.direction, p.utc_offset, p.id"
-        " FROM {ops} CROSS JOIN punches p WHERE {where} AND p.operator = o.code"
-        " AND p.day BETWEEN :f2 AND :l2",
-        fmt::arg("kind", int(kPunch)), fmt::arg("ops", ops),
-        fmt::arg("where", operatorsWhere(byTeam, 2)));
-    const std::string code = kind == DatabaseKind::Postgres ? "s.code COLLATE \"C\"" : "s.code";
-    return "SELECT s.code, s.name, s.day, s.kind, s.amount, s.ordinal, s.direction, s.utc_offset,"
-           " s.id FROM (" +
-           closings + " UNION ALL " + appropriations + " UNION ALL " + punches + ") s ORDER BY " +
-           code + ", s.day, s.kind, s.ordinal, s.amount, s.id";
+std::string periodSummarySql(bool byTeam, SummaryRead read) {
+    switch (read) {
+        case SummaryRead::Operators:
+            return operatorsSql(byTeam);
+        case SummaryRead::Closings:
+            return closingsSql(byTeam);
+        case SummaryRead::Appropriations:
+            return appropriationsSql(byTeam);
+        case SummaryRead::Punches:
+            return punchesSql(byTeam);
+    }
+    return {};
+}
+
+std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
+                                             const PeriodSummaryQuery& query,
+                                             const DateTime& firstDay) {
+    PeriodSummaryQuery month = query;
+    month.from = firstDay;
+    month.to = firstDay.addMonths(1).addDays(-1);
+    return query.team.empty() ? operatorsOfMonth<false>(db, month)
+                              : operatorsOfMonth<true>(db, month);
 }
 
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query) {
-    if (!query.team.empty()) return run<TeamSummaryQuery>(db, query, query.team);
-    return run<OperatorSummaryQuery>(db, query, query.operatorCode);
+    return query.team.empty() ? summarise<false>(db, query) : summarise<true>(db, query);
 }
 
 }  // namespace appserver

@@ -58,6 +58,7 @@ const std::map<const protocol::Method*, Expected>& expectations() {
         {&resumo::getHoraServidor, {200, 200, 200}},
         {&resumo::getEquipes, {403, 403, 403}},
         {&resumo::getOperEquip, {403, 403, 200}},
+        {&resumo::getOperadoresResumo, {200, 403, 403}},
         {&resumo::getResumoPeriodo, {200, 403, 403}},
         {&resumo::setFechamento, {200, 403, 403}},
     };

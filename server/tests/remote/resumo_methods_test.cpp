@@ -248,6 +248,54 @@ TEST_F(Resumo, the_filter_lists_the_users_teams_and_says_whether_he_may_close_mo
               server.result(ana, "GetOperEquip", {kAna, "", "T"}));
 }
 
+TEST_F(Resumo, a_months_operators_are_the_teams_members_at_the_branch_by_code_days_or_not) {
+    {
+        // Named last, coded first: the list goes by code.
+        auto lease = server.db().acquire();
+        lease.sql() << "INSERT INTO operators (code, name, password_hash)"
+                       " VALUES ('000000000100', 'Zélia Prado', 'x')";
+        lease.sql() << "INSERT INTO operator_branches (operator, branch)"
+                       " VALUES ('000000000100', '0001')";
+        lease.sql() << "INSERT INTO team_members (team, operator) VALUES ('EQ01', '000000000100')";
+    }
+    const auto listed = [&](const std::string& token, const std::string& team,
+                            const std::string& op, const std::string& month,
+                            const std::string& branch = "0001") {
+        return server.call(token, "GetOperadoresResumo", {branch, team, op, month}, kResumoServer);
+    };
+    // Bruno has no day in December 2026 and is listed all the same; Ana's December is closed.
+    ASSERT_EQ(closing(ana, kAna, "2026-12").status, 200);
+    const Reply eq01 = listed(ana, "EQ01", "", "2026-12");
+    ASSERT_EQ(eq01.status, 200) << eq01.body.dump();
+    EXPECT_EQ(eq01.body["result"]["rows"],
+              json::array({json::array({"000000000100", "Zélia Prado", "N"}),
+                           json::array({kAna, "Ana Souza", "S"}),
+                           json::array({kBruno, "Bruno Lima", "N"}),
+                           json::array({kCarla, "Carla Dias", "N"})}));
+    // Only that month: November is open.
+    EXPECT_EQ(listed(ana, "", kAna, "2026-11").body["result"]["rows"],
+              json::array({json::array({kAna, "Ana Souza", "N"})}));
+    EXPECT_EQ(listed(ana, "", kBruno, "2026-12").body["result"]["rows"],
+              json::array({json::array({kBruno, "Bruno Lima", "N"})}));
+    // At 0002 only Ana of EQ01 works, and her December there is open.
+    const std::string south = server.login(kAna, "0002");
+    EXPECT_EQ(listed(south, "EQ01", "", "2026-12", "0002").body["result"]["rows"],
+              json::array({json::array({kAna, "Ana Souza", "N"})}));
+    EXPECT_TRUE(listed(south, "", kBruno, "2026-12", "0002").body["result"]["rows"].empty());
+
+    // Who may ask, and what: as the period.
+    const Reply other = listed(ana, "EQ02", "", "2026-12");
+    EXPECT_EQ(other.status, 403);
+    EXPECT_EQ(other.body["error"]["message"], "Equipe não cadastrada para o usuário.");
+    EXPECT_EQ(listed(ana, "", kDiego, "2026-12").status, 403);
+    EXPECT_EQ(listed(ana, "EQ01", "", "2026-12", "0002").status, 403);
+    EXPECT_EQ(listed(ana, "", "", "2026-12").status, 400);
+    EXPECT_EQ(listed(ana, "EQ01", kAna, "2026-12").status, 400);
+    EXPECT_EQ(listed(ana, "EQ01", "", "2026-13").status, 400);
+    const std::string carla = server.login(kCarla);
+    EXPECT_EQ(listed(carla, "EQ02", "", "2026-12").body["result"]["rows"].size(), 2u);
+}
+
 TEST_F(Resumo, each_module_serves_only_its_own_methods) {
     const Reply dayMethod =
         server.call(ana, "getAtividades", {kAna, "0001", date("2026-12-07")}, kResumoServer);

@@ -120,7 +120,8 @@ public:
 
     // --- Opening the day screen from a day cell (drilldown) -----------------------
     /// Enter or a double click on a day cell: the day screen (module
-    /// Pkg_Zep00700) opens on that operator and day, through the host.
+    /// Pkg_Zep00700) opens on that operator and day, through the host; from
+    /// then on, each time the summary is activated again it reloads its month.
     void AbreDiaSelecionado();
 
     // --- Grid drawing (drawing) ---------------------------------------------------
@@ -163,6 +164,9 @@ private:
     bool tearingDown_ = false;
     /// CarregaResumo is replacing the rows.
     bool reloading_ = false;
+    /// A drill-down opened the day screen: a later activation reloads the
+    /// month, which its saves may have changed.
+    bool reloadOnActivate_ = false;
 };
 
 }  // namespace Cli_Zep00710

@@ -32,14 +32,34 @@ struct DaySummary {
     bool monthClosed = false;  ///< the operator's month of the day is closed at the branch
 };
 
-/// The query's days, ordered by operator code (byte order) and day: one
-/// statement for the whole period and every operator, prepared once per
-/// session, over the indexes the day's reads use (operator and day first).
+/// An operator a month's summary lists, whether or not he has days in it.
+struct ListedOperator {
+    std::string code, name;
+    bool monthClosed = false;  ///< the month is closed for him at the branch
+};
+
+/// The operators a summary of the month starting at `firstDay` lists: the
+/// team's members who work at the branch, or the one operator when he
+/// does; ordered by code (byte order), each with whether that month is
+/// closed for him at the branch. `from` and `to` of the query are not read.
+std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
+                                             const PeriodSummaryQuery& query,
+                                             const platform::dataset::DateTime& firstDay);
+
+/// The query's days, ordered by operator code (byte order) and day, of the
+/// operators summaryOperators() lists. Four short reads, each prepared once
+/// per session and each over an index in its order: the listed operators,
+/// their closings, their appropriations summed per day (from the index of
+/// the day's reads alone, which carries the span) and their punches; the
+/// days are put together and the punches paired here.
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query);
 
-/// The statement periodSummary() runs, for a team or for one operator, with
-/// its parameters in the order it binds them: the team or the operator, the
-/// branch, the first and the last day number (each arm repeats them).
-std::string periodSummarySql(DatabaseKind kind, bool byTeam);
+/// The reads periodSummary() makes.
+enum class SummaryRead { Operators, Closings, Appropriations, Punches };
+
+/// The statement of one read, for a team or for one operator, with its
+/// parameters named :w (the team or the operator), :b (the branch), :f and
+/// :l (the first and the last day number), each read naming those it needs.
+std::string periodSummarySql(bool byTeam, SummaryRead read);
 
 }  // namespace appserver
