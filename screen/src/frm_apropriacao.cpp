@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -169,6 +170,14 @@ void TfrmApropriacao::buildToolbarAdditions() {
     mnuLinha4->setText(QStringLiteral("-"));
     mnuHoje = mnuManutencao->addAction(QStringLiteral("&Hoje"));
     mnuHoje->setObjectName(QStringLiteral("mnuHoje"));
+    // Function keys: the grid's editor and the host take the letters with
+    // Ctrl, and F7 and F8 are no other command's (the grid's own is F2).
+    mnuPreencherPontos = mnuManutencao->addAction(QStringLiteral("Preencher pelos &Pontos"));
+    mnuPreencherPontos->setObjectName(QStringLiteral("mnuPreencherPontos"));
+    mnuPreencherPontos->setShortcut(QKeySequence(Qt::Key_F7));
+    mnuCopiarDia = mnuManutencao->addAction(QStringLiteral("&Copiar Dia Anterior"));
+    mnuCopiarDia->setObjectName(QStringLiteral("mnuCopiarDia"));
+    mnuCopiarDia->setShortcut(QKeySequence(Qt::Key_F8));
 }
 
 void TfrmApropriacao::buildClientArea() {
@@ -344,6 +353,7 @@ void TfrmApropriacao::bindHandlers() {
     bindSaving();
     bindPunches();
     bindDrawing();
+    bindShortcuts();
 }
 
 }  // namespace Cli_Zep00700
