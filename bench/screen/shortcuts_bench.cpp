@@ -48,8 +48,8 @@ int allCalls() {
 void failOnErrors(const platform::ui::ScriptedDialogService& dialogs, const char* during) {
     const QStringList errors = dialogs.texts(platform::ui::ScriptedDialogService::Kind::Error);
     if (!errors.isEmpty())
-        throw std::runtime_error(std::string("the screen showed an error during ") + during +
-                                 ": " + errors.front().toStdString());
+        throw std::runtime_error(std::string("the screen showed an error during ") + during + ": " +
+                                 errors.front().toStdString());
 }
 
 /// A connection of its own to the benchmark's server, logged in as the
@@ -66,9 +66,9 @@ public:
 
     /// The operator's day, loaded into rows().
     platform::dataset::DataSet& day(const QString& op, const DateTime& day) {
-        rows_.load(net_.AppServer().call(protocol::apropriacao::getAtividades,
-                                         {op, QStringLiteral("0001"),
-                                          framework::RemoteArg::date(day)}));
+        rows_.load(
+            net_.AppServer().call(protocol::apropriacao::getAtividades,
+                                  {op, QStringLiteral("0001"), framework::RemoteArg::date(day)}));
         return rows_;
     }
 

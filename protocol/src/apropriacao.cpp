@@ -122,9 +122,9 @@ constinit const Method getDiaAnterior{"GetDiaAnterior", kOperatorBranchDay, &kDi
 namespace {
 
 constexpr const Method* kMethods[] = {
-    &getCtrlAcesso,   &getHoraServidor, &getOperEquip,  &getAtividades, &getTotApro,  &getPonto,
-    &getTotPontoReal, &getDatas,        &getPesqTarefa, &getVdTarefa,   &getPesqAtiv, &getVdAtiv,
-    &getApropria,     &setAtividades,   &getUpdateAtiv, &getHistorico, &getDiaAnterior,
+    &getCtrlAcesso,   &getHoraServidor, &getOperEquip,  &getAtividades, &getTotApro,     &getPonto,
+    &getTotPontoReal, &getDatas,        &getPesqTarefa, &getVdTarefa,   &getPesqAtiv,    &getVdAtiv,
+    &getApropria,     &setAtividades,   &getUpdateAtiv, &getHistorico,  &getDiaAnterior,
 };
 
 }  // namespace

@@ -66,9 +66,8 @@ std::vector<stretches::Punch> punchesOf(const DataPacket& packet, const DateTime
         const Value& at = valueOf(packet, row, "DTBATIDAPTO");
         if (!at.isDateTime()) continue;
         const std::int64_t days = at.asDateTime().dayNumber() - day.dayNumber();
-        const std::int64_t seconds =
-            std::clamp<std::int64_t>(days, -1, 1) * stretches::kDayEnd +
-            at.asDateTime().secondsOfDay();
+        const std::int64_t seconds = std::clamp<std::int64_t>(days, -1, 1) * stretches::kDayEnd +
+                                     at.asDateTime().secondsOfDay();
         // The direction decides, whatever the event: "1" enters, anything else leaves.
         out.push_back({static_cast<int>(seconds), textOf(packet, row, "IDSENTBATIDA") == "1"});
     }
@@ -85,7 +84,8 @@ std::vector<stretches::Row> rowsOf(const DataPacket& packet) {
         const auto start = time_text::parse(textOf(packet, row, "HORAINI"));
         if (!start) continue;
         const bool open = !valueOf(packet, row, "DTFAPATIVTAR").isDateTime();
-        out.push_back({*start, open ? std::nullopt : time_text::parse(textOf(packet, row, "HORAFIN"))});
+        out.push_back(
+            {*start, open ? std::nullopt : time_text::parse(textOf(packet, row, "HORAFIN"))});
     }
     return out;
 }
@@ -150,8 +150,8 @@ void TfrmApropriacao::mnuCopiarDiaClick() {
         return;
     }
     const DateTime from = previous.asDateTime().datePart();
-    if (!platform::ui::dialogs().confirm(QString::fromUtf8(kCopiarPergunta)
-                                             .arg(displayDate(from), displayDate(day))))
+    if (!platform::ui::dialogs().confirm(
+            QString::fromUtf8(kCopiarPergunta).arg(displayDate(from), displayDate(day))))
         return;
 
     busy.show();
@@ -161,8 +161,8 @@ void TfrmApropriacao::mnuCopiarDiaClick() {
     // What a copy keeps of its row; the rest is the day's, the stamps the
     // server's now, and what the server makes of a row (keys, duration,
     // flags) stays empty as on a row typed anew.
-    const char* const kept[] = {"NRTAREFA",     "NRPLATIVTARE", "HORAINI",      "HORAFIN",
-                                "TXAPRATIVTAR", "DSREFETAREFA", "NMPROCESSO",   "IDSITATIVTAR"};
+    const char* const kept[] = {"NRTAREFA",     "NRPLATIVTARE", "HORAINI",    "HORAFIN",
+                                "TXAPRATIVTAR", "DSREFETAREFA", "NMPROCESSO", "IDSITATIVTAR"};
     for (const platform::dataset::Row& row : source.rows) {
         // Open rows are work in progress, not a day's record.
         if (!valueOf(source, row, "DTFAPATIVTAR").isDateTime() ||

@@ -1,6 +1,7 @@
 #include "punch_stretches.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Cli_Zep00700::punch_stretches {
 

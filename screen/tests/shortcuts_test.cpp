@@ -131,8 +131,10 @@ TEST_F(ShortcutsTest, FillProposesTheEarliestStretchLeftToTheSecondWithTheFocusO
     workOn(kToday);
     ASSERT_TRUE(f.cdsAtividades.isEmpty());
     showPunches(f, kToday,
-                {{7, 0, 0, "1", "E1"}, {7, 5, 0, "2", "S1"},  // five minutes: left out
-                 {8, 0, 10, "1", "E2"}, {9, 30, 0, "2", "S2"}});
+                {{7, 0, 0, "1", "E1"},
+                 {7, 5, 0, "2", "S1"},  // five minutes: left out
+                 {8, 0, 10, "1", "E2"},
+                 {9, 30, 0, "2", "S2"}});
     framework::NetScript::reset();
     f.dbgAtividades->setFocus();
     QTest::keyClick(f.dbgAtividades, Qt::Key_F7);
@@ -177,7 +179,8 @@ TEST_F(ShortcutsTest, AnEntryWithoutExitRunsToTheServersNowTodayAndCoversNothing
     showPunches(f, kFriday, {{7, 58, 0, "1", "E1"}, {12, 1, 0, "2", "S1"}, {13, 0, 0, "1", "E2"}});
     framework::NetScript::reset();
     f.mnuPreencherPontos->trigger();
-    EXPECT_EQ(informations(), QStringList{QStringLiteral("Não há período de ponto sem apropriação.")});
+    EXPECT_EQ(informations(),
+              QStringList{QStringLiteral("Não há período de ponto sem apropriação.")});
     EXPECT_EQ(f.cdsAtividades.state(), DataSetState::Browse);
     EXPECT_EQ(f.cdsAtividades.recordCount(), 2);
     EXPECT_EQ(calls("SetAtividades"), 0);
@@ -244,8 +247,8 @@ TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     Screen& f = open();
     // Sunday 2025-03-30 gets two rows; the screen then stands on the empty Monday.
     workOn(DateTime::date(2025, 3, 30));
-    for (const auto& [start, end] : {std::pair{"08:00:00", "09:00:00"},
-                                     std::pair{"13:00:00", "14:00:00"}}) {
+    for (const auto& [start, end] :
+         {std::pair{"08:00:00", "09:00:00"}, std::pair{"13:00:00", "14:00:00"}}) {
         platform::ui::dispatch([&] {
             f.sbtIncluirClick();
             f.cdsAtividades.fieldByName("NRTAREFA").setText("1");
@@ -266,9 +269,12 @@ TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     other.loadDay(theirs, kToday);
     theirs.append();
     for (const auto& [name, text] :
-         std::initializer_list<std::pair<const char*, const char*>>{
-             {"NRTAREFA", "0000000001"}, {"NRPLATIVTARE", "00001"}, {"HORAINI", "13:30:00"},
-             {"HORAFIN", "13:45:00"}, {"CDOPERADOR", "000000000101"}, {"CDFILIAL", "0001"}})
+         std::initializer_list<std::pair<const char*, const char*>>{{"NRTAREFA", "0000000001"},
+                                                                    {"NRPLATIVTARE", "00001"},
+                                                                    {"HORAINI", "13:30:00"},
+                                                                    {"HORAFIN", "13:45:00"},
+                                                                    {"CDOPERADOR", "000000000101"},
+                                                                    {"CDFILIAL", "0001"}})
         theirs.fieldByName(name).setText(text);
     theirs.fieldByName("DTIAPATIVTAR").setAsDateTime(kToday.addSeconds(13 * 3600 + 30 * 60));
     theirs.fieldByName("DTFAPATIVTAR").setAsDateTime(kToday.addSeconds(13 * 3600 + 45 * 60));

@@ -56,8 +56,7 @@ TEST_F(DiaAnterior, a_day_of_open_rows_only_has_nothing_to_copy_and_is_passed_ov
 TEST_F(DiaAnterior, is_refused_as_the_days_rows_are_for_another_team_or_branch) {
     EXPECT_EQ(server.call(token, "GetDiaAnterior", {kDiego, "0001", date("2026-12-08")}).status,
               403);
-    EXPECT_EQ(server.call(token, "GetDiaAnterior", {kAna, "0002", date("2026-12-08")}).status,
-              403);
+    EXPECT_EQ(server.call(token, "GetDiaAnterior", {kAna, "0002", date("2026-12-08")}).status, 403);
     EXPECT_EQ(server.call(token, "GetDiaAnterior", {kAna, "0001"}).status, 400);
 }
 
