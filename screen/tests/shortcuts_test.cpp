@@ -8,6 +8,7 @@
 
 #include "framework/application.h"
 #include "framework/busy.h"
+#include "framework/button_flat.h"
 #include "framework/net_connection.h"
 #include "host/main_window.h"
 #include "platform/dataset/data_set.h"
@@ -66,8 +67,8 @@ protected:
     }
 };
 
-/// Every test here that copies changes what the server holds: a fresh one each.
-class CopyTest : public ShortcutsTest {
+/// A test that saves changes what the server holds: a fresh one each.
+class ShortcutsSavingTest : public ShortcutsTest {
 protected:
     void SetUp() override {
         server = std::make_unique<ScreenServer>();
@@ -126,7 +127,7 @@ TEST_F(ShortcutsTest, BothAreEnabledByTheInsertButtonsRule) {
     EXPECT_TRUE(f.mnuPreencherPontos->isEnabled());
 }
 
-TEST_F(ShortcutsTest, FillProposesTheEarliestStretchLeftToTheSecondWithTheFocusOnTheTask) {
+TEST_F(ShortcutsSavingTest, FillProposesTheEarliestStretchLeftToTheSecondWithTheFocusOnTheTask) {
     Screen& f = open();
     workOn(kToday);
     ASSERT_TRUE(f.cdsAtividades.isEmpty());
@@ -211,7 +212,8 @@ TEST_F(ShortcutsTest, CopyRefusesADayWithRowsAFutureDayAndSaysWhenNoEarlierDayHa
     EXPECT_EQ(calls("SetAtividades"), 0);
 }
 
-TEST_F(CopyTest, AnsweredNoNothingIsSentAndAnsweredYesTheClosedRowsAreCopiedOnceAndShown) {
+TEST_F(ShortcutsSavingTest,
+       AnsweredNoNothingIsSentAndAnsweredYesTheClosedRowsAreCopiedOnceAndShown) {
     Screen& f = open();
     workOn(kToday);
     framework::NetScript::reset();
@@ -243,12 +245,12 @@ TEST_F(CopyTest, AnsweredNoNothingIsSentAndAnsweredYesTheClosedRowsAreCopiedOnce
     EXPECT_FALSE(framework::busyShowing());
 }
 
-TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
+TEST_F(ShortcutsSavingTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     Screen& f = open();
     // Sunday 2025-03-30 gets two rows; the screen then stands on the empty Monday.
     workOn(DateTime::date(2025, 3, 30));
     for (const auto& [start, end] :
-         {std::pair{"08:00:00", "09:00:00"}, std::pair{"13:00:00", "14:00:00"}}) {
+         {std::pair{"07:00:00", "08:00:00"}, std::pair{"08:30:00", "09:00:00"}}) {
         platform::ui::dispatch([&] {
             f.sbtIncluirClick();
             f.cdsAtividades.fieldByName("NRTAREFA").setText("1");
@@ -262,7 +264,7 @@ TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     workOn(kToday);
     ASSERT_TRUE(f.cdsAtividades.isEmpty());
 
-    // Meanwhile another client records 13:30–13:45 on the Monday: the second copy clashes.
+    // Meanwhile another client records 08:40–08:50 on the Monday: the second copy clashes.
     platform::dataset::DataSet theirs("theirs");
     for (const platform::dataset::FieldDef& def : f.cdsAtividades.fieldDefs()) theirs.addField(def);
     OtherClient other;
@@ -271,13 +273,13 @@ TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     for (const auto& [name, text] :
          std::initializer_list<std::pair<const char*, const char*>>{{"NRTAREFA", "0000000001"},
                                                                     {"NRPLATIVTARE", "00001"},
-                                                                    {"HORAINI", "13:30:00"},
-                                                                    {"HORAFIN", "13:45:00"},
+                                                                    {"HORAINI", "08:40:00"},
+                                                                    {"HORAFIN", "08:50:00"},
                                                                     {"CDOPERADOR", "000000000101"},
                                                                     {"CDFILIAL", "0001"}})
         theirs.fieldByName(name).setText(text);
-    theirs.fieldByName("DTIAPATIVTAR").setAsDateTime(kToday.addSeconds(13 * 3600 + 30 * 60));
-    theirs.fieldByName("DTFAPATIVTAR").setAsDateTime(kToday.addSeconds(13 * 3600 + 45 * 60));
+    theirs.fieldByName("DTIAPATIVTAR").setAsDateTime(kToday.addSeconds(8 * 3600 + 40 * 60));
+    theirs.fieldByName("DTFAPATIVTAR").setAsDateTime(kToday.addSeconds(8 * 3600 + 50 * 60));
     theirs.post();
     other.save(theirs);
 
@@ -296,8 +298,8 @@ TEST_F(CopyTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     platform::dataset::DataSet stored("stored");
     for (const platform::dataset::FieldDef& def : f.cdsAtividades.fieldDefs()) stored.addField(def);
     other.loadDay(stored, kToday);
-    ASSERT_EQ(stored.recordCount(), 1) << "the 08:00 copy was not kept either";
-    EXPECT_EQ(stored.fieldByName("HORAINI").text(), "13:30:00");
+    ASSERT_EQ(stored.recordCount(), 1) << "the 07:00 copy was not kept either";
+    EXPECT_EQ(stored.fieldByName("HORAINI").text(), "08:40:00");
 }
 
 }  // namespace
