@@ -249,14 +249,14 @@ TEST_F(ShortcutsSavingTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     Screen& f = open();
     // Sunday 2025-03-30 gets two rows; the screen then stands on the empty Monday.
     workOn(DateTime::date(2025, 3, 30));
-    for (const auto& [start, end] :
+    for (const std::pair<const char*, const char*>& span :
          {std::pair{"07:00:00", "08:00:00"}, std::pair{"08:30:00", "09:00:00"}}) {
         platform::ui::dispatch([&] {
             f.sbtIncluirClick();
             f.cdsAtividades.fieldByName("NRTAREFA").setText("1");
             f.cdsAtividades.fieldByName("NRPLATIVTARE").setText("1");
-            f.cdsAtividades.fieldByName("HORAINI").setText(start);
-            f.cdsAtividades.fieldByName("HORAFIN").setText(end);
+            f.cdsAtividades.fieldByName("HORAINI").setText(span.first);
+            f.cdsAtividades.fieldByName("HORAFIN").setText(span.second);
             f.cdsAtividades.post();
         });
     }
