@@ -3,10 +3,10 @@
 // time of a day load (panFiltroExit with its remote calls and the controls
 // refreshed), and of a save and a delete (the posting checks, the change
 // sent, the refresh and the day load), each with the remote calls it made
-// and the part of it spent waiting for them; then the repaint of the
-// appropriation grid holding a day of 200 rows; last the summary screen's
-// opening on a team of 50 and its chart's redraw. The login is done once,
-// before anything is timed.
+// and the part of it spent waiting for them, and of the day screen's two
+// shortcuts (shortcuts_bench.h); then the repaint of the appropriation grid
+// holding a day of 200 rows; last the summary screen's opening on a team of
+// 50 and its chart's redraw. The login is done once, before anything is timed.
 #include <CLI/CLI.hpp>
 
 #include <QApplication>
@@ -36,6 +36,7 @@
 #include "platform/ui/scripted_dialog_service.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao_access.h"
+#include "shortcuts_bench.h"
 #include "summary_open.h"
 
 using TfrmApropriacao = Cli_Zep00700::TfrmApropriacaoAccess;
@@ -50,6 +51,8 @@ struct Options {
     int repaints = 200;
     int summaryOpenings = 20;
     int chartRedraws = 200;
+    int copies = 20;
+    int fills = 200;
     std::string folder = (std::filesystem::temp_directory_path() / "screen-bench").string();
     std::string appserver = APROP_APPSERVER;
     unsigned seed = 7;
@@ -333,6 +336,7 @@ int run(const Options& o, QApplication& /*app*/) {
         deletes.push_back(deleteNewRow(*form, dialogs));
         if (i == 0) deleteCalls = callBreakdown();
     }
+    screen_bench::measureShortcuts(*form, dialogs, o.copies, o.fills);
     screen_bench::measureGridRepaint(*form, o.repaints);
     failOnMessages(dialogs, "the grid's repaints");
     releaseScreen();
@@ -397,6 +401,13 @@ int main(int argc, char** argv) try {
         ->capture_default_str();
     cli.add_option("--chart-redraws", o.chartRedraws,
                    "Redraws of the summary's chart to measure, each on another operator")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cli.add_option("--copies", o.copies,
+                   "Copies of a 10-row day onto an empty day to measure, each on another operator")
+        ->check(CLI::Range(1, 1000))
+        ->capture_default_str();
+    cli.add_option("--fills", o.fills, "Rows filled from the punches to measure")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
     cli.add_option("--folder", o.folder,

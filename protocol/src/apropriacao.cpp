@@ -73,6 +73,11 @@ constexpr Answer kTotApro{kTotAproFields};
 constexpr Field kTotPontoRealFields[] = {text("HR", 8)};
 constexpr Answer kTotPontoReal{kTotPontoRealFields};
 
+// The latest earlier day of an operator's appropriations that a day can be
+// copied from; read by the screen itself, into no data set.
+constexpr Field kDiaAnteriorFields[] = {stamp("DATA")};
+constexpr Answer kDiaAnterior{kDiaAnteriorFields};
+
 // The trail of a day; no data set of the screen loads it yet. The values are
 // JSON objects: a description of 4000 characters, escaped, and the rest.
 constexpr Field kHistoricoFields[] = {
@@ -112,13 +117,14 @@ constinit const Method getApropria{"getApropria", kOperatorBranchDaySpan, &kApro
 constinit const Method setAtividades{"SetAtividades", kChanges, nullptr, Effect::Writes};
 constinit const Method getUpdateAtiv{"GetUpdateAtiv", kBranchTaskActivity, nullptr, Effect::Writes};
 constinit const Method getHistorico{"GetHistorico", kOperatorBranchDay, &kHistorico};
+constinit const Method getDiaAnterior{"GetDiaAnterior", kOperatorBranchDay, &kDiaAnterior};
 
 namespace {
 
 constexpr const Method* kMethods[] = {
-    &getCtrlAcesso,   &getHoraServidor, &getOperEquip,  &getAtividades, &getTotApro,  &getPonto,
-    &getTotPontoReal, &getDatas,        &getPesqTarefa, &getVdTarefa,   &getPesqAtiv, &getVdAtiv,
-    &getApropria,     &setAtividades,   &getUpdateAtiv, &getHistorico,
+    &getCtrlAcesso,   &getHoraServidor, &getOperEquip,  &getAtividades, &getTotApro,     &getPonto,
+    &getTotPontoReal, &getDatas,        &getPesqTarefa, &getVdTarefa,   &getPesqAtiv,    &getVdAtiv,
+    &getApropria,     &setAtividades,   &getUpdateAtiv, &getHistorico,  &getDiaAnterior,
 };
 
 }  // namespace

@@ -31,6 +31,13 @@ ApropriacaoClient::DataPacket ApropriacaoClient::day(const QString& operatorCode
                                         {operatorCode, branch, RemoteArg::date(day)});
 }
 
+ApropriacaoClient::DataPacket ApropriacaoClient::previousDay(const QString& operatorCode,
+                                                             const QString& branch,
+                                                             const DateTime& day) {
+    return connection_.AppServer().call(apropriacao::getDiaAnterior,
+                                        {operatorCode, branch, RemoteArg::date(day)});
+}
+
 ApropriacaoClient::DataPacket ApropriacaoClient::dayTotal(const QString& operatorCode,
                                                           const QString& branch,
                                                           const DateTime& day) {

@@ -31,6 +31,9 @@ public:
     DataPacket team(const QString& user);
     /// getAtividades: the appropriations of `operatorCode` on `day`.
     DataPacket day(const QString& operatorCode, const QString& branch, const DateTime& day);
+    /// GetDiaAnterior: DATA, the latest day before `day` holding rows of
+    /// `operatorCode` that have an end; empty when there is none.
+    DataPacket previousDay(const QString& operatorCode, const QString& branch, const DateTime& day);
     /// getTotApro: QTHRAPRO, the day's appropriated total.
     DataPacket dayTotal(const QString& operatorCode, const QString& branch, const DateTime& day);
     /// getPonto: the day's punches.

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -169,6 +170,20 @@ void TfrmApropriacao::buildToolbarAdditions() {
     mnuLinha4->setText(QStringLiteral("-"));
     mnuHoje = mnuManutencao->addAction(QStringLiteral("&Hoje"));
     mnuHoje->setObjectName(QStringLiteral("mnuHoje"));
+    // Function keys: the grid's editors take Ctrl with letters (copy, paste,
+    // undo), and F7 and F8 are no other command's (the grid's own is F2).
+    mnuPreencherPontos = mnuManutencao->addAction(QStringLiteral("Preencher pelos &Pontos"));
+    mnuPreencherPontos->setObjectName(QStringLiteral("mnuPreencherPontos"));
+    mnuPreencherPontos->setShortcut(QKeySequence(Qt::Key_F7));
+    mnuCopiarDia = mnuManutencao->addAction(QStringLiteral("&Copiar Dia Anterior"));
+    mnuCopiarDia->setObjectName(QStringLiteral("mnuCopiarDia"));
+    mnuCopiarDia->setShortcut(QKeySequence(Qt::Key_F8));
+    // The keys work while the focus is in this screen, not in another
+    // window of the host's: the screen carries the actions besides its menu.
+    for (QAction* shortcut : {mnuPreencherPontos, mnuCopiarDia}) {
+        shortcut->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(shortcut);
+    }
 }
 
 void TfrmApropriacao::buildClientArea() {
@@ -344,6 +359,7 @@ void TfrmApropriacao::bindHandlers() {
     bindSaving();
     bindPunches();
     bindDrawing();
+    bindShortcuts();
 }
 
 }  // namespace Cli_Zep00700

@@ -77,13 +77,17 @@ void TfrmApropriacao::focusField(const char* fieldName) {
 
 void TfrmApropriacao::sbtIncluirClick() {
     const QString selected = selectedFieldName(*dbgAtividades);
-    columnBeforeInsert_ = dbgAtividades->selectedIndex();
     if (selected == QStringLiteral("HORAINI"))
-        focusField("HORAINI");
+        startNewRow("HORAINI");
     else if (selected == QStringLiteral("HORAFIN"))
-        focusField("HORAFIN");
+        startNewRow("HORAFIN");
     else
-        focusField("NRTAREFA");
+        startNewRow("NRTAREFA");
+}
+
+void TfrmApropriacao::startNewRow(const char* fieldName) {
+    columnBeforeInsert_ = dbgAtividades->selectedIndex();
+    focusField(fieldName);
     TfrmPadraoSimples::sbtIncluirClick();
 }
 

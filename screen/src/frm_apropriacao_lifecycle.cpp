@@ -110,6 +110,9 @@ void TfrmApropriacao::applyEnableRules() {
     mnuAlterar->setEnabled(sbtAlterar->isEnabled());
     mnuExcluir->setEnabled(sbtExcluir->isEnabled());
     mnuHoje->setEnabled(btnHojeDia->isEnabled());
+    // Both begin or send new rows: the insert button's rule.
+    mnuPreencherPontos->setEnabled(sbtIncluir->isEnabled());
+    mnuCopiarDia->setEnabled(sbtIncluir->isEnabled());
 
     const auto buttons = editing ? platform::dbcontrols::ColumnButtonStyle::Ellipsis
                                  : platform::dbcontrols::ColumnButtonStyle::None;

@@ -77,7 +77,8 @@ TEST_F(LayoutTest, ToolbarAndMenuAdditions) {
                                   QStringLiteral("mnuExcluir"), QStringLiteral("mnuProcurar"),
                                   QStringLiteral("mnuVerificar"), QStringLiteral("mnuCancelar"),
                                   QStringLiteral("mnuConfirmar"), QStringLiteral("mnuLinha4"),
-                                  QStringLiteral("mnuHoje")}));
+                                  QStringLiteral("mnuHoje"), QStringLiteral("mnuPreencherPontos"),
+                                  QStringLiteral("mnuCopiarDia")}));
     EXPECT_TRUE(screen.mnuLinha4->isSeparator());
     EXPECT_EQ(screen.mnuLinha4->text(), QStringLiteral("-"));
     EXPECT_EQ(screen.mnuHoje->text(), QStringLiteral("&Hoje"));

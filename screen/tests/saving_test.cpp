@@ -33,30 +33,6 @@ protected:
     }
 };
 
-/// A second client of the same server: its own connection, the same login.
-class OtherClient {
-public:
-    OtherClient() {
-        net_.setHost(framework::WebURL());
-        net_.setPort(framework::WebPort());
-        const std::string_view server = protocol::apropriacao::module.name;
-        net_.setServerName(QString::fromUtf8(server.data(), static_cast<qsizetype>(server.size())));
-    }
-    /// Loads the operator's day into `rows` (declared like the screen's).
-    void loadDay(platform::dataset::DataSet& rows, const DateTime& day) {
-        rows.load(net_.AppServer().call(protocol::apropriacao::getAtividades,
-                                        {QStringLiteral("000000000101"), QStringLiteral("0001"),
-                                         framework::RemoteArg::date(day)}));
-    }
-    void save(const platform::dataset::DataSet& rows) {
-        net_.AppServer().call(protocol::apropriacao::setAtividades,
-                              {framework::RemoteArg::delta(rows.changePacket())});
-    }
-
-private:
-    framework::TNetConnection net_;
-};
-
 TEST_F(SavingTest, ARowChangedByAnotherClientMeanwhileShowsTheConflictAndWhatTheServerNowHolds) {
     Screen& f = open();
     workOn(DateTime::date(2025, 3, 28));

@@ -5,14 +5,36 @@
 
 #include "framework/application.h"
 #include "framework/busy.h"
+#include "framework/corvix.h"
 #include "framework/date_edit_plus.h"
 #include "framework/net_connection.h"
+#include "framework/remote_call.h"
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/ui/dispatch.h"
 #include "platform/ui/focus_manager.h"
+#include "protocol/apropriacao.h"
 #include "screen/cli_zep00700.h"
 
 namespace screen_testing {
+
+OtherClient::OtherClient() {
+    net_.setHost(framework::WebURL());
+    net_.setPort(framework::WebPort());
+    const std::string_view server = protocol::apropriacao::module.name;
+    net_.setServerName(QString::fromUtf8(server.data(), static_cast<qsizetype>(server.size())));
+}
+
+void OtherClient::loadDay(platform::dataset::DataSet& rows,
+                          const platform::dataset::DateTime& day) {
+    rows.load(net_.AppServer().call(
+        protocol::apropriacao::getAtividades,
+        {QStringLiteral("000000000101"), QStringLiteral("0001"), framework::RemoteArg::date(day)}));
+}
+
+void OtherClient::save(const platform::dataset::DataSet& rows) {
+    net_.AppServer().call(protocol::apropriacao::setAtividades,
+                          {framework::RemoteArg::delta(rows.changePacket())});
+}
 
 std::unique_ptr<ScreenServer> ScreenTest::server;
 

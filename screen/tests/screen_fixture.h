@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "framework/net_connection.h"
+#include "platform/dataset/data_set.h"
 #include "platform/dataset/datetime.h"
 #include "platform/ui/scripted_dialog_service.h"
 #include "screen/frm_apropriacao.h"
@@ -14,6 +16,18 @@
 #include "screen_server.h"
 
 namespace screen_testing {
+
+/// A second client of the same server: its own connection, the same login.
+class OtherClient {
+public:
+    OtherClient();
+    /// Loads Ana's day into `rows` (declared like the screen's).
+    void loadDay(platform::dataset::DataSet& rows, const platform::dataset::DateTime& day);
+    void save(const platform::dataset::DataSet& rows);
+
+private:
+    framework::TNetConnection net_;
+};
 
 /// The screen as the tests reach it.
 using Screen = Cli_Zep00700::TfrmApropriacaoAccess;

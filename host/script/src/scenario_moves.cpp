@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QTest>
 
@@ -121,12 +124,36 @@ void focusControl(const ScenarioHost& host, const QString& name) {
     clickMiddle(widget, name);
 }
 
+/// A click on the title of `menu` in its menu bar: opens it, or closes it
+/// when it is open.
+void clickMenuTitle(QMenu* menu, const QString& name) {
+    for (QObject* owner : menu->menuAction()->associatedObjects()) {
+        auto* bar = qobject_cast<QMenuBar*>(owner);
+        if (!bar || !bar->isVisible()) continue;
+        const bool wasOpen = menu->isVisible();
+        const QRect title = bar->actionGeometry(menu->menuAction());
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, title.center());
+        if (wasOpen) {
+            // Closed by the click, and by hand where the platform (off-screen) leaves it up.
+            menu->hide();
+        } else if (!menu->isVisible()) {
+            throw StepFailure(QStringLiteral("the menu %1 did not open").arg(name));
+        }
+        return;
+    }
+    throw StepFailure(QStringLiteral("the menu %1 is in no visible menu bar").arg(name));
+}
+
 void clickControl(const ScenarioHost& host, const QString& name) {
     QObject* object = findObject(host, name);
     if (auto* action = qobject_cast<QAction*>(object)) {
         if (!action->isVisible())
             throw StepFailure(QStringLiteral("the menu item %1 is not visible").arg(name));
         action->trigger();  // a disabled item ignores it, as it ignores a click
+        return;
+    }
+    if (auto* menu = qobject_cast<QMenu*>(object)) {
+        clickMenuTitle(menu, name);
         return;
     }
     auto* widget = qobject_cast<QWidget*>(object);
@@ -213,7 +240,16 @@ void resetCalls(RunContext& context) {
 
 void saveScreenshot(const ScenarioHost& host, const QString& file) {
     if (!host.mainWindow) throw StepFailure(QStringLiteral("there is no main window to save"));
-    const QPixmap image = host.mainWindow->grab();
+    QPixmap image = host.mainWindow->grab();
+    // An open menu is a window of its own: drawn where it stands over the main window.
+    QPainter painter(&image);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(top);
+        if (!menu || !menu->isVisible()) continue;
+        const QPoint at = host.mainWindow->mapFromGlobal(menu->mapToGlobal(QPoint(0, 0)));
+        painter.drawPixmap(at, menu->grab());
+    }
+    painter.end();
     if (image.isNull() || !image.save(file, "PNG")) {
         throw StepFailure(QStringLiteral("the image could not be written to %1").arg(file));
     }

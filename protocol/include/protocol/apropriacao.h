@@ -25,5 +25,6 @@ extern const Method getApropria;      ///< getApropria(operador, filial, dia, in
 extern const Method setAtividades;    ///< SetAtividades(pacote de alterações): no data
 extern const Method getUpdateAtiv;    ///< GetUpdateAtiv(filial, tarefa, atividade): no data
 extern const Method getHistorico;     ///< GetHistorico(operador, filial, dia)
+extern const Method getDiaAnterior;   ///< GetDiaAnterior(operador, filial, dia)
 
 }  // namespace protocol::apropriacao

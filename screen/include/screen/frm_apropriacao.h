@@ -90,6 +90,8 @@ private:
     QLabel* imgAlerta = nullptr;
     QAction* mnuLinha4 = nullptr;
     QAction* mnuHoje = nullptr;
+    QAction* mnuPreencherPontos = nullptr;
+    QAction* mnuCopiarDia = nullptr;
 
     // --- Controls of the form resource -----------------------------------------
     QFrame* panFiltro = nullptr;
@@ -226,6 +228,12 @@ private:
     /// Fills medHrTotal with the clock's total for the operator and day.
     void cdsPontoAfterOpen(platform::dataset::DataSet& dataSet);
 
+    // --- The maintenance menu's shortcuts (shortcuts) -----------------------------
+    /// A new row over the earliest punched stretch no row covers yet.
+    void mnuPreencherPontosClick();
+    /// The rows of the latest earlier day with rows copied onto this empty day.
+    void mnuCopiarDiaClick();
+
     // --- Grid drawing (drawing) ---------------------------------------------------
     void dbgAtividadesDrawColumnCell(platform::dbcontrols::DBGrid& sender,
                                      platform::dbcontrols::Canvas& canvas, const QRect& rect,
@@ -264,6 +272,12 @@ private:
     /// The refresh after a save: the day's rows, total and the year's marks,
     /// then the day load and the cursor back on its row number.
     void refreshAfterSave();
+    /// A new row begun as the insert button begins it, the focus first on
+    /// the grid column of `fieldName`.
+    void startNewRow(const char* fieldName);
+    /// Sends `changes` (copies of rows) in one save, then the refresh of
+    /// any save; a refusal stores nothing and goes on to be shown.
+    void saveCopies(platform::dataset::ChangePacket changes);
     /// A month step of `delta` months (-1 or +1).
     void stepMonth(int delta);
     /// "Julho 2003": the month of `date` and the calendar's year.
@@ -284,6 +298,7 @@ private:
     void bindSaving();
     void bindPunches();
     void bindDrawing();
+    void bindShortcuts();
     /// `handler` (a callable, or a member function of the screen) wrapped so
     /// that it does nothing once the screen is being torn down: the teardown
     /// itself moves the focus and raises data-set notices, which must reach

@@ -19,6 +19,8 @@ public:
           imgAlerta(screen.imgAlerta),
           mnuLinha4(screen.mnuLinha4),
           mnuHoje(screen.mnuHoje),
+          mnuPreencherPontos(screen.mnuPreencherPontos),
+          mnuCopiarDia(screen.mnuCopiarDia),
           panFiltro(screen.panFiltro),
           medCdOper(screen.medCdOper),
           btnPesqOper(screen.btnPesqOper),
@@ -59,7 +61,8 @@ public:
           sbtConfirmar(screen.sbtConfirmar),
           sbtCancelar(screen.sbtCancelar),
           mnuAlterar(screen.mnuAlterar),
-          mnuExcluir(screen.mnuExcluir) {}
+          mnuExcluir(screen.mnuExcluir),
+          mnuManutencao(screen.mnuManutencao) {}
 
     TfrmApropriacao& form;
 
@@ -67,6 +70,8 @@ public:
     QLabel*& imgAlerta;
     QAction*& mnuLinha4;
     QAction*& mnuHoje;
+    QAction*& mnuPreencherPontos;
+    QAction*& mnuCopiarDia;
     QFrame*& panFiltro;
     platform::ui::MaskedEdit*& medCdOper;
     framework::TBtnPesquisa*& btnPesqOper;
@@ -111,6 +116,7 @@ public:
     framework::TButtonFlat*& sbtCancelar;
     QAction*& mnuAlterar;
     QAction*& mnuExcluir;
+    QMenu*& mnuManutencao;
 
     platform::ui::FocusManager& focusManager() const { return form.focusManager(); }
 

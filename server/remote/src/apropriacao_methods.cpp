@@ -228,6 +228,16 @@ std::string getHistorico(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
+// The day a copy of the operator's day is taken from: read as the day's
+// own rows are, so whoever may see the operator's day may ask it.
+std::string getDiaAnterior(const CallContext& ctx, const CallArgs& a) {
+    const auto [op, branch, day] = operatorDayArgs(ctx, a);
+    Answer p = packet(a);
+    if (const auto previous = previousDayWithClosedAppropriations(ctx.db, op, branch, day))
+        p.rows.push_back({Value(*previous)});
+    return answer(p);
+}
+
 }  // namespace
 
 const MethodTable& apropriacaoMethods() {
@@ -250,6 +260,7 @@ const MethodTable& apropriacaoMethods() {
         {&api::setAtividades, setAtividades, Write},
         {&api::getUpdateAtiv, getUpdateAtiv, Write},
         {&api::getHistorico, getHistorico, Read},
+        {&api::getDiaAnterior, getDiaAnterior, Read},
     };
     static const MethodTable table(api::module, kApropriacaoScreen, routes);
     return table;

@@ -226,6 +226,44 @@ std::vector<DateTime> daysWithAppropriations(const Database::Lease& db, const st
     });
 }
 
+namespace {
+
+struct PreviousDayQuery {
+    std::string op, branch;
+    long long before = 0, day = 0;
+    soci::indicator dayInd = soci::i_null;
+    soci::statement st;
+
+    explicit PreviousDayQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(day, dayInd));
+        st.exchange(soci::use(op));
+        st.exchange(soci::use(branch));
+        st.exchange(soci::use(before));
+        st.alloc();
+        // MAX over the operator's index on (operator, day): one step back, however long ago.
+        st.prepare(
+            "SELECT MAX(day) FROM appropriations WHERE operator = :o AND branch = :b"
+            " AND day < :d AND end_at IS NOT NULL");
+        st.define_and_bind();
+    }
+};
+
+}  // namespace
+
+std::optional<DateTime> previousDayWithClosedAppropriations(const Database::Lease& db,
+                                                            const std::string& op,
+                                                            const std::string& branch,
+                                                            const DateTime& day) {
+    return db.withPrepared<PreviousDayQuery>([&](PreviousDayQuery& q) -> std::optional<DateTime> {
+        q.op = op;
+        q.branch = branch;
+        q.before = dayNumberOf(day);
+        q.dayInd = soci::i_null;
+        if (!q.st.execute(true) || q.dayInd == soci::i_null) return std::nullopt;
+        return DateTime::fromDayNumber(q.day);
+    });
+}
+
 std::int64_t insertAppropriation(soci::session& sql, const AppropriationRecord& r) {
     long long day = dayNumberOf(r.start);
     long long start = r.start.toSeconds();

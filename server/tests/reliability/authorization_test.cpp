@@ -52,6 +52,7 @@ const std::map<const protocol::Method*, Expected>& expectations() {
         {&api::setAtividades, {200, 403, 403}},
         {&api::getUpdateAtiv, {200, 200, 403}},
         {&api::getHistorico, {200, 403, 403}},
+        {&api::getDiaAnterior, {200, 403, 403}},
         // The summary's: the same rules, with the summary's permissions.
         {&resumo::getCtrlAcesso, {403, 403, 403}},
         {&resumo::getCtrlFechamento, {403, 403, 403}},

@@ -56,6 +56,11 @@ std::vector<AppropriationRecord> clashingAppropriations(const Database::Lease& d
                                                         const platform::dataset::DateTime& start,
                                                         const platform::dataset::DateTime& end,
                                                         std::int64_t excludeId);
+/// The latest day before `day` that holds an appropriation with an end of
+/// the operator at the branch (what a day can be copied from), or nothing.
+std::optional<platform::dataset::DateTime> previousDayWithClosedAppropriations(
+    const Database::Lease& db, const std::string& op, const std::string& branch,
+    const platform::dataset::DateTime& day);
 /// The distinct days of `year` that hold appropriations of the operator at the branch.
 std::vector<platform::dataset::DateTime> daysWithAppropriations(const Database::Lease& db,
                                                                 const std::string& op,
