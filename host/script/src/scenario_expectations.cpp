@@ -73,6 +73,9 @@ std::optional<QString> captionOf(const QObject* object) {
     if (isForm(object)) return static_cast<const QWidget*>(object)->windowTitle();
     const QVariant caption = object->property("caption");
     if (caption.isValid()) return caption.toString();
+    // A control drawing its own text (a data label) names it so.
+    const QVariant text = object->property("text");
+    if (text.isValid()) return text.toString();
     return std::nullopt;
 }
 

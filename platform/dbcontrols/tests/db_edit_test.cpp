@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -126,6 +127,54 @@ TEST_F(DataControlsTest, the_label_shows_the_display_text_of_the_current_row) {
     EXPECT_EQ(label->text(), QString::fromUtf8("Análise"));
     ds.last();
     EXPECT_EQ(label->text(), QString::fromUtf8("Revisão"));
+}
+
+/// Counts the layout requests a widget receives.
+struct LayoutRequests : QObject {
+    int count = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::LayoutRequest) ++count;
+        return false;
+    }
+};
+
+TEST_F(DataControlsTest, the_labels_text_changing_with_the_row_lays_nothing_out_again) {
+    // Every step of the cursor changes the label's text: were its size
+    // hint to follow, every panel up to the window would be laid out again.
+    load();
+    QCoreApplication::processEvents();
+    const QSize hint = label->sizeHint();
+    LayoutRequests requests;
+    window.installEventFilter(&requests);
+    ds.last();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->text(), QString::fromUtf8("Revisão"));
+    EXPECT_EQ(requests.count, 0);
+    EXPECT_EQ(label->sizeHint(), hint);
+}
+
+TEST_F(DataControlsTest, the_label_draws_its_text_plain_and_within_its_bounds) {
+    DataPacket p;
+    p.fields = ds.fieldDefs();
+    p.rows = {{Value("08:00:00"), Value("<b>x</b>")}};
+    ds.load(std::move(p));
+    // A field's text is never markup: a label laying it out as rich text
+    // would show "x" in bold instead of what was typed.
+    label->resize(200, label->height());
+    QImage drawn = label->grab().toImage();
+    const int inked = [&] {
+        int columns = 0;
+        for (int x = 0; x < drawn.width(); ++x)
+            for (int y = 0; y < drawn.height(); ++y)
+                if (qGray(drawn.pixel(x, y)) < 128) {
+                    ++columns;
+                    break;
+                }
+        return columns;
+    }();
+    const int plainWidth = label->fontMetrics().horizontalAdvance(QStringLiteral("<b>x</b>"));
+    EXPECT_GT(inked, plainWidth / 2);
+    EXPECT_LE(inked, plainWidth + 2);
 }
 
 TEST_F(DataControlsTest, the_navigator_moves_and_disables_the_moves_that_go_nowhere) {

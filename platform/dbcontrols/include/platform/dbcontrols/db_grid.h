@@ -274,6 +274,8 @@ private:
     int lineWidth() const;
     int rowStride() const;
     int columnLeft(int column) const;
+    /// A column's width: during a paint, as it stood when the paint began.
+    int columnWidth(int column) const;
     int totalWidth() const;
     int visibleRowCount() const;
     int topRow() const;
@@ -324,6 +326,10 @@ private:
     };
     const TitleFit& titleFit(int column) const;
     mutable std::vector<TitleFit> titleFits_;
+    /// The columns' widths while a paint runs (empty otherwise): a width
+    /// asks the data set for its field and the font for its metrics, and a
+    /// paint needs every left edge of every row.
+    std::vector<int> paintWidths_;
 
     std::map<std::pair<int, int>, CellDrawing> drawings_;
     bool drawReportPending_ = false;
