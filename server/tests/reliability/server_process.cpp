@@ -117,7 +117,7 @@ long ServerProcess::residentKiB() const {
     std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+        if (line.rfind("RssAnon:", 0) == 0) return std::stol(line.substr(8));
     return -1;
 }
 

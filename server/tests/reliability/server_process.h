@@ -30,7 +30,10 @@ public:
     /// The SQLite file when the process made its own database, else empty.
     const std::string& sqlitePath() const { return sqlitePath_; }
 
-    /// Resident memory of the process now, in KiB (from /proc).
+    /// Resident memory the process holds of its own now, in KiB (from
+    /// /proc): its heap and stacks, not the pages of the program, its
+    /// libraries or the database file it has mapped, which the kernel maps
+    /// in more or fewer at a time as they stand in its page cache.
     long residentKiB() const;
     void signal(int sig) const;
     /// Waits for the process to end: its exit code, 128 + the signal that
