@@ -48,25 +48,22 @@ protected:
         return insertAppropriation(lease, r);
     }
 
+    // Written whole, as an import of a time clock's file writes a punch: with
+    // its place in the day and the offset of its wall clock, or without.
     void punch(const std::string& when, const char* direction, std::optional<int> ordinal,
                std::optional<int> offset) {
-        PunchRecord p;
-        p.company = "02";
-        p.operatorCode = kAna;
-        p.at = at(when);
-        p.day = p.at.datePart();
-        p.direction = direction;
-        p.event = direction[0] == '1' ? "E1" : "S1";
-        p.origin = "REP";
-        insertPunch(lease.sql(), p);
-        long long seconds = p.at.toSeconds();
-        int ord = ordinal.value_or(0), off = offset.value_or(0);
+        const DateTime instant = at(when);
+        const std::string op = kAna, event = direction[0] == '1' ? "E1" : "S1";
+        const std::string dir = direction;
+        const long long seconds = instant.toSeconds(), day = instant.dayNumber();
+        const int ord = ordinal.value_or(0), off = offset.value_or(0);
         soci::indicator ordInd = ordinal ? soci::i_ok : soci::i_null;
         soci::indicator offInd = offset ? soci::i_ok : soci::i_null;
-        lease.sql() << "UPDATE punches SET ordinal = :n, utc_offset = :u"
-                       " WHERE operator = :o AND punched_at = :a",
-            soci::use(ord, ordInd), soci::use(off, offInd), soci::use(std::string(kAna)),
-            soci::use(seconds);
+        lease.sql() << "INSERT INTO punches (company, operator, punched_at, direction, event, day,"
+                       " origin, ordinal, utc_offset) VALUES ('02', :o, :a, :d, :e, :y, 'REP', :n,"
+                       " :u)",
+            soci::use(op), soci::use(seconds), soci::use(dir), soci::use(event), soci::use(day),
+            soci::use(ord, ordInd), soci::use(off, offInd);
     }
 };
 
