@@ -23,6 +23,7 @@ DateTime at(const std::string& iso) {
 
 std::vector<std::string> startsAndEnds(const std::vector<AppropriationRecord>& rows) {
     std::vector<std::string> out;
+    out.reserve(rows.size());
     for (const AppropriationRecord& r : rows)
         out.push_back(r.start.toIso() + "/" + (r.end ? r.end->toIso() : "-"));
     return out;
@@ -142,6 +143,7 @@ TEST_F(DayReads, punches_come_numbered_in_their_order_the_unnumbered_first_by_ti
 
     const auto punches = punchesOfDay(lease, kAna, at("2026-12-09"));
     std::vector<std::string> order;
+    order.reserve(punches.size());
     for (const PunchRecord& p : punches) order.push_back(p.at.toIso() + " " + p.direction);
     EXPECT_EQ(order, (std::vector<std::string>{"2026-12-09T08:00:00 2", "2026-12-09T08:00:00 1",
                                                "2026-12-09T11:00:00 1", "2026-12-09T10:00:00 1",
