@@ -23,8 +23,7 @@ const QImage& CellTextCache::picture(const QString& text, bool bold, const QColo
     const QString key = QString::number(colour.rgba(), 16) + QLatin1Char(' ') +
                         QString::number(background.rgba(), 16) +
                         (bold ? QLatin1Char('b') : QLatin1Char(' ')) + text;
-    if (const auto found = pictures_.constFind(key); found != pictures_.constEnd())
-        return *found;
+    if (const auto found = pictures_.constFind(key); found != pictures_.constEnd()) return *found;
     if (pictures_.size() >= kMostPictures) pictures_.clear();
 
     QImage image(qCeil(cell_.width() * pixelRatio_), qCeil(cell_.height() * pixelRatio_),

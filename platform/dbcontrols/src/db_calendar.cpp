@@ -243,11 +243,11 @@ void DBCalendar::paintEvent(QPaintEvent*) {
     cellTexts_->prepare(cellRect(0, 0).size(), fitted, devicePixelRatio());
     for (int c = 0; c < kColumns; ++c) {
         const int weekday = (c + startOfWeek_) % kColumns;
-        painter.drawImage(cellRect(0, c).topLeft(),
-                          cellTexts_->picture(
-                              QString::fromLatin1(kWeekdayInitials[weekday]), fitted.bold(),
-                              weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText),
-                              base));
+        painter.drawImage(
+            cellRect(0, c).topLeft(),
+            cellTexts_->picture(
+                QString::fromLatin1(kWeekdayInitials[weekday]), fitted.bold(),
+                weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText), base));
     }
     for (int day = 1; day <= date_.daysInMonth(); ++day) {
         const QDate d(date_.year(), date_.month(), day);
@@ -255,11 +255,10 @@ void DBCalendar::paintEvent(QPaintEvent*) {
         const QColor background =
             d == date_ ? palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight)
                        : base;
-        const QColor colour = d == date_ && hasFocus()
-                                  ? palette().color(QPalette::HighlightedText)
-                                  : dayColor(d);
-        painter.drawImage(r.topLeft(),
-                          cellTexts_->picture(QString::number(day), dayBold(d), colour, background));
+        const QColor colour =
+            d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText) : dayColor(d);
+        painter.drawImage(
+            r.topLeft(), cellTexts_->picture(QString::number(day), dayBold(d), colour, background));
         if (showCurrentDay_ && d == today_) {
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawRect(r.adjusted(0, 0, -1, -1));

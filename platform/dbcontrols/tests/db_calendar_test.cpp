@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -89,7 +89,8 @@ QImage drawnText(const DBCalendar& c, const QDate& shown, bool focused) {
         const int weekday = (col + c.startOfWeek()) % 7;
         p.setFont(font);
         p.setPen(weekday == 0 ? c.holidayColor() : palette.color(QPalette::WindowText));
-        p.drawText(QRect(col * w, 0, w, h), Qt::AlignCenter, QString::fromLatin1(initials[weekday]));
+        p.drawText(QRect(col * w, 0, w, h), Qt::AlignCenter,
+                   QString::fromLatin1(initials[weekday]));
     }
     for (int day = 1; day <= shown.daysInMonth(); ++day) {
         const QDate d(shown.year(), shown.month(), day);
