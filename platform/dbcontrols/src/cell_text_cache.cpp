@@ -38,7 +38,7 @@ const QImage& CellTextCache::picture(const QString& text, bool bold, const QColo
     painter.setPen(colour);
     painter.drawText(area, Qt::AlignCenter, text);
     painter.end();
-    return *pictures_.insert(key, std::move(image));
+    return *pictures_.insert(key, image);
 }
 
 }  // namespace platform::dbcontrols

@@ -80,7 +80,7 @@ TEST_F(CalendarTest, marked_days_take_the_mark_colour_and_sundays_the_holiday_co
 QImage drawnText(const DBCalendar& c, const QDate& shown, bool focused) {
     QImage image(c.size(), QImage::Format_ARGB32_Premultiplied);
     QPainter p(&image);
-    const QPalette palette = c.palette();
+    const QPalette& palette = c.palette();
     p.fillRect(image.rect(), palette.color(QPalette::Base));
     QFont font = c.dayFont();
     const int w = c.width() / 7, h = c.height() / 7;
