@@ -147,7 +147,7 @@ void releaseScreen() {
 
 /// IniProc up to the end of the first activation's work (the year load
 /// done) and the events it left behind processed: painting included.
-Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
+[[gnu::noinline]] Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
     framework::NetScript::reset();
     QElapsedTimer t;
     t.start();
@@ -164,13 +164,9 @@ Sample openScreen(platform::ui::ScriptedDialogService& dialogs) {
     return s;
 }
 
-/// One day of one operator, as leaving the filter loads it.
-Sample loadDay(TfrmApropriacao& form, const QString& operatorCode,
-               const platform::dataset::DateTime& day,
-               platform::ui::ScriptedDialogService& dialogs) {
-    form.medCdOper->setText(operatorCode);
-    form.depAgenda->SetDate(day);
-    QCoreApplication::processEvents();
+/// The timed part of a day load, in a function of its own so that a
+/// profiler can be pointed at it alone (callgrind's --toggle-collect).
+[[gnu::noinline]] Sample timedDayLoad(TfrmApropriacao& form) {
     framework::NetScript::reset();
     QElapsedTimer t;
     t.start();
@@ -180,6 +176,17 @@ Sample loadDay(TfrmApropriacao& form, const QString& operatorCode,
     Sample s{elapsedMs(t), totalCalls()};
     s.eventsMs = s.ms - handlerMs;
     s.remoteMs = framework::NetScript::callSeconds() * 1000.0;
+    return s;
+}
+
+/// One day of one operator, as leaving the filter loads it.
+Sample loadDay(TfrmApropriacao& form, const QString& operatorCode,
+               const platform::dataset::DateTime& day,
+               platform::ui::ScriptedDialogService& dialogs) {
+    form.medCdOper->setText(operatorCode);
+    form.depAgenda->SetDate(day);
+    QCoreApplication::processEvents();
+    const Sample s = timedDayLoad(form);
     failOnMessages(dialogs, "a day load");
     if (!Cli_Zep00700::boFiltrado || form.cdsAtividades.recordCount() != screen_bench::kRowsPerDay)
         throw std::runtime_error("the day load of " + operatorCode.toStdString() + " on " +

@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QImage>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QtMath>
 
+#include <array>
+#include <cstddef>
 #include <exception>
 
 #include "framework/application.h"
@@ -47,13 +51,42 @@ protected:
 
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        p.drawImage(0, 0, frame(step_, palette().color(QPalette::Window), devicePixelRatio()));
+    }
+
+private:
+    /// Each step's picture, drawn once: the spokes are antialiased, and
+    /// drawing them again for every call the indicator covers cost more
+    /// than the rest of a quick call's painting.
+    static const QImage& frame(int step, const QColor& background, qreal pixelRatio) {
+        static QColor drawnOn;
+        static qreal drawnAt = 0;
+        static std::array<QImage, kSpokes> frames;
+        if (background != drawnOn || pixelRatio != drawnAt) {
+            frames = {};
+            drawnOn = background;
+            drawnAt = pixelRatio;
+        }
+        QImage& image = frames[static_cast<std::size_t>(step)];
+        if (image.isNull()) {
+            const int side = qCeil(kSide * pixelRatio);
+            image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(pixelRatio);
+            QPainter p(&image);
+            draw(p, step, background);
+        }
+        return image;
+    }
+
+    static void draw(QPainter& p, int step, const QColor& background) {
+        const QRect area(0, 0, kSide, kSide);
         p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(rect(), palette().color(QPalette::Window));
+        p.fillRect(area, background);
         p.setPen(QPen(QColor(68, 130, 181), 1));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        p.translate(rect().center());
+        p.drawRect(area.adjusted(0, 0, -1, -1));
+        p.translate(area.center());
         for (int i = 0; i < kSpokes; ++i) {
-            const int age = (kSpokes + step_ - i) % kSpokes;  // 0 = the newest spoke
+            const int age = (kSpokes + step - i) % kSpokes;  // 0 = the newest spoke
             QColor colour(68, 130, 181);
             colour.setAlpha(255 - age * 255 / kSpokes);
             p.setPen(QPen(colour, 4, Qt::SolidLine, Qt::RoundCap));
@@ -62,7 +95,6 @@ protected:
         }
     }
 
-private:
     void centreOn(const QWidget* form) {
         QRect area = rect();
         area.moveCenter(form->rect().center());

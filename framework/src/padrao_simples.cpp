@@ -68,6 +68,11 @@ QAction* addMenuAction(QMenu* menu, const char* name, const char* caption) {
 }  // namespace
 
 TfrmPadraoSimples::TfrmPadraoSimples(QWidget* parent) : QWidget(parent) {
+    // The form fills its own background (the window colour its MDI window
+    // showed through it): otherwise whatever changes under a control that
+    // does not fill its own (a label, a button, a frame) has the MDI
+    // window draw its title bar and frame again beneath it.
+    setAutoFillBackground(true);
     focus_ = new platform::ui::FocusManager(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

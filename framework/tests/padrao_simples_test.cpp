@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/busy.h"
 #include "framework/button_flat.h"
 #include "framework/errors.h"
 #include "framework/padrao_simples.h"
@@ -280,6 +281,39 @@ TEST_F(MdiTest, ActivationOfTheMdiWindowRaisesFormActivate) {
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(second, &activate);
     EXPECT_TRUE(g_log.empty());
+}
+
+/// Counts the paint events a widget receives.
+struct Paints : QObject {
+    explicit Paints(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+TEST_F(MdiTest, WhatIsDrawnAgainInsideTheFormLeavesTheMdiWindowsFrameUndrawn) {
+    TestScreen* form = open("tela");
+    form->subWindow()->setGeometry(area->viewport()->rect());
+    QTest::qWait(50);
+    Paints frame(form->subWindow());
+
+    // The busy indicator of a quick call comes and goes in the middle of
+    // the main window, over the form: what it covered is drawn again.
+    framework::ActiveShowAvi(&main, 1);
+    framework::DeactiveShowAvi();
+    QTest::qWait(20);
+    EXPECT_EQ(frame.count, 0);
+
+    // The form's background is the window colour its MDI window showed: the
+    // same pixels as before it filled it itself.
+    const QImage filled = main.grab().toImage();
+    form->setAutoFillBackground(false);
+    form->update();
+    QCoreApplication::processEvents();
+    EXPECT_GE(frame.count, 1);
+    EXPECT_EQ(main.grab().toImage(), filled);
 }
 
 TEST_F(MdiTest, CloseButtonFreesTheFormAndItsWindowAfterFormDestroy) {

@@ -3,6 +3,7 @@
 // the description memo, and the refusals that protect rows without an end
 // stamp.
 #include <QAction>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
@@ -20,6 +21,7 @@
 #include "platform/dbcontrols/db_grid.h"
 #include "platform/dbcontrols/db_grid_column.h"
 #include "platform/ui/dispatch.h"
+#include "platform/ui/focus_manager.h"
 #include "screen/cli_zep00700.h"
 #include "screen/frm_apropriacao.h"
 
@@ -87,7 +89,15 @@ void TfrmApropriacao::sbtIncluirClick() {
 
 void TfrmApropriacao::startNewRow(const char* fieldName) {
     columnBeforeInsert_ = dbgAtividades->selectedIndex();
-    focusField(fieldName);
+    // The column and the focus are the grid's before the row begins. No
+    // editor is opened on the row being left: the insert would close it at
+    // once, and each of those moves of the focus has the MDI window draw its
+    // title bar and frame again.
+    if (dbgAtividades->setSelectedField(QString::fromLatin1(fieldName))) {
+        const QWidget* focused = QApplication::focusWidget();
+        if (focused != dbgAtividades && !dbgAtividades->isAncestorOf(focused))
+            focusManager().setFocusTo(dbgAtividades, Qt::OtherFocusReason);
+    }
     TfrmPadraoSimples::sbtIncluirClick();
 }
 

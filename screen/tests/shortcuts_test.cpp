@@ -1,6 +1,7 @@
 // The two shortcuts of the maintenance menu against the seeded server: a row
 // filled from the punches and the previous day copied.
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QTest>
 
@@ -125,6 +126,27 @@ TEST_F(ShortcutsTest, BothAreEnabledByTheInsertButtonsRule) {
     EXPECT_FALSE(f.mnuCopiarDia->isEnabled());
     platform::ui::dispatch([&] { f.sbtCancelarClick(); });
     EXPECT_TRUE(f.mnuPreencherPontos->isEnabled());
+}
+
+TEST_F(ShortcutsTest, ANewRowBegunFromTheGridMovesTheFocusNowhere) {
+    // Each move of the focus inside the screen has its MDI window draw its
+    // title bar and frame again: beginning a row from the grid makes none.
+    Screen& f = open();
+    workOn(kFriday);
+    f.dbgAtividades->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), f.dbgAtividades);
+    int moves = 0;
+    const QMetaObject::Connection counting = QObject::connect(
+        qApp, &QApplication::focusChanged, [&moves](QWidget*, QWidget*) { ++moves; });
+    platform::ui::dispatch([&] { f.sbtIncluirClick(); });
+    QObject::disconnect(counting);
+    ASSERT_EQ(f.cdsAtividades.state(), DataSetState::Insert);
+    EXPECT_EQ(moves, 0);
+    EXPECT_EQ(QApplication::focusWidget(), f.dbgAtividades);
+    ASSERT_NE(f.dbgAtividades->selectedField(), nullptr);
+    EXPECT_EQ(f.dbgAtividades->selectedField()->name(), "NRTAREFA");
+    platform::ui::dispatch([&] { f.sbtCancelarClick(); });
 }
 
 TEST_F(ShortcutsSavingTest, FillProposesTheEarliestStretchLeftToTheSecondWithTheFocusOnTheTask) {

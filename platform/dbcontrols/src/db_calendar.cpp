@@ -1,5 +1,7 @@
 #include "platform/dbcontrols/db_calendar.h"
 
+#include "cell_text_cache.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,7 +35,8 @@ DBCalendar::DBCalendar(QWidget* parent)
     : QWidget(parent),
       link_({.activeChanged = [this] { reloadMarks(); },
              .dataSetChanged = [this] { reloadMarks(); },
-             .recordChanged = [this](platform::dataset::Field*) { reloadMarks(); }}) {
+             .recordChanged = [this](platform::dataset::Field*) { reloadMarks(); }}),
+      cellTexts_(std::make_unique<CellTextCache>()) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -233,27 +236,29 @@ QFont DBCalendar::dayFont() const {
 void DBCalendar::paintEvent(QPaintEvent*) {
     drawnMonth_ = date_;
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
+    const QColor base = palette().color(QPalette::Base);
+    painter.fillRect(rect(), base);
     const QFont fitted = dayFont();
-    painter.setFont(fitted);
+    // Every cell is of one size: its texts are drawn once and copied after.
+    cellTexts_->prepare(cellRect(0, 0).size(), fitted, devicePixelRatio());
     for (int c = 0; c < kColumns; ++c) {
         const int weekday = (c + startOfWeek_) % kColumns;
-        painter.setPen(weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText));
-        painter.drawText(cellRect(0, c), Qt::AlignCenter,
-                         QString::fromLatin1(kWeekdayInitials[weekday]));
+        painter.drawImage(
+            cellRect(0, c).topLeft(),
+            cellTexts_->picture(
+                QString::fromLatin1(kWeekdayInitials[weekday]), fitted.bold(),
+                weekday == 0 ? holidayColor_ : palette().color(QPalette::WindowText), base));
     }
     for (int day = 1; day <= date_.daysInMonth(); ++day) {
         const QDate d(date_.year(), date_.month(), day);
         const QRect r = dayRect(d);
-        if (d == date_)
-            painter.fillRect(
-                r, palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight));
-        QFont f = fitted;
-        f.setBold(dayBold(d));
-        painter.setFont(f);
-        painter.setPen(d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText)
-                                                : dayColor(d));
-        painter.drawText(r, Qt::AlignCenter, QString::number(day));
+        const QColor background =
+            d == date_ ? palette().color(hasFocus() ? QPalette::Highlight : QPalette::Midlight)
+                       : base;
+        const QColor colour =
+            d == date_ && hasFocus() ? palette().color(QPalette::HighlightedText) : dayColor(d);
+        painter.drawImage(
+            r.topLeft(), cellTexts_->picture(QString::number(day), dayBold(d), colour, background));
         if (showCurrentDay_ && d == today_) {
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawRect(r.adjusted(0, 0, -1, -1));

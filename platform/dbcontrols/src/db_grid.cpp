@@ -197,7 +197,21 @@ void DBGrid::linkActiveChanged() {
     rebuildDefaultColumns();
     if (selectedIndex_ < 0 && !columns_.empty()) selectedIndex_ = 0;
     drawings_.clear();
-    refresh();
+    if (dataSet()) {
+        refresh();
+        return;
+    }
+    // Closed, most often to be opened again at once (a load): the scroll
+    // bars keep their range until the event loop runs, so that a load that
+    // ends with the extent it began with does not draw them again.
+    placeEditor();
+    viewport()->update();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!dataSet()) updateScrollBars();
+        },
+        Qt::QueuedConnection);
 }
 
 void DBGrid::linkDataChanged(bool scrolled) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -71,6 +73,59 @@ TEST_F(CalendarTest, marked_days_take_the_mark_colour_and_sundays_the_holiday_co
     EXPECT_NE(calendar.dayColor(QDate(2026, 12, 7)), QColor(Qt::red));
     calendar.setMarkColor(Qt::blue);
     EXPECT_EQ(calendar.dayColor(QDate(2026, 12, 8)), QColor(Qt::blue));
+}
+
+/// The month as drawing every text where it lies would draw it: the
+/// picture the calendar's copied day numbers must give, pixel for pixel.
+QImage drawnText(const DBCalendar& c, const QDate& shown, bool focused) {
+    QImage image(c.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&image);
+    const QPalette& palette = c.palette();
+    p.fillRect(image.rect(), palette.color(QPalette::Base));
+    QFont font = c.dayFont();
+    const int w = c.width() / 7, h = c.height() / 7;
+    const char* const initials[] = {"D", "S", "T", "Q", "Q", "S", "S"};
+    for (int col = 0; col < 7; ++col) {
+        const int weekday = (col + c.startOfWeek()) % 7;
+        p.setFont(font);
+        p.setPen(weekday == 0 ? c.holidayColor() : palette.color(QPalette::WindowText));
+        p.drawText(QRect(col * w, 0, w, h), Qt::AlignCenter,
+                   QString::fromLatin1(initials[weekday]));
+    }
+    for (int day = 1; day <= shown.daysInMonth(); ++day) {
+        const QDate d(shown.year(), shown.month(), day);
+        const QRect r = c.dayRect(d);
+        if (d == shown)
+            p.fillRect(r, palette.color(focused ? QPalette::Highlight : QPalette::Midlight));
+        font.setBold(c.dayBold(d));
+        p.setFont(font);
+        p.setPen(d == shown && focused ? palette.color(QPalette::HighlightedText) : c.dayColor(d));
+        p.drawText(r, Qt::AlignCenter, QString::number(day));
+        if (c.showCurrentDay() && d == c.today()) {
+            p.setPen(palette.color(QPalette::WindowText));
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+        }
+    }
+    return image;
+}
+
+TEST_F(CalendarTest, day_numbers_drawn_once_and_copied_are_the_pixels_of_drawing_them_in_place) {
+    calendar.setMarkColor(Qt::blue);
+    loadDays({{2026, 12, 3, 8, 30, 0}, {2026, 12, 24, 0, 0, 0}});
+    calendar.setToday(QDate(2026, 12, 9));
+    calendar.setDate(QDate(2026, 12, 3));
+    calendar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
+    EXPECT_EQ(calendar.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              drawnText(calendar, QDate(2026, 12, 3), calendar.hasFocus()));
+
+    // Another day, and back: what changed is drawn anew, the rest copied.
+    calendar.setDate(QDate(2026, 12, 24));
+    calendar.grab();
+    calendar.setDate(QDate(2026, 12, 3));
+    calendar.setStartOfWeek(1);
+    EXPECT_EQ(calendar.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              drawnText(calendar, QDate(2026, 12, 3), calendar.hasFocus()));
 }
 
 TEST_F(CalendarTest, date_elements_read_and_set_year_month_and_day) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <set>
 
 #include "platform/dbcontrols/export.h"
@@ -15,6 +16,8 @@ class DataSource;
 }
 
 namespace platform::dbcontrols {
+
+class CellTextCache;
 
 /// A month calendar: seven columns (the first one the start of the week),
 /// one row per week, the day numbers of the shown month. The shown month is
@@ -139,6 +142,8 @@ private:
     std::set<qint64> marks_;  // Julian day numbers
     /// A day of the month last drawn: the one the user sees and clicks on.
     QDate drawnMonth_;
+    /// The weekday initials and day numbers, drawn once in their cells.
+    std::unique_ptr<CellTextCache> cellTexts_;
 };
 
 }  // namespace platform::dbcontrols
