@@ -14,8 +14,74 @@ namespace {
 
 struct Migration {
     int version;
-    std::vector<const char*> statements;  ///< "{ID}" stands for the auto-numbered primary key
+    std::vector<std::string> statements;  ///< "{ID}" stands for the auto-numbered primary key
+    /// What each database says in its own words, run after `statements`.
+    std::vector<std::string> sqlite, postgresql;
+    /// Run last, on both.
+    std::vector<std::string> after;
 };
+
+// The day totals (migration 7). An operator-day's punched seconds are those
+// of its punches paired as the period summary pairs them: in the clock's
+// order (ordinal, instant, id), each entry ("1") followed at once by a
+// non-entry is a pair, lasting the difference of their instants less the
+// change of offset between them where both offsets are known. An entry
+// left without exit adds nothing here; the flags and GetTotPontoReal's
+// "until now" read the day's punches themselves.
+//
+// `where` picks the punches, `groupBy` names the columns every row of the
+// result is keyed by.
+std::string pairedPunches(const std::string& where, const std::string& keys) {
+    return fmt::format(
+        "SELECT {1}, COUNT(*),"
+        " CAST(COALESCE(SUM(CASE WHEN direction = '1' AND next_direction <> '1'"
+        " THEN next_at - punched_at - CASE WHEN utc_offset IS NOT NULL"
+        " AND next_offset IS NOT NULL THEN (next_offset - utc_offset) * 60 ELSE 0 END END),"
+        " 0) AS BIGINT)"
+        " FROM (SELECT operator, day, direction, punched_at, utc_offset,"
+        " LEAD(direction) OVER clock AS next_direction,"
+        " LEAD(punched_at) OVER clock AS next_at,"
+        " LEAD(utc_offset) OVER clock AS next_offset"
+        " FROM punches WHERE {0}"
+        " WINDOW clock AS (PARTITION BY operator, day ORDER BY COALESCE(ordinal, 0),"
+        " punched_at, id)) paired GROUP BY {1}",
+        where, keys);
+}
+
+/// The statements that recompute one operator-day's punch total, the day
+/// named by `op` and `day` (a trigger's row or a function's arguments).
+std::string refreshPunchDay(const std::string& op, const std::string& day) {
+    return fmt::format(
+        "DELETE FROM punch_day_totals WHERE operator = {0} AND day = {1};"
+        " INSERT INTO punch_day_totals (operator, day, punches, paired_seconds) {2};",
+        op, day,
+        pairedPunches(fmt::format("operator = {} AND day = {}", op, day), "operator, day"));
+}
+
+/// Adds (`sign` "+") or takes away ("-") one appropriation row, `row` NEW or
+/// OLD, from its operator-day-branch total; a total left with no row goes.
+std::string countAppropriation(const std::string& row, char sign) {
+    const std::string key =
+        fmt::format("operator = {0}.operator AND branch = {0}.branch AND day = {0}.day", row);
+    if (sign == '+')
+        return fmt::format(
+            "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
+            " VALUES ({0}.operator, {0}.branch, {0}.day, 1, COALESCE({0}.end_at - {0}.start_at, 0))"
+            " ON CONFLICT (operator, branch, day) DO UPDATE SET"
+            " row_count = appropriation_day_totals.row_count + 1,"
+            " seconds = appropriation_day_totals.seconds + excluded.seconds;",
+            row);
+    return fmt::format(
+        "UPDATE appropriation_day_totals SET row_count = row_count - 1,"
+        " seconds = seconds - COALESCE({0}.end_at - {0}.start_at, 0) WHERE {1};"
+        " DELETE FROM appropriation_day_totals WHERE {1} AND row_count = 0;",
+        row, key);
+}
+
+const char* const kAppropriationTotalsBackfill =
+    "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
+    " SELECT operator, branch, day, COUNT(*), CAST(COALESCE(SUM(end_at - start_at), 0) AS BIGINT)"
+    " FROM appropriations GROUP BY operator, day, branch";
 
 // Instants are stored as seconds since 1970-01-01 of the civil (local) time
 // and days as day numbers: both databases compare and index them the same way.
@@ -137,6 +203,83 @@ const std::vector<Migration>& migrations() {
              " ON punches (operator, day, punched_at, direction, ordinal, utc_offset)",
              "DROP INDEX punches_by_operator_day",
          }},
+        // Day totals kept by the database as rows are written, whoever
+        // writes them (the server, an import, a script): appropriated seconds
+        // per operator, branch and day with the rows that make them, and
+        // per operator and day the punches and their paired seconds. A
+        // period's summary reads these instead of the rows. An operator-day
+        // without rows (or punches) has no total.
+        {7,
+         {},
+         {
+             // Clustered by their key: a team's month is one stretch of each
+             // operator's totals.
+             "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
+             " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
+             " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day)) WITHOUT ROWID",
+             "CREATE TABLE punch_day_totals (operator TEXT NOT NULL, day INTEGER NOT NULL,"
+             " punches INTEGER NOT NULL, paired_seconds BIGINT NOT NULL,"
+             " PRIMARY KEY (operator, day)) WITHOUT ROWID",
+             "CREATE TRIGGER appropriations_total_insert AFTER INSERT ON appropriations BEGIN " +
+                 countAppropriation("NEW", '+') + " END",
+             "CREATE TRIGGER appropriations_total_delete AFTER DELETE ON appropriations BEGIN " +
+                 countAppropriation("OLD", '-') + " END",
+             "CREATE TRIGGER appropriations_total_update AFTER UPDATE OF operator, branch, day,"
+             " start_at, end_at ON appropriations BEGIN " +
+                 countAppropriation("OLD", '-') + " " + countAppropriation("NEW", '+') + " END",
+             "CREATE TRIGGER punches_total_insert AFTER INSERT ON punches BEGIN " +
+                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
+             "CREATE TRIGGER punches_total_delete AFTER DELETE ON punches BEGIN " +
+                 refreshPunchDay("OLD.operator", "OLD.day") + " END",
+             // Any column the pairing reads may move a punch within its day.
+             "CREATE TRIGGER punches_total_update AFTER UPDATE OF operator, day, punched_at,"
+             " direction, ordinal, utc_offset ON punches BEGIN " +
+                 refreshPunchDay("OLD.operator", "OLD.day") + " " +
+                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
+         },
+         {
+             "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
+             " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
+             " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day))",
+             "CREATE TABLE punch_day_totals (operator TEXT NOT NULL, day INTEGER NOT NULL,"
+             " punches INTEGER NOT NULL, paired_seconds BIGINT NOT NULL,"
+             " PRIMARY KEY (operator, day))",
+             "CREATE FUNCTION appropriations_keep_day_totals() RETURNS trigger"
+             " LANGUAGE plpgsql AS $$ BEGIN"
+             " IF TG_OP <> 'INSERT' THEN " +
+                 countAppropriation("OLD", '-') +
+                 " END IF;"
+                 " IF TG_OP <> 'DELETE' THEN " +
+                 countAppropriation("NEW", '+') +
+                 " END IF;"
+                 " RETURN NULL; END $$",
+             "CREATE TRIGGER appropriations_day_totals AFTER INSERT OR DELETE OR UPDATE OF"
+             " operator, branch, day, start_at, end_at ON appropriations"
+             " FOR EACH ROW EXECUTE FUNCTION appropriations_keep_day_totals()",
+             // Writers of one operator-day's punches take turns on it (a
+             // lock until their transaction ends), so that each recount
+             // starts from the other's committed punches.
+             "CREATE FUNCTION punch_day_total_refresh(op TEXT, d INTEGER) RETURNS void"
+             " LANGUAGE plpgsql AS $$ BEGIN"
+             " PERFORM pg_advisory_xact_lock(7, hashtext(op || '/' || d::text));"
+             " " +
+                 refreshPunchDay("op", "d") + " END $$",
+             "CREATE FUNCTION punches_keep_day_totals() RETURNS trigger LANGUAGE plpgsql AS $$"
+             " BEGIN"
+             " IF TG_OP <> 'INSERT' THEN PERFORM punch_day_total_refresh(OLD.operator, OLD.day);"
+             " END IF;"
+             " IF TG_OP <> 'DELETE' THEN PERFORM punch_day_total_refresh(NEW.operator, NEW.day);"
+             " END IF;"
+             " RETURN NULL; END $$",
+             "CREATE TRIGGER punches_day_totals AFTER INSERT OR DELETE OR UPDATE OF operator,"
+             " day, punched_at, direction, ordinal, utc_offset ON punches"
+             " FOR EACH ROW EXECUTE FUNCTION punches_keep_day_totals()",
+         },
+         {
+             kAppropriationTotalsBackfill,
+             "INSERT INTO punch_day_totals (operator, day, punches, paired_seconds) " +
+                 pairedPunches("1 = 1", "operator, day"),
+         }},
     };
     return list;
 }
@@ -157,6 +300,10 @@ int latestSchemaVersion() {
 }
 
 int migrate(Database& db) {
+    return migrateTo(db, latestSchemaVersion());
+}
+
+int migrateTo(Database& db, int upTo) {
     auto lease = db.acquire();
     soci::session& sql = lease.sql();
     sql << "CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)";
@@ -178,9 +325,12 @@ int migrate(Database& db) {
                         "({}): atualize o servidor",
                         current, latestSchemaVersion()));
     for (const Migration& m : migrations()) {
-        if (applied.count(m.version)) continue;
+        if (applied.count(m.version) || m.version > upTo) continue;
         WriteTransaction tx(lease);
-        for (const char* s : m.statements) sql << render(s, db.kind());
+        for (const std::string& s : m.statements) sql << render(s, db.kind());
+        for (const std::string& s : db.kind() == DatabaseKind::Sqlite ? m.sqlite : m.postgresql)
+            sql << s;
+        for (const std::string& s : m.after) sql << s;
         int version = m.version;
         sql << "INSERT INTO schema_migrations (version) VALUES (:v)", soci::use(version);
         tx.commit();
