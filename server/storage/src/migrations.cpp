@@ -78,6 +78,27 @@ std::string countAppropriation(const std::string& row, char sign) {
         row, key);
 }
 
+/// Whether a punch of NEW's day comes after NEW in the clock's order.
+const char* const kLaterPunch =
+    "EXISTS (SELECT 1 FROM punches q WHERE q.operator = NEW.operator AND q.day = NEW.day"
+    " AND q.id <> NEW.id AND (COALESCE(q.ordinal, 0), q.punched_at, q.id)"
+    " > (COALESCE(NEW.ordinal, 0), NEW.punched_at, NEW.id))";
+
+/// NEW, last of its day, counted: it pairs with the punch before it when
+/// that one is an entry and NEW is not (that entry, last until now, was
+/// left unpaired).
+const char* const kAppendPunch =
+    "INSERT INTO punch_day_totals (operator, day, punches, paired_seconds)"
+    " SELECT NEW.operator, NEW.day, 1, COALESCE((SELECT CASE WHEN p.direction = '1'"
+    " AND NEW.direction <> '1' THEN NEW.punched_at - p.punched_at - CASE WHEN p.utc_offset"
+    " IS NOT NULL AND NEW.utc_offset IS NOT NULL THEN (NEW.utc_offset - p.utc_offset) * 60"
+    " ELSE 0 END ELSE 0 END FROM punches p WHERE p.operator = NEW.operator"
+    " AND p.day = NEW.day AND p.id <> NEW.id"
+    " ORDER BY COALESCE(p.ordinal, 0) DESC, p.punched_at DESC, p.id DESC LIMIT 1), 0)"
+    " WHERE true ON CONFLICT (operator, day) DO UPDATE SET"
+    " punches = punch_day_totals.punches + 1,"
+    " paired_seconds = punch_day_totals.paired_seconds + excluded.paired_seconds;";
+
 const char* const kAppropriationTotalsBackfill =
     "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
     " SELECT operator, branch, day, COUNT(*), CAST(COALESCE(SUM(end_at - start_at), 0) AS BIGINT)"
@@ -227,8 +248,13 @@ const std::vector<Migration>& migrations() {
              "CREATE TRIGGER appropriations_total_update AFTER UPDATE OF operator, branch, day,"
              " start_at, end_at ON appropriations BEGIN " +
                  countAppropriation("OLD", '-') + " " + countAppropriation("NEW", '+') + " END",
-             "CREATE TRIGGER punches_total_insert AFTER INSERT ON punches BEGIN " +
-                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
+             // A punch that comes last in its day's clock order (a clock's
+             // file, read in order) adds itself and at most the pair it
+             // closes; one anywhere else has its day counted again.
+             std::string("CREATE TRIGGER punches_total_append AFTER INSERT ON punches WHEN NOT ") +
+                 kLaterPunch + " BEGIN " + kAppendPunch + " END",
+             std::string("CREATE TRIGGER punches_total_insert AFTER INSERT ON punches WHEN ") +
+                 kLaterPunch + " BEGIN " + refreshPunchDay("NEW.operator", "NEW.day") + " END",
              "CREATE TRIGGER punches_total_delete AFTER DELETE ON punches BEGIN " +
                  refreshPunchDay("OLD.operator", "OLD.day") + " END",
              // Any column the pairing reads may move a punch within its day.
