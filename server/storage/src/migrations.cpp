@@ -235,6 +235,7 @@ const std::vector<Migration>& migrations() {
          {
              // Clustered by their key: a team's month is one stretch of each
              // operator's totals.
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
              "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
              " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
              " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day)) WITHOUT ROWID",
@@ -264,6 +265,7 @@ const std::vector<Migration>& migrations() {
                  refreshPunchDay("NEW.operator", "NEW.day") + " END",
          },
          {
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
              "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
              " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
              " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day))",
