@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include "appserver/clockfile/afd_import.h"
@@ -330,6 +332,43 @@ TEST(DayTotals, an_older_database_gets_the_totals_of_the_rows_it_held) {
     expectExact(t.db(), "the migration");
     EXPECT_EQ(storedAppropriationTotals(t.db()).size(), 6u);  // the base data's 5 and Carla's
     EXPECT_EQ(punchTotal(t.db(), kCarla, "2026-03-02"), (std::pair<long long, long long>{3, 3600}));
+}
+
+TEST(DayTotals, stay_exact_when_writers_of_one_day_run_at_once) {
+    TestDatabase t;
+    Database& db = t.db();
+    constexpr int kWriters = 4, kTransactions = 20;
+    std::vector<std::thread> writers;
+    std::atomic<int> failures{0};
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            std::mt19937 rng(static_cast<unsigned>(w));
+            try {
+                for (int i = 0; i < kTransactions; ++i) {
+                    auto lease = db.acquire();
+                    WriteTransaction tx(lease);
+                    // Distinct instants of one day, in no order across writers.
+                    const std::string at = DateTime::parseIso("2026-03-02T06:00:00")
+                                               ->addSeconds(60 * (w * kTransactions + i))
+                                               .toIso();
+                    insertPunch(lease.sql(), kAna, at.c_str(), rng() % 2 == 0 ? "1" : "2");
+                    insertRow(lease.sql(), kAna, "0001", at.c_str(),
+                              DateTime::parseIso(at)->addSeconds(30).toIso().c_str());
+                    if (i % 3 == 2)
+                        lease.sql() << "DELETE FROM appropriations WHERE operator = '" << kAna
+                                    << "' AND start_at = " << secondsOf(at.c_str());
+                    tx.commit();
+                }
+            } catch (const std::exception& e) {
+                ++failures;
+                ADD_FAILURE() << "writer " << w << ": " << e.what();
+            }
+        });
+    }
+    for (std::thread& w : writers) w.join();
+    ASSERT_EQ(failures, 0);
+    expectExact(db, "writers of one day at once");
+    EXPECT_EQ(punchTotal(db, kAna, "2026-03-02").first, kWriters * kTransactions);
 }
 
 /// What the summary must answer, made from the rows and punches themselves.
