@@ -284,12 +284,14 @@ const std::vector<Migration>& migrations() {
              "CREATE TRIGGER appropriations_day_totals AFTER INSERT OR DELETE OR UPDATE OF"
              " operator, branch, day, start_at, end_at ON appropriations"
              " FOR EACH ROW EXECUTE FUNCTION appropriations_keep_day_totals()",
-             // Writers of one operator-day's punches take turns on it (a
-             // lock until their transaction ends), so that each recount
-             // starts from the other's committed punches.
+             // Writers of one operator's punches take turns on his row
+             // (locked until their transaction ends), so that each recount
+             // starts from the other's committed punches. A row lock, not
+             // an advisory one per day: an import of years in one
+             // transaction would hold more of those than the server keeps.
              "CREATE FUNCTION punch_day_total_refresh(op TEXT, d INTEGER) RETURNS void"
              " LANGUAGE plpgsql AS $$ BEGIN"
-             " PERFORM pg_advisory_xact_lock(7, hashtext(op || '/' || d::text));"
+             " PERFORM 1 FROM operators WHERE code = op FOR NO KEY UPDATE;"
              " " +
                  refreshPunchDay("op", "d") + " END $$",
              "CREATE FUNCTION punches_keep_day_totals() RETURNS trigger LANGUAGE plpgsql AS $$"

@@ -371,6 +371,27 @@ TEST(DayTotals, stay_exact_when_writers_of_one_day_run_at_once) {
     EXPECT_EQ(punchTotal(db, kAna, "2026-03-02").first, kWriters * kTransactions);
 }
 
+TEST(DayTotals, one_transaction_may_write_punches_on_thousands_of_days) {
+    // A clock's file of years is imported in one transaction: whatever keeps
+    // the days' totals apart must not hold one lock per day until its end.
+    TestDatabase t;
+    Database& db = t.db();
+    constexpr int kDays = 40000;
+    {
+        auto lease = db.acquire();
+        WriteTransaction tx(lease);
+        lease.sql()
+            << "INSERT INTO punches (company, operator, punched_at, direction, event, day,"
+               " origin) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n"
+               " WHERE i < "
+            << kDays - 1 << ") SELECT '01', '" << kAna
+            << "', CAST(40000 + i AS BIGINT) * 86400 + 28800, '1', 'E', 40000 + i, 'CAT' FROM n";
+        tx.commit();
+    }
+    EXPECT_EQ(storedPunchTotals(db).size(), static_cast<std::size_t>(kDays + 1));  // and 12-07's
+    expectExact(db, "a transaction over thousands of days");
+}
+
 /// What the summary must answer, made from the rows and punches themselves.
 std::vector<DaySummary> rawSummary(Database& db, const std::vector<std::string>& ops,
                                    const std::string& branch, long long from, long long to) {
