@@ -339,6 +339,7 @@ TEST(DayTotals, stay_exact_when_writers_of_one_day_run_at_once) {
     Database& db = t.db();
     constexpr int kWriters = 4, kTransactions = 20;
     std::vector<std::thread> writers;
+    writers.reserve(kWriters);
     std::atomic<int> failures{0};
     for (int w = 0; w < kWriters; ++w) {
         writers.emplace_back([&, w] {
