@@ -8,29 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "paired_punches_sql.h"
+
 namespace appserver {
 
-namespace {
-
-struct Migration {
-    int version;
-    std::vector<std::string> statements;  ///< "{ID}" stands for the auto-numbered primary key
-    /// What each database says in its own words, run after `statements`.
-    std::vector<std::string> sqlite, postgresql;
-    /// Run last, on both.
-    std::vector<std::string> after;
-};
-
-// The day totals (migration 7). An operator-day's punched seconds are those
-// of its punches paired as the period summary pairs them: in the clock's
-// order (ordinal, instant, id), each entry ("1") followed at once by a
-// non-entry is a pair, lasting the difference of their instants less the
-// change of offset between them where both offsets are known. An entry
-// left without exit adds nothing here; the flags and GetTotPontoReal's
-// "until now" read the day's punches themselves.
-//
-// `where` picks the punches, `groupBy` names the columns every row of the
-// result is keyed by.
 std::string pairedPunches(const std::string& where, const std::string& keys) {
     return fmt::format(
         "SELECT {1}, COUNT(*),"
@@ -47,6 +28,17 @@ std::string pairedPunches(const std::string& where, const std::string& keys) {
         " punched_at, id)) paired GROUP BY {1}",
         where, keys);
 }
+
+namespace {
+
+struct Migration {
+    int version;
+    std::vector<std::string> statements;  ///< "{ID}" stands for the auto-numbered primary key
+    /// What each database says in its own words, run after `statements`.
+    std::vector<std::string> sqlite, postgresql;
+    /// Run last, on both.
+    std::vector<std::string> after;
+};
 
 /// The statements that recompute one operator-day's punch total, the day
 /// named by `op` and `day` (a trigger's row or a function's arguments).
@@ -77,6 +69,11 @@ std::string countAppropriation(const std::string& row, char sign) {
         " DELETE FROM appropriation_day_totals WHERE {1} AND row_count = 0;",
         row, key);
 }
+
+/// Whether this transaction keeps the punches' day totals itself
+/// (PunchTotalsDeferral): a row of `punch_totals_deferred` is only ever seen
+/// by the transaction that wrote it, which takes it away before it commits.
+const char* const kTotalsDeferred = "EXISTS (SELECT 1 FROM punch_totals_deferred)";
 
 /// Whether a punch of NEW's day comes after NEW in the clock's order.
 const char* const kLaterPunch =
@@ -249,18 +246,22 @@ const std::vector<Migration>& migrations() {
              "CREATE TRIGGER appropriations_total_update AFTER UPDATE OF operator, branch, day,"
              " start_at, end_at ON appropriations BEGIN " +
                  countAppropriation("OLD", '-') + " " + countAppropriation("NEW", '+') + " END",
+             // Left empty by every committed transaction; see kTotalsDeferred.
+             "CREATE TABLE punch_totals_deferred (since INTEGER NOT NULL)",
              // A punch that comes last in its day's clock order (a clock's
              // file, read in order) adds itself and at most the pair it
              // closes; one anywhere else has its day counted again.
              std::string("CREATE TRIGGER punches_total_append AFTER INSERT ON punches WHEN NOT ") +
-                 kLaterPunch + " BEGIN " + kAppendPunch + " END",
-             std::string("CREATE TRIGGER punches_total_insert AFTER INSERT ON punches WHEN ") +
-                 kLaterPunch + " BEGIN " + refreshPunchDay("NEW.operator", "NEW.day") + " END",
+                 kTotalsDeferred + " AND NOT " + kLaterPunch + " BEGIN " + kAppendPunch + " END",
+             std::string("CREATE TRIGGER punches_total_insert AFTER INSERT ON punches WHEN NOT ") +
+                 kTotalsDeferred + " AND " + kLaterPunch + " BEGIN " +
+                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
              "CREATE TRIGGER punches_total_delete AFTER DELETE ON punches BEGIN " +
                  refreshPunchDay("OLD.operator", "OLD.day") + " END",
              // Any column the pairing reads may move a punch within its day.
-             "CREATE TRIGGER punches_total_update AFTER UPDATE OF operator, day, punched_at,"
-             " direction, ordinal, utc_offset ON punches BEGIN " +
+             std::string("CREATE TRIGGER punches_total_update AFTER UPDATE OF operator, day,"
+                         " punched_at, direction, ordinal, utc_offset ON punches WHEN NOT ") +
+                 kTotalsDeferred + " BEGIN " +
                  refreshPunchDay("OLD.operator", "OLD.day") + " " +
                  refreshPunchDay("NEW.operator", "NEW.day") + " END",
          },

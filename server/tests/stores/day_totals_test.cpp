@@ -15,6 +15,7 @@
 #include "appserver/clockfile/afd_import.h"
 #include "appserver/clockfile/afd_writer.h"
 #include "appserver/storage/migrations.h"
+#include "appserver/storage/punch_totals_deferral.h"
 #include "appserver/stores/period_summary.h"
 #include "appserver/stores/presence.h"
 #include "test_support.h"
@@ -391,6 +392,67 @@ TEST(DayTotals, one_transaction_may_write_punches_on_thousands_of_days) {
     }
     EXPECT_EQ(storedPunchTotals(db).size(), static_cast<std::size_t>(kDays + 1));  // and 12-07's
     expectExact(db, "a transaction over thousands of days");
+}
+
+long long deferralMarks(Database& db) {
+    auto lease = db.acquire();
+    long long n = -1;
+    if (lease.kind() == DatabaseKind::Sqlite)
+        lease.sql() << "SELECT COUNT(*) FROM punch_totals_deferred", soci::into(n);
+    return n;
+}
+
+TEST(DayTotals, a_writer_that_counts_its_days_at_the_end_leaves_them_exact) {
+    TestDatabase t;
+    Database& db = t.db();
+    const bool sqlite = !t.isPostgres();
+    const auto countedDays = [&](soci::session& sql) {
+        long long n = 0;
+        sql << "SELECT COUNT(*) FROM punch_day_totals WHERE operator = '" << kAna
+            << "' AND day BETWEEN " << dayOf("2026-03-03") << " AND " << dayOf("2026-03-05"),
+            soci::into(n);
+        return n;
+    };
+    {
+        auto lease = db.acquire();
+        WriteTransaction tx(lease);
+        const long long countedBefore = countedDays(lease.sql());
+        PunchTotalsDeferral totals(lease);
+        insertPunch(lease.sql(), kAna, "2026-03-03T08:00:00", "1", 1, -180);
+        insertPunch(lease.sql(), kAna, "2026-03-03T12:00:00", "2", 2, -180);
+        insertPunch(lease.sql(), kAna, "2026-03-05T09:00:00", "1", 1);
+        insertPunch(lease.sql(), kAna, "2026-03-05T07:00:00", "2", 2);
+        lease.sql() << "UPDATE punches SET ordinal = 3 WHERE operator = '" << kAna
+                    << "' AND punched_at = " << secondsOf("2026-03-05T09:00:00");
+        // On SQLite the triggers stood aside: nothing is counted until the end.
+        if (sqlite) {
+            EXPECT_EQ(countedDays(lease.sql()), countedBefore);
+        }
+        totals.touch(kAna, dayOf("2026-03-05"), dayOf("2026-03-05"));
+        totals.touch(kAna, dayOf("2026-03-03"), dayOf("2026-03-03"));
+        totals.finish();
+        tx.commit();
+    }
+    expectExact(db, "punches counted at the end of their transaction");
+    EXPECT_EQ(punchTotal(db, kAna, "2026-03-03"), (std::pair<long long, long long>{2, 4 * 3600}));
+    EXPECT_EQ(deferralMarks(db), sqlite ? 0 : -1);
+
+    // A transaction that ends without committing takes its mark with it:
+    // the next writer's punches are counted by the triggers again.
+    {
+        auto lease = db.acquire();
+        WriteTransaction tx(lease);
+        PunchTotalsDeferral totals(lease);
+        insertPunch(lease.sql(), kAna, "2026-03-04T08:00:00", "1", 1);
+    }
+    EXPECT_EQ(deferralMarks(db), sqlite ? 0 : -1);
+    {
+        auto lease = db.acquire();
+        insertPunch(lease.sql(), kAna, "2026-03-04T08:00:00", "1", 1);
+        insertPunch(lease.sql(), kAna, "2026-03-04T09:30:00", "2", 2);
+    }
+    expectExact(db, "a deferring transaction rolled back and punches written after it");
+    EXPECT_EQ(punchTotal(db, kAna, "2026-03-04"), (std::pair<long long, long long>{2, 5400}));
 }
 
 /// What the summary must answer, made from the rows and punches themselves.
