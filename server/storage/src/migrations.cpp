@@ -261,8 +261,7 @@ const std::vector<Migration>& migrations() {
              // Any column the pairing reads may move a punch within its day.
              std::string("CREATE TRIGGER punches_total_update AFTER UPDATE OF operator, day,"
                          " punched_at, direction, ordinal, utc_offset ON punches WHEN NOT ") +
-                 kTotalsDeferred + " BEGIN " +
-                 refreshPunchDay("OLD.operator", "OLD.day") + " " +
+                 kTotalsDeferred + " BEGIN " + refreshPunchDay("OLD.operator", "OLD.day") + " " +
                  refreshPunchDay("NEW.operator", "NEW.day") + " END",
          },
          {
