@@ -177,9 +177,9 @@ public:
         st.exchange(soci::use(ordinals_));
         st.alloc();
         // SQLite: the batch goes to a temporary table first and into punches
-        // with one statement. An insert into a table with triggers keeps a
-        // statement journal of the pages it changes and enters the trigger
-        // programs anew: once a batch, not once a punch (a million punches:
+        // with one statement. Each insert into a table with triggers keeps a
+        // statement journal of the pages it changes: begun, and each page
+        // copied, once a batch instead of once a punch (a million punches:
         // 1-2 s of processor time less).
         const bool staged = sql_.get_backend_name() == std::string("sqlite3");
         if (staged)
