@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -433,6 +434,13 @@ std::string summaryBody(const CalendarMonth& month) {
         .dump();
 }
 
+/// FNV-1a of the answer's bytes: two builds' answers compared by their runs' output.
+std::uint64_t digest(const std::string& bytes) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return h;
+}
+
 /// GetResumoPeriodo end to end (the call and the decoding of its packet)
 /// against a bare echo of its answer's bytes, after an untimed pass.
 void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::Client& echoClient,
@@ -450,8 +458,10 @@ void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::
     });
     const Stats summary = measure(o.summaryCalls, call);
     const Stats decode = measure(o.summaryCalls, [&](int) { decodeAnswer(answer); });
-    std::printf("\nsummary answer: team of %d, %s, %zu bytes (%zu rows)\n", kSummaryTeamSize,
-                month.text().c_str(), answer.size(), json::parse(answer)["result"]["rows"].size());
+    std::printf("\nsummary answer: team of %d, %s, %zu bytes (%zu rows), digest %016llx\n",
+                kSummaryTeamSize, month.text().c_str(), answer.size(),
+                json::parse(answer)["result"]["rows"].size(),
+                static_cast<unsigned long long>(digest(answer)));
     std::printf(
         "1 connection      GetResumoPeriodo median %7.1f µs  p99 %7.1f µs; decoding alone "
         "%7.1f µs\n",

@@ -103,8 +103,11 @@ void checkValueFits(const FieldDef& def, const Value& value) {
     if (!typeMatches(def.type, value))
         throw PacketError(
             fmt::format("Field {} expects a value of type {}", def.name, fieldTypeName(def.type)));
-    if (def.type == FieldType::String &&
-        utf8Length(value.asString()) > static_cast<std::size_t>(def.size))
+    // A text no longer in bytes than the size holds no more characters: only
+    // a longer one is counted (every value of a large answer passes here).
+    const auto size = static_cast<std::size_t>(def.size);
+    if (def.type == FieldType::String && value.asString().size() > size &&
+        utf8Length(value.asString()) > size)
         throw PacketError(fmt::format("Field {} holds at most {} characters", def.name, def.size));
 }
 

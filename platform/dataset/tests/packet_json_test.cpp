@@ -84,6 +84,15 @@ TEST(PacketJson, SizeCountsCharactersNotBytes) {
     DataPacket p = decodeDataPacket(
         R"({"fields": [{"name": "D", "type": "string", "size": 4}], "rows": [["Ação"]]})");
     EXPECT_EQ(p.rows[0][0].asString(), "Ação");
+    // Longer in bytes and in characters; as long in bytes as the size.
+    EXPECT_THROW(decodeDataPacket(R"({"fields": [{"name": "D", "type": "string", "size": 4}],)"
+                                  R"( "rows": [["Açãos"]]})"),
+                 PacketError);
+    EXPECT_EQ(decodeDataPacket(R"({"fields": [{"name": "D", "type": "string", "size": 4}],)"
+                               R"( "rows": [["Acao"]]})")
+                  .rows[0][0]
+                  .asString(),
+              "Acao");
 }
 
 TEST(PacketJson, ChangePacketNeedsOldValuesForUpdates) {

@@ -8,14 +8,98 @@
 #include <string>
 #include <vector>
 
+#include "paired_punches_sql.h"
+
 namespace appserver {
+
+std::string pairedPunches(const std::string& where, const std::string& keys) {
+    return fmt::format(
+        "SELECT {1}, COUNT(*),"
+        " CAST(COALESCE(SUM(CASE WHEN direction = '1' AND next_direction <> '1'"
+        " THEN next_at - punched_at - CASE WHEN utc_offset IS NOT NULL"
+        " AND next_offset IS NOT NULL THEN (next_offset - utc_offset) * 60 ELSE 0 END END),"
+        " 0) AS BIGINT)"
+        " FROM (SELECT operator, day, direction, punched_at, utc_offset,"
+        " LEAD(direction) OVER clock AS next_direction,"
+        " LEAD(punched_at) OVER clock AS next_at,"
+        " LEAD(utc_offset) OVER clock AS next_offset"
+        " FROM punches WHERE {0}"
+        " WINDOW clock AS (PARTITION BY operator, day ORDER BY COALESCE(ordinal, 0),"
+        " punched_at, id)) paired GROUP BY {1}",
+        where, keys);
+}
 
 namespace {
 
 struct Migration {
     int version;
-    std::vector<const char*> statements;  ///< "{ID}" stands for the auto-numbered primary key
+    std::vector<std::string> statements;  ///< "{ID}" stands for the auto-numbered primary key
+    /// What each database says in its own words, run after `statements`.
+    std::vector<std::string> sqlite, postgresql;
+    /// Run last, on both.
+    std::vector<std::string> after;
 };
+
+/// The statements that recompute one operator-day's punch total, the day
+/// named by `op` and `day` (a trigger's row or a function's arguments).
+std::string refreshPunchDay(const std::string& op, const std::string& day) {
+    return fmt::format(
+        "DELETE FROM punch_day_totals WHERE operator = {0} AND day = {1};"
+        " INSERT INTO punch_day_totals (operator, day, punches, paired_seconds) {2};",
+        op, day,
+        pairedPunches(fmt::format("operator = {} AND day = {}", op, day), "operator, day"));
+}
+
+/// Adds (`sign` "+") or takes away ("-") one appropriation row, `row` NEW or
+/// OLD, from its operator-day-branch total; a total left with no row goes.
+std::string countAppropriation(const std::string& row, char sign) {
+    const std::string key =
+        fmt::format("operator = {0}.operator AND branch = {0}.branch AND day = {0}.day", row);
+    if (sign == '+')
+        return fmt::format(
+            "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
+            " VALUES ({0}.operator, {0}.branch, {0}.day, 1, COALESCE({0}.end_at - {0}.start_at, 0))"
+            " ON CONFLICT (operator, branch, day) DO UPDATE SET"
+            " row_count = appropriation_day_totals.row_count + 1,"
+            " seconds = appropriation_day_totals.seconds + excluded.seconds;",
+            row);
+    return fmt::format(
+        "UPDATE appropriation_day_totals SET row_count = row_count - 1,"
+        " seconds = seconds - COALESCE({0}.end_at - {0}.start_at, 0) WHERE {1};"
+        " DELETE FROM appropriation_day_totals WHERE {1} AND row_count = 0;",
+        row, key);
+}
+
+/// Whether this transaction keeps the punches' day totals itself
+/// (PunchTotalsDeferral): a row of `punch_totals_deferred` is only ever seen
+/// by the transaction that wrote it, which takes it away before it commits.
+const char* const kTotalsDeferred = "EXISTS (SELECT 1 FROM punch_totals_deferred)";
+
+/// Whether a punch of NEW's day comes after NEW in the clock's order.
+const char* const kLaterPunch =
+    "EXISTS (SELECT 1 FROM punches q WHERE q.operator = NEW.operator AND q.day = NEW.day"
+    " AND q.id <> NEW.id AND (COALESCE(q.ordinal, 0), q.punched_at, q.id)"
+    " > (COALESCE(NEW.ordinal, 0), NEW.punched_at, NEW.id))";
+
+/// NEW, last of its day, counted: it pairs with the punch before it when
+/// that one is an entry and NEW is not (that entry, last until now, was
+/// left unpaired).
+const char* const kAppendPunch =
+    "INSERT INTO punch_day_totals (operator, day, punches, paired_seconds)"
+    " SELECT NEW.operator, NEW.day, 1, COALESCE((SELECT CASE WHEN p.direction = '1'"
+    " AND NEW.direction <> '1' THEN NEW.punched_at - p.punched_at - CASE WHEN p.utc_offset"
+    " IS NOT NULL AND NEW.utc_offset IS NOT NULL THEN (NEW.utc_offset - p.utc_offset) * 60"
+    " ELSE 0 END ELSE 0 END FROM punches p WHERE p.operator = NEW.operator"
+    " AND p.day = NEW.day AND p.id <> NEW.id"
+    " ORDER BY COALESCE(p.ordinal, 0) DESC, p.punched_at DESC, p.id DESC LIMIT 1), 0)"
+    " WHERE true ON CONFLICT (operator, day) DO UPDATE SET"
+    " punches = punch_day_totals.punches + 1,"
+    " paired_seconds = punch_day_totals.paired_seconds + excluded.paired_seconds;";
+
+const char* const kAppropriationTotalsBackfill =
+    "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
+    " SELECT operator, branch, day, COUNT(*), CAST(COALESCE(SUM(end_at - start_at), 0) AS BIGINT)"
+    " FROM appropriations GROUP BY operator, day, branch";
 
 // Instants are stored as seconds since 1970-01-01 of the civil (local) time
 // and days as day numbers: both databases compare and index them the same way.
@@ -137,6 +221,95 @@ const std::vector<Migration>& migrations() {
              " ON punches (operator, day, punched_at, direction, ordinal, utc_offset)",
              "DROP INDEX punches_by_operator_day",
          }},
+        // Day totals kept by the database as rows are written, whoever
+        // writes them (the server, an import, a script): appropriated seconds
+        // per operator, branch and day with the rows that make them, and
+        // per operator and day the punches and their paired seconds. A
+        // period's summary reads these instead of the rows. An operator-day
+        // without rows (or punches) has no total.
+        {7,
+         {},
+         {
+             // Clustered by their key: a team's month is one stretch of each
+             // operator's totals.
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
+             "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
+             " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
+             " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day)) WITHOUT ROWID",
+             "CREATE TABLE punch_day_totals (operator TEXT NOT NULL, day INTEGER NOT NULL,"
+             " punches INTEGER NOT NULL, paired_seconds BIGINT NOT NULL,"
+             " PRIMARY KEY (operator, day)) WITHOUT ROWID",
+             "CREATE TRIGGER appropriations_total_insert AFTER INSERT ON appropriations BEGIN " +
+                 countAppropriation("NEW", '+') + " END",
+             "CREATE TRIGGER appropriations_total_delete AFTER DELETE ON appropriations BEGIN " +
+                 countAppropriation("OLD", '-') + " END",
+             "CREATE TRIGGER appropriations_total_update AFTER UPDATE OF operator, branch, day,"
+             " start_at, end_at ON appropriations BEGIN " +
+                 countAppropriation("OLD", '-') + " " + countAppropriation("NEW", '+') + " END",
+             // Left empty by every committed transaction; see kTotalsDeferred.
+             "CREATE TABLE punch_totals_deferred (since INTEGER NOT NULL)",
+             // A punch that comes last in its day's clock order (a clock's
+             // file, read in order) adds itself and at most the pair it
+             // closes; one anywhere else has its day counted again.
+             std::string("CREATE TRIGGER punches_total_append AFTER INSERT ON punches WHEN NOT ") +
+                 kTotalsDeferred + " AND NOT " + kLaterPunch + " BEGIN " + kAppendPunch + " END",
+             std::string("CREATE TRIGGER punches_total_insert AFTER INSERT ON punches WHEN NOT ") +
+                 kTotalsDeferred + " AND " + kLaterPunch + " BEGIN " +
+                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
+             "CREATE TRIGGER punches_total_delete AFTER DELETE ON punches BEGIN " +
+                 refreshPunchDay("OLD.operator", "OLD.day") + " END",
+             // Any column the pairing reads may move a punch within its day.
+             std::string("CREATE TRIGGER punches_total_update AFTER UPDATE OF operator, day,"
+                         " punched_at, direction, ordinal, utc_offset ON punches WHEN NOT ") +
+                 kTotalsDeferred + " BEGIN " + refreshPunchDay("OLD.operator", "OLD.day") + " " +
+                 refreshPunchDay("NEW.operator", "NEW.day") + " END",
+         },
+         {
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
+             "CREATE TABLE appropriation_day_totals (operator TEXT NOT NULL,"
+             " branch TEXT NOT NULL, day INTEGER NOT NULL, row_count INTEGER NOT NULL,"
+             " seconds BIGINT NOT NULL, PRIMARY KEY (operator, branch, day))",
+             "CREATE TABLE punch_day_totals (operator TEXT NOT NULL, day INTEGER NOT NULL,"
+             " punches INTEGER NOT NULL, paired_seconds BIGINT NOT NULL,"
+             " PRIMARY KEY (operator, day))",
+             "CREATE FUNCTION appropriations_keep_day_totals() RETURNS trigger"
+             " LANGUAGE plpgsql AS $$ BEGIN"
+             " IF TG_OP <> 'INSERT' THEN " +
+                 countAppropriation("OLD", '-') +
+                 " END IF;"
+                 " IF TG_OP <> 'DELETE' THEN " +
+                 countAppropriation("NEW", '+') +
+                 " END IF;"
+                 " RETURN NULL; END $$",
+             "CREATE TRIGGER appropriations_day_totals AFTER INSERT OR DELETE OR UPDATE OF"
+             " operator, branch, day, start_at, end_at ON appropriations"
+             " FOR EACH ROW EXECUTE FUNCTION appropriations_keep_day_totals()",
+             // Writers of one operator's punches take turns on his row
+             // (locked until their transaction ends), so that each recount
+             // starts from the other's committed punches. A row lock, not
+             // an advisory one per day: an import of years in one
+             // transaction would hold more of those than the server keeps.
+             "CREATE FUNCTION punch_day_total_refresh(op TEXT, d INTEGER) RETURNS void"
+             " LANGUAGE plpgsql AS $$ BEGIN"
+             " PERFORM 1 FROM operators WHERE code = op FOR NO KEY UPDATE;"
+             " " +
+                 refreshPunchDay("op", "d") + " END $$",
+             "CREATE FUNCTION punches_keep_day_totals() RETURNS trigger LANGUAGE plpgsql AS $$"
+             " BEGIN"
+             " IF TG_OP <> 'INSERT' THEN PERFORM punch_day_total_refresh(OLD.operator, OLD.day);"
+             " END IF;"
+             " IF TG_OP <> 'DELETE' THEN PERFORM punch_day_total_refresh(NEW.operator, NEW.day);"
+             " END IF;"
+             " RETURN NULL; END $$",
+             "CREATE TRIGGER punches_day_totals AFTER INSERT OR DELETE OR UPDATE OF operator,"
+             " day, punched_at, direction, ordinal, utc_offset ON punches"
+             " FOR EACH ROW EXECUTE FUNCTION punches_keep_day_totals()",
+         },
+         {
+             kAppropriationTotalsBackfill,
+             "INSERT INTO punch_day_totals (operator, day, punches, paired_seconds) " +
+                 pairedPunches("1 = 1", "operator, day"),
+         }},
     };
     return list;
 }
@@ -157,6 +330,10 @@ int latestSchemaVersion() {
 }
 
 int migrate(Database& db) {
+    return migrateTo(db, latestSchemaVersion());
+}
+
+int migrateTo(Database& db, int upTo) {
     auto lease = db.acquire();
     soci::session& sql = lease.sql();
     sql << "CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY)";
@@ -178,9 +355,12 @@ int migrate(Database& db) {
                         "({}): atualize o servidor",
                         current, latestSchemaVersion()));
     for (const Migration& m : migrations()) {
-        if (applied.count(m.version)) continue;
+        if (applied.count(m.version) || m.version > upTo) continue;
         WriteTransaction tx(lease);
-        for (const char* s : m.statements) sql << render(s, db.kind());
+        for (const std::string& s : m.statements) sql << render(s, db.kind());
+        for (const std::string& s : db.kind() == DatabaseKind::Sqlite ? m.sqlite : m.postgresql)
+            sql << s;
+        for (const std::string& s : m.after) sql << s;
         int version = m.version;
         sql << "INSERT INTO schema_migrations (version) VALUES (:v)", soci::use(version);
         tx.commit();

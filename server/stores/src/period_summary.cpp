@@ -3,10 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <tuple>
 
 #include "appserver/storage/sqlite_statement.h"
-#include "appserver/stores/presence.h"
 
 namespace appserver {
 
@@ -41,24 +39,22 @@ std::string closingsSql(bool byTeam) {
 }
 
 std::string appropriationsSql(bool byTeam) {
-    // Grouped in the index's order (operator, day): no sort. The span is in
-    // the index, so the table itself is never read.
-    const std::string op = byTeam ? "m.operator" : "a.operator";
+    // The day totals the database keeps as rows are written, in their key's
+    // order (operator, branch, day): no sort, no row read.
+    const std::string op = byTeam ? "m.operator" : "t.operator";
     return fmt::format(
-        "SELECT {0}, a.day, CAST(COALESCE(SUM(a.end_at - a.start_at), 0) AS BIGINT)"
-        " FROM {1} AND a.branch = :b AND a.day BETWEEN :f AND :l"
-        " GROUP BY {0}, a.day ORDER BY {0}, a.day",
-        op, chosenRows(byTeam, "appropriations", 'a'));
+        "SELECT {0}, t.day, t.seconds FROM {1} AND t.branch = :b"
+        " AND t.day BETWEEN :f AND :l ORDER BY {0}, t.day",
+        op, chosenRows(byTeam, "appropriation_day_totals", 't'));
 }
 
 std::string punchesSql(bool byTeam) {
-    // In the index's order; a day's punches are put in the clock's order
-    // (ordinal, instant, id) once read, as GetTotPontoReal reads them.
-    const std::string op = byTeam ? "m.operator" : "p.operator";
+    // The punches' day totals, paired as the rows were written.
+    const std::string op = byTeam ? "m.operator" : "t.operator";
     return fmt::format(
-        "SELECT {0}, p.day, p.punched_at, CAST(COALESCE(p.ordinal, 0) AS BIGINT), p.direction,"
-        " p.utc_offset, p.id FROM {1} AND p.day BETWEEN :f AND :l ORDER BY {0}, p.day",
-        op, chosenRows(byTeam, "punches", 'p'));
+        "SELECT {0}, t.day, t.paired_seconds FROM {1} AND t.day BETWEEN :f AND :l"
+        " ORDER BY {0}, t.day",
+        op, chosenRows(byTeam, "punch_day_totals", 't'));
 }
 
 /// What every read binds: the team or the operator, and the branch and
@@ -106,56 +102,32 @@ struct ClosingsRead : Bound {
     }
 };
 
-template <bool ByTeam>
-struct AppropriationsRead : Bound {
+/// A read of day totals (operator, day, seconds): Read is the appropriations'
+/// or the punches'.
+template <bool ByTeam, SummaryRead Read>
+struct DayTotalsRead : Bound {
     std::string code;
     long long day = 0, seconds = 0;
     soci::statement st;
-    explicit AppropriationsRead(soci::session& sql) : st(sql) {
+    explicit DayTotalsRead(soci::session& sql) : st(sql) {
         st.exchange(soci::into(code));
         st.exchange(soci::into(day));
         st.exchange(soci::into(seconds));
-        prepare(st, periodSummarySql(ByTeam, SummaryRead::Appropriations));
+        prepare(st, periodSummarySql(ByTeam, Read));
     }
 };
 
-template <bool ByTeam>
-struct PunchesRead : Bound {
-    std::string code, direction;
-    long long day = 0, at = 0, ordinal = 0, id = 0;
-    int utcOffset = 0;
-    soci::indicator utcOffsetInd = soci::i_ok;
-    soci::statement st;
-    explicit PunchesRead(soci::session& sql) : st(sql) {
-        st.exchange(soci::into(code));
-        st.exchange(soci::into(day));
-        st.exchange(soci::into(at));
-        st.exchange(soci::into(ordinal));
-        st.exchange(soci::into(direction));
-        st.exchange(soci::into(utcOffset, utcOffsetInd));
-        st.exchange(soci::into(id));
-        prepare(st, periodSummarySql(ByTeam, SummaryRead::Punches));
-    }
-};
-
-/// The two reads whose rows are many, on SQLite: straight on its connection.
+/// The two reads of totals, on SQLite: straight on its connection.
 template <bool ByTeam, SummaryRead Read>
 struct NativeRead {
     SqliteStatement st;
     explicit NativeRead(soci::session& sql) : st(sql, periodSummarySql(ByTeam, Read)) {}
 };
 
-/// One row of the appropriations' read: the operator, the day, the seconds.
+/// One row of a read of totals: the operator, the day, the seconds.
 struct DayTotalRow {
     std::string_view code;
     long long day = 0, seconds = 0;
-};
-
-/// One row of the punches' read.
-struct PunchRow {
-    std::string_view code, direction;
-    long long day = 0, at = 0, ordinal = 0, id = 0;
-    std::optional<int> utcOffset;
 };
 
 /// Runs the prepared read Q with the query's values and hands each row to `row`.
@@ -181,43 +153,20 @@ void bindNative(SqliteStatement& st, const PeriodSummaryQuery& query, bool branc
     st.bind(":l", static_cast<long long>(query.to.dayNumber()));
 }
 
-template <bool ByTeam, typename F>
+template <bool ByTeam, SummaryRead Read, typename F>
 void readDayTotals(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
     if (db.kind() == DatabaseKind::Sqlite) {
-        using Q = NativeRead<ByTeam, SummaryRead::Appropriations>;
+        using Q = NativeRead<ByTeam, Read>;
         db.withPrepared<Q>([&](Q& q) {
-            bindNative(q.st, query, true);
+            bindNative(q.st, query, Read == SummaryRead::Appropriations);
             while (q.st.step()) row(DayTotalRow{q.st.text(0), q.st.int64(1), q.st.int64(2)});
             q.st.reset();
             return 0;
         });
         return;
     }
-    readEach<AppropriationsRead<ByTeam>>(db, query, [&](const AppropriationsRead<ByTeam>& q) {
-        row(DayTotalRow{q.code, q.day, q.seconds});
-    });
-}
-
-template <bool ByTeam, typename F>
-void readPunches(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
-    if (db.kind() == DatabaseKind::Sqlite) {
-        using Q = NativeRead<ByTeam, SummaryRead::Punches>;
-        db.withPrepared<Q>([&](Q& q) {
-            bindNative(q.st, query, false);
-            while (q.st.step())
-                row(PunchRow{q.st.text(0), q.st.text(4), q.st.int64(1), q.st.int64(2),
-                             q.st.int64(3), q.st.int64(6),
-                             q.st.isNull(5) ? std::nullopt
-                                            : std::optional(static_cast<int>(q.st.int64(5)))});
-            q.st.reset();
-            return 0;
-        });
-        return;
-    }
-    readEach<PunchesRead<ByTeam>>(db, query, [&](const PunchesRead<ByTeam>& q) {
-        row(PunchRow{q.code, q.direction, q.day, q.at, q.ordinal, q.id,
-                     q.utcOffsetInd == soci::i_ok ? std::optional(q.utcOffset) : std::nullopt});
-    });
+    using Q = DayTotalsRead<ByTeam, Read>;
+    readEach<Q>(db, query, [&](const Q& q) { row(DayTotalRow{q.code, q.day, q.seconds}); });
 }
 
 /// The listed operators, by code (byte order, whatever the database's collation).
@@ -255,14 +204,6 @@ private:
     int last_ = -1;
 };
 
-/// One punch as read, with the operator-day it belongs to.
-struct ReadPunch {
-    std::size_t cell = 0;
-    long long ordinal = 0, at = 0, id = 0;
-    std::string direction;
-    std::optional<int> utcOffset;
-};
-
 /// One operator's closed months within the period: [first, last] day numbers.
 using ClosedSpans = std::vector<std::pair<long long, long long>>;
 
@@ -295,41 +236,24 @@ std::vector<DaySummary> summarise(const Database::Lease& db, const PeriodSummary
     const std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
 
     std::vector<std::optional<std::int64_t>> appropriated(listed.size() * days);
+    std::vector<std::optional<std::int64_t>> punched(listed.size() * days);
     OperatorIndex index(listed);
-    readDayTotals<ByTeam>(db, query, [&](const DayTotalRow& r) {
-        if (const int op = index.find(r.code); op >= 0) appropriated[cellOf(op, r.day)] = r.seconds;
-    });
-    std::vector<ReadPunch> punches;
-    readPunches<ByTeam>(db, query, [&](const PunchRow& r) {
-        if (const int op = index.find(r.code); op >= 0)
-            punches.push_back(
-                {cellOf(op, r.day), r.ordinal, r.at, r.id, std::string(r.direction), r.utcOffset});
-    });
-    std::sort(punches.begin(), punches.end(), [](const ReadPunch& a, const ReadPunch& b) {
-        return std::tie(a.cell, a.ordinal, a.at, a.id) < std::tie(b.cell, b.ordinal, b.at, b.id);
-    });
+    const auto into = [&](std::vector<std::optional<std::int64_t>>* cells) {
+        return [&index, &cellOf, cells](const DayTotalRow& r) {
+            if (const int op = index.find(r.code); op >= 0) (*cells)[cellOf(op, r.day)] = r.seconds;
+        };
+    };
+    readDayTotals<ByTeam, SummaryRead::Appropriations>(db, query, into(&appropriated));
+    readDayTotals<ByTeam, SummaryRead::Punches>(db, query, into(&punched));
 
     std::vector<DaySummary> out;
-    std::vector<PunchRecord> dayPunches;
-    auto punch = punches.begin();
     for (std::size_t op = 0; op < listed.size(); ++op) {
         for (std::size_t d = 0; d < days; ++d) {
             const std::size_t cell = op * days + d;
-            dayPunches.clear();
-            for (; punch != punches.end() && punch->cell == cell; ++punch) {
-                PunchRecord p;
-                p.at = DateTime::fromSeconds(punch->at);
-                p.direction = punch->direction;
-                p.utcOffsetMinutes = punch->utcOffset;
-                dayPunches.push_back(std::move(p));
-            }
-            if (!appropriated[cell] && dayPunches.empty()) continue;
+            if (!appropriated[cell] && !punched[cell]) continue;
             const long long day = from + static_cast<long long>(d);
-            std::optional<std::int64_t> punched;
-            if (!dayPunches.empty())
-                punched = Presence::fromPunches(dayPunches).totalSeconds().value_or(0);
             out.push_back(DaySummary{listed[op].code, listed[op].name, DateTime::fromDayNumber(day),
-                                     appropriated[cell], punched, within(closed[op], day)});
+                                     appropriated[cell], punched[cell], within(closed[op], day)});
         }
     }
     return out;

@@ -158,7 +158,10 @@ TestDatabase::TestDatabase(const TestOptions& test) {
         url_ = "sqlite:" + sqliteDir_ + "/test.db";
     }
     db_ = std::make_unique<Database>(DatabaseUrl::parse(url_), options);
-    migrate(*db_);
+    if (test.schemaVersion > 0)
+        migrateTo(*db_, test.schemaVersion);
+    else
+        migrate(*db_);
     if (test.baseData) importData(*db_, baseData(), PasswordHasher(HashCost::minimum()));
 }
 

@@ -38,6 +38,8 @@ struct TestOptions {
     std::string trustedProxies;
     /// The server's --max-connections-per-address.
     std::size_t maxConnectionsPerAddress = ServerSettings().maxConnectionsPerAddress;
+    /// The schema version the database is brought to (0: the newest).
+    int schemaVersion = 0;
 };
 
 /// A fresh, migrated database: a temporary SQLite file, or a new database in

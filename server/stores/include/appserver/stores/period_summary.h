@@ -48,10 +48,10 @@ std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
 
 /// The query's days, ordered by operator code (byte order) and day, of the
 /// operators summaryOperators() lists. Four short reads, each prepared once
-/// per session and each over an index in its order: the listed operators,
-/// their closings, their appropriations summed per day (from the index of
-/// the day's reads alone, which carries the span) and their punches; the
-/// days are put together and the punches paired here.
+/// per session and each in its key's order: the listed operators, their
+/// closings, and the day totals the database keeps of their appropriations
+/// and of their punches (paired as Presence pairs them); the days are put
+/// together here.
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query);
 
 /// The reads periodSummary() makes.
