@@ -18,6 +18,7 @@
 #include "framework/button_flat.h"
 #include "framework/errors.h"
 #include "framework/padrao_simples.h"
+#include "paint_counter.h"
 #include "platform/dataset/data_set.h"
 #include "platform/dbcontrols/db_text.h"
 #include "platform/ui/scripted_dialog_service.h"
@@ -283,21 +284,11 @@ TEST_F(MdiTest, ActivationOfTheMdiWindowRaisesFormActivate) {
     EXPECT_TRUE(g_log.empty());
 }
 
-/// Counts the paint events a widget receives.
-struct Paints : QObject {
-    explicit Paints(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count;
-        return false;
-    }
-};
-
 TEST_F(MdiTest, WhatIsDrawnAgainInsideTheFormLeavesTheMdiWindowsFrameUndrawn) {
     TestScreen* form = open("tela");
     form->subWindow()->setGeometry(area->viewport()->rect());
     QTest::qWait(50);
-    Paints frame(form->subWindow());
+    PaintCounter frame(form->subWindow());
 
     // The busy indicator of a quick call comes and goes in the middle of
     // the main window, over the form: what it covered is drawn again.

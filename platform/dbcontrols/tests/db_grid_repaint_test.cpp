@@ -2,21 +2,12 @@
 #include <QScrollBar>
 
 #include "grid_fixture.h"
+#include "paint_counter.h"
 
 namespace dbtest {
 namespace {
 
 using RepaintTest = GridFixture;
-
-/// Counts the paint events a widget receives.
-struct Paints : QObject {
-    explicit Paints(QWidget* widget) { widget->installEventFilter(this); }
-    int count = 0;
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count;
-        return false;
-    }
-};
 
 TEST_F(RepaintTest, new_data_of_the_same_extent_repaints_the_rows_and_not_the_scroll_bars) {
     load(30);          // more rows than fit: the vertical bar is shown
@@ -24,7 +15,7 @@ TEST_F(RepaintTest, new_data_of_the_same_extent_repaints_the_rows_and_not_the_sc
     QScrollBar* bar = grid->verticalScrollBar();
     ASSERT_TRUE(bar->isVisible());
     const int maximum = bar->maximum();
-    Paints barPaints(bar), rowPaints(grid->viewport());
+    PaintCounter barPaints(bar), rowPaints(grid->viewport());
 
     // A load closes the data set and opens it again: the bar's range
     // would go to nothing and back.
