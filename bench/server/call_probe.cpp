@@ -98,7 +98,9 @@ int main(int argc, char** argv) try {
     const httplib::Headers auth = {
         {"Authorization", "Bearer " + json::parse(logged->body)["token"].get<std::string>()}};
 
-    const std::vector<OperatorDay> days = operatorDays(rows, warm + calls);
+    // As many bodies however many calls, made before any of them: two runs of
+    // different lengths then differ by their calls alone.
+    const std::vector<OperatorDay> days = operatorDays(rows, 8192);
     std::vector<std::string> bodies;
     for (const OperatorDay& od : days)
         bodies.push_back(
@@ -127,9 +129,12 @@ int main(int argc, char** argv) try {
     };
     auto lease = db.acquire();
     std::function<void(int)> once;
+    const auto body = [&](int i) -> const std::string& {
+        return bodies[static_cast<std::size_t>(i) % bodies.size()];
+    };
     if (kind == "echo")
         once = [&](int i) {
-            expectOk(echoClient.Post("/echo", bodies[i], "application/json"), "echo");
+            expectOk(echoClient.Post("/echo", body(i), "application/json"), "echo");
         };
     else if (kind == "hora")
         once = [&](int) {
@@ -138,11 +143,11 @@ int main(int argc, char** argv) try {
         };
     else if (kind == "day")
         once = [&](int i) {
-            expectOk(client.Post("/v1/call", auth, bodies[i], "application/json"), "getAtividades");
+            expectOk(client.Post("/v1/call", auth, body(i), "application/json"), "getAtividades");
         };
     else
         once = [&](int i) {
-            const OperatorDay& od = days[static_cast<std::size_t>(i)];
+            const OperatorDay& od = days[static_cast<std::size_t>(i) % days.size()];
             ReadTransaction snapshot(lease);
             appropriationsOfDay(lease, od.op, "0001", od.day);
             punchesOfDay(lease, od.op, od.day);
