@@ -43,6 +43,7 @@ std::vector<OperatorDay> operatorDays(long long rows, int count) {
     const DateTime first = ServerClock().now().datePart().addDays(-days - 31);
     std::mt19937 rng(1);
     std::vector<OperatorDay> out;
+    out.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const int op = std::uniform_int_distribution<int>(0, bench::kFillOperators - 1)(rng);
         const long long d = std::uniform_int_distribution<long long>(0, days - 1)(rng);
@@ -102,6 +103,7 @@ int main(int argc, char** argv) try {
     // different lengths then differ by their calls alone.
     const std::vector<OperatorDay> days = operatorDays(rows, 8192);
     std::vector<std::string> bodies;
+    bodies.reserve(days.size());
     for (const OperatorDay& od : days)
         bodies.push_back(
             callBody("getAtividades", {od.op, "0001", {{"date", od.day.toIsoDate()}}}));
