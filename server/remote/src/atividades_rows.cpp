@@ -19,9 +19,12 @@ std::string chaveOf(const AppropriationRecord& r) {
 }
 
 std::string chave2Of(const AppropriationRecord& r) {
-    std::string id = std::to_string(r.id);
-    return r.operatorCode + r.branch +
-           std::string(kIdDigits - std::min(kIdDigits, id.size()), '0') + id;
+    const std::string id = std::to_string(r.id);
+    std::string key;
+    key.reserve(r.operatorCode.size() + r.branch.size() + std::max(kIdDigits, id.size()));
+    key.append(r.operatorCode).append(r.branch);
+    key.append(kIdDigits - std::min(kIdDigits, id.size()), '0').append(id);
+    return key;
 }
 
 std::optional<std::int64_t> idFromChave2(const std::string& chave2) {
@@ -41,28 +44,34 @@ std::string timeOfDayText(const DateTime& t) {
 platform::dataset::Row atividadesRow(const AppropriationRecord& r, const Presence& presence) {
     const std::optional<std::int64_t> endSeconds =
         r.end ? std::optional(r.end->toSeconds()) : std::nullopt;
-    return {
-        Value(timeOfDayText(r.start)),
-        Value(r.end ? timeOfDayText(*r.end) : std::string()),
-        Value(r.task),
-        Value(r.activity),
-        Value(r.start),
-        r.end ? Value(*r.end) : Value(),
-        Value(r.branch),
-        Value(r.processName),
-        Value(r.start.datePart()),
-        Value(r.description),
-        Value(r.operatorCode),
-        Value(r.taskDescription),
-        Value(chaveOf(r)),
-        Value(chave2Of(r)),
-        Value(r.situation),
-        Value(r.stampStart),
-        r.stampEnd ? Value(*r.stampEnd) : Value(),
-        Value(endSeconds ? formatDuration(*endSeconds - r.start.toSeconds()) : std::string()),
-        Value(r.task + " - " + r.activity + " - " + r.processName),
-        Value(presence.flags(r.start.toSeconds(), endSeconds) ? "S" : "N"),
-    };
+    std::string shown;
+    shown.reserve(r.task.size() + r.activity.size() + r.processName.size() + 6);
+    shown.append(r.task).append(" - ").append(r.activity).append(" - ").append(r.processName);
+    // Each value made in its place: a braced list would copy every text once more.
+    platform::dataset::Row row;
+    row.reserve(20);
+    row.emplace_back(timeOfDayText(r.start));
+    row.emplace_back(r.end ? timeOfDayText(*r.end) : std::string());
+    row.emplace_back(r.task);
+    row.emplace_back(r.activity);
+    row.emplace_back(r.start);
+    row.emplace_back(r.end ? Value(*r.end) : Value());
+    row.emplace_back(r.branch);
+    row.emplace_back(r.processName);
+    row.emplace_back(r.start.datePart());
+    row.emplace_back(r.description);
+    row.emplace_back(r.operatorCode);
+    row.emplace_back(r.taskDescription);
+    row.emplace_back(chaveOf(r));
+    row.emplace_back(chave2Of(r));
+    row.emplace_back(r.situation);
+    row.emplace_back(r.stampStart);
+    row.emplace_back(r.stampEnd ? Value(*r.stampEnd) : Value());
+    row.emplace_back(endSeconds ? formatDuration(*endSeconds - r.start.toSeconds())
+                                : std::string());
+    row.emplace_back(std::move(shown));
+    row.emplace_back(presence.flags(r.start.toSeconds(), endSeconds) ? "S" : "N");
+    return row;
 }
 
 platform::dataset::Row apropriaRow(const AppropriationRecord& r) {

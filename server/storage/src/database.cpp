@@ -63,13 +63,19 @@ std::string conninfoFromUri(const std::string& uri) {
 
 /// SQLite counts every allocation of every connection under one process-wide
 /// mutex, which all request threads then queue on; nothing here reads those
-/// counts. The setting only takes before SQLite's first use in the process.
-void stopSqliteMemoryCounting() {
+/// counts. And it guards each connection with a mutex of its own, taken at
+/// every step and every column read (some sixty times a day call), for
+/// threads that would share one: the pool lends a session to one thread at a
+/// time, with the statements prepared on it, and the checkpointer has its
+/// own. The settings only take before SQLite's first use in the process.
+void configureSqlite() {
     static std::once_flag once;
     std::call_once(once, [] {
         // SOCI declares the SQLite interface inside its own namespace.
         if (sqlite_api::sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) != SQLITE_OK)
             spdlog::debug("SQLite já estava em uso; a contagem de memória dele continua ligada");
+        if (sqlite_api::sqlite3_config(SQLITE_CONFIG_MULTITHREAD) != SQLITE_OK)
+            spdlog::debug("SQLite já estava em uso; cada conexão dele continua com o seu mutex");
     });
 }
 
@@ -83,7 +89,7 @@ std::unique_ptr<soci::session> openSession(const DatabaseUrl& url, const Databas
         *s << fmt::format("SET lock_timeout = {}", options.lockWait.count());
         return s;
     }
-    stopSqliteMemoryCounting();
+    configureSqlite();
     const auto waitSeconds = std::chrono::ceil<std::chrono::seconds>(options.lockWait).count();
     const std::string params = fmt::format("db={} timeout={}", url.target, waitSeconds);
     auto s = std::make_unique<soci::session>(*soci::factory_sqlite3(), params);

@@ -34,6 +34,34 @@ TEST(Sessions, a_token_opens_its_session_until_idle_time_or_close) {
     EXPECT_FALSE(store.touch(""));
 }
 
+TEST(Sessions, each_token_opens_its_own_session_however_the_tokens_alternate) {
+    TestDatabase db;
+    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12));
+    const std::string a = store.open({"000000000101", "Ana", "0001"});
+    const std::string b = store.open({"000000000102", "Bruno", "0002"});
+    // A token one character off the one just checked, at its end or its start.
+    std::string lastOff = a, firstOff = a;
+    lastOff.back() = lastOff.back() == '0' ? '1' : '0';
+    firstOff.front() = firstOff.front() == '0' ? '1' : '0';
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(store.touch(a));
+        EXPECT_EQ(store.touch(a)->user, "000000000101");
+        EXPECT_FALSE(store.touch(lastOff));
+        EXPECT_EQ(store.touch(b)->branch, "0002");
+        ASSERT_TRUE(store.touch(a));
+        EXPECT_FALSE(store.touch(firstOff));
+        EXPECT_FALSE(store.touch(a.substr(0, 63)));
+    }
+    // Closed, the token just checked opens nothing, on this thread or another.
+    EXPECT_TRUE(store.close(a));
+    EXPECT_FALSE(store.touch(a));
+    std::thread([&] {
+        EXPECT_FALSE(store.touch(a));
+        EXPECT_TRUE(store.touch(b));
+    }).join();
+    EXPECT_EQ(store.touch(b)->user, "000000000102");
+}
+
 TEST(Sessions, a_session_in_constant_use_still_ends_at_its_maximum_age) {
     TestDatabase db;
     SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12));

@@ -49,6 +49,27 @@ TEST(PacketText, texts_print_as_the_json_library_prints_them) {
     for (const std::string& t : texts) EXPECT_EQ(writtenForm(Value(t)), libraryForm(Value(t))) << t;
 }
 
+TEST(PacketText, a_character_to_escape_is_found_wherever_it_falls_in_a_long_text) {
+    // Plain runs are scanned many bytes at a time: each kind of character
+    // that is not copied as it is, at every place of texts that end inside,
+    // at and past such a block, and a text with two of them in one block.
+    const std::vector<std::string> specials = {
+        "\"", "\\", "\n", std::string(1, '\0'), "\x1f", "\x7f", "\xC3\xA7", "\xE2\x80\x9C", "\x80"};
+    for (std::size_t length : {15u, 16u, 17u, 31u, 32u, 33u, 47u}) {
+        for (const std::string& special : specials) {
+            for (std::size_t at = 0; at + special.size() <= length; ++at) {
+                std::string t(length, 'a');
+                t.replace(at, special.size(), special);
+                ASSERT_EQ(writtenForm(Value(t)), libraryForm(Value(t)))
+                    << "length " << length << ", at " << at;
+            }
+        }
+    }
+    const std::string two = "abc\"defghij\\klmnopqrstuvwxyz0123456789";
+    EXPECT_EQ(writtenForm(Value(two)), libraryForm(Value(two)));
+    EXPECT_EQ(writtenForm(Value(two)), "\"abc\\\"defghij\\\\klmnopqrstuvwxyz0123456789\"");
+}
+
 TEST(PacketText, other_values_print_as_the_json_library_prints_them) {
     const std::vector<Value> values = {
         Value(),

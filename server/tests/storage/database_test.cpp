@@ -1,5 +1,8 @@
 // The schema's migrations, SQLite's settings and database URLs.
 #include <gtest/gtest.h>
+#include <soci/sqlite3/soci-sqlite3.h>
+
+#include <thread>
 
 #include "appserver/storage/migrations.h"
 #include "appserver/stores/password_hasher.h"
@@ -53,6 +56,30 @@ TEST(Storage, sqlite_runs_in_wal_mode_with_foreign_keys) {
     lease.sql() << "PRAGMA foreign_keys", soci::into(fk);
     EXPECT_EQ(mode, "wal");
     EXPECT_EQ(fk, 1);
+}
+
+TEST(Storage, sqlite_sessions_are_lent_to_one_thread_at_a_time_without_a_mutex_of_their_own) {
+    TestDatabase t;
+    if (t.isPostgres()) return;
+    // Two sessions in use at once by two threads, each reading through its
+    // own lease, while neither connection carries SQLite's per-connection mutex.
+    auto first = t.db().acquire();
+    const auto connection = [](const Database::Lease& lease) {
+        return static_cast<soci::sqlite3_session_backend*>(lease.sql().get_backend())->conn_;
+    };
+    EXPECT_EQ(sqlite_api::sqlite3_db_mutex(connection(first)), nullptr);
+    int counted = 0;
+    std::thread other([&] {
+        auto second = t.db().acquire();
+        EXPECT_EQ(sqlite_api::sqlite3_db_mutex(connection(second)), nullptr);
+        for (int i = 0; i < 200; ++i)
+            second.sql() << "SELECT COUNT(*) FROM appropriations", soci::into(counted);
+    });
+    int mine = 0;
+    for (int i = 0; i < 200; ++i) first.sql() << "SELECT COUNT(*) FROM operators", soci::into(mine);
+    other.join();
+    EXPECT_EQ(counted, 7);
+    EXPECT_GT(mine, 0);
 }
 
 TEST(Storage, database_urls_are_parsed_and_passwords_kept_out_of_logs) {

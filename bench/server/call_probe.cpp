@@ -1,0 +1,171 @@
+// A profiling aid, not a benchmark: serves one kind of request N times over
+// one keep-alive loopback connection from an already filled database (a
+// server_bench fill), so that callgrind, strace -c or perf see that kind
+// alone. Kinds: the bare echo of a day's answer, getHoraServidor (the
+// smallest call), getAtividades on random operator-days, and the day's two
+// reads in-process. What one request costs, the server's and the client's
+// work together, is the difference between two runs of different --calls
+// divided by the difference in calls: the start and the warm-up cancel out.
+//
+//   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 100
+//   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 400
+#include <httplib.h>
+#include <spdlog/spdlog.h>
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "appropriation_fill.h"
+#include "appserver/api/app_server.h"
+#include "appserver/http/server.h"
+#include "appserver/stores/appropriation_store.h"
+
+using namespace appserver;
+using nlohmann::json;
+using platform::dataset::DateTime;
+
+namespace {
+
+std::string callBody(const std::string& method, const json& args) {
+    return json{{"server", "Zep00700.rdmApropriacao"}, {"method", method}, {"args", args}}.dump();
+}
+
+struct OperatorDay {
+    std::string op;
+    DateTime day;
+};
+
+std::vector<OperatorDay> operatorDays(long long rows, int count) {
+    const long long days = bench::fillDayCount(rows);
+    const DateTime first = ServerClock().now().datePart().addDays(-days - 31);
+    std::mt19937 rng(1);
+    std::vector<OperatorDay> out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const int op = std::uniform_int_distribution<int>(0, bench::kFillOperators - 1)(rng);
+        const long long d = std::uniform_int_distribution<long long>(0, days - 1)(rng);
+        out.push_back({std::to_string(100000 + op), first.addDays(d)});
+    }
+    return out;
+}
+
+/// The measured loop, a function of its own so that a profile can name it.
+[[gnu::noinline]] void run(const std::function<void(int)>& once, int from, int count) {
+    for (int i = from; i < from + count; ++i) once(i);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) try {
+    std::string path, kind = "day";
+    long long rows = 1000000;
+    int calls = 300, warm = 300;
+    std::size_t threads = ServerSettings{}.threads;
+    CLI::App app{"Serves one kind of request N times, for a profiler"};
+    app.add_option("--db", path, "A filled, migrated SQLite file")->required();
+    app.add_option("--kind", kind, "echo, hora, day or reads")
+        ->check(CLI::IsMember({"echo", "hora", "day", "reads"}));
+    app.add_option("--rows", rows, "Rows of the fill")->capture_default_str();
+    app.add_option("--calls", calls, "Measured calls")->capture_default_str();
+    app.add_option("--warm", warm, "Calls before the measured ones")->capture_default_str();
+    app.add_option("--threads", threads, "The server's threads")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+    spdlog::set_level(spdlog::level::warn);
+
+    DatabaseOptions dbOptions;
+    dbOptions.poolSize = threads + 2;
+    dbOptions.sync = SyncMode::Full;
+    Database db(DatabaseUrl::parse("sqlite:" + path), dbOptions);
+    ServerClock clock;
+    ServerSettings settings;
+    settings.port = 0;
+    settings.threads = threads;
+    settings.hashCost = HashCost::minimum();
+    AppServer server(db, clock, settings);
+    const int port = server.bind();
+    std::thread serving([&] { server.run(); });
+    while (!server.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+
+    httplib::Client client("127.0.0.1", port);
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
+    auto logged = client.Post(
+        "/v1/login", json{{"user", "100000"}, {"password", "bench"}, {"branch", "0001"}}.dump(),
+        "application/json");
+    if (!logged || logged->status != 200) throw std::runtime_error("login failed");
+    const httplib::Headers auth = {
+        {"Authorization", "Bearer " + json::parse(logged->body)["token"].get<std::string>()}};
+
+    // As many bodies however many calls, made before any of them: two runs of
+    // different lengths then differ by their calls alone.
+    const std::vector<OperatorDay> days = operatorDays(rows, 8192);
+    std::vector<std::string> bodies;
+    bodies.reserve(days.size());
+    for (const OperatorDay& od : days)
+        bodies.push_back(
+            callBody("getAtividades", {od.op, "0001", {{"date", od.day.toIsoDate()}}}));
+    auto sample = client.Post("/v1/call", auth, bodies.front(), "application/json");
+    if (!sample || sample->status != 200) throw std::runtime_error("getAtividades failed");
+    const std::string answer = sample->body;
+
+    http::ServerOptions echoOptions;
+    echoOptions.threads = threads;
+    http::Server echo(echoOptions);
+    echo.route("POST", "/echo", limits::kMaxBodyBytes,
+               [&](const http::Request&, http::Response& res) {
+                   res.set_content(answer, "application/json");
+               });
+    const int echoPort = echo.bind("127.0.0.1", 0);
+    std::thread echoing([&] { echo.run(); });
+    while (!echo.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    httplib::Client echoClient("127.0.0.1", echoPort);
+    echoClient.set_keep_alive(true);
+    echoClient.set_tcp_nodelay(true);
+
+    const std::string clockBody = callBody("getHoraServidor", json::array());
+    const auto expectOk = [](const httplib::Result& res, const char* what) {
+        if (!res || res->status != 200) throw std::runtime_error(std::string(what) + " failed");
+    };
+    auto lease = db.acquire();
+    std::function<void(int)> once;
+    const auto body = [&](int i) -> const std::string& {
+        return bodies[static_cast<std::size_t>(i) % bodies.size()];
+    };
+    if (kind == "echo")
+        once = [&](int i) {
+            expectOk(echoClient.Post("/echo", body(i), "application/json"), "echo");
+        };
+    else if (kind == "hora")
+        once = [&](int) {
+            expectOk(client.Post("/v1/call", auth, clockBody, "application/json"),
+                     "getHoraServidor");
+        };
+    else if (kind == "day")
+        once = [&](int i) {
+            expectOk(client.Post("/v1/call", auth, body(i), "application/json"), "getAtividades");
+        };
+    else
+        once = [&](int i) {
+            const OperatorDay& od = days[static_cast<std::size_t>(i) % days.size()];
+            ReadTransaction snapshot(lease);
+            appropriationsOfDay(lease, od.op, "0001", od.day);
+            punchesOfDay(lease, od.op, od.day);
+        };
+    run(once, 0, warm);
+    const auto t0 = std::chrono::steady_clock::now();
+    run(once, warm, calls);
+    const auto t1 = std::chrono::steady_clock::now();
+    std::printf("%s: %d calls, %.1f µs a call\n", kind.c_str(), calls,
+                std::chrono::duration<double, std::micro>(t1 - t0).count() / calls);
+    echo.stop();
+    echoing.join();
+    server.stop();
+    serving.join();
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "call_probe: %s\n", e.what());
+    return 1;
+}
