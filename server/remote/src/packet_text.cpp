@@ -149,42 +149,15 @@ PacketWriter::PacketWriter(const std::string& encodedFields, std::size_t reserve
     out_ += ",\"rows\":[";
 }
 
-void PacketWriter::row() {
-    if (anyRow_) out_ += "],";
-    out_ += '[';
+void PacketWriter::row(std::string_view encodedCells) {
+    out_ += anyRow_ ? ",[" : "[";
+    out_ += encodedCells;
+    out_ += ']';
     anyRow_ = true;
-    firstCell_ = true;
-}
-
-void PacketWriter::cell() {
-    if (!firstCell_) out_ += ',';
-    firstCell_ = false;
-}
-
-void PacketWriter::text(std::string_view value) {
-    cell();
-    appendJsonString(out_, value);
-}
-
-void PacketWriter::plainText(std::string_view value) {
-    cell();
-    out_ += '"';
-    out_ += value;
-    out_ += '"';
-}
-
-void PacketWriter::dateTime(const platform::dataset::DateTime& value) {
-    cell();
-    appendJsonDateTime(out_, value);
-}
-
-void PacketWriter::encoded(std::string_view json) {
-    cell();
-    out_ += json;
 }
 
 std::string PacketWriter::finish() {
-    out_ += anyRow_ ? "]]}" : "]}";
+    out_ += "]}";
     return std::move(out_);
 }
 

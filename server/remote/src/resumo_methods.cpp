@@ -76,8 +76,12 @@ std::string getOperadoresResumo(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-void durationText(PacketWriter& out, const std::optional<std::int64_t>& seconds) {
-    out.plainText(seconds ? formatDuration(*seconds) : std::string());
+/// A day's duration in wire form: "hh:mm:ss", or "" for none (no character
+/// of either needs escaping).
+void appendDurationText(std::string& out, const std::optional<std::int64_t>& seconds) {
+    out += '"';
+    if (seconds) appendDuration(out, *seconds);
+    out += '"';
 }
 
 std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
@@ -102,19 +106,22 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
     std::vector<std::string> dayTexts;
     for (long long d = from; d <= q.to.dayNumber(); ++d)
         appendJsonDateTime(dayTexts.emplace_back(), DateTime::fromDayNumber(d));
-    std::string who;
+    std::string who, line;
     for (const OperatorPeriod& op : ops) {
         who.clear();
         appendJsonString(who, op.code);
         who += ',';
         appendJsonString(who, listedName(op.name));
+        who += ',';
         for (const DayCell& d : *op.days) {
-            out.row();
-            out.encoded(who);
-            out.encoded(dayTexts[static_cast<std::size_t>(d.day - from)]);
-            durationText(out, d.appropriatedSeconds);
-            durationText(out, d.punchedSeconds);
-            out.encoded(op.closedOn(d.day) ? "\"S\"" : "\"N\"");
+            line.assign(who);
+            line += dayTexts[static_cast<std::size_t>(d.day - from)];
+            line += ',';
+            appendDurationText(line, d.appropriatedSeconds);
+            line += ',';
+            appendDurationText(line, d.punchedSeconds);
+            line += op.closedOn(d.day) ? ",\"S\"" : ",\"N\"";
+            out.row(line);
         }
     }
     return out.finish();

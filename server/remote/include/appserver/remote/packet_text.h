@@ -22,33 +22,23 @@ void appendJsonValue(std::string& out, const platform::dataset::Value& value);
 void appendJsonDateTime(std::string& out, const platform::dataset::DateTime& t);
 
 /// A data packet written row by row straight into its text, for an answer
-/// of many rows that need not be made into values first: the same bytes as
-/// packetText() of the same values.
+/// of many rows whose cells are put in wire form by the caller (each
+/// repeated text once): the same bytes as packetText() of the same values.
 class PacketWriter {
 public:
     /// `encodedFields`: the field list in wire form; `reserve`: the bytes expected.
     PacketWriter(const std::string& encodedFields, std::size_t reserve);
 
-    /// Starts a row, ending the one before.
-    void row();
-    /// A cell of the row: text, a date and time, or a value already in wire
-    /// form (written once and repeated).
-    void text(std::string_view value);
-    /// Text that JSON writes as it is (digits and punctuation: no quote,
-    /// backslash, control or non-ASCII character), written without looking.
-    void plainText(std::string_view value);
-    void dateTime(const platform::dataset::DateTime& value);
-    void encoded(std::string_view json);
+    /// A row: its cells in wire form, separated by commas (appendJsonString,
+    /// appendJsonDateTime…).
+    void row(std::string_view encodedCells);
 
     /// The packet's text; the writer is done with.
     std::string finish();
 
 private:
-    void cell();
-
     std::string out_;
     bool anyRow_ = false;
-    bool firstCell_ = true;
 };
 
 /// A data packet: the field list (already in wire form) and the rows.
