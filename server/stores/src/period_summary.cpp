@@ -24,13 +24,17 @@ std::string chosenRows(bool byTeam, const char* table, char alias) {
                   : fmt::format("{0} {1} WHERE {1}.operator = :w", table, alias);
 }
 
+// A team's reads ask for its members in the key's order: SQLite then walks
+// the team's stretch of team_members' key whatever its statistics say
+// (statistics taken before a team was added make it read the whole table).
+
 std::string operatorsSql(bool byTeam) {
     // With each operator the version of his day totals, read before them.
     return byTeam ? "SELECT o.code, o.name, COALESCE(v.version, 0) FROM team_members m"
                     " CROSS JOIN operator_branches ob CROSS JOIN operators o"
                     " LEFT JOIN operator_totals_versions v ON v.operator = o.code"
                     " WHERE m.team = :w AND ob.operator = m.operator"
-                    " AND ob.branch = :b AND o.code = m.operator"
+                    " AND ob.branch = :b AND o.code = m.operator ORDER BY m.operator"
                   : "SELECT o.code, o.name, COALESCE(v.version, 0) FROM operator_branches ob"
                     " CROSS JOIN operators o LEFT JOIN operator_totals_versions v"
                     " ON v.operator = o.code"
@@ -40,8 +44,8 @@ std::string operatorsSql(bool byTeam) {
 std::string closingsSql(bool byTeam) {
     return fmt::format(
         "SELECT c.operator, c.first_day, c.last_day FROM {} AND c.branch = :b"
-        " AND c.last_day >= :f AND c.first_day <= :l",
-        chosenRows(byTeam, "month_closings", 'c'));
+        " AND c.last_day >= :f AND c.first_day <= :l{}",
+        chosenRows(byTeam, "month_closings", 'c'), byTeam ? " ORDER BY m.operator" : "");
 }
 
 std::string appropriationsSql(bool byTeam) {
