@@ -361,6 +361,7 @@ const std::vector<Migration>& migrations() {
              return out;
          }(),
          {
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
              "CREATE TABLE operator_totals_versions (operator TEXT PRIMARY KEY,"
              " version BIGINT NOT NULL)",
              "CREATE FUNCTION operator_totals_bump(op TEXT) RETURNS void LANGUAGE plpgsql AS $$"
