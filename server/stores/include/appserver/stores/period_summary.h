@@ -86,7 +86,8 @@ std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSum
 /// version of his totals read with him (before the totals themselves, so
 /// that days read after a change never pass for the version before it), and
 /// only the others' are read and kept there; names and closings are read
-/// every time.
+/// every time. Not with a cache inside a transaction that writes: a version
+/// it moved may yet be rolled back and given again to other days.
 std::vector<OperatorPeriod> periodByOperator(const Database::Lease& db,
                                              const PeriodSummaryQuery& query,
                                              PeriodCellCache* cache = nullptr);
