@@ -37,6 +37,7 @@
 #include "appserver/stores/appropriation_store.h"
 #include "appserver/stores/month_closing.h"
 #include "appserver/stores/password_hasher.h"
+#include "appserver/stores/period_cell_cache.h"
 #include "appserver/stores/period_summary.h"
 #include "appserver/transfer/data_import.h"
 #include "platform/dataset/packet_json.h"
@@ -441,11 +442,26 @@ std::uint64_t digest(const std::string& bytes) {
     return h;
 }
 
+/// Changes by a second, on the database, the first closed row in `month` of
+/// one of the summary's team (`sign` +1 or -1: two writes leave it as it was).
+void writeToOneOfTheTeam(Database& db, const CalendarMonth& month, int sign) {
+    auto lease = db.acquire();
+    const std::string op = bench::fillOperatorCode(kSummaryTeamSize / 2, 6);
+    const long long from = month.firstDay().dayNumber(), to = month.lastDay().dayNumber();
+    long long step = sign;
+    lease.sql() << "UPDATE appropriations SET end_at = end_at + :s WHERE id = (SELECT MIN(id)"
+                   " FROM appropriations WHERE operator = :o AND day BETWEEN :f AND :l"
+                   " AND end_at IS NOT NULL)",
+        soci::use(step), soci::use(op), soci::use(from), soci::use(to);
+}
+
 /// GetResumoPeriodo end to end (the call and the decoding of its packet)
-/// against a bare echo of its answer's bytes, after an untimed pass.
-void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::Client& echoClient,
-                const std::string& request, const std::string& answer, const CalendarMonth& month,
-                const Options& o) {
+/// against a bare echo of its answer's bytes, after an untimed pass; then
+/// the same call each time after a write to one operator of the team (the
+/// write not timed).
+void runSummary(Database& db, httplib::Client& client, const httplib::Headers& auth,
+                httplib::Client& echoClient, const std::string& request, const std::string& answer,
+                const CalendarMonth& month, const Options& o) {
     const auto call = [&](int) {
         auto res = client.Post("/v1/call", auth, request, "application/json");
         if (!res || res->status != 200) throw std::runtime_error("GetResumoPeriodo failed");
@@ -458,6 +474,17 @@ void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::
     });
     const Stats summary = measure(o.summaryCalls, call);
     const Stats decode = measure(o.summaryCalls, [&](int) { decodeAnswer(answer); });
+    std::vector<double> afterWrite;
+    const int writes = (o.summaryCalls + 1) / 2 * 2;  // even: the row ends as it was
+    for (int i = 0; i < writes; ++i) {
+        writeToOneOfTheTeam(db, month, i % 2 == 0 ? 1 : -1);
+        const auto t0 = Clock::now();
+        call(i);
+        afterWrite.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    std::sort(afterWrite.begin(), afterWrite.end());
+    const double afterWriteP99 =
+        afterWrite[std::min(afterWrite.size() - 1, afterWrite.size() * 99 / 100)];
     std::printf("\nsummary answer: team of %d, %s, %zu bytes (%zu rows), digest %016llx\n",
                 kSummaryTeamSize, month.text().c_str(), answer.size(),
                 json::parse(answer)["result"]["rows"].size(),
@@ -470,6 +497,10 @@ void runSummary(httplib::Client& client, const httplib::Headers& auth, httplib::
                 echoed.p99);
     std::printf("                  ratio (median) %.2f (goal <= 3)\n",
                 summary.median / echoed.median);
+    std::printf(
+        "1 connection      GetResumoPeriodo after a write to one of the team median %7.1f µs  "
+        "p99 %7.1f µs; ratio (median) %.2f\n",
+        median(afterWrite), afterWriteP99, median(afterWrite) / echoed.median);
 }
 
 /// A statement prepared once on a libpq connection, as the server's
@@ -571,6 +602,18 @@ void runSummaryReads(Database& db, const CalendarMonth& month, const Options& o)
         "in-process        the summary's reads median %7.1f µs  p99 %7.1f µs; processor %7.1f µs "
         "(%zu days)\n",
         reads.median, reads.p99, cpu, days);
+    // The same with the server's cache of day cells, every operator's found
+    // there at his version: what is left is the operators with their
+    // versions and the closings.
+    PeriodCellCache cache;
+    periodByOperator(lease, query, &cache);
+    const double cachedCpu0 = processCpuMicros();
+    const Stats cached =
+        measure(o.summaryCalls, [&](int) { periodByOperator(lease, query, &cache); });
+    std::printf(
+        "in-process        the same, cached      median %7.1f µs  p99 %7.1f µs; processor %7.1f "
+        "µs\n",
+        cached.median, cached.p99, (processCpuMicros() - cachedCpu0) / o.summaryCalls);
 }
 
 void runPostgresComparison(Database& db, int port, const std::string& token, const Options& o) {
@@ -939,7 +982,7 @@ int main(int argc, char** argv) try {
         }
 
         if (!summaryAnswer.empty()) {
-            runSummary(client, auth, echoClient, summaryRequest, summaryAnswer, *month, o);
+            runSummary(db, client, auth, echoClient, summaryRequest, summaryAnswer, *month, o);
             runSummaryReads(db, *month, o);
         }
 

@@ -35,4 +35,8 @@ std::string answer(const Answer& a) {
     return packetText(encodedFields(*a.kind), a.rows);
 }
 
+PacketWriter answerWriter(const CallArgs& call, std::size_t reserve) {
+    return PacketWriter(encodedFields(*call.method().answer), reserve);
+}
+
 }  // namespace appserver

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #ifdef __SSE2__
@@ -67,7 +68,9 @@ std::size_t plainRunEnd(std::string_view text, std::size_t i) {
     return i;
 }
 
-void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
+}  // namespace
+
+void appendJsonDateTime(std::string& out, const platform::dataset::DateTime& t) {
     const bool printable = t.year >= 0 && t.year <= 9999 && t.month >= 0 && t.month <= 99 &&
                            t.day >= 0 && t.day <= 99 && t.hour >= 0 && t.hour <= 99 &&
                            t.minute >= 0 && t.minute <= 99 && t.second >= 0 && t.second <= 99;
@@ -89,8 +92,6 @@ void appendDateTime(std::string& out, const platform::dataset::DateTime& t) {
     put(18, t.second, 2);
     out.append(buf, sizeof buf - 1);
 }
-
-}  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -164,11 +165,30 @@ void appendJsonValue(std::string& out, const platform::dataset::Value& value) {
     } else if (const auto* s = std::get_if<std::string>(&v)) {
         appendJsonString(out, *s);
     } else if (const auto* t = std::get_if<platform::dataset::DateTime>(&v)) {
-        appendDateTime(out, *t);
+        appendJsonDateTime(out, *t);
     } else {
         // Numbers and booleans print as the JSON library prints them.
         out += platform::dataset::valueToJson(value).dump();
     }
+}
+
+PacketWriter::PacketWriter(const std::string& encodedFields, std::size_t reserve) {
+    out_.reserve(std::max(reserve, encodedFields.size() + 32));
+    out_ += "{\"fields\":";
+    out_ += encodedFields;
+    out_ += ",\"rows\":[";
+}
+
+void PacketWriter::row(std::string_view encodedCells) {
+    out_ += anyRow_ ? ",[" : "[";
+    out_ += encodedCells;
+    out_ += ']';
+    anyRow_ = true;
+}
+
+std::string PacketWriter::finish() {
+    out_ += "]}";
+    return std::move(out_);
 }
 
 std::string packetText(const std::string& encodedFields,

@@ -7,6 +7,7 @@
 #include "appserver/remote/time_text.h"
 #include "appserver/stores/directory_store.h"
 #include "appserver/stores/month_closing.h"
+#include "appserver/stores/period_cell_cache.h"
 #include "appserver/stores/period_summary.h"
 #include "protocol/resumo.h"
 #include "shared_methods.h"
@@ -75,8 +76,12 @@ std::string getOperadoresResumo(const CallContext& ctx, const CallArgs& a) {
     return answer(p);
 }
 
-Value durationText(const std::optional<std::int64_t>& seconds) {
-    return Value(seconds ? formatDuration(*seconds) : std::string());
+/// A day's duration in wire form: "hh:mm:ss", or "" for none (no character
+/// of either needs escaping).
+void appendDurationText(std::string& out, const std::optional<std::int64_t>& seconds) {
+    out += '"';
+    if (seconds) appendDuration(out, *seconds);
+    out += '"';
 }
 
 std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
@@ -88,12 +93,38 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
                                      method.name, q.to.toDisplayDate(), q.from.toDisplayDate()));
     if (q.to.dayNumber() - q.from.dayNumber() + 1 > kMaxPeriodDays)
         throw invalid(fmt::format("O período deve ter no máximo {} dias.", kMaxPeriodDays));
-    Answer p = packet(a);
-    for (const DaySummary& d : periodSummary(ctx.db, q))
-        p.rows.push_back({Value(d.operatorCode), Value(listedName(d.operatorName)), Value(d.day),
-                          durationText(d.appropriatedSeconds), durationText(d.punchedSeconds),
-                          Value(d.monthClosed ? "S" : "N")});
-    return answer(p);
+    // The operators' days as last read, unless their totals changed since.
+    const std::vector<OperatorPeriod> ops =
+        periodByOperator(ctx.db, q, &ctx.db.shared<PeriodCellCache>());
+    std::size_t rows = 0;
+    for (const OperatorPeriod& op : ops) rows += op.days->size();
+    // Some 75 bytes a row; written straight into the text, each operator's
+    // code and name once.
+    PacketWriter out = answerWriter(a, 512 + rows * 96);
+    // The period's days in wire form, written once for every operator.
+    const long long from = q.from.dayNumber();
+    std::vector<std::string> dayTexts;
+    for (long long d = from; d <= q.to.dayNumber(); ++d)
+        appendJsonDateTime(dayTexts.emplace_back(), DateTime::fromDayNumber(d));
+    std::string who, line;
+    for (const OperatorPeriod& op : ops) {
+        who.clear();
+        appendJsonString(who, op.code);
+        who += ',';
+        appendJsonString(who, listedName(op.name));
+        who += ',';
+        for (const DayCell& d : *op.days) {
+            line.assign(who);
+            line += dayTexts[static_cast<std::size_t>(d.day - from)];
+            line += ',';
+            appendDurationText(line, d.appropriatedSeconds);
+            line += ',';
+            appendDurationText(line, d.punchedSeconds);
+            line += op.closedOn(d.day) ? ",\"S\"" : ",\"N\"";
+            out.row(line);
+        }
+    }
+    return out.finish();
 }
 
 std::string setFechamento(const CallContext& ctx, const CallArgs& a) {

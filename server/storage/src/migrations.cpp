@@ -96,6 +96,40 @@ const char* const kAppendPunch =
     " punches = punch_day_totals.punches + 1,"
     " paired_seconds = punch_day_totals.paired_seconds + excluded.paired_seconds;";
 
+/// One more change of `op`'s day totals: his version moves on (from 1, for
+/// an operator who had none).
+std::string bumpTotalsVersion(const std::string& op) {
+    return fmt::format(
+        "INSERT INTO operator_totals_versions (operator, version) VALUES ({}, 1)"
+        " ON CONFLICT (operator) DO UPDATE SET version = operator_totals_versions.version + 1;",
+        op);
+}
+
+/// On SQLite: the triggers that move an operator's version whenever one of
+/// his rows of `table` (a table of day totals) is written, changed or deleted.
+std::vector<std::string> sqliteTotalsVersionTriggers(const std::string& table) {
+    return {
+        fmt::format("CREATE TRIGGER {0}_version_insert AFTER INSERT ON {0} BEGIN {1} END", table,
+                    bumpTotalsVersion("NEW.operator")),
+        fmt::format("CREATE TRIGGER {0}_version_delete AFTER DELETE ON {0} BEGIN {1} END", table,
+                    bumpTotalsVersion("OLD.operator")),
+        // A total given to another operator changes both.
+        fmt::format("CREATE TRIGGER {0}_version_update AFTER UPDATE ON {0} BEGIN {1}"
+                    " INSERT INTO operator_totals_versions (operator, version)"
+                    " SELECT OLD.operator, 1 WHERE OLD.operator <> NEW.operator"
+                    " ON CONFLICT (operator) DO UPDATE SET"
+                    " version = operator_totals_versions.version + 1; END",
+                    table, bumpTotalsVersion("NEW.operator")),
+    };
+}
+
+/// On PostgreSQL: takes the operator's row (as the punches' recount does,
+/// see migration 7) before any of his totals, so that writers of one
+/// operator's totals and version take their locks in one order.
+std::string lockOperatorRow(const std::string& op) {
+    return fmt::format("PERFORM 1 FROM operators WHERE code = {} FOR NO KEY UPDATE;", op);
+}
+
 const char* const kAppropriationTotalsBackfill =
     "INSERT INTO appropriation_day_totals (operator, branch, day, row_count, seconds)"
     " SELECT operator, branch, day, COUNT(*), CAST(COALESCE(SUM(end_at - start_at), 0) AS BIGINT)"
@@ -309,6 +343,59 @@ const std::vector<Migration>& migrations() {
              kAppropriationTotalsBackfill,
              "INSERT INTO punch_day_totals (operator, day, punches, paired_seconds) " +
                  pairedPunches("1 = 1", "operator, day"),
+         }},
+        // Each operator's version of his day totals, moved by every change
+        // to them (by whoever writes the rows or punches they count, or the
+        // totals themselves), in the transaction that makes it: a server
+        // that keeps a period's totals of an operator knows, from one
+        // number read, whether they still hold. Operators without a row
+        // have had no change since this migration.
+        {8,
+         {},
+         [] {
+             std::vector<std::string> out = {
+                 "CREATE TABLE operator_totals_versions (operator TEXT PRIMARY KEY,"
+                 " version BIGINT NOT NULL) WITHOUT ROWID"};
+             for (const char* table : {"appropriation_day_totals", "punch_day_totals"})
+                 for (std::string& t : sqliteTotalsVersionTriggers(table)) out.push_back(t);
+             return out;
+         }(),
+         {
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
+             "CREATE TABLE operator_totals_versions (operator TEXT PRIMARY KEY,"
+             " version BIGINT NOT NULL)",
+             "CREATE FUNCTION operator_totals_bump(op TEXT) RETURNS void LANGUAGE plpgsql AS $$"
+             " BEGIN " +
+                 lockOperatorRow("op") + " " + bumpTotalsVersion("op") + " END $$",
+             "CREATE FUNCTION operator_totals_changed() RETURNS trigger LANGUAGE plpgsql AS $$"
+             " BEGIN"
+             " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.operator); END IF;"
+             " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.operator);"
+             " ELSIF TG_OP = 'UPDATE' THEN"
+             " IF NEW.operator <> OLD.operator THEN PERFORM operator_totals_bump(NEW.operator);"
+             " END IF; END IF;"
+             " RETURN NULL; END $$",
+             "CREATE TRIGGER appropriation_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
+             " ON appropriation_day_totals FOR EACH ROW EXECUTE FUNCTION operator_totals_changed()",
+             "CREATE TRIGGER punch_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
+             " ON punch_day_totals FOR EACH ROW EXECUTE FUNCTION operator_totals_changed()",
+             // A row's total was taken before the operator's row, which its
+             // version now takes: the operator's row comes first, as it does
+             // for his punches, so that two writers of his rows never hold
+             // one lock each of the other's.
+             "CREATE OR REPLACE FUNCTION appropriations_keep_day_totals() RETURNS trigger"
+             " LANGUAGE plpgsql AS $$ BEGIN"
+             " IF TG_OP <> 'INSERT' THEN " +
+                 lockOperatorRow("OLD.operator") + " " + countAppropriation("OLD", '-') +
+                 " END IF;"
+                 " IF TG_OP <> 'DELETE' THEN " +
+                 lockOperatorRow("NEW.operator") + " " + countAppropriation("NEW", '+') +
+                 " END IF;"
+                 " RETURN NULL; END $$",
+         },
+         {
+             "INSERT INTO operator_totals_versions (operator, version) SELECT code, 1 FROM "
+             "operators",
          }},
     };
     return list;

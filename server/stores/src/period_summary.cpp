@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "appserver/storage/sqlite_statement.h"
+#include "appserver/stores/period_cell_cache.h"
 
 namespace appserver {
 
@@ -23,19 +24,28 @@ std::string chosenRows(bool byTeam, const char* table, char alias) {
                   : fmt::format("{0} {1} WHERE {1}.operator = :w", table, alias);
 }
 
+// A team's reads ask for its members in the key's order: SQLite then walks
+// the team's stretch of team_members' key whatever its statistics say
+// (statistics taken before a team was added make it read the whole table).
+
 std::string operatorsSql(bool byTeam) {
-    return byTeam ? "SELECT o.code, o.name FROM team_members m CROSS JOIN operator_branches ob"
-                    " CROSS JOIN operators o WHERE m.team = :w AND ob.operator = m.operator"
-                    " AND ob.branch = :b AND o.code = m.operator"
-                  : "SELECT o.code, o.name FROM operator_branches ob CROSS JOIN operators o"
+    // With each operator the version of his day totals, read before them.
+    return byTeam ? "SELECT o.code, o.name, COALESCE(v.version, 0) FROM team_members m"
+                    " CROSS JOIN operator_branches ob CROSS JOIN operators o"
+                    " LEFT JOIN operator_totals_versions v ON v.operator = o.code"
+                    " WHERE m.team = :w AND ob.operator = m.operator"
+                    " AND ob.branch = :b AND o.code = m.operator ORDER BY m.operator"
+                  : "SELECT o.code, o.name, COALESCE(v.version, 0) FROM operator_branches ob"
+                    " CROSS JOIN operators o LEFT JOIN operator_totals_versions v"
+                    " ON v.operator = o.code"
                     " WHERE ob.operator = :w AND ob.branch = :b AND o.code = ob.operator";
 }
 
 std::string closingsSql(bool byTeam) {
     return fmt::format(
         "SELECT c.operator, c.first_day, c.last_day FROM {} AND c.branch = :b"
-        " AND c.last_day >= :f AND c.first_day <= :l",
-        chosenRows(byTeam, "month_closings", 'c'));
+        " AND c.last_day >= :f AND c.first_day <= :l{}",
+        chosenRows(byTeam, "month_closings", 'c'), byTeam ? " ORDER BY m.operator" : "");
 }
 
 std::string appropriationsSql(bool byTeam) {
@@ -81,10 +91,12 @@ struct Bound {
 template <bool ByTeam>
 struct OperatorsRead : Bound {
     std::string code, name;
+    long long version = 0;
     soci::statement st;
     explicit OperatorsRead(soci::session& sql) : st(sql) {
         st.exchange(soci::into(code));
         st.exchange(soci::into(name));
+        st.exchange(soci::into(version));
         prepare(st, periodSummarySql(ByTeam, SummaryRead::Operators));
     }
 };
@@ -117,7 +129,7 @@ struct DayTotalsRead : Bound {
     }
 };
 
-/// The two reads of totals, on SQLite: straight on its connection.
+/// The reads on SQLite: straight on its connection.
 template <bool ByTeam, SummaryRead Read>
 struct NativeRead {
     SqliteStatement st;
@@ -144,24 +156,31 @@ void readEach(const Database::Lease& db, const PeriodSummaryQuery& query, F&& ro
     });
 }
 
-/// Binds the query's values to a native read (the branch when it names it).
-void bindNative(SqliteStatement& st, const PeriodSummaryQuery& query, bool branch) {
-    st.reset();
-    st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
-    if (branch) st.bind(":b", query.branch);
-    st.bind(":f", static_cast<long long>(query.from.dayNumber()));
-    st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+/// Runs the native read of `Read` with the values it names (the branch but
+/// for the punches, the period but for the operators) and hands each row to `row`.
+template <bool ByTeam, SummaryRead Read, typename F>
+void readNative(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
+    using Q = NativeRead<ByTeam, Read>;
+    db.withPrepared<Q>([&](Q& q) {
+        SqliteStatement& st = q.st;
+        st.reset();
+        st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
+        if (Read != SummaryRead::Punches) st.bind(":b", query.branch);
+        if (Read != SummaryRead::Operators) {
+            st.bind(":f", static_cast<long long>(query.from.dayNumber()));
+            st.bind(":l", static_cast<long long>(query.to.dayNumber()));
+        }
+        while (st.step()) row(st);
+        st.reset();
+        return 0;
+    });
 }
 
 template <bool ByTeam, SummaryRead Read, typename F>
 void readDayTotals(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
     if (db.kind() == DatabaseKind::Sqlite) {
-        using Q = NativeRead<ByTeam, Read>;
-        db.withPrepared<Q>([&](Q& q) {
-            bindNative(q.st, query, Read == SummaryRead::Appropriations);
-            while (q.st.step()) row(DayTotalRow{q.st.text(0), q.st.int64(1), q.st.int64(2)});
-            q.st.reset();
-            return 0;
+        readNative<ByTeam, Read>(db, query, [&](const SqliteStatement& st) {
+            row(DayTotalRow{st.text(0), st.int64(1), st.int64(2)});
         });
         return;
     }
@@ -174,9 +193,14 @@ template <bool ByTeam>
 std::vector<ListedOperator> listedOperators(const Database::Lease& db,
                                             const PeriodSummaryQuery& query) {
     std::vector<ListedOperator> out;
-    readEach<OperatorsRead<ByTeam>>(db, query, [&](const OperatorsRead<ByTeam>& q) {
-        out.push_back({q.code, q.name, false});
-    });
+    if (db.kind() == DatabaseKind::Sqlite)
+        readNative<ByTeam, SummaryRead::Operators>(db, query, [&](const SqliteStatement& st) {
+            out.push_back({std::string(st.text(0)), std::string(st.text(1)), false, st.int64(2)});
+        });
+    else
+        readEach<OperatorsRead<ByTeam>>(db, query, [&](const OperatorsRead<ByTeam>& q) {
+            out.push_back({q.code, q.name, false, q.version});
+        });
     std::sort(out.begin(), out.end(),
               [](const ListedOperator& a, const ListedOperator& b) { return a.code < b.code; });
     return out;
@@ -212,10 +236,17 @@ std::vector<ClosedSpans> closedSpans(const Database::Lease& db, const PeriodSumm
                                      const std::vector<ListedOperator>& listed) {
     std::vector<ClosedSpans> spans(listed.size());
     OperatorIndex index(listed);
-    readEach<ClosingsRead<ByTeam>>(db, query, [&](const ClosingsRead<ByTeam>& q) {
-        if (const int i = index.find(q.code); i >= 0)
-            spans[static_cast<std::size_t>(i)].emplace_back(q.first, q.last);
-    });
+    const auto add = [&](std::string_view code, long long first, long long last) {
+        if (const int i = index.find(code); i >= 0)
+            spans[static_cast<std::size_t>(i)].emplace_back(first, last);
+    };
+    if (db.kind() == DatabaseKind::Sqlite)
+        readNative<ByTeam, SummaryRead::Closings>(db, query, [&](const SqliteStatement& st) {
+            add(st.text(0), st.int64(1), st.int64(2));
+        });
+    else
+        readEach<ClosingsRead<ByTeam>>(
+            db, query, [&](const ClosingsRead<ByTeam>& q) { add(q.code, q.first, q.last); });
     return spans;
 }
 
@@ -224,38 +255,86 @@ bool within(const ClosedSpans& spans, long long day) {
                        [&](const auto& s) { return s.first <= day && day <= s.second; });
 }
 
+/// The days of every listed operator that hold a total, each operator's in
+/// order, from two reads of the day totals: the team's, or the one operator's.
 template <bool ByTeam>
-std::vector<DaySummary> summarise(const Database::Lease& db, const PeriodSummaryQuery& query) {
-    const std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
-    if (listed.empty() || query.to < query.from) return {};
+std::vector<DayCells> readCells(const Database::Lease& db, const PeriodSummaryQuery& query,
+                                const std::vector<ListedOperator>& listed) {
     const long long from = query.from.dayNumber();
     const auto days = static_cast<std::size_t>(query.to.dayNumber() - from + 1);
-    const auto cellOf = [&](int op, long long day) {
-        return static_cast<std::size_t>(op) * days + static_cast<std::size_t>(day - from);
-    };
-    const std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
-
     std::vector<std::optional<std::int64_t>> appropriated(listed.size() * days);
     std::vector<std::optional<std::int64_t>> punched(listed.size() * days);
     OperatorIndex index(listed);
     const auto into = [&](std::vector<std::optional<std::int64_t>>* cells) {
-        return [&index, &cellOf, cells](const DayTotalRow& r) {
-            if (const int op = index.find(r.code); op >= 0) (*cells)[cellOf(op, r.day)] = r.seconds;
+        return [&index, cells, from, days](const DayTotalRow& r) {
+            if (const int op = index.find(r.code); op >= 0)
+                (*cells)[static_cast<std::size_t>(op) * days +
+                         static_cast<std::size_t>(r.day - from)] = r.seconds;
         };
     };
     readDayTotals<ByTeam, SummaryRead::Appropriations>(db, query, into(&appropriated));
     readDayTotals<ByTeam, SummaryRead::Punches>(db, query, into(&punched));
 
-    std::vector<DaySummary> out;
+    std::vector<DayCells> out(listed.size());
     for (std::size_t op = 0; op < listed.size(); ++op) {
         for (std::size_t d = 0; d < days; ++d) {
             const std::size_t cell = op * days + d;
-            if (!appropriated[cell] && !punched[cell]) continue;
-            const long long day = from + static_cast<long long>(d);
-            out.push_back(DaySummary{listed[op].code, listed[op].name, DateTime::fromDayNumber(day),
-                                     appropriated[cell], punched[cell], within(closed[op], day)});
+            if (appropriated[cell] || punched[cell])
+                out[op].push_back(
+                    DayCell{from + static_cast<long long>(d), appropriated[cell], punched[cell]});
         }
     }
+    return out;
+}
+
+/// The listed operators' days, each taken from the cache when it holds them
+/// at his version and read otherwise (and kept there).
+template <bool ByTeam>
+std::vector<std::shared_ptr<const DayCells>> cellsOf(const Database::Lease& db,
+                                                     const PeriodSummaryQuery& query,
+                                                     const std::vector<ListedOperator>& listed,
+                                                     PeriodCellCache* cache) {
+    const long long from = query.from.dayNumber(), to = query.to.dayNumber();
+    std::vector<std::shared_ptr<const DayCells>> cells(listed.size());
+    std::vector<std::size_t> missing;
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        if (cache)
+            cells[i] = cache->find(listed[i].code, query.branch, from, to, listed[i].totalsVersion);
+        if (!cells[i]) missing.push_back(i);
+    }
+    if (missing.empty()) return cells;
+    if (ByTeam && missing.size() * 2 > listed.size()) {
+        // Most of the team: one read of the team's totals costs less than one per operator.
+        std::vector<DayCells> read = readCells<ByTeam>(db, query, listed);
+        for (const std::size_t i : missing)
+            cells[i] = std::make_shared<const DayCells>(std::move(read[i]));
+    } else {
+        for (const std::size_t i : missing) {
+            PeriodSummaryQuery one = query;
+            one.team.clear();
+            one.operatorCode = listed[i].code;
+            cells[i] = std::make_shared<const DayCells>(
+                std::move(readCells<false>(db, one, {listed[i]}).front()));
+        }
+    }
+    if (cache)
+        for (const std::size_t i : missing)
+            cache->keep(listed[i].code, query.branch, from, to, listed[i].totalsVersion, cells[i]);
+    return cells;
+}
+
+template <bool ByTeam>
+std::vector<OperatorPeriod> byOperator(const Database::Lease& db, const PeriodSummaryQuery& query,
+                                       PeriodCellCache* cache) {
+    // The versions come with the operators, read before any of their totals.
+    std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
+    if (listed.empty() || query.to < query.from) return {};
+    std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
+    std::vector<std::shared_ptr<const DayCells>> cells = cellsOf<ByTeam>(db, query, listed, cache);
+    std::vector<OperatorPeriod> out(listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        out[i] = OperatorPeriod{std::move(listed[i].code), std::move(listed[i].name),
+                                std::move(cells[i]), std::move(closed[i])};
     return out;
 }
 
@@ -294,8 +373,24 @@ std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
                               : operatorsOfMonth<true>(db, month);
 }
 
+bool OperatorPeriod::closedOn(long long day) const {
+    return within(closed, day);
+}
+
+std::vector<OperatorPeriod> periodByOperator(const Database::Lease& db,
+                                             const PeriodSummaryQuery& query,
+                                             PeriodCellCache* cache) {
+    return query.team.empty() ? byOperator<false>(db, query, cache)
+                              : byOperator<true>(db, query, cache);
+}
+
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query) {
-    return query.team.empty() ? summarise<false>(db, query) : summarise<true>(db, query);
+    std::vector<DaySummary> out;
+    for (const OperatorPeriod& op : periodByOperator(db, query))
+        for (const DayCell& c : *op.days)
+            out.push_back(DaySummary{op.code, op.name, DateTime::fromDayNumber(c.day),
+                                     c.appropriatedSeconds, c.punchedSeconds, op.closedOn(c.day)});
+    return out;
 }
 
 }  // namespace appserver

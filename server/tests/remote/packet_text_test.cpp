@@ -100,9 +100,23 @@ TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
                                            : Value("t\xC3\xADtulo " + std::to_string(i)));
             p.rows.push_back(row);
         }
-        EXPECT_EQ(
-            packetText(encodedFields, p.rows),
-            platform::dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace));
+        const std::string library =
+            platform::dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace);
+        EXPECT_EQ(packetText(encodedFields, p.rows), library);
+        // Row by row, each row's cells put in wire form by the caller.
+        PacketWriter writer(encodedFields, 0);
+        for (const platform::dataset::Row& row : p.rows) {
+            std::string cells;
+            for (const Value& v : row) {
+                if (!cells.empty()) cells += ',';
+                if (const auto* t = std::get_if<DateTime>(&v.storage()))
+                    appendJsonDateTime(cells, *t);
+                else
+                    appendJsonValue(cells, v);
+            }
+            writer.row(cells);
+        }
+        EXPECT_EQ(writer.finish(), library);
     }
 }
 

@@ -4,6 +4,8 @@
 // may ask.
 #include <gtest/gtest.h>
 
+#include "appserver/clockfile/afd_import.h"
+#include "appserver/clockfile/afd_writer.h"
 #include "appserver/stores/appropriation_store.h"
 #include "test_support.h"
 
@@ -294,6 +296,79 @@ TEST_F(Resumo, a_months_operators_are_the_teams_members_at_the_branch_by_code_da
     EXPECT_EQ(listed(ana, "EQ01", "", "2026-13").status, 400);
     const std::string carla = server.login(kCarla);
     EXPECT_EQ(listed(carla, "EQ02", "", "2026-12").body["result"]["rows"].size(), 2u);
+}
+
+/// The row of `op`'s `day` in a summary; null when it has none.
+json rowOf(const std::vector<json>& rows, const std::string& op, const std::string& day) {
+    for (const json& r : rows)
+        if (r["CDOPERADOR"] == op && r["DTDIA"] == day + "T00:00:00") return r;
+    return json();
+}
+
+TEST_F(Resumo, asked_again_after_any_write_the_summary_shows_the_days_as_written) {
+    // The server keeps the team's days between calls: each write below
+    // comes after a summary, and the next one must show it.
+    const auto summary = [&] { return rows("EQ01", "", "2026-12-01", "2026-12-31"); };
+    const std::vector<json> before = summary();
+    EXPECT_EQ(summary(), before);
+    ASSERT_EQ(rowOf(before, kAna, "2026-12-07")["QTHRAPRO"], "02:30:00");
+    const auto dayPacket = [&] {
+        return server.result(ana, "getAtividades", {kAna, "0001", date("2026-12-07")});
+    };
+    const auto save = [&](const DeltaBuilder& delta) {
+        const Reply r = server.call(ana, "SetAtividades", json::array({delta.arg()}));
+        ASSERT_EQ(r.status, 200) << r.body.dump();
+    };
+
+    save(DeltaBuilder(dayPacket()).insert(newRow("2026-12-07", "11:30:00", "12:15:00")));
+    EXPECT_EQ(rowOf(summary(), kAna, "2026-12-07")["QTHRAPRO"], "03:15:00") << "a save";
+    {
+        const json packet = dayPacket();
+        for (const json& r : rowsByName(packet))
+            if (r["HORAINI"] == "11:30:00") save(DeltaBuilder(packet).remove(r));
+    }
+    EXPECT_EQ(summary(), before) << "the saved row deleted";
+
+    {
+        auto lease = server.db().acquire();
+        lease.sql() << "UPDATE operators SET cpf = '11122233396' WHERE code = '" << kCarla << "'";
+    }
+    afd::Writer w(afd::Layout::Current, "00004000310000123", "Indústria");
+    w.punch(1, *DateTime::parseIso("2026-12-08T08:00:00"), -180, "11122233396");
+    w.punch(2, *DateTime::parseIso("2026-12-08T12:30:00"), -180, "11122233396");
+    importClockFile(server.db(), afd::readClockFile(w.text()), {false, "01"});
+    EXPECT_EQ(rowOf(summary(), kCarla, "2026-12-08")["QTHRPONTO"], "04:30:00") << "a clock import";
+
+    {
+        auto lease = server.db().acquire();
+        lease.sql() << "UPDATE punches SET punched_at = punched_at + 1800 WHERE operator = '"
+                    << kCarla << "' AND direction = '2'";
+    }
+    const std::vector<json> after = summary();
+    EXPECT_EQ(rowOf(after, kCarla, "2026-12-08")["QTHRPONTO"], "05:00:00") << "plain SQL";
+    // Everyone else's days as they were, and every figure the day screen's own.
+    for (const json& r : before) {
+        if (r["CDOPERADOR"] != kCarla) {
+            EXPECT_EQ(rowOf(after, r["CDOPERADOR"], r["DTDIA"].get<std::string>().substr(0, 10)),
+                      r);
+        }
+    }
+    for (const json& r : after) {
+        const auto [apro, ponto] =
+            dayScreenTotals(r["CDOPERADOR"], r["DTDIA"].get<std::string>().substr(0, 10));
+        EXPECT_EQ(r["QTHRAPRO"], apro) << r.dump();
+        if (!ponto.empty()) {
+            EXPECT_EQ(r["QTHRPONTO"], ponto) << r.dump();
+        }
+    }
+    // Names and closings are read every time.
+    ASSERT_EQ(closing(ana, kAna, "2026-12").status, 200);
+    EXPECT_EQ(rowOf(summary(), kAna, "2026-12-07")["IDFECHADO"], "S");
+    {
+        auto lease = server.db().acquire();
+        lease.sql() << "UPDATE operators SET name = 'Ana Souza Lima' WHERE code = '" << kAna << "'";
+    }
+    EXPECT_EQ(rowOf(summary(), kAna, "2026-12-07")["NMOPERADOR"], "Ana Souza Lima");
 }
 
 TEST_F(Resumo, each_module_serves_only_its_own_methods) {

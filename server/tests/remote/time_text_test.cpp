@@ -12,9 +12,14 @@ TEST(TimeText, durations_print_as_hours_minutes_seconds_past_24_hours) {
     EXPECT_EQ(formatDuration(3661), "01:01:01");
     EXPECT_EQ(formatDuration(25 * 3600 + 30 * 60), "25:30:00");
     EXPECT_EQ(formatDuration(86399), "23:59:59");
+    EXPECT_EQ(formatDuration(100 * 3600 - 1), "99:59:59");
     EXPECT_EQ(formatDuration(100 * 3600 + 59), "100:00:59");
     EXPECT_EQ(formatDuration(123456 * 3600LL + 9 * 60 + 5), "123456:09:05");
     EXPECT_EQ(formatDuration(-5), "00:00:00");
+    std::string out = "\"";
+    appendDuration(out, 45296);
+    appendDuration(out, 360000);
+    EXPECT_EQ(out, "\"12:34:56100:00:00");
 }
 
 TEST(TimeText, chave2_round_trips_the_record_number) {

@@ -18,6 +18,29 @@ namespace appserver {
 void appendJsonString(std::string& out, std::string_view text);
 /// Appends one cell value as JSON (null, text, number, boolean or "YYYY-MM-DDTHH:MM:SS").
 void appendJsonValue(std::string& out, const platform::dataset::Value& value);
+/// Appends a date and time as JSON ("YYYY-MM-DDTHH:MM:SS").
+void appendJsonDateTime(std::string& out, const platform::dataset::DateTime& t);
+
+/// A data packet written row by row straight into its text, for an answer
+/// of many rows whose cells are put in wire form by the caller (each
+/// repeated text once): the same bytes as packetText() of the same values.
+class PacketWriter {
+public:
+    /// `encodedFields`: the field list in wire form; `reserve`: the bytes expected.
+    PacketWriter(const std::string& encodedFields, std::size_t reserve);
+
+    /// A row: its cells in wire form, separated by commas (appendJsonString,
+    /// appendJsonDateTime…).
+    void row(std::string_view encodedCells);
+
+    /// The packet's text; the writer is done with.
+    std::string finish();
+
+private:
+    std::string out_;
+    bool anyRow_ = false;
+};
+
 /// A data packet: the field list (already in wire form) and the rows.
 std::string packetText(const std::string& encodedFields,
                        const std::vector<platform::dataset::Row>& rows);

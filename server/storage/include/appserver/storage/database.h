@@ -82,6 +82,18 @@ public:
     /// SQLite: what the background copy of the write-ahead log has done.
     std::optional<WalCheckpointer::Stats> checkpointStats() const;
 
+    /// The object of type T kept with this database for all its sessions,
+    /// made by `T()` on first use and destroyed with the database: what
+    /// mirrors the data of this database (a cache) and of no other. T keeps
+    /// itself safe to use from several threads at once.
+    template <typename T>
+    T& shared() {
+        std::lock_guard lock(sharedMutex_);
+        auto& slot = shared_[std::type_index(typeid(T))];
+        if (!slot) slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
+
 private:
     friend class Lease;
     friend class WriteTransaction;
@@ -110,6 +122,8 @@ private:
     std::atomic<bool> down_{false};         ///< for the log: said once per outage
     WriteGate writeGate_;
     std::unique_ptr<WalCheckpointer> checkpointer_;
+    std::mutex sharedMutex_;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> shared_;
 };
 
 /// A borrowed session, returned to the pool when the lease ends.
@@ -125,6 +139,11 @@ public:
 
     soci::session& sql() const { return *db_->slots_[index_].session; }
     DatabaseKind kind() const { return db_->kind(); }
+    /// Database::shared(): one T for every session of the lease's database.
+    template <typename T>
+    T& shared() const {
+        return db_->shared<T>();
+    }
 
     /// The prepared query object of type T kept with this session, made by
     /// `make(sql())` on first use. The hot queries prepare once per session

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "appserver/storage/database.h"
@@ -36,7 +38,31 @@ struct DaySummary {
 struct ListedOperator {
     std::string code, name;
     bool monthClosed = false;  ///< the month is closed for him at the branch
+    /// The version of his day totals (operator_totals_versions; 0 without
+    /// a row), read with him.
+    long long totalsVersion = 0;
 };
+
+/// One operator's day of a period that holds a total: rows at the branch,
+/// punches, or both (as DaySummary's).
+struct DayCell {
+    long long day = 0;  ///< its day number
+    std::optional<std::int64_t> appropriatedSeconds, punchedSeconds;
+};
+using DayCells = std::vector<DayCell>;
+
+/// A listed operator's part of a period's summary.
+struct OperatorPeriod {
+    std::string code, name;
+    /// His days that hold a total, in order; never null (shared with a cache).
+    std::shared_ptr<const DayCells> days;
+    /// His closed months that meet the period at the branch: [first, last] day numbers.
+    std::vector<std::pair<long long, long long>> closed;
+
+    bool closedOn(long long day) const;
+};
+
+class PeriodCellCache;
 
 /// The operators a summary of the month starting at `firstDay` lists: the
 /// team's members who work at the branch, or the one operator when he
@@ -53,6 +79,18 @@ std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
 /// and of their punches (paired as Presence pairs them); the days are put
 /// together here.
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query);
+
+/// The same days, by operator: each listed operator (ordered by code) with
+/// his days and closed months. With a cache, an operator's days are taken
+/// from it when it holds them for the query's branch and period at the
+/// version of his totals read with him (before the totals themselves, so
+/// that days read after a change never pass for the version before it), and
+/// only the others' are read and kept there; names and closings are read
+/// every time. Not with a cache inside a transaction that writes: a version
+/// it moved may yet be rolled back and given again to other days.
+std::vector<OperatorPeriod> periodByOperator(const Database::Lease& db,
+                                             const PeriodSummaryQuery& query,
+                                             PeriodCellCache* cache = nullptr);
 
 /// The reads periodSummary() makes.
 enum class SummaryRead { Operators, Closings, Appropriations, Punches };

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "appserver/stores/period_summary.h"
+
+namespace appserver {
+
+/// Operators' day cells of a period as last read, each with the version of
+/// his day totals it was read at, so that a summary asked again reads only
+/// the totals of the operators whose version has moved since. One per
+/// database (Database::shared), used by every thread at once.
+///
+/// Holds at most `capacity` operator-periods; the one used longest ago goes
+/// first. An entry is some 40 bytes a day: the default, 4,096 entries of at
+/// most two months, stays under 11 MB.
+class PeriodCellCache {
+public:
+    static constexpr std::size_t kDefaultCapacity = 4096;
+
+    explicit PeriodCellCache(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
+
+    /// The cells kept for `op` at `branch` over [from, to] (day numbers),
+    /// when they were read at `version`; null otherwise.
+    std::shared_ptr<const DayCells> find(const std::string& op, const std::string& branch,
+                                         long long from, long long to, long long version);
+    /// Keeps `cells`, read at `version`, in place of what was kept for the same period.
+    void keep(const std::string& op, const std::string& branch, long long from, long long to,
+              long long version, std::shared_ptr<const DayCells> cells);
+
+    std::size_t size() const;
+
+private:
+    struct Entry {
+        std::string key;
+        long long version;
+        std::shared_ptr<const DayCells> cells;
+    };
+    static std::string keyOf(const std::string& op, const std::string& branch, long long from,
+                             long long to);
+
+    const std::size_t capacity_;
+    mutable std::mutex mutex_;
+    std::list<Entry> entries_;  ///< most recently used first
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+};
+
+}  // namespace appserver
