@@ -125,11 +125,12 @@ int main(int argc, char** argv) try {
     app.add_option("--rounds", rounds, "Rounds of each measurement (the median counts)")
         ->check(CLI::PositiveNumber)
         ->capture_default_str();
-    app.add_option("--summary", summaryDecodes, "Decodes of the summary's answer in a round")
-        ->check(CLI::PositiveNumber)
+    app.add_option("--summary", summaryDecodes,
+                   "Decodes of the summary's answer in a round (0: none)")
+        ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
-    app.add_option("--day", dayDecodes, "Decodes of the day's answer in a round")
-        ->check(CLI::PositiveNumber)
+    app.add_option("--day", dayDecodes, "Decodes of the day's answer in a round (0: none)")
+        ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
 
@@ -139,10 +140,12 @@ int main(int argc, char** argv) try {
                 static_cast<unsigned long long>(digest(summary)));
     std::printf("day answer:     %zu bytes, digest %016llx\n", day.size(),
                 static_cast<unsigned long long>(digest(day)));
-    std::printf("summary decode: %10.0f ns (median of %d rounds of %d)\n",
-                nsPerDecode(summary, rounds, summaryDecodes), rounds, summaryDecodes);
-    std::printf("day decode:     %10.0f ns (median of %d rounds of %d)\n",
-                nsPerDecode(day, rounds, dayDecodes), rounds, dayDecodes);
+    if (summaryDecodes > 0)
+        std::printf("summary decode: %10.0f ns (median of %d rounds of %d)\n",
+                    nsPerDecode(summary, rounds, summaryDecodes), rounds, summaryDecodes);
+    if (dayDecodes > 0)
+        std::printf("day decode:     %10.0f ns (median of %d rounds of %d)\n",
+                    nsPerDecode(day, rounds, dayDecodes), rounds, dayDecodes);
     return 0;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "decode_bench: %s\n", e.what());
