@@ -85,9 +85,12 @@ void readRows(JsonScanner& in, DataPacket& packet) {
 /// The field list of the "fields" array that comes next; read, and checked,
 /// by the document decoder the first time its text is met.
 std::vector<FieldDef> readFields(JsonScanner& in) {
-    const std::string_view text = in.rawArray();
     detail::FieldListCache& cache = detail::FieldListCache::forThisThread();
-    if (const std::vector<FieldDef>* known = cache.find(text)) return *known;
+    if (const auto known = cache.findAtStart(in.rest())) {
+        in.skip(known->length);
+        return known->fields;
+    }
+    const std::string_view text = in.rawArray();
     std::vector<FieldDef> fields = detail::dataFieldsFromText(text);
     cache.add(text, fields);
     return fields;

@@ -2,10 +2,10 @@
 
 namespace platform::dataset::detail {
 
-const std::vector<FieldDef>* FieldListCache::find(std::string_view text) const {
+std::optional<FieldListCache::Found> FieldListCache::findAtStart(std::string_view text) const {
     for (const Entry& e : entries_)
-        if (e.text == text) return &e.fields;
-    return nullptr;
+        if (text.starts_with(e.text)) return Found{e.fields, e.text.size()};
+    return std::nullopt;
 }
 
 void FieldListCache::add(std::string_view text, const std::vector<FieldDef>& fields) {

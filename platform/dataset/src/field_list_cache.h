@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +23,14 @@ public:
     static constexpr std::size_t kEntries = 16;
     static constexpr std::size_t kMaxTextBytes = 16 * 1024;
 
-    /// The list read from `text`, or nullptr when none is kept.
-    const std::vector<FieldDef>* find(std::string_view text) const;
+    /// A list kept whose text begins `text`, or nullptr. A list's text is
+    /// a whole JSON array, which ends where it ends whatever follows it: the
+    /// array at the start of `text` is that text, and is not scanned.
+    struct Found {
+        const std::vector<FieldDef>& fields;
+        std::size_t length;  ///< of its text
+    };
+    std::optional<Found> findAtStart(std::string_view text) const;
     /// Keeps `fields` as the list read from `text` (when short enough).
     void add(std::string_view text, const std::vector<FieldDef>& fields);
 

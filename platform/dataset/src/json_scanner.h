@@ -95,6 +95,15 @@ public:
     /// else is checked.
     std::string_view rawArray();
 
+    /// Past the blanks, the text not yet taken.
+    std::string_view rest() {
+        skipBlanks();
+        return {p_, static_cast<std::size_t>(end_ - p_)};
+    }
+
+    /// Takes `n` characters of rest().
+    void skip(std::size_t n) { p_ += n; }
+
     /// Whether nothing but blanks is left.
     bool atEnd() {
         skipBlanks();
