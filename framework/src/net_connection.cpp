@@ -198,7 +198,7 @@ platform::dataset::DataPacket AppServerProxy::call(const protocol::Method& metho
         std::this_thread::sleep_for(std::chrono::seconds(*result.retryAfterSeconds));
         result = connection_.post(name, request);
     }
-    return CheckResultServ(result);
+    return CheckResultServ(std::move(result));
 }
 
 }  // namespace framework

@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <utility>
+
 #include "framework/errors.h"
 #include "platform/dataset/packet_json.h"
 
@@ -100,11 +102,24 @@ QString RemoteResult::failureText() const {
     return {};
 }
 
-platform::dataset::DataPacket CheckResultServ(const RemoteResult& result) {
-    if (result.ok()) return result.packet.value_or(platform::dataset::DataPacket{});
+namespace {
+
+[[noreturn]] void throwFailure(const RemoteResult& result) {
     const int status =
         result.status == RemoteResult::Status::ConnectionFailed ? 0 : result.httpStatus;
     throw ServerCallError(result.failureText(), result.method, result.errorCode, status);
+}
+
+}  // namespace
+
+platform::dataset::DataPacket CheckResultServ(const RemoteResult& result) {
+    if (result.ok()) return result.packet.value_or(platform::dataset::DataPacket{});
+    throwFailure(result);
+}
+
+platform::dataset::DataPacket CheckResultServ(RemoteResult&& result) {
+    if (result.ok()) return std::move(result.packet).value_or(platform::dataset::DataPacket{});
+    throwFailure(result);
 }
 
 }  // namespace framework

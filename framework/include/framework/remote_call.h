@@ -76,5 +76,8 @@ FRAMEWORK_EXPORT QString ServerUnavailableText();
 /// result). Any other result throws ServerCallError with the server's code,
 /// the HTTP status and a message the user can act on.
 FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(const RemoteResult& result);
+/// As above, the packet moved out of `result` rather than copied: a large
+/// answer's rows are not made twice.
+FRAMEWORK_EXPORT platform::dataset::DataPacket CheckResultServ(RemoteResult&& result);
 
 }  // namespace framework

@@ -2,24 +2,47 @@
 
 #include <fmt/format.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace platform::dataset {
 
-bool isLeapYear(int year) {
+namespace {
+
+// The exported functions below may be interposed, so the compiler calls them
+// even from this file; the parsing of every date-time of every answer uses
+// these instead.
+
+bool leapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int daysInMonth(int year, int month) {
+int monthLength(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+    return month == 2 && leapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool valid(const DateTime& dt) {
+    return dt.year >= 1 && dt.year <= 9999 && dt.month >= 1 && dt.month <= 12 && dt.day >= 1 &&
+           dt.day <= monthLength(dt.year, dt.month) && dt.hour >= 0 && dt.hour <= 23 &&
+           dt.minute >= 0 && dt.minute <= 59 && dt.second >= 0 && dt.second <= 59;
+}
+
+}  // namespace
+
+bool isLeapYear(int year) {
+    return leapYear(year);
+}
+
+int daysInMonth(int year, int month) {
+    return monthLength(year, month);
 }
 
 bool DateTime::isValid() const {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month) && hour >= 0 && hour <= 23 && minute >= 0 &&
-           minute <= 59 && second >= 0 && second <= 59;
+    return valid(*this);
 }
 
 // Civil-from-days and days-from-civil after the well-known era-based algorithm.
@@ -102,33 +125,90 @@ std::string DateTime::toIsoDate() const {
 
 namespace {
 
-bool readDigits(std::string_view text, std::size_t pos, std::size_t count, int& out) {
-    if (pos + count > text.size()) return false;
-    int v = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        char c = text[pos + i];
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    out = v;
+/// The two digits at `s`, or -1.
+int twoDigits(const char* s) {
+    const unsigned tens = static_cast<unsigned char>(s[0]) - unsigned{'0'};
+    const unsigned units = static_cast<unsigned char>(s[1]) - unsigned{'0'};
+    if (tens > 9 || units > 9) return -1;
+    return static_cast<int>(tens * 10 + units);
+}
+
+/// Eight characters as one number, the first in the lowest byte.
+constexpr std::uint64_t word(const char (&text)[9]) {
+    std::uint64_t w = 0;
+    for (int i = 7; i >= 0; --i) w = w << 8 | static_cast<unsigned char>(text[i]);
+    return w;
+}
+
+/// The eight characters at `s` against `pattern`, where '0' stands for a
+/// digit and any other character for itself: when they match, the two-digit
+/// number beginning at byte i is byte i of `pairs`. Byte by byte, the
+/// characters XOR the pattern give the digits' values and zero for the
+/// other characters; adding 0x76 takes a byte past 9 to 0x80 or beyond.
+bool matchDigits(const char* s, std::uint64_t pattern, std::uint64_t& pairs) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    constexpr std::uint64_t kPastNine = 0x7676767676767676ULL;
+    std::uint64_t x;
+    std::memcpy(&x, s, 8);
+    x ^= pattern;
+    // The bytes where the pattern wants a character other than a digit.
+    std::uint64_t fixed = 0;
+    for (int i = 0; i < 8; ++i)
+        if (((pattern >> (8 * i)) & 0xFF) != '0') fixed |= std::uint64_t{0xFF} << (8 * i);
+    if ((((x + kPastNine) | x) & kHigh) != 0 || (x & fixed) != 0) return false;
+    pairs = x * 10 + (x >> 8);
     return true;
+}
+
+int byteAt(std::uint64_t w, int i) {
+    return static_cast<int>((w >> (8 * i)) & 0xFF);
+}
+
+/// "YYYY-MM-DD" at `s` into `dt`.
+bool readIsoDate(const char* s, DateTime& dt) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t pairs = 0;
+        dt.day = twoDigits(s + 8);
+        if (!matchDigits(s, word("0000-00-"), pairs) || dt.day < 0) return false;
+        dt.year = byteAt(pairs, 0) * 100 + byteAt(pairs, 2);
+        dt.month = byteAt(pairs, 5);
+        return true;
+    }
+    const int century = twoDigits(s), year = twoDigits(s + 2);
+    dt.month = twoDigits(s + 5);
+    dt.day = twoDigits(s + 8);
+    dt.year = century * 100 + year;
+    return (century | year | dt.month | dt.day) >= 0 && s[4] == '-' && s[7] == '-';
+}
+
+/// "HH:MM:SS" at `s` into `dt`.
+bool readIsoTime(const char* s, DateTime& dt) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t pairs = 0;
+        if (!matchDigits(s, word("00:00:00"), pairs)) return false;
+        dt.hour = byteAt(pairs, 0);
+        dt.minute = byteAt(pairs, 3);
+        dt.second = byteAt(pairs, 6);
+        return true;
+    }
+    dt.hour = twoDigits(s);
+    dt.minute = twoDigits(s + 3);
+    dt.second = twoDigits(s + 6);
+    return (dt.hour | dt.minute | dt.second) >= 0 && s[2] == ':' && s[5] == ':';
 }
 
 }  // namespace
 
+// Every date-time of every answer passes here: the digits and separators of
+// eight characters are checked at once, and read in place.
 std::optional<DateTime> DateTime::parseIso(std::string_view text) {
-    DateTime dt;
     if (text.size() != 10 && text.size() != 19) return std::nullopt;
-    if (!readDigits(text, 0, 4, dt.year) || text[4] != '-' || !readDigits(text, 5, 2, dt.month) ||
-        text[7] != '-' || !readDigits(text, 8, 2, dt.day))
+    const char* s = text.data();
+    DateTime dt;
+    if (!readIsoDate(s, dt)) return std::nullopt;
+    if (text.size() == 19 && ((s[10] != 'T' && s[10] != ' ') || !readIsoTime(s + 11, dt)))
         return std::nullopt;
-    if (text.size() == 19) {
-        if ((text[10] != 'T' && text[10] != ' ') || !readDigits(text, 11, 2, dt.hour) ||
-            text[13] != ':' || !readDigits(text, 14, 2, dt.minute) || text[16] != ':' ||
-            !readDigits(text, 17, 2, dt.second))
-            return std::nullopt;
-    }
-    if (!dt.isValid()) return std::nullopt;
+    if (!valid(dt)) return std::nullopt;
     return dt;
 }
 

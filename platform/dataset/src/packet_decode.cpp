@@ -1,12 +1,15 @@
-// Decoding of the packets' JSON wire form. Every answer of the server and
-// every change the screen saves passes through here, so it reads straight
-// from a parsed document into rows: no intermediate tree of JSON values, and
-// the text naming a row or field at fault is only composed for an error.
+// Decoding of the packets' JSON wire form from a parsed document. Every
+// change the screen saves passes through here, and every answer the quick
+// reading of data packets (data_packet_scan.cpp) does not take on itself, so
+// it reads straight from the document into rows: no intermediate tree of
+// JSON values, and the text naming a row or field at fault is only composed
+// for an error.
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <limits>
 
+#include "packet_dom.h"
 #include "platform/dataset/errors.h"
 #include "platform/dataset/packet_json.h"
 #include "platform/dataset/packet_reader.h"
@@ -90,8 +93,7 @@ dom::array arrayMember(dom::object o, std::string_view key, const char* missing)
     return list;
 }
 
-std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxFields) {
-    const dom::array list = arrayMember(packet, "fields", "A packet needs a \"fields\" array");
+std::vector<FieldDef> fieldsFromArray(dom::array list, std::size_t maxFields) {
     if (list.size() > maxFields)
         throw PacketLimitError(PacketLimitError::Kind::Fields,
                                fmt::format("A packet holds at most {} fields; this one has {}",
@@ -101,6 +103,12 @@ std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxField
     std::size_t i = 0;
     for (dom::element jf : list) fields.push_back(fieldFromElement(jf, i++));
     return fields;
+}
+
+constexpr const char* kNoFields = "A packet needs a \"fields\" array";
+
+std::vector<FieldDef> fieldsFromElement(dom::object packet, std::size_t maxFields) {
+    return fieldsFromArray(arrayMember(packet, "fields", kNoFields), maxFields);
 }
 
 dom::object packetObject(dom::element json) {
@@ -276,15 +284,27 @@ ChangePacket changePacketFromElement(dom::element json, const ChangePacketLimits
     return p;
 }
 
-DataPacket decodeDataPacket(std::string_view text) {
-    return dataPacketFromElement(parse(threadParser(), text));
-}
-
 ChangePacket decodeChangePacket(std::string_view text) {
     return changePacketFromElement(parse(threadParser(), text));
 }
 
-std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::string_view member) {
+namespace detail {
+
+std::vector<FieldDef> dataFieldsFromText(std::string_view text) {
+    dom::array list;
+    if (parse(threadParser(), text).get_array().get(list) != simdjson::SUCCESS)
+        throw PacketError(kNoFields);
+    std::vector<FieldDef> fields = fieldsFromArray(list, std::numeric_limits<std::size_t>::max());
+    checkFields(fields);
+    return fields;
+}
+
+DataPacket decodeDataPacketFully(std::string_view text) {
+    return dataPacketFromElement(parse(threadParser(), text));
+}
+
+std::optional<DataPacket> decodeDataPacketMemberFully(std::string_view text,
+                                                      std::string_view member) {
     dom::object envelope;
     if (parse(threadParser(), text).get_object().get(envelope) != simdjson::SUCCESS)
         throw PacketError("The message is not a JSON object");
@@ -294,5 +314,7 @@ std::optional<DataPacket> decodeDataPacketMember(std::string_view text, std::str
     if (packet.is_null()) return std::nullopt;
     return dataPacketFromElement(packet);
 }
+
+}  // namespace detail
 
 }  // namespace platform::dataset

@@ -9,6 +9,27 @@ std::size_t utf8Length(std::string_view text) {
     return n;
 }
 
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = byte(i);
+    const auto continuation = [&](std::size_t k, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
+        return k < text.size() && byte(k) >= lo && byte(k) <= hi;
+    };
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return continuation(i + 1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        const unsigned char lo = c == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char hi = c == 0xED ? 0x9F : 0xBF;
+        return continuation(i + 1, lo, hi) && continuation(i + 2) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const unsigned char lo = c == 0xF0 ? 0x90 : 0x80;
+        const unsigned char hi = c == 0xF4 ? 0x8F : 0xBF;
+        return continuation(i + 1, lo, hi) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
 std::string upperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out)

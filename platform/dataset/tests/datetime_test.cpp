@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "platform/dataset/datetime.h"
 
 using platform::dataset::DateTime;
@@ -32,6 +35,52 @@ TEST(DateTime, IsoParsingIsStrict) {
     EXPECT_FALSE(DateTime::parseIso("2026-12-08X08:05:09"));
     EXPECT_FALSE(DateTime::parseIso("26-12-08"));
     EXPECT_FALSE(DateTime::parseIso(""));
+}
+
+namespace {
+
+/// parseIso written the plain way, one character at a time.
+std::optional<DateTime> isoByHand(const std::string& text) {
+    if (text.size() != 10 && text.size() != 19) return std::nullopt;
+    const std::string form = text.size() == 10 ? "dddd-dd-dd" : "dddd-dd-ddTdd:dd:dd";
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        const char c = text[i];
+        const bool ok = form[i] == 'd'   ? c >= '0' && c <= '9'
+                        : form[i] == 'T' ? c == 'T' || c == ' '
+                                         : c == form[i];
+        if (!ok) return std::nullopt;
+    }
+    const auto number = [&](std::size_t at, std::size_t n) {
+        return std::stoi(text.substr(at, n));
+    };
+    DateTime dt{number(0, 4), number(5, 2), number(8, 2), 0, 0, 0};
+    if (text.size() == 19) {
+        dt.hour = number(11, 2);
+        dt.minute = number(14, 2);
+        dt.second = number(17, 2);
+    }
+    if (!dt.isValid()) return std::nullopt;
+    return dt;
+}
+
+}  // namespace
+
+TEST(DateTime, IsoParsingReadsEveryCharacterItsPlace) {
+    // Every byte at every place of both forms, and the edges of each part.
+    for (const std::string base : {"2024-02-29T23:59:59", "2024-02-29", "0001-01-01T00:00:00"}) {
+        for (std::size_t at = 0; at < base.size(); ++at) {
+            for (int byte = 0; byte < 256; ++byte) {
+                std::string text = base;
+                text[at] = static_cast<char>(byte);
+                ASSERT_EQ(DateTime::parseIso(text), isoByHand(text)) << text;
+            }
+        }
+    }
+    for (const char* text : {"0000-01-01", "9999-12-31T23:59:59", "2026-00-10", "2026-13-10",
+                             "2026-01-00", "2026-01-32", "2100-02-29", "2000-02-29", "2026-04-31",
+                             "2026-01-01T24:00:00", "2026-01-01T00:60:00", "2026-01-01T00:00:60",
+                             "2026-01-01 12:00:00", "2026-01-01T12:00:0", "2026-01-01T12:00:000"})
+        EXPECT_EQ(DateTime::parseIso(text), isoByHand(text)) << text;
 }
 
 TEST(DateTime, FormatsForDisplayAndWire) {

@@ -10,32 +10,11 @@
 #endif
 
 #include "platform/dataset/packet_json.h"
+#include "platform/dataset/text.h"
 
 namespace appserver {
 
 namespace {
-
-/// Length of the well-formed UTF-8 sequence starting at s[i] (RFC 3629: no
-/// overlong forms, no surrogates, nothing past U+10FFFF), 0 when malformed.
-std::size_t utf8SequenceLength(std::string_view s, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    const auto continuation = [&](std::size_t k, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
-        return k < s.size() && byte(k) >= lo && byte(k) <= hi;
-    };
-    if (c >= 0xC2 && c <= 0xDF) return continuation(i + 1) ? 2 : 0;
-    if (c >= 0xE0 && c <= 0xEF) {
-        const unsigned char lo = c == 0xE0 ? 0xA0 : 0x80;
-        const unsigned char hi = c == 0xED ? 0x9F : 0xBF;
-        return continuation(i + 1, lo, hi) && continuation(i + 2) ? 3 : 0;
-    }
-    if (c >= 0xF0 && c <= 0xF4) {
-        const unsigned char lo = c == 0xF0 ? 0x90 : 0x80;
-        const unsigned char hi = c == 0xF4 ? 0x8F : 0xBF;
-        return continuation(i + 1, lo, hi) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
-    }
-    return 0;
-}
 
 /// Whether a byte is copied into a JSON string as it is: not a control
 /// character, a quote, a backslash, or a byte of a multi-byte sequence (those
@@ -109,7 +88,7 @@ void appendJsonString(std::string& out, std::string_view text) {
         }
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t n = utf8SequenceLength(text, i);
+            const std::size_t n = platform::dataset::utf8SequenceLength(text, i);
             if (n == 0) {
                 // Malformed text is rare: the JSON library's own replacement is used for the whole
                 // string.

@@ -11,6 +11,10 @@ namespace platform::dataset {
 /// Number of characters (UTF-8 code points) in `text`.
 PLATFORM_DATASET_EXPORT std::size_t utf8Length(std::string_view text);
 
+/// Length of the well-formed UTF-8 sequence starting at text[i] (RFC 3629: no
+/// overlong forms, no surrogates, nothing past U+10FFFF), 0 when malformed.
+PLATFORM_DATASET_EXPORT std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
+
 /// ASCII upper case; other bytes unchanged.
 PLATFORM_DATASET_EXPORT std::string upperAscii(std::string_view text);
 
