@@ -24,6 +24,7 @@
 #include "appserver/storage/migrations.h"
 #include "appserver/stores/password_hasher.h"
 #include "appserver/transfer/data_import.h"
+#include "loopback.h"
 
 using namespace appserver;
 using nlohmann::json;
@@ -101,11 +102,9 @@ void measureReads(Database& db, const Options& o, const char* when, const DateTi
     settings.hashCost = HashCost::minimum();
     AppServer server(db, clock, settings);
     const int port = server.bind();
-    std::thread serving([&] { server.run(); });
-    while (!server.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::thread serving = bench::serveInBackground(server);
     httplib::Client client("127.0.0.1", port);
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
+    bench::likeTheDesktop(client);
     auto login = client.Post(
         "/v1/login",
         json{{"user", operatorCode(0)}, {"password", "bench"}, {"branch", "0001"}}.dump(),

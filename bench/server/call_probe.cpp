@@ -22,6 +22,7 @@
 #include "appserver/api/app_server.h"
 #include "appserver/http/server.h"
 #include "appserver/stores/appropriation_store.h"
+#include "loopback.h"
 
 using namespace appserver;
 using nlohmann::json;
@@ -86,12 +87,10 @@ int main(int argc, char** argv) try {
     settings.hashCost = HashCost::minimum();
     AppServer server(db, clock, settings);
     const int port = server.bind();
-    std::thread serving([&] { server.run(); });
-    while (!server.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::thread serving = bench::serveInBackground(server);
 
     httplib::Client client("127.0.0.1", port);
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
+    bench::likeTheDesktop(client);
     auto logged = client.Post(
         "/v1/login", json{{"user", "100000"}, {"password", "bench"}, {"branch", "0001"}}.dump(),
         "application/json");
@@ -119,11 +118,9 @@ int main(int argc, char** argv) try {
                    res.set_content(answer, "application/json");
                });
     const int echoPort = echo.bind("127.0.0.1", 0);
-    std::thread echoing([&] { echo.run(); });
-    while (!echo.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::thread echoing = bench::serveInBackground(echo);
     httplib::Client echoClient("127.0.0.1", echoPort);
-    echoClient.set_keep_alive(true);
-    echoClient.set_tcp_nodelay(true);
+    bench::likeTheDesktop(echoClient);
 
     const std::string clockBody = callBody("getHoraServidor", json::array());
     const auto expectOk = [](const httplib::Result& res, const char* what) {

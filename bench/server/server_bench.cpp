@@ -40,6 +40,7 @@
 #include "appserver/stores/period_cell_cache.h"
 #include "appserver/stores/period_summary.h"
 #include "appserver/transfer/data_import.h"
+#include "loopback.h"
 #include "platform/dataset/packet_json.h"
 #include "protocol/apropriacao.h"
 
@@ -130,8 +131,7 @@ Load throughput(int connections, int perClient,
     for (int c = 0; c < connections; ++c) {
         threads.emplace_back([&, c] {
             httplib::Client client("127.0.0.1", port);
-            client.set_keep_alive(true);
-            client.set_tcp_nodelay(true);
+            bench::likeTheDesktop(client);
             auto& mine = latencies[static_cast<std::size_t>(c)];
             mine.reserve(static_cast<std::size_t>(perClient));
             for (int i = 0; i < perClient; ++i) {
@@ -316,8 +316,7 @@ void runWriteContention(int port, const std::string& token, const Options& o) {
     };
     const auto connect = [port] {
         auto c = std::make_unique<httplib::Client>("127.0.0.1", port);
-        c->set_keep_alive(true);
-        c->set_tcp_nodelay(true);
+        bench::likeTheDesktop(*c);
         c->set_read_timeout(60, 0);
         return c;
     };
@@ -763,8 +762,7 @@ void runPostgresComparison(Database& db, int port, const std::string& token, con
         "\nPostgreSQL: each read method end to end against the same prepared queries with "
         "libpq (median µs)\n");
     httplib::Client client("127.0.0.1", port);
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
+    bench::likeTheDesktop(client);
     const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
     for (const Case& c : cases) {
         std::mt19937 rng(7);
@@ -879,16 +877,14 @@ int main(int argc, char** argv) try {
         settings.hashCost = HashCost::minimum();
         AppServer server(db, clock, settings);
         const int port = server.bind();
-        std::thread serving([&] { server.run(); });
-        while (!server.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::thread serving = bench::serveInBackground(server);
         const std::string token = login(port);
         const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
 
         // One day's answer, to size the echo.
         std::mt19937 rng(1);
         httplib::Client client("127.0.0.1", port);
-        client.set_keep_alive(true);
-        client.set_tcp_nodelay(true);
+        bench::likeTheDesktop(client);
         const std::string sampleRequest =
             callBody("getAtividades", dayArgs(randomOperatorDay(rng, o.rows)));
         auto sample = client.Post("/v1/call", auth, sampleRequest, "application/json");
@@ -922,11 +918,9 @@ int main(int argc, char** argv) try {
                        res.set_content(summaryAnswer, "application/json");
                    });
         const int echoPort = echo.bind("127.0.0.1", 0);
-        std::thread echoing([&] { echo.run(); });
-        while (!echo.isRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::thread echoing = bench::serveInBackground(echo);
         httplib::Client echoClient("127.0.0.1", echoPort);
-        echoClient.set_keep_alive(true);
-        echoClient.set_tcp_nodelay(true);
+        bench::likeTheDesktop(echoClient);
 
         std::printf("\nday answer: %zu bytes (%zu rows)\n", answer.size(),
                     json::parse(answer)["result"]["rows"].size());
