@@ -158,11 +158,19 @@ PacketWriter::PacketWriter(const std::string& encodedFields, std::size_t reserve
     out_ += ",\"rows\":[";
 }
 
-void PacketWriter::row(std::string_view encodedCells) {
+std::string& PacketWriter::openRow() {
     out_ += anyRow_ ? ",[" : "[";
-    out_ += encodedCells;
-    out_ += ']';
     anyRow_ = true;
+    return out_;
+}
+
+void PacketWriter::closeRow() {
+    out_ += ']';
+}
+
+void PacketWriter::row(std::string_view encodedCells) {
+    openRow() += encodedCells;
+    closeRow();
 }
 
 std::string PacketWriter::finish() {
@@ -172,22 +180,16 @@ std::string PacketWriter::finish() {
 
 std::string packetText(const std::string& encodedFields,
                        const std::vector<platform::dataset::Row>& rows) {
-    std::string out;
-    out.reserve(encodedFields.size() + 32 + rows.size() * 512);
-    out += "{\"fields\":";
-    out += encodedFields;
-    out += ",\"rows\":[";
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r > 0) out += ',';
-        out += '[';
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+    PacketWriter writer(encodedFields, encodedFields.size() + 32 + rows.size() * 512);
+    for (const platform::dataset::Row& row : rows) {
+        std::string& out = writer.openRow();
+        for (std::size_t c = 0; c < row.size(); ++c) {
             if (c > 0) out += ',';
-            appendJsonValue(out, rows[r][c]);
+            appendJsonValue(out, row[c]);
         }
-        out += ']';
+        writer.closeRow();
     }
-    out += "]}";
-    return out;
+    return writer.finish();
 }
 
 }  // namespace appserver

@@ -33,6 +33,11 @@ public:
     /// appendJsonDateTime…).
     void row(std::string_view encodedCells);
 
+    /// A row whose cells the caller appends, separated by commas, to the
+    /// text returned, then closes with closeRow().
+    std::string& openRow();
+    void closeRow();
+
     /// The packet's text; the writer is done with.
     std::string finish();
 
