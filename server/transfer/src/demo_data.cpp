@@ -53,11 +53,15 @@ json makeDemoData(const DateTime& today) {
         const int team = static_cast<int>(i / 4);
         json branches = json::array({"0001"});
         if (i % 4 == 3) branches.push_back("0002");
+        // The demonstration user supervises the first team: the month's
+        // summary and its closing are open to him.
+        json screens =
+            i == 0 ? json::array({"Zep00700", "Zep00710", "Zep00720"}) : json::array({"Zep00700"});
         data["operators"].push_back({{"code", code(101 + static_cast<int>(i), 12)},
                                      {"name", kNames[i]},
                                      {"password", kDemoPassword},
                                      {"branches", branches},
-                                     {"screens", json::array({"Zep00700"})},
+                                     {"screens", screens},
                                      {"teams", json::array({fmt::format("EQ{:02}", team + 1)})}});
     }
 
