@@ -43,7 +43,7 @@ void readValue(JsonScanner& in, const FieldDef& def, Row& row) {
         // As checkValueFits: only a text longer in bytes than the size is counted.
         const auto size = static_cast<std::size_t>(def.size);
         if (text.size() > size && utf8Length(text) > size) throw NotScanned{};
-        row.emplace_back(std::string(text));
+        row.emplace_back(text);
         return;
     }
     if (def.type != FieldType::DateTime) throw NotScanned{};

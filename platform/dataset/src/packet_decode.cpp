@@ -140,7 +140,7 @@ Value valueFromElement(dom::element j, const FieldDef& def, const ControlCharact
         case FieldType::String: {
             if (kind != dom::element_type::STRING) wrongType(def);
             if (rule) checkText(textOf(j), *rule, "Field " + def.name);
-            Value v(std::string(textOf(j)));
+            Value v(textOf(j));
             checkValueFits(def, v);
             return v;
         }

@@ -158,11 +158,12 @@ TEST(PacketScan, BlanksEscapesAndCharactersOfEveryKind) {
              "1234567\xc3\xa7",
              "abcdefghijklmno\\n",
          }) {
-        // The character at every offset of the eight bytes read at once.
-        for (std::size_t pad = 0; pad < 9; ++pad) {
+        // The character at every offset of two blocks of the sixteen bytes
+        // read at once, and of the eight read where fewer than sixteen are left.
+        for (std::size_t pad = 0; pad < 33; ++pad) {
             const std::string value = std::string(pad, 'x') + text;
             expectAsDocument(packetWith(R"([[")" + value + R"(",null,"x"]])",
-                                        R"([{"name":"CDOPERADOR","size":40,"type":"string"},)"
+                                        R"([{"name":"CDOPERADOR","size":60,"type":"string"},)"
                                         R"({"name":"DTDIA","type":"datetime"},)"
                                         R"({"name":"QTHRAPRO","size":8,"type":"string"}])"));
         }

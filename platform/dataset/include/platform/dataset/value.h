@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <variant>
 
 #include "platform/dataset/datetime.h"
@@ -17,6 +19,11 @@ public:
     Value() = default;
     Value(std::string s) : v_(std::move(s)) {}
     Value(const char* s) : v_(std::string(s)) {}
+    /// A text made in place from `s`, for a decoder that reads texts where
+    /// they stand (no string made and then moved in). Explicit: a view is
+    /// never taken for a value unasked, and an argument that converts both
+    /// to a string and to a view still takes the constructors above.
+    explicit Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
     Value(std::int64_t i) : v_(i) {}
     Value(int i) : v_(static_cast<std::int64_t>(i)) {}
     Value(double d) : v_(d) {}
