@@ -1,13 +1,24 @@
 #include "appserver/stores/period_cell_cache.h"
 
-#include <fmt/format.h>
+#include <charconv>
 
 namespace appserver {
 
 std::string PeriodCellCache::keyOf(const std::string& op, const std::string& branch, long long from,
                                    long long to) {
-    // Parted by the unit separator, which no code holds.
-    return fmt::format("{}\x1f{}\x1f{}\x1f{}", op, branch, from, to);
+    // Parted by the unit separator, which no code holds; asked for every
+    // operator of every summary, so written without a format's parsing.
+    std::string key;
+    key.reserve(op.size() + branch.size() + 2 * 21 + 3);
+    key += op;
+    key += '\x1f';
+    key += branch;
+    for (const long long day : {from, to}) {
+        char digits[21];
+        key += '\x1f';
+        key.append(digits, std::to_chars(digits, digits + sizeof digits, day).ptr);
+    }
+    return key;
 }
 
 std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
