@@ -6,9 +6,10 @@
 // reads in-process, and server_bench's GetResumoPeriodo (its team of 50
 // over the fill's first whole month: `summary` the same call again,
 // `summary-write` each call after a write to one of the team). The
-// handler alone: --toggle-collect='*getResumoPeriodo*'. What one request costs, the server's and the client's
-// work together, is the difference between two runs of different --calls
-// divided by the difference in calls: the start and the warm-up cancel out.
+// handler alone: --toggle-collect='*getResumoPeriodo*'. What one request
+// costs, the server's and the client's work together, is the difference
+// between two runs of different --calls divided by the difference in
+// calls: the start and the warm-up cancel out.
 //
 //   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 100
 //   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 400

@@ -205,8 +205,7 @@ std::vector<ListedOperator> listedOperators(const Database::Lease& db,
     const auto byCode = [](const ListedOperator& a, const ListedOperator& b) {
         return a.code < b.code;
     };
-    if (!std::is_sorted(out.begin(), out.end(), byCode))
-        std::sort(out.begin(), out.end(), byCode);
+    if (!std::is_sorted(out.begin(), out.end(), byCode)) std::sort(out.begin(), out.end(), byCode);
     return out;
 }
 
