@@ -1,30 +1,22 @@
 #include "appserver/stores/period_cell_cache.h"
 
-#include <charconv>
+#include <functional>
 
 namespace appserver {
 
-std::string PeriodCellCache::keyOf(const std::string& op, const std::string& branch, long long from,
-                                   long long to) {
-    // Parted by the unit separator, which no code holds; asked for every
-    // operator of every summary, so written without a format's parsing.
-    std::string key;
-    key.reserve(op.size() + branch.size() + 2 * 21 + 3);
-    key += op;
-    key += '\x1f';
-    key += branch;
-    for (const long long day : {from, to}) {
-        char digits[21];
-        key += '\x1f';
-        key.append(digits, std::to_chars(digits, digits + sizeof digits, day).ptr);
-    }
-    return key;
+std::size_t PeriodCellCache::KeyHash::operator()(const Key& k) const noexcept {
+    std::size_t h = std::hash<std::string>()(k.op);
+    for (const std::size_t part :
+         {std::hash<std::string>()(k.branch), std::hash<long long>()(k.from),
+          std::hash<long long>()(k.to)})
+        h ^= part + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
 }
 
 std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
                                                       const std::string& branch, long long from,
                                                       long long to, long long version) {
-    const std::string key = keyOf(op, branch, from, to);
+    const Key key{op, branch, from, to};
     std::lock_guard lock(mutex_);
     const auto at = index_.find(key);
     if (at == index_.end() || at->second->version != version) return nullptr;
@@ -35,7 +27,7 @@ std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
 void PeriodCellCache::keep(const std::string& op, const std::string& branch, long long from,
                            long long to, long long version, std::shared_ptr<const DayCells> cells) {
     if (capacity_ == 0) return;
-    std::string key = keyOf(op, branch, from, to);
+    Key key{op, branch, from, to};
     std::lock_guard lock(mutex_);
     if (const auto at = index_.find(key); at != index_.end()) {
         at->second->version = version;
