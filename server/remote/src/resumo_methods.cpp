@@ -153,7 +153,8 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
         }
         bytes += texts[i]->size() + 1;
     }
-    PacketWriter out = answerWriter(a, 512 + bytes);
+    // Room for the field list too, and for the envelope the API puts around it.
+    PacketWriter out = answerWriter(a, 1024 + bytes);
     for (const auto& text : texts) out.rows(*text);
     return out.finish();
 }
