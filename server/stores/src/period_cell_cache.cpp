@@ -6,9 +6,8 @@ namespace appserver {
 
 std::size_t PeriodCellCache::KeyHash::operator()(const Key& k) const noexcept {
     std::size_t h = std::hash<std::string>()(k.op);
-    for (const std::size_t part :
-         {std::hash<std::string>()(k.branch), std::hash<long long>()(k.from),
-          std::hash<long long>()(k.to)})
+    for (const std::size_t part : {std::hash<std::string>()(k.branch),
+                                   std::hash<long long>()(k.from), std::hash<long long>()(k.to)})
         h ^= part + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
     return h;
 }
