@@ -153,8 +153,7 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
         }
         bytes += texts[i]->size() + 1;
     }
-    // Room for the field list too, and for the envelope the API puts around it.
-    PacketWriter out = answerWriter(a, 1024 + bytes);
+    PacketWriter out = answerWriter(a, 512 + bytes);
     for (const auto& text : texts) out.rows(*text);
     return out.finish();
 }
