@@ -2,10 +2,14 @@
 // one keep-alive loopback connection from an already filled database (a
 // server_bench fill), so that callgrind, strace -c or perf see that kind
 // alone. Kinds: the bare echo of a day's answer, getHoraServidor (the
-// smallest call), getAtividades on random operator-days, and the day's two
-// reads in-process. What one request costs, the server's and the client's
-// work together, is the difference between two runs of different --calls
-// divided by the difference in calls: the start and the warm-up cancel out.
+// smallest call), getAtividades on random operator-days, the day's two
+// reads in-process, and server_bench's GetResumoPeriodo (its team of 50
+// over the fill's first whole month: `summary` the same call again,
+// `summary-write` each call after a write to one of the team). The
+// handler alone: --toggle-collect='*getResumoPeriodo*'. What one request
+// costs, the server's and the client's work together, is the difference
+// between two runs of different --calls divided by the difference in
+// calls: the start and the warm-up cancel out.
 //
 //   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 100
 //   valgrind --tool=callgrind call_probe --db FILE --kind day --calls 400
@@ -21,7 +25,9 @@
 #include "appropriation_fill.h"
 #include "appserver/api/app_server.h"
 #include "appserver/http/server.h"
+#include "appserver/storage/migrations.h"
 #include "appserver/stores/appropriation_store.h"
+#include "appserver/stores/month_closing.h"
 #include "loopback.h"
 
 using namespace appserver;
@@ -53,6 +59,27 @@ std::vector<OperatorDay> operatorDays(long long rows, int count) {
     return out;
 }
 
+/// server_bench's summary call: its team over the fill's first whole month.
+CalendarMonth summaryMonth(long long rows) {
+    const long long days = bench::fillDayCount(rows);
+    const DateTime first = ServerClock().now().datePart().addDays(-days - 31);
+    CalendarMonth month = CalendarMonth::of(first);
+    if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
+    if (first.addDays(days - 1) < month.lastDay())
+        throw std::runtime_error("no whole month in the fill");
+    return month;
+}
+
+std::string summaryBody(const CalendarMonth& month) {
+    const json args = {"0001",
+                       "EQ50",
+                       "",
+                       {{"date", month.firstDay().toIsoDate()}},
+                       {{"date", month.lastDay().toIsoDate()}}};
+    return json{{"server", "Zep00710.rdmResumo"}, {"method", "GetResumoPeriodo"}, {"args", args}}
+        .dump();
+}
+
 /// The measured loop, a function of its own so that a profile can name it.
 [[gnu::noinline]] void run(const std::function<void(int)>& once, int from, int count) {
     for (int i = from; i < from + count; ++i) once(i);
@@ -66,9 +93,9 @@ int main(int argc, char** argv) try {
     int calls = 300, warm = 300;
     std::size_t threads = ServerSettings{}.threads;
     CLI::App app{"Serves one kind of request N times, for a profiler"};
-    app.add_option("--db", path, "A filled, migrated SQLite file")->required();
-    app.add_option("--kind", kind, "echo, hora, day or reads")
-        ->check(CLI::IsMember({"echo", "hora", "day", "reads"}));
+    app.add_option("--db", path, "A filled SQLite file (migrated here when older)")->required();
+    app.add_option("--kind", kind, "echo, hora, day, reads, summary or summary-write")
+        ->check(CLI::IsMember({"echo", "hora", "day", "reads", "summary", "summary-write"}));
     app.add_option("--rows", rows, "Rows of the fill")->capture_default_str();
     app.add_option("--calls", calls, "Measured calls")->capture_default_str();
     app.add_option("--warm", warm, "Calls before the measured ones")->capture_default_str();
@@ -80,6 +107,7 @@ int main(int argc, char** argv) try {
     dbOptions.poolSize = threads + 2;
     dbOptions.sync = SyncMode::Full;
     Database db(DatabaseUrl::parse("sqlite:" + path), dbOptions);
+    migrate(db);  // a fill of an older schema, as the server would
     ServerClock clock;
     ServerSettings settings;
     settings.port = 0;
@@ -144,7 +172,33 @@ int main(int argc, char** argv) try {
         once = [&](int i) {
             expectOk(client.Post("/v1/call", auth, body(i), "application/json"), "getAtividades");
         };
-    else
+    else if (kind == "summary" || kind == "summary-write") {
+        const CalendarMonth month = summaryMonth(rows);
+        const std::string request = summaryBody(month);
+        const std::string op = bench::fillOperatorCode(25, 6);
+        const long long from = month.firstDay().dayNumber(), to = month.lastDay().dayNumber();
+        const bool write = kind == "summary-write";
+        auto first = client.Post("/v1/call", auth, request, "application/json");
+        expectOk(first, "GetResumoPeriodo");
+        // FNV-1a, as server_bench prints it: the answer's bytes compared across builds.
+        std::uint64_t digest = 14695981039346656037ULL;
+        for (const char c : first->body)
+            digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        std::printf("summary answer: %zu bytes, digest %016llx\n", first->body.size(),
+                    static_cast<unsigned long long>(digest));
+        once = [&, request, op, from, to, write](int i) {
+            if (write) {
+                // A second more or less to one row: two calls leave it as it was.
+                long long step = i % 2 == 0 ? 1 : -1;
+                lease.sql() << "UPDATE appropriations SET end_at = end_at + :s WHERE id ="
+                               " (SELECT MIN(id) FROM appropriations WHERE operator = :o"
+                               " AND day BETWEEN :f AND :l AND end_at IS NOT NULL)",
+                    soci::use(step), soci::use(op), soci::use(from), soci::use(to);
+            }
+            expectOk(client.Post("/v1/call", auth, request, "application/json"),
+                     "GetResumoPeriodo");
+        };
+    } else
         once = [&](int i) {
             const OperatorDay& od = days[static_cast<std::size_t>(i) % days.size()];
             ReadTransaction snapshot(lease);

@@ -173,6 +173,13 @@ void PacketWriter::row(std::string_view encodedCells) {
     closeRow();
 }
 
+void PacketWriter::rows(std::string_view encodedRows) {
+    if (encodedRows.empty()) return;
+    if (anyRow_) out_ += ',';
+    out_ += encodedRows;
+    anyRow_ = true;
+}
+
 std::string PacketWriter::finish() {
     out_ += "]}";
     return std::move(out_);

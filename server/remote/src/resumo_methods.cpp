@@ -4,6 +4,7 @@
 
 #include "answer.h"
 #include "appserver/remote/api_error.h"
+#include "appserver/remote/summary_rows_cache.h"
 #include "appserver/remote/time_text.h"
 #include "appserver/stores/directory_store.h"
 #include "appserver/stores/month_closing.h"
@@ -84,6 +85,49 @@ void appendDurationText(std::string& out, const std::optional<std::int64_t>& sec
     out += '"';
 }
 
+/// The period's days in wire form, each written once for every operator
+/// whose rows are written afresh, and only when one is.
+class DayTexts {
+public:
+    DayTexts(long long from, long long to) : from_(from), to_(to) {}
+
+    const std::string& of(long long day) {
+        if (texts_.empty())
+            for (long long d = from_; d <= to_; ++d)
+                appendJsonDateTime(texts_.emplace_back(), DateTime::fromDayNumber(d));
+        return texts_[static_cast<std::size_t>(day - from_)];
+    }
+
+private:
+    long long from_, to_;
+    std::vector<std::string> texts_;
+};
+
+/// One operator's rows in wire form, separated by commas: for each of his
+/// days his code and name, the day, its two durations and whether it is closed.
+std::string operatorRows(const OperatorPeriod& op, DayTexts& days) {
+    std::string who;
+    appendJsonString(who, op.code);
+    who += ',';
+    appendJsonString(who, listedName(op.name));
+    who += ',';
+    std::string out;
+    // Some 75 bytes a row besides the code and the name.
+    out.reserve(op.days->size() * (who.size() + 80));
+    for (const DayCell& d : *op.days) {
+        if (!out.empty()) out += ',';
+        out += '[';
+        out += who;
+        out += days.of(d.day);
+        out += ',';
+        appendDurationText(out, d.appropriatedSeconds);
+        out += ',';
+        appendDurationText(out, d.punchedSeconds);
+        out += op.closedOn(d.day) ? ",\"S\"]" : ",\"N\"]";
+    }
+    return out;
+}
+
 std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
     const protocol::Method& method = a.method();
     PeriodSummaryQuery q{a.text(0), a.text(1), a.text(2), a.date(3), a.date(4)};
@@ -93,37 +137,24 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
                                      method.name, q.to.toDisplayDate(), q.from.toDisplayDate()));
     if (q.to.dayNumber() - q.from.dayNumber() + 1 > kMaxPeriodDays)
         throw invalid(fmt::format("O período deve ter no máximo {} dias.", kMaxPeriodDays));
-    // The operators' days as last read, unless their totals changed since.
+    // The operators' days as last read, unless their totals changed since;
+    // their rows as last written, unless their days, name or closings did.
     const std::vector<OperatorPeriod> ops =
         periodByOperator(ctx.db, q, &ctx.db.shared<PeriodCellCache>());
-    std::size_t rows = 0;
-    for (const OperatorPeriod& op : ops) rows += op.days->size();
-    // Some 75 bytes a row; written straight into the text, each operator's
-    // code and name once.
-    PacketWriter out = answerWriter(a, 512 + rows * 96);
-    // The period's days in wire form, written once for every operator.
-    const long long from = q.from.dayNumber();
-    std::vector<std::string> dayTexts;
-    for (long long d = from; d <= q.to.dayNumber(); ++d)
-        appendJsonDateTime(dayTexts.emplace_back(), DateTime::fromDayNumber(d));
-    std::string who, line;
-    for (const OperatorPeriod& op : ops) {
-        who.clear();
-        appendJsonString(who, op.code);
-        who += ',';
-        appendJsonString(who, listedName(op.name));
-        who += ',';
-        for (const DayCell& d : *op.days) {
-            line.assign(who);
-            line += dayTexts[static_cast<std::size_t>(d.day - from)];
-            line += ',';
-            appendDurationText(line, d.appropriatedSeconds);
-            line += ',';
-            appendDurationText(line, d.punchedSeconds);
-            line += op.closedOn(d.day) ? ",\"S\"" : ",\"N\"";
-            out.row(line);
+    auto& written = ctx.db.shared<SummaryRowsCache>();
+    std::vector<std::shared_ptr<const std::string>> texts(ops.size());
+    DayTexts days(q.from.dayNumber(), q.to.dayNumber());
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        texts[i] = written.find(ops[i]);
+        if (!texts[i]) {
+            texts[i] = std::make_shared<const std::string>(operatorRows(ops[i], days));
+            written.keep(ops[i], texts[i]);
         }
+        bytes += texts[i]->size() + 1;
     }
+    PacketWriter out = answerWriter(a, 512 + bytes);
+    for (const auto& text : texts) out.rows(*text);
     return out.finish();
 }
 

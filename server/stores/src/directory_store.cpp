@@ -62,6 +62,22 @@ struct TeamMateQuery {
     }
 };
 
+/// Asked on every call of the summary: prepared once per session.
+struct TeamMemberQuery {
+    int n = 0;
+    std::string team, op;
+    soci::statement st;
+
+    explicit TeamMemberQuery(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(n));
+        st.exchange(soci::use(team));
+        st.exchange(soci::use(op));
+        st.alloc();
+        st.prepare("SELECT COUNT(*) FROM team_members WHERE team = :t AND operator = :u");
+        st.define_and_bind();
+    }
+};
+
 }  // namespace
 
 bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::string& op) {
@@ -105,10 +121,13 @@ std::vector<TeamRecord> teamsOf(const Database::Lease& db, const std::string& us
 }
 
 bool isTeamMember(const Database::Lease& db, const std::string& team, const std::string& user) {
-    int n = 0;
-    db.sql() << "SELECT COUNT(*) FROM team_members WHERE team = :t AND operator = :u",
-        soci::into(n), soci::use(team), soci::use(user);
-    return n > 0;
+    return db.withPrepared<TeamMemberQuery>([&](TeamMemberQuery& q) {
+        q.team = team;
+        q.op = user;
+        q.n = 0;
+        fetchSingleRow(q.st);
+        return q.n > 0;
+    });
 }
 
 std::string listedName(const std::string& name) {

@@ -1,19 +1,21 @@
 #include "appserver/stores/period_cell_cache.h"
 
-#include <fmt/format.h>
+#include <functional>
 
 namespace appserver {
 
-std::string PeriodCellCache::keyOf(const std::string& op, const std::string& branch, long long from,
-                                   long long to) {
-    // Parted by the unit separator, which no code holds.
-    return fmt::format("{}\x1f{}\x1f{}\x1f{}", op, branch, from, to);
+std::size_t PeriodCellCache::KeyHash::operator()(const Key& k) const noexcept {
+    std::size_t h = std::hash<std::string>()(k.op);
+    for (const std::size_t part : {std::hash<std::string>()(k.branch),
+                                   std::hash<long long>()(k.from), std::hash<long long>()(k.to)})
+        h ^= part + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
 }
 
 std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
                                                       const std::string& branch, long long from,
                                                       long long to, long long version) {
-    const std::string key = keyOf(op, branch, from, to);
+    const Key key{op, branch, from, to};
     std::lock_guard lock(mutex_);
     const auto at = index_.find(key);
     if (at == index_.end() || at->second->version != version) return nullptr;
@@ -24,7 +26,7 @@ std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
 void PeriodCellCache::keep(const std::string& op, const std::string& branch, long long from,
                            long long to, long long version, std::shared_ptr<const DayCells> cells) {
     if (capacity_ == 0) return;
-    std::string key = keyOf(op, branch, from, to);
+    Key key{op, branch, from, to};
     std::lock_guard lock(mutex_);
     if (const auto at = index_.find(key); at != index_.end()) {
         at->second->version = version;

@@ -201,8 +201,11 @@ std::vector<ListedOperator> listedOperators(const Database::Lease& db,
         readEach<OperatorsRead<ByTeam>>(db, query, [&](const OperatorsRead<ByTeam>& q) {
             out.push_back({q.code, q.name, false, q.version});
         });
-    std::sort(out.begin(), out.end(),
-              [](const ListedOperator& a, const ListedOperator& b) { return a.code < b.code; });
+    // Already so on SQLite, whose text order is the bytes'.
+    const auto byCode = [](const ListedOperator& a, const ListedOperator& b) {
+        return a.code < b.code;
+    };
+    if (!std::is_sorted(out.begin(), out.end(), byCode)) std::sort(out.begin(), out.end(), byCode);
     return out;
 }
 

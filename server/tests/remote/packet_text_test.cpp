@@ -104,9 +104,10 @@ TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
             platform::dataset::toJson(p).dump(-1, ' ', false, json::error_handler_t::replace);
         EXPECT_EQ(packetText(encodedFields, p.rows), library);
         // Row by row, each row's cells put in wire form by the caller.
+        std::vector<std::string> cellTexts;
         PacketWriter writer(encodedFields, 0);
         for (const platform::dataset::Row& row : p.rows) {
-            std::string cells;
+            std::string& cells = cellTexts.emplace_back();
             for (const Value& v : row) {
                 if (!cells.empty()) cells += ',';
                 if (const auto* t = std::get_if<DateTime>(&v.storage()))
@@ -117,6 +118,26 @@ TEST(PacketText, a_packet_prints_as_the_json_library_prints_it) {
             writer.row(cells);
         }
         EXPECT_EQ(writer.finish(), library);
+        // Rows kept in wire form from before, alone or after a row written
+        // now, with empty texts (an operator without days) anywhere.
+        for (std::size_t written : {0u, 1u}) {
+            if (written > cellTexts.size()) continue;
+            PacketWriter kept(encodedFields, 0);
+            kept.rows("");
+            std::string text;
+            for (std::size_t i = 0; i < cellTexts.size(); ++i) {
+                if (i < written) {
+                    kept.row(cellTexts[i]);
+                    kept.rows("");
+                    continue;
+                }
+                if (!text.empty()) text += ',';
+                text += '[' + cellTexts[i] + ']';
+            }
+            kept.rows(text);
+            kept.rows("");
+            EXPECT_EQ(kept.finish(), library) << rowCount << " rows, " << written << " written";
+        }
     }
 }
 

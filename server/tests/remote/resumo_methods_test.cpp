@@ -369,6 +369,16 @@ TEST_F(Resumo, asked_again_after_any_write_the_summary_shows_the_days_as_written
         lease.sql() << "UPDATE operators SET name = 'Ana Souza Lima' WHERE code = '" << kAna << "'";
     }
     EXPECT_EQ(rowOf(summary(), kAna, "2026-12-07")["NMOPERADOR"], "Ana Souza Lima");
+    ASSERT_EQ(closing(ana, kAna, "2026-12", "N").status, 200);
+    const std::vector<json> reopened = summary();
+    EXPECT_EQ(rowOf(reopened, kAna, "2026-12-07")["IDFECHADO"], "N") << "the month reopened";
+    EXPECT_EQ(rowOf(reopened, kAna, "2026-12-07")["NMOPERADOR"], "Ana Souza Lima");
+    // Another period over the same days keeps rows of its own, and the first's stay.
+    const std::vector<json> twoMonths = rows("EQ01", "", "2026-11-01", "2026-12-31");
+    for (const json& r : reopened)
+        EXPECT_EQ(rowOf(twoMonths, r["CDOPERADOR"], r["DTDIA"].get<std::string>().substr(0, 10)),
+                  r);
+    EXPECT_EQ(summary(), reopened);
 }
 
 TEST_F(Resumo, each_module_serves_only_its_own_methods) {

@@ -38,6 +38,10 @@ public:
     std::string& openRow();
     void closeRow();
 
+    /// Rows already in wire form ("[…],[…]"), none when empty: text kept
+    /// from an earlier packet's rows.
+    void rows(std::string_view encodedRows);
+
     /// The packet's text; the writer is done with.
     std::string finish();
 

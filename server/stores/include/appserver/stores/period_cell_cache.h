@@ -36,18 +36,26 @@ public:
     std::size_t size() const;
 
 private:
+    /// An operator-period: asked for every operator of every summary, so
+    /// made of its parts (short codes, kept inline) rather than one text.
+    struct Key {
+        std::string op, branch;
+        long long from = 0, to = 0;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const noexcept;
+    };
     struct Entry {
-        std::string key;
+        Key key;
         long long version;
         std::shared_ptr<const DayCells> cells;
     };
-    static std::string keyOf(const std::string& op, const std::string& branch, long long from,
-                             long long to);
 
     const std::size_t capacity_;
     mutable std::mutex mutex_;
     std::list<Entry> entries_;  ///< most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
 };
 
 }  // namespace appserver
