@@ -388,6 +388,9 @@ WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t wei
     active_ = group.connection;
     outcome_ = group.outcome;
     ++group.members;
+    // With no work of others in the transaction yet, a failure of this
+    // writer's rolls the whole of it back: no savepoint needed.
+    if (group.kept == 0) return;
     try {
         run<TxCommandKind::Savepoint>(*active_);
     } catch (...) {
@@ -457,10 +460,12 @@ void WriteTransaction::abandon() noexcept {
                   failureText(e);
         }
     }
-    inSavepoint_ = false;
+    const bool hadSavepoint = std::exchange(inSavepoint_, false);
     if (lost)
         endGroup(std::make_exception_ptr(
             DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why)));
+    else if (!hadSavepoint)
+        endGroup(nullptr);  // this writer's work is no part of what may be kept
     else
         passOn();
 }
@@ -532,7 +537,8 @@ void WriteTransaction::commit() {
         end();
         return;
     }
-    run<TxCommandKind::Release>(*active_);  // on failure, the destructor drops this writer's work
+    if (inSavepoint_)
+        run<TxCommandKind::Release>(*active_);  // on failure, the destructor drops this writer's work
     inSavepoint_ = false;
     open_ = false;
     ++lease_.db_->group_.kept;

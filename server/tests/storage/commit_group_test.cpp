@@ -153,6 +153,24 @@ TEST_F(CommitGroupTest, a_failed_writer_drops_only_its_own_work) {
     EXPECT_FALSE(marked("c"));
 }
 
+TEST_F(CommitGroupTest, a_first_writer_that_fails_leaves_nothing_to_those_behind_it) {
+    // The first of a group works without a savepoint: its failure must undo
+    // all it did, and the writer behind it start clean.
+    writer(0, [&](const Database::Lease& lease) {
+        mark(lease, "first");
+        holding_ = true;
+        untilWaiting(1);
+        throw std::runtime_error("first refused");
+    });
+    until([this] { return holding_.load(); });
+    writer(1, [](const Database::Lease& lease) { mark(lease, "second"); });
+    joinAll();
+    EXPECT_EQ(outcomes_[0], "first refused");
+    EXPECT_EQ(outcomes_[1], "ok");
+    EXPECT_FALSE(marked("first"));
+    EXPECT_TRUE(marked("second"));
+}
+
 TEST_F(CommitGroupTest, no_writer_is_answered_before_the_group_commits) {
     std::atomic<bool> secondWorking{false}, release{false}, firstAnswered{false};
     threads_.emplace_back([&] {
