@@ -462,8 +462,8 @@ void WriteTransaction::abandon() noexcept {
     }
     const bool hadSavepoint = std::exchange(inSavepoint_, false);
     if (lost)
-        endGroup(std::make_exception_ptr(
-            DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why)));
+        endGroup(
+            std::make_exception_ptr(DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why)));
     else if (!hadSavepoint)
         endGroup(nullptr);  // this writer's work is no part of what may be kept
     else
@@ -491,9 +491,8 @@ void WriteTransaction::endGroup(std::exception_ptr failure) noexcept {
         } catch (const std::exception& e) {
             spdlog::warn("Gravação de {} requisições juntas falhou: {}", group.kept,
                          failureText(e));
-            failure = std::make_exception_ptr(
-                DatabaseUnavailable(unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Busy),
-                                    failureText(e)));
+            failure = std::make_exception_ptr(DatabaseUnavailable(
+                unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Busy), failureText(e)));
         }
     }
     try {
@@ -538,7 +537,8 @@ void WriteTransaction::commit() {
         return;
     }
     if (inSavepoint_)
-        run<TxCommandKind::Release>(*active_);  // on failure, the destructor drops this writer's work
+        run<TxCommandKind::Release>(
+            *active_);  // on failure, the destructor drops this writer's work
     inSavepoint_ = false;
     open_ = false;
     ++lease_.db_->group_.kept;
