@@ -350,9 +350,13 @@ bool fetchSingleRow(soci::statement& st) {
 
 namespace {
 
-/// The most writers sharing one commit: the group's first writer, whose
-/// session it runs on, waits for all of them.
+/// The most writers sharing one commit, and the most work (their weights
+/// together): every writer of a group waits for the work of all, so a group
+/// takes small writers only, and no more than a sync's worth of their work.
+/// A large writer commits by itself, and a one-row save is never held
+/// behind several large ones.
 constexpr std::size_t kMaxGroup = 32;
+constexpr std::size_t kMaxGroupWeight = 32;
 
 }  // namespace
 
@@ -382,12 +386,13 @@ WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t wei
             gated_ = false;
             throw;
         }
-        if (joins) group = {&lease_, std::make_shared<CommitOutcome>(), 0, 0};
+        if (joins) group = {&lease_, std::make_shared<CommitOutcome>(), 0, 0, 0};
     }
     if (!joins) return;
     active_ = group.connection;
     outcome_ = group.outcome;
     ++group.members;
+    group.weight += weight;
     // With no work of others in the transaction yet, a failure of this
     // writer's rolls the whole of it back: no savepoint needed.
     if (group.kept == 0) return;
@@ -472,7 +477,9 @@ void WriteTransaction::abandon() noexcept {
 
 void WriteTransaction::passOn() noexcept {
     Database& db = *lease_.db_;
-    if (db.group_.members < kMaxGroup && db.writeGate_.handOver()) {
+    const Database::OpenGroup& group = db.group_;
+    if (group.members < kMaxGroup && group.weight < kMaxGroupWeight &&
+        db.writeGate_.handOver(kMaxGroupWeight - group.weight)) {
         gated_ = false;
         return;
     }

@@ -23,12 +23,12 @@ void WriteGate::leave() {
     changed_.notify_all();
 }
 
-bool WriteGate::handOver() {
+bool WriteGate::handOver(std::size_t room) {
     {
         std::lock_guard lock(mutex_);
         if (waiting_.empty()) return false;
         const auto next = nextLocked();
-        if (!next->joins) return false;
+        if (!next->joins || next->weight > room) return false;
         grantLocked(next);
     }
     changed_.notify_all();

@@ -34,12 +34,13 @@ protected:
 
     /// Runs `work` as a writer that joins, on a thread of its own; its
     /// outcome ("ok" or the failure's text) lands in outcomes_[slot].
-    void writer(std::size_t slot, std::function<void(const Database::Lease&)> work) {
+    void writer(std::size_t slot, std::function<void(const Database::Lease&)> work,
+                std::size_t weight = 1) {
         outcomes_.resize(std::max(outcomes_.size(), slot + 1));
-        threads_.emplace_back([this, slot, work = std::move(work)] {
+        threads_.emplace_back([this, slot, weight, work = std::move(work)] {
             try {
                 auto lease = db().acquire();
-                WriteTransaction tx(lease, 1, WriteTransaction::Sharing::Joins);
+                WriteTransaction tx(lease, weight, WriteTransaction::Sharing::Joins);
                 work(tx.lease());
                 tx.commit();
                 outcomes_[slot] = "ok";
@@ -131,6 +132,20 @@ TEST_F(CommitGroupTest, writers_queued_behind_one_share_its_commit_and_a_lone_wr
     EXPECT_EQ(outcomes_[0], "ok");
     EXPECT_TRUE(marked("grouped") && marked("alone"));
     EXPECT_EQ(db().commitStats().commits - after.commits, 2U);
+}
+
+TEST_F(CommitGroupTest, a_large_writer_commits_by_itself) {
+    // Every writer of a group waits for the work of all: a large one would
+    // hold the small ones behind it.
+    const auto before = db().commitStats();
+    firstWriter(1);
+    writer(
+        1, [](const Database::Lease& lease) { mark(lease, "large"); }, 500);
+    joinAll();
+    EXPECT_EQ(outcomes_[0], "ok");
+    EXPECT_EQ(outcomes_[1], "ok");
+    EXPECT_TRUE(marked("first") && marked("large"));
+    EXPECT_EQ(db().commitStats().commits - before.commits, 2U);
 }
 
 TEST_F(CommitGroupTest, a_failed_writer_drops_only_its_own_work) {

@@ -140,7 +140,8 @@ private:
         const Lease* connection = nullptr;  ///< null: none open
         std::shared_ptr<CommitOutcome> outcome;
         std::size_t members = 0;
-        std::size_t kept = 0;  ///< members whose work awaits the commit
+        std::size_t weight = 0;  ///< the members' weights together
+        std::size_t kept = 0;    ///< members whose work awaits the commit
     };
     OpenGroup group_;
     std::atomic<std::uint64_t> commits_{0};

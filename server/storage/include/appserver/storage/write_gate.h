@@ -31,9 +31,9 @@ public:
     bool enter(std::size_t weight, Clock::time_point deadline, bool joins = false);
     void leave();
     /// Called by the holder: when the writer next in order is one that
-    /// joins, the lock is now that writer's and true is returned; otherwise
-    /// the holder keeps it.
-    bool handOver();
+    /// joins, and its weight is at most `room`, the lock is now that
+    /// writer's and true is returned; otherwise the holder keeps it.
+    bool handOver(std::size_t room);
     /// Writers waiting now.
     std::size_t waiting() const;
 
