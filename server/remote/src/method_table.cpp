@@ -39,8 +39,10 @@ std::string runMethod(const Route& route, const Call& call, const Database::Leas
     if (route.access == Access::Write) {
         // The permission and the work team are read inside the transaction
         // that writes, so that a change to either is never missed by a save.
-        WriteTransaction tx(lease, weight);
-        const CallContext ctx{call.session, call.address, lease, call.now,
+        // Saves queue for the disk's sync more than for their own work: they
+        // share a commit with the saves waiting behind them.
+        WriteTransaction tx(lease, weight, WriteTransaction::Sharing::Joins);
+        const CallContext ctx{call.session, call.address, tx.lease(), call.now,
                               call.teams,   call.screen,  &tx};
         ctx.requireScreen();
         std::string result = runChecked(route, ctx, args);

@@ -12,6 +12,9 @@
 #include <regex>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+
+#include "commit_outcome.h"
 
 namespace appserver {
 
@@ -283,7 +286,15 @@ void Database::giveBack(std::size_t index) {
 
 namespace {
 
-enum class TxCommandKind { BeginImmediate, Begin, Commit, Rollback };
+enum class TxCommandKind {
+    BeginImmediate,
+    Begin,
+    Commit,
+    Rollback,
+    Savepoint,
+    Release,
+    RollbackToSavepoint
+};
 
 /// A transaction command prepared once per SQLite session: these run at
 /// least twice per call, and preparing them costs more than running them.
@@ -301,6 +312,12 @@ struct TxCommand {
                 return "COMMIT";
             case TxCommandKind::Rollback:
                 return "ROLLBACK";
+            case TxCommandKind::Savepoint:
+                return "SAVEPOINT writer";
+            case TxCommandKind::Release:
+                return "RELEASE writer";
+            case TxCommandKind::RollbackToSavepoint:
+                return "ROLLBACK TO writer";
         }
         return "";
     }
@@ -331,29 +348,74 @@ bool fetchSingleRow(soci::statement& st) {
     return found;
 }
 
-WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t weight)
-    : lease_(lease) {
+namespace {
+
+/// The most writers sharing one commit, and the most work (their weights
+/// together): every writer of a group waits for the work of all, so a group
+/// takes small writers only, and no more than a sync's worth of their work.
+/// A large writer commits by itself, and a one-row save is never held
+/// behind several large ones.
+constexpr std::size_t kMaxGroup = 32;
+constexpr std::size_t kMaxGroupWeight = 32;
+
+}  // namespace
+
+WriteTransaction::WriteTransaction(const Database::Lease& lease, std::size_t weight,
+                                   Sharing sharing)
+    : lease_(lease), active_(&lease) {
     Database& db = *lease_.db_;
     if (lease_.kind() == DatabaseKind::Postgres) {
         run<TxCommandKind::Begin>(lease_);
         return;
     }
+    const bool joins = sharing == Sharing::Joins;
     const auto wait = db.options_.lockWait;
-    if (!db.writeGate_.enter(weight, WriteGate::Clock::now() + wait))
+    if (!db.writeGate_.enter(weight, WriteGate::Clock::now() + wait, joins))
         throw DatabaseUnavailable(
             DatabaseUnavailable::Reason::Busy,
             fmt::format("a trava de escrita não foi obtida em {} ms", wait.count()));
     gated_ = true;
+    // The gate hands the lock with a group's transaction open only to a
+    // writer that joins; any other finds none open.
+    Database::OpenGroup& group = db.group_;
+    if (!group.connection) {
+        try {
+            run<TxCommandKind::BeginImmediate>(lease_);
+        } catch (...) {
+            db.writeGate_.leave();
+            gated_ = false;
+            throw;
+        }
+        if (joins) group = {&lease_, std::make_shared<CommitOutcome>(), 0, 0, 0};
+    }
+    if (!joins) return;
+    active_ = group.connection;
+    outcome_ = group.outcome;
+    ++group.members;
+    group.weight += weight;
+    // With no work of others in the transaction yet, a failure of this
+    // writer's rolls the whole of it back: no savepoint needed.
+    if (group.kept == 0) return;
     try {
-        run<TxCommandKind::BeginImmediate>(lease_);
+        run<TxCommandKind::Savepoint>(*active_);
     } catch (...) {
-        db.writeGate_.leave();
-        gated_ = false;
+        open_ = false;
+        abandon();
+        waitIfFirst();
         throw;
     }
+    inSavepoint_ = true;
 }
 
 WriteTransaction::~WriteTransaction() {
+    if (outcome_) {
+        if (open_) {
+            open_ = false;
+            abandon();
+        }
+        waitIfFirst();
+        return;
+    }
     if (!open_) return;
     try {
         // A failed statement may have ended the transaction already (SQLite
@@ -372,6 +434,85 @@ void WriteTransaction::end() {
     open_ = false;
     if (gated_) lease_.db_->writeGate_.leave();
     gated_ = false;
+}
+
+void WriteTransaction::waitIfFirst() noexcept {
+    // Writers after this one may still be working on its session: the
+    // session goes back to the pool only once their group has ended.
+    if (active_ != &lease_ || told_) return;
+    told_ = true;
+    try {
+        outcome_->wait();
+    } catch (const std::exception& e) {
+        // This writer's own work was dropped already; the others are told themselves.
+        spdlog::debug("Gravação em grupo terminou em falha: {}", e.what());
+    }
+}
+
+void WriteTransaction::abandon() noexcept {
+    // A failed statement may have ended the whole transaction (SQLite rolls
+    // back by itself on a full disk or an I/O error): the work of the writers
+    // before this one went with it.
+    bool lost = !inTransaction(active_->sql(), DatabaseKind::Sqlite);
+    std::string why = "a transação foi desfeita por uma falha de outra gravação do mesmo grupo";
+    if (!lost && inSavepoint_) {
+        try {
+            run<TxCommandKind::RollbackToSavepoint>(*active_);
+            run<TxCommandKind::Release>(*active_);
+        } catch (const std::exception& e) {
+            lost = true;
+            why = "a gravação de outra requisição do mesmo grupo não pôde ser desfeita: " +
+                  failureText(e);
+        }
+    }
+    const bool hadSavepoint = std::exchange(inSavepoint_, false);
+    if (lost)
+        endGroup(
+            std::make_exception_ptr(DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why)));
+    else if (!hadSavepoint)
+        endGroup(nullptr);  // this writer's work is no part of what may be kept
+    else
+        passOn();
+}
+
+void WriteTransaction::passOn() noexcept {
+    Database& db = *lease_.db_;
+    const Database::OpenGroup& group = db.group_;
+    if (group.members < kMaxGroup && group.weight < kMaxGroupWeight &&
+        db.writeGate_.handOver(kMaxGroupWeight - group.weight)) {
+        gated_ = false;
+        return;
+    }
+    endGroup(nullptr);
+}
+
+void WriteTransaction::endGroup(std::exception_ptr failure) noexcept {
+    Database& db = *lease_.db_;
+    const Database::OpenGroup group = std::exchange(db.group_, {});
+    const Database::Lease& connection = *group.connection;
+    if (!failure && group.kept > 0) {
+        try {
+            run<TxCommandKind::Commit>(connection);
+            ++db.commits_;
+            db.committedWriters_ += group.kept;
+        } catch (const std::exception& e) {
+            spdlog::warn("Gravação de {} requisições juntas falhou: {}", group.kept,
+                         failureText(e));
+            failure = std::make_exception_ptr(DatabaseUnavailable(
+                unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Busy), failureText(e)));
+        }
+    }
+    try {
+        if (inTransaction(connection.sql(), DatabaseKind::Sqlite))
+            run<TxCommandKind::Rollback>(connection);
+    } catch (const std::exception& e) {
+        // After the failure that is told to the group's writers just below.
+        spdlog::debug("Falha ao desfazer a transação do grupo: {}", failureText(e));
+    }
+    db.writeGate_.leave();
+    gated_ = false;
+    // Last: once told, the group's first writer gives its session back.
+    group.outcome->finish(failure);
 }
 
 ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) {
@@ -393,8 +534,24 @@ void WriteTransaction::lockName(const std::string& name) {
 }
 
 void WriteTransaction::commit() {
-    run<TxCommandKind::Commit>(lease_);
-    end();
+    if (!outcome_) {
+        run<TxCommandKind::Commit>(lease_);
+        if (lease_.kind() == DatabaseKind::Sqlite) {
+            ++lease_.db_->commits_;
+            ++lease_.db_->committedWriters_;
+        }
+        end();
+        return;
+    }
+    if (inSavepoint_)
+        run<TxCommandKind::Release>(
+            *active_);  // on failure, the destructor drops this writer's work
+    inSavepoint_ = false;
+    open_ = false;
+    ++lease_.db_->group_.kept;
+    passOn();
+    told_ = true;
+    outcome_->wait();
 }
 
 }  // namespace appserver

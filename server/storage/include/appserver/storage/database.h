@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,8 @@
 #include "appserver/storage/write_gate.h"
 
 namespace appserver {
+
+class CommitOutcome;
 
 enum class DatabaseKind { Sqlite, Postgres };
 
@@ -82,6 +85,16 @@ public:
     /// SQLite: what the background copy of the write-ahead log has done.
     std::optional<WalCheckpointer::Stats> checkpointStats() const;
 
+    /// SQLite: write transactions committed, and the writers whose work they
+    /// held (more writers than commits when writers shared one).
+    struct CommitStats {
+        std::uint64_t commits = 0;
+        std::uint64_t writers = 0;
+    };
+    CommitStats commitStats() const { return {commits_.load(), committedWriters_.load()}; }
+    /// Writers waiting for the write lock now.
+    std::size_t writersWaiting() const { return writeGate_.waiting(); }
+
     /// The object of type T kept with this database for all its sessions,
     /// made by `T()` on first use and destroyed with the database: what
     /// mirrors the data of this database (a cache) and of no other. T keeps
@@ -121,6 +134,18 @@ private:
     std::atomic<std::uint64_t> breaks_{0};  ///< broken connections seen so far
     std::atomic<bool> down_{false};         ///< for the log: said once per outage
     WriteGate writeGate_;
+    /// SQLite: the write transaction open for a group of writers that share
+    /// its commit (see WriteTransaction). Touched only by the gate's holder.
+    struct OpenGroup {
+        const Lease* connection = nullptr;  ///< null: none open
+        std::shared_ptr<CommitOutcome> outcome;
+        std::size_t members = 0;
+        std::size_t weight = 0;  ///< the members' weights together
+        std::size_t kept = 0;    ///< members whose work awaits the commit
+    };
+    OpenGroup group_;
+    std::atomic<std::uint64_t> commits_{0};
+    std::atomic<std::uint64_t> committedWriters_{0};
     std::unique_ptr<WalCheckpointer> checkpointer_;
     std::mutex sharedMutex_;
     std::unordered_map<std::type_index, std::shared_ptr<void>> shared_;
@@ -191,10 +216,23 @@ bool fetchSingleRow(soci::statement& st);
 /// PostgreSQL callers add advisory locks for what they must serialise.
 /// A lock not had within the pool's lockWait throws DatabaseUnavailable
 /// (busy). Rolls back unless committed.
+///
+/// On SQLite with every commit synced, writers queue on the write lock for
+/// the disk more than for their own work. A writer that `Joins` therefore
+/// does its work in a savepoint of the transaction the writer before it left
+/// open, on that writer's session (lease()), when that one joined too; the
+/// last of such a group commits for all, with one sync. Each writer's
+/// commit() returns only once that commit is on disk, and throws if it
+/// failed; a writer that fails undoes only its own savepoint, unless SQLite
+/// ended the whole transaction, which every writer of the group is then told.
 class WriteTransaction {
 public:
+    enum class Sharing { Alone, Joins };
+
     /// `weight`: the size of the work (changes) the transaction will do.
-    explicit WriteTransaction(const Database::Lease& lease, std::size_t weight = 1);
+    /// A writer that joins must do all its work through lease().
+    explicit WriteTransaction(const Database::Lease& lease, std::size_t weight = 1,
+                              Sharing sharing = Sharing::Alone);
     ~WriteTransaction();
     WriteTransaction(const WriteTransaction&) = delete;
     WriteTransaction& operator=(const WriteTransaction&) = delete;
@@ -203,13 +241,30 @@ public:
     /// name (PostgreSQL); SQLite already serialises all writers.
     void lockName(const std::string& name);
     void commit();
+    /// The session the transaction is open on: the caller's own, or, for a
+    /// writer that joined a group, the session of the group's first writer.
+    const Database::Lease& lease() const { return *active_; }
 
 private:
     void end();
+    /// Drops this writer's work from its group, which goes on to its commit.
+    void abandon() noexcept;
+    /// Ends this writer's turn in its group: hands the open transaction on to
+    /// the next writer, if that one joins, or else ends the group.
+    void passOn() noexcept;
+    /// Commits the group's kept work (rolls it back instead when `failure`),
+    /// frees the write lock and tells every writer of the group how it ended.
+    void endGroup(std::exception_ptr failure) noexcept;
+    /// The group's first writer waits for the group's end before its session is given back.
+    void waitIfFirst() noexcept;
 
     const Database::Lease& lease_;
+    const Database::Lease* active_;
+    std::shared_ptr<CommitOutcome> outcome_;  ///< set for a writer in a group
     bool open_ = true;
     bool gated_ = false;
+    bool inSavepoint_ = false;
+    bool told_ = false;  ///< this writer has waited for its group's outcome
 };
 
 /// A read transaction on SQLite (BEGIN … COMMIT): the queries inside share

@@ -16,6 +16,10 @@ namespace appserver {
 /// passes the moment it is free: to the smallest waiting writer, unless one
 /// has waited longer than `patience`, which then goes first (the longest
 /// waiting of those), so that large writers are never starved either.
+///
+/// A writer that may share its commit with others (`joins`) can also be
+/// handed the lock by its holder without the lock being freed: the holder's
+/// open transaction then goes with it (see WriteTransaction).
 class WriteGate {
 public:
     using Clock = std::chrono::steady_clock;
@@ -24,20 +28,29 @@ public:
 
     /// Waits for the lock until `deadline`; `weight` is the size of the
     /// writer's work (the changes it holds). False when the deadline passed.
-    bool enter(std::size_t weight, Clock::time_point deadline);
+    bool enter(std::size_t weight, Clock::time_point deadline, bool joins = false);
     void leave();
+    /// Called by the holder: when the writer next in order is one that
+    /// joins, and its weight is at most `room`, the lock is now that
+    /// writer's and true is returned; otherwise the holder keeps it.
+    bool handOver(std::size_t room);
+    /// Writers waiting now.
+    std::size_t waiting() const;
 
 private:
     struct Waiter {
         std::uint64_t id;
         std::size_t weight;
         Clock::time_point since;
+        bool joins;
     };
-    /// Hands the free lock to the next waiter, if any. Called with mutex_ held.
-    void grantNextLocked();
+    /// The waiter that goes next, by the order above. Called with mutex_ held, waiting_ not empty.
+    std::list<Waiter>::iterator nextLocked();
+    /// Makes `next` the holder. Called with mutex_ held.
+    void grantLocked(std::list<Waiter>::iterator next);
 
     std::chrono::milliseconds patience_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::list<Waiter> waiting_;
     std::uint64_t owner_ = 0;  ///< 0: free
