@@ -44,39 +44,41 @@ struct ScreenAccessQuery {
     }
 };
 
-struct TeamMateQuery {
+/// A count over two keys, prepared once per session (each SQL text its own
+/// type, so that each has its own place in the session's statement cache).
+template <const char* const* Sql>
+struct PairCountQuery {
     int n = 0;
-    std::string user, op;
+    std::string first, second;
     soci::statement st;
 
-    explicit TeamMateQuery(soci::session& sql) : st(sql) {
+    explicit PairCountQuery(soci::session& sql) : st(sql) {
         st.exchange(soci::into(n));
-        st.exchange(soci::use(user));
-        st.exchange(soci::use(op));
+        st.exchange(soci::use(first));
+        st.exchange(soci::use(second));
         st.alloc();
-        st.prepare(
-            "SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = "
-            "mine.team"
-            " WHERE mine.operator = :u AND theirs.operator = :o");
+        st.prepare(*Sql);
         st.define_and_bind();
+    }
+
+    static bool any(const Database::Lease& db, const std::string& first,
+                    const std::string& second) {
+        return db.withPrepared<PairCountQuery>([&](PairCountQuery& q) {
+            q.first = first;
+            q.second = second;
+            q.n = 0;
+            fetchSingleRow(q.st);
+            return q.n > 0;
+        });
     }
 };
 
-/// Asked on every call of the summary: prepared once per session.
-struct TeamMemberQuery {
-    int n = 0;
-    std::string team, op;
-    soci::statement st;
-
-    explicit TeamMemberQuery(soci::session& sql) : st(sql) {
-        st.exchange(soci::into(n));
-        st.exchange(soci::use(team));
-        st.exchange(soci::use(op));
-        st.alloc();
-        st.prepare("SELECT COUNT(*) FROM team_members WHERE team = :t AND operator = :u");
-        st.define_and_bind();
-    }
-};
+constexpr const char* kTeamMateSql =
+    "SELECT COUNT(*) FROM team_members mine JOIN team_members theirs ON theirs.team = mine.team"
+    " WHERE mine.operator = :u AND theirs.operator = :o";
+/// Asked on every call of the summary.
+constexpr const char* kTeamMemberSql =
+    "SELECT COUNT(*) FROM team_members WHERE team = :t AND operator = :u";
 
 }  // namespace
 
@@ -84,13 +86,7 @@ bool inWorkTeam(const Database::Lease& db, const std::string& user, const std::s
     // The user is in his own team even when he belongs to none (as workTeam() has it), if he
     // exists.
     if (op == user) return findOperator(db.sql(), user).has_value();
-    return db.withPrepared<TeamMateQuery>([&](TeamMateQuery& q) {
-        q.user = user;
-        q.op = op;
-        q.n = 0;
-        fetchSingleRow(q.st);
-        return q.n > 0;
-    });
+    return PairCountQuery<&kTeamMateSql>::any(db, user, op);
 }
 
 bool operatorMayUseScreen(const Database::Lease& db, const std::string& op,
@@ -121,13 +117,7 @@ std::vector<TeamRecord> teamsOf(const Database::Lease& db, const std::string& us
 }
 
 bool isTeamMember(const Database::Lease& db, const std::string& team, const std::string& user) {
-    return db.withPrepared<TeamMemberQuery>([&](TeamMemberQuery& q) {
-        q.team = team;
-        q.op = user;
-        q.n = 0;
-        fetchSingleRow(q.st);
-        return q.n > 0;
-    });
+    return PairCountQuery<&kTeamMemberSql>::any(db, team, user);
 }
 
 std::string listedName(const std::string& name) {
