@@ -15,36 +15,14 @@ std::size_t PeriodCellCache::KeyHash::operator()(const Key& k) const noexcept {
 std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
                                                       const std::string& branch, long long from,
                                                       long long to, long long version) {
-    const Key key{op, branch, from, to};
-    std::lock_guard lock(mutex_);
-    const auto at = index_.find(key);
-    if (at == index_.end() || at->second->version != version) return nullptr;
-    entries_.splice(entries_.begin(), entries_, at->second);
-    return at->second->cells;
+    return kept_.find<std::shared_ptr<const DayCells>>(
+        Key{op, branch, from, to},
+        [&](const Kept& k) { return k.version == version ? k.cells : nullptr; });
 }
 
 void PeriodCellCache::keep(const std::string& op, const std::string& branch, long long from,
                            long long to, long long version, std::shared_ptr<const DayCells> cells) {
-    if (capacity_ == 0) return;
-    Key key{op, branch, from, to};
-    std::lock_guard lock(mutex_);
-    if (const auto at = index_.find(key); at != index_.end()) {
-        at->second->version = version;
-        at->second->cells = std::move(cells);
-        entries_.splice(entries_.begin(), entries_, at->second);
-        return;
-    }
-    if (entries_.size() == capacity_) {
-        index_.erase(entries_.back().key);
-        entries_.pop_back();
-    }
-    entries_.push_front(Entry{key, version, std::move(cells)});
-    index_.emplace(std::move(key), entries_.begin());
-}
-
-std::size_t PeriodCellCache::size() const {
-    std::lock_guard lock(mutex_);
-    return entries_.size();
+    kept_.keep(Key{op, branch, from, to}, Kept{version, std::move(cells)});
 }
 
 }  // namespace appserver

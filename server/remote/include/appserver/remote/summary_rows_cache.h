@@ -1,12 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <list>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 
+#include "appserver/stores/lru_cache.h"
 #include "appserver/stores/period_summary.h"
 
 namespace appserver {
@@ -26,7 +24,7 @@ class SummaryRowsCache {
 public:
     static constexpr std::size_t kDefaultCapacity = 4096;
 
-    explicit SummaryRowsCache(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
+    explicit SummaryRowsCache(std::size_t capacity = kDefaultCapacity) : kept_(capacity) {}
 
     /// The text kept for `op`'s period, or null when his days, name or
     /// closings differ from those it was written from.
@@ -34,18 +32,15 @@ public:
     /// Keeps `text`, written from `op`, in place of what was kept for his days.
     void keep(const OperatorPeriod& op, std::shared_ptr<const std::string> text);
 
-    std::size_t size() const;
+    std::size_t size() const { return kept_.size(); }
 
 private:
-    struct Entry {
+    struct Kept {
         OperatorPeriod from;  ///< what the text was written from, its cells held
         std::shared_ptr<const std::string> text;
     };
 
-    const std::size_t capacity_;
-    mutable std::mutex mutex_;
-    std::list<Entry> entries_;  ///< most recently used first
-    std::unordered_map<const DayCells*, std::list<Entry>::iterator> index_;
+    LruCache<const DayCells*, Kept> kept_;
 };
 
 }  // namespace appserver

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <list>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 
+#include "appserver/stores/lru_cache.h"
 #include "appserver/stores/period_summary.h"
 
 namespace appserver {
@@ -23,7 +21,7 @@ class PeriodCellCache {
 public:
     static constexpr std::size_t kDefaultCapacity = 4096;
 
-    explicit PeriodCellCache(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
+    explicit PeriodCellCache(std::size_t capacity = kDefaultCapacity) : kept_(capacity) {}
 
     /// The cells kept for `op` at `branch` over [from, to] (day numbers),
     /// when they were read at `version`; null otherwise.
@@ -33,7 +31,7 @@ public:
     void keep(const std::string& op, const std::string& branch, long long from, long long to,
               long long version, std::shared_ptr<const DayCells> cells);
 
-    std::size_t size() const;
+    std::size_t size() const { return kept_.size(); }
 
 private:
     /// An operator-period: asked for every operator of every summary, so
@@ -46,16 +44,12 @@ private:
     struct KeyHash {
         std::size_t operator()(const Key& k) const noexcept;
     };
-    struct Entry {
-        Key key;
-        long long version;
+    struct Kept {
+        long long version = 0;
         std::shared_ptr<const DayCells> cells;
     };
 
-    const std::size_t capacity_;
-    mutable std::mutex mutex_;
-    std::list<Entry> entries_;  ///< most recently used first
-    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    LruCache<Key, Kept, KeyHash> kept_;
 };
 
 }  // namespace appserver
