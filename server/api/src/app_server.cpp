@@ -34,14 +34,16 @@ http::ServerOptions transportOptions(const ServerSettings& s) {
 /// and freed on every call. With the allocator's defaults each free hands the
 /// top of a thread's heap back to the system, and the next such answer
 /// faults it in again page by page: some 55 page faults a summary, a third
-/// of its cost. The process keeps up to 8 MB free at the top of each heap
-/// instead, and takes blocks under 4 MB from the heap, not from mappings of
-/// their own. Once per process, for every server in it.
+/// of its cost. The process keeps up to 1 MB free at the top of each heap
+/// instead, and takes blocks under 1 MB from the heap, not from mappings of
+/// their own. Larger blocks keep their own mappings, so that a body growing
+/// towards its cap is moved by remapping, never held twice while copied.
+/// Once per process, for every server in it.
 void keepFreedMemoryForReuse() {
     static std::once_flag once;
     std::call_once(once, [] {
-        constexpr int kMappedFrom = 4 << 20;
-        constexpr int kKeptFree = 8 << 20;
+        constexpr int kMappedFrom = 1 << 20;
+        constexpr int kKeptFree = 1 << 20;
         if (mallopt(M_MMAP_THRESHOLD, kMappedFrom) != 1 ||
             mallopt(M_TRIM_THRESHOLD, kKeptFree) != 1)
             // An allocator of its own (a sanitizer's) ignores the advice: it only costs speed.
