@@ -5,9 +5,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+
+#include "platform/dataset/text.h"
 
 namespace platform::dataset::detail {
 
@@ -128,21 +127,7 @@ private:
     /// lowest flag set is exact (a borrow runs only upwards, from a byte
     /// flagged itself).
     const char* plainRun(const char* q) const {
-#ifdef __SSE2__
-        const __m128i quotes = _mm_set1_epi8('"');
-        const __m128i backslashes = _mm_set1_epi8('\\');
-        const __m128i spaces = _mm_set1_epi8(0x20);
-        while (end_ - q >= 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-            // Compared as signed bytes, those from 0x80 on are below the space too.
-            const __m128i special = _mm_or_si128(
-                _mm_cmplt_epi8(v, spaces),
-                _mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, backslashes)));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-            if (mask != 0) return q + std::countr_zero(mask);
-            q += 16;
-        }
-#endif
+        q = skipPlainJsonBlocks(q, end_);
         if constexpr (std::endian::native == std::endian::little) {
             constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
             constexpr std::uint64_t kHigh = 0x8080808080808080ULL;

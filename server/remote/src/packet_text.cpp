@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "platform/dataset/packet_json.h"
 #include "platform/dataset/text.h"
@@ -29,20 +26,9 @@ constexpr std::array<bool, 256> kPlain = [] {
 /// The end of the run of plain bytes of `text` from `i`: sixteen at a time
 /// where the processor allows, then byte by byte.
 std::size_t plainRunEnd(std::string_view text, std::size_t i) {
-#ifdef __SSE2__
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i space = _mm_set1_epi8(0x20);
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        // Compared as signed bytes, those from 0x80 on are below the space too.
-        const __m128i special =
-            _mm_or_si128(_mm_cmplt_epi8(v, space),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)));
-        const int mask = _mm_movemask_epi8(special);
-        if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
-    }
-#endif
+    const char* begin = text.data();
+    i = static_cast<std::size_t>(
+        platform::dataset::skipPlainJsonBlocks(begin + i, begin + text.size()) - begin);
     while (i < text.size() && kPlain[static_cast<unsigned char>(text[i])]) ++i;
     return i;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/dataset/export.h"
 
@@ -14,6 +18,34 @@ PLATFORM_DATASET_EXPORT std::size_t utf8Length(std::string_view text);
 /// Length of the well-formed UTF-8 sequence starting at text[i] (RFC 3629: no
 /// overlong forms, no surrogates, nothing past U+10FFFF), 0 when malformed.
 PLATFORM_DATASET_EXPORT std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
+
+/// From `p` on, sixteen bytes at a time while as many are left before `end`:
+/// the first byte a JSON string does not hold as it is (a quote, a
+/// backslash, a control character, or a byte of a multi-byte character,
+/// which readers and writers check apart). When there is none, the first of
+/// the fewer than sixteen bytes left, for the caller to go through; `p`
+/// itself on a processor without SSE2. Inline: both the desktop's reading of
+/// a packet and the server's writing of one run it for every text.
+inline const char* skipPlainJsonBlocks(const char* p, const char* end) {
+#ifdef __SSE2__
+    const __m128i quotes = _mm_set1_epi8('"');
+    const __m128i backslashes = _mm_set1_epi8('\\');
+    const __m128i spaces = _mm_set1_epi8(0x20);
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Compared as signed bytes, those from 0x80 on are below the space too.
+        const __m128i special =
+            _mm_or_si128(_mm_cmplt_epi8(v, spaces),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, backslashes)));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
+        if (mask != 0) return p + std::countr_zero(mask);
+        p += 16;
+    }
+#else
+    (void)end;
+#endif
+    return p;
+}
 
 /// ASCII upper case; other bytes unchanged.
 PLATFORM_DATASET_EXPORT std::string upperAscii(std::string_view text);
