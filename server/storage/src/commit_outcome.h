@@ -1,8 +1,10 @@
 #pragma once
 
 #include <condition_variable>
-#include <exception>
 #include <mutex>
+#include <optional>
+
+#include "appserver/storage/database_error.h"
 
 namespace appserver {
 
@@ -11,8 +13,8 @@ namespace appserver {
 /// has failed.
 class CommitOutcome {
 public:
-    /// Null `failure`: committed.
-    void finish(std::exception_ptr failure) {
+    /// No `failure`: committed.
+    void finish(std::optional<DatabaseUnavailable> failure) {
         {
             std::lock_guard lock(mutex_);
             failure_ = std::move(failure);
@@ -21,18 +23,23 @@ public:
         done_.notify_all();
     }
 
-    /// Waits for the end; rethrows the failure, if any.
+    /// Waits for the end; throws the failure, if any. Each writer throws an
+    /// exception of its own, its text copied: one exception rethrown in
+    /// several threads would be freed by whichever let it go last, while
+    /// another may still be reading it.
     void wait() {
         std::unique_lock lock(mutex_);
         done_.wait(lock, [this] { return finished_; });
-        if (failure_) std::rethrow_exception(failure_);
+        if (failure_)
+            throw DatabaseUnavailable(failure_->reason(), std::string(failure_->what()),
+                                      failure_->retryAfter());
     }
 
 private:
     std::mutex mutex_;
     std::condition_variable done_;
     bool finished_ = false;
-    std::exception_ptr failure_;
+    std::optional<DatabaseUnavailable> failure_;
 };
 
 }  // namespace appserver

@@ -467,10 +467,9 @@ void WriteTransaction::abandon() noexcept {
     }
     const bool hadSavepoint = std::exchange(inSavepoint_, false);
     if (lost)
-        endGroup(
-            std::make_exception_ptr(DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why)));
+        endGroup(DatabaseUnavailable(DatabaseUnavailable::Reason::Busy, why));
     else if (!hadSavepoint)
-        endGroup(nullptr);  // this writer's work is no part of what may be kept
+        endGroup(std::nullopt);  // this writer's work is no part of what may be kept
     else
         passOn();
 }
@@ -483,10 +482,10 @@ void WriteTransaction::passOn() noexcept {
         gated_ = false;
         return;
     }
-    endGroup(nullptr);
+    endGroup(std::nullopt);
 }
 
-void WriteTransaction::endGroup(std::exception_ptr failure) noexcept {
+void WriteTransaction::endGroup(std::optional<DatabaseUnavailable> failure) noexcept {
     Database& db = *lease_.db_;
     const Database::OpenGroup group = std::exchange(db.group_, {});
     const Database::Lease& connection = *group.connection;
@@ -498,8 +497,8 @@ void WriteTransaction::endGroup(std::exception_ptr failure) noexcept {
         } catch (const std::exception& e) {
             spdlog::warn("Gravação de {} requisições juntas falhou: {}", group.kept,
                          failureText(e));
-            failure = std::make_exception_ptr(DatabaseUnavailable(
-                unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Busy), failureText(e)));
+            failure.emplace(unavailabilityOf(e).value_or(DatabaseUnavailable::Reason::Busy),
+                            failureText(e));
         }
     }
     try {
@@ -512,7 +511,7 @@ void WriteTransaction::endGroup(std::exception_ptr failure) noexcept {
     db.writeGate_.leave();
     gated_ = false;
     // Last: once told, the group's first writer gives its session back.
-    group.outcome->finish(failure);
+    group.outcome->finish(std::move(failure));
 }
 
 ReadTransaction::ReadTransaction(const Database::Lease& lease) : lease_(lease) {

@@ -254,7 +254,7 @@ private:
     void passOn() noexcept;
     /// Commits the group's kept work (rolls it back instead when `failure`),
     /// frees the write lock and tells every writer of the group how it ended.
-    void endGroup(std::exception_ptr failure) noexcept;
+    void endGroup(std::optional<DatabaseUnavailable> failure) noexcept;
     /// The group's first writer waits for the group's end before its session is given back.
     void waitIfFirst() noexcept;
 
