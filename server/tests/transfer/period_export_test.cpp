@@ -504,7 +504,9 @@ TEST_F(ExportFiles, command_writes_files_and_refuses_bad_arguments_clearly) {
                      csv);
     }
     std::ifstream in(csvPath, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected.str());
+    std::ostringstream written;
+    written << in.rdbuf();
+    EXPECT_EQ(written.str(), expected.str());
     // Standard output when no file is given.
     EXPECT_EQ(shell(base + "--from 2026-12-01 --to 2026-12-05 2>/dev/null", &status),
               expected.str());
