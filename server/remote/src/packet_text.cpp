@@ -29,6 +29,7 @@ std::size_t plainRunEnd(std::string_view text, std::size_t i) {
     const char* begin = text.data();
     i = static_cast<std::size_t>(
         platform::dataset::skipPlainJsonBlocks(begin + i, begin + text.size()) - begin);
+    if (text.size() - i >= 16) return i;  // found within a block
     while (i < text.size() && kPlain[static_cast<unsigned char>(text[i])]) ++i;
     return i;
 }
