@@ -128,6 +128,19 @@ std::vector<std::string> sqliteVersionTriggers(const std::string& table,
     };
 }
 
+/// On PostgreSQL, in a row trigger's function: moves the version of OLD's
+/// operator (but on an insert) and of NEW's (but on a delete, and on an
+/// update only when he is another), his code in `column`.
+std::string pgBumpOldAndNew(const std::string& column) {
+    return fmt::format(
+        " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.{0}); END IF;"
+        " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.{0});"
+        " ELSIF TG_OP = 'UPDATE' THEN"
+        " IF NEW.{0} <> OLD.{0} THEN PERFORM operator_totals_bump(NEW.{0});"
+        " END IF; END IF;",
+        column);
+}
+
 /// On PostgreSQL: takes the operator's row (as the punches' recount does,
 /// see migration 7) before any of his totals, so that writers of one
 /// operator's totals and version take their locks in one order.
@@ -373,13 +386,8 @@ const std::vector<Migration>& migrations() {
              " BEGIN " +
                  lockOperatorRow("op") + " " + bumpTotalsVersion("op") + " END $$",
              "CREATE FUNCTION operator_totals_changed() RETURNS trigger LANGUAGE plpgsql AS $$"
-             " BEGIN"
-             " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.operator); END IF;"
-             " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.operator);"
-             " ELSIF TG_OP = 'UPDATE' THEN"
-             " IF NEW.operator <> OLD.operator THEN PERFORM operator_totals_bump(NEW.operator);"
-             " END IF; END IF;"
-             " RETURN NULL; END $$",
+             " BEGIN" +
+                 pgBumpOldAndNew("operator") + " RETURN NULL; END $$",
              "CREATE TRIGGER appropriation_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
              " ON appropriation_day_totals FOR EACH ROW EXECUTE FUNCTION operator_totals_changed()",
              "CREATE TRIGGER punch_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
@@ -417,34 +425,26 @@ const std::vector<Migration>& migrations() {
              return out;
          }(),
          {
-             // The operator's row, which the change takes before it writes
-             // anything, and then his version, as for his totals.
-             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
+             // His row of operators, which the change itself holds first,
+             // then his version, as for his totals; a name or code written
+             // as it was moves nothing.
              "CREATE FUNCTION operator_row_changed() RETURNS trigger LANGUAGE plpgsql AS $$"
              " BEGIN"
              " IF TG_OP = 'UPDATE' THEN"
              " IF NEW.code = OLD.code AND NEW.name = OLD.name THEN RETURN NULL; END IF;"
-             " END IF;"
-             " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.code); END IF;"
-             " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.code);"
-             " ELSIF TG_OP = 'UPDATE' THEN"
-             " IF NEW.code <> OLD.code THEN PERFORM operator_totals_bump(NEW.code); END IF;"
-             " END IF;"
-             " RETURN NULL; END $$",
+             " END IF;" +
+                 pgBumpOldAndNew("code") + " RETURN NULL; END $$",
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
              "CREATE TRIGGER operators_version AFTER INSERT OR DELETE OR UPDATE OF code, name"
              " ON operators FOR EACH ROW EXECUTE FUNCTION operator_row_changed()",
              // Before the row is written: the operator's row is taken first,
              // as by every other writer of what his version covers, so that
              // two writers never hold one lock each of the other's.
              "CREATE FUNCTION operator_rows_changing() RETURNS trigger LANGUAGE plpgsql AS $$"
-             " BEGIN"
-             " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.operator); END IF;"
-             " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.operator);"
-             " ELSIF TG_OP = 'UPDATE' THEN"
-             " IF NEW.operator <> OLD.operator THEN PERFORM operator_totals_bump(NEW.operator);"
-             " END IF; END IF;"
-             " IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;"
-             " RETURN NEW; END $$",
+             " BEGIN" +
+                 pgBumpOldAndNew("operator") +
+                 " IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;"
+                 " RETURN NEW; END $$",
              "CREATE TRIGGER operator_branches_version BEFORE INSERT OR UPDATE OR DELETE"
              " ON operator_branches FOR EACH ROW EXECUTE FUNCTION operator_rows_changing()",
              "CREATE TRIGGER month_closings_version BEFORE INSERT OR UPDATE OR DELETE"
