@@ -137,8 +137,8 @@ std::string getResumoPeriodo(const CallContext& ctx, const CallArgs& a) {
                                      method.name, q.to.toDisplayDate(), q.from.toDisplayDate()));
     if (q.to.dayNumber() - q.from.dayNumber() + 1 > kMaxPeriodDays)
         throw invalid(fmt::format("O período deve ter no máximo {} dias.", kMaxPeriodDays));
-    // The operators' days as last read, unless their totals changed since;
-    // their rows as last written, unless their days, name or closings did.
+    // The operators' days, names and closings as last read, unless their
+    // version moved since; their rows as last written, unless those changed.
     const std::vector<OperatorPeriod> ops =
         periodByOperator(ctx.db, q, &ctx.db.shared<PeriodCellCache>());
     auto& written = ctx.db.shared<SummaryRowsCache>();

@@ -106,21 +106,39 @@ std::string bumpTotalsVersion(const std::string& op) {
 }
 
 /// On SQLite: the triggers that move an operator's version whenever one of
-/// his rows of `table` (a table of day totals) is written, changed or deleted.
-std::vector<std::string> sqliteTotalsVersionTriggers(const std::string& table) {
+/// his rows of `table` is written, changed or deleted; `column` holds the
+/// operator's code, and `updateOf` and `when` say which updates count (" OF
+/// a, b" and " WHEN ...", or nothing for all of them).
+std::vector<std::string> sqliteVersionTriggers(const std::string& table,
+                                               const std::string& column = "operator",
+                                               const std::string& updateOf = "",
+                                               const std::string& when = "") {
     return {
         fmt::format("CREATE TRIGGER {0}_version_insert AFTER INSERT ON {0} BEGIN {1} END", table,
-                    bumpTotalsVersion("NEW.operator")),
+                    bumpTotalsVersion("NEW." + column)),
         fmt::format("CREATE TRIGGER {0}_version_delete AFTER DELETE ON {0} BEGIN {1} END", table,
-                    bumpTotalsVersion("OLD.operator")),
-        // A total given to another operator changes both.
-        fmt::format("CREATE TRIGGER {0}_version_update AFTER UPDATE ON {0} BEGIN {1}"
+                    bumpTotalsVersion("OLD." + column)),
+        // A row given to another operator changes both.
+        fmt::format("CREATE TRIGGER {0}_version_update AFTER UPDATE{3} ON {0}{4} BEGIN {1}"
                     " INSERT INTO operator_totals_versions (operator, version)"
-                    " SELECT OLD.operator, 1 WHERE OLD.operator <> NEW.operator"
+                    " SELECT OLD.{2}, 1 WHERE OLD.{2} <> NEW.{2}"
                     " ON CONFLICT (operator) DO UPDATE SET"
                     " version = operator_totals_versions.version + 1; END",
-                    table, bumpTotalsVersion("NEW.operator")),
+                    table, bumpTotalsVersion("NEW." + column), column, updateOf, when),
     };
+}
+
+/// On PostgreSQL, in a row trigger's function: moves the version of OLD's
+/// operator (but on an insert) and of NEW's (but on a delete, and on an
+/// update only when he is another), his code in `column`.
+std::string pgBumpOldAndNew(const std::string& column) {
+    return fmt::format(
+        " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.{0}); END IF;"
+        " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.{0});"
+        " ELSIF TG_OP = 'UPDATE' THEN"
+        " IF NEW.{0} <> OLD.{0} THEN PERFORM operator_totals_bump(NEW.{0});"
+        " END IF; END IF;",
+        column);
 }
 
 /// On PostgreSQL: takes the operator's row (as the punches' recount does,
@@ -357,7 +375,7 @@ const std::vector<Migration>& migrations() {
                  "CREATE TABLE operator_totals_versions (operator TEXT PRIMARY KEY,"
                  " version BIGINT NOT NULL) WITHOUT ROWID"};
              for (const char* table : {"appropriation_day_totals", "punch_day_totals"})
-                 for (std::string& t : sqliteTotalsVersionTriggers(table)) out.push_back(t);
+                 for (std::string& t : sqliteVersionTriggers(table)) out.push_back(t);
              return out;
          }(),
          {
@@ -368,13 +386,8 @@ const std::vector<Migration>& migrations() {
              " BEGIN " +
                  lockOperatorRow("op") + " " + bumpTotalsVersion("op") + " END $$",
              "CREATE FUNCTION operator_totals_changed() RETURNS trigger LANGUAGE plpgsql AS $$"
-             " BEGIN"
-             " IF TG_OP <> 'INSERT' THEN PERFORM operator_totals_bump(OLD.operator); END IF;"
-             " IF TG_OP = 'INSERT' THEN PERFORM operator_totals_bump(NEW.operator);"
-             " ELSIF TG_OP = 'UPDATE' THEN"
-             " IF NEW.operator <> OLD.operator THEN PERFORM operator_totals_bump(NEW.operator);"
-             " END IF; END IF;"
-             " RETURN NULL; END $$",
+             " BEGIN" +
+                 pgBumpOldAndNew("operator") + " RETURN NULL; END $$",
              "CREATE TRIGGER appropriation_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
              " ON appropriation_day_totals FOR EACH ROW EXECUTE FUNCTION operator_totals_changed()",
              "CREATE TRIGGER punch_day_totals_version AFTER INSERT OR UPDATE OR DELETE"
@@ -396,6 +409,46 @@ const std::vector<Migration>& migrations() {
          {
              "INSERT INTO operator_totals_versions (operator, version) SELECT code, 1 FROM "
              "operators",
+         }},
+        // The same version moves as well for everything else a period's
+        // summary shows of an operator: his name (or his very row), the
+        // branches he works at and his closed months. A server keeps what it
+        // read of him under that one number, read with the team's members.
+        {9,
+         {},
+         [] {
+             std::vector<std::string> out =
+                 sqliteVersionTriggers("operators", "code", " OF code, name",
+                                       " WHEN OLD.code <> NEW.code OR OLD.name <> NEW.name");
+             for (const char* table : {"operator_branches", "month_closings"})
+                 for (std::string& t : sqliteVersionTriggers(table)) out.push_back(t);
+             return out;
+         }(),
+         {
+             // His row of operators, which the change itself holds first,
+             // then his version, as for his totals; a name or code written
+             // as it was moves nothing.
+             "CREATE FUNCTION operator_row_changed() RETURNS trigger LANGUAGE plpgsql AS $$"
+             " BEGIN"
+             " IF TG_OP = 'UPDATE' THEN"
+             " IF NEW.code = OLD.code AND NEW.name = OLD.name THEN RETURN NULL; END IF;"
+             " END IF;" +
+                 pgBumpOldAndNew("code") + " RETURN NULL; END $$",
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one statement in pieces
+             "CREATE TRIGGER operators_version AFTER INSERT OR DELETE OR UPDATE OF code, name"
+             " ON operators FOR EACH ROW EXECUTE FUNCTION operator_row_changed()",
+             // Before the row is written: the operator's row is taken first,
+             // as by every other writer of what his version covers, so that
+             // two writers never hold one lock each of the other's.
+             "CREATE FUNCTION operator_rows_changing() RETURNS trigger LANGUAGE plpgsql AS $$"
+             " BEGIN" +
+                 pgBumpOldAndNew("operator") +
+                 " IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;"
+                 " RETURN NEW; END $$",
+             "CREATE TRIGGER operator_branches_version BEFORE INSERT OR UPDATE OR DELETE"
+             " ON operator_branches FOR EACH ROW EXECUTE FUNCTION operator_rows_changing()",
+             "CREATE TRIGGER month_closings_version BEFORE INSERT OR UPDATE OR DELETE"
+             " ON month_closings FOR EACH ROW EXECUTE FUNCTION operator_rows_changing()",
          }},
     };
     return list;

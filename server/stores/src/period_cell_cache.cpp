@@ -12,17 +12,17 @@ std::size_t PeriodCellCache::KeyHash::operator()(const Key& k) const noexcept {
     return h;
 }
 
-std::shared_ptr<const DayCells> PeriodCellCache::find(const std::string& op,
-                                                      const std::string& branch, long long from,
-                                                      long long to, long long version) {
-    return kept_.find<std::shared_ptr<const DayCells>>(
-        Key{op, branch, from, to},
-        [&](const Kept& k) { return k.version == version ? k.cells : nullptr; });
+PeriodCellCache::Found PeriodCellCache::find(const std::string& op, const std::string& branch,
+                                             long long from, long long to, long long version) {
+    return kept_.find<Found>(Key{op, branch, from, to}, [&](const Kept& k) {
+        return k.version == version ? Found{true, k.period} : Found{};
+    });
 }
 
 void PeriodCellCache::keep(const std::string& op, const std::string& branch, long long from,
-                           long long to, long long version, std::shared_ptr<const DayCells> cells) {
-    kept_.keep(Key{op, branch, from, to}, Kept{version, std::move(cells)});
+                           long long to, long long version,
+                           std::shared_ptr<const OperatorPeriod> period) {
+    kept_.keep(Key{op, branch, from, to}, Kept{version, std::move(period)});
 }
 
 }  // namespace appserver

@@ -28,16 +28,22 @@ std::string chosenRows(bool byTeam, const char* table, char alias) {
 // the team's stretch of team_members' key whatever its statistics say
 // (statistics taken before a team was added make it read the whole table).
 
+std::string membersSql(bool byTeam) {
+    // The versions alone: what a summary shows of each member is kept
+    // under his, and read only when it moved.
+    return byTeam ? "SELECT m.operator, COALESCE(v.version, 0) FROM team_members m"
+                    " LEFT JOIN operator_totals_versions v ON v.operator = m.operator"
+                    " WHERE m.team = :w ORDER BY m.operator"
+                  : "SELECT v.operator, v.version FROM operator_totals_versions v"
+                    " WHERE v.operator = :w";
+}
+
 std::string operatorsSql(bool byTeam) {
-    // With each operator the version of his day totals, read before them.
-    return byTeam ? "SELECT o.code, o.name, COALESCE(v.version, 0) FROM team_members m"
+    return byTeam ? "SELECT o.code, o.name FROM team_members m"
                     " CROSS JOIN operator_branches ob CROSS JOIN operators o"
-                    " LEFT JOIN operator_totals_versions v ON v.operator = o.code"
                     " WHERE m.team = :w AND ob.operator = m.operator"
                     " AND ob.branch = :b AND o.code = m.operator ORDER BY m.operator"
-                  : "SELECT o.code, o.name, COALESCE(v.version, 0) FROM operator_branches ob"
-                    " CROSS JOIN operators o LEFT JOIN operator_totals_versions v"
-                    " ON v.operator = o.code"
+                  : "SELECT o.code, o.name FROM operator_branches ob CROSS JOIN operators o"
                     " WHERE ob.operator = :w AND ob.branch = :b AND o.code = ob.operator";
 }
 
@@ -89,14 +95,24 @@ struct Bound {
 };
 
 template <bool ByTeam>
+struct MembersRead : Bound {
+    std::string code;
+    long long version = 0;
+    soci::statement st;
+    explicit MembersRead(soci::session& sql) : st(sql) {
+        st.exchange(soci::into(code));
+        st.exchange(soci::into(version));
+        prepare(st, periodSummarySql(ByTeam, SummaryRead::Members));
+    }
+};
+
+template <bool ByTeam>
 struct OperatorsRead : Bound {
     std::string code, name;
-    long long version = 0;
     soci::statement st;
     explicit OperatorsRead(soci::session& sql) : st(sql) {
         st.exchange(soci::into(code));
         st.exchange(soci::into(name));
-        st.exchange(soci::into(version));
         prepare(st, periodSummarySql(ByTeam, SummaryRead::Operators));
     }
 };
@@ -157,7 +173,8 @@ void readEach(const Database::Lease& db, const PeriodSummaryQuery& query, F&& ro
 }
 
 /// Runs the native read of `Read` with the values it names (the branch but
-/// for the punches, the period but for the operators) and hands each row to `row`.
+/// for the members and the punches, the period but for the members and the
+/// operators) and hands each row to `row`.
 template <bool ByTeam, SummaryRead Read, typename F>
 void readNative(const Database::Lease& db, const PeriodSummaryQuery& query, F&& row) {
     using Q = NativeRead<ByTeam, Read>;
@@ -165,8 +182,9 @@ void readNative(const Database::Lease& db, const PeriodSummaryQuery& query, F&& 
         SqliteStatement& st = q.st;
         st.reset();
         st.bind(":w", query.team.empty() ? query.operatorCode : query.team);
-        if (Read != SummaryRead::Punches) st.bind(":b", query.branch);
-        if (Read != SummaryRead::Operators) {
+        if (Read != SummaryRead::Members && Read != SummaryRead::Punches)
+            st.bind(":b", query.branch);
+        if (Read != SummaryRead::Members && Read != SummaryRead::Operators) {
             st.bind(":f", static_cast<long long>(query.from.dayNumber()));
             st.bind(":l", static_cast<long long>(query.to.dayNumber()));
         }
@@ -195,11 +213,11 @@ std::vector<ListedOperator> listedOperators(const Database::Lease& db,
     std::vector<ListedOperator> out;
     if (db.kind() == DatabaseKind::Sqlite)
         readNative<ByTeam, SummaryRead::Operators>(db, query, [&](const SqliteStatement& st) {
-            out.push_back({std::string(st.text(0)), std::string(st.text(1)), false, st.int64(2)});
+            out.push_back({std::string(st.text(0)), std::string(st.text(1)), false});
         });
     else
         readEach<OperatorsRead<ByTeam>>(db, query, [&](const OperatorsRead<ByTeam>& q) {
-            out.push_back({q.code, q.name, false, q.version});
+            out.push_back({q.code, q.name, false});
         });
     // Already so on SQLite, whose text order is the bytes'.
     const auto byCode = [](const ListedOperator& a, const ListedOperator& b) {
@@ -290,55 +308,107 @@ std::vector<DayCells> readCells(const Database::Lease& db, const PeriodSummaryQu
     return out;
 }
 
-/// The listed operators' days, each taken from the cache when it holds them
-/// at his version and read otherwise (and kept there).
+/// The listed operators' parts of the period, read afresh: the operators,
+/// their closings, and their days from the two reads of the day totals.
 template <bool ByTeam>
-std::vector<std::shared_ptr<const DayCells>> cellsOf(const Database::Lease& db,
-                                                     const PeriodSummaryQuery& query,
-                                                     const std::vector<ListedOperator>& listed,
-                                                     PeriodCellCache* cache) {
+std::vector<OperatorPeriod> readPeriods(const Database::Lease& db,
+                                        const PeriodSummaryQuery& query) {
+    std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
+    if (listed.empty()) return {};
+    std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
+    std::vector<DayCells> cells = readCells<ByTeam>(db, query, listed);
+    std::vector<OperatorPeriod> out(listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        out[i] = OperatorPeriod{std::move(listed[i].code), std::move(listed[i].name),
+                                std::make_shared<const DayCells>(std::move(cells[i])),
+                                std::move(closed[i])};
+    return out;
+}
+
+/// A member of the query's team (or its one operator) with his version,
+/// read before anything of him.
+struct Member {
+    std::string code;
+    long long version = 0;
+};
+
+/// The members by code (byte order), whatever the database's collation.
+template <bool ByTeam>
+std::vector<Member> membersOf(const Database::Lease& db, const PeriodSummaryQuery& query) {
+    std::vector<Member> out;
+    if (db.kind() == DatabaseKind::Sqlite)
+        readNative<ByTeam, SummaryRead::Members>(db, query, [&](const SqliteStatement& st) {
+            out.push_back({std::string(st.text(0)), st.int64(1)});
+        });
+    else
+        readEach<MembersRead<ByTeam>>(db, query, [&](const MembersRead<ByTeam>& q) {
+            out.push_back({q.code, q.version});
+        });
+    // The one operator without a version row has had no change since they came.
+    if (!ByTeam && out.empty()) out.push_back({query.operatorCode, 0});
+    const auto byCode = [](const Member& a, const Member& b) { return a.code < b.code; };
+    if (!std::is_sorted(out.begin(), out.end(), byCode)) std::sort(out.begin(), out.end(), byCode);
+    return out;
+}
+
+/// The part of `code` in `read` (ordered by code), or null when he is not there.
+OperatorPeriod* partOf(std::vector<OperatorPeriod>& read, const std::string& code) {
+    const auto at =
+        std::lower_bound(read.begin(), read.end(), code,
+                         [](const OperatorPeriod& o, const std::string& c) { return o.code < c; });
+    return at != read.end() && at->code == code ? &*at : nullptr;
+}
+
+/// The members' parts, each taken from the cache when it holds it at his
+/// version and read otherwise (and kept there, under the version read before it).
+template <bool ByTeam>
+std::vector<OperatorPeriod> cachedPeriods(const Database::Lease& db,
+                                          const PeriodSummaryQuery& query, PeriodCellCache& cache) {
     const long long from = query.from.dayNumber(), to = query.to.dayNumber();
-    std::vector<std::shared_ptr<const DayCells>> cells(listed.size());
+    const std::vector<Member> members = membersOf<ByTeam>(db, query);
+    std::vector<PeriodCellCache::Found> kept(members.size());
     std::vector<std::size_t> missing;
-    for (std::size_t i = 0; i < listed.size(); ++i) {
-        if (cache)
-            cells[i] = cache->find(listed[i].code, query.branch, from, to, listed[i].totalsVersion);
-        if (!cells[i]) missing.push_back(i);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        kept[i] = cache.find(members[i].code, query.branch, from, to, members[i].version);
+        if (!kept[i]) missing.push_back(i);
     }
-    if (missing.empty()) return cells;
-    if (ByTeam && missing.size() * 2 > listed.size()) {
-        // Most of the team: one read of the team's totals costs less than one per operator.
-        std::vector<DayCells> read = readCells<ByTeam>(db, query, listed);
-        for (const std::size_t i : missing)
-            cells[i] = std::make_shared<const DayCells>(std::move(read[i]));
-    } else {
+    const auto keep = [&](std::size_t i, OperatorPeriod* read) {
+        kept[i] = {true, read ? std::make_shared<const OperatorPeriod>(std::move(*read)) : nullptr};
+        cache.keep(members[i].code, query.branch, from, to, members[i].version, kept[i].period);
+    };
+    std::vector<std::size_t> alone = missing;
+    if (ByTeam && missing.size() * 2 > members.size()) {
+        // Most of the team: one read of the team costs less than one per
+        // operator. Who is not in it may have left the team since its
+        // members were read, which says nothing of his branch: he is read alone.
+        std::vector<OperatorPeriod> read = readPeriods<ByTeam>(db, query);
+        alone.clear();
         for (const std::size_t i : missing) {
-            PeriodSummaryQuery one = query;
-            one.team.clear();
-            one.operatorCode = listed[i].code;
-            cells[i] = std::make_shared<const DayCells>(
-                std::move(readCells<false>(db, one, {listed[i]}).front()));
+            if (OperatorPeriod* part = partOf(read, members[i].code))
+                keep(i, part);
+            else
+                alone.push_back(i);
         }
     }
-    if (cache)
-        for (const std::size_t i : missing)
-            cache->keep(listed[i].code, query.branch, from, to, listed[i].totalsVersion, cells[i]);
-    return cells;
+    for (const std::size_t i : alone) {
+        PeriodSummaryQuery one = query;
+        one.team.clear();
+        one.operatorCode = members[i].code;
+        std::vector<OperatorPeriod> read = readPeriods<false>(db, one);
+        keep(i, read.empty() ? nullptr : &read.front());
+    }
+    std::vector<OperatorPeriod> out;
+    out.reserve(members.size());
+    for (const PeriodCellCache::Found& k : kept)
+        if (k.period) out.push_back(*k.period);
+    return out;
 }
 
 template <bool ByTeam>
 std::vector<OperatorPeriod> byOperator(const Database::Lease& db, const PeriodSummaryQuery& query,
                                        PeriodCellCache* cache) {
-    // The versions come with the operators, read before any of their totals.
-    std::vector<ListedOperator> listed = listedOperators<ByTeam>(db, query);
-    if (listed.empty() || query.to < query.from) return {};
-    std::vector<ClosedSpans> closed = closedSpans<ByTeam>(db, query, listed);
-    std::vector<std::shared_ptr<const DayCells>> cells = cellsOf<ByTeam>(db, query, listed, cache);
-    std::vector<OperatorPeriod> out(listed.size());
-    for (std::size_t i = 0; i < listed.size(); ++i)
-        out[i] = OperatorPeriod{std::move(listed[i].code), std::move(listed[i].name),
-                                std::move(cells[i]), std::move(closed[i])};
-    return out;
+    if (query.to < query.from) return {};
+    return cache ? cachedPeriods<ByTeam>(db, query, *cache) : readPeriods<ByTeam>(db, query);
 }
 
 template <bool ByTeam>
@@ -354,6 +424,8 @@ std::vector<ListedOperator> operatorsOfMonth(const Database::Lease& db,
 
 std::string periodSummarySql(bool byTeam, SummaryRead read) {
     switch (read) {
+        case SummaryRead::Members:
+            return membersSql(byTeam);
         case SummaryRead::Operators:
             return operatorsSql(byTeam);
         case SummaryRead::Closings:

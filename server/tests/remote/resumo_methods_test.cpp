@@ -361,7 +361,7 @@ TEST_F(Resumo, asked_again_after_any_write_the_summary_shows_the_days_as_written
             EXPECT_EQ(r["QTHRPONTO"], ponto) << r.dump();
         }
     }
-    // Names and closings are read every time.
+    // Names and closings, through the server or in plain SQL.
     ASSERT_EQ(closing(ana, kAna, "2026-12").status, 200);
     EXPECT_EQ(rowOf(summary(), kAna, "2026-12-07")["IDFECHADO"], "S");
     {
@@ -379,6 +379,25 @@ TEST_F(Resumo, asked_again_after_any_write_the_summary_shows_the_days_as_written
         EXPECT_EQ(rowOf(twoMonths, r["CDOPERADOR"], r["DTDIA"].get<std::string>().substr(0, 10)),
                   r);
     EXPECT_EQ(summary(), reopened);
+
+    // Written past the server (another server, the command line): a member
+    // added, his month closed, his branch left.
+    const auto sql = [&](const std::string& statement) {
+        auto lease = server.db().acquire();
+        lease.sql() << statement;
+    };
+    const std::string diego = std::string("'") + kDiego + "'";
+    sql("INSERT INTO team_members (team, operator) VALUES ('EQ01', " + diego + ")");
+    EXPECT_EQ(rowOf(summary(), kDiego, "2026-12-07")["IDFECHADO"], "N") << "a member added";
+    sql("INSERT INTO month_closings (operator, branch, first_day, last_day, closed_by, closed_at)"
+        " VALUES (" +
+        diego + ", '0001', " + std::to_string(DateTime::date(2026, 12, 1).dayNumber()) + ", " +
+        std::to_string(DateTime::date(2026, 12, 31).dayNumber()) + ", 'x', 0)");
+    EXPECT_EQ(rowOf(summary(), kDiego, "2026-12-07")["IDFECHADO"], "S") << "a month closed";
+    sql("DELETE FROM operator_branches WHERE operator = " + diego + " AND branch = '0001'");
+    const std::vector<json> left = summary();
+    EXPECT_TRUE(rowOf(left, kDiego, "2026-12-07").is_null()) << "a branch left";
+    EXPECT_EQ(left, reopened);
 }
 
 TEST_F(Resumo, each_module_serves_only_its_own_methods) {

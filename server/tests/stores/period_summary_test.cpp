@@ -1,7 +1,8 @@
 // The period summary's reads: the plan each database makes of them reads the
 // day totals of the appropriations and of the punches by their keys
 // (operator first, then the branch and the days), never by scanning a whole
-// table, and never the rows or punches themselves.
+// table, and never the rows or punches themselves; and a team's members
+// with their versions by the keys of both.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -71,6 +72,28 @@ TEST(PeriodSummary, reads_the_day_totals_by_their_keys_for_a_team_or_an_operator
         for (const std::string* plan : {&rows, &punches}) {
             EXPECT_EQ(plan->find("appropriations_"), std::string::npos);
             EXPECT_EQ(plan->find("punches_"), std::string::npos);
+        }
+    }
+}
+
+TEST(PeriodSummary, reads_a_teams_members_and_versions_by_their_keys) {
+    TestDatabase t;
+    for (const bool byTeam : {true, false}) {
+        const std::string members = planOf(t.db(), byTeam, SummaryRead::Members);
+        SCOPED_TRACE(members);
+        if (t.db().kind() == DatabaseKind::Sqlite) {
+            // One stretch of the team's key, in its order, and one search of
+            // each member's version.
+            if (byTeam) {
+                EXPECT_NE(members.find("SEARCH m USING COVERING INDEX"), std::string::npos);
+                EXPECT_NE(members.find("(team=?)"), std::string::npos);
+            }
+            EXPECT_NE(members.find("SEARCH v USING PRIMARY KEY (operator=?)"), std::string::npos);
+            EXPECT_EQ(members.find("TEMP B-TREE"), std::string::npos);
+            EXPECT_EQ(members.find("SCAN "), std::string::npos);
+        } else {
+            EXPECT_NE(members.find("operator_totals_versions_pkey"), std::string::npos);
+            EXPECT_EQ(members.find("Seq Scan"), std::string::npos);
         }
     }
 }

@@ -17,7 +17,7 @@ namespace appserver {
 /// Kept by the day cells the period cell cache handed out: that cache makes
 /// new cells for every read, so the same cells are the same days, and each
 /// entry holds its cells so that their address goes to no other. The name
-/// and the closed months, read every call, are compared as well. Holds at
+/// and the closed months are compared as well. Holds at
 /// most `capacity` operator-periods, the one used longest ago going first:
 /// some 3 KB each for a month, 12 MB at the default.
 class SummaryRowsCache {

@@ -9,10 +9,11 @@
 
 namespace appserver {
 
-/// Operators' day cells of a period as last read, each with the version of
-/// his day totals it was read at, so that a summary asked again reads only
-/// the totals of the operators whose version has moved since. One per
-/// database (Database::shared), used by every thread at once.
+/// Operators' parts of a period's summary as last read (name, closed months
+/// and day cells, or that he is not listed at the branch), each with the
+/// version of what a summary shows of him it was read at, so that a summary
+/// asked again reads only the operators whose version has moved since. One
+/// per database (Database::shared), used by every thread at once.
 ///
 /// Holds at most `capacity` operator-periods; the one used longest ago goes
 /// first. An entry is some 40 bytes a day: the default, 4,096 entries of at
@@ -21,15 +22,24 @@ class PeriodCellCache {
 public:
     static constexpr std::size_t kDefaultCapacity = 4096;
 
+    /// What is kept of one operator-period: `period` null when he is not
+    /// listed (not at the branch, or no operator at all).
+    struct Found {
+        bool found = false;
+        std::shared_ptr<const OperatorPeriod> period;
+        explicit operator bool() const { return found; }
+    };
+
     explicit PeriodCellCache(std::size_t capacity = kDefaultCapacity) : kept_(capacity) {}
 
-    /// The cells kept for `op` at `branch` over [from, to] (day numbers),
-    /// when they were read at `version`; null otherwise.
-    std::shared_ptr<const DayCells> find(const std::string& op, const std::string& branch,
-                                         long long from, long long to, long long version);
-    /// Keeps `cells`, read at `version`, in place of what was kept for the same period.
+    /// What was kept for `op` at `branch` over [from, to] (day numbers),
+    /// when it was read at `version`; nothing found otherwise.
+    Found find(const std::string& op, const std::string& branch, long long from, long long to,
+               long long version);
+    /// Keeps `period` (null: not listed), read at `version`, in place of
+    /// what was kept for the same operator-period.
     void keep(const std::string& op, const std::string& branch, long long from, long long to,
-              long long version, std::shared_ptr<const DayCells> cells);
+              long long version, std::shared_ptr<const OperatorPeriod> period);
 
     std::size_t size() const { return kept_.size(); }
 
@@ -46,7 +56,7 @@ private:
     };
     struct Kept {
         long long version = 0;
-        std::shared_ptr<const DayCells> cells;
+        std::shared_ptr<const OperatorPeriod> period;
     };
 
     LruCache<Key, Kept, KeyHash> kept_;

@@ -38,9 +38,6 @@ struct DaySummary {
 struct ListedOperator {
     std::string code, name;
     bool monthClosed = false;  ///< the month is closed for him at the branch
-    /// The version of his day totals (operator_totals_versions; 0 without
-    /// a row), read with him.
-    long long totalsVersion = 0;
 };
 
 /// One operator's day of a period that holds a total: rows at the branch,
@@ -81,19 +78,22 @@ std::vector<ListedOperator> summaryOperators(const Database::Lease& db,
 std::vector<DaySummary> periodSummary(const Database::Lease& db, const PeriodSummaryQuery& query);
 
 /// The same days, by operator: each listed operator (ordered by code) with
-/// his days and closed months. With a cache, an operator's days are taken
-/// from it when it holds them for the query's branch and period at the
-/// version of his totals read with him (before the totals themselves, so
-/// that days read after a change never pass for the version before it), and
-/// only the others' are read and kept there; names and closings are read
-/// every time. Not with a cache inside a transaction that writes: a version
-/// it moved may yet be rolled back and given again to other days.
+/// his days and closed months. With a cache, the team's members are read
+/// with their versions (operator_totals_versions, 0 without a row: moved by
+/// every change to his day totals, name, branches or closed months), and a
+/// member's part (or that he is not listed) is taken from the cache when it
+/// holds it for the query's branch and period at his version; only the
+/// others are read, after their versions (so that what is read after a
+/// change never passes for the version before it), and kept there. The
+/// membership is read every time. Not with a cache inside a transaction
+/// that writes: a version it moved may yet be rolled back and given again
+/// to other data.
 std::vector<OperatorPeriod> periodByOperator(const Database::Lease& db,
                                              const PeriodSummaryQuery& query,
                                              PeriodCellCache* cache = nullptr);
 
-/// The reads periodSummary() makes.
-enum class SummaryRead { Operators, Closings, Appropriations, Punches };
+/// The reads periodSummary() and periodByOperator() make.
+enum class SummaryRead { Members, Operators, Closings, Appropriations, Punches };
 
 /// The statement of one read, for a team or for one operator, with its
 /// parameters named :w (the team or the operator), :b (the branch), :f and
