@@ -128,6 +128,10 @@ private:
     /// flagged itself).
     const char* plainRun(const char* q) const {
         q = skipPlainJsonBlocks(q, end_);
+#ifdef __SSE2__
+        // Stopped with sixteen bytes or more left: at the character sought.
+        if (end_ - q >= 16) return q;
+#endif
         if constexpr (std::endian::native == std::endian::little) {
             constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
             constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
