@@ -67,10 +67,10 @@ void readRows(JsonScanner& in, DataPacket& packet) {
         in.expect(']');
         return;
     }
+    detail::RowBlocks blocks;
     for (;;) {
         in.expect('[');
-        Row& row = packet.rows.emplace_back();
-        row.reserve(width);
+        Row& row = packet.rows.emplace_back(blocks.row(width));
         for (std::size_t i = 0; i < width; ++i) {
             if (i > 0) in.expect(',');
             readValue(in, packet.fields[i], row);
