@@ -89,6 +89,8 @@ TEST(Row, a_value_of_the_row_itself_may_be_added_while_it_grows) {
     }
     EXPECT_GE(grown, 6);
     EXPECT_EQ(r.size(), 101u);
+    r.resize(r.capacity() + 7, r[50]);
+    EXPECT_GT(r.size(), 101u);
     EXPECT_EQ(static_cast<std::size_t>(std::count(r.begin(), r.end(), Value(longText(1)))),
               r.size());
 }

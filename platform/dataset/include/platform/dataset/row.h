@@ -120,7 +120,12 @@ public:
         resizeWith(count, [](Value* at) { ::new (at) Value(); });
     }
     void resize(size_type count, const Value& value) {
-        resizeWith(count, [&value](Value* at) { ::new (at) Value(value); });
+        if (count <= capacity()) {
+            resizeWith(count, [&value](Value* at) { ::new (at) Value(value); });
+            return;
+        }
+        const Value kept = value;  // it may be one of the values the growth moves
+        resizeWith(count, [&kept](Value* at) { ::new (at) Value(kept); });
     }
     /// `count` copies of `value` in place of the row's values.
     void assign(size_type count, const Value& value) {
