@@ -67,13 +67,16 @@ void readRows(JsonScanner& in, DataPacket& packet) {
         in.expect(']');
         return;
     }
+    detail::RowBlocks blocks;
+    // Held apart from the packet, whose rows the values are written into.
+    const FieldDef* const first = packet.fields.data();
+    const FieldDef* const last = first + width;
     for (;;) {
         in.expect('[');
-        Row& row = packet.rows.emplace_back();
-        row.reserve(width);
-        for (std::size_t i = 0; i < width; ++i) {
-            if (i > 0) in.expect(',');
-            readValue(in, packet.fields[i], row);
+        Row& row = packet.rows.emplace_back(blocks.row(width));
+        for (const FieldDef* def = first; def != last; ++def) {
+            if (def != first) in.expect(',');
+            readValue(in, *def, row);
         }
         in.expect(']');
         if (in.peek() == ']') break;

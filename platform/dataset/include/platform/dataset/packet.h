@@ -7,11 +7,10 @@
 
 #include "platform/dataset/export.h"
 #include "platform/dataset/field_def.h"
+#include "platform/dataset/row.h"
 #include "platform/dataset/value.h"
 
 namespace platform::dataset {
-
-using Row = std::vector<Value>;
 
 /// A remote method's tabular result: field definitions and rows in field order.
 struct PLATFORM_DATASET_EXPORT DataPacket {
