@@ -19,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -45,9 +46,8 @@ struct OperatorDay {
     DateTime day;
 };
 
-std::vector<OperatorDay> operatorDays(long long rows, int count) {
+std::vector<OperatorDay> operatorDays(const DateTime& first, long long rows, int count) {
     const long long days = bench::fillDayCount(rows);
-    const DateTime first = ServerClock().now().datePart().addDays(-days - 31);
     std::mt19937 rng(1);
     std::vector<OperatorDay> out;
     out.reserve(static_cast<std::size_t>(count));
@@ -60,9 +60,8 @@ std::vector<OperatorDay> operatorDays(long long rows, int count) {
 }
 
 /// server_bench's summary call: its team over the fill's first whole month.
-CalendarMonth summaryMonth(long long rows) {
+CalendarMonth summaryMonth(const DateTime& first, long long rows) {
     const long long days = bench::fillDayCount(rows);
-    const DateTime first = ServerClock().now().datePart().addDays(-days - 31);
     CalendarMonth month = CalendarMonth::of(first);
     if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
     if (first.addDays(days - 1) < month.lastDay())
@@ -108,6 +107,10 @@ int main(int argc, char** argv) try {
     dbOptions.sync = SyncMode::Full;
     Database db(DatabaseUrl::parse("sqlite:" + path), dbOptions);
     migrate(db);  // a fill of an older schema, as the server would
+    const std::optional<DateTime> fillStart = bench::storedFillFirstDay(db);
+    if (!fillStart)
+        throw std::runtime_error(
+            path + " holds no appropriations: fill it first with server_bench --db sqlite:" + path);
     ServerClock clock;
     ServerSettings settings;
     settings.port = 0;
@@ -128,7 +131,7 @@ int main(int argc, char** argv) try {
 
     // As many bodies however many calls, made before any of them: two runs of
     // different lengths then differ by their calls alone.
-    const std::vector<OperatorDay> days = operatorDays(rows, 8192);
+    const std::vector<OperatorDay> days = operatorDays(*fillStart, rows, 8192);
     std::vector<std::string> bodies;
     bodies.reserve(days.size());
     for (const OperatorDay& od : days)
@@ -173,7 +176,7 @@ int main(int argc, char** argv) try {
             expectOk(client.Post("/v1/call", auth, body(i), "application/json"), "getAtividades");
         };
     else if (kind == "summary" || kind == "summary-write") {
-        const CalendarMonth month = summaryMonth(rows);
+        const CalendarMonth month = summaryMonth(*fillStart, rows);
         const std::string request = summaryBody(month);
         const std::string op = bench::fillOperatorCode(25, 6);
         const long long from = month.firstDay().dayNumber(), to = month.lastDay().dayNumber();

@@ -73,9 +73,15 @@ struct Options {
     bool runs(const char* part) const { return skip.count(part) == 0; }
 };
 
-/// The first day of the filled history: far enough back that every row lies before "now".
-DateTime firstDay(long long rows) {
-    return ServerClock().now().datePart().addDays(-bench::fillDayCount(rows) - 31);
+/// The first day of the measured fill: set by fill(), from the database when it came filled.
+std::optional<DateTime>& measuredFirstDay() {
+    static std::optional<DateTime> first;
+    return first;
+}
+
+DateTime firstDay() {
+    if (!measuredFirstDay()) throw std::logic_error("firstDay() before fill()");
+    return *measuredFirstDay();
 }
 
 long long dayCount(long long rows) {
@@ -164,12 +170,15 @@ void fill(Database& db, long long rows) {
         lease.sql() << "SELECT COUNT(*) FROM appropriations", soci::into(have);
     }
     if (have >= rows) {
-        std::printf("database already holds %lld appropriations\n", have);
+        measuredFirstDay() = bench::storedFillFirstDay(db);
+        std::printf("database already holds %lld appropriations, from %s\n", have,
+                    measuredFirstDay()->toIsoDate().c_str());
         return;
     }
     if (have > 0) throw std::runtime_error("the database holds another fill; use an empty one");
+    measuredFirstDay() = bench::fillFirstDay(rows, ServerClock().now());
     const auto t0 = Clock::now();
-    bench::fillAppropriations(db, {rows, 6, firstDay(rows), kPassword});
+    bench::fillAppropriations(db, {rows, 6, firstDay(), kPassword});
     std::printf("filled %lld appropriations in %.1f s\n", rows,
                 std::chrono::duration<double>(Clock::now() - t0).count());
 }
@@ -195,7 +204,7 @@ struct OperatorDay {
 OperatorDay randomOperatorDay(std::mt19937& rng, long long rows) {
     const int op = std::uniform_int_distribution<int>(0, kOperators - 1)(rng);
     const long long d = std::uniform_int_distribution<long long>(0, dayCount(rows) - 1)(rng);
-    return {std::to_string(100000 + op), firstDay(rows).addDays(d)};
+    return {std::to_string(100000 + op), firstDay().addDays(d)};
 }
 
 json dayArgs(const OperatorDay& od) {
@@ -299,7 +308,7 @@ std::string deleteAllBody(const platform::dataset::DataPacket& day) {
 /// leaves empty, and leaves that day as it found it.
 void runWriteContention(int port, const std::string& token, const Options& o) {
     const httplib::Headers auth = {{"Authorization", "Bearer " + token}};
-    const DateTime freeDay = firstDay(o.rows).addDays(dayCount(o.rows));
+    const DateTime freeDay = firstDay().addDays(dayCount(o.rows));
     const auto post = [&](httplib::Client& c, const std::string& body, const char* what) {
         auto res = c.Post("/v1/call", auth, body, "application/json");
         if (!res || res->status != 200)
@@ -417,7 +426,7 @@ void prepareSummaryTeam(Database& db) {
 
 /// The first calendar month whose every day holds the fill's rows; none when the fill is shorter.
 std::optional<CalendarMonth> summaryMonth(long long rows) {
-    const DateTime first = firstDay(rows), last = first.addDays(dayCount(rows) - 1);
+    const DateTime first = firstDay(), last = first.addDays(dayCount(rows) - 1);
     CalendarMonth month = CalendarMonth::of(first);
     if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
     if (last < month.lastDay()) return std::nullopt;
@@ -1072,7 +1081,7 @@ int main(int argc, char** argv) try {
             for (int i = 0; i < saves; ++i) {
                 const long long d = (i / kOperators) % dayCount(o.rows);
                 mixInserts.push_back(insertBody(
-                    {std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)}, 18));
+                    {std::to_string(100000 + i % kOperators), firstDay().addDays(d)}, 18));
             }
             std::atomic<std::size_t> nextInsert{0};
             std::vector<double> p99s, rates;
@@ -1123,8 +1132,7 @@ int main(int argc, char** argv) try {
             std::vector<OperatorDay> targets;
             for (int i = 0; i < o.inserts * 2; ++i) {
                 const long long d = (i / kOperators) % dayCount(o.rows);
-                targets.push_back(
-                    {std::to_string(100000 + i % kOperators), firstDay(o.rows).addDays(d)});
+                targets.push_back({std::to_string(100000 + i % kOperators), firstDay().addDays(d)});
             }
             std::vector<std::string> insertBodies;
             insertBodies.reserve(static_cast<std::size_t>(std::max(0, o.inserts)));

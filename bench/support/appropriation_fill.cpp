@@ -17,6 +17,19 @@ long long fillDayCount(long long rows) {
     return std::max(1LL, rows / (kFillOperators * kFillRowsPerDay));
 }
 
+platform::dataset::DateTime fillFirstDay(long long rows, const platform::dataset::DateTime& today) {
+    return today.datePart().addDays(-fillDayCount(rows) - 31);
+}
+
+std::optional<platform::dataset::DateTime> storedFillFirstDay(appserver::Database& db) {
+    auto lease = db.acquire();
+    long long first = 0;
+    soci::indicator ind = soci::i_null;
+    lease.sql() << "SELECT MIN(day) FROM appropriations", soci::into(first, ind);
+    if (ind == soci::i_null) return std::nullopt;
+    return platform::dataset::DateTime::fromDayNumber(first);
+}
+
 void fillAppropriations(appserver::Database& db, const FillPlan& plan) {
     auto lease = db.acquire();
     soci::session& sql = lease.sql();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "appserver/storage/database.h"
@@ -24,6 +25,14 @@ struct FillPlan {
 std::string fillOperatorCode(int i, int codeWidth);
 /// The number of days that hold appropriations.
 long long fillDayCount(long long rows);
+
+/// The first day of a fill of `rows` made on `today`: far enough back that
+/// every row lies before it.
+platform::dataset::DateTime fillFirstDay(long long rows, const platform::dataset::DateTime& today);
+/// The first day of the fill `db` holds, if it holds one. A copy filled on
+/// another day starts on another day than a fill made today: the days a
+/// benchmark asks for must be the copy's, or some of its calls read empty days.
+std::optional<platform::dataset::DateTime> storedFillFirstDay(appserver::Database& db);
 
 /// Fills an empty, migrated database in one transaction of set-based
 /// inserts (a million rows in seconds, where row-by-row inserts take
