@@ -13,8 +13,6 @@ namespace appserver {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 std::int64_t nowSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
@@ -60,8 +58,8 @@ auto onDatabase(Database& db, F&& f) {
 }  // namespace
 
 SessionStore::SessionStore(Database& db, std::chrono::seconds idleTimeout,
-                           std::chrono::seconds maxAge)
-    : db_(db), idleTimeout_(idleTimeout), maxAge_(maxAge) {
+                           std::chrono::seconds maxAge, std::chrono::milliseconds writerPeriod)
+    : db_(db), idleTimeout_(idleTimeout), maxAge_(maxAge), writerPeriod_(writerPeriod) {
     writer_ = std::thread([this] { runWriter(); });
 }
 
@@ -244,7 +242,7 @@ void SessionStore::writeLastUses() {
 void SessionStore::runWriter() {
     bool failing = false;
     std::unique_lock lock(mutex_);
-    while (!wake_.wait_for(lock, 5s, [this] { return stopping_; })) {
+    while (!wake_.wait_for(lock, writerPeriod_, [this] { return stopping_; })) {
         lock.unlock();
         try {
             writeLastUses();

@@ -119,9 +119,12 @@ TEST(Sessions, a_logout_on_one_server_ends_the_session_on_the_others_within_a_se
     EXPECT_EQ(storedSessions(db.db()), 0);
 }
 
+// The store's thread stays out of a test that checks what requests write.
+constexpr std::chrono::hours kNoWriterRun{1};
+
 TEST(Sessions, a_use_is_written_apart_from_the_request_and_at_most_once_a_minute) {
     TestDatabase db;
-    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12));
+    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12), kNoWriterRun);
     const std::string token = store.open({"000000000101", "Ana", "0001"});
     store.ageAll(std::chrono::minutes(5));
     const std::int64_t before = storedLastUse(db.db());
@@ -141,18 +144,31 @@ TEST(Sessions, a_use_that_could_not_be_written_stays_due_until_it_is) {
     testing::TestOptions options;
     options.lockWait = std::chrono::milliseconds(300);
     TestDatabase db(options);
-    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12));
+    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12), kNoWriterRun);
     const std::string token = store.open({"000000000101", "Ana", "0001"});
     store.ageAll(std::chrono::minutes(5));
     const std::int64_t before = storedLastUse(db.db());
     {
-        // The store's own thread cannot write the use meanwhile either.
         testing::LockHolder holder(db.db(), "LOCK TABLE sessions IN EXCLUSIVE MODE");
         ASSERT_TRUE(store.touch(token));  // a read, which the lock lets through
         EXPECT_THROW(store.writeLastUses(), DatabaseUnavailable);
         EXPECT_EQ(storedLastUse(db.db()), before);
     }
     store.writeLastUses();
+    EXPECT_GE(storedLastUse(db.db()), before + 5 * 60);
+}
+
+TEST(Sessions, the_stores_own_thread_writes_a_due_use_without_being_asked) {
+    TestDatabase db;
+    SessionStore store(db.db(), std::chrono::hours(8), std::chrono::hours(12),
+                       std::chrono::milliseconds(20));
+    const std::string token = store.open({"000000000101", "Ana", "0001"});
+    store.ageAll(std::chrono::minutes(5));
+    const std::int64_t before = storedLastUse(db.db());
+    ASSERT_TRUE(store.touch(token));
+    // Bounded: 500 periods of the thread.
+    for (int i = 0; i < 1000 && storedLastUse(db.db()) == before; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_GE(storedLastUse(db.db()), before + 5 * 60);
 }
 

@@ -33,7 +33,14 @@ public:
     /// How often a session's last use is written, at most.
     static constexpr std::chrono::seconds kUseWrite{60};
 
-    SessionStore(Database& db, std::chrono::seconds idleTimeout, std::chrono::seconds maxAge);
+    /// How often the store's thread writes the uses that are due.
+    static constexpr std::chrono::seconds kWriterPeriod{5};
+
+    /// A test that checks what a request writes gives `writerPeriod` longer
+    /// than itself: the thread's writes would otherwise land in its checks
+    /// whenever the machine is slow enough.
+    SessionStore(Database& db, std::chrono::seconds idleTimeout, std::chrono::seconds maxAge,
+                 std::chrono::milliseconds writerPeriod = kWriterPeriod);
     ~SessionStore();
     SessionStore(const SessionStore&) = delete;
     SessionStore& operator=(const SessionStore&) = delete;
@@ -76,6 +83,7 @@ private:
     Database& db_;
     std::chrono::seconds idleTimeout_;
     std::chrono::seconds maxAge_;
+    std::chrono::milliseconds writerPeriod_;
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> cache_;  ///< by token hash
     std::int64_t lastSweep_ = 0;
