@@ -4,6 +4,8 @@
 // back; one it refused is discarded.
 #include <QLineEdit>
 
+#include <algorithm>
+
 #include "apropriacao_client.h"
 #include "field_text.h"
 #include "framework/busy.h"
@@ -105,22 +107,30 @@ void TfrmApropriacao::saveChanges() {
     // The pending activity picked for the row just stored starts with it
     // (the current row: the one the post stored).
     if (typed && stSitAtiv == QStringLiteral("P"))
-        activityToStart_ = ActivityToStart{fieldText(cdsAtividades, "NRTAREFA"),
-                                           fieldText(cdsAtividades, "NRPLATIVTARE")};
+        queueActivityStart(
+            {fieldText(cdsAtividades, "NRTAREFA"), fieldText(cdsAtividades, "NRPLATIVTARE")});
     stSitAtiv.clear();
-    startPendingActivity();
+    startPendingActivities();
 }
 
-void TfrmApropriacao::startPendingActivity() {
-    if (!activityToStart_) return;
-    try {
-        remote_->startActivity(framework::FiliProc(), activityToStart_->task,
-                               activityToStart_->activity);
-        activityToStart_.reset();
-    } catch (const framework::ServerCallError& error) {
-        // The row is stored: say what failed; the next save tells the
-        // server again, for that row.
-        platform::ui::dialogs().error(error.message());
+void TfrmApropriacao::queueActivityStart(ActivityToStart activity) {
+    if (std::find(activitiesToStart_.begin(), activitiesToStart_.end(), activity) ==
+        activitiesToStart_.end())
+        activitiesToStart_.push_back(std::move(activity));
+}
+
+void TfrmApropriacao::startPendingActivities() {
+    while (!activitiesToStart_.empty()) {
+        const ActivityToStart& next = activitiesToStart_.front();
+        try {
+            remote_->startActivity(framework::FiliProc(), next.task, next.activity);
+        } catch (const framework::ServerCallError& error) {
+            // The rows are stored: say what failed; the next save tells the
+            // server again, from this activity on.
+            platform::ui::dialogs().error(error.message());
+            return;
+        }
+        activitiesToStart_.erase(activitiesToStart_.begin());
     }
 }
 

@@ -158,6 +158,8 @@ void TfrmApropriacao::mnuCopiarDiaClick() {
     const DataPacket source = remote_->day(operatorCode, branch, from);
     platform::dataset::ChangePacket copies;
     copies.fields = cdsAtividades.fieldDefs();
+    // A pending activity starts with the first row stored on it, copied or typed.
+    std::vector<ActivityToStart> pending;
     // What a copy keeps of its row; the rest is the day's, the stamps the
     // server's now, and what the server makes of a row (keys, duration,
     // flags) stays empty as on a row typed anew.
@@ -192,6 +194,9 @@ void TfrmApropriacao::mnuCopiarDiaClick() {
             copy.newValues.push_back(std::move(value));
         }
         copies.changes.push_back(std::move(copy));
+        if (textOf(source, row, "IDSITATIVTAR") == "P")
+            pending.push_back({QString::fromStdString(textOf(source, row, "NRTAREFA")),
+                               QString::fromStdString(textOf(source, row, "NRPLATIVTARE"))});
     }
     busy.hide();
     if (copies.changes.empty()) {
@@ -199,15 +204,19 @@ void TfrmApropriacao::mnuCopiarDiaClick() {
         platform::ui::dialogs().information(QString::fromUtf8(kSemDiaAnterior));
         return;
     }
-    saveCopies(std::move(copies));
+    saveCopies(std::move(copies), std::move(pending));
 }
 
-void TfrmApropriacao::saveCopies(platform::dataset::ChangePacket changes) {
+void TfrmApropriacao::saveCopies(platform::dataset::ChangePacket changes,
+                                 std::vector<ActivityToStart> pendingActivities) {
     framework::BusyGuard busy;
     busy.show();
     // One packet: the server stores every copy or, refusing one, none; its
-    // text then says which and why. Nothing is pending here either way.
+    // text then says which and why. No change is left pending here either way.
     remote_->save(std::move(changes));
+    // Queued once each, however many copies record time on it.
+    for (ActivityToStart& activity : pendingActivities) queueActivityStart(std::move(activity));
+    startPendingActivities();
     refreshAfterSave();
 }
 

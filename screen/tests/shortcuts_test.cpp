@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <map>
@@ -265,6 +266,37 @@ TEST_F(ShortcutsSavingTest,
     EXPECT_EQ(f.cdsAtividades.changeCount(), 0);
     EXPECT_TRUE(f.cdsDatas.locate("DTIAPATIVTAR", Value(kToday)));
     EXPECT_FALSE(framework::busyShowing());
+    // The copied row's activity was pending: it starts with the copy, as with a typed row.
+    EXPECT_EQ(calls("GetUpdateAtiv"), 1);
+    EXPECT_EQ(field(f, "IDSITATIVTAR"), QStringLiteral("A"));
+}
+
+TEST_F(ShortcutsSavingTest, ACopyWhosePendingActivityCannotBeStartedKeepsItsRowsAndTellsAgain) {
+    Screen& f = open();
+    workOn(kToday);
+    framework::NetScript::reset();
+    dialogs.queueConfirmation(true);
+    framework::NetScript::failNextCalls("GetUpdateAtiv", 1);
+    f.mnuCopiarDia->trigger();
+    ASSERT_EQ(errors().size(), 1);
+    EXPECT_EQ(calls("SetAtividades"), 1);
+    EXPECT_EQ(calls("GetUpdateAtiv"), 1);
+    ASSERT_EQ(f.cdsAtividades.recordCount(), 1) << "the copy is stored all the same";
+    EXPECT_EQ(field(f, "IDSITATIVTAR"), QStringLiteral("P"));
+    EXPECT_FALSE(framework::busyShowing());
+
+    // The next save tells the server again.
+    dialogs.clear();
+    platform::ui::dispatch([&] {
+        f.cdsAtividades.edit();
+        f.cdsAtividades.fieldByName("TXAPRATIVTAR").setText("Tela de filtro, revisada");
+        f.memDesc->setPlainText(QStringLiteral("Tela de filtro, revisada"));
+        f.cdsAtividades.post();
+    });
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(calls("SetAtividades"), 2);
+    EXPECT_EQ(calls("GetUpdateAtiv"), 2);
+    EXPECT_EQ(field(f, "IDSITATIVTAR"), QStringLiteral("A"));
 }
 
 TEST_F(ShortcutsSavingTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
@@ -314,6 +346,7 @@ TEST_F(ShortcutsSavingTest, ARefusedCopyStoresNoRowAndShowsTheServersText) {
     EXPECT_TRUE(errors().front().startsWith(QStringLiteral("O operador 000000000101")))
         << errors().front().toStdString();
     EXPECT_EQ(calls("SetAtividades"), 1);
+    EXPECT_EQ(calls("GetUpdateAtiv"), 0) << "nothing stored, so no activity starts";
     EXPECT_EQ(f.cdsAtividades.changeCount(), 0);
     EXPECT_FALSE(framework::busyShowing());
 

@@ -275,9 +275,18 @@ private:
     /// A new row begun as the insert button begins it, the focus first on
     /// the grid column of `fieldName`.
     void startNewRow(const char* fieldName);
-    /// Sends `changes` (copies of rows) in one save, then the refresh of
-    /// any save; a refusal stores nothing and goes on to be shown.
-    void saveCopies(platform::dataset::ChangePacket changes);
+    /// A pending activity that stored rows record time on, which the server
+    /// has not been told to start yet.
+    struct ActivityToStart {
+        QString task;
+        QString activity;
+        bool operator==(const ActivityToStart&) const = default;
+    };
+    /// Sends `changes` (copies of rows) in one save, then starts the
+    /// pending activities they record time on and runs the refresh of any
+    /// save; a refusal stores nothing and goes on to be shown.
+    void saveCopies(platform::dataset::ChangePacket changes,
+                    std::vector<ActivityToStart> pendingActivities);
     /// A month step of `delta` months (-1 or +1).
     void stepMonth(int delta);
     /// "Julho 2003": the month of `date` and the calendar's year.
@@ -329,12 +338,6 @@ private:
     /// Focus on `fieldName`, then the text of message `key` as an error: the post is abandoned.
     [[noreturn]] void refuse(const char* key, const char* fieldName);
 
-    /// A stored row whose pending activity the server has not been told of
-    /// yet (its GetUpdateAtiv failed): told after the next save.
-    struct ActivityToStart {
-        QString task;
-        QString activity;
-    };
     /// A row as a post stored it, with the activity situation picked for it.
     struct TypedRow {
         bool inserted = false;
@@ -346,14 +349,17 @@ private:
     std::optional<TypedRow> rowJustPosted() const;
     /// Puts `typed` back into insert or edit state, every field as it was typed.
     void giveBackTypedRow(const TypedRow& typed);
-    /// Tells the server of activityToStart_, if any; a failure is shown and kept.
-    void startPendingActivity();
+    /// Adds `activity` to activitiesToStart_ unless it is there already.
+    void queueActivityStart(ActivityToStart activity);
+    /// Tells the server of activitiesToStart_ in turn. The first failure is
+    /// shown, and that activity and those after it stay for the next save.
+    void startPendingActivities();
 
     std::unique_ptr<ApropriacaoClient> remote_;
     /// The day the rows of cdsAtividades were loaded for: rows are posted
     /// on it, whatever the calendar shows meanwhile. Zero before the first load.
     platform::dataset::DateTime loadedDay_;
-    std::optional<ActivityToStart> activityToStart_;
+    std::vector<ActivityToStart> activitiesToStart_;
     /// The grid column selected when the row being inserted was started:
     /// cancelling that row gives it back, so the next insert starts alike.
     int columnBeforeInsert_ = -1;
