@@ -92,7 +92,9 @@ int main(int argc, char** argv) try {
     int calls = 300, warm = 300;
     std::size_t threads = ServerSettings{}.threads;
     CLI::App app{"Serves one kind of request N times, for a profiler"};
-    app.add_option("--db", path, "A filled SQLite file (migrated here when older)")->required();
+    app.add_option("--db", path, "A filled SQLite file (migrated here when older)")
+        ->required()
+        ->check(CLI::ExistingFile);  // opening a missing file would create an empty one
     app.add_option("--kind", kind, "echo, hora, day, reads, summary or summary-write")
         ->check(CLI::IsMember({"echo", "hora", "day", "reads", "summary", "summary-write"}));
     app.add_option("--rows", rows, "Rows of the fill")->capture_default_str();
