@@ -61,12 +61,9 @@ std::vector<OperatorDay> operatorDays(const DateTime& first, long long rows, int
 
 /// server_bench's summary call: its team over the fill's first whole month.
 CalendarMonth summaryMonth(const DateTime& first, long long rows) {
-    const long long days = bench::fillDayCount(rows);
-    CalendarMonth month = CalendarMonth::of(first);
-    if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
-    if (first.addDays(days - 1) < month.lastDay())
-        throw std::runtime_error("no whole month in the fill");
-    return month;
+    const std::optional<CalendarMonth> month = bench::fillFirstWholeMonth(first, rows);
+    if (!month) throw std::runtime_error("no whole month in the fill");
+    return *month;
 }
 
 std::string summaryBody(const CalendarMonth& month) {

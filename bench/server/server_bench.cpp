@@ -426,11 +426,7 @@ void prepareSummaryTeam(Database& db) {
 
 /// The first calendar month whose every day holds the fill's rows; none when the fill is shorter.
 std::optional<CalendarMonth> summaryMonth(long long rows) {
-    const DateTime first = firstDay(), last = first.addDays(dayCount(rows) - 1);
-    CalendarMonth month = CalendarMonth::of(first);
-    if (month.firstDay() < first) month = CalendarMonth::of(month.lastDay().addDays(1));
-    if (last < month.lastDay()) return std::nullopt;
-    return month;
+    return bench::fillFirstWholeMonth(firstDay(), rows);
 }
 
 std::string summaryBody(const CalendarMonth& month) {

@@ -30,6 +30,15 @@ std::optional<platform::dataset::DateTime> storedFillFirstDay(appserver::Databas
     return platform::dataset::DateTime::fromDayNumber(first);
 }
 
+std::optional<appserver::CalendarMonth> fillFirstWholeMonth(
+    const platform::dataset::DateTime& first, long long rows) {
+    const platform::dataset::DateTime last = first.addDays(fillDayCount(rows) - 1);
+    appserver::CalendarMonth month = appserver::CalendarMonth::of(first);
+    if (month.firstDay() < first) month = appserver::CalendarMonth::of(month.lastDay().addDays(1));
+    if (last < month.lastDay()) return std::nullopt;
+    return month;
+}
+
 void fillAppropriations(appserver::Database& db, const FillPlan& plan) {
     auto lease = db.acquire();
     soci::session& sql = lease.sql();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "appserver/storage/database.h"
+#include "appserver/stores/month_closing.h"
 #include "platform/dataset/datetime.h"
 
 namespace bench {
@@ -33,6 +34,10 @@ platform::dataset::DateTime fillFirstDay(long long rows, const platform::dataset
 /// another day starts on another day than a fill made today: the days a
 /// benchmark asks for must be the copy's, or some of its calls read empty days.
 std::optional<platform::dataset::DateTime> storedFillFirstDay(appserver::Database& db);
+/// The first calendar month whose every day holds the rows of a fill of
+/// `rows` from `first`: the summary benchmarks' month. None when the fill is shorter.
+std::optional<appserver::CalendarMonth> fillFirstWholeMonth(
+    const platform::dataset::DateTime& first, long long rows);
 
 /// Fills an empty, migrated database in one transaction of set-based
 /// inserts (a million rows in seconds, where row-by-row inserts take
